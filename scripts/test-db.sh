@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# A private, throwaway MariaDB server for the tests and the demo.
+#
+#   eval "$(scripts/test-db.sh start)"   # prints the SAFTPT_TEST_DB_* variables
+#   scripts/test-db.sh stop              # stops the server named by SAFTPT_TEST_DB_DIR
+#
+# The server lives in a temporary folder, listens on 127.0.0.1 at a free port
+# with its own socket, and has a user with a password. It never touches the
+# machine's own MariaDB service.
+set -euo pipefail
+
+cmd=${1:-}
+case "$cmd" in
+start)
+  MARIADBD=$(command -v mariadbd || command -v mysqld || ls /usr/sbin/mariadbd 2>/dev/null || true)
+  INSTALL_DB=$(command -v mariadb-install-db || command -v mysql_install_db || true)
+  CLIENT=$(command -v mariadb || command -v mysql || true)
+  if [ -z "$MARIADBD" ] || [ -z "$INSTALL_DB" ] || [ -z "$CLIENT" ]; then
+    echo "test-db.sh: mariadb-server is not installed (scripts/install-deps.sh)" >&2
+    exit 1
+  fi
+  dir=$(mktemp -d "${TMPDIR:-/tmp}/saftpt-db.XXXXXX")
+  chmod 755 "$dir"
+  user_opt=()
+  if [ "$(id -u)" -eq 0 ]; then user_opt=(--user=root); fi
+  "$INSTALL_DB" --no-defaults --datadir="$dir/data" "${user_opt[@]}" \
+      --auth-root-authentication-method=socket --skip-test-db >"$dir/install.log" 2>&1 || {
+    cat "$dir/install.log" >&2; exit 1; }
+
+  # A free port: one nobody answers on.
+  port=""
+  for _ in $(seq 1 50); do
+    p=$(( 20000 + RANDOM % 20000 ))
+    if ! (exec 3<>/dev/tcp/127.0.0.1/$p) 2>/dev/null; then port=$p; break; fi
+  done
+  [ -n "$port" ] || { echo "test-db.sh: no free port" >&2; exit 1; }
+
+  "$MARIADBD" --no-defaults --datadir="$dir/data" "${user_opt[@]}" \
+      --socket="$dir/mysqld.sock" --port="$port" --bind-address=127.0.0.1 \
+      --pid-file="$dir/mysqld.pid" --log-error="$dir/error.log" \
+      --skip-log-bin --innodb-flush-log-at-trx-commit=0 --innodb-doublewrite=0 \
+      --innodb-buffer-pool-size=256M --max-allowed-packet=256M \
+      --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
+      >/dev/null 2>&1 &
+  for _ in $(seq 1 120); do
+    [ -S "$dir/mysqld.sock" ] && "$CLIENT" --no-defaults -uroot --socket="$dir/mysqld.sock" \
+        -e "select 1" >/dev/null 2>&1 && break
+    sleep 0.25
+  done
+  if ! "$CLIENT" --no-defaults -uroot --socket="$dir/mysqld.sock" -e "select 1" >/dev/null 2>&1; then
+    echo "test-db.sh: the server did not start" >&2
+    cat "$dir/error.log" >&2 || true
+    exit 1
+  fi
+  password="saftpt-$RANDOM$RANDOM"
+  "$CLIENT" --no-defaults -uroot --socket="$dir/mysqld.sock" <<SQL
+CREATE USER 'saftpt'@'127.0.0.1' IDENTIFIED BY '$password';
+CREATE USER 'saftpt'@'localhost' IDENTIFIED BY '$password';
+GRANT ALL PRIVILEGES ON *.* TO 'saftpt'@'127.0.0.1' WITH GRANT OPTION;
+GRANT ALL PRIVILEGES ON *.* TO 'saftpt'@'localhost' WITH GRANT OPTION;
+FLUSH PRIVILEGES;
+SQL
+  cat >"$dir/env" <<ENV
+export SAFTPT_TEST_DB_DIR=$dir
+export SAFTPT_TEST_DB_HOST=127.0.0.1
+export SAFTPT_TEST_DB_PORT=$port
+export SAFTPT_TEST_DB_USER=saftpt
+export SAFTPT_TEST_DB_PASSWORD=$password
+export SAFTPT_TEST_DB_SOCKET=$dir/mysqld.sock
+ENV
+  cat "$dir/env"
+  ;;
+stop)
+  dir=${2:-${SAFTPT_TEST_DB_DIR:-}}
+  [ -n "$dir" ] && [ -d "$dir" ] || { echo "test-db.sh: no test server to stop" >&2; exit 0; }
+  case "$dir" in */saftpt-db.*) ;; *) echo "test-db.sh: refusing to remove $dir" >&2; exit 1;; esac
+  if [ -f "$dir/mysqld.pid" ]; then
+    pid=$(cat "$dir/mysqld.pid")
+    kill "$pid" 2>/dev/null || true
+    for _ in $(seq 1 120); do kill -0 "$pid" 2>/dev/null || break; sleep 0.25; done
+    kill -9 "$pid" 2>/dev/null || true
+  fi
+  rm -rf "$dir"
+  ;;
+*)
+  echo "usage: $0 start|stop [dir]" >&2
+  exit 2
+  ;;
+esac

@@ -1,0 +1,38 @@
+// What the export run needs from a front end: message boxes and the shell's
+// "open". The command line answers on a terminal, the window with Qt, the
+// tests with scripted fakes.
+#ifndef SAFTPT_APP_UIPORTS_H_
+#define SAFTPT_APP_UIPORTS_H_
+
+#include <string>
+
+namespace saftpt {
+
+class UserDialogs {
+ public:
+  virtual ~UserDialogs() = default;
+  virtual void inform(const std::string& text, const std::string& title) = 0;
+  virtual void warn(const std::string& text) = 0;
+  virtual void error(const std::string& text) = 0;
+  // A Yes/No question; true for Yes.
+  virtual bool confirm(const std::string& question) = 0;
+};
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  virtual void openFolder(const std::string& path) = 0;
+  virtual void openUrl(const std::string& url) = 0;
+};
+
+// The desktop's "open" (xdg-open), started detached; failures are ignored, as
+// the file is already written.
+class DesktopShell : public Shell {
+ public:
+  void openFolder(const std::string& path) override;
+  void openUrl(const std::string& url) override;
+};
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_APP_UIPORTS_H_

@@ -1,0 +1,12 @@
+// Placeholder: replaced by the real implementation.
+#include "cli/Commands.h"
+
+namespace saftpt::cli {
+
+CLI::App* AddCheckCommand(CLI::App& app, int& status) {
+  auto* cmd = app.add_subcommand("check", "");
+  cmd->callback([&status] { status = 1; });
+  return cmd;
+}
+
+}  // namespace saftpt::cli

@@ -1,0 +1,17 @@
+// The subcommands of `saftpt`, each registered on the application.
+#ifndef SAFTPT_CLI_COMMANDS_H_
+#define SAFTPT_CLI_COMMANDS_H_
+
+#include <CLI/CLI.hpp>
+
+namespace saftpt::cli {
+
+// Each returns the subcommand; its callback stores the exit status in `status`.
+CLI::App* AddExportCommand(CLI::App& app, int& status);
+CLI::App* AddSettingsCommand(CLI::App& app, int& status);
+CLI::App* AddCheckCommand(CLI::App& app, int& status);
+CLI::App* AddValidateCommand(CLI::App& app, int& status);
+
+}  // namespace saftpt::cli
+
+#endif  // SAFTPT_CLI_COMMANDS_H_

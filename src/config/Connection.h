@@ -1,0 +1,19 @@
+// Opening the one database connection from the settings file.
+#ifndef SAFTPT_CONFIG_CONNECTION_H_
+#define SAFTPT_CONFIG_CONNECTION_H_
+
+#include <string>
+
+#include "config/Database.h"
+
+namespace saftpt {
+
+// Opens `db`; on failure sets `ErroLigacao` to the server's or client's own
+// message and returns false.
+bool AbreLigacao(Database& db, const ConnectionSettings& settings, std::string& ErroLigacao);
+// Reads the connection settings from the settings file, then AbreLigacao.
+bool AbreLigacaoIni(Database& db, const std::string& path, std::string& ErroLigacao);
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_CONFIG_CONNECTION_H_

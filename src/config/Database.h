@@ -1,0 +1,160 @@
+// The one connection to the office's billing database (MariaDB Connector/C
+// underneath; it talks to MySQL and MariaDB servers), the rows a statement
+// returns, and the small single-value queries the builders use.
+//
+// Every text travels as UTF-8: the connection asks the server for utf8mb4, so
+// latin1 and utf8 tables arrive alike.
+#ifndef SAFTPT_CONFIG_DATABASE_H_
+#define SAFTPT_CONFIG_DATABASE_H_
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/DateTime.h"
+
+struct st_mysql;
+struct st_mysql_res;
+
+namespace saftpt {
+
+// One field value: Null or a text as the server sent it.
+class Value {
+ public:
+  Value() = default;
+  explicit Value(std::string text) : text_(std::move(text)), null_(false) {}
+  static Value Null() { return Value(); }
+
+  bool isNull() const { return null_; }
+  // The text; Null gives "" (a Null joined with an empty string).
+  const std::string& text() const { return text_; }
+  // Whether the text reads as a number (a Null does not).
+  bool isNumeric() const;
+  // The value as a double. Throws Error for Null or a text that is no number;
+  // `what` names the value in that message.
+  double number(std::string_view what = "") const;
+  // A whole number (the double rounded halves to even). Throws like number().
+  long long integer(std::string_view what = "") const;
+  // True when the value is a non-zero number; Null and 0 are false. A text that
+  // is no number throws.
+  bool boolean(std::string_view what = "") const;
+  // The value as a date. Throws Error for Null or a text that is no date.
+  DateTime date(std::string_view what = "") const;
+
+ private:
+  std::string text_;
+  bool null_ = true;
+};
+
+// Rows of one statement, positioned on the first row. The rows are held on the
+// client side, so the result can be rewound with moveFirst().
+class Recordset {
+ public:
+  Recordset() = default;
+  Recordset(Recordset&&) noexcept;
+  Recordset& operator=(Recordset&&) noexcept;
+  ~Recordset();
+
+  bool eof() const;
+  void moveNext();
+  void moveFirst();
+  // Number of rows of the result (what the execution reports).
+  uint64_t recordCount() const;
+
+  size_t fieldCount() const;
+  const std::string& fieldName(size_t index) const;
+  // Whether the result has a column of that name (without regard to case).
+  bool hasField(std::string_view name) const;
+
+  // Field of the current row by name (without regard to case; the first
+  // column of that name wins) or by position. An unknown name throws Error.
+  Value operator[](std::string_view name) const { return field(name); }
+  Value field(std::string_view name) const;
+  Value field(size_t index) const;
+  // Shortcuts: field(name).text() and field(name).isNull().
+  std::string text(std::string_view name) const;
+  bool isNull(std::string_view name) const;
+
+  void close();
+
+ private:
+  friend class Database;
+  size_t indexOf(std::string_view name) const;
+  void fetch();
+
+  st_mysql_res* res_ = nullptr;
+  std::vector<std::string> names_;
+  std::vector<std::string> lowerNames_;
+  char** row_ = nullptr;
+  unsigned long* lengths_ = nullptr;
+  std::string statement_;  // for messages
+};
+
+struct ConnectionSettings {
+  std::string server;
+  std::string port;  // empty means "3306"
+  std::string database;
+  std::string user;
+  std::string password;
+};
+
+class Database {
+ public:
+  Database();
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  // Opens the connection (utf8mb4, a session sql_mode without
+  // ONLY_FULL_GROUP_BY). Throws Error with the server's or client's number and
+  // message on failure.
+  void Open(const ConnectionSettings& settings);
+  bool IsOpen() const { return conn_ != nullptr; }
+  void Close();
+
+  // Runs a statement that returns rows.
+  Recordset Execute(const std::string& sql);
+  // Runs a statement that changes rows; returns the number of rows changed.
+  uint64_t ExecuteUpdate(const std::string& sql);
+
+  // The text escaped for use between single quotes in a statement, with the
+  // connection's own escaping (quotes, backslashes, NUL...).
+  std::string Escape(std::string_view text) const;
+  // A number for a statement: the text itself when it is a plain number,
+  // otherwise the escaped text between quotes, so stored data can never change
+  // a statement's meaning.
+  std::string Number(std::string_view text) const;
+
+  // Statements sent on this connection so far.
+  uint64_t StatementCount() const { return statements_; }
+
+  // Single-value queries. They run "select " + expression + " as total from "
+  // + table, with " where " + condition when the condition is not empty.
+  bool ExisteCampo(std::string_view table, std::string_view column);
+  long long ContaTotal(std::string_view expression, std::string_view table,
+                       std::string_view condition);
+  double SomaTotal(std::string_view expression, std::string_view table,
+                   std::string_view condition);
+  // The column "total" of the first row, or `fallback` when there is no row
+  // or the value is Null.
+  Value ObtemValor(std::string_view expression, std::string_view table,
+                   std::string_view condition, const Value& fallback);
+
+ private:
+  [[noreturn]] void Fail(const std::string& sql) const;
+  Recordset SingleValue(std::string_view expression, std::string_view table,
+                        std::string_view condition);
+
+  st_mysql* conn_ = nullptr;
+  uint64_t statements_ = 0;
+};
+
+// Lower-case of an ASCII text (names of tables and columns).
+std::string AsciiLower(std::string_view text);
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_CONFIG_DATABASE_H_

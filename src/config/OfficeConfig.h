@@ -1,0 +1,28 @@
+// The law office's own data, one row of "configescritorio".
+#ifndef SAFTPT_CONFIG_OFFICECONFIG_H_
+#define SAFTPT_CONFIG_OFFICECONFIG_H_
+
+#include <string>
+
+#include "config/Database.h"
+
+namespace saftpt {
+
+struct ConfiguracaoEscritorio {
+  std::string nome;
+  std::string morada;
+  std::string Localidade;
+  std::string Codpostal;
+  std::string NumContribuinte;
+  std::string espacofiscal;
+  double Iva = 0;
+  bool OC = false;
+};
+
+// Runs "Select * from configescritorio Where ID=1 limit 1" and fills `config`.
+// A missing row or column, or a Null "Iva" or "OC", throws Error naming it.
+void CarregaConfiguracao(Database& db, ConfiguracaoEscritorio& config);
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_CONFIG_OFFICECONFIG_H_

@@ -1,0 +1,75 @@
+// The tax authority's VAT-exemption reasons: the texts an export accepts, the
+// coded lists the correction dialog offers, and the dialog's two updates.
+#ifndef SAFTPT_SAFT_EXEMPTIONREASONS_H_
+#define SAFTPT_SAFT_EXEMPTIONREASONS_H_
+
+#include <string>
+#include <vector>
+
+#include "config/DateTime.h"
+
+namespace saftpt {
+
+class Database;
+
+// Periods starting before this day use the earlier lists.
+inline constexpr DateTime kNovaTabelaIsencoes = DateTime{2023, 1, 1, 0, 0, 0};
+
+// Accepted reason texts for a period (16 or 27 texts).
+const std::vector<std::string>& MotivosAceites(const DateTime& periodStart);
+// The dialog's coded entries for a period ("M07 - Isento Artigo 9.º do
+// CIVA"...; 18 or 29 entries).
+const std::vector<std::string>& MotivosCodificados(const DateTime& periodStart);
+// Codes that are no longer accepted after 2023-01-01.
+bool CodigoDescontinuado(const std::string& code);
+
+// An entry split into code (before the first hyphen, trimmed) and text
+// (after the first hyphen and the blank that follows it).
+struct MotivoIsencao {
+  std::string code;
+  std::string text;
+};
+MotivoIsencao SeparaMotivo(const std::string& entry);
+
+// The document and reason that the dialog is asked about.
+struct ExemptionCase {
+  std::string tipodoc;
+  std::string serie;
+  std::string numero;
+  std::string currentReason;  // as stored, possibly empty
+  DateTime periodStart;
+};
+
+// Runs the dialog's update statements on the billing database.
+class ExemptionFixer {
+ public:
+  ExemptionFixer(Database& db, const ExemptionCase& c) : db_(db), case_(c) {}
+  // "Atualizar documento": the lines of this document carrying the current
+  // reason get the chosen text and code. Returns the rows changed.
+  unsigned long long UpdateDocument(const MotivoIsencao& chosen);
+  // "Atualizar todas as ocorrências em todos os documentos desde 1/1/2017".
+  unsigned long long UpdateAll(const MotivoIsencao& chosen);
+
+ private:
+  Database& db_;
+  const ExemptionCase& case_;
+};
+
+// What the export asks when a reason is not acceptable: the front end shows
+// the case, may run one of the fixer's updates, and returns true when it did
+// (false cancels the export).
+class ExemptionResolver {
+ public:
+  virtual ~ExemptionResolver() = default;
+  virtual bool Resolve(const ExemptionCase& c, ExemptionFixer& fixer) = 0;
+};
+
+// A resolver that never corrects: every unacceptable reason cancels.
+class CancelingResolver : public ExemptionResolver {
+ public:
+  bool Resolve(const ExemptionCase&, ExemptionFixer&) override { return false; }
+};
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_SAFT_EXEMPTIONREASONS_H_

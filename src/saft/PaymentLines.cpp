@@ -1,0 +1,10 @@
+// Placeholder: replaced by the real implementation.
+#include "saft/clsSAFT.h"
+
+#include "config/Error.h"
+
+namespace saftpt {
+
+void clsSAFT::AddPaymentLines(XmlNode, const Recordset&) { throw Error(Error::kBuilder, "não implementado"); }
+
+}  // namespace saftpt

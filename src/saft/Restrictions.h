@@ -1,0 +1,35 @@
+// The list of document restrictions (type, series, number range) that limits
+// an export, and the condition the document statements add for it.
+#ifndef SAFTPT_SAFT_RESTRICTIONS_H_
+#define SAFTPT_SAFT_RESTRICTIONS_H_
+
+#include <string>
+#include <vector>
+
+namespace saftpt {
+
+class Database;
+
+struct clsRestricaoDocumento {
+  std::string tipodoc;
+  std::string Serie;
+  long long NumeroInicial = 0;
+  long long NumeroFinal = 0;
+};
+
+using Restricoes = std::vector<clsRestricaoDocumento>;
+
+// " (  ( documentos.Tipodoc='F' and documentos.Serie='A' and
+// documentos.Numero>=1 and documentos.Numero<=99999 )  ) " for one
+// restriction; "" for none. Type and series are escaped with the
+// connection's escaping.
+std::string WhereRestricoesDocumentos(const Restricoes& col_restricoes, const std::string& Tabela,
+                                      const Database& db);
+
+// Parses "TYPE:SERIES:FIRST-LAST" (the command line's --restrict). Throws
+// Error with "Número Inicial Inválido" or "Número Final Inválido".
+clsRestricaoDocumento ParseRestricao(const std::string& text);
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_SAFT_RESTRICTIONS_H_

@@ -1,0 +1,132 @@
+// The builder of one audit file: Init builds the whole element tree section by
+// section (header, master files, source documents), Gravar corrects the
+// payments totals and saves it. The counters and totals stay readable for the
+// summary afterwards.
+#ifndef SAFTPT_SAFT_CLSSAFT_H_
+#define SAFTPT_SAFT_CLSSAFT_H_
+
+#include <string>
+#include <vector>
+
+#include "config/Database.h"
+#include "config/DateTime.h"
+#include "config/OfficeConfig.h"
+#include "saft/ExemptionReasons.h"
+#include "saft/ProgressSink.h"
+#include "saft/Restrictions.h"
+#include "xml/XmlDocument.h"
+
+namespace saftpt {
+
+// Everything an export takes from its front end.
+struct ExportOptions {
+  std::string fiscalYear;   // written as it stands into "FiscalYear"
+  DateTime start;           // first day of the period (inclusive)
+  DateTime end;             // last day of the period (inclusive)
+  int versao = 4;           // 3 writes "1.03_01", anything else "1.04_01"
+  std::string comment;      // "HeaderComment" when not empty
+  bool receipts = false;    // "Enviar recibos"
+  Restricoes restrictions;  // document restrictions, in the order added
+  DateTime today;           // the day of the run ("DateCreated", ATCUD switch)
+  std::string outputPath;   // where Gravar saves the file
+};
+
+class clsSAFT {
+ public:
+  clsSAFT(Database& db, const ConfiguracaoEscritorio& office, const ExportOptions& options,
+          ProgressSink& progress, ExemptionResolver& resolver);
+  ~clsSAFT();
+
+  // Public state read by the export run's summary.
+  std::string ClienteIndiferenciado;
+  std::string NIF;
+  long long NumeroFacturas = 0;
+  long long NumeroRecibos = 0;
+  std::vector<std::string> col_motivos_isencao;
+  double TotalCreditos = 0;
+  double TotalDebitos = 0;
+  double TotalCreditosRecibos = 0;
+  double TotalDebitosRecibos = 0;
+  long long NumeroOrcamentos = 0;
+  double TotalCreditosOrcamentos = 0;
+  double TotalDebitosOrcamentos = 0;
+  bool OrcamentosAssinados = false;
+  int versao = 4;
+  std::vector<std::string> Paises;  // "number;name;code"
+
+  // Payments totals of this run: the section's written totals and the sums of
+  // the written line amounts that Gravar compares with them.
+  double PagamentosTotalCredito = 0;
+  double PagamentosTotalDebito = 0;
+  double PagamentosSomaCredito = 0;
+  double PagamentosSomaDebito = 0;
+
+  void Init();
+  void Gravar();
+
+  // Section writers, in the order Init calls them.
+  void AddHeader(XmlNode node);
+  void AddCustomers(XmlNode node);
+  void AddProducts(XmlNode node);
+  void AddTaxTable(XmlNode node);
+  void AddInvoices(XmlNode node);
+  void AddInvoiceLines(XmlNode node_invoice, const Recordset& rs_doc);
+  void AddWorkingDocuments(XmlNode node);
+  void AddworkingDocumentLines(XmlNode node_workingdocument, const Recordset& rs_doc);
+  void AddPayments(XmlNode node);
+  void AddPaymentLines(XmlNode node_payment, const Recordset& rs_doc);
+
+  // Addresses and countries.
+  void AddEndereco(XmlNode node, const std::string& Chave, const std::string& building_number,
+                   const std::string& streetname, const std::string& addressdetail,
+                   const std::string& city, const std::string& postalcode,
+                   const std::string& region, const std::string& country);
+  void AddEnderecoCliente(XmlNode node, const std::string& Chave,
+                          const std::string& addressdetail, const std::string& city,
+                          const std::string& postalcode, const std::string& region,
+                          const std::string& country);
+  static std::string ExtractPostalCode(const std::string& postalcode);
+  void Init_Paises();
+  std::string ProcuraPais(const std::string& s) const;
+  std::string getEspacoFiscal() const;
+
+  // Look-ups shared by the document writers.
+  std::string GetCustomerID(const std::string& codcliente, const std::string& NContribuinte);
+  std::string GetTaxCode(double PercIva) const;
+  double GetISPercentagem(const std::string& Codigo);
+  std::string CategoriaProduto(const std::string& ProductCode);
+  std::string GetProductDescription(const std::string& ProductCode);
+  bool Certificada();
+  int SerieIvaCaixa(const std::string& Serie);
+  int EmpresaIvaCaixa();
+
+  // Exemption reasons.
+  void Init_Motivos_Isencao();
+  void ValidaMotivosIsencaoIva(const Recordset& rs_doc);
+  void ValidaMotivosIsencaoIvaPayments(const Recordset& rs_doc);
+  std::string Get_CodMencao(const std::string& texto);
+  static bool Exists_in_col(const std::string& value, const std::vector<std::string>& col);
+
+  std::string WhereRestricoesDocumentos(const std::string& Tabela) const;
+
+  const ExportOptions& options() const { return options_; }
+
+ private:
+  // Asks the resolver about one case; throws "Exportação do ficheiro
+  // cancelada." when it does not correct it.
+  void PedeCorrecao(const ExemptionCase& c);
+  // The "ATCUD" element's text: "0" before 1 February 2023 (the run's date).
+  std::string AtcudTexto(const Value& atcud) const;
+
+  Database& db_;
+  const ConfiguracaoEscritorio& office_;
+  ExportOptions options_;
+  ProgressSink& progress_;
+  ExemptionResolver& resolver_;
+  XmlDocument doc_;
+  XmlNode root_;
+};
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_SAFT_CLSSAFT_H_
