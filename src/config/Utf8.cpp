@@ -13,5 +13,7 @@ std::string Trim(std::string_view) { throw Error(Error::kBuilder, "não implemen
 std::string RemoveSpaces(std::string_view) { throw Error(Error::kBuilder, "não implementado"); }
 std::string ReplaceAll(std::string_view, std::string_view, std::string_view) { throw Error(Error::kBuilder, "não implementado"); }
 std::string Utf8Upper(std::string_view) { throw Error(Error::kBuilder, "não implementado"); }
+int Windows1252Byte(char32_t) { throw Error(Error::kBuilder, "não implementado"); }
+char32_t Windows1252CodePoint(unsigned char) { throw Error(Error::kBuilder, "não implementado"); }
 
 }  // namespace saftpt

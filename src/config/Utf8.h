@@ -26,6 +26,11 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 // Upper case, accented Latin letters included ("ç" gives "Ç").
 std::string Utf8Upper(std::string_view text);
 
+// The Windows-1252 byte of a code point, or -1 when it has none.
+int Windows1252Byte(char32_t cp);
+// The code point of a Windows-1252 byte (undefined bytes map to U+0080..9F).
+char32_t Windows1252CodePoint(unsigned char byte);
+
 }  // namespace saftpt
 
 #endif  // SAFTPT_CONFIG_UTF8_H_

@@ -14,12 +14,6 @@ namespace saftpt {
 // Invalid UTF-8 bytes are taken as Latin-1 characters.
 void AppendXmlText(std::string& out, std::string_view utf8, bool attribute = false);
 
-// The Windows-1252 byte of a code point, or -1 when it has none.
-int Windows1252Byte(char32_t cp);
-
-// UTF-8 of Windows-1252 text (settings file values, scrambled credentials).
-std::string Windows1252ToUtf8(std::string_view text);
-
 }  // namespace saftpt
 
 #endif  // SAFTPT_XML_WINDOWS1252_H_
