@@ -1,0 +1,40 @@
+// Checks an audit file against the tax authority's schema, plus the
+// authority's totals rules.
+//
+// The authority's 1.04_01 schema is XSD 1.1 (assertions and an unbounded
+// xs:all); XSD 1.0 validators cannot load it as it stands, so it is adapted
+// in memory and the assertions are checked in code.
+#ifndef SAFTPT_APP_SCHEMAVALIDATION_H_
+#define SAFTPT_APP_SCHEMAVALIDATION_H_
+
+#include <string>
+#include <vector>
+
+namespace saftpt {
+
+struct ValidationProblem {
+  int line = 0;          // line of the audit file, 0 when unknown
+  std::string element;   // the element it concerns
+  std::string message;   // the reason, in the validator's words or ours
+  std::string source;    // the offending text of the file, when known
+};
+
+struct ValidationReport {
+  std::vector<ValidationProblem> errors;    // schema and assertion failures
+  std::vector<ValidationProblem> warnings;  // totals rules
+  bool valid() const { return errors.empty(); }
+  // The first error in the old program's form: the reason, "Line: " + line,
+  // "XML: " + the offending text, on three lines. Empty when valid.
+  std::string Erro1006() const;
+};
+
+// The default schema: SAFTPT1.04_01.xsd beside the executable.
+std::string SchemaPorOmissao();
+
+// Validates `file` against `xsdPath`. Throws Error when the schema or the file
+// cannot be read at all.
+ValidationReport ValidaFicheiroSaft(const std::string& file, const std::string& xsdPath);
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_APP_SCHEMAVALIDATION_H_
