@@ -1,12 +1,71 @@
-// Placeholder: replaced by the real implementation.
-#include "saft/clsSAFT.h"
+// The products of the master files (the office's fee types, one per distinct
+// reference, plus the catch-all "DIVERSOS") and the look-ups the document
+// lines make by reference.
+#include <exception>
+#include <string>
 
-#include "config/Error.h"
+#include "config/Utf8.h"
+#include "saft/ValueFormat.h"
+#include "saft/clsSAFT.h"
 
 namespace saftpt {
 
-void clsSAFT::AddProducts(XmlNode) { throw Error(Error::kBuilder, "não implementado"); }
-std::string clsSAFT::CategoriaProduto(const std::string&) { throw Error(Error::kBuilder, "não implementado"); }
-std::string clsSAFT::GetProductDescription(const std::string&) { throw Error(Error::kBuilder, "não implementado"); }
+namespace {
+
+constexpr const char* kProdutoDiversos = "DIVERSOS";
+
+}  // namespace
+
+// Never fails: a reference without a category, or a failed look-up, is a
+// service.
+std::string clsSAFT::CategoriaProduto(const std::string& ProductCode) {
+  try {
+    Value categoria = db_.ObtemValor("Categoria", "honorarios",
+                                     "referencia='" + db_.Escape(ProductCode) + "'", Value(""));
+    if (!categoria.text().empty()) return categoria.text();
+  } catch (const std::exception&) {
+  }
+  return "S";
+}
+
+// A reference without a description is described by itself.
+std::string clsSAFT::GetProductDescription(const std::string& ProductCode) {
+  Value descricao = db_.ObtemValor("Descricao", "honorarios",
+                                   "Referencia='" + db_.Escape(ProductCode) + "'", Value(""));
+  if (Trim(descricao.text()).empty()) return ProductCode;
+  return descricao.text();
+}
+
+void clsSAFT::AddProducts(XmlNode node) {
+  progress_.MostraProgresso(5, "");
+  Recordset rs = db_.Execute(
+      "select * from honorarios where not referencia is null and referencia<>'' group by "
+      "referencia order by referencia");
+  const bool v103 = versao == 3;
+  bool temDiversos = false;
+  for (; !rs.eof(); rs.moveNext()) {
+    const std::string referencia = rs.text("Referencia");
+    // The schema wants a description: a fee type without one is described by
+    // its reference, as the document lines do.
+    std::string descricao = rs.text("Descricao");
+    if (Trim(descricao).empty()) descricao = referencia;
+
+    XmlNode produto = node.NewChild("Product", "");
+    AddValor(produto, "ProductType", CategoriaProduto(referencia));
+    AddValor(produto, "ProductCode", Utf8Left(referencia, v103 ? 30 : 60));
+    AddValor(produto, "ProductDescription", Utf8Left(descricao, v103 ? 60 : 200));
+    AddValor(produto, "ProductNumberCode", Utf8Left(referencia, v103 ? 50 : 60));
+    if (referencia == kProdutoDiversos) temDiversos = true;
+  }
+  // Document lines without a fee reference point at the catch-all product.
+  if (!temDiversos) {
+    XmlNode produto = node.NewChild("Product", "");
+    AddValor(produto, "ProductType", "S");
+    AddValor(produto, "ProductCode", kProdutoDiversos);
+    AddValor(produto, "ProductDescription", kProdutoDiversos);
+    AddValor(produto, "ProductNumberCode", kProdutoDiversos);
+  }
+  rs.close();
+}
 
 }  // namespace saftpt

@@ -1,12 +1,67 @@
-// Placeholder: replaced by the real implementation.
-#include "saft/clsSAFT.h"
+// The tax table of the master files (VAT rates, then stamp-duty codes) and
+// the tax codes the document lines use.
+#include <string>
 
-#include "config/Error.h"
+#include "config/Utf8.h"
+#include "saft/ValueFormat.h"
+#include "saft/clsSAFT.h"
 
 namespace saftpt {
 
-void clsSAFT::AddTaxTable(XmlNode) { throw Error(Error::kBuilder, "não implementado"); }
-std::string clsSAFT::GetTaxCode(double) const { throw Error(Error::kBuilder, "não implementado"); }
-double clsSAFT::GetISPercentagem(const std::string&) { throw Error(Error::kBuilder, "não implementado"); }
+namespace {
+
+// The Azores' normal rate: such a rate is the Azores' "NOR" whatever the
+// office's own region.
+constexpr double kIvaNormalAcores = 16;
+
+}  // namespace
+
+// Every rate that is neither exempt nor normal counts as reduced: no
+// intermediate code is written.
+std::string clsSAFT::GetTaxCode(double PercIva) const {
+  if (PercIva == 0) return "ISE";
+  if (PercIva == office_.Iva || PercIva == kIvaNormalAcores) return "NOR";
+  return "RED";
+}
+
+// 0 for an unknown code and for a code that carries a fixed amount.
+double clsSAFT::GetISPercentagem(const std::string& Codigo) {
+  Recordset rs =
+      db_.Execute("select Tipo,Valor from impostoselo where Codigo='" + db_.Escape(Codigo) + "'");
+  if (rs.eof()) return 0;
+  if (rs.text("Tipo") != "Percentagem") return 0;
+  return rs["Valor"].number("Valor do imposto do selo " + Codigo);
+}
+
+void clsSAFT::AddTaxTable(XmlNode node) {
+  progress_.MostraProgresso(3, "TaxTable");
+  Recordset rs = db_.Execute("select * from iva");
+  XmlNode tabela = node.NewChild("TaxTable", "");
+  for (; !rs.eof(); rs.moveNext()) {
+    Value nome = rs["nome"];
+    double taxa = nome.number("Taxa de IVA " + nome.text());
+    XmlNode entrada = tabela.NewChild("TaxTableEntry", "");
+    AddValor(entrada, "TaxType", "IVA");
+    AddValor(entrada, "TaxCountryRegion", taxa == kIvaNormalAcores ? "PT-AC" : getEspacoFiscal());
+    AddValor(entrada, "TaxCode", GetTaxCode(taxa));
+    AddValor(entrada, "Description", "IVA");
+    AddValor(entrada, "TaxPercentage", FormataNumero(nome, 2));
+  }
+  rs.close();
+
+  progress_.MostraProgresso(4, "TaxTableIS");
+  rs = db_.Execute("select * from impostoselo");
+  for (; !rs.eof(); rs.moveNext()) {
+    XmlNode entrada = tabela.NewChild("TaxTableEntry", "");
+    AddValor(entrada, "TaxType", "IS");
+    AddValor(entrada, "TaxCountryRegion", getEspacoFiscal());
+    AddValor(entrada, "TaxCode", rs.text("Codigo"));
+    AddValor(entrada, "Description", Utf8Left(rs.text("Nome"), 200));
+    // Only the exact word marks a rate; anything else is a fixed amount.
+    const char* elemento = rs.text("Tipo") == "Percentagem" ? "TaxPercentage" : "TaxAmount";
+    AddValor(entrada, elemento, FormataNumero(rs["Valor"], 2));
+  }
+  rs.close();
+}
 
 }  // namespace saftpt
