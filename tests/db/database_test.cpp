@@ -1,0 +1,269 @@
+// The database layer against a real server: rows, values, single-value
+// queries, text encodings and failures.
+#include <gtest/gtest.h>
+
+#include "TestDatabase.h"
+#include "config/Error.h"
+
+namespace saftpt::test {
+namespace {
+
+TEST(Value, NumericTextsAsTheServerSendsThem) {
+  for (const char* yes : {"0", "-12", "+3", " 12.50 ", "1.", ".5", "1e3", "-2.5E-2", "007"})
+    EXPECT_TRUE(Value(yes).isNumeric()) << yes;
+  for (const char* no : {"", " ", "-", ".", "1.2.3", "12a", "1e", "e3", "1,5", "inf", "nan"})
+    EXPECT_FALSE(Value(no).isNumeric()) << no;
+  EXPECT_FALSE(Value::Null().isNumeric());
+  EXPECT_DOUBLE_EQ(Value(" 12.50 ").number(), 12.5);
+  EXPECT_DOUBLE_EQ(Value("-2.5E-2").number(), -0.025);
+  EXPECT_DOUBLE_EQ(Value("+3").number(), 3);
+}
+
+TEST(Value, WholeNumbersRoundHalvesToEven) {
+  EXPECT_EQ(Value("2.5").integer(), 2);
+  EXPECT_EQ(Value("3.5").integer(), 4);
+  EXPECT_EQ(Value("-2.5").integer(), -2);
+  EXPECT_EQ(Value("2.51").integer(), 3);
+  EXPECT_EQ(Value("1e3").integer(), 1000);
+  EXPECT_EQ(Value("9007199254740993").integer(), 9007199254740993LL);  // beyond a double
+  EXPECT_THROW(Value("1e30").integer(), Error);
+}
+
+TEST(Value, BooleansAndDates) {
+  EXPECT_FALSE(Value::Null().boolean());
+  EXPECT_FALSE(Value("0").boolean());
+  EXPECT_FALSE(Value("0.00").boolean());
+  EXPECT_TRUE(Value("1").boolean());
+  EXPECT_TRUE(Value("-1").boolean());
+  EXPECT_THROW(Value("sim").boolean(), Error);
+  EXPECT_EQ(Value("2024-02-29").date(), DateTime::Date(2024, 2, 29));
+  EXPECT_EQ(Value("2024-02-29 13:14:15").date().minute, 14);
+  EXPECT_THROW(Value("0000-00-00").date(), Error);
+}
+
+TEST(Value, ConversionFailuresNameTheValue) {
+  try {
+    Value::Null().number("Iva");
+    FAIL() << "a Null converted to a number";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), Error::kData);
+    EXPECT_NE(e.description().find("\"Iva\""), std::string::npos) << e.description();
+  }
+  try {
+    Value("abc").integer("numero");
+    FAIL() << "a text converted to a number";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), Error::kData);
+    EXPECT_NE(e.description().find("\"abc\""), std::string::npos) << e.description();
+    EXPECT_NE(e.description().find("\"numero\""), std::string::npos) << e.description();
+  }
+  EXPECT_THROW(Value::Null().date("Data"), Error);
+  EXPECT_THROW(Value("ontem").date("Data"), Error);
+}
+
+class DatabaseTest : public DbTest {};
+
+TEST_F(DatabaseTest, RecordsetReadsFieldsByNameInAnyCaseAndByPosition) {
+  Exec(
+      "INSERT INTO series (serie, descricao, seriegeral) VALUES ('A', 'Geral', 1), "
+      "('B', NULL, 0), ('C', 'Terceira', NULL)");
+  Recordset rs = db_.Execute("select serie, descricao, seriegeral from series order by serie");
+  EXPECT_EQ(rs.recordCount(), 3u);
+  ASSERT_EQ(rs.fieldCount(), 3u);
+  EXPECT_EQ(rs.fieldName(1), "descricao");
+  EXPECT_TRUE(rs.hasField("SERIE"));
+  EXPECT_FALSE(rs.hasField("serie2"));
+  ASSERT_FALSE(rs.eof());
+  EXPECT_EQ(rs.text("SERIE"), "A");
+  EXPECT_EQ(rs["Descricao"].text(), "Geral");
+  EXPECT_EQ(rs.field(2).integer(), 1);
+  rs.moveNext();
+  EXPECT_TRUE(rs.isNull("descricao"));
+  EXPECT_EQ(rs.text("descricao"), "");
+  EXPECT_FALSE(rs.isNull("seriegeral"));
+  rs.moveNext();
+  EXPECT_EQ(rs.text("serie"), "C");
+  EXPECT_FALSE(rs["seriegeral"].boolean());
+  rs.moveNext();
+  EXPECT_TRUE(rs.eof());
+  rs.moveNext();  // past the end stays at the end
+  EXPECT_TRUE(rs.eof());
+  EXPECT_THROW(rs.field("serie"), Error);
+  rs.moveFirst();
+  ASSERT_FALSE(rs.eof());
+  EXPECT_EQ(rs.text("serie"), "A");
+}
+
+TEST_F(DatabaseTest, FirstColumnOfARepeatedNameWinsAndUnknownNamesThrow) {
+  Exec(
+      "INSERT INTO documentos (tipodoc, serie, numero, ValorTotal) VALUES ('RC', 'A', 1, 10);"
+      "INSERT INTO documentoslinhas (IDDoc, tipodoc, Serie, numero, ValorTotal) "
+      "VALUES (1, 'RC', 'A', 1, 7.25)");
+  Recordset rs = db_.Execute(
+      "select d.ValorTotal, l.ValorTotal from documentos d inner join documentoslinhas l "
+      "on l.IDDoc = d.IDDoc");
+  ASSERT_FALSE(rs.eof());
+  EXPECT_DOUBLE_EQ(rs["valortotal"].number(), 10);
+  EXPECT_DOUBLE_EQ(rs.field(1).number(), 7.25);
+  try {
+    rs.field("ValorIva");
+    FAIL() << "unknown column read";
+  } catch (const Error& e) {
+    EXPECT_NE(e.description().find("ValorIva"), std::string::npos) << e.description();
+  }
+}
+
+TEST_F(DatabaseTest, StatementsRunWhileRowsAreOpen) {
+  Exec("INSERT INTO series (serie, descricao) VALUES ('A', 'a'), ('B', 'b')");
+  Recordset rs = db_.Execute("select serie from series order by serie");
+  int seen = 0;
+  for (; !rs.eof(); rs.moveNext()) {
+    ++seen;
+    EXPECT_EQ(db_.ExecuteUpdate("update series set descricao = 'x' where serie = '" +
+                                db_.Escape(rs.text("serie")) + "'"),
+              1u);
+    EXPECT_EQ(db_.ContaTotal("count(*)", "series", ""), 2);
+  }
+  EXPECT_EQ(seen, 2);
+  EXPECT_EQ(db_.ContaTotal("count(*)", "series", "descricao = 'x'"), 2);
+}
+
+TEST_F(DatabaseTest, StatementWithoutRowsGivesAnEmptyRecordset) {
+  Recordset rs = db_.Execute("set @a = 1");
+  EXPECT_TRUE(rs.eof());
+  EXPECT_EQ(rs.recordCount(), 0u);
+  EXPECT_EQ(rs.fieldCount(), 0u);
+  uint64_t before = db_.StatementCount();
+  db_.Execute("select 1");
+  db_.ExecuteUpdate("set @b = 2");
+  EXPECT_EQ(db_.StatementCount(), before + 2);
+}
+
+TEST_F(DatabaseTest, ExisteCampoIgnoresCase) {
+  EXPECT_TRUE(db_.ExisteCampo("TipoIsencaoIva", "codmencao"));
+  EXPECT_TRUE(db_.ExisteCampo("tipoisencaoiva", "CodMencao"));
+  EXPECT_TRUE(db_.ExisteCampo("CONFIGESCRITORIO", "oc1"));
+  EXPECT_FALSE(db_.ExisteCampo("tipoisencaoiva", "CodMencao2"));
+  EXPECT_FALSE(db_.ExisteCampo("semtabela", "CodMencao"));
+  // A column of another table does not count.
+  EXPECT_FALSE(db_.ExisteCampo("series", "CodMencao"));
+  Exec("ALTER TABLE configescritorio DROP COLUMN OC1");
+  EXPECT_FALSE(db_.ExisteCampo("configescritorio", "OC1"));
+}
+
+TEST_F(DatabaseTest, SingleValueQueries) {
+  EXPECT_EQ(db_.ContaTotal("count(*)", "series", ""), 0);
+  Exec("INSERT INTO series (serie) VALUES ('A'), ('B'), ('tmp')");
+  EXPECT_EQ(db_.ContaTotal("count(*)", "series", ""), 3);
+  EXPECT_EQ(db_.ContaTotal("count(*)", "series", "serie <> 'tmp'"), 2);
+  // No row at all, and a sum over no rows (Null).
+  EXPECT_EQ(db_.ContaTotal("serie", "series", "serie = 'Z'"), 0);
+  EXPECT_DOUBLE_EQ(db_.SomaTotal("sum(ValorTotal)", "documentos", ""), 0);
+  Exec(
+      "INSERT INTO documentos (tipodoc, serie, numero, ValorTotal) VALUES "
+      "('F', 'A', 1, 10.25), ('F', 'A', 2, 5.50), ('F', 'A', 3, NULL)");
+  EXPECT_DOUBLE_EQ(db_.SomaTotal("sum(ValorTotal)", "documentos", ""), 15.75);
+  EXPECT_DOUBLE_EQ(db_.SomaTotal("ValorTotal", "documentos", "numero = 3"), 0);
+  EXPECT_EQ(db_.ContaTotal("sum(ValorTotal)", "documentos", "numero = 1"), 10);
+}
+
+TEST_F(DatabaseTest, ObtemValorFallsBackOnNoRowAndOnNull) {
+  Value v = db_.ObtemValor("nome", "configescritorio", "", Value(""));
+  EXPECT_FALSE(v.isNull());
+  EXPECT_EQ(v.text(), "");
+  EXPECT_EQ(db_.ObtemValor("nome", "configescritorio", "ID=1", Value("x")).text(), "x");
+  EXPECT_TRUE(db_.ObtemValor("nome", "configescritorio", "", Value::Null()).isNull());
+  Exec("INSERT INTO configescritorio (ID, nome, ClienteIndiferenciado) VALUES (1, NULL, '0')");
+  EXPECT_EQ(db_.ObtemValor("nome", "configescritorio", "ID=1", Value("x")).text(), "x");
+  Value found = db_.ObtemValor("ClienteIndiferenciado", "configescritorio", "ID=1", Value("x"));
+  EXPECT_EQ(found.text(), "0");
+}
+
+TEST_F(DatabaseTest, BadStatementCarriesTheServerNumberAndMessage) {
+  try {
+    db_.Execute("select * from naoexiste");
+    FAIL() << "a bad statement ran";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), 1146);  // ER_NO_SUCH_TABLE
+    EXPECT_NE(e.description().find("naoexiste"), std::string::npos) << e.description();
+  }
+  try {
+    db_.ContaTotal("count(*)", "series", "semcoluna = 1");
+    FAIL() << "a bad condition ran";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), 1054);  // ER_BAD_FIELD_ERROR
+  }
+  // The connection still works afterwards.
+  EXPECT_EQ(db_.ContaTotal("count(*)", "series", ""), 0);
+}
+
+TEST_F(DatabaseTest, WrongPasswordAndClosedConnection) {
+  ConnectionSettings s = Settings();
+  s.password += "-errada";
+  Database other;
+  try {
+    other.Open(s);
+    FAIL() << "opened with a wrong password";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), 1045);  // ER_ACCESS_DENIED_ERROR
+    EXPECT_NE(e.description().find("Access denied"), std::string::npos) << e.description();
+  }
+  EXPECT_FALSE(other.IsOpen());
+  EXPECT_THROW(other.Execute("select 1"), Error);
+  s = Settings();
+  s.port = "porta";
+  EXPECT_THROW(other.Open(s), Error);
+  s.port = "1";  // nobody listens there
+  EXPECT_THROW(other.Open(s), Error);
+}
+
+TEST_F(DatabaseTest, EscapeRoundTripsQuotesAndBackslashes) {
+  const std::string tricky = "O'Neil \\ \"aspas\" \\' ; -- fim";
+  db_.ExecuteUpdate("INSERT INTO series (serie, descricao) VALUES ('A', '" + db_.Escape(tricky) +
+                    "')");
+  EXPECT_EQ(db_.ObtemValor("descricao", "series", "serie='A'", Value("")).text(), tricky);
+  EXPECT_EQ(db_.ContaTotal("count(*)", "series", "descricao = '" + db_.Escape(tricky) + "'"), 1);
+  EXPECT_EQ(db_.Number("12"), "12");
+  EXPECT_EQ(db_.Number("-3.50"), "-3.50");
+  EXPECT_EQ(db_.Number("1 or 1=1"), "'1 or 1=1'");
+  EXPECT_EQ(db_.Number("1'"), "'1\\''");
+  EXPECT_EQ(db_.Number(""), "''");
+  EXPECT_EQ(db_.Number("."), "'.'");
+  EXPECT_EQ(db_.ContaTotal("count(*)", "series", "seriegeral = " + db_.Number("1 or 1=1")), 0);
+}
+
+// Amounts, dates and texts arrive alike whatever the tables' types.
+class DatabaseKindTest : public DbTest, public ::testing::WithParamInterface<SchemaKind> {};
+
+TEST_P(DatabaseKindTest, AmountsDatesAndTextsArriveAlike) {
+  CreateDatabase(GetParam());
+  Exec(
+      "INSERT INTO clientes (CodCliente, Nome, Morada) VALUES "
+      "('1', 'Jo\u00e3o Ara\u00fajo & Filhos', 'Pra\u00e7a \u20ac 5\u00ba');"
+      "INSERT INTO documentos (tipodoc, serie, numero, Data, DataEdicao, ValorTotal, ValorIva) "
+      "VALUES ('F', 'A', 1, '2024-02-29', '2024-03-01 09:08:07', 1234.56, 0.1)");
+  Recordset c = db_.Execute("select Nome, Morada from clientes");
+  ASSERT_FALSE(c.eof());
+  EXPECT_EQ(c.text("Nome"), "Jo\u00e3o Ara\u00fajo & Filhos");
+  EXPECT_EQ(c.text("Morada"), "Pra\u00e7a \u20ac 5\u00ba");
+  Recordset d = db_.Execute("select Data, DataEdicao, ValorTotal, ValorIva from documentos");
+  ASSERT_FALSE(d.eof());
+  EXPECT_EQ(d["Data"].date(), DateTime::Date(2024, 2, 29));
+  DateTime edited = d["DataEdicao"].date();
+  EXPECT_EQ(edited, (DateTime{2024, 3, 1, 9, 8, 7}));
+  EXPECT_DOUBLE_EQ(d["ValorTotal"].number(), 1234.56);
+  EXPECT_DOUBLE_EQ(d["ValorIva"].number(), 0.1);
+  EXPECT_TRUE(d["ValorTotal"].isNumeric());
+  EXPECT_DOUBLE_EQ(db_.SomaTotal("sum(ValorTotal)", "documentos", "Data >= '2024-02-01'"), 1234.56);
+  EXPECT_EQ(db_.ContaTotal("count(*)", "clientes", "Nome like 'Jo\u00e3o%'"), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DatabaseKindTest,
+                         ::testing::Values(SchemaKind{false, false, false},
+                                           SchemaKind{true, true, false},
+                                           SchemaKind{false, true, true},
+                                           SchemaKind{true, false, true}),
+                         [](const auto& info) { return info.param.name(); });
+
+}  // namespace
+}  // namespace saftpt::test
