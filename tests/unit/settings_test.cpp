@@ -1,0 +1,240 @@
+// The settings file (read and write as the profile functions do) and the
+// scrambled credentials.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "config/Error.h"
+#include "config/Settings.h"
+
+namespace saftpt {
+namespace {
+
+class SettingsFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char folder[] = "/tmp/saftpt-settings-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    dir_ = folder;
+    path_ = dir_ + "/lexora.ini";
+    warnings_.clear();
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  void Write(const std::string& content) {
+    std::ofstream(path_, std::ios::binary | std::ios::trunc) << content;
+  }
+  std::string Content() const {
+    std::ifstream in(path_, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+  }
+  std::string Read(const std::string& section, const std::string& key) {
+    std::string value = "<unchanged>";
+    LeIni(path_, section, key, value);
+    return value;
+  }
+  static void Collect(const std::string& text) { warnings_.push_back(text); }
+
+  std::string dir_;
+  std::string path_;
+  static std::vector<std::string> warnings_;
+};
+
+std::vector<std::string> SettingsFile::warnings_;
+
+TEST_F(SettingsFile, ReadsSectionsAndKeysWithoutRegardToCase) {
+  Write(
+      "; the host product's settings\r\n"
+      "[outro]\r\nservidor=errado\r\n"
+      "[BD]\r\n  Servidor =  db.local  \r\nporta=\r\n;password=comentado\r\n"
+      "basedados=\"escritorio\"\r\nusername='abc'\r\nlinha sem igual\r\n"
+      "aspas=\"meia\r\n[bd]\r\nsaftrecibos=1\r\n");
+  EXPECT_EQ(Read("bd", "servidor"), "db.local");
+  EXPECT_EQ(Read("Bd", "SERVIDOR"), "db.local");
+  EXPECT_EQ(Read("outro", "servidor"), "errado");
+  EXPECT_EQ(Read("bd", "basedados"), "escritorio");  // one pair of quotes removed
+  EXPECT_EQ(Read("bd", "username"), "abc");
+  EXPECT_EQ(Read("bd", "aspas"), "\"meia");  // unmatched quote stays
+  // Empty, commented out and missing keys leave the value unchanged.
+  std::string value = "antes";
+  EXPECT_FALSE(LeIni(path_, "bd", "porta", value));
+  EXPECT_EQ(value, "antes");
+  EXPECT_EQ(Read("bd", "password"), "<unchanged>");
+  EXPECT_EQ(Read("bd", "linha sem igual"), "<unchanged>");
+  EXPECT_EQ(Read("nenhuma", "servidor"), "<unchanged>");
+  // Only the first section of a name is looked at.
+  EXPECT_EQ(Read("bd", "saftrecibos"), "<unchanged>");
+}
+
+TEST_F(SettingsFile, MissingFileReadsAsMissingKeys) {
+  std::string value = "x";
+  EXPECT_FALSE(LeIni(dir_ + "/naoexiste.ini", "bd", "servidor", value));
+  EXPECT_EQ(value, "x");
+  EXPECT_FALSE(LeIni(dir_, "bd", "servidor", value));  // a folder, not a file
+  EXPECT_EQ(value, "x");
+}
+
+TEST_F(SettingsFile, ValuesAreCutAt499CharactersAndLfFilesRead) {
+  Write("[bd]\nlongo=" + std::string(600, 'a') + "\nnome=Jos\xc3\xa9\n");
+  EXPECT_EQ(Read("bd", "longo"), std::string(499, 'a'));
+  EXPECT_EQ(Read("bd", "nome"), "Jos\u00e9");
+}
+
+TEST_F(SettingsFile, Windows1252FileValuesArriveAsUtf8) {
+  Write("[bd]\r\nbasedados=escrit\xf3rio \x80\r\n");
+  EXPECT_EQ(Read("bd", "basedados"), "escrit\u00f3rio \u20ac");
+}
+
+TEST_F(SettingsFile, WriteKeepsEveryOtherLineAndTheLineEndings) {
+  const std::string before =
+      "; comentario\r\n\r\n[geral]\r\nchave = valor com espacos \r\n\r\n"
+      "[bd]\r\nServidor=velho\r\nporta=3306\r\n\r\n; fim\r\n[outra]\r\nx=1";
+  Write(before);
+  EscreveIni(path_, "BD", "servidor", "novo", &Collect);
+  EXPECT_EQ(Content(),
+            "; comentario\r\n\r\n[geral]\r\nchave = valor com espacos \r\n\r\n"
+            "[bd]\r\nServidor=novo\r\nporta=3306\r\n\r\n; fim\r\n[outra]\r\nx=1");
+  EscreveIni(path_, "bd", "saftrecibos", "1", &Collect);
+  EXPECT_EQ(Content(),
+            "; comentario\r\n\r\n[geral]\r\nchave = valor com espacos \r\n\r\n"
+            "[bd]\r\nServidor=novo\r\nporta=3306\r\nsaftrecibos=1\r\n\r\n; fim\r\n"
+            "[outra]\r\nx=1");
+  EscreveIni(path_, "nova", "k", "v", &Collect);
+  EXPECT_EQ(Content(),
+            "; comentario\r\n\r\n[geral]\r\nchave = valor com espacos \r\n\r\n"
+            "[bd]\r\nServidor=novo\r\nporta=3306\r\nsaftrecibos=1\r\n\r\n; fim\r\n"
+            "[outra]\r\nx=1\r\n[nova]\r\nk=v\r\n");
+  EXPECT_EQ(Read("nova", "k"), "v");
+  EXPECT_EQ(Read("geral", "chave"), "valor com espacos");
+  EXPECT_EQ(Read("outra", "x"), "1");
+  EXPECT_TRUE(warnings_.empty());
+}
+
+TEST_F(SettingsFile, WriteKeepsLfFilesAndCreatesMissingOnes) {
+  Write("[bd]\nporta=1\n");
+  EscreveIni(path_, "bd", "saftrecibos", "0", &Collect);
+  EXPECT_EQ(Content(), "[bd]\nporta=1\nsaftrecibos=0\n");
+  std::filesystem::remove(path_);
+  EscreveIni(path_, "bd", "saftrecibos", "1", &Collect);
+  EXPECT_EQ(Content(), "[bd]\r\nsaftrecibos=1\r\n");
+  EXPECT_TRUE(warnings_.empty());
+}
+
+TEST_F(SettingsFile, WriteKeepsPermissionsAndEncoding) {
+  Write("[bd]\r\nbasedados=escrit\xf3rio\r\n");
+  ASSERT_EQ(::chmod(path_.c_str(), 0600), 0);
+  EscreveIni(path_, "bd", "servidor", "s\u00e3o", &Collect);
+  struct stat st {};
+  ASSERT_EQ(::stat(path_.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  // A Windows-1252 file stays one.
+  EXPECT_EQ(Content(), "[bd]\r\nbasedados=escrit\xf3rio\r\nservidor=s\xe3o\r\n");
+  EXPECT_EQ(Read("bd", "servidor"), "s\u00e3o");
+  // A UTF-8 file (with its mark) stays one.
+  Write("\xEF\xBB\xBF[bd]\r\nbasedados=escrit\xc3\xb3rio\r\n");
+  EscreveIni(path_, "bd", "servidor", "s\u00e3o", &Collect);
+  EXPECT_EQ(Content(),
+            "\xEF\xBB\xBF[bd]\r\nbasedados=escrit\xc3\xb3rio\r\nservidor=s\xc3\xa3o\r\n");
+  EXPECT_EQ(Read("bd", "basedados"), "escrit\u00f3rio");
+  EXPECT_TRUE(warnings_.empty());
+}
+
+TEST_F(SettingsFile, WriteFailuresAreReportedNotThrown) {
+  const std::string missing = dir_ + "/semPasta/lexora.ini";
+  EscreveIni(missing, " bd ", " saftrecibos ", "1", &Collect);
+  ASSERT_EQ(warnings_.size(), 1u);
+  EXPECT_EQ(warnings_[0], "Ficheiro " + missing +
+                              " não existe ou inválido\nActualização abortada\n"
+                              "Entrada: [bd] saftrecibos");
+  // A value that would add lines to the file is refused.
+  Write("[bd]\r\nporta=1\r\n");
+  EscreveIni(path_, "bd", "porta", "2\r\n[outra]", &Collect);
+  EXPECT_EQ(warnings_.size(), 2u);
+  EXPECT_EQ(Content(), "[bd]\r\nporta=1\r\n");
+}
+
+TEST(Desencripta, GroupsOfEightDigits) {
+  // 'A' = 65, 65 * 52973 = 3443245; 'b' = 98 -> 5191354.
+  EXPECT_EQ(Desencripta("0344324505191354"), "Ab");
+  EXPECT_EQ(Desencripta(""), "");
+  // Codes are rounded to the nearest whole number.
+  EXPECT_EQ(Desencripta("03443250"), "A");
+  EXPECT_EQ(Desencripta("03443200"), "A");
+  // Windows-1252 codes come back as UTF-8: 0xE7 'ç', 0x80 '€'.
+  EXPECT_EQ(Desencripta(Encripta("pa\u00e7o\u20ac")), "pa\u00e7o\u20ac");
+  EXPECT_EQ(Desencripta("1223676306780544"), "\u00e7\u20ac");
+}
+
+TEST(Desencripta, GroupCountRoundsHalvesToEven) {
+  EXPECT_EQ(Desencripta("0344"), "");                             // 0.5 groups: none
+  EXPECT_EQ(Desencripta("034432450344"), std::string("A\0", 2));  // 1.5: two, one short
+  EXPECT_EQ(Desencripta("03443245034432450344"), "AA");           // 2.5: two
+  EXPECT_EQ(Desencripta("0344324503443245034"), "AA");            // 2.375: two
+  EXPECT_EQ(Desencripta("03443245034432450344324"), "AA\x06");    // 2.875: three, 6.49.. -> 6
+}
+
+TEST(Desencripta, NonNumericGroupEmptiesTheWholeValue) {
+  EXPECT_EQ(Desencripta("03443245x5191354"), "");
+  EXPECT_EQ(Desencripta("0344324505191354abcdefgh"), "");
+  EXPECT_EQ(Desencripta(" 3443245"), "A");  // blanks around a number are allowed
+}
+
+TEST(Desencripta, CodeOutsideARangeIsAnErrorNotACrash) {
+  try {
+    Desencripta("99999999");
+    FAIL() << "code 1888 accepted";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), Error::kSettings);
+    EXPECT_FALSE(e.description().empty());
+  }
+  EXPECT_THROW(Desencripta("-1000000"), Error);
+  EXPECT_EQ(Desencripta("00000000"), std::string(1, '\0'));
+}
+
+TEST(Encripta, ZeroPaddedGroupsAndUnrepresentableCharacters) {
+  EXPECT_EQ(Encripta("Ab"), "0344324505191354");
+  EXPECT_EQ(Encripta(""), "");
+  EXPECT_EQ(Encripta("\xff"), "13508115");  // a stray byte is taken as 'ÿ'
+  EXPECT_THROW(Encripta("\u0100"), Error);
+  EXPECT_THROW(Encripta("\U0001F600"), Error);
+  const std::string all = "Jo\u00e3o.Silva_2024!@#$%&*() \u00c7\u00e9";
+  EXPECT_EQ(Desencripta(Encripta(all)), all);
+}
+
+TEST_F(SettingsFile, ConnectionSettingsFromTheFile) {
+  Write("[bd]\r\nservidor=10.0.0.5\r\nporta=\r\nbasedados=lex\r\nusername=" +
+        Encripta("utilizador") + "\r\npassword=" + Encripta("s3gr\u00e9d'o") + "\r\n");
+  ConnectionSettings s = LeLigacaoIni(path_);
+  EXPECT_EQ(s.server, "10.0.0.5");
+  EXPECT_EQ(s.port, "3306");
+  EXPECT_EQ(s.database, "lex");
+  EXPECT_EQ(s.user, "utilizador");
+  EXPECT_EQ(s.password, "s3gr\u00e9d'o");
+  Write("[bd]\r\nporta=3307\r\nusername=0344324x\r\n");
+  s = LeLigacaoIni(path_);
+  EXPECT_EQ(s.port, "3307");
+  EXPECT_EQ(s.user, "");
+  s = LeLigacaoIni(dir_ + "/naoexiste.ini");
+  EXPECT_EQ(s.server, "");
+  EXPECT_EQ(s.port, "3306");
+  Write("[bd]\r\npassword=99999999\r\n");
+  EXPECT_THROW(LeLigacaoIni(path_), Error);
+}
+
+TEST(PastaDoPrograma, IsTheFolderOfTheRunningProgram) {
+  std::string folder = PastaDoPrograma();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_NE(folder.back(), '/');
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+  EXPECT_EQ(std::filesystem::canonical("/proc/self/exe").parent_path().string(), folder);
+}
+
+}  // namespace
+}  // namespace saftpt
