@@ -1,13 +1,108 @@
-// Placeholder: replaced by the real implementation.
+// The export run: the window's checks in their order, the builder, the
+// summary and what follows a saved file.
 #include "app/ExportRun.h"
 
+#include <exception>
+#include <filesystem>
+#include <system_error>
+
+#include "BuildInfo.h"
 #include "config/Error.h"
+#include "saft/ValueFormat.h"
 
 namespace saftpt {
 
-std::string EnderecoPortal() { throw Error(Error::kBuilder, "não implementado"); }
-ExportResult ExportRun::Executa(const ExportRequest&) { throw Error(Error::kBuilder, "não implementado"); }
-std::string Resumo(const clsSAFT&, char) { throw Error(Error::kBuilder, "não implementado"); }
-std::string PastaDoFicheiro(const std::string&) { throw Error(Error::kBuilder, "não implementado"); }
+namespace {
+
+constexpr const char* kSemCodMencao =
+    "Deve correr o utilitário ZAZorezed para atualizar a Base de Dados.";
+constexpr const char* kSemSerie = "Seleccione uma série, p.f.";
+// The wording is the one users know, although the check is the reverse.
+constexpr const char* kDatasTrocadas = "A data Inicial não pode ser inferior à data final";
+constexpr const char* kSobrepor = "Já existe um ficheiro com esse nome. Deseja sobrepôr?";
+constexpr const char* kExportado = "Ficheiro exportado";
+constexpr const char* kTituloExportado = "Exportação ficheiro SAFT-PT";
+
+bool FicheiroExiste(const std::string& caminho) {
+  std::error_code ec;
+  return std::filesystem::exists(caminho, ec);
+}
+
+}  // namespace
+
+std::string EnderecoPortal() {
+  return std::string("https://") + SAFTPT_PORTAL_HOST +
+         "/jsp/loginRedirectForm.jsp?path=painelEmitente.action&partID=EFPF";
+}
+
+std::string PastaDoFicheiro(const std::string& caminho) {
+  size_t barra = caminho.rfind('/');
+  if (barra == std::string::npos) return "";
+  return caminho.substr(0, barra + 1);
+}
+
+std::string Resumo(const clsSAFT& saft, char decimalSeparator) {
+  auto total = [decimalSeparator](double v) { return FormataNumero2(v, 2, decimalSeparator); };
+  std::string r;
+  r += "NIF: " + saft.NIF;
+  r += "\r\nNºFacturas: " + std::to_string(saft.NumeroFacturas);
+  r += "\r\nTotal Créditos: " + total(saft.TotalCreditos);
+  r += "\r\nTotal Débitos: " + total(saft.TotalDebitos);
+  r += "\r\nNºOrçamentos: " + std::to_string(saft.NumeroOrcamentos);
+  r += "\r\nTotal Créditos: " + total(saft.TotalCreditosOrcamentos);
+  r += "\r\nTotal Débitos: " + total(saft.TotalDebitosOrcamentos);
+  r += "\r\nNºRecibos: " + std::to_string(saft.NumeroRecibos);
+  r += "\r\nTotal Créditos: " + total(saft.TotalCreditosRecibos);
+  r += "\r\nTotal Débitos: " + total(saft.TotalDebitosRecibos);
+  return r;
+}
+
+ExportResult ExportRun::Executa(const ExportRequest& request) {
+  ExportResult result;
+  const ExportOptions& options = request.options;
+  try {
+    if (!db_.ExisteCampo("tipoisencaoiva", "CodMencao")) {
+      dialogs_.warn(kSemCodMencao);
+      return result;
+    }
+    if (!request.seriesSelected) {
+      dialogs_.warn(kSemSerie);
+      return result;
+    }
+    if (options.start.DateOnly() > options.end.DateOnly()) {
+      dialogs_.warn(kDatasTrocadas);
+      return result;
+    }
+    // No file chosen: the user cancelled the save dialog.
+    if (options.outputPath.empty() || options.outputPath == "*.xml") return result;
+    if (FicheiroExiste(options.outputPath) && !dialogs_.confirm(kSobrepor)) return result;
+
+    clsSAFT saft(db_, office_, options, progress_, resolver_);
+    saft.versao = options.versao == 3 ? 3 : 4;
+    saft.Init();
+    saft.Gravar();
+
+    result.written = true;
+    result.summary = Resumo(saft, request.decimalSeparator);
+  } catch (const Error& e) {
+    dialogs_.error(e.description());
+    return result;
+  } catch (const std::exception& e) {
+    dialogs_.error(e.what());
+    return result;
+  }
+
+  dialogs_.showSummary(result.summary);
+  dialogs_.inform(kExportado, kTituloExportado);
+  // The file is saved by now: a desktop that cannot open the folder or the
+  // portal does not make the export fail.
+  try {
+    std::string pasta = PastaDoFicheiro(options.outputPath);
+    shell_.openFolder(pasta.empty() ? "./" : pasta);
+    if (request.openPortal) shell_.openUrl(EnderecoPortal());
+  } catch (const std::exception&) {
+  }
+  return result;
+}
 
 }  // namespace saftpt

@@ -16,6 +16,9 @@ class UserDialogs {
   virtual void error(const std::string& text) = 0;
   // A Yes/No question; true for Yes.
   virtual bool confirm(const std::string& question) = 0;
+  // The summary of a finished export, shown before "Ficheiro exportado" (the
+  // window's "Resumo:" box, the terminal's standard output).
+  virtual void showSummary(const std::string& /*summary*/) {}
 };
 
 class Shell {

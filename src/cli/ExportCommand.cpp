@@ -1,11 +1,238 @@
-// Placeholder: replaced by the real implementation.
+// `saftpt export`: the window's export from the command line, with the
+// window's defaults (previous month, 1.04_01, receipts from the settings).
+#include <unistd.h>
+
+#include <cctype>
+#include <clocale>
+#include <iostream>
+#include <optional>
+
+#include "app/ExportRun.h"
+#include "app/SchemaValidation.h"
 #include "cli/Commands.h"
+#include "cli/TerminalDialogs.h"
+#include "cli/TerminalProgress.h"
+#include "config/Connection.h"
+#include "config/Error.h"
+#include "config/OfficeConfig.h"
+#include "config/Settings.h"
+#include "saft/Restrictions.h"
 
 namespace saftpt::cli {
 
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFalhou = 1;
+constexpr int kExitArgumentos = 2;
+
+struct ExportArgs {
+  std::string output;
+  std::string settings;
+  std::string year;
+  std::string from;
+  std::string to;
+  std::string schema = "1.04_01";
+  std::string comment;
+  std::string xsd;
+  std::vector<std::string> restrictions;
+  bool receipts = false;
+  bool noReceipts = false;
+  bool force = false;
+  bool noInput = false;
+  bool validate = false;
+};
+
+// Nothing to open for a terminal user.
+class NoShell : public Shell {
+ public:
+  void openFolder(const std::string&) override {}
+  void openUrl(const std::string&) override {}
+};
+
+// A bad argument: its message, then exit status 2.
+struct ArgumentoInvalido {
+  std::string mensagem;
+};
+
+// The window's fiscal-year check: a whole number after 1990 and before 2040.
+bool ExercicioValido(const std::string& texto) {
+  if (texto.empty() || texto.size() > 4) return false;
+  for (char c : texto) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+  }
+  int ano = std::stoi(texto);
+  return ano > 1990 && ano < 2040;
+}
+
+DateTime LeData(const std::string& texto, const char* opcao) {
+  std::optional<DateTime> d;
+  if (texto.size() == 10) d = DateTime::Parse(texto);
+  if (!d) {
+    throw ArgumentoInvalido{std::string("Data inválida em ") + opcao + ": \"" + texto +
+                            "\" (use o formato AAAA-MM-DD)."};
+  }
+  return *d;
+}
+
+// The user's decimal separator. The program itself keeps the "C" numeric
+// locale: amounts in the file and numbers read from the database use a point.
+char SeparadorDecimal() {
+  char separador = '.';
+  if (std::setlocale(LC_NUMERIC, "")) {
+    const char* ponto = std::localeconv()->decimal_point;
+    if (ponto && ponto[0] != '\0' && ponto[1] == '\0') separador = ponto[0];
+  }
+  std::setlocale(LC_NUMERIC, "C");
+  return separador;
+}
+
+ExportOptions Opcoes(const ExportArgs& a, const DateTime& hoje) {
+  ExportOptions o;
+  o.today = hoje;
+  if (!a.year.empty()) {
+    if (!ExercicioValido(a.year)) throw ArgumentoInvalido{"Exercicio inválido"};
+    int ano = std::stoi(a.year);
+    o.start = DateTime::Date(ano, 1, 1);
+    o.end = DateTime::Date(ano, 12, 31);
+  } else {
+    // The previous calendar month.
+    int ano = hoje.year, mes = hoje.month - 1;
+    if (mes == 0) {
+      mes = 12;
+      --ano;
+    }
+    o.start = DateTime::Date(ano, mes, 1);
+    o.end = DateTime::Date(ano, mes, o.start.DaysInMonth());
+  }
+  if (!a.from.empty()) o.start = LeData(a.from, "--from");
+  if (!a.to.empty()) o.end = LeData(a.to, "--to");
+  o.fiscalYear = a.year.empty() ? std::to_string(o.start.year) : a.year;
+
+  if (a.schema == "1.03_01") {
+    o.versao = 3;
+  } else if (a.schema == "1.04_01") {
+    o.versao = 4;
+  } else {
+    throw ArgumentoInvalido{"Versão do ficheiro inválida: \"" + a.schema +
+                            "\" (use 1.03_01 ou 1.04_01)."};
+  }
+  o.comment = a.comment;
+  o.outputPath = a.output;
+  for (const std::string& r : a.restrictions) {
+    try {
+      o.restrictions.push_back(ParseRestricao(r));
+    } catch (const Error& e) {
+      throw ArgumentoInvalido{"Restrição \"" + r + "\" inválida: " + e.description()};
+    }
+  }
+  return o;
+}
+
+bool Valida(const ExportArgs& a) {
+  std::string xsd = a.xsd.empty() ? SchemaPorOmissao() : a.xsd;
+  ValidationReport relatorio = ValidaFicheiroSaft(a.output, xsd);
+  for (const ValidationProblem& p : relatorio.warnings) {
+    std::cerr << "Aviso";
+    if (p.line > 0) std::cerr << " (linha " << p.line << ")";
+    if (!p.element.empty()) std::cerr << " " << p.element;
+    std::cerr << ": " << p.message << "\n";
+  }
+  if (!relatorio.valid()) {
+    std::cerr << "O ficheiro não é válido segundo o esquema " << xsd << ":\n"
+              << relatorio.Erro1006() << "\n";
+    size_t outros = relatorio.errors.size() - 1 + relatorio.omitted;
+    if (outros > 0) std::cerr << "(e mais " << outros << " erro(s))\n";
+    return false;
+  }
+  std::cout << "Ficheiro válido segundo o esquema." << std::endl;
+  return true;
+}
+
+int Exporta(const ExportArgs& a) {
+  ExportOptions opcoes;
+  try {
+    opcoes = Opcoes(a, DateTime::Today());
+  } catch (const ArgumentoInvalido& e) {
+    std::cerr << e.mensagem << std::endl;
+    return kExitArgumentos;
+  }
+
+  try {
+    std::string ini = a.settings.empty() ? PastaDoPrograma() + "/" + kSettingsFileName : a.settings;
+    if (a.receipts) {
+      opcoes.receipts = true;
+    } else if (!a.noReceipts) {
+      std::string recibos;
+      opcoes.receipts = LeIni(ini, "bd", "saftrecibos", recibos) && recibos == "1";
+    }
+
+    Database db;
+    std::string erroLigacao;
+    if (!AbreLigacaoIni(db, ini, erroLigacao)) {
+      std::cerr << erroLigacao << std::endl;
+      return kExitFalhou;
+    }
+    ConfiguracaoEscritorio escritorio;
+    CarregaConfiguracao(db, escritorio);
+
+    TerminalProgress progresso;
+    Terminal terminal{std::cin, std::cout, std::cerr,
+                      !a.noInput && isatty(0) == 1 && isatty(2) == 1, &progresso};
+    TerminalDialogs dialogos(terminal, a.force,
+                             "Já existe um ficheiro com esse nome: não foi substituído "
+                             "(use --force para o substituir).");
+    TerminalExemptionResolver resolver(terminal);
+    NoShell shell;
+
+    ExportRequest pedido;
+    pedido.options = opcoes;
+    pedido.decimalSeparator = SeparadorDecimal();
+    ExportRun run(db, escritorio, dialogos, shell, progresso, resolver);
+    ExportResult resultado = run.Executa(pedido);
+    progresso.Limpa();
+    if (!resultado.written) return kExitFalhou;
+    if (a.validate && !Valida(a)) return kExitFalhou;
+    return kExitOk;
+  } catch (const Error& e) {
+    std::cerr << e.description() << std::endl;
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << std::endl;
+  }
+  return kExitFalhou;
+}
+
+}  // namespace
+
 CLI::App* AddExportCommand(CLI::App& app, int& status) {
-  auto* cmd = app.add_subcommand("export", "");
-  cmd->callback([&status] { status = 1; });
+  auto args = std::make_shared<ExportArgs>();
+  auto* cmd = app.add_subcommand("export", "Exporta o ficheiro SAF-T (PT) de um período");
+  cmd->add_option("-o,--output", args->output, "Ficheiro XML a gravar")->required();
+  cmd->add_option("--settings", args->settings,
+                  "Ficheiro de configuração (por omissão lexora.ini junto ao programa)");
+  cmd->add_option("--year", args->year,
+                  "Exercício (FiscalYear); sozinho exporta de 1 de janeiro a 31 de dezembro");
+  cmd->add_option("--from", args->from,
+                  "Data inicial AAAA-MM-DD (por omissão o primeiro dia do mês anterior)");
+  cmd->add_option("--to", args->to,
+                  "Data final AAAA-MM-DD (por omissão o último dia do mês anterior)");
+  cmd->add_option("--schema", args->schema, "Versão do ficheiro: 1.03_01 ou 1.04_01")
+      ->default_str("1.04_01");
+  auto* recibos = cmd->add_flag("--receipts", args->receipts, "Envia os recibos");
+  auto* semRecibos = cmd->add_flag("--no-receipts", args->noReceipts, "Não envia os recibos");
+  recibos->excludes(semRecibos);
+  cmd->add_option("--comment", args->comment, "Comentário (HeaderComment)");
+  cmd->add_option("--restrict", args->restrictions,
+                  "Restrição de documentos TIPO:SÉRIE:INICIAL-FINAL (repetível)")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->type_name("TIPO:SÉRIE:N-M");
+  cmd->add_flag("--force", args->force, "Substitui um ficheiro existente sem perguntar");
+  cmd->add_flag("--no-input", args->noInput, "Nunca pergunta nada no terminal");
+  cmd->add_flag("--validate", args->validate, "Valida o ficheiro gravado com o esquema da AT");
+  cmd->add_option("--xsd", args->xsd,
+                  "Esquema para --validate (por omissão SAFTPT1.04_01.xsd junto ao programa)");
+  cmd->callback([args, &status] { status = Exporta(*args); });
   return cmd;
 }
 

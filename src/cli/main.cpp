@@ -5,16 +5,33 @@
 
 int main(int argc, char** argv) {
   CLI::App app{"Exportação SAF-T (PT) da base de dados de faturação", "saftpt"};
+  app.option_defaults()->group("Opções");
+  app.set_help_flag("-h,--help", "Mostra esta ajuda");
   app.require_subcommand(1);
+  auto formatter = app.get_formatter();
+  formatter->label("Usage", "Utilização");
+  formatter->label("OPTIONS", "OPÇÕES");
+  formatter->label("SUBCOMMAND", "COMANDO");
+  formatter->label("REQUIRED", "OBRIGATÓRIO");
+  formatter->label("Excludes", "Exclui");
+  app.failure_message([](const CLI::App*, const CLI::Error& e) {
+    return std::string(e.what()) + "\nUse --help para mais informações.\n";
+  });
   int status = 0;
   saftpt::cli::AddExportCommand(app, status);
   saftpt::cli::AddSettingsCommand(app, status);
   saftpt::cli::AddCheckCommand(app, status);
   saftpt::cli::AddValidateCommand(app, status);
+  for (CLI::App* sub : app.get_subcommands({})) {
+    sub->group("Comandos");
+    if (CLI::Option* ajuda = sub->get_help_ptr()) ajuda->group("Opções");
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return app.exit(e);
+    // Help asked for is a success; every other parse error is a bad argument.
+    int codigo = app.exit(e);
+    return codigo == 0 ? 0 : 2;
   }
   return status;
 }

@@ -1,0 +1,103 @@
+// Progress on a terminal: redrawn in place with a carriage return, at most
+// ten times a second for the rows, at once for a new section.
+#include "cli/TerminalProgress.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "config/Utf8.h"
+
+namespace saftpt::cli {
+
+namespace {
+
+constexpr int kLarguraBarra = 20;
+constexpr auto kIntervalo = std::chrono::milliseconds(100);
+
+std::string Barra(long long posicao, long long total) {
+  int cheios = 0;
+  if (total > 0 && posicao > 0) {
+    cheios = posicao >= total ? kLarguraBarra : static_cast<int>(posicao * kLarguraBarra / total);
+  }
+  return "[" + std::string(cheios, '#') + std::string(kLarguraBarra - cheios, '.') + "]";
+}
+
+void Escreve(int fd, const std::string& texto) {
+  const char* p = texto.data();
+  size_t falta = texto.size();
+  while (falta > 0) {
+    ssize_t n = ::write(fd, p, falta);
+    if (n <= 0) return;
+    p += n;
+    falta -= static_cast<size_t>(n);
+  }
+}
+
+size_t LarguraTerminal(int fd) {
+  winsize ws{};
+  if (ioctl(fd, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
+  return 80;
+}
+
+}  // namespace
+
+std::string LinhaProgresso(long long posicao, long long total, const std::string& mensagem,
+                           long long detalhe, long long totalDetalhe, size_t width) {
+  std::string linha = Barra(posicao, total) + " " + std::to_string(posicao) + "/" +
+                      std::to_string(total) + " " + mensagem;
+  if (totalDetalhe > 0) {
+    linha += " " + Barra(detalhe, totalDetalhe) + " " + std::to_string(detalhe) + "/" +
+             std::to_string(totalDetalhe);
+  }
+  return Utf8Left(linha, width);
+}
+
+TerminalProgress::TerminalProgress(int fd) : fd_(fd), ativo_(isatty(fd) == 1) {}
+
+TerminalProgress::~TerminalProgress() {
+  Limpa();
+}
+
+void TerminalProgress::IniciaProgresso(long long n) {
+  total_ = n;
+  posicao_ = 0;
+}
+
+void TerminalProgress::IniciaProgressoDetalhe(long long n) {
+  totalDetalhe_ = n;
+  detalhe_ = 0;
+}
+
+void TerminalProgress::MostraProgresso(long long n, const std::string& mensagem) {
+  posicao_ = n;
+  mensagem_ = mensagem;
+  totalDetalhe_ = 0;
+  detalhe_ = 0;
+  Desenha(true);
+}
+
+void TerminalProgress::MostraProgressoDetalhe(long long n) {
+  detalhe_ = n;
+  Desenha(false);
+}
+
+void TerminalProgress::Limpa() {
+  if (!ativo_ || !visivel_) return;
+  Escreve(fd_, "\r\x1b[K");
+  visivel_ = false;
+}
+
+void TerminalProgress::Desenha(bool sempre) {
+  if (!ativo_) return;
+  auto agora = std::chrono::steady_clock::now();
+  if (!sempre && visivel_ && agora - ultimo_ < kIntervalo) return;
+  ultimo_ = agora;
+  size_t largura = LarguraTerminal(fd_);
+  // One column short of the width, so the cursor never wraps to a new line.
+  std::string linha = LinhaProgresso(posicao_, total_, mensagem_, detalhe_, totalDetalhe_,
+                                     largura > 1 ? largura - 1 : largura);
+  Escreve(fd_, "\r" + linha + "\x1b[K");
+  visivel_ = true;
+}
+
+}  // namespace saftpt::cli
