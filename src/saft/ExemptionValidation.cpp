@@ -1,15 +1,77 @@
-// Placeholder: replaced by the real implementation.
-#include "saft/clsSAFT.h"
-
+// The check of the exemption reasons of each exported document, before its
+// lines are written, and the look-up of a reason's code.
 #include "config/Error.h"
+#include "config/Utf8.h"
+#include "saft/clsSAFT.h"
 
 namespace saftpt {
 
-void clsSAFT::Init_Motivos_Isencao() { throw Error(Error::kBuilder, "não implementado"); }
-void clsSAFT::ValidaMotivosIsencaoIva(const Recordset&) { throw Error(Error::kBuilder, "não implementado"); }
-void clsSAFT::ValidaMotivosIsencaoIvaPayments(const Recordset&) { throw Error(Error::kBuilder, "não implementado"); }
-std::string clsSAFT::Get_CodMencao(const std::string&) { throw Error(Error::kBuilder, "não implementado"); }
-bool clsSAFT::Exists_in_col(const std::string&, const std::vector<std::string>&) { throw Error(Error::kBuilder, "não implementado"); }
-void clsSAFT::PedeCorrecao(const ExemptionCase&) { throw Error(Error::kBuilder, "não implementado"); }
+void clsSAFT::Init_Motivos_Isencao() {
+  col_motivos_isencao = MotivosAceites(options_.start);
+}
+
+bool clsSAFT::Exists_in_col(const std::string& value, const std::vector<std::string>& col) {
+  std::string procurado = Utf8Upper(Trim(value));
+  for (const std::string& item : col)
+    if (Utf8Upper(Trim(item)) == procurado) return true;
+  return false;
+}
+
+void clsSAFT::PedeCorrecao(const ExemptionCase& c) {
+  ExemptionFixer fixer(db_, c);
+  if (!resolver_.Resolve(c, fixer))
+    throw Error(Error::kBuilder, "Exportação do ficheiro cancelada.");
+}
+
+void clsSAFT::ValidaMotivosIsencaoIva(const Recordset& rs_doc) {
+  std::string tipodoc = rs_doc.text("tipodoc");
+  std::string serie = rs_doc.text("serie");
+  std::string numero = rs_doc.text("numero");
+  Recordset rs = db_.Execute(
+      "select distinct trim(isencaoiva),CodMencao from documentoslinhas where valoriva = 0 and "
+      "valorliquido<>0 and length(trim(isencaoiva))>0 and tipodoc='" +
+      db_.Escape(tipodoc) + "' and serie='" + db_.Escape(serie) +
+      "' and numero = " + db_.Number(numero));
+  // The deprecated codes are refused only for periods starting after the day
+  // the new table took effect.
+  bool verificaCodigos = options_.start.DateOnly() > kNovaTabelaIsencoes;
+  // The rows already read are gone through even after a correction: the
+  // lines are read afresh when they are written.
+  for (; !rs.eof(); rs.moveNext()) {
+    std::string texto = rs.field(size_t{0}).text();
+    Value codigo = rs.field(1);
+    bool recusado = !Exists_in_col(texto, col_motivos_isencao) ||
+                    (verificaCodigos && !codigo.isNull() && CodigoDescontinuado(codigo.text()));
+    if (recusado) PedeCorrecao(ExemptionCase{tipodoc, serie, numero, texto, options_.start});
+  }
+}
+
+void clsSAFT::ValidaMotivosIsencaoIvaPayments(const Recordset& rs_doc) {
+  // Zero-rated lines of the documents this receipt pays that carry no code,
+  // whatever their text; a Null code is as missing as an empty one.
+  Recordset rs = db_.Execute(
+      "select iva, isencaoiva, codmencao, tipodoc, serie, numero from documentoslinhas where  "
+      " (codmencao is null or length(codmencao)=0) and valorliquido>0 and iva=0 and iddoc in "
+      " (select iddocp from  documentoslinhas where tipodoc='" +
+      db_.Escape(rs_doc.text("tipodoc")) + "' and numero=" + db_.Number(rs_doc.text("numero")) +
+      " and serie='" + db_.Escape(rs_doc.text("serie")) + "')");
+  for (; !rs.eof(); rs.moveNext())
+    PedeCorrecao(ExemptionCase{rs.text("tipodoc"), rs.text("serie"), rs.text("numero"),
+                               rs.text("isencaoiva"), options_.start});
+}
+
+std::string clsSAFT::Get_CodMencao(const std::string& texto) {
+  // LIKE as the table has always been searched (its collation's case rules),
+  // but a "%" or "_" in a reason only matches itself.
+  std::string padrao;
+  for (char c : Trim(texto)) {
+    if (c == '\\' || c == '%' || c == '_') padrao += '\\';
+    padrao += c;
+  }
+  return db_
+      .ObtemValor("CodMencao", "tipoisencaoiva", "trim(Nome) like '" + db_.Escape(padrao) + "'",
+                  Value(std::string()))
+      .text();
+}
 
 }  // namespace saftpt

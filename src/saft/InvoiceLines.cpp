@@ -1,10 +1,75 @@
-// Placeholder: replaced by the real implementation.
-#include "saft/clsSAFT.h"
+// The "Line" elements of one sales document.
+#include <cmath>
 
-#include "config/Error.h"
+#include "config/Utf8.h"
+#include "saft/DocumentCommon.h"
+#include "saft/ValueFormat.h"
+#include "saft/clsSAFT.h"
 
 namespace saftpt {
 
-void clsSAFT::AddInvoiceLines(XmlNode, const Recordset&) { throw Error(Error::kBuilder, "não implementado"); }
+void clsSAFT::AddInvoiceLines(XmlNode node_invoice, const Recordset& rs_doc) {
+  using namespace documentos;
+  bool v103 = versao == 3;
+  // 1.04_01 also wants the zero-amount lines that carry a VAT rate.
+  std::string cabeca =
+      v103 ? "select ID, Referencia, Quant, Preco, ValorDesconto, ValorLiquido, "
+             "substring(Descricao,1,60) as Descricao, Iva, IsencaoIva, CodigoSelo, ValorSelo from "
+             "documentoslinhas where valorliquido<>0 and  tipodoc = '"
+           : "select ID, Referencia, Quant, Preco, ValorDesconto, ValorLiquido, "
+             "substring(Descricao,1,60) as Descricao, Iva, IsencaoIva, CodigoSelo, ValorSelo, "
+             "CodMencao from documentoslinhas where (valorliquido<>0 or (valorliquido=0 and "
+             "iva<>0)) and tipodoc = '";
+  std::string tipodoc = rs_doc.text("tipodoc");
+  Recordset rs = db_.Execute(cabeca + db_.Escape(tipodoc) + "'  AND Serie='" +
+                             db_.Escape(rs_doc.text("serie")) +
+                             "' and numero=" + db_.Number(rs_doc.text("numero")) + " order by ID");
+  std::string dataDocumento = FormataData(rs_doc.field("Data").date("Data"));
+  bool credito =
+      tipodoc == "F" || tipodoc == "FA" || tipodoc == "FR" || tipodoc == "FS" || tipodoc == "ND";
+
+  long long numeroLinha = 1;
+  for (; !rs.eof(); rs.moveNext(), ++numeroLinha) {
+    XmlNode line = node_invoice.NewChild("Line", "");
+    AddValor(line, "LineNumber", std::to_string(numeroLinha));
+    std::string produto = CodigoProduto(db_, rs.field("Referencia"));
+    AddValor(line, "ProductCode", Utf8Left(produto, v103 ? 30 : 60));
+    AddValor(line, "ProductDescription",
+             produto == "DIVERSOS" ? produto
+                                   : Utf8Left(GetProductDescription(produto), v103 ? 60 : 200));
+    AddValor(line, "Quantity", FormataNumero(rs.field("Quant"), 2));
+    AddValor(line, "UnitOfMeasure", "UN");
+    double quant = Montante(rs, "Quant");
+    double preco = std::fabs(Montante(rs, "Preco"));
+    double desconto = Montante(rs, "ValorDesconto");
+    // The line's discount is spread over its quantity.
+    AddValor(line, "UnitPrice",
+             FormataNumero(preco - std::fabs(desconto / (quant == 0 ? 1 : quant)), 2));
+    AddValor(line, "TaxPointDate", dataDocumento);
+    Value descricao = rs.field("Descricao");
+    AddValor(line, "Description",
+             descricao.isNull() ? "DESCONHECIDO" : Utf8Left(descricao.text(), 60));
+
+    double liquido = Montante(rs, "ValorLiquido");
+    if (credito && liquido >= 0)
+      AddValor(line, "CreditAmount", FormataNumero(liquido, 2));
+    else if (credito || tipodoc == "NC")
+      AddValor(line, "DebitAmount", FormataNumero(std::fabs(liquido), 2));
+
+    double iva = rs.field("Iva").number("Iva");
+    AddImpostoIva(line, *this, iva);
+    std::string isencao = rs.text("IsencaoIva");
+    if (iva == 0 && !Trim(isencao).empty()) {
+      AddValor(line, "TaxExemptionReason", Utf8Left(isencao, 60));
+      if (!v103) {
+        std::string codigo = rs.text("CodMencao");
+        if (codigo.empty()) codigo = Get_CodMencao(isencao);
+        AddValor(line, "TaxExemptionCode", codigo);
+      }
+    }
+    AddValor(line, "SettlementAmount", FormataNumero(std::fabs(desconto), 2));
+  }
+  rs.close();
+}
 
 }  // namespace saftpt

@@ -1,10 +1,103 @@
-// Placeholder: replaced by the real implementation.
-#include "saft/clsSAFT.h"
+// The "Line" elements of one receipt: for every document it settles, one line
+// per VAT rate of that document, scaled by the share of it that was paid.
+#include <cmath>
 
-#include "config/Error.h"
+#include "config/Utf8.h"
+#include "saft/DocumentCommon.h"
+#include "saft/ValueFormat.h"
+#include "saft/clsSAFT.h"
 
 namespace saftpt {
 
-void clsSAFT::AddPaymentLines(XmlNode, const Recordset&) { throw Error(Error::kBuilder, "não implementado"); }
+namespace {
+
+// Columns of the rate-groups statement by position: the document's own total
+// comes under the same name as the group's sum.
+constexpr size_t kGrupoIva = 0;
+constexpr size_t kGrupoLiquido = 2;
+constexpr size_t kGrupoDesconto = 4;
+constexpr size_t kGrupoData = 6;
+constexpr size_t kDocumentoTotal = 7;
+constexpr size_t kGrupoIsencao = 8;
+constexpr size_t kGrupoCodMencao = 9;
+
+// Share of the settled document that the receipt line pays. Nearly all of it
+// (rounding of the amounts paid) counts as all of it.
+double PartePaga(double pago, double totalDocumento) {
+  if (totalDocumento == 0) return 1;
+  double parte = ArredondaPar(pago / totalDocumento, 10);
+  // A deducted credit note may be stored with the opposite sign; the amounts
+  // written are absolute anyway.
+  if (std::fabs(parte) > 0.99) return 1;
+  return parte;
+}
+
+}  // namespace
+
+void clsSAFT::AddPaymentLines(XmlNode node_payment, const Recordset& rs_doc) {
+  using documentos::Montante;
+  Recordset linhas = db_.Execute(
+      "select ID, Referencia, Quant, Preco, ValorDesconto, ValorTotal,ValorLiquido, "
+      "substring(Descricao,1,60) as Descricao, Iva, IsencaoIva, CodigoSelo, ValorSelo, NumeroP, "
+      "TipoDocP, SerieP from documentoslinhas where tipodocp<>'' and tipodoc = '" +
+      db_.Escape(rs_doc.text("tipodoc")) + "'  AND Serie='" + db_.Escape(rs_doc.text("serie")) +
+      "' and numero=" + db_.Number(rs_doc.text("numero")) + " order by ID");
+  // A cancelled receipt is written but its lines do not count in the totals
+  // that Gravar checks.
+  bool somaTotais = !documentos::Anulado(rs_doc);
+
+  long long numeroLinha = 1;
+  for (; !linhas.eof(); linhas.moveNext()) {
+    std::string tipodocP = linhas.text("TipoDocP");
+    std::string serieP = linhas.text("SerieP");
+    std::string numeroP = linhas.text("NumeroP");
+    double pago = Montante(linhas, "ValorTotal");
+    bool debito = tipodocP == "FA" || tipodocP == "NC";
+
+    Recordset grupos = db_.Execute(
+        "select iva, Sum(documentoslinhas.ValorIva) as ValorIva, "
+        "sum(documentoslinhas.ValorLiquido) "
+        "as ValorLiquido, sum(documentoslinhas.ValorTotal) as ValorTotal,  "
+        "sum(documentoslinhas.ValorDesconto) as ValorDesconto, sum(documentoslinhas.ValorRetencao) "
+        "as ValorRetencao, documentos.data, documentos.ValorTotal , IsencaoIva, codmencao  from "
+        "documentoslinhas inner join documentos on  documentoslinhas.IDDoc = documentos.IDDoc  "
+        "where documentoslinhas.tipodoc='" +
+        db_.Escape(tipodocP) + "' and documentoslinhas.serie='" + db_.Escape(serieP) +
+        "' and documentoslinhas.numero=" + db_.Number(numeroP) +
+        "  and documentoslinhas.valorliquido<>0  group by Iva");
+    for (; !grupos.eof(); grupos.moveNext(), ++numeroLinha) {
+      double parte = PartePaga(pago, Montante(grupos.field(kDocumentoTotal), "ValorTotal"));
+
+      XmlNode line = node_payment.NewChild("Line", "");
+      AddValor(line, "LineNumber", std::to_string(numeroLinha));
+      XmlNode origem = line.NewChild("SourceDocumentID", "");
+      AddValor(origem, "OriginatingON", tipodocP + " " + serieP + "/" + numeroP);
+      AddValor(origem, "InvoiceDate", FormataData(grupos.field(kGrupoData).date("data")));
+
+      double desconto = Montante(grupos.field(kGrupoDesconto), "ValorDesconto");
+      AddValor(line, "SettlementAmount",
+               FormataNumero(std::fabs(ArredondaPar(desconto * parte, 2)), 0));
+
+      double valor =
+          std::fabs(std::fabs(Montante(grupos.field(kGrupoLiquido), "ValorLiquido")) * parte);
+      AddValor(line, debito ? "DebitAmount" : "CreditAmount", FormataNumero(valor, 2));
+      if (somaTotais)
+        (debito ? PagamentosSomaDebito : PagamentosSomaCredito) += ArredondaNumero(valor, 2);
+
+      double iva = grupos.field(kGrupoIva).number("iva");
+      documentos::AddImpostoIva(line, *this, iva);
+      std::string codigo = grupos.field(kGrupoCodMencao).text();
+      if (!codigo.empty()) {
+        std::string isencao = grupos.field(kGrupoIsencao).text();
+        AddValor(line, "TaxExemptionReason", Utf8Left(isencao, 60));
+        if (versao >= 4) {
+          if (Trim(codigo).empty()) codigo = Get_CodMencao(isencao);
+          AddValor(line, "TaxExemptionCode", codigo);
+        }
+      }
+    }
+  }
+  linhas.close();
+}
 
 }  // namespace saftpt

@@ -1,10 +1,126 @@
-// Placeholder: replaced by the real implementation.
-#include "saft/clsSAFT.h"
+// "Payments": the receipts of the period, with the section's control totals.
+#include <cmath>
 
-#include "config/Error.h"
+#include "config/Utf8.h"
+#include "saft/DocumentCommon.h"
+#include "saft/ValueFormat.h"
+#include "saft/clsSAFT.h"
 
 namespace saftpt {
 
-void clsSAFT::AddPayments(XmlNode) { throw Error(Error::kBuilder, "não implementado"); }
+namespace {
+
+// The payment mechanism from the free text the office typed.
+const char* MecanismoPagamento(const std::string& modoPag) {
+  std::string m = Utf8Upper(modoPag);
+  if (m.rfind("TRANSF", 0) == 0) return "TB";
+  if (m == "CHEQUE") return "CH";
+  if (m.rfind("DIN", 0) == 0) return "NU";
+  return "OU";
+}
+
+}  // namespace
+
+void clsSAFT::AddPayments(XmlNode node) {
+  using namespace documentos;
+  progress_.MostraProgresso(7, "Payments");
+  std::string restricao = WhereRestricoesDocumentos("documentos");
+  if (!restricao.empty()) restricao = " and " + restricao;
+  std::string inicio = FormataData(options_.start);
+  std::string fim = FormataData(options_.end);
+
+  Recordset rs = db_.Execute(
+      "select * from documentos where ((tipodoc = 'R' )  AND Serie<>'tmp'  and CodCliente<>'' and "
+      "data>='" +
+      inicio + "' and data<='" + fim + "') " + restricao + " order by Data,tipodoc,numero");
+  progress_.IniciaProgressoDetalhe(static_cast<long long>(rs.recordCount()));
+  XmlNode payments = node.NewChild("Payments", "");
+  // Gravar rewrites the totals once the lines are summed.
+  payments.Retain();
+
+  long long entradas = 0;
+  for (; !rs.eof(); rs.moveNext()) {
+    std::string tipodoc = rs.text("tipodoc");
+    if (tipodoc == "R" || tipodoc == "RC") ++entradas;
+  }
+
+  // Totals in double precision: a year of receipts must add up to the cent.
+  double credito = 0;
+  Recordset soma = db_.Execute(
+      "select "
+      "Sum(Round(documentoslinhas.ValorLiquido,2)-Round(documentoslinhas.ValorDesconto,2)) as "
+      "Total from documentoslinhas inner join documentos ON  "
+      "(documentos.numero=documentoslinhas.numero AND documentos.tipodoc=documentoslinhas.tipodoc "
+      "AND documentos.serie=documentoslinhas.serie)  where documentos.tipodoc IN ('R') and "
+      "documentoslinhas.TipoDocP<>'NC'  AND documentoslinhas.Serie<>'tmp' and data>='" +
+      inicio + "' and data<='" + fim + "'");
+  if (!soma.eof() && soma.field("Total").isNumeric()) credito = soma.field("Total").number("Total");
+  soma.close();
+
+  // Credit notes deducted in receipts.
+  double debito = 0;
+  Recordset notas = db_.Execute(
+      "select "
+      "SUM(Round(ABS(documentoslinhas.ValorLiquido),2)-Round(ABS(documentoslinhas.ValorDesconto),"
+      "2)) from documentos INNER JOIN documentoslinhas ON "
+      "(documentos.IDDoc=documentoslinhas.IDDoc) where documentoslinhas.tipodoc IN ('R') AND "
+      "documentoslinhas.TipoDocP='NC' AND documentoslinhas.Serie<>'tmp'  and CodCliente<>'' and "
+      "Ncontribuintecliente<>'' and data>='" +
+      inicio + "' and data<='" + fim + "' " + restricao);
+  for (; !notas.eof(); notas.moveNext()) {
+    Value v = notas.field(size_t{0});
+    if (!v.isNull()) debito = std::fabs(v.number("TotalDebit"));
+  }
+  notas.close();
+
+  PagamentosTotalCredito = ArredondaNumero(credito, 2);
+  PagamentosTotalDebito = ArredondaNumero(debito, 2);
+  AddValor(payments, "NumberOfEntries", FormataNumero(static_cast<double>(entradas), 0));
+  AddValor(payments, "TotalDebit", FormataNumero(debito, 2));
+  AddValor(payments, "TotalCredit", FormataNumero(credito, 2));
+  NumeroRecibos = entradas;
+  TotalCreditosRecibos += credito;
+  TotalDebitosRecibos += debito;
+
+  bool temTipoRetencao = db_.ExisteCampo("documentoslinhas", "TipoRetencao");
+  long long progresso = 1;
+  for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+    progress_.MostraProgressoDetalhe(++progresso);
+    XmlNode payment = payments.NewChild("Payment", "");
+    std::string data = FormataData(rs.field("Data").date("Data"));
+    AddValor(payment, "PaymentRefNo", NumeroDocumento(rs));
+    AddValor(payment, "ATCUD", AtcudTexto(rs.field("ATCUD")));
+    AddValor(payment, "Period", Periodo(rs));
+    AddValor(payment, "TransactionDate", data);
+    AddValor(payment, "PaymentType", SerieIvaCaixa(rs.text("serie")) == 1 ? "RC" : "RG");
+    AddEstado(payment, rs, "PaymentStatus", "PaymentStatusDate", "SourcePayment");
+
+    XmlNode metodo = payment.NewChild("PaymentMethod", "");
+    AddValor(metodo, "PaymentMechanism", MecanismoPagamento(rs.text("ModoPag")));
+    double total = Montante(rs, "ValorTotal");
+    AddValor(metodo, "PaymentAmount", FormataNumero(total > 0 ? total : 0, 2));
+    AddValor(metodo, "PaymentDate", data);
+    AddValor(payment, "SourceID", "DESCONHECIDO");
+    AddValor(payment, "SystemEntryDate", DataEntrada(rs));
+
+    // A receipt names its customer by the customer's own tax number.
+    Value cliente = rs.field("CodCliente");
+    std::string customerId = "DESCONHECIDO";
+    if (!cliente.isNull() && cliente.text() != ClienteIndiferenciado) {
+      std::string nif =
+          db_.ObtemValor("NContribuinte", "clientes",
+                         "CodCliente='" + db_.Escape(cliente.text()) + "'", Value(std::string()))
+              .text();
+      customerId = GetCustomerID(cliente.text(), nif);
+    }
+    AddValor(payment, "CustomerID", customerId);
+
+    if (versao >= 4) ValidaMotivosIsencaoIvaPayments(rs);
+    AddPaymentLines(payment, rs);
+    AddTotais(payment, rs, false);
+    AddRetencoes(payment, db_, rs, "round(valorretencao,2)<>0", temTipoRetencao);
+  }
+  rs.close();
+}
 
 }  // namespace saftpt

@@ -1,18 +1,69 @@
-// Placeholder: replaced by the real implementation.
+// The condition that limits the document statements to the chosen document
+// types, series and number ranges.
 #include "saft/Restrictions.h"
+
+#include <charconv>
+
+#include "config/Database.h"
+#include "config/Error.h"
+#include "config/Utf8.h"
 #include "saft/clsSAFT.h"
 
-#include "config/Error.h"
-
 namespace saftpt {
 
-std::string WhereRestricoesDocumentos(const Restricoes&, const std::string&, const Database&) { throw Error(Error::kBuilder, "não implementado"); }
-clsRestricaoDocumento ParseRestricao(const std::string&) { throw Error(Error::kBuilder, "não implementado"); }
+std::string WhereRestricoesDocumentos(const Restricoes& col_restricoes, const std::string& Tabela,
+                                      const Database& db) {
+  if (col_restricoes.empty()) return "";
+  std::string prefixo = Tabela.empty() ? "" : Tabela + ".";
+  std::string condicao;
+  for (const clsRestricaoDocumento& r : col_restricoes) {
+    if (!condicao.empty()) condicao += " or ";
+    // Type and series are typed by the user: escaped so a quote stays text.
+    condicao += " ( " + prefixo + "Tipodoc='" + db.Escape(r.tipodoc) + "' and " + prefixo +
+                "Serie='" + db.Escape(r.Serie) + "' and " + prefixo +
+                "Numero>=" + std::to_string(r.NumeroInicial) + " and " + prefixo +
+                "Numero<=" + std::to_string(r.NumeroFinal) + " ) ";
+  }
+  return " ( " + condicao + " ) ";
+}
 
-}  // namespace saftpt
+namespace {
 
-namespace saftpt {
+// A whole number as typed: blanks around it and a sign allowed, nothing else.
+bool LeNumero(std::string_view text, long long& out) {
+  std::string t = Trim(text);
+  if (t.empty()) return false;
+  const char* first = t.data();
+  const char* last = t.data() + t.size();
+  if (*first == '+') ++first;
+  auto [ptr, ec] = std::from_chars(first, last, out);
+  return ec == std::errc() && ptr == last && first != last;
+}
+
+}  // namespace
+
+clsRestricaoDocumento ParseRestricao(const std::string& text) {
+  size_t c1 = text.find(':');
+  size_t c2 = text.rfind(':');
+  if (c1 == std::string::npos || c2 == c1)
+    throw Error(Error::kBuilder, "Restrição inválida (use TIPO:SÉRIE:INICIAL-FINAL): " + text);
+  clsRestricaoDocumento r;
+  r.tipodoc = text.substr(0, c1);
+  r.Serie = text.substr(c1 + 1, c2 - c1 - 1);
+  std::string intervalo = text.substr(c2 + 1);
+  // The hyphen between the numbers; a leading one is the first number's sign.
+  size_t hifen = intervalo.find('-', intervalo.find_first_not_of(" -+") == std::string::npos
+                                         ? intervalo.size()
+                                         : intervalo.find_first_not_of(" -+"));
+  std::string inicial = intervalo.substr(0, hifen);
+  std::string final = hifen == std::string::npos ? "" : intervalo.substr(hifen + 1);
+  if (!LeNumero(inicial, r.NumeroInicial)) throw Error(Error::kBuilder, "Número Inicial Inválido");
+  if (!LeNumero(final, r.NumeroFinal)) throw Error(Error::kBuilder, "Número Final Inválido");
+  return r;
+}
+
 std::string clsSAFT::WhereRestricoesDocumentos(const std::string& Tabela) const {
   return saftpt::WhereRestricoesDocumentos(options_.restrictions, Tabela, db_);
 }
+
 }  // namespace saftpt

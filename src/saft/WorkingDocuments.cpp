@@ -1,11 +1,142 @@
-// Placeholder: replaced by the real implementation.
-#include "saft/clsSAFT.h"
+// "WorkingDocuments": the fee quotations of the period and their lines.
+#include <cmath>
 
-#include "config/Error.h"
+#include "config/Utf8.h"
+#include "saft/DocumentCommon.h"
+#include "saft/ValueFormat.h"
+#include "saft/clsSAFT.h"
 
 namespace saftpt {
 
-void clsSAFT::AddWorkingDocuments(XmlNode) { throw Error(Error::kBuilder, "não implementado"); }
-void clsSAFT::AddworkingDocumentLines(XmlNode, const Recordset&) { throw Error(Error::kBuilder, "não implementado"); }
+void clsSAFT::AddWorkingDocuments(XmlNode node) {
+  using namespace documentos;
+  progress_.MostraProgresso(7, "WorkingDocuments");
+  std::string restricao = WhereRestricoesDocumentos("documentos");
+  if (!restricao.empty()) restricao = " and " + restricao;
+  std::string inicio = FormataData(options_.start);
+  std::string fim = FormataData(options_.end);
+
+  Recordset rs = db_.Execute(
+      "select * from documentos where ((tipodoc = 'OR' )  AND Serie<>'tmp' and data>='" + inicio +
+      "' and data<='" + fim + "') " + restricao + " order by Data,tipodoc,numero");
+  progress_.IniciaProgressoDetalhe(static_cast<long long>(rs.recordCount()));
+  XmlNode working = node.NewChild("WorkingDocuments", "");
+
+  long long entradas = 0;
+  double credito = 0;  // double: a year of quotations must add up to the cent
+  double debito = 0;   // quotations have no debit side
+  for (; !rs.eof(); rs.moveNext()) {
+    if (rs.text("tipodoc") != "OR") continue;
+    ++entradas;
+    if (ContaNosTotais(rs) && rs.field("ValorLiquido").isNumeric())
+      credito += std::fabs(Montante(rs, "ValorLiquido")) - std::fabs(Montante(rs, "ValorDesconto"));
+  }
+  AddValor(working, "NumberOfEntries", FormataNumero(static_cast<double>(entradas), 0));
+  AddValor(working, "TotalDebit", FormataNumero(debito, 2));
+  AddValor(working, "TotalCredit", FormataNumero(credito, 2));
+  NumeroOrcamentos = entradas;
+  TotalCreditosOrcamentos = credito;
+  TotalDebitosOrcamentos = debito;
+
+  long long progresso = 1;
+  for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+    progress_.MostraProgressoDetalhe(++progresso);
+    XmlNode work = working.NewChild("WorkDocument", "");
+    AddValor(work, "DocumentNumber", NumeroDocumento(rs));
+    AddValor(work, "ATCUD", AtcudTexto(rs.field("ATCUD")));
+    AddEstado(work, rs, "WorkStatus", "WorkStatusDate", "SourceBilling");
+    bool assinado = OrcamentosAssinados && !rs.text("Assinatura").empty();
+    AddValor(work, "Hash", assinado ? rs.text("Assinatura") : "0");
+    AddValor(work, "HashControl", assinado ? rs.text("VersaoChavePrivada") : "0");
+    AddValor(work, "Period", Periodo(rs));
+    AddValor(work, "WorkDate", FormataData(rs.field("Data").date("Data")));
+    if (rs.text("tipodoc") == "OR") AddValor(work, "WorkType", "OR");
+    AddValor(work, "SourceID", "DESCONHECIDO");
+    AddValor(work, "SystemEntryDate", DataEntrada(rs));
+
+    Value cliente = rs.field("CodCliente");
+    std::string customerId;
+    if (cliente.isNull())
+      customerId = "DESCONHECIDO";
+    else if (cliente.text() == ClienteIndiferenciado)
+      customerId = ClienteIndiferenciado;
+    else
+      customerId = GetCustomerID(cliente.text(), rs.text("NContribuinteCliente"));
+    AddValor(work, "CustomerID", customerId);
+
+    ValidaMotivosIsencaoIva(rs);
+    AddworkingDocumentLines(work, rs);
+    AddTotais(work, rs, true);
+  }
+  rs.close();
+}
+
+void clsSAFT::AddworkingDocumentLines(XmlNode node_workingdocument, const Recordset& rs_doc) {
+  using namespace documentos;
+  bool v103 = versao == 3;
+  std::string tipodoc = rs_doc.text("tipodoc");
+  Recordset rs = db_.Execute(
+      std::string(
+          "select ID, Referencia, Quant, Preco, ValorDesconto, ValorLiquido, "
+          "substring(Descricao,1,60) as Descricao, Iva, IsencaoIva, CodigoSelo, ValorSelo") +
+      (v103 ? "" : ",CodMencao") + " from documentoslinhas where tipodoc = '" +
+      db_.Escape(tipodoc) + "'  AND Serie='" + db_.Escape(rs_doc.text("serie")) +
+      "' and numero=" + db_.Number(rs_doc.text("numero")) + " order by ID");
+  std::string dataDocumento = FormataData(rs_doc.field("Data").date("Data"));
+
+  long long numeroLinha = 1;
+  for (; !rs.eof(); rs.moveNext(), ++numeroLinha) {
+    XmlNode line = node_workingdocument.NewChild("Line", "");
+    AddValor(line, "LineNumber", std::to_string(numeroLinha));
+    std::string produto = CodigoProduto(db_, rs.field("Referencia"));
+    AddValor(line, "ProductCode", Utf8Left(produto, 30));
+    AddValor(line, "ProductDescription",
+             produto == "DIVERSOS" ? produto : Utf8Left(GetProductDescription(produto), 60));
+    AddValor(line, "Quantity", FormataNumero(rs.field("Quant"), 2));
+    AddValor(line, "UnitOfMeasure", "UN");
+    double quant = Montante(rs, "Quant");
+    double desconto = Montante(rs, "ValorDesconto");
+    AddValor(
+        line, "UnitPrice",
+        FormataNumero(
+            std::fabs(Montante(rs, "Preco")) - std::fabs(desconto / (quant == 0 ? 1 : quant)), 2));
+    AddValor(line, "TaxPointDate", dataDocumento);
+    Value descricao = rs.field("Descricao");
+    AddValor(line, "Description",
+             descricao.isNull() ? "DESCONHECIDO" : Utf8Left(descricao.text(), 200));
+    // A negative line of a quotation carries no amount.
+    double liquido = Montante(rs, "ValorLiquido");
+    if (tipodoc == "OR" && liquido >= 0) AddValor(line, "CreditAmount", FormataNumero(liquido, 2));
+
+    double iva = rs.field("Iva").number("Iva");
+    AddImpostoIva(line, *this, iva);
+    std::string isencao = rs.text("IsencaoIva");
+    if (iva == 0 && !Trim(isencao).empty()) {
+      AddValor(line, "TaxExemptionReason", Utf8Left(isencao, 60));
+      if (!v103) {
+        std::string codigo = rs.text("CodMencao");
+        if (codigo.empty()) codigo = Get_CodMencao(isencao);
+        AddValor(line, "TaxExemptionCode", codigo);
+      }
+    }
+
+    std::string selo = rs.text("CodigoSelo");
+    if (!selo.empty()) {
+      XmlNode tax = line.NewChild("Tax", "");
+      AddValor(tax, "TaxType", "IS");
+      AddValor(tax, "TaxCountryRegion", getEspacoFiscal());
+      AddValor(tax, "TaxCode", selo);
+      // Fixed-amount stamp duty is written as the line's amount, the others
+      // by their rate.
+      double percentagem = GetISPercentagem(selo);
+      if (percentagem == 0)
+        AddValor(tax, "TaxAmount", FormataNumero(rs.field("ValorSelo"), 2));
+      else
+        AddValor(tax, "TaxPercentage", FormataNumero(percentagem, 2));
+    }
+    AddValor(line, "SettlementAmount", FormataNumero(std::fabs(desconto), 2));
+  }
+  rs.close();
+}
 
 }  // namespace saftpt

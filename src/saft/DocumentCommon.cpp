@@ -1,0 +1,108 @@
+// Pieces shared by the source-document writers.
+#include "saft/DocumentCommon.h"
+
+#include <cmath>
+
+#include "config/Utf8.h"
+#include "saft/ValueFormat.h"
+#include "saft/clsSAFT.h"
+
+namespace saftpt::documentos {
+
+double Montante(const Value& v, std::string_view what) {
+  return v.isNull() ? 0 : v.number(what);
+}
+
+double Montante(const Recordset& rs, std::string_view column) {
+  return Montante(rs.field(column), column);
+}
+
+std::string NumeroDocumento(const Recordset& rs) {
+  return rs.text("tipodoc") + " " + rs.text("serie") + "/" + rs.text("numero");
+}
+
+bool Anulado(const Recordset& rs) {
+  return rs.field("Anulado").boolean("Anulado");
+}
+
+bool ContaNosTotais(const Recordset& rs) {
+  Value v = rs.field("Anulado");
+  return !v.isNull() && !v.boolean("Anulado");
+}
+
+std::string Periodo(const Recordset& rs) {
+  return std::to_string(rs.field("Data").date("Data").month);
+}
+
+std::string DataEntrada(const Recordset& rs) {
+  Value editada = rs.field("DataEdicao");
+  if (!editada.isNull()) return FormataDataHora(editada.date("DataEdicao"));
+  return FormataDataHora(rs.field("Data").date("Data"));
+}
+
+void AddEstado(XmlNode parent, const Recordset& rs, std::string_view statusTag,
+               std::string_view dateTag, std::string_view sourceTag) {
+  XmlNode estado = parent.NewChild("DocumentStatus", "");
+  bool anulado = Anulado(rs);
+  AddValor(estado, statusTag, anulado ? "A" : "N");
+  AddValor(estado, dateTag, FormataData(rs.field("Data").date("Data")) + "T00:00:00");
+  if (anulado) AddValor(estado, "Reason", Utf8Left(rs.text("Motivo"), 50));
+  AddValor(estado, "SourceID", "DESCONHECIDO");
+  AddValor(estado, sourceTag, "P");
+}
+
+void AddTotais(XmlNode parent, const Recordset& rs, bool grossComRetencao) {
+  XmlNode totais = parent.NewChild("DocumentTotals", "");
+  double iva = Montante(rs, "ValorIva");
+  double selo = Montante(rs, "ValorSelo");
+  double liquido = Montante(rs, "ValorLiquido");
+  double desconto = Montante(rs, "ValorDesconto");
+  double total = Montante(rs, "ValorTotal");
+  double bruto = grossComRetencao ? total + Montante(rs, "ValorRetencao") : total;
+  AddValor(totais, "TaxPayable", FormataNumero(std::fabs(iva + selo), 2));
+  AddValor(totais, "NetTotal", FormataNumero(std::fabs(liquido) - std::fabs(desconto), 2));
+  AddValor(totais, "GrossTotal", FormataNumero(std::fabs(bruto), 2));
+}
+
+void AddRetencoes(XmlNode parent, Database& db, const Recordset& rs, std::string_view filtro,
+                  bool temTipoRetencao) {
+  std::string condicao = std::string(filtro) + " and tipodoc='" + db.Escape(rs.text("tipodoc")) +
+                         "' and numero= " + db.Number(rs.text("numero")) + " and serie='" +
+                         db.Escape(rs.text("serie"));
+  const char* expressao = "round(Sum(ValorRetencao),2)";
+  double irc = 0;
+  double irs = 0;
+  if (temTipoRetencao) {
+    irc = db.SomaTotal(expressao, "documentoslinhas", condicao + "' and TipoRetencao='IRC'");
+    irs = db.SomaTotal(expressao, "documentoslinhas", condicao + "' and TipoRetencao='IRS'");
+  } else {
+    irs = db.SomaTotal(expressao, "documentoslinhas", condicao + "'");
+  }
+  auto escreve = [&](const char* tipo, double valor) {
+    if (valor <= 0) return;
+    XmlNode retencao = parent.NewChild("WithholdingTax", "");
+    AddValor(retencao, "WithholdingTaxType", tipo);
+    AddValor(retencao, "WithholdingTaxAmount", FormataNumero(valor, 2));
+  };
+  escreve("IRC", irc);
+  escreve("IRS", irs);
+}
+
+std::string CodigoProduto(Database& db, const Value& referencia) {
+  const std::string& ref = referencia.text();
+  if (ref.empty()) return "DIVERSOS";
+  Value catalogo = db.ObtemValor("Referencia", "honorarios", "Referencia='" + db.Escape(ref) + "'",
+                                 Value(std::string()));
+  return catalogo.text().empty() ? "DIVERSOS" : ref;
+}
+
+void AddImpostoIva(XmlNode line, const clsSAFT& saft, double iva) {
+  XmlNode tax = line.NewChild("Tax", "");
+  AddValor(tax, "TaxType", "IVA");
+  // 16 % is only charged in the Azores.
+  AddValor(tax, "TaxCountryRegion", iva == 16 ? "PT-AC" : saft.getEspacoFiscal());
+  AddValor(tax, "TaxCode", saft.GetTaxCode(iva));
+  AddValor(tax, "TaxPercentage", iva == 0 ? "0" : FormataNumero(iva, 2));
+}
+
+}  // namespace saftpt::documentos

@@ -1,0 +1,56 @@
+// Pieces that the sales-invoice, working-document and payment writers share:
+// the document's number, status, totals and withholding, and a line's product
+// code and VAT.
+#ifndef SAFTPT_SAFT_DOCUMENTCOMMON_H_
+#define SAFTPT_SAFT_DOCUMENTCOMMON_H_
+
+#include <string>
+#include <string_view>
+
+#include "config/Database.h"
+#include "xml/XmlDocument.h"
+
+namespace saftpt {
+
+class clsSAFT;
+
+namespace documentos {
+
+// An amount of a row; Null counts as 0.
+double Montante(const Value& v, std::string_view what);
+double Montante(const Recordset& rs, std::string_view column);
+
+// "F A/12": stored type code, series and number.
+std::string NumeroDocumento(const Recordset& rs);
+// Cancelled: Anulado holds a non-zero value (Null is not cancelled).
+bool Anulado(const Recordset& rs);
+// Counted in the totals: Anulado holds 0 (Null is left out too).
+bool ContaNosTotais(const Recordset& rs);
+// Month of Data, "1" to "12".
+std::string Periodo(const Recordset& rs);
+// DataEdicao, or Data when the document was never edited.
+std::string DataEntrada(const Recordset& rs);
+
+// "DocumentStatus": status, its date, the reason of a cancellation, source
+// and "P".
+void AddEstado(XmlNode parent, const Recordset& rs, std::string_view statusTag,
+               std::string_view dateTag, std::string_view sourceTag);
+// "DocumentTotals". The sales and working documents add the withheld amount
+// back into the gross total; a receipt's gross total is its own total.
+void AddTotais(XmlNode parent, const Recordset& rs, bool grossComRetencao);
+// "WithholdingTax" elements, IRC first. `filtro` selects the withholding
+// lines ("valorretencao>0"); without the TipoRetencao column everything
+// withheld is IRS.
+void AddRetencoes(XmlNode parent, Database& db, const Recordset& rs, std::string_view filtro,
+                  bool temTipoRetencao);
+
+// The product code of a line: its reference when it is a fee type, otherwise
+// "DIVERSOS".
+std::string CodigoProduto(Database& db, const Value& referencia);
+// The line's VAT "Tax" element.
+void AddImpostoIva(XmlNode line, const clsSAFT& saft, double iva);
+
+}  // namespace documentos
+}  // namespace saftpt
+
+#endif  // SAFTPT_SAFT_DOCUMENTCOMMON_H_
