@@ -1,0 +1,63 @@
+#include "gui/GuiDialogs.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace saftpt::gui {
+
+namespace {
+
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+void Box(QMessageBox::Icon icon, const std::string& text, const std::string& title) {
+  QMessageBox box(icon, Q(title), Q(text), QMessageBox::Ok, DonoDasMensagens());
+  box.button(QMessageBox::Ok)->setText("OK");
+  box.exec();
+}
+
+}  // namespace
+
+QWidget* DonoDasMensagens() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return QApplication::activeWindow();
+}
+
+void QtDialogs::inform(const std::string& text, const std::string& title) {
+  Box(QMessageBox::Information, text, title);
+}
+
+void QtDialogs::warn(const std::string& text) {
+  Box(QMessageBox::NoIcon, text, kTituloAplicacao);
+}
+
+void QtDialogs::error(const std::string& text) {
+  Box(QMessageBox::Critical, text, kTituloAplicacao);
+}
+
+bool QtDialogs::confirm(const std::string& question) {
+  QMessageBox box(QMessageBox::Question, kTituloAplicacao, Q(question),
+                  QMessageBox::Yes | QMessageBox::No, DonoDasMensagens());
+  box.button(QMessageBox::Yes)->setText("Sim");
+  box.button(QMessageBox::No)->setText("Não");
+  box.setDefaultButton(QMessageBox::Yes);
+  return box.exec() == QMessageBox::Yes;
+}
+
+std::string QtDialogs::askSaveFile() {
+  QFileDialog dialog(DonoDasMensagens(), "Gravar Ficheiro SAFT");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter("Xml (*.xml)");
+  dialog.setDefaultSuffix("xml");
+  // The export asks its own overwrite question.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return "";
+  return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
+}
+
+}  // namespace saftpt::gui

@@ -1,0 +1,52 @@
+// saftpt-gui: the export window over the billing database.
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <string>
+#include <vector>
+
+#include "app/UiPorts.h"
+#include "config/Settings.h"
+#include "gui/ExportWindow.h"
+#include "gui/GuiDialogs.h"
+#include "gui/WindowRules.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  app.setApplicationName("saftpt-gui");
+
+  // Qt's own texts (the file dialog...) in Portuguese.
+  QTranslator traducao;
+  if (traducao.load(QLocale(QLocale::Portuguese, QLocale::Portugal), "qtbase", "_",
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    app.installTranslator(&traducao);
+
+  std::vector<std::string> args;
+  const QStringList all = QCoreApplication::arguments();
+  for (qsizetype i = 1; i < all.size(); ++i) args.push_back(all[i].toStdString());
+
+  saftpt::gui::QtDialogs dialogs;
+  saftpt::gui::ArgumentosGui lidos = saftpt::gui::LeArgumentos(args);
+  if (!lidos.erro.empty()) {
+    dialogs.error(lidos.erro);
+    return 2;
+  }
+
+  saftpt::gui::OpcoesArranque opcoes;
+  opcoes.restricao = lidos.restricao;
+  opcoes.today = saftpt::DateTime::Today();
+  try {
+    opcoes.settingsPath = lidos.settingsPath.empty()
+                              ? saftpt::PastaDoPrograma() + "/" + saftpt::kSettingsFileName
+                              : lidos.settingsPath;
+  } catch (const std::exception& e) {
+    dialogs.error(e.what());
+    return 1;
+  }
+
+  saftpt::DesktopShell shell;
+  saftpt::gui::ExportWindow window(opcoes, dialogs, shell);
+  if (!window.Load()) return 1;
+  window.show();
+  return app.exec();
+}
