@@ -1,18 +1,205 @@
-// Placeholder: replaced by the real implementation.
+// Dates, amounts and texts as the audit file carries them.
 #include "saft/ValueFormat.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
 
 #include "config/Error.h"
 
 namespace saftpt {
 
-std::string FormataData(const DateTime&) { throw Error(Error::kBuilder, "não implementado"); }
-std::string FormataDataHora(const DateTime&) { throw Error(Error::kBuilder, "não implementado"); }
-std::string FormataNumero(double, int) { throw Error(Error::kBuilder, "não implementado"); }
-std::string FormataNumero(const Value&, int) { throw Error(Error::kBuilder, "não implementado"); }
-std::string FormataNumero2(double, int, char) { throw Error(Error::kBuilder, "não implementado"); }
-double ArredondaNumero(double, int) { throw Error(Error::kBuilder, "não implementado"); }
-double ArredondaPar(double, int) { throw Error(Error::kBuilder, "não implementado"); }
-std::string remove_caracteres_invalidos(std::string_view) { throw Error(Error::kBuilder, "não implementado"); }
-void AddValor(XmlNode, std::string_view, std::string_view) { throw Error(Error::kBuilder, "não implementado"); }
+namespace {
+
+// A finite double as the decimal digits of its 15-significant-digit form,
+// rounded to `places` decimals: the digits of the result times 10^-places.
+struct Rounded {
+  bool negative = false;
+  std::string digits;  // no leading zeros; "0" for zero
+};
+
+void CheckPlaces(int places) {
+  if (places < 0 || places > 30)
+    throw Error(Error::kBuilder, "Número de casas decimais inválido: " + std::to_string(places));
+}
+
+void CheckFinite(double v) {
+  if (!std::isfinite(v)) throw Error(Error::kData, "O valor não é um número finito.");
+}
+
+// Amounts are rounded on their 15-digit decimal form, as the old runtime saw
+// them: 2.675 is stored as 2.67499999... but written as 2.68.
+Rounded RoundDecimal(double v, int places, bool halfEven) {
+  CheckFinite(v);
+  CheckPlaces(places);
+  // std::to_chars ignores the locale (a GUI may set one with a comma).
+  char buf[40];
+  auto res = std::to_chars(buf, buf + sizeof buf - 1, v, std::chars_format::scientific, 14);
+  *res.ptr = '\0';
+  const char* p = buf;
+  Rounded r;
+  if (*p == '-') {
+    r.negative = true;
+    ++p;
+  }
+  char mantissa[15];
+  int n = 0;
+  for (; *p != 'e'; ++p)
+    if (*p != '.') mantissa[n++] = *p;
+  int exponent = 0;
+  const char* e = p + 1;
+  if (*e == '+') ++e;
+  std::from_chars(e, res.ptr, exponent);
+
+  // The value is 0.d1d2...d15 x 10^(exponent + 1); keep the digits before the
+  // `places`-th decimal.
+  const int kept = exponent + 1 + places;
+  std::string digits;
+  bool up = false;
+  if (kept >= 15) {
+    digits.assign(mantissa, 15);
+    digits.append(static_cast<size_t>(kept - 15), '0');
+  } else if (kept >= 0) {
+    digits.assign(mantissa, static_cast<size_t>(kept));
+    const char next = mantissa[kept];
+    if (!halfEven) {
+      up = next >= '5';
+    } else if (next != '5') {
+      up = next > '5';
+    } else {
+      bool beyond = false;
+      for (int i = kept + 1; i < 15; ++i) beyond = beyond || mantissa[i] != '0';
+      const bool odd = kept > 0 && (mantissa[kept - 1] - '0') % 2 == 1;
+      up = beyond || odd;
+    }
+  }
+  if (up) {
+    int i = static_cast<int>(digits.size()) - 1;
+    while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+    if (i >= 0) {
+      ++digits[i];
+    } else {
+      digits.insert(digits.begin(), '1');
+    }
+  }
+  size_t first = digits.find_first_not_of('0');
+  digits = first == std::string::npos ? "0" : digits.substr(first);
+  // Nothing is written as "-0.00".
+  if (digits == "0") r.negative = false;
+  r.digits = std::move(digits);
+  return r;
+}
+
+std::string WithPlaces(const Rounded& r, int places, char separator) {
+  std::string digits = r.digits;
+  if (digits.size() <= static_cast<size_t>(places))
+    digits.insert(0, static_cast<size_t>(places) + 1 - digits.size(), '0');
+  std::string out;
+  out.reserve(digits.size() + 2);
+  if (r.negative) out += '-';
+  out.append(digits, 0, digits.size() - places);
+  if (places > 0) {
+    out += separator;
+    out.append(digits, digits.size() - places, std::string::npos);
+  }
+  return out;
+}
+
+double ToDouble(const Rounded& r, int places) {
+  const std::string text = WithPlaces(r, places, '.');
+  double result = 0;
+  std::from_chars(text.data(), text.data() + text.size(), result);
+  return result;
+}
+
+// The old runtime's plain text of a double: 15 significant digits at most,
+// no trailing zeros, exponent form from 1E+15 and below 1E-04.
+std::string PlainText(double v) {
+  CheckFinite(v);
+  if (v == 0) return "0";
+  char buf[40];
+  auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
+  std::string out(buf, res.ptr);
+  size_t e = out.find('e');
+  if (e != std::string::npos) out[e] = 'E';
+  return out;
+}
+
+// A stored whole number, kept exact beyond the precision of a double.
+bool WholeNumberText(std::string_view text, std::string& out) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty() || text.size() > 15) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  size_t first = text.find_first_not_of('0');
+  if (first == std::string_view::npos) {
+    out = "0";
+    return true;
+  }
+  out = negative ? "-" : "";
+  out.append(text.substr(first));
+  return true;
+}
+
+}  // namespace
+
+std::string FormataData(const DateTime& d) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year, d.month, d.day);
+  return buf;
+}
+
+std::string FormataDataHora(const DateTime& d) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", d.year, d.month, d.day, d.hour,
+                d.minute, d.second);
+  return buf;
+}
+
+std::string FormataNumero(double v, int casasdecimais) {
+  if (casasdecimais == 0) return PlainText(v);
+  return WithPlaces(RoundDecimal(v, casasdecimais, false), casasdecimais, '.');
+}
+
+std::string FormataNumero(const Value& v, int casasdecimais) {
+  CheckPlaces(casasdecimais);
+  if (v.isNull()) return FormataNumero(0.0, casasdecimais);
+  std::string whole;
+  if (casasdecimais == 0 && WholeNumberText(v.text(), whole)) return whole;
+  return FormataNumero(v.number(), casasdecimais);
+}
+
+std::string FormataNumero2(double v, int casasdecimais, char separadorDecimal) {
+  if (casasdecimais == 0) return PlainText(v);
+  return WithPlaces(RoundDecimal(v, casasdecimais, false), casasdecimais, separadorDecimal);
+}
+
+double ArredondaNumero(double v, int places) {
+  return ToDouble(RoundDecimal(v, places, false), places);
+}
+
+double ArredondaPar(double v, int places) {
+  return ToDouble(RoundDecimal(v, places, true), places);
+}
+
+std::string remove_caracteres_invalidos(std::string_view Valor) {
+  // Bytes below 32 are never part of a multi-byte UTF-8 character, so
+  // dropping them never splits one.
+  std::string out;
+  out.reserve(Valor.size());
+  for (char c : Valor)
+    if (static_cast<unsigned char>(c) >= 32) out += c;
+  return out;
+}
+
+void AddValor(XmlNode node, std::string_view Chave, std::string_view Valor) {
+  node.NewChild(Chave, remove_caracteres_invalidos(Valor));
+}
 
 }  // namespace saftpt

@@ -1,24 +1,536 @@
-// Placeholder: replaced by the real implementation.
+// The element tree, written out element by element as it is completed.
 #include "xml/XmlDocument.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+#include <vector>
+
 #include "config/Error.h"
+#include "xml/Windows1252.h"
 
 namespace saftpt {
 
-struct XmlDocument::Impl {};
-void XmlNode::SetTag(std::string_view) { throw Error(Error::kBuilder, "não implementado"); }
-void XmlNode::AddAttribute(std::string_view, std::string_view) { throw Error(Error::kBuilder, "não implementado"); }
-XmlNode XmlNode::NewChild(std::string_view, std::string_view) { throw Error(Error::kBuilder, "não implementado"); }
-bool XmlNode::MoveToChild(std::string_view) { throw Error(Error::kBuilder, "não implementado"); }
-void XmlNode::MoveToRoot() { throw Error(Error::kBuilder, "não implementado"); }
-void XmlNode::UpdateChildContent(std::string_view, std::string_view) { throw Error(Error::kBuilder, "não implementado"); }
-void XmlNode::Retain() { throw Error(Error::kBuilder, "não implementado"); }
-XmlDocument::XmlDocument() {}
-XmlDocument::~XmlDocument() {}
-void XmlDocument::SetEncoding(std::string_view) { throw Error(Error::kBuilder, "não implementado"); }
-void XmlDocument::StreamTo(const std::string&) { throw Error(Error::kBuilder, "não implementado"); }
-XmlNode XmlDocument::Root() { throw Error(Error::kBuilder, "não implementado"); }
-void XmlDocument::SaveToFile(const std::string&) { throw Error(Error::kBuilder, "não implementado"); }
-std::string XmlDocument::ToString() { throw Error(Error::kBuilder, "não implementado"); }
+namespace {
+
+constexpr uint32_t kNone = UINT32_MAX;
+constexpr size_t kBufferSize = 1 << 20;
+constexpr const char* kDeclaration = "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n";
+
+[[noreturn]] void BuilderError(const std::string& message) {
+  throw Error(Error::kBuilder, message);
+}
+
+[[noreturn]] void FileError(const std::string& path, int err) {
+  throw Error(Error::kFile,
+              "Não foi possível gravar o ficheiro " + path + ": " + std::strerror(err));
+}
+
+bool IsNameStart(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
+}
+
+bool IsNameChar(char c) {
+  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+// Tags and attribute names come from the program itself; a bad one would make
+// the file unreadable.
+void CheckName(std::string_view name) {
+  bool ok = !name.empty() && IsNameStart(name.front());
+  for (char c : name) ok = ok && IsNameChar(c);
+  if (!ok) BuilderError("Nome de elemento XML inválido: \"" + std::string(name) + "\".");
+}
+
+std::string RandomSuffix() {
+  static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device device;
+  std::string out = ".";
+  for (int i = 0; i < 8; ++i) out += kChars[device() % (sizeof kChars - 1)];
+  return out;
+}
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+std::string Folder(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+struct XmlDocument::Impl {
+  struct Node {
+    uint32_t generation = 0;
+    uint32_t parent = kNone;
+    uint32_t firstChild = kNone;
+    uint32_t lastChild = kNone;
+    uint32_t next = kNone;
+    uint32_t depth = 0;
+    bool live = false;
+    bool closed = false;        // complete: it takes no more children
+    bool startWritten = false;  // its start tag is in the output already
+    bool retained = false;
+    bool retainedBelow = false;  // it or one of its descendants is retained
+    std::string tag;
+    std::string attributes;  // encoded, each as ` name="value"`
+    std::string text;        // encoded
+    std::string compact;     // children of a completed kept element, as text
+  };
+
+  std::vector<Node> nodes;
+  std::vector<uint32_t> freeList;
+  std::string out;  // output not yet in the file (all of it in memory)
+  bool declarationWritten = false;
+  bool finished = false;
+  bool broken = false;  // a write failed: the output is incomplete
+  int fd = -1;
+  std::string target;  // streaming: the file to replace
+  std::string temp;    // streaming: the file being written
+
+  Impl() {
+    nodes.emplace_back();
+    nodes[0].live = true;
+    nodes[0].tag = "root";
+  }
+
+  ~Impl() {
+    if (fd >= 0) ::close(fd);
+    if (!temp.empty()) ::unlink(temp.c_str());
+  }
+
+  Node& Get(const XmlNode& handle) {
+    if (handle.index_ >= nodes.size()) BuilderError("Elemento XML inválido.");
+    Node& n = nodes[handle.index_];
+    if (!n.live || n.generation != handle.generation_)
+      BuilderError("O elemento XML já foi escrito no ficheiro e não pode ser usado.");
+    return n;
+  }
+
+  void CheckWritable() const {
+    if (finished) BuilderError("O documento XML já foi gravado.");
+    if (broken) BuilderError("O documento XML está incompleto: a gravação falhou.");
+  }
+
+  uint32_t Allocate() {
+    uint32_t index;
+    if (!freeList.empty()) {
+      index = freeList.back();
+      freeList.pop_back();
+    } else {
+      if (nodes.size() >= kNone - 1) BuilderError("Demasiados elementos XML em memória.");
+      index = static_cast<uint32_t>(nodes.size());
+      nodes.emplace_back();
+    }
+    Node& n = nodes[index];
+    n.live = true;
+    n.parent = n.firstChild = n.lastChild = n.next = kNone;
+    n.closed = n.startWritten = n.retained = n.retainedBelow = false;
+    return index;
+  }
+
+  // Frees the element and its subtree; the strings keep their buffers for the
+  // next elements unless they grew large.
+  void Free(uint32_t index) {
+    for (uint32_t c = nodes[index].firstChild; c != kNone;) {
+      uint32_t next = nodes[c].next;
+      Free(c);
+      c = next;
+    }
+    Node& n = nodes[index];
+    n.live = false;
+    ++n.generation;
+    for (std::string* s : {&n.tag, &n.attributes, &n.text, &n.compact}) {
+      if (s->capacity() > 4096) {
+        std::string().swap(*s);
+      } else {
+        s->clear();
+      }
+    }
+    freeList.push_back(index);
+  }
+
+  static void Indent(std::string& s, uint32_t depth) {
+    s.append(2 * static_cast<size_t>(depth), ' ');
+  }
+
+  void AppendStartTag(std::string& s, const Node& n) {
+    Indent(s, n.depth);
+    s += '<';
+    s += n.tag;
+    s += n.attributes;
+    s += '>';
+    s += n.text;
+    s += '\n';
+  }
+
+  // Writes what is left of the element: its start tag unless already written,
+  // its children still in memory, its end tag.
+  void Serialize(uint32_t index, std::string& s, bool flush) {
+    const Node& n = nodes[index];
+    const bool container = n.startWritten || !n.compact.empty() || n.firstChild != kNone;
+    if (!n.startWritten) {
+      if (!container) {
+        Indent(s, n.depth);
+        s += '<';
+        s += n.tag;
+        s += n.attributes;
+        if (n.text.empty()) {
+          s += "/>\n";
+        } else {
+          s += '>';
+          s += n.text;
+          s += "</";
+          s += n.tag;
+          s += ">\n";
+        }
+        return;
+      }
+      AppendStartTag(s, n);
+    }
+    s += n.compact;
+    for (uint32_t c = n.firstChild; c != kNone; c = nodes[c].next) {
+      Serialize(c, s, flush);
+      if (flush) FlushIfFull();
+    }
+    Indent(s, n.depth);
+    s += "</";
+    s += n.tag;
+    s += ">\n";
+  }
+
+  // Writes the start tags of the element and its ancestors not yet written.
+  void EnsureStartTags(uint32_t index) {
+    uint32_t path[64];
+    size_t count = 0;
+    std::vector<uint32_t> deep;
+    for (uint32_t i = index; i != kNone && !nodes[i].startWritten; i = nodes[i].parent) {
+      if (count < 64) {
+        path[count++] = i;
+      } else {
+        deep.push_back(i);
+      }
+    }
+    for (size_t k = deep.size(); k > 0; --k) WriteStart(deep[k - 1]);
+    for (size_t k = count; k > 0; --k) WriteStart(path[k - 1]);
+  }
+
+  void WriteStart(uint32_t index) {
+    if (index == 0 && !declarationWritten) {
+      out += kDeclaration;
+      declarationWritten = true;
+    }
+    AppendStartTag(out, nodes[index]);
+    nodes[index].startWritten = true;
+  }
+
+  // A completed child of `parent` can go to the output only when nothing
+  // before it is still held in memory and no one wants it kept.
+  bool CanWriteChildOf(uint32_t parent) const {
+    uint32_t child = nodes[parent].lastChild;
+    for (uint32_t i = parent; i != kNone; child = i, i = nodes[i].parent) {
+      const Node& n = nodes[i];
+      if (n.retained || n.firstChild != child) return false;
+    }
+    return true;
+  }
+
+  // The element gets no more children: its open descendants are completed
+  // first, then it is written out or, when it must stay, compacted.
+  void Complete(uint32_t index) {
+    uint32_t last = nodes[index].lastChild;
+    if (last != kNone && !nodes[last].closed) Complete(last);
+    Node& n = nodes[index];
+    n.closed = true;
+    const uint32_t parent = n.parent;
+    if (n.retainedBelow) return;  // its children must stay addressable
+    if (CanWriteChildOf(parent)) {
+      EnsureStartTags(parent);
+      Serialize(index, out, true);
+      Node& p = nodes[parent];
+      p.firstChild = p.lastChild = kNone;
+      Free(index);
+      FlushIfFull();
+      return;
+    }
+    if (n.firstChild != kNone) {
+      std::string compact;
+      for (uint32_t c = n.firstChild; c != kNone; c = nodes[c].next) Serialize(c, compact, false);
+      nodes[index].compact += compact;
+      for (uint32_t c = nodes[index].firstChild; c != kNone;) {
+        uint32_t next = nodes[c].next;
+        Free(c);
+        c = next;
+      }
+      nodes[index].firstChild = nodes[index].lastChild = kNone;
+    }
+  }
+
+  uint32_t NewChild(uint32_t parent, std::string_view tag, std::string_view text) {
+    CheckName(tag);
+    if (nodes[parent].closed)
+      BuilderError("O elemento XML <" + nodes[parent].tag +
+                   "> já está completo e não pode receber mais elementos.");
+    uint32_t last = nodes[parent].lastChild;
+    if (last != kNone && !nodes[last].closed) Complete(last);
+    uint32_t index = Allocate();
+    Node& n = nodes[index];
+    Node& p = nodes[parent];
+    n.parent = parent;
+    n.depth = p.depth + 1;
+    n.tag.assign(tag);
+    AppendXmlText(n.text, text);
+    if (p.lastChild == kNone) {
+      p.firstChild = index;
+    } else {
+      nodes[p.lastChild].next = index;
+    }
+    p.lastChild = index;
+    return index;
+  }
+
+  uint32_t FindChild(uint32_t parent, std::string_view tag) const {
+    for (uint32_t c = nodes[parent].firstChild; c != kNone; c = nodes[c].next)
+      if (nodes[c].tag == tag) return c;
+    return kNone;
+  }
+
+  void FlushIfFull() {
+    if (fd >= 0 && out.size() >= kBufferSize) Flush();
+  }
+
+  void Flush() {
+    if (fd < 0 || out.empty()) return;
+    if (!WriteAll(fd, out.data(), out.size())) {
+      int err = errno;
+      broken = true;
+      FileError(target, err);
+    }
+    out.clear();
+  }
+
+  // Opens a new file beside `path`, readable by others as the final file is.
+  int CreateTemp(const std::string& path, std::string& name) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      name = path + RandomSuffix();
+      int f = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+      if (f >= 0) return f;
+      if (errno != EEXIST) FileError(path, errno);
+    }
+    FileError(path, EEXIST);
+  }
+
+  // Closes the whole tree into the output.
+  void Finish() {
+    uint32_t last = nodes[0].lastChild;
+    if (last != kNone && !nodes[last].closed) Complete(last);
+    if (!declarationWritten) {
+      out += kDeclaration;
+      declarationWritten = true;
+    }
+    Serialize(0, out, true);
+    for (uint32_t c = nodes[0].firstChild; c != kNone;) {
+      uint32_t next = nodes[c].next;
+      Free(c);
+      c = next;
+    }
+    nodes[0].firstChild = nodes[0].lastChild = kNone;
+    nodes[0].closed = true;
+    finished = true;
+  }
+
+  // Makes the temporary file the target; on failure removes it and throws.
+  void Commit(const std::string& path) {
+    int err = 0;
+    if (!broken && ::fsync(fd) != 0) err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    fd = -1;
+    if (err == 0 && ::rename(temp.c_str(), path.c_str()) != 0) err = errno;
+    if (err != 0) {
+      ::unlink(temp.c_str());
+      temp.clear();
+      FileError(path, err);
+    }
+    temp.clear();
+    // The new name must survive a crash as well as the data.
+    int dir = ::open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+      ::fsync(dir);
+      ::close(dir);
+    }
+  }
+
+  void Discard() {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+    if (!temp.empty()) ::unlink(temp.c_str());
+    temp.clear();
+  }
+};
+
+// XmlNode forwards to the document's tree.
+
+void XmlNode::SetTag(std::string_view tag) {
+  if (!doc_) BuilderError("Elemento XML inválido.");
+  XmlDocument::Impl& d = *doc_->impl_;
+  XmlDocument::Impl::Node& n = d.Get(*this);
+  d.CheckWritable();
+  CheckName(tag);
+  if (n.startWritten)
+    BuilderError("O elemento XML <" + n.tag + "> já foi escrito e não pode mudar de nome.");
+  n.tag.assign(tag);
+}
+
+void XmlNode::AddAttribute(std::string_view name, std::string_view value) {
+  if (!doc_) BuilderError("Elemento XML inválido.");
+  XmlDocument::Impl& d = *doc_->impl_;
+  XmlDocument::Impl::Node& n = d.Get(*this);
+  d.CheckWritable();
+  CheckName(name);
+  if (n.startWritten)
+    BuilderError("O elemento XML <" + n.tag + "> já foi escrito e não aceita atributos.");
+  const std::string key = " " + std::string(name) + "=\"";
+  if (n.attributes.find(key) != std::string::npos)
+    BuilderError("Atributo XML repetido: " + std::string(name) + ".");
+  n.attributes += key;
+  AppendXmlText(n.attributes, value, true);
+  n.attributes += '"';
+}
+
+XmlNode XmlNode::NewChild(std::string_view tag, std::string_view text) {
+  if (!doc_) BuilderError("Elemento XML inválido.");
+  XmlDocument::Impl& d = *doc_->impl_;
+  d.Get(*this);
+  d.CheckWritable();
+  uint32_t index = d.NewChild(index_, tag, text);
+  return XmlNode(doc_, index, d.nodes[index].generation);
+}
+
+bool XmlNode::MoveToChild(std::string_view tag) {
+  if (!doc_) BuilderError("Elemento XML inválido.");
+  XmlDocument::Impl& d = *doc_->impl_;
+  d.Get(*this);
+  uint32_t child = d.FindChild(index_, tag);
+  if (child == kNone) return false;
+  index_ = child;
+  generation_ = d.nodes[child].generation;
+  return true;
+}
+
+void XmlNode::MoveToRoot() {
+  if (!doc_) BuilderError("Elemento XML inválido.");
+  index_ = 0;
+  generation_ = doc_->impl_->nodes[0].generation;
+}
+
+void XmlNode::UpdateChildContent(std::string_view tag, std::string_view text) {
+  if (!doc_) BuilderError("Elemento XML inválido.");
+  XmlDocument::Impl& d = *doc_->impl_;
+  XmlDocument::Impl::Node& n = d.Get(*this);
+  d.CheckWritable();
+  uint32_t child = d.FindChild(index_, tag);
+  if (child == kNone) {
+    // Its children went to the file already: the one asked for may be there.
+    if (n.startWritten)
+      BuilderError("O elemento XML <" + std::string(tag) +
+                   "> já foi escrito no ficheiro e não pode ser alterado.");
+    return;
+  }
+  XmlDocument::Impl::Node& c = d.nodes[child];
+  if (c.startWritten)
+    BuilderError("O elemento XML <" + c.tag +
+                 "> já foi escrito no ficheiro e não pode ser alterado.");
+  c.text.clear();
+  AppendXmlText(c.text, text);
+}
+
+void XmlNode::Retain() {
+  if (!doc_) BuilderError("Elemento XML inválido.");
+  XmlDocument::Impl& d = *doc_->impl_;
+  d.Get(*this).retained = true;
+  for (uint32_t i = index_; i != kNone; i = d.nodes[i].parent) d.nodes[i].retainedBelow = true;
+}
+
+XmlDocument::XmlDocument() : impl_(std::make_unique<Impl>()) {}
+
+XmlDocument::~XmlDocument() = default;
+
+void XmlDocument::SetEncoding(std::string_view charset) {
+  std::string lower;
+  for (char c : charset) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  if (lower != "windows-1252")
+    BuilderError("Codificação XML não suportada: " + std::string(charset) + ".");
+}
+
+void XmlDocument::StreamTo(const std::string& path) {
+  Impl& d = *impl_;
+  d.CheckWritable();
+  if (d.fd >= 0) BuilderError("O documento XML já está a ser gravado em " + d.target + ".");
+  d.fd = d.CreateTemp(path, d.temp);
+  d.target = path;
+}
+
+XmlNode XmlDocument::Root() {
+  return XmlNode(this, 0, impl_->nodes[0].generation);
+}
+
+void XmlDocument::SaveToFile(const std::string& path) {
+  Impl& d = *impl_;
+  const bool streaming = d.fd >= 0 || !d.target.empty();
+  if (streaming) {
+    if (d.fd < 0) BuilderError("O documento XML já foi gravado.");
+    if (path != d.target) {
+      BuilderError("O documento XML está a ser gravado em " + d.target + ", não em " + path + ".");
+    }
+    try {
+      if (d.broken) FileError(path, EIO);
+      d.Finish();
+      d.Flush();
+    } catch (...) {
+      d.Discard();
+      throw;
+    }
+    d.Commit(path);
+    return;
+  }
+  if (d.broken) BuilderError("O documento XML está incompleto: a gravação falhou.");
+  if (!d.finished) d.Finish();
+  d.fd = d.CreateTemp(path, d.temp);
+  if (!WriteAll(d.fd, d.out.data(), d.out.size())) {
+    int err = errno;
+    d.Discard();
+    FileError(path, err);
+  }
+  d.Commit(path);
+}
+
+std::string XmlDocument::ToString() {
+  Impl& d = *impl_;
+  if (!d.target.empty()) BuilderError("O documento XML está a ser gravado num ficheiro.");
+  if (d.finished) return d.out;
+  std::string s = d.out;
+  if (!d.declarationWritten) s += kDeclaration;
+  d.Serialize(0, s, false);
+  return s;
+}
+
+size_t XmlDocument::NodesInMemory() const {
+  return impl_->nodes.size() - impl_->freeList.size();
+}
 
 }  // namespace saftpt

@@ -78,6 +78,8 @@ class XmlDocument {
 
   // The whole text, for tests (only when not streaming and not yet saved).
   std::string ToString();
+  // Elements held in memory now (the open path and retained ones), for tests.
+  size_t NodesInMemory() const;
 
  private:
   friend class XmlNode;
