@@ -1,0 +1,141 @@
+// The export run's pieces that need no database: the summary, the folder of
+// the file, the portal's address and the desktop's "open".
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "BuildInfo.h"
+#include "app/ExportRun.h"
+
+namespace saftpt {
+namespace {
+
+std::vector<std::string> Linhas(const std::string& texto) {
+  std::vector<std::string> linhas;
+  size_t inicio = 0;
+  for (size_t fim; (fim = texto.find("\r\n", inicio)) != std::string::npos; inicio = fim + 2)
+    linhas.push_back(texto.substr(inicio, fim - inicio));
+  linhas.push_back(texto.substr(inicio));
+  return linhas;
+}
+
+class ResumoTest : public ::testing::Test {
+ protected:
+  Database db_;  // never opened: the summary reads the builder's fields only
+  ConfiguracaoEscritorio office_;
+  ExportOptions options_;
+  NoProgress progress_;
+  CancelingResolver resolver_;
+  clsSAFT saft_{db_, office_, options_, progress_, resolver_};
+};
+
+TEST_F(ResumoTest, TenLinesInTheWindowsOrder) {
+  saft_.NIF = "501234567";
+  saft_.NumeroFacturas = 12;
+  saft_.TotalCreditos = 1234.5;
+  saft_.TotalDebitos = 10;
+  saft_.NumeroOrcamentos = 3;
+  saft_.TotalCreditosOrcamentos = 0.125;
+  saft_.TotalDebitosOrcamentos = 0;
+  saft_.NumeroRecibos = 100000;
+  saft_.TotalCreditosRecibos = 99.999;
+  saft_.TotalDebitosRecibos = 2.675;
+  std::vector<std::string> esperado = {"NIF: 501234567",          "NºFacturas: 12",
+                                       "Total Créditos: 1234,50", "Total Débitos: 10,00",
+                                       "NºOrçamentos: 3",         "Total Créditos: 0,13",
+                                       "Total Débitos: 0,00",     "NºRecibos: 100000",
+                                       "Total Créditos: 100,00",  "Total Débitos: 2,68"};
+  EXPECT_EQ(Linhas(Resumo(saft_, ',')), esperado);
+}
+
+TEST_F(ResumoTest, DecimalSeparatorIsTheGivenOne) {
+  saft_.TotalCreditos = 7.5;
+  saft_.TotalDebitosRecibos = -3.2;
+  std::vector<std::string> linhas = Linhas(Resumo(saft_, '.'));
+  ASSERT_EQ(linhas.size(), 10u);
+  EXPECT_EQ(linhas[0], "NIF: ");
+  EXPECT_EQ(linhas[1], "NºFacturas: 0");
+  EXPECT_EQ(linhas[2], "Total Créditos: 7.50");
+  EXPECT_EQ(linhas[9], "Total Débitos: -3.20");
+  // No line break after the last line.
+  EXPECT_NE(Resumo(saft_, '.').substr(Resumo(saft_, '.').size() - 2), "\r\n");
+}
+
+TEST(PastaDoFicheiroTest, UpToAndIncludingTheLastSlash) {
+  EXPECT_EQ(PastaDoFicheiro("/home/ana/saft/2024-01.xml"), "/home/ana/saft/");
+  EXPECT_EQ(PastaDoFicheiro("/saft.xml"), "/");
+  EXPECT_EQ(PastaDoFicheiro("saidas/saft.xml"), "saidas/");
+  EXPECT_EQ(PastaDoFicheiro("saft.xml"), "");
+  EXPECT_EQ(PastaDoFicheiro("/pasta/"), "/pasta/");
+}
+
+TEST(EnderecoPortalTest, SecureAddressWithTheLoginPath) {
+  EXPECT_EQ(EnderecoPortal(), std::string("https://") + SAFTPT_PORTAL_HOST +
+                                  "/jsp/loginRedirectForm.jsp?path=painelEmitente.action"
+                                  "&partID=EFPF");
+}
+
+// A stand-in xdg-open on PATH records its arguments, one per line.
+class DesktopShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() / ("saftpt_shell_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir_);
+    registo_ = dir_ / "args.txt";
+    std::filesystem::path script = dir_ / "xdg-open";
+    std::ofstream(script) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \""
+                          << (dir_ / "args.tmp").string() << "\"\nmv \""
+                          << (dir_ / "args.tmp").string() << "\" \"" << registo_.string() << "\"\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    const char* path = std::getenv("PATH");
+    oldPath_ = path ? path : "";
+    setenv("PATH", (dir_.string() + ":" + oldPath_).c_str(), 1);
+  }
+  void TearDown() override {
+    setenv("PATH", oldPath_.c_str(), 1);
+    std::filesystem::remove_all(dir_);
+  }
+  // The recorded arguments, once the detached process has written them.
+  std::string Registo() {
+    for (int i = 0; i < 500 && !std::filesystem::exists(registo_); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(registo_);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  std::filesystem::path dir_, registo_;
+  std::string oldPath_;
+};
+
+TEST_F(DesktopShellTest, PathReachesXdgOpenUnchanged) {
+  DesktopShell shell;
+  const std::string pasta = "/tmp/a pasta/d'Ana \"x\" $(false);/";
+  shell.openFolder(pasta);
+  EXPECT_EQ(Registo(), pasta + "\n");
+}
+
+TEST_F(DesktopShellTest, UrlIsOneArgument) {
+  DesktopShell shell;
+  shell.openUrl(EnderecoPortal());
+  EXPECT_EQ(Registo(), EnderecoPortal() + "\n");
+}
+
+TEST(DesktopShellMissingTest, NoXdgOpenIsIgnored) {
+  const char* path = std::getenv("PATH");
+  std::string old = path ? path : "";
+  setenv("PATH", "/nonexistent", 1);
+  DesktopShell shell;
+  EXPECT_NO_THROW(shell.openFolder("/tmp/"));
+  setenv("PATH", old.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace saftpt
