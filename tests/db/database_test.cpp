@@ -2,8 +2,14 @@
 // queries, text encodings and failures.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "TestDatabase.h"
+#include "config/Connection.h"
 #include "config/Error.h"
+#include "config/Settings.h"
 
 namespace saftpt::test {
 namespace {
@@ -230,6 +236,40 @@ TEST_F(DatabaseTest, EscapeRoundTripsQuotesAndBackslashes) {
   EXPECT_EQ(db_.Number(""), "''");
   EXPECT_EQ(db_.Number("."), "'.'");
   EXPECT_EQ(db_.ContaTotal("count(*)", "series", "seriegeral = " + db_.Number("1 or 1=1")), 0);
+}
+
+TEST_F(DatabaseTest, OpensFromTheSettingsFile) {
+  char folder[] = "/tmp/saftpt-connection-XXXXXX";
+  ASSERT_NE(::mkdtemp(folder), nullptr);
+  std::string path = WriteSettingsFile(folder);
+  Database other;
+  std::string erro = "antigo";
+  EXPECT_TRUE(AbreLigacaoIni(other, path, erro)) << erro;
+  EXPECT_EQ(erro, "");
+  EXPECT_EQ(other.ContaTotal("count(*)", "series", ""), 0);
+
+  // A wrong password: false, with the server's own message.
+  EscreveIni(path, "bd", "password", Encripta("errada"));
+  Database denied;
+  EXPECT_FALSE(AbreLigacaoIni(denied, path, erro));
+  EXPECT_NE(erro.find("Access denied"), std::string::npos) << erro;
+  EXPECT_FALSE(denied.IsOpen());
+
+  // Scrambled credentials that give no character: false, not a crash.
+  EscreveIni(path, "bd", "username", "99999999");
+  EXPECT_FALSE(AbreLigacaoIni(denied, path, erro));
+  EXPECT_FALSE(erro.empty());
+
+  // The connection settings themselves, with an empty port.
+  ConnectionSettings s = Settings();
+  EXPECT_TRUE(AbreLigacao(denied, s, erro)) << erro;
+  s.port = "";
+  s.server = "127.0.0.1";
+  s.password = "errada";
+  Database refused;
+  EXPECT_FALSE(AbreLigacao(refused, s, erro));
+  EXPECT_FALSE(erro.empty());
+  std::filesystem::remove_all(folder);
 }
 
 // Amounts, dates and texts arrive alike whatever the tables' types.
