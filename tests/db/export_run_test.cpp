@@ -1,0 +1,286 @@
+// The export run against a small billing database: the checks and their
+// messages in the window's order, the overwrite question, a failing export
+// that leaves no file, and the summary and folder of a finished one.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "TestDatabase.h"
+#include "app/ExportRun.h"
+#include "config/OfficeConfig.h"
+
+namespace saftpt::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One office, one customer and one invoice of 100.00 + VAT in March 2024.
+const char* kDados = R"sql(
+INSERT INTO configescritorio (ID, nome, morada, Localidade, Codpostal, NumContribuinte,
+  EspacoFiscal, Iva, OC, OC1, IvaCaixa, ClienteIndiferenciado)
+  VALUES (1, 'Sociedade de Advogados Teste', 'Rua do Ouro 1', 'Lisboa', '1100-060 Lisboa',
+  '501 234 567', 'PT', 23, 0, 0, 0, '');
+INSERT INTO clientes (CodCliente, NContribuinte, Nome, Morada, CodPostal, Localidade, Pais)
+  VALUES ('C1', '123456789', 'Cliente Um', 'Rua A 2', '1000-001', 'Lisboa', 'Portugal');
+INSERT INTO series (serie, descricao) VALUES ('A', 'Série A');
+INSERT INTO iva (nome, descricao) VALUES ('23', 'Taxa normal');
+INSERT INTO honorarios (Referencia, Descricao, Categoria, Valor) VALUES ('H1', 'Consulta', 'S', 100);
+INSERT INTO tipoisencaoiva (Nome, CodMencao) VALUES ('Isento Artigo 9.º do CIVA', 'M07');
+INSERT INTO documentos (IDDoc, tipodoc, serie, numero, Data, DataEdicao, Anulado, ATCUD,
+  CodCliente, NContribuinteCliente, ValorIva, ValorLiquido, ValorTotal, ModoPag)
+  VALUES (1, 'F', 'A', 1, '2024-03-05', '2024-03-05 10:00:00', 0, '0', 'C1', '123456789',
+  23, 100, 123, 'NU');
+INSERT INTO documentoslinhas (IDDoc, tipodoc, Serie, numero, Referencia, Descricao, Quant,
+  Preco, ValorLiquido, Iva, ValorIva, ValorTotal)
+  VALUES (1, 'F', 'A', 1, 'H1', 'Consulta', 1, 100, 100, 23, 23, 123);
+)sql";
+
+class FakeDialogs : public UserDialogs {
+ public:
+  void inform(const std::string& text, const std::string& title) override {
+    events.push_back("inform:" + text + "|" + title);
+  }
+  void warn(const std::string& text) override { events.push_back("warn:" + text); }
+  void error(const std::string& text) override { events.push_back("error:" + text); }
+  bool confirm(const std::string& question) override {
+    events.push_back("confirm:" + question);
+    return answer;
+  }
+  void showSummary(const std::string& summary) override {
+    events.push_back("summary");
+    shownSummary = summary;
+  }
+
+  bool answer = false;
+  std::vector<std::string> events;
+  std::string shownSummary;
+};
+
+class FakeShell : public Shell {
+ public:
+  void openFolder(const std::string& path) override { events.push_back("folder:" + path); }
+  void openUrl(const std::string& url) override { events.push_back("url:" + url); }
+  std::vector<std::string> events;
+};
+
+// Answers every exemption case with the M07 reason, on the document only, or
+// cancels; remembers what it was asked.
+class FakeResolver : public ExemptionResolver {
+ public:
+  bool Resolve(const ExemptionCase& c, ExemptionFixer& fixer) override {
+    cases.push_back(c);
+    if (!fix) return false;
+    fixer.UpdateDocument(SeparaMotivo("M07 - Isento Artigo 9.º do CIVA"));
+    return true;
+  }
+  bool fix = false;
+  std::vector<ExemptionCase> cases;
+};
+
+std::string Conteudo(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class ExportRunTest : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    Exec(kDados);
+    dir_ = fs::temp_directory_path() /
+           ("saftpt_run_" + std::to_string(getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    request_.options.fiscalYear = "2024";
+    request_.options.start = DateTime::Date(2024, 3, 1);
+    request_.options.end = DateTime::Date(2024, 3, 31);
+    request_.options.today = DateTime::Date(2024, 4, 2);
+    request_.options.outputPath = (dir_ / "saft.xml").string();
+  }
+  void TearDown() override {
+    fs::remove_all(dir_);
+    DbTest::TearDown();
+  }
+
+  ExportResult Run() {
+    CarregaConfiguracao(db_, office_);
+    ExportRun run(db_, office_, dialogs_, shell_, progress_, resolver_);
+    return run.Executa(request_);
+  }
+  // Files left in the output folder (a half-written temporary one included).
+  std::vector<std::string> Ficheiros() const {
+    std::vector<std::string> nomes;
+    for (const auto& e : fs::directory_iterator(dir_)) nomes.push_back(e.path().filename());
+    return nomes;
+  }
+
+  fs::path dir_;
+  ExportRequest request_;
+  ConfiguracaoEscritorio office_;
+  FakeDialogs dialogs_;
+  FakeShell shell_;
+  NoProgress progress_;
+  FakeResolver resolver_;
+};
+
+TEST_F(ExportRunTest, FinishedExportShowsSummaryThenMessageThenFolder) {
+  ExportResult r = Run();
+  ASSERT_TRUE(r.written) << ::testing::PrintToString(dialogs_.events);
+  EXPECT_EQ(dialogs_.events,
+            (std::vector<std::string>{"summary",
+                                      "inform:Ficheiro exportado|Exportação ficheiro SAFT-PT"}));
+  EXPECT_EQ(shell_.events, std::vector<std::string>{"folder:" + dir_.string() + "/"});
+  EXPECT_EQ(r.summary,
+            "NIF: 501234567\r\nNºFacturas: 1\r\nTotal Créditos: 100,00\r\nTotal Débitos: 0,00\r\n"
+            "NºOrçamentos: 0\r\nTotal Créditos: 0,00\r\nTotal Débitos: 0,00\r\n"
+            "NºRecibos: 0\r\nTotal Créditos: 0,00\r\nTotal Débitos: 0,00");
+  EXPECT_EQ(dialogs_.shownSummary, r.summary);
+  std::string xml = Conteudo(request_.options.outputPath);
+  EXPECT_NE(xml.find("<FiscalYear>2024</FiscalYear>"), std::string::npos);
+  EXPECT_NE(xml.find("<InvoiceNo>F A/1</InvoiceNo>"), std::string::npos);
+  EXPECT_EQ(Ficheiros(), std::vector<std::string>{"saft.xml"});
+}
+
+TEST_F(ExportRunTest, PortalOpensAfterTheFolderWhenAsked) {
+  request_.openPortal = true;
+  request_.decimalSeparator = '.';
+  ExportResult r = Run();
+  ASSERT_TRUE(r.written);
+  EXPECT_EQ(shell_.events,
+            (std::vector<std::string>{"folder:" + dir_.string() + "/", "url:" + EnderecoPortal()}));
+  EXPECT_NE(r.summary.find("Total Créditos: 100.00\r\n"), std::string::npos);
+}
+
+TEST_F(ExportRunTest, MissingCodMencaoColumnIsCheckedFirst) {
+  Exec("ALTER TABLE tipoisencaoiva DROP COLUMN CodMencao");
+  request_.seriesSelected = false;
+  request_.options.start = DateTime::Date(2024, 4, 1);
+  ExportResult r = Run();
+  EXPECT_FALSE(r.written);
+  EXPECT_EQ(dialogs_.events, std::vector<std::string>{
+                                 "warn:Deve correr o utilitário ZAZorezed para atualizar a Base "
+                                 "de Dados."});
+  EXPECT_TRUE(Ficheiros().empty());
+  EXPECT_TRUE(shell_.events.empty());
+}
+
+TEST_F(ExportRunTest, NoSeriesSelectedComesBeforeTheDates) {
+  request_.seriesSelected = false;
+  request_.options.start = DateTime::Date(2024, 4, 1);
+  EXPECT_FALSE(Run().written);
+  EXPECT_EQ(dialogs_.events, std::vector<std::string>{"warn:Seleccione uma série, p.f."});
+  EXPECT_TRUE(Ficheiros().empty());
+}
+
+TEST_F(ExportRunTest, StartAfterEndStops) {
+  request_.options.start = DateTime::Date(2024, 4, 1);
+  EXPECT_FALSE(Run().written);
+  EXPECT_EQ(dialogs_.events,
+            std::vector<std::string>{"warn:A data Inicial não pode ser inferior à data final"});
+  EXPECT_TRUE(Ficheiros().empty());
+}
+
+TEST_F(ExportRunTest, EqualDatesPass) {
+  request_.options.start = request_.options.end = DateTime::Date(2024, 3, 5);
+  ExportResult r = Run();
+  ASSERT_TRUE(r.written) << ::testing::PrintToString(dialogs_.events);
+  EXPECT_NE(r.summary.find("NºFacturas: 1\r\n"), std::string::npos);
+}
+
+TEST_F(ExportRunTest, NoFileChosenStopsSilently) {
+  for (const char* caminho : {"", "*.xml"}) {
+    request_.options.outputPath = caminho;
+    EXPECT_FALSE(Run().written);
+  }
+  EXPECT_TRUE(dialogs_.events.empty());
+  EXPECT_TRUE(shell_.events.empty());
+  EXPECT_FALSE(fs::exists("*.xml"));
+  EXPECT_TRUE(Ficheiros().empty());
+}
+
+TEST_F(ExportRunTest, ExistingFileKeptWhenOverwriteRefused) {
+  std::ofstream(request_.options.outputPath, std::ios::binary) << "antigo\r\n";
+  dialogs_.answer = false;
+  EXPECT_FALSE(Run().written);
+  EXPECT_EQ(dialogs_.events, std::vector<std::string>{
+                                 "confirm:Já existe um ficheiro com esse nome. Deseja sobrepôr?"});
+  EXPECT_EQ(Conteudo(request_.options.outputPath), "antigo\r\n");
+  EXPECT_TRUE(shell_.events.empty());
+}
+
+TEST_F(ExportRunTest, ExistingFileReplacedWhenOverwriteAccepted) {
+  std::ofstream(request_.options.outputPath, std::ios::binary) << "antigo\r\n";
+  dialogs_.answer = true;
+  ASSERT_TRUE(Run().written);
+  EXPECT_EQ(dialogs_.events.front(),
+            "confirm:Já existe um ficheiro com esse nome. Deseja sobrepôr?");
+  std::string xml = Conteudo(request_.options.outputPath);
+  EXPECT_EQ(xml.rfind("<?xml", 0), 0u);
+  EXPECT_EQ(Ficheiros(), std::vector<std::string>{"saft.xml"});
+}
+
+TEST_F(ExportRunTest, FailingExportShowsErrorAndWritesNothing) {
+  Exec("UPDATE clientes SET Pais='Atlântida' WHERE CodCliente='C1'");
+  ExportResult r = Run();
+  EXPECT_FALSE(r.written);
+  EXPECT_TRUE(r.summary.empty());
+  EXPECT_EQ(dialogs_.events, std::vector<std::string>{
+                                 "error:Deve verificar o nome do País Atlântida no cliente C1"});
+  EXPECT_TRUE(shell_.events.empty());
+  EXPECT_TRUE(Ficheiros().empty());
+}
+
+TEST_F(ExportRunTest, FailingExportLeavesExistingFileUntouched) {
+  Exec("UPDATE clientes SET Pais='Atlântida' WHERE CodCliente='C1'");
+  std::ofstream(request_.options.outputPath, std::ios::binary) << "antigo";
+  dialogs_.answer = true;
+  EXPECT_FALSE(Run().written);
+  ASSERT_EQ(dialogs_.events.size(), 2u);
+  EXPECT_EQ(dialogs_.events[1].rfind("error:Deve verificar o nome do País", 0), 0u);
+  EXPECT_EQ(Conteudo(request_.options.outputPath), "antigo");
+  EXPECT_EQ(Ficheiros(), std::vector<std::string>{"saft.xml"});
+}
+
+TEST_F(ExportRunTest, CancelledExemptionCorrectionAbandonsTheExport) {
+  Exec(
+      "UPDATE documentoslinhas SET Iva=0, ValorIva=0, IsencaoIva='Motivo inventado'; "
+      "UPDATE documentos SET ValorIva=0, ValorTotal=100");
+  EXPECT_FALSE(Run().written);
+  ASSERT_EQ(resolver_.cases.size(), 1u);
+  EXPECT_EQ(resolver_.cases[0].tipodoc, "F");
+  EXPECT_EQ(resolver_.cases[0].serie, "A");
+  EXPECT_EQ(resolver_.cases[0].numero, "1");
+  EXPECT_EQ(resolver_.cases[0].currentReason, "Motivo inventado");
+  EXPECT_EQ(dialogs_.events, std::vector<std::string>{"error:Exportação do ficheiro cancelada."});
+  EXPECT_TRUE(Ficheiros().empty());
+}
+
+TEST_F(ExportRunTest, CorrectedExemptionIsExported) {
+  Exec(
+      "UPDATE documentoslinhas SET Iva=0, ValorIva=0, IsencaoIva='Motivo inventado'; "
+      "UPDATE documentos SET ValorIva=0, ValorTotal=100");
+  resolver_.fix = true;
+  ASSERT_TRUE(Run().written) << ::testing::PrintToString(dialogs_.events);
+  EXPECT_EQ(resolver_.cases.size(), 1u);
+  std::string xml = Conteudo(request_.options.outputPath);
+  EXPECT_NE(xml.find("<TaxExemptionCode>M07</TaxExemptionCode>"), std::string::npos);
+}
+
+TEST_F(ExportRunTest, LostConnectionIsShownAsAnError) {
+  CarregaConfiguracao(db_, office_);
+  db_.Close();
+  ExportRun run(db_, office_, dialogs_, shell_, progress_, resolver_);
+  EXPECT_FALSE(run.Executa(request_).written);
+  ASSERT_EQ(dialogs_.events.size(), 1u);
+  EXPECT_EQ(dialogs_.events[0].rfind("error:", 0), 0u);
+  EXPECT_TRUE(Ficheiros().empty());
+}
+
+}  // namespace
+}  // namespace saftpt::test
