@@ -2,9 +2,13 @@
 // queries, text encodings and failures.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "TestDatabase.h"
 #include "config/Connection.h"
@@ -270,6 +274,53 @@ TEST_F(DatabaseTest, OpensFromTheSettingsFile) {
   EXPECT_FALSE(AbreLigacao(refused, s, erro));
   EXPECT_FALSE(erro.empty());
   std::filesystem::remove_all(folder);
+}
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+// `saftpt settings` writes a file the connection opens from, readable by its
+// owner only, and never shows the credentials.
+TEST_F(DatabaseTest, SettingsCommandWritesAWorkingFile) {
+  char folder[] = "/tmp/saftpt-settings-cli-XXXXXX";
+  ASSERT_NE(::mkdtemp(folder), nullptr);
+  const std::string dir = folder;
+  const std::string ini = dir + "/lexora.ini";
+  std::ofstream(ini) << "; do produto\n[bd]\nsaftrecibos=1\n";
+  ASSERT_EQ(::chmod(ini.c_str(), 0644), 0);
+  ConnectionSettings s = Settings();
+  const std::string command = "printf '%s\\n' '" + s.password + "' | " + SAFTPT_CLI +
+                              " settings --settings " + ini + " --server " + s.server + " --port " +
+                              s.port + " --database " + s.database + " --user " + s.user + " >" +
+                              dir + "/out 2>" + dir + "/err";
+  ASSERT_EQ(std::system(command.c_str()), 0) << FileText(dir + "/err");
+  const std::string shown = FileText(dir + "/out") + FileText(dir + "/err");
+  EXPECT_EQ(shown.find(s.password), std::string::npos) << shown;
+  EXPECT_EQ(shown.find(Encripta(s.password)), std::string::npos) << shown;
+  struct stat st {};
+  ASSERT_EQ(::stat(ini.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  std::string text = FileText(ini);
+  EXPECT_EQ(text.rfind("; do produto\n[bd]\nsaftrecibos=1\nservidor=", 0), 0u) << text;
+  EXPECT_EQ(text.find(s.password), std::string::npos);
+  std::string recibos;
+  EXPECT_TRUE(LeIni(ini, "bd", "saftrecibos", recibos));
+  EXPECT_EQ(recibos, "1");
+
+  Database other;
+  std::string erro;
+  EXPECT_TRUE(AbreLigacaoIni(other, ini, erro)) << erro;
+
+  // No password line at all: nothing is written.
+  const std::string again = std::string(SAFTPT_CLI) + " settings --settings " + ini +
+                            " --server outro --database x --user y </dev/null 2>/dev/null";
+  EXPECT_NE(std::system(again.c_str()), 0);
+  EXPECT_EQ(FileText(ini), text);
+  std::filesystem::remove_all(dir);
 }
 
 // Amounts, dates and texts arrive alike whatever the tables' types.
