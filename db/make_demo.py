@@ -847,7 +847,7 @@ insert("configescritorio", [
     "DigitosCodProcesso", "TipoNumeracao", "VersaoChavePrivada", "PastaCorreio", "PastaEmail",
     "Central", "ConverteTextoTipoRtf", "RelacionaAutomaticamente", "ClienteIndiferenciado",
     "OC", "OC1", "IvaCaixa"], [[
-        1, "Sociedade de Advogados Ferreira Quintela & Associados, SP, RL",
+        1, "Sociedade de Advogados Ferreira Quintela & Associados, RL",
         "Ferreira Quintela & Associados", "Avenida da Liberdade, 190 - 4.º Esq.", "Lisboa",
         "1250-147 Lisboa", OFFICE_NIF, "Continente", Decimal("23.00"), "213 401 501",
         "213 401 500", 10, "Registo n.º 12/2009", "Ordem dos Advogados",

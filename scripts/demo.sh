@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The demo, from a fresh Debian 12 machine: installs what is missing, builds,
+# starts a private MariaDB with the demo law office's billing database
+# (db/schema.sql + db/demo.sql), exports one fiscal year as a SAF-T (PT) file
+# and stops the server again. Exits non-zero when any step fails.
+#
+#   scripts/demo.sh                    # 2025, schema 1.04_01 -> out/saft-demo-2025.xml
+#   DEMO_YEAR=2026 scripts/demo.sh     # another year (the demo holds 2025 and 2026)
+#   DEMO_SCHEMA=1.03_01 scripts/demo.sh
+#   DEMO_VALIDATE=0 scripts/demo.sh    # skip the schema check
+#   BUILD_DIR=build-x DEMO_TARGET=saftpt scripts/demo.sh   # build folder, target
+#
+# The file is checked against the tax authority's schema when the schema is
+# found: SAFTPT_XSD, by default ../shared/xsd/SAFTPT1.04_01.xsd beside the
+# project (the authority publishes it; it is not part of the project).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+YEAR=${DEMO_YEAR:-2025}
+SCHEMA=${DEMO_SCHEMA:-1.04_01}
+VALIDATE=${DEMO_VALIDATE:-auto}
+XSD=${SAFTPT_XSD:-../shared/xsd/SAFTPT1.04_01.xsd}
+BUILD=${BUILD_DIR:-build}
+OUT=out/saft-demo-$YEAR.xml
+[ "$SCHEMA" = 1.04_01 ] || OUT=out/saft-demo-$YEAR-$SCHEMA.xml
+
+scripts/install-deps.sh
+
+GEN=()
+command -v ninja >/dev/null && [ ! -f "$BUILD/CMakeCache.txt" ] && GEN=(-G Ninja)
+cmake -S . -B "$BUILD" "${GEN[@]}" >/dev/null
+# DEMO_TARGET=saftpt builds only the command line (the demo needs no more).
+cmake --build "$BUILD" ${DEMO_TARGET:+--target "$DEMO_TARGET"}
+
+SAFTPT=$BUILD/src/saftpt
+[ -x "$SAFTPT" ] || SAFTPT=$BUILD/saftpt
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/saftpt-demo.XXXXXX")
+SAFTPT_TEST_DB_DIR=""
+cleanup() {
+  [ -n "$SAFTPT_TEST_DB_DIR" ] && scripts/test-db.sh stop "$SAFTPT_TEST_DB_DIR"
+  rm -rf "$work"
+}
+trap cleanup EXIT
+db_env=$(scripts/test-db.sh start)
+eval "$db_env"
+
+# The client reads the credentials from a file, never from its command line.
+cat >"$work/client.cnf" <<CNF
+[client]
+host=$SAFTPT_TEST_DB_HOST
+port=$SAFTPT_TEST_DB_PORT
+user=$SAFTPT_TEST_DB_USER
+password=$SAFTPT_TEST_DB_PASSWORD
+CNF
+chmod 600 "$work/client.cnf"
+sql() { mariadb --defaults-file="$work/client.cnf" "$@"; }
+
+echo "A criar a base de dados de demonstração saftpt_demo..."
+sql -e "CREATE DATABASE saftpt_demo CHARACTER SET latin1"
+sql saftpt_demo <db/schema.sql
+sql saftpt_demo <db/demo.sql
+
+printf '%s\n' "$SAFTPT_TEST_DB_PASSWORD" |
+  "$SAFTPT" settings --settings "$work/lexora.ini" --server "$SAFTPT_TEST_DB_HOST" \
+    --port "$SAFTPT_TEST_DB_PORT" --database saftpt_demo --user "$SAFTPT_TEST_DB_USER"
+
+check=()
+if [ "$VALIDATE" = 1 ] || { [ "$VALIDATE" = auto ] && [ "$SCHEMA" = 1.04_01 ] && [ -f "$XSD" ]; }; then
+  check=(--validate --xsd "$XSD")
+fi
+
+mkdir -p out
+if ! "$SAFTPT" export --settings "$work/lexora.ini" --year "$YEAR" --schema "$SCHEMA" \
+    --receipts --output "$OUT" --force --no-input "${check[@]}"; then
+  echo "A exportação de demonstração falhou." >&2
+  exit 1
+fi
+echo
+echo "Ficheiro SAF-T (PT) de demonstração: $(pwd)/$OUT"
