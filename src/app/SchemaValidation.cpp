@@ -1,12 +1,516 @@
-// Placeholder: replaced by the real implementation.
 #include "app/SchemaValidation.h"
 
+#include <libxml/encoding.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlschemas.h>
+#include <libxml/xmlversion.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <string_view>
+
+#include "app/SaftRules.h"
 #include "config/Error.h"
+#include "config/Settings.h"
 
 namespace saftpt {
-std::string ValidationReport::Erro1006() const { throw Error(Error::kBuilder, "não implementado"); }
-std::string SchemaPorOmissao() { throw Error(Error::kBuilder, "não implementado"); }
-ValidationReport ValidaFicheiroSaft(const std::string&, const std::string&) {
-  throw Error(Error::kBuilder, "não implementado");
+
+namespace {
+
+constexpr const char* kXsdNs = "http://www.w3.org/2001/XMLSchema";
+constexpr const char* kVersioningNs = "http://www.w3.org/2007/XMLSchema-versioning";
+// A broken file can give an error per element: keep the first ones only.
+constexpr size_t kMaxErrors = 1000;
+// Longer source lines (a file written on one line) are shown by their element.
+constexpr size_t kMaxSource = 300;
+
+struct FreeDoc {
+  void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
+};
+struct FreeSchema {
+  void operator()(xmlSchema* s) const { xmlSchemaFree(s); }
+};
+struct FreeSchemaParser {
+  void operator()(xmlSchemaParserCtxt* c) const { xmlSchemaFreeParserCtxt(c); }
+};
+struct FreeValidator {
+  void operator()(xmlSchemaValidCtxt* c) const { xmlSchemaFreeValidCtxt(c); }
+};
+struct FreeParser {
+  void operator()(xmlParserCtxt* c) const { xmlFreeParserCtxt(c); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, FreeDoc>;
+
+using Fields = std::map<std::string, std::vector<std::string>>;
+
+// One problem found while the document is still in memory.
+struct Achado {
+  ValidationProblem problem;
+  xmlNode* node = nullptr;
+  int column = 0;
+  std::string named;  // element named by a message that came without its node
+};
+
+std::string Str(const xmlChar* s) {
+  return s ? reinterpret_cast<const char*>(s) : "";
 }
+
+std::string Prop(const xmlNode* n, const char* name) {
+  xmlChar* value = xmlGetProp(n, BAD_CAST name);
+  std::string text = Str(value);
+  xmlFree(value);
+  return text;
+}
+
+class Recolha {
+ public:
+  Recolha(const std::string& targetNs, const Fields* fields)
+      : targetNs_(targetNs), fields_(fields) {}
+
+  void FromLibxml(const xmlError& e) {
+    if (e.level < XML_ERR_ERROR) return;
+    Achado a;
+    xmlNode* n = static_cast<xmlNode*>(e.node);
+    if (n != nullptr && n->type == XML_ATTRIBUTE_NODE) n = n->parent;
+    if (n != nullptr && n->type != XML_ELEMENT_NODE) n = nullptr;
+    a.problem.message = Clean(Str(BAD_CAST e.message));
+    if (n != nullptr) n = FieldOf(n, a.problem.message);
+    a.node = n;
+    a.column = e.int2;
+    a.problem.line = n != nullptr ? static_cast<int>(xmlGetLineNo(n)) : e.line;
+    if (a.problem.line < 0) a.problem.line = 0;
+    if (n != nullptr) a.problem.element = Str(n->name);
+    if (n == nullptr && e.domain == XML_FROM_SCHEMASV) a.named = NamedElement(a.problem.message);
+    Add(std::move(a));
+  }
+
+  void FromRule(xmlNode* n, const std::string& message) {
+    Achado a;
+    a.node = n;
+    a.problem.message = message;
+    if (n != nullptr) {
+      a.problem.element = Str(n->name);
+      long line = xmlGetLineNo(n);
+      a.problem.line = line > 0 && line < INT_MAX ? static_cast<int>(line) : 0;
+    }
+    Add(std::move(a));
+  }
+
+  void Add(Achado a) {
+    if (items.size() >= kMaxErrors)
+      ++omitted;
+    else
+      items.push_back(std::move(a));
+  }
+
+  // Key and keyref failures are reported on the document; the value at fault
+  // is in one of its children (CustomerID of an Invoice...).
+  xmlNode* FieldOf(xmlNode* n, const std::string& message) const {
+    if (fields_ == nullptr) return n;
+    size_t p = message.find("of keyref '");
+    size_t skip = 11;
+    if (p == std::string::npos) {
+      p = message.find("identity-constraint '");
+      skip = 21;
+    }
+    if (p == std::string::npos) return n;
+    size_t begin = p + skip;
+    size_t end = message.find('\'', begin);
+    if (end == std::string::npos) return n;
+    std::string name = message.substr(begin, end - begin);
+    if (size_t brace = name.rfind('}'); brace != std::string::npos) name.erase(0, brace + 1);
+    auto it = fields_->find(name);
+    if (it == fields_->end()) return n;
+    for (const std::string& field : it->second)
+      for (xmlNode* c = n->children; c != nullptr; c = c->next)
+        if (c->type == XML_ELEMENT_NODE && field == Str(c->name)) return c;
+    return n;
+  }
+
+  std::vector<Achado> items;
+  size_t omitted = 0;
+
+ private:
+  // "Element 'Invoice': ..." gives "Invoice".
+  static std::string NamedElement(const std::string& message) {
+    const std::string lead = "Element '";
+    if (message.compare(0, lead.size(), lead) != 0) return "";
+    size_t end = message.find('\'', lead.size());
+    if (end == std::string::npos) return "";
+    std::string name = message.substr(lead.size(), end - lead.size());
+    if (size_t brace = name.rfind('}'); brace != std::string::npos) name.erase(0, brace + 1);
+    return name;
+  }
+
+  // The validator names elements as {namespace}name; the audit file's own
+  // namespace only makes its messages harder to read.
+  std::string Clean(std::string m) const {
+    while (!m.empty() && (m.back() == '\n' || m.back() == ' ')) m.pop_back();
+    if (!targetNs_.empty()) {
+      std::string braced = "{" + targetNs_ + "}";
+      for (size_t p; (p = m.find(braced)) != std::string::npos;) m.erase(p, braced.size());
+    }
+    return m;
+  }
+
+  std::string targetNs_;
+  const Fields* fields_;
+};
+
+#if LIBXML_VERSION >= 21200
+void XMLCALL OnError(void* data, const xmlError* e) {
+  static_cast<Recolha*>(data)->FromLibxml(*e);
+}
+#else
+void XMLCALL OnError(void* data, xmlError* e) {
+  static_cast<Recolha*>(data)->FromLibxml(*e);
+}
+#endif
+
+// Routes libxml2's parser messages to a collector instead of standard error.
+class ErrorsTo {
+ public:
+  explicit ErrorsTo(Recolha* r) { xmlSetStructuredErrorFunc(r, OnError); }
+  ~ErrorsTo() { xmlSetStructuredErrorFunc(nullptr, nullptr); }
+  ErrorsTo(const ErrorsTo&) = delete;
+  ErrorsTo& operator=(const ErrorsTo&) = delete;
+};
+
+bool IsXsd(const xmlNode* n, const char* name = nullptr) {
+  return n->type == XML_ELEMENT_NODE && n->ns != nullptr && Str(n->ns->href) == kXsdNs &&
+         (name == nullptr || Str(n->name) == name);
+}
+
+bool Repeats(const xmlNode* n) {
+  std::string max = Prop(n, "maxOccurs");
+  return !max.empty() && max != "0" && max != "1";
+}
+
+// XSD 1.0 allows an xs:all only of particles that occur at most once.
+bool AllWithRepeats(xmlNode* all) {
+  if (Repeats(all)) return true;
+  for (xmlNode* c = all->children; c != nullptr; c = c->next)
+    if (IsXsd(c) && Repeats(c)) return true;
+  return false;
+}
+
+struct Esquema {
+  DocPtr doc;  // the schema keeps pointing into it
+  std::unique_ptr<xmlSchema, FreeSchema> schema;
+  std::string targetNs;
+  bool assertions = false;
+  Fields fields;
+};
+
+void KeepFields(xmlNode* constraint, Esquema& e) {
+  std::string name = Prop(constraint, "name");
+  for (xmlNode* f = constraint->children; f != nullptr; f = f->next) {
+    if (!IsXsd(f, "field")) continue;
+    std::string path = Prop(f, "xpath");
+    std::string step = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+    if (step.empty() || step[0] == '@' || step[0] == '.') continue;
+    if (size_t colon = step.find(':'); colon != std::string::npos) step.erase(0, colon + 1);
+    e.fields[name].push_back(step);
+  }
+}
+
+void DropVersioningAttributes(xmlNode* n) {
+  for (xmlAttr* a = n->properties; a != nullptr;) {
+    xmlAttr* next = a->next;
+    if (a->ns != nullptr && Str(a->ns->href) == kVersioningNs) xmlRemoveProp(a);
+    a = next;
+  }
+}
+
+// Turns the authority's XSD 1.1 schema into one an XSD 1.0 validator loads:
+// assertions out (they are checked in code), the unbounded xs:all of the
+// ledger lines made a sequence, 1.1-only attributes dropped.
+void Adapt(xmlNode* node, Esquema& e) {
+  static const char* const kOnly11Elements[] = {"assert", "assertion", "alternative", "openContent",
+                                                "defaultOpenContent"};
+  static const char* const kOnly11Attributes[] = {"xpathDefaultNamespace",  "defaultAttributes",
+                                                  "defaultAttributesApply", "inheritable",
+                                                  "notNamespace",           "notQName"};
+  for (xmlNode* c = node->children; c != nullptr;) {
+    xmlNode* next = c->next;
+    if (c->type == XML_ELEMENT_NODE) {
+      bool drop = false;
+      if (IsXsd(c)) {
+        std::string name = Str(c->name);
+        for (const char* only : kOnly11Elements) drop = drop || name == only;
+        if (name == "assert" || name == "assertion") e.assertions = true;
+        if (!drop) {
+          if (name == "all" && AllWithRepeats(c)) xmlNodeSetName(c, BAD_CAST "sequence");
+          if (name == "key" || name == "keyref" || name == "unique") KeepFields(c, e);
+          for (const char* attr : kOnly11Attributes) xmlUnsetProp(c, BAD_CAST attr);
+        }
+      }
+      if (drop) {
+        xmlUnlinkNode(c);
+        xmlFreeNode(c);
+      } else {
+        DropVersioningAttributes(c);
+        Adapt(c, e);
+      }
+    }
+    c = next;
+  }
+}
+
+bool Readable(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return false;
+  std::ifstream in(path, std::ios::binary);
+  return static_cast<bool>(in);
+}
+
+std::unique_ptr<Esquema> LoadSchema(const std::string& path) {
+  if (!Readable(path))
+    throw Error(Error::kValidation, "Não foi possível ler o esquema " + path + ".");
+  auto e = std::make_unique<Esquema>();
+  Recolha problems("", nullptr);
+  {
+    ErrorsTo to(&problems);
+    e->doc.reset(xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET));
+  }
+  auto first = [&problems] {
+    return problems.items.empty() ? std::string() : ": " + problems.items[0].problem.message;
+  };
+  if (!e->doc) throw Error(Error::kValidation, "O esquema " + path + " não é XML válido" + first());
+  xmlNode* root = xmlDocGetRootElement(e->doc.get());
+  if (root == nullptr || !IsXsd(root, "schema"))
+    throw Error(Error::kValidation, "O ficheiro " + path + " não é um esquema XML.");
+  e->targetNs = Prop(root, "targetNamespace");
+  DropVersioningAttributes(root);
+  for (const char* attr : {"xpathDefaultNamespace", "defaultAttributes"})
+    xmlUnsetProp(root, BAD_CAST attr);
+  Adapt(root, *e);
+
+  std::unique_ptr<xmlSchemaParserCtxt, FreeSchemaParser> parser(
+      xmlSchemaNewDocParserCtxt(e->doc.get()));
+  if (!parser) throw Error(Error::kValidation, "Não foi possível carregar o esquema " + path + ".");
+  xmlSchemaSetParserStructuredErrors(parser.get(), OnError, &problems);
+  {
+    ErrorsTo to(&problems);
+    e->schema.reset(xmlSchemaParse(parser.get()));
+  }
+  if (!e->schema)
+    throw Error(Error::kValidation, "Não foi possível carregar o esquema " + path + first());
+  return e;
+}
+
+// The encoding named in the XML declaration (UTF-8 when there is none).
+std::string DeclaredEncoding(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::string head(400, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<size_t>(in.gcount()));
+  if (head.compare(0, 3, "\xEF\xBB\xBF") == 0) head.erase(0, 3);
+  if (head.compare(0, 5, "<?xml") != 0) return "UTF-8";
+  size_t end = head.find("?>");
+  size_t p = head.find("encoding");
+  if (p == std::string::npos || p > end) return "UTF-8";
+  p = head.find_first_of("\"'", p);
+  if (p == std::string::npos) return "UTF-8";
+  size_t q = head.find(head[p], p + 1);
+  if (q == std::string::npos) return "UTF-8";
+  return head.substr(p + 1, q - p - 1);
+}
+
+std::string ToUtf8(const std::string& raw, const std::string& encoding) {
+  std::string lower;
+  for (char ch : encoding) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  if (lower == "utf-8" || lower == "utf8" || raw.empty()) return raw;
+  xmlCharEncodingHandler* handler = xmlFindCharEncodingHandler(encoding.c_str());
+  if (handler == nullptr) return raw;
+  xmlBuffer* in = xmlBufferCreate();
+  xmlBuffer* out = xmlBufferCreate();
+  xmlBufferAdd(in, BAD_CAST raw.data(), static_cast<int>(raw.size()));
+  std::string result = raw;
+  if (xmlCharEncInFunc(handler, out, in) >= 0)
+    result.assign(reinterpret_cast<const char*>(xmlBufferContent(out)),
+                  static_cast<size_t>(xmlBufferLength(out)));
+  xmlCharEncCloseFunc(handler);
+  xmlBufferFree(in);
+  xmlBufferFree(out);
+  return result;
+}
+
+std::string TrimBlanks(const std::string& s) {
+  size_t b = s.find_first_not_of(" \t\r\n");
+  if (b == std::string::npos) return "";
+  return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
+}
+
+// At most n bytes, not cutting a UTF-8 character.
+std::string CutUtf8(const std::string& s, size_t n) {
+  if (s.size() <= n) return s;
+  while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+  return s.substr(0, n) + "...";
+}
+
+// The element's start tag, and its text when it holds only text.
+std::string ElementText(const xmlNode* n) {
+  std::string name = Str(n->name);
+  if (n->ns != nullptr && n->ns->prefix != nullptr) name = Str(n->ns->prefix) + ":" + name;
+  std::string text = "<" + name + ">";
+  if (n->children != nullptr && n->children == n->last && n->children->type == XML_TEXT_NODE)
+    text += CutUtf8(Str(n->children->content), kMaxSource) + "</" + name + ">";
+  return text;
+}
+
+// Fills in the source text of each problem from the lines of the file.
+void AddSources(const std::string& file, std::vector<Achado*>& found) {
+  std::set<long> wanted;
+  for (const Achado* a : found)
+    if (a->problem.line > 0) wanted.insert(a->problem.line);
+  std::map<long, std::string> lines;
+  if (!wanted.empty()) {
+    std::ifstream in(file, std::ios::binary);
+    std::string line;
+    long number = 0;
+    long last = *wanted.rbegin();
+    while (number < last && std::getline(in, line)) {
+      ++number;
+      if (wanted.count(number) != 0) {
+        if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+        lines[number] = std::move(line);
+      }
+    }
+  }
+  std::string encoding = DeclaredEncoding(file);
+  for (Achado* a : found) {
+    auto it = lines.find(a->problem.line);
+    if (it == lines.end()) {
+      if (a->node != nullptr) a->problem.source = ElementText(a->node);
+      continue;
+    }
+    const std::string& raw = it->second;
+    std::string text = TrimBlanks(ToUtf8(raw, encoding));
+    if (text.size() <= kMaxSource) {
+      a->problem.source = text;
+    } else if (a->node != nullptr) {
+      a->problem.source = ElementText(a->node);
+    } else {
+      size_t from = a->column > 100 ? static_cast<size_t>(a->column) - 100 : 0;
+      if (from >= raw.size()) from = 0;
+      a->problem.source =
+          CutUtf8(TrimBlanks(ToUtf8(raw.substr(from, kMaxSource), encoding)), kMaxSource);
+    }
+  }
+}
+
+// Some validator messages (keys and keyrefs) carry only a line and the
+// element's name: find those elements in one pass over the tree.
+void FindNamedElements(xmlDoc* doc, Recolha& found) {
+  std::map<long, std::vector<Achado*>> wanted;
+  size_t left = 0;
+  for (Achado& a : found.items)
+    if (a.node == nullptr && !a.named.empty() && a.problem.line > 0) {
+      wanted[a.problem.line].push_back(&a);
+      ++left;
+    }
+  xmlNode* root = xmlDocGetRootElement(doc);
+  for (xmlNode* cur = root; cur != nullptr && left > 0;) {
+    if (cur->type == XML_ELEMENT_NODE) {
+      auto it = wanted.find(xmlGetLineNo(cur));
+      if (it != wanted.end())
+        for (Achado* a : it->second)
+          if (a->node == nullptr && a->named == Str(cur->name)) {
+            xmlNode* n = found.FieldOf(cur, a->problem.message);
+            a->node = n;
+            a->problem.element = Str(n->name);
+            a->problem.line = static_cast<int>(xmlGetLineNo(n));
+            --left;
+          }
+      if (cur->children != nullptr) {
+        cur = cur->children;
+        continue;
+      }
+    }
+    while (cur != root && cur->next == nullptr) cur = cur->parent;
+    cur = cur == root ? nullptr : cur->next;
+  }
+}
+
+void SortByLine(std::vector<Achado>& items) {
+  std::stable_sort(items.begin(), items.end(), [](const Achado& x, const Achado& y) {
+    long lx = x.problem.line > 0 ? x.problem.line : LONG_MAX;
+    long ly = y.problem.line > 0 ? y.problem.line : LONG_MAX;
+    return lx < ly;
+  });
+}
+
+}  // namespace
+
+std::string ValidationReport::Erro1006() const {
+  if (errors.empty()) return "";
+  const ValidationProblem& e = errors.front();
+  return e.message + "\n" + "Line: " + std::to_string(e.line) + "\n" + "XML: " + e.source;
+}
+
+std::string SchemaPorOmissao() {
+  return PastaDoPrograma() + "/SAFTPT1.04_01.xsd";
+}
+
+ValidationReport ValidaFicheiroSaft(const std::string& file, const std::string& xsdPath) {
+  xmlInitParser();
+  if (!Readable(file))
+    throw Error(Error::kValidation, "Não foi possível ler o ficheiro " + file + ".");
+  std::unique_ptr<Esquema> schema = LoadSchema(xsdPath);
+
+  Recolha errors(schema->targetNs, &schema->fields);
+  Recolha warnings(schema->targetNs, nullptr);
+  DocPtr doc;
+  {
+    std::unique_ptr<xmlParserCtxt, FreeParser> parser(xmlNewParserCtxt());
+    if (!parser) throw Error(Error::kValidation, "Sem memória para ler " + file + ".");
+    ErrorsTo to(&errors);
+    // Audit files of a whole year pass libxml2's default size limits.
+    doc.reset(xmlCtxtReadFile(parser.get(), file.c_str(), nullptr,
+                              XML_PARSE_HUGE | XML_PARSE_BIG_LINES | XML_PARSE_NONET));
+  }
+  if (!doc && errors.items.empty() && errors.omitted == 0)
+    errors.FromRule(nullptr, "O ficheiro não é um documento XML.");
+
+  if (doc) {
+    std::unique_ptr<xmlSchemaValidCtxt, FreeValidator> validator(
+        xmlSchemaNewValidCtxt(schema->schema.get()));
+    if (!validator) throw Error(Error::kValidation, "Sem memória para validar " + file + ".");
+    xmlSchemaSetValidStructuredErrors(validator.get(), OnError, &errors);
+    int rc = xmlSchemaValidateDoc(validator.get(), doc.get());
+    if (rc != 0 && errors.items.empty() && errors.omitted == 0)
+      errors.FromRule(nullptr, "O validador de esquemas falhou sem indicar o erro.");
+    FindNamedElements(doc.get(), errors);
+
+    xmlNode* root = xmlDocGetRootElement(doc.get());
+    if (schema->assertions)
+      VerificaAssercoes(root, schema->targetNs,
+                        [&errors](xmlNode* n, const std::string& m) { errors.FromRule(n, m); });
+    VerificaTotais(root, schema->targetNs,
+                   [&warnings](xmlNode* n, const std::string& m) { warnings.FromRule(n, m); });
+  }
+
+  SortByLine(errors.items);
+  SortByLine(warnings.items);
+  std::vector<Achado*> all;
+  for (Achado& a : errors.items) all.push_back(&a);
+  for (Achado& a : warnings.items) all.push_back(&a);
+  AddSources(file, all);
+
+  ValidationReport report;
+  for (Achado& a : errors.items) report.errors.push_back(std::move(a.problem));
+  for (Achado& a : warnings.items) report.warnings.push_back(std::move(a.problem));
+  report.omitted = errors.omitted;
+  return report;
+}
+
 }  // namespace saftpt

@@ -13,15 +13,16 @@
 namespace saftpt {
 
 struct ValidationProblem {
-  int line = 0;          // line of the audit file, 0 when unknown
-  std::string element;   // the element it concerns
-  std::string message;   // the reason, in the validator's words or ours
-  std::string source;    // the offending text of the file, when known
+  int line = 0;         // line of the audit file, 0 when unknown
+  std::string element;  // the element it concerns
+  std::string message;  // the reason, in the validator's words or ours
+  std::string source;   // the offending text of the file, when known
 };
 
 struct ValidationReport {
   std::vector<ValidationProblem> errors;    // schema and assertion failures
   std::vector<ValidationProblem> warnings;  // totals rules
+  size_t omitted = 0;                       // errors beyond the ones kept
   bool valid() const { return errors.empty(); }
   // The first error in the old program's form: the reason, "Line: " + line,
   // "XML: " + the offending text, on three lines. Empty when valid.

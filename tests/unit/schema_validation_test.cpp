@@ -1,0 +1,279 @@
+// Validation of audit files against the tax authority's schema: a small valid
+// file, and copies of it broken in one way each.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/SchemaValidation.h"
+#include "config/Error.h"
+
+namespace saftpt {
+namespace {
+
+const std::string kXsd11 = std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd";
+const std::string kXsd10 = std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd10.xsd";
+const std::string kValid =
+    std::string(SAFTPT_SOURCE_DIR) + "/tests/golden/validation/valid-1.04_01.xml";
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+std::string WriteTemp(const std::string& name, const std::string& text) {
+  std::string path = ::testing::TempDir() + "saftpt_validation_" + name + ".xml";
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+  return path;
+}
+
+// The valid file with each `from` (its first occurrence) replaced by `to`.
+std::string Broken(const std::vector<std::pair<std::string, std::string>>& edits) {
+  std::string text = ReadFile(kValid);
+  for (const auto& [from, to] : edits) {
+    size_t pos = text.find(from);
+    EXPECT_NE(pos, std::string::npos) << from;
+    if (pos != std::string::npos) text.replace(pos, from.size(), to);
+  }
+  return text;
+}
+
+ValidationReport Validate(const std::string& name, const std::string& text,
+                          const std::string& xsd = kXsd11) {
+  return ValidaFicheiroSaft(WriteTemp(name, text), xsd);
+}
+
+TEST(SchemaValidation, ValidFilePassesBothSchemas) {
+  for (const std::string& xsd : {kXsd11, kXsd10}) {
+    ValidationReport r = ValidaFicheiroSaft(kValid, xsd);
+    EXPECT_TRUE(r.valid()) << xsd << ": " << r.Erro1006();
+    EXPECT_TRUE(r.errors.empty());
+    EXPECT_TRUE(r.warnings.empty()) << r.warnings[0].message;
+    EXPECT_EQ(r.Erro1006(), "");
+  }
+}
+
+struct BrokenCase {
+  const char* name;
+  std::vector<std::pair<std::string, std::string>> edits;
+  size_t errors;
+  const char* element;
+  int line;
+  const char* inMessage;
+};
+
+TEST(SchemaValidation, EachBrokenCopyNamesElementAndLine) {
+  const std::string taxEnd = "<TaxPercentage>23</TaxPercentage>\n          </Tax>\n";
+  const BrokenCase cases[] = {
+      {"missing_city", {{"<City>Lisboa</City>", ""}}, 1, "PostalCode", 12, "not expected"},
+      // A zero rate with a reason but no code breaks the exemption assertion.
+      {"reason_without_code",
+       {{taxEnd,
+         "<TaxPercentage>0</TaxPercentage>\n          </Tax>\n"
+         "          <TaxExemptionReason>Isento artigo 9.\xBA do CIVA</TaxExemptionReason>\n"}},
+       1,
+       "TaxExemptionReason",
+       98,
+       "sem TaxExemptionCode"},
+      {"zero_rate_without_reason",
+       {{"<TaxPercentage>23</TaxPercentage>\n          </Tax>",
+         "<TaxPercentage>0</TaxPercentage>\n          </Tax>"}},
+       1,
+       "TaxPercentage",
+       96,
+       "exige TaxExemptionReason"},
+      {"dangling_customer",
+       {{"<CustomerID>C1</CustomerID>\n        <Line>",
+         "<CustomerID>C9</CustomerID>\n        <Line>"}},
+       1,
+       "CustomerID",
+       81,
+       "InvoiceCustomerIDConstraint"},
+      {"wrong_namespace",
+       {{"PT_1.04_01\">", "PT_1.03_01\">"}},
+       1,
+       "AuditFile",
+       2,
+       "No matching global declaration"},
+      // TaxBase lines carry no price and no amount: two assertions fail.
+      {"tax_base_with_price",
+       {{"<UnitPrice>100.00</UnitPrice>\n",
+         "<UnitPrice>100.00</UnitPrice><TaxBase>100.00</TaxBase>\n"}},
+       2,
+       "TaxBase",
+       88,
+       "UnitPrice 0"},
+      {"cash_vat_receipt_without_tax",
+       {{"<PaymentType>RG</PaymentType>", "<PaymentType>RC</PaymentType>"},
+        {"<Tax>\n            <TaxType>IVA</TaxType>\n            <TaxCountryRegion>PT"
+         "</TaxCountryRegion>\n            <TaxCode>NOR</TaxCode>\n            <TaxPercentage>23"
+         "</TaxPercentage>\n          </Tax>\n        </Line>\n        <DocumentTotals>\n"
+         "          <TaxPayable>23.00</TaxPayable>\n          <NetTotal>100.00</NetTotal>\n"
+         "          <GrossTotal>123.00</GrossTotal>\n        </DocumentTotals>\n      </Payment>",
+         "\n\n\n\n\n\n</Line>\n        <DocumentTotals>\n"
+         "          <TaxPayable>23.00</TaxPayable>\n          <NetTotal>100.00</NetTotal>\n"
+         "          <GrossTotal>123.00</GrossTotal>\n        </DocumentTotals>\n      </Payment>"}},
+       2,
+       "PaymentType",
+       114,
+       "RC"},
+      {"not_well_formed", {{"</Invoice>", "</Invoce>"}}, 1, "", 104, "mismatch"},
+  };
+  for (const BrokenCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string text = Broken(c.edits);
+    ValidationReport r = Validate(c.name, text);
+    ASSERT_FALSE(r.valid());
+    EXPECT_EQ(r.errors.size(), c.errors) << r.Erro1006();
+    EXPECT_EQ(r.errors[0].element, c.element);
+    EXPECT_EQ(r.errors[0].line, c.line);
+    EXPECT_NE(r.errors[0].message.find(c.inMessage), std::string::npos) << r.errors[0].message;
+    EXPECT_TRUE(r.warnings.empty()) << r.warnings[0].message;
+  }
+}
+
+TEST(SchemaValidation, SourceTextIsTheTrimmedLineInUtf8) {
+  const std::string taxEnd = "<TaxPercentage>23</TaxPercentage>\n          </Tax>\n";
+  ValidationReport r =
+      Validate("source_text", Broken({{taxEnd,
+                                       "<TaxPercentage>0</TaxPercentage>\n          </Tax>\n"
+                                       "          <TaxExemptionReason>Isento artigo 9.\xBA do CIVA"
+                                       "</TaxExemptionReason>\n"}}));
+  ASSERT_EQ(r.errors.size(), 1u);
+  EXPECT_EQ(r.errors[0].source,
+            "<TaxExemptionReason>Isento artigo 9.\xC2\xBA do CIVA</TaxExemptionReason>");
+}
+
+TEST(SchemaValidation, Erro1006IsReasonLineAndSource) {
+  ValidationReport r = Validate("erro1006", Broken({{"<City>Lisboa</City>", ""}}));
+  ASSERT_FALSE(r.errors.empty());
+  EXPECT_EQ(r.Erro1006(),
+            r.errors[0].message + "\nLine: 12\nXML: <PostalCode>1100-150</PostalCode>");
+  EXPECT_EQ(r.errors[0].message.find("{urn:"), std::string::npos) << r.errors[0].message;
+}
+
+TEST(SchemaValidation, TotalsRulesGiveWarningsOnly) {
+  struct {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> edits;
+    const char* element;
+    int line;
+    const char* inMessage;
+  } cases[] = {
+      {"credit_off_by_a_cent",
+       {{"<TotalCredit>100.00</TotalCredit>", "<TotalCredit>100.01</TotalCredit>"}},
+       "TotalCredit",
+       60,
+       "100.00"},
+      {"entries_count",
+       {{"<NumberOfEntries>1<", "<NumberOfEntries>2<"}},
+       "NumberOfEntries",
+       58,
+       "1 documentos"},
+      // A cancelled invoice still counts but adds nothing to the totals.
+      {"cancelled_still_summed",
+       {{"<InvoiceStatus>N</InvoiceStatus>", "<InvoiceStatus>A</InvoiceStatus>"}},
+       "TotalCredit",
+       60,
+       "0.00"},
+      {"payment_debit",
+       {{"<TotalDebit>0.00</TotalDebit>\n      <TotalCredit>100.00</TotalCredit>\n      <Payment>",
+         "<TotalDebit>0.01</TotalDebit>\n      <TotalCredit>100.00</TotalCredit>\n      "
+         "<Payment>"}},
+       "TotalDebit",
+       108,
+       "Payments"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ValidationReport r = Validate(c.name, Broken(c.edits));
+    EXPECT_TRUE(r.valid()) << r.Erro1006();
+    ASSERT_EQ(r.warnings.size(), 1u);
+    EXPECT_EQ(r.warnings[0].element, c.element);
+    EXPECT_EQ(r.warnings[0].line, c.line);
+    EXPECT_NE(r.warnings[0].message.find(c.inMessage), std::string::npos) << r.warnings[0].message;
+  }
+  ValidationReport cancelled =
+      Validate("cancelled_zero",
+               Broken({{"<InvoiceStatus>N</InvoiceStatus>", "<InvoiceStatus>A</InvoiceStatus>"},
+                       {"<TotalCredit>100.00</TotalCredit>", "<TotalCredit>0.00</TotalCredit>"}}));
+  EXPECT_TRUE(cancelled.valid());
+  EXPECT_TRUE(cancelled.warnings.empty()) << cancelled.warnings[0].message;
+}
+
+TEST(SchemaValidation, Xsd10SchemaIsUsedAsItIs) {
+  // No assertions in it, so a reason without its code passes; keys still hold.
+  const std::string taxEnd = "<TaxPercentage>23</TaxPercentage>\n          </Tax>\n";
+  ValidationReport lax = Validate(
+      "xsd10_reason",
+      Broken({{taxEnd,
+               "<TaxPercentage>0</TaxPercentage>\n          </Tax>\n"
+               "          <TaxExemptionReason>Isento artigo 9 do CIVA</TaxExemptionReason>\n"}}),
+      kXsd10);
+  EXPECT_TRUE(lax.valid()) << lax.Erro1006();
+  ValidationReport keys = Validate("xsd10_customer",
+                                   Broken({{"<CustomerID>C1</CustomerID>\n        <Line>",
+                                            "<CustomerID>C9</CustomerID>\n        <Line>"}}),
+                                   kXsd10);
+  ASSERT_FALSE(keys.valid());
+  EXPECT_EQ(keys.errors[0].line, 81);
+}
+
+TEST(SchemaValidation, UnreadableInputsThrow) {
+  EXPECT_THROW(ValidaFicheiroSaft(kValid, kXsd11 + ".missing"), Error);
+  // A file that is XML but no schema.
+  EXPECT_THROW(ValidaFicheiroSaft(kValid, kValid), Error);
+  std::string notXml = WriteTemp("not_a_schema", "<xs:schema");
+  EXPECT_THROW(ValidaFicheiroSaft(kValid, notXml), Error);
+  EXPECT_THROW(ValidaFicheiroSaft(kValid + ".missing", kXsd11), Error);
+  try {
+    ValidaFicheiroSaft(kValid, kXsd11 + ".missing");
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), Error::kValidation);
+    EXPECT_NE(e.description().find(".missing"), std::string::npos);
+  }
+}
+
+TEST(SchemaValidation, LineNumbersPastSixtyFiveThousand) {
+  // A year of invoices runs to millions of lines; libxml2 keeps short line
+  // numbers unless asked not to.
+  std::string text = ReadFile(kValid);
+  size_t begin = text.find("      <Invoice>");
+  size_t end = text.find("</Invoice>\n", begin) + 11;
+  std::string invoice = text.substr(begin, end - begin);
+  std::string many;
+  const int copies = 1700;  // 46 lines each
+  for (int i = 1; i <= copies; ++i) {
+    std::string copy = invoice;
+    copy.replace(copy.find("FT A/1"), 6, "FT A/" + std::to_string(i));
+    many += copy;
+  }
+  std::string last = "<Quantity>1</Quantity>";
+  size_t bad = many.rfind(last);
+  many.replace(bad, last.size(), "<Quantity>x</Quantity>");
+  text.replace(begin, end - begin, many);
+  text.replace(text.find("<NumberOfEntries>1<"), 19,
+               "<NumberOfEntries>" + std::to_string(copies) + "<");
+  text.replace(text.find("<TotalCredit>100.00<"), 20,
+               "<TotalCredit>" + std::to_string(copies * 100) + ".00<");
+
+  int expectedLine = 1;
+  size_t badAt = text.find("<Quantity>x");
+  for (size_t i = 0; i < badAt; ++i) expectedLine += text[i] == '\n';
+  ASSERT_GT(expectedLine, 70000);
+
+  ValidationReport r = Validate("big", text);
+  ASSERT_EQ(r.errors.size(), 1u) << r.Erro1006();
+  EXPECT_EQ(r.errors[0].element, "Quantity");
+  EXPECT_EQ(r.errors[0].line, expectedLine);
+  EXPECT_EQ(r.errors[0].source, "<Quantity>x</Quantity>");
+  EXPECT_TRUE(r.warnings.empty()) << r.warnings[0].message;
+}
+
+}  // namespace
+}  // namespace saftpt
