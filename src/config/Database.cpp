@@ -254,8 +254,9 @@ void Database::Open(const ConnectionSettings& settings) {
   mysql_options(m, MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
   my_bool reconnect = 0;  // a silent reconnect would lose the session's sql_mode
   mysql_options(m, MYSQL_OPT_RECONNECT, &reconnect);
-  if (!mysql_real_connect(m, settings.server.c_str(), settings.user.c_str(),
-                          settings.password.c_str(), settings.database.c_str(), port, nullptr, 0)) {
+  if (!mysql_real_connect(
+          m, settings.server.c_str(), settings.user.c_str(), settings.password.c_str(),
+          settings.database.empty() ? nullptr : settings.database.c_str(), port, nullptr, 0)) {
     Error e(static_cast<int>(mysql_errno(m)), mysql_error(m));
     mysql_close(m);
     throw e;

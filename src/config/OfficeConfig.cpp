@@ -76,10 +76,8 @@ void CarregaConfiguracao(Database& db, ConfiguracaoEscritorio& config) {
   ReadText(rs, "EspacoFiscal", c.espacofiscal);
   c.Iva = Column(rs, "Iva").number("Iva");
   for (const char* name : kOtherColumns) Column(rs, name);
-  // Stored as a Boolean with no test: a Null fails like a bad number.
-  Value oc = Column(rs, "OC");
-  if (oc.isNull()) oc.number("OC");
-  c.OC = oc.boolean("OC");
+  // Converted with no test: a Null fails, it is not taken as false.
+  c.OC = Column(rs, "OC").number("OC") != 0;
   config = std::move(c);
 }
 

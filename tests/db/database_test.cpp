@@ -264,15 +264,6 @@ TEST_F(DatabaseTest, OpensFromTheSettingsFile) {
   EXPECT_FALSE(AbreLigacaoIni(denied, path, erro));
   EXPECT_FALSE(erro.empty());
 
-  // The connection settings themselves, with an empty port.
-  ConnectionSettings s = Settings();
-  EXPECT_TRUE(AbreLigacao(denied, s, erro)) << erro;
-  s.port = "";
-  s.server = "127.0.0.1";
-  s.password = "errada";
-  Database refused;
-  EXPECT_FALSE(AbreLigacao(refused, s, erro));
-  EXPECT_FALSE(erro.empty());
   std::filesystem::remove_all(folder);
 }
 

@@ -76,18 +76,5 @@ TEST_F(OfficeConfigTest, MissingRowColumnOrRateIsAnError) {
   EXPECT_NE(Failure(c).find("\"EspacoFiscal\""), std::string::npos);
 }
 
-// Amounts as DOUBLE and texts in utf8mb4 tables load alike.
-TEST_F(OfficeConfigTest, OtherColumnTypesLoadAlike) {
-  CreateDatabase(SchemaKind{true, true, true});
-  Exec(
-      "INSERT INTO configescritorio (ID, nome, NumContribuinte, Iva, OC) "
-      "VALUES (1, 'Jo\u00e3o & Ara\u00fajo \u20ac', '999999990', 23, 1)");
-  ConfiguracaoEscritorio c;
-  CarregaConfiguracao(db_, c);
-  EXPECT_EQ(c.nome, "Jo\u00e3o & Ara\u00fajo \u20ac");
-  EXPECT_DOUBLE_EQ(c.Iva, 23);
-  EXPECT_TRUE(c.OC);
-}
-
 }  // namespace
 }  // namespace saftpt::test
