@@ -3,7 +3,10 @@
 // that pay existing documents, known countries, accepted exemption reasons.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "TestDatabase.h"
+#include "app/SchemaValidation.h"
 #include "config/OfficeConfig.h"
 #include "config/Utf8.h"
 #include "saft/ExemptionReasons.h"
@@ -377,6 +381,53 @@ TEST_P(DemoDataTest, NamesOutsideWindows1252OnlyInUtf8Tables) {
   rs = db_.Execute("select Nome from clientes where CodCliente='0002'");
   ASSERT_FALSE(rs.eof());
   EXPECT_EQ(rs.text("Nome"), "João Pedro D'Almeida Santos");
+}
+
+// The demo exists to be exported: both years, both versions, without any
+// exemption reason to correct, and the 2025 file passes the schema check.
+TEST_P(DemoDataTest, ExportsEveryYearAndVersionAndValidates) {
+  ConfiguracaoEscritorio office;
+  CarregaConfiguracao(db_, office);
+  const std::string folder = std::filesystem::temp_directory_path().string();
+  for (int year : {2025, 2026}) {
+    for (int versao : {3, 4}) {
+      SCOPED_TRACE(std::to_string(year) + " versao " + std::to_string(versao));
+      ExportOptions options;
+      options.fiscalYear = std::to_string(year);
+      options.start = DateTime::Date(year, 1, 1);
+      options.end = DateTime::Date(year, 12, 31);
+      options.versao = versao;
+      options.receipts = true;
+      options.today = DateTime::Date(2026, 12, 15);
+      options.outputPath = folder + "/saftpt_demo_" + std::to_string(getpid()) + "_" +
+                           GetParam().name() + "_" + std::to_string(year) + "_" +
+                           std::to_string(versao) + ".xml";
+      NoProgress progress;
+      CancelingResolver resolver;  // a reason to correct would cancel
+      clsSAFT saft(db_, office, options, progress, resolver);
+      ASSERT_NO_THROW({
+        saft.Init();
+        saft.Gravar();
+      });
+      // Every document of the period outside the drafts is in the file.
+      const std::string period = "Serie<>'tmp' and data>='" + std::to_string(year) +
+                                 "-01-01' and data<='" + std::to_string(year) + "-12-31'";
+      EXPECT_EQ(saft.NumeroFacturas,
+                db_.ContaTotal("count(*)", "documentos",
+                               period + " and tipodoc in ('F','FA','FR','FS','ND','NC')"));
+      EXPECT_EQ(saft.NumeroOrcamentos,
+                db_.ContaTotal("count(*)", "documentos", period + " and tipodoc='OR'"));
+      EXPECT_EQ(saft.NumeroRecibos,
+                db_.ContaTotal("count(*)", "documentos", period + " and tipodoc='R'"));
+      if (year == 2025 && versao == 4) {
+        ValidationReport report = ValidaFicheiroSaft(
+            options.outputPath, std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd");
+        EXPECT_TRUE(report.valid()) << report.Erro1006();
+        EXPECT_TRUE(report.warnings.empty()) << report.warnings.front().message;
+      }
+      std::filesystem::remove(options.outputPath);
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, DemoDataTest,
