@@ -1,0 +1,594 @@
+// `saftpt export` end to end: the built program against a small billing
+// database, its exit status, standard output and error, and the file it
+// leaves; on a pseudo-terminal, its questions.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "TestDatabase.h"
+#include "config/Settings.h"
+
+extern char** environ;
+
+namespace saftpt::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One office, one customer and two invoices of March 2024 (100.00 and 50.00
+// plus VAT).
+const char* kDados = R"sql(
+INSERT INTO configescritorio (ID, nome, morada, Localidade, Codpostal, NumContribuinte,
+  EspacoFiscal, Iva, OC, OC1, IvaCaixa, ClienteIndiferenciado)
+  VALUES (1, 'Sociedade de Advogados Teste', 'Rua do Ouro 1', 'Lisboa', '1100-060 Lisboa',
+  '501234567', 'PT', 23, 0, 0, 0, '');
+INSERT INTO clientes (CodCliente, NContribuinte, Nome, Morada, CodPostal, Localidade, Pais)
+  VALUES ('C1', '123456789', 'Cliente Um', 'Rua A 2', '1000-001', 'Lisboa', 'Portugal');
+INSERT INTO series (serie, descricao) VALUES ('A', 'Série A');
+INSERT INTO iva (nome, descricao) VALUES ('23', 'Taxa normal');
+INSERT INTO honorarios (Referencia, Descricao, Categoria, Valor) VALUES ('H1', 'Consulta', 'S', 100);
+INSERT INTO tipoisencaoiva (Nome, CodMencao) VALUES ('Isento Artigo 9.º do CIVA', 'M07');
+INSERT INTO documentos (IDDoc, tipodoc, serie, numero, Data, DataEdicao, Anulado, ATCUD,
+  CodCliente, NContribuinteCliente, ValorIva, ValorLiquido, ValorTotal, ModoPag) VALUES
+  (1, 'F', 'A', 1, '2024-03-05', '2024-03-05 10:00:00', 0, '0', 'C1', '123456789', 23, 100, 123, 'NU'),
+  (2, 'F', 'A', 2, '2024-03-20', '2024-03-20 10:00:00', 0, '0', 'C1', '123456789', 11.5, 50, 61.5, 'NU');
+INSERT INTO documentoslinhas (IDDoc, tipodoc, Serie, numero, Referencia, Descricao, Quant,
+  Preco, ValorLiquido, Iva, ValorIva, ValorTotal) VALUES
+  (1, 'F', 'A', 1, 'H1', 'Consulta', 1, 100, 100, 23, 23, 123),
+  (2, 'F', 'A', 2, 'H1', 'Consulta', 1, 50, 50, 23, 11.5, 61.5);
+)sql";
+
+// Lines of the summary and the closing message for both invoices.
+const char* kSaidaMarco =
+    "NIF: 501234567\nNºFacturas: 2\nTotal Créditos: 150.00\nTotal Débitos: 0.00\n"
+    "NºOrçamentos: 0\nTotal Créditos: 0.00\nTotal Débitos: 0.00\n"
+    "NºRecibos: 0\nTotal Créditos: 0.00\nTotal Débitos: 0.00\nFicheiro exportado\n";
+
+std::string Conteudo(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool Contem(const std::string& texto, const std::string& parte) {
+  return texto.find(parte) != std::string::npos;
+}
+
+// The environment of the program: this one, with the "C" locale.
+std::vector<std::string> Ambiente() {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    std::string v = *e;
+    if (v.rfind("LC_", 0) != 0 && v.rfind("LANG", 0) != 0) env.push_back(v);
+  }
+  env.push_back("LC_ALL=C");
+  return env;
+}
+
+std::vector<char*> Ponteiros(std::vector<std::string>& textos) {
+  std::vector<char*> p;
+  for (auto& t : textos) p.push_back(t.data());
+  p.push_back(nullptr);
+  return p;
+}
+
+struct Resultado {
+  int status = -1;
+  std::string out, err;
+};
+
+// A conversation with the program on a pseudo-terminal (standard input and
+// error); standard output goes to a file.
+class Conversa {
+ public:
+  Conversa(std::vector<std::string> args, const fs::path& saida) {
+    args.insert(args.begin(), SAFTPT_CLI);
+    std::vector<std::string> env = Ambiente();
+    std::vector<char*> argv = Ponteiros(args), envp = Ponteiros(env);
+    winsize ws{};
+    ws.ws_col = 100;
+    ws.ws_row = 40;
+    int escravo = -1;
+    if (openpty(&master_, &escravo, nullptr, nullptr, &ws) != 0)
+      throw std::runtime_error("openpty");
+    int out = open(saida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_ = fork();
+    if (pid_ == 0) {
+      setsid();
+      ioctl(escravo, TIOCSCTTY, 0);
+      dup2(escravo, 0);
+      dup2(out, 1);
+      dup2(escravo, 2);
+      close(master_);
+      execve(argv[0], argv.data(), envp.data());
+      _exit(127);
+    }
+    close(escravo);
+    close(out);
+  }
+  ~Conversa() {
+    if (pid_ > 0) Termina();
+    close(master_);
+  }
+
+  // Reads the screen until `texto` appears after what was already matched.
+  bool Espera(const std::string& texto) {
+    auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (;;) {
+      size_t pos = ecra_.find(texto, lido_);
+      if (pos != std::string::npos) {
+        lido_ = pos + texto.size();
+        return true;
+      }
+      if (fim_ || std::chrono::steady_clock::now() > limite) return false;
+      Le(200);
+    }
+  }
+  void Envia(const std::string& linha) {
+    std::string l = linha + "\n";
+    ASSERT_EQ(write(master_, l.data(), l.size()), static_cast<ssize_t>(l.size()));
+  }
+  // Reads to the end and returns the exit status.
+  int Termina() {
+    auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!fim_ && std::chrono::steady_clock::now() < limite) Le(200);
+    int estado = 0;
+    if (!fim_) kill(pid_, SIGKILL);
+    waitpid(pid_, &estado, 0);
+    pid_ = -1;
+    return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+  }
+  const std::string& Ecra() const { return ecra_; }
+
+ private:
+  void Le(int ms) {
+    pollfd p{master_, POLLIN, 0};
+    if (poll(&p, 1, ms) <= 0) return;
+    char buf[4096];
+    ssize_t n = read(master_, buf, sizeof buf);
+    if (n <= 0) {
+      fim_ = true;  // the program closed the terminal
+      return;
+    }
+    ecra_.append(buf, static_cast<size_t>(n));
+  }
+
+  int master_ = -1;
+  pid_t pid_ = -1;
+  std::string ecra_;
+  size_t lido_ = 0;
+  bool fim_ = false;
+};
+
+class CliExportTest : public DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    Exec(kDados);
+    dir_ = fs::temp_directory_path() /
+           ("saftpt_cli_" + std::to_string(getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "out");
+    ini_ = WriteSettingsFile(dir_.string());
+    xml_ = (dir_ / "out" / "saft.xml").string();
+  }
+  void TearDown() override {
+    fs::remove_all(dir_);
+    DbTest::TearDown();
+  }
+
+  // Runs `saftpt export` with standard input from /dev/null.
+  Resultado Export(std::vector<std::string> args) {
+    args.insert(args.begin(), {SAFTPT_CLI, "export", "--settings", ini_});
+    std::vector<std::string> env = Ambiente();
+    std::vector<char*> argv = Ponteiros(args), envp = Ponteiros(env);
+    std::string out = (dir_ / "stdout").string(), err = (dir_ / "stderr").string();
+    posix_spawn_file_actions_t acoes;
+    posix_spawn_file_actions_init(&acoes);
+    posix_spawn_file_actions_addopen(&acoes, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&acoes, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&acoes, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid;
+    Resultado r;
+    int falha = posix_spawn(&pid, argv[0], &acoes, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&acoes);
+    if (falha != 0) throw std::runtime_error("cannot start " + std::string(SAFTPT_CLI));
+    int estado = 0;
+    waitpid(pid, &estado, 0);
+    r.status = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+    r.out = Conteudo(out);
+    r.err = Conteudo(err);
+    return r;
+  }
+  std::vector<std::string> Saidas() const {
+    std::vector<std::string> nomes;
+    for (const auto& e : fs::directory_iterator(dir_ / "out")) nomes.push_back(e.path().filename());
+    return nomes;
+  }
+
+  fs::path dir_;
+  std::string ini_, xml_;
+};
+
+TEST_F(CliExportTest, ExportsThePeriodAndPrintsTheSummary) {
+  Resultado r = Export({"--output", xml_, "--from", "2024-03-01", "--to", "2024-03-31"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, kSaidaMarco);
+  EXPECT_EQ(r.err, "");
+  std::string xml = Conteudo(xml_);
+  EXPECT_TRUE(Contem(xml, "<AuditFileVersion>1.04_01</AuditFileVersion>"));
+  EXPECT_TRUE(Contem(xml, "<FiscalYear>2024</FiscalYear>"));
+  EXPECT_TRUE(Contem(xml, "<StartDate>2024-03-01</StartDate>"));
+  EXPECT_TRUE(Contem(xml, "<EndDate>2024-03-31</EndDate>"));
+  EXPECT_FALSE(Contem(xml, "<HeaderComment>"));
+  EXPECT_FALSE(Contem(xml, "<Payments>"));
+  EXPECT_EQ(Saidas(), std::vector<std::string>{"saft.xml"});
+}
+
+TEST_F(CliExportTest, YearAloneIsTheWholeYearAndBoundsOverrideIt) {
+  Resultado r = Export({"--output", xml_, "--year", "2024", "--comment", "Envio anual"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string xml = Conteudo(xml_);
+  EXPECT_TRUE(Contem(xml, "<StartDate>2024-01-01</StartDate>"));
+  EXPECT_TRUE(Contem(xml, "<EndDate>2024-12-31</EndDate>"));
+  EXPECT_TRUE(Contem(xml, "<HeaderComment>Envio anual</HeaderComment>"));
+
+  // The fiscal year stays the one given, whatever the bounds.
+  r = Export({"--output", xml_, "--force", "--year", "2023", "--from", "2024-03-10", "--to",
+              "2024-03-31", "--schema", "1.03_01"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  xml = Conteudo(xml_);
+  EXPECT_TRUE(Contem(xml, "<FiscalYear>2023</FiscalYear>"));
+  EXPECT_TRUE(Contem(xml, "<StartDate>2024-03-10</StartDate>"));
+  EXPECT_TRUE(Contem(xml, "<EndDate>2024-03-31</EndDate>"));
+  EXPECT_TRUE(Contem(xml, "urn:OECD:StandardAuditFile-Tax:PT_1.03_01"));
+  EXPECT_TRUE(Contem(xml, "<AuditFileVersion>1.03_01</AuditFileVersion>"));
+  EXPECT_TRUE(Contem(r.out, "NºFacturas: 1\n")) << r.out;
+
+  // Without --year it is the year of the period's start.
+  r = Export({"--output", xml_, "--force", "--from", "2023-12-01", "--to", "2024-03-31"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contem(Conteudo(xml_), "<FiscalYear>2023</FiscalYear>"));
+}
+
+TEST_F(CliExportTest, DefaultPeriodIsThePreviousMonth) {
+  std::time_t agora = std::time(nullptr);
+  std::tm hoje{};
+  localtime_r(&agora, &hoje);
+  int ano = hoje.tm_year + 1900, mes = hoje.tm_mon;  // tm_mon counts from 0
+  if (mes == 0) {
+    mes = 12;
+    --ano;
+  }
+  int ultimo = DateTime::Date(ano, mes, 1).DaysInMonth();
+  char inicio[32], fim[32];
+  std::snprintf(inicio, sizeof inicio, "%04d-%02d-01", ano, mes);
+  std::snprintf(fim, sizeof fim, "%04d-%02d-%02d", ano, mes, ultimo);
+
+  Resultado r = Export({"--output", xml_});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string xml = Conteudo(xml_);
+  EXPECT_TRUE(Contem(xml, "<FiscalYear>" + std::to_string(ano) + "</FiscalYear>"));
+  EXPECT_TRUE(Contem(xml, std::string("<StartDate>") + inicio + "</StartDate>"));
+  EXPECT_TRUE(Contem(xml, std::string("<EndDate>") + fim + "</EndDate>"));
+}
+
+TEST_F(CliExportTest, FiscalYearOutsideTheRangeIsRefused) {
+  for (const char* ano : {"1990", "2040", "20x4", "", "-2024"}) {
+    Resultado r = Export({"--output", xml_, "--year", ano});
+    // An empty --year is the same as none.
+    if (std::string(ano).empty()) {
+      EXPECT_EQ(r.status, 0) << r.err;
+      fs::remove(xml_);
+      continue;
+    }
+    EXPECT_EQ(r.status, 2) << ano;
+    EXPECT_EQ(r.err, "Exercicio inválido\n") << ano;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_TRUE(Saidas().empty());
+  for (const char* ano : {"1991", "2039"}) {
+    Resultado r = Export({"--output", xml_, "--force", "--year", ano});
+    EXPECT_EQ(r.status, 0) << ano << r.err;
+  }
+}
+
+TEST_F(CliExportTest, BadDatesAndSchemaAreBadArguments) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--from", "2024-02-30"},
+                                               {"--to", "31/03/2024"},
+                                               {"--from", "2024-3-1"},
+                                               {"--schema", "1.05_01"}}) {
+    std::vector<std::string> a = {"--output", xml_};
+    a.insert(a.end(), args.begin(), args.end());
+    Resultado r = Export(a);
+    EXPECT_EQ(r.status, 2) << args[1];
+    EXPECT_TRUE(Contem(r.err, args[1])) << r.err;
+  }
+  EXPECT_TRUE(Saidas().empty());
+}
+
+TEST_F(CliExportTest, StartAfterEndStops) {
+  Resultado r = Export({"--output", xml_, "--from", "2024-03-31", "--to", "2024-03-01"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "A data Inicial não pode ser inferior à data final\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Saidas().empty());
+  r = Export({"--output", xml_, "--from", "2024-03-05", "--to", "2024-03-05"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contem(r.out, "NºFacturas: 1\n"));
+}
+
+TEST_F(CliExportTest, WrongPasswordShowsTheServersMessage) {
+  std::string texto = Conteudo(ini_);
+  size_t p = texto.find("password=");
+  texto = texto.substr(0, p) + "password=" + Encripta("errada") + "\r\n";
+  std::ofstream(ini_, std::ios::binary | std::ios::trunc) << texto;
+  Resultado r = Export({"--output", xml_, "--year", "2024"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contem(r.err, "Access denied")) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Saidas().empty());
+}
+
+TEST_F(CliExportTest, MissingSettingsFileFailsToConnect) {
+  ini_ = (dir_ / "nao_existe.ini").string();
+  Resultado r = Export({"--output", xml_, "--year", "2024"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_FALSE(r.err.empty());
+  EXPECT_TRUE(Saidas().empty());
+}
+
+TEST_F(CliExportTest, MissingCodMencaoColumnStops) {
+  Exec("ALTER TABLE tipoisencaoiva DROP COLUMN CodMencao");
+  Resultado r = Export({"--output", xml_, "--year", "2024"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Deve correr o utilitário ZAZorezed para atualizar a Base de Dados.\n");
+  EXPECT_TRUE(Saidas().empty());
+}
+
+TEST_F(CliExportTest, ExistingFileNeedsForce) {
+  const std::string antigo = "<antigo>\r\n\x01\xff</antigo>";
+  std::ofstream(xml_, std::ios::binary) << antigo;
+  Resultado r = Export({"--output", xml_, "--year", "2024", "--no-input"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contem(r.err, "--force")) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(Conteudo(xml_), antigo);
+
+  r = Export({"--output", xml_, "--year", "2024", "--force"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Conteudo(xml_).rfind("<?xml", 0), 0u);
+  EXPECT_EQ(Saidas(), std::vector<std::string>{"saft.xml"});
+}
+
+TEST_F(CliExportTest, FailingExportWritesNoFile) {
+  Exec("UPDATE clientes SET Pais='Atlântida' WHERE CodCliente='C1'");
+  Resultado r = Export({"--output", xml_, "--year", "2024"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Deve verificar o nome do País Atlântida no cliente C1\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Saidas().empty());
+
+  std::ofstream(xml_, std::ios::binary) << "antigo";
+  r = Export({"--output", xml_, "--year", "2024", "--force"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(Conteudo(xml_), "antigo");
+  EXPECT_EQ(Saidas(), std::vector<std::string>{"saft.xml"});
+}
+
+TEST_F(CliExportTest, RestrictionsLimitTheDocuments) {
+  Resultado r = Export({"--output", xml_, "--year", "2024", "--restrict", "F:A:2-2"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contem(r.out, "NºFacturas: 1\nTotal Créditos: 50.00\n")) << r.out;
+  std::string xml = Conteudo(xml_);
+  EXPECT_TRUE(Contem(xml, "<InvoiceNo>F A/2</InvoiceNo>"));
+  EXPECT_FALSE(Contem(xml, "<InvoiceNo>F A/1</InvoiceNo>"));
+
+  r = Export({"--output", xml_, "--force", "--year", "2024", "--restrict", "F:A:1-1", "--restrict",
+              "F:A:2-2"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contem(r.out, "NºFacturas: 2\n")) << r.out;
+}
+
+TEST_F(CliExportTest, InvalidRestrictionIsABadArgument) {
+  Resultado r = Export({"--output", xml_, "--year", "2024", "--restrict", "F:A:x-2"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Contem(r.err, "Número Inicial Inválido")) << r.err;
+  r = Export({"--output", xml_, "--year", "2024", "--restrict", "F:A:1-y"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Contem(r.err, "Número Final Inválido")) << r.err;
+  EXPECT_TRUE(Saidas().empty());
+}
+
+TEST_F(CliExportTest, ReceiptsFollowTheSettingsUnlessTold) {
+  std::ofstream(ini_, std::ios::binary | std::ios::app) << "saftrecibos=1\r\n";
+  Resultado r = Export({"--output", xml_, "--year", "2024"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contem(Conteudo(xml_), "<Payments>"));
+
+  r = Export({"--output", xml_, "--force", "--year", "2024", "--no-receipts"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(Contem(Conteudo(xml_), "<Payments>"));
+
+  r = Export({"--output", xml_, "--year", "2024", "--receipts", "--no-receipts"});
+  EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(CliExportTest, ReceiptsOffUnlessTheSettingIsOne) {
+  std::ofstream(ini_, std::ios::binary | std::ios::app) << "saftrecibos=sim\r\n";
+  Resultado r = Export({"--output", xml_, "--year", "2024"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(Contem(Conteudo(xml_), "<Payments>"));
+  r = Export({"--output", xml_, "--force", "--year", "2024", "--receipts"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contem(Conteudo(xml_), "<Payments>"));
+}
+
+TEST_F(CliExportTest, InvalidExemptionReasonStopsWithoutATerminal) {
+  Exec(
+      "UPDATE documentoslinhas SET Iva=0, ValorIva=0, IsencaoIva='Isento (art. 9)' "
+      "WHERE IDDoc=2; UPDATE documentos SET ValorIva=0, ValorTotal=50 WHERE IDDoc=2");
+  Resultado r = Export({"--output", xml_, "--year", "2024"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "Motivo de isenção inválido no documento F A/2: «Isento (art. 9)»\n"
+            "Exportação do ficheiro cancelada.\n");
+  EXPECT_TRUE(Saidas().empty());
+}
+
+TEST_F(CliExportTest, ValidatesTheWrittenFile) {
+  Resultado r = Export({"--output", xml_, "--year", "2024", "--validate", "--xsd",
+                        std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind(kSaidaMarco, 0), 0u) << r.out;
+  EXPECT_TRUE(fs::exists(xml_));
+
+  // A schema the file does not follow: the failure comes after the summary,
+  // and the file stays for the user to look at.
+  std::ofstream(dir_ / "outro.xsd")
+      << "<?xml version=\"1.0\"?>\n<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+         "targetNamespace=\"urn:OECD:StandardAuditFile-Tax:PT_1.04_01\" "
+         "elementFormDefault=\"qualified\"><xs:element name=\"AuditFile\"><xs:complexType>"
+         "<xs:sequence><xs:element name=\"Outro\" type=\"xs:string\"/></xs:sequence>"
+         "</xs:complexType></xs:element></xs:schema>\n";
+  r = Export({"--output", xml_, "--force", "--year", "2024", "--validate", "--xsd",
+              (dir_ / "outro.xsd").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, kSaidaMarco);
+  EXPECT_TRUE(Contem(r.err, "Line: ")) << r.err;
+  EXPECT_TRUE(fs::exists(xml_));
+
+  r = Export({"--output", xml_, "--force", "--year", "2024", "--validate", "--xsd",
+              (dir_ / "nao_existe.xsd").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_FALSE(r.err.empty());
+  EXPECT_TRUE(fs::exists(xml_));
+}
+
+TEST_F(CliExportTest, TerminalAsksBeforeOverwriting) {
+  std::ofstream(xml_, std::ios::binary) << "antigo";
+  {
+    Conversa c({"export", "--settings", ini_, "--output", xml_, "--year", "2024"}, dir_ / "stdout");
+    ASSERT_TRUE(c.Espera("Já existe um ficheiro com esse nome. Deseja sobrepôr? [s/N]"))
+        << c.Ecra();
+    c.Envia("n");
+    EXPECT_EQ(c.Termina(), 1) << c.Ecra();
+  }
+  EXPECT_EQ(Conteudo(xml_), "antigo");
+  {
+    Conversa c({"export", "--settings", ini_, "--output", xml_, "--year", "2024"}, dir_ / "stdout");
+    ASSERT_TRUE(c.Espera("Deseja sobrepôr? [s/N]")) << c.Ecra();
+    c.Envia("talvez");
+    ASSERT_TRUE(c.Espera("Deseja sobrepôr? [s/N]")) << c.Ecra();
+    c.Envia("S");
+    EXPECT_EQ(c.Termina(), 0) << c.Ecra();
+    // The progress line was drawn on the terminal.
+    EXPECT_TRUE(Contem(c.Ecra(), "Invoices")) << c.Ecra();
+  }
+  EXPECT_EQ(Conteudo(dir_ / "stdout"), kSaidaMarco);
+  EXPECT_EQ(Conteudo(xml_).rfind("<?xml", 0), 0u);
+}
+
+TEST_F(CliExportTest, TerminalCorrectsAnExemptionReason) {
+  Exec(
+      "UPDATE documentoslinhas SET Iva=0, ValorIva=0, IsencaoIva='Isento (art. 9)' "
+      "WHERE IDDoc=2; UPDATE documentos SET ValorIva=0, ValorTotal=50 WHERE IDDoc=2");
+  Conversa c({"export", "--settings", ini_, "--output", xml_, "--year", "2024"}, dir_ / "stdout");
+  ASSERT_TRUE(c.Espera("Foi detetado um valor inválido para um motivo de isenção.")) << c.Ecra();
+  ASSERT_TRUE(c.Espera("Documento: F 2/A")) << c.Ecra();
+  ASSERT_TRUE(c.Espera("Motivo actual: Isento (art. 9)")) << c.Ecra();
+  ASSERT_TRUE(c.Espera("6. M07 - Isento Artigo 9.º do CIVA")) << c.Ecra();
+  ASSERT_TRUE(c.Espera("29. M99 - ")) << c.Ecra();
+  ASSERT_TRUE(c.Espera("2 - Atualizar todas as ocorrências")) << c.Ecra();
+  ASSERT_TRUE(c.Espera("Opção")) << c.Ecra();
+  c.Envia("1");
+  ASSERT_TRUE(c.Espera("Motivo (1-29)")) << c.Ecra();
+  c.Envia("30");
+  ASSERT_TRUE(c.Espera("Tem de indicar um motivo de isenção válido.")) << c.Ecra();
+  c.Envia("6");
+  ASSERT_TRUE(c.Espera("Confirma a atualização? [s/N]")) << c.Ecra();
+  c.Envia("n");
+  // Back to the menu: nothing written yet.
+  ASSERT_TRUE(c.Espera("Opção")) << c.Ecra();
+  c.Envia("1");
+  ASSERT_TRUE(c.Espera("Motivo (1-29)")) << c.Ecra();
+  c.Envia("6");
+  ASSERT_TRUE(c.Espera("Confirma a atualização? [s/N]")) << c.Ecra();
+  c.Envia("s");
+  EXPECT_EQ(c.Termina(), 0) << c.Ecra();
+
+  Recordset rs = db_.Execute("select IsencaoIva, CodMencao from documentoslinhas where IDDoc=2");
+  ASSERT_FALSE(rs.eof());
+  EXPECT_EQ(rs.text("IsencaoIva"), "Isento Artigo 9.º do CIVA");
+  EXPECT_EQ(rs.text("CodMencao"), "M07");
+  EXPECT_TRUE(Contem(Conteudo(xml_), "<TaxExemptionCode>M07</TaxExemptionCode>"));
+}
+
+TEST_F(CliExportTest, TerminalCancelAndEndOfInputAbandonTheExport) {
+  Exec(
+      "UPDATE documentoslinhas SET Iva=0, ValorIva=0, IsencaoIva='Isento (art. 9)' "
+      "WHERE IDDoc=2; UPDATE documentos SET ValorIva=0, ValorTotal=50 WHERE IDDoc=2");
+  {
+    Conversa c({"export", "--settings", ini_, "--output", xml_, "--year", "2024"}, dir_ / "stdout");
+    ASSERT_TRUE(c.Espera("Opção")) << c.Ecra();
+    c.Envia("0");
+    ASSERT_TRUE(c.Espera("Exportação do ficheiro cancelada.")) << c.Ecra();
+    EXPECT_EQ(c.Termina(), 1);
+  }
+  {
+    Conversa c({"export", "--settings", ini_, "--output", xml_, "--year", "2024"}, dir_ / "stdout");
+    ASSERT_TRUE(c.Espera("Opção")) << c.Ecra();
+    c.Envia("\x04");  // end of input
+    ASSERT_TRUE(c.Espera("Exportação do ficheiro cancelada.")) << c.Ecra();
+    EXPECT_EQ(c.Termina(), 1);
+  }
+  EXPECT_TRUE(Saidas().empty());
+  Recordset rs = db_.Execute("select IsencaoIva from documentoslinhas where IDDoc=2");
+  EXPECT_EQ(rs.text("IsencaoIva"), "Isento (art. 9)");
+}
+
+TEST_F(CliExportTest, BlankReasonOffersNoUpdateOfEveryDocument) {
+  // A zero-rated line without a code on an invoice that an exported receipt
+  // pays is asked about even with no reason text.
+  Exec(R"sql(
+    UPDATE documentoslinhas SET Iva=0, ValorIva=0, IsencaoIva='', CodMencao='' WHERE IDDoc=2;
+    INSERT INTO documentos (IDDoc, tipodoc, serie, numero, Data, DataEdicao, Anulado, ATCUD,
+      CodCliente, NContribuinteCliente, ValorLiquido, ValorTotal, ModoPag)
+      VALUES (3, 'R', 'A', 1, '2024-03-25', '2024-03-25 10:00:00', 0, '0', 'C1', '123456789',
+      50, 50, 'NU');
+    INSERT INTO documentoslinhas (IDDoc, tipodoc, Serie, numero, Descricao, Quant, Preco,
+      ValorLiquido, Iva, ValorIva, ValorTotal, IDDocP, TipoDocP, SerieP, NumeroP)
+      VALUES (3, 'R', 'A', 1, 'Pagamento', 1, 50, 50, 0, 0, 50, 2, 'F', 'A', 2);
+  )sql");
+  Conversa c({"export", "--settings", ini_, "--output", xml_, "--year", "2024", "--receipts"},
+             dir_ / "stdout");
+  ASSERT_TRUE(c.Espera("Documento: F 2/A")) << c.Ecra();
+  ASSERT_TRUE(c.Espera("Opção [1/0]: ")) << c.Ecra();
+  c.Envia("2");
+  ASSERT_TRUE(c.Espera("Opção inválida.")) << c.Ecra();
+  c.Envia("1");
+  ASSERT_TRUE(c.Espera("Motivo (1-29)")) << c.Ecra();
+  c.Envia("6");
+  ASSERT_TRUE(c.Espera("Confirma a atualização? [s/N]")) << c.Ecra();
+  c.Envia("s");
+  EXPECT_EQ(c.Termina(), 0) << c.Ecra();
+  EXPECT_FALSE(Contem(c.Ecra(), "2 - Atualizar todas"));
+  Recordset rs = db_.Execute("select CodMencao from documentoslinhas where IDDoc=2");
+  EXPECT_EQ(rs.text("CodMencao"), "M07");
+}
+
+}  // namespace
+}  // namespace saftpt::test
