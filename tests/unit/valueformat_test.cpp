@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <random>
+#include <string>
+
+#include "config/Error.h"
+#include "saft/ValueFormat.h"
+#include "xml/XmlDocument.h"
+
+namespace saftpt {
+namespace {
+
+double Parse(const std::string& text) {
+  double v = 0;
+  auto res = std::from_chars(text.data(), text.data() + text.size(), v);
+  EXPECT_EQ(res.ptr, text.data() + text.size()) << text;
+  return v;
+}
+
+TEST(FormataData, WritesIsoDatesAndTimes) {
+  EXPECT_EQ(FormataData(DateTime::Date(2017, 3, 5)), "2017-03-05");
+  EXPECT_EQ(FormataData(DateTime{2024, 12, 31, 23, 59, 59}), "2024-12-31");
+  EXPECT_EQ(FormataDataHora(DateTime{2017, 3, 5, 14, 7, 9}), "2017-03-05T14:07:09");
+  EXPECT_EQ(FormataDataHora(DateTime::Date(2017, 3, 5)), "2017-03-05T00:00:00");
+  EXPECT_EQ(FormataData(DateTime::Date(999, 1, 2)), "0999-01-02");
+}
+
+TEST(FormataNumero, TwoPlacesAlwaysWithAPointAndBothDecimals) {
+  EXPECT_EQ(FormataNumero(1234.5, 2), "1234.50");
+  EXPECT_EQ(FormataNumero(-1234.5, 2), "-1234.50");
+  EXPECT_EQ(FormataNumero(0.0, 2), "0.00");
+  EXPECT_EQ(FormataNumero(7.0, 2), "7.00");
+  EXPECT_EQ(FormataNumero(0.5, 2), "0.50");
+  EXPECT_EQ(FormataNumero(1234567.891, 2), "1234567.89");  // no thousands separator
+  EXPECT_EQ(FormataNumero(0.1 + 0.2, 2), "0.30");
+  EXPECT_EQ(FormataNumero(1e15, 2), "1000000000000000.00");
+  EXPECT_EQ(FormataNumero(1.5e20, 2), "150000000000000000000.00");
+  EXPECT_EQ(FormataNumero(1e-20, 2), "0.00");
+}
+
+TEST(FormataNumero, RoundsTheDecimalFormHalfAwayFromZero) {
+  // These halves are stored just below the half as doubles.
+  EXPECT_EQ(FormataNumero(2.675, 2), "2.68");
+  EXPECT_EQ(FormataNumero(1.005, 2), "1.01");
+  EXPECT_EQ(FormataNumero(1.115, 2), "1.12");
+  EXPECT_EQ(FormataNumero(0.125, 2), "0.13");
+  EXPECT_EQ(FormataNumero(-2.675, 2), "-2.68");
+  EXPECT_EQ(FormataNumero(-0.005, 2), "-0.01");
+  EXPECT_EQ(FormataNumero(1.0049999, 2), "1.00");
+  EXPECT_EQ(FormataNumero(0.005, 2), "0.01");
+  EXPECT_EQ(FormataNumero(0.0049, 2), "0.00");
+  // Carries through every digit.
+  EXPECT_EQ(FormataNumero(0.995, 2), "1.00");
+  EXPECT_EQ(FormataNumero(9.995, 2), "10.00");
+  EXPECT_EQ(FormataNumero(-99999.999, 2), "-100000.00");
+}
+
+TEST(FormataNumero, NeverWritesMinusZero) {
+  EXPECT_EQ(FormataNumero(-0.0, 2), "0.00");
+  EXPECT_EQ(FormataNumero(-0.001, 2), "0.00");
+  EXPECT_EQ(FormataNumero(-0.0049, 2), "0.00");
+  EXPECT_EQ(FormataNumero(-1e-300, 2), "0.00");
+  EXPECT_EQ(FormataNumero(-0.0, 0), "0");
+}
+
+TEST(FormataNumero, OtherPlaces) {
+  EXPECT_EQ(FormataNumero(1.23456, 4), "1.2346");
+  EXPECT_EQ(FormataNumero(0.5, 3), "0.500");
+  EXPECT_EQ(FormataNumero(-0.05, 1), "-0.1");
+  EXPECT_EQ(FormataNumero(23.0, 6), "23.000000");
+}
+
+TEST(FormataNumero, ZeroPlacesWritesThePlainText) {
+  EXPECT_EQ(FormataNumero(3.0, 0), "3");
+  EXPECT_EQ(FormataNumero(2.5, 0), "2.5");  // no rounding
+  EXPECT_EQ(FormataNumero(-2.5, 0), "-2.5");
+  EXPECT_EQ(FormataNumero(0.1 + 0.2, 0), "0.3");
+  EXPECT_EQ(FormataNumero(1.0 / 3.0, 0), "0.333333333333333");
+  EXPECT_EQ(FormataNumero(1234567.1, 0), "1234567.1");
+  EXPECT_EQ(FormataNumero(123456789012345.0, 0), "123456789012345");
+  EXPECT_EQ(FormataNumero(1e15, 0), "1E+15");
+  EXPECT_EQ(FormataNumero(-2.5e20, 0), "-2.5E+20");
+  EXPECT_EQ(FormataNumero(0.0001, 0), "0.0001");
+  EXPECT_EQ(FormataNumero(1e-5, 0), "1E-05");
+  EXPECT_EQ(FormataNumero(0.0, 0), "0");
+}
+
+TEST(FormataNumero, StoredValues) {
+  EXPECT_EQ(FormataNumero(Value::Null(), 2), "0.00");
+  EXPECT_EQ(FormataNumero(Value::Null(), 0), "0");
+  EXPECT_EQ(FormataNumero(Value("1234.5000"), 2), "1234.50");
+  EXPECT_EQ(FormataNumero(Value("2.675"), 2), "2.68");
+  EXPECT_EQ(FormataNumero(Value("-0.004"), 2), "0.00");
+  EXPECT_EQ(FormataNumero(Value("1e3"), 2), "1000.00");
+  EXPECT_EQ(FormataNumero(Value("12.30"), 0), "12.3");
+  EXPECT_EQ(FormataNumero(Value("007"), 0), "7");
+  EXPECT_EQ(FormataNumero(Value("-0"), 0), "0");
+  EXPECT_EQ(FormataNumero(Value("123456789012345"), 0), "123456789012345");
+}
+
+TEST(FormataNumero, RejectsWhatIsNoNumber) {
+  for (const char* text : {"abc", "", "12,5", "1.2.3", "--1", "nan", "inf"}) {
+    try {
+      FormataNumero(Value(text), 2);
+      ADD_FAILURE() << "no error for \"" << text << "\"";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.number(), Error::kData) << text;
+    }
+  }
+  EXPECT_THROW(FormataNumero(Value("abc"), 0), Error);
+  EXPECT_THROW(FormataNumero(std::nan(""), 2), Error);
+  EXPECT_THROW(FormataNumero(INFINITY, 0), Error);
+  EXPECT_THROW(FormataNumero(1.0, -1), Error);
+}
+
+TEST(FormataNumero2, KeepsTheGivenSeparatorOnlyWithPlaces) {
+  EXPECT_EQ(FormataNumero2(1234.567, 2, ','), "1234,57");
+  EXPECT_EQ(FormataNumero2(-0.5, 2, ','), "-0,50");
+  EXPECT_EQ(FormataNumero2(1234.567, 2, '.'), "1234.57");
+  EXPECT_EQ(FormataNumero2(2.5, 0, ','), "2.5");
+}
+
+TEST(ArredondaNumero, IsTheNumberFormataNumeroWrites) {
+  EXPECT_EQ(ArredondaNumero(2.675, 2), 2.68);
+  EXPECT_EQ(ArredondaNumero(-1.005, 2), -1.01);
+  EXPECT_EQ(ArredondaNumero(0.125, 2), 0.13);
+  EXPECT_EQ(ArredondaNumero(2.5, 0), 3.0);
+  EXPECT_EQ(ArredondaNumero(-2.5, 0), -3.0);
+  EXPECT_FALSE(std::signbit(ArredondaNumero(-0.001, 2)));
+
+  std::mt19937_64 random(42);
+  std::uniform_real_distribution<double> amounts(-1e7, 1e7);
+  for (int i = 0; i < 20000; ++i) {
+    // Amounts of whole cents plus or minus a little noise, and any value.
+    double cents = std::round(amounts(random)) / 100;
+    double v = i % 2 ? cents + (i % 3 - 1) * 1e-9 : amounts(random);
+    const std::string text = FormataNumero(v, 2);
+    ASSERT_EQ(ArredondaNumero(v, 2), Parse(text)) << v;
+    ASSERT_LE(std::fabs(Parse(text) - v), 0.005 + 1e-7) << v;
+    std::string comma = FormataNumero2(v, 2, ',');
+    std::replace(comma.begin(), comma.end(), ',', '.');
+    ASSERT_EQ(comma, text);
+  }
+}
+
+TEST(ArredondaPar, RoundsHalvesToEven) {
+  EXPECT_EQ(ArredondaPar(0.125, 2), 0.12);
+  EXPECT_EQ(ArredondaPar(0.135, 2), 0.14);
+  EXPECT_EQ(ArredondaPar(2.665, 2), 2.66);
+  EXPECT_EQ(ArredondaPar(2.675, 2), 2.68);
+  EXPECT_EQ(ArredondaPar(0.1251, 2), 0.13);  // past the half
+  EXPECT_EQ(ArredondaPar(2.5, 0), 2.0);
+  EXPECT_EQ(ArredondaPar(3.5, 0), 4.0);
+  EXPECT_EQ(ArredondaPar(1.5, 0), 2.0);
+  EXPECT_EQ(ArredondaPar(0.5, 0), 0.0);
+  EXPECT_EQ(ArredondaPar(-2.5, 0), -2.0);
+  EXPECT_EQ(ArredondaPar(-0.135, 2), -0.14);
+  EXPECT_EQ(ArredondaPar(9.995, 2), 10.0);
+}
+
+TEST(RemoveCaracteresInvalidos, DropsControlCharactersOnly) {
+  EXPECT_EQ(remove_caracteres_invalidos("linha 1\r\nlinha 2"), "linha 1linha 2");
+  EXPECT_EQ(remove_caracteres_invalidos("a\tb"), "ab");
+  EXPECT_EQ(remove_caracteres_invalidos(std::string("a\0b\x1f"
+                                                    "c",
+                                                    5)),
+            "abc");
+  EXPECT_EQ(remove_caracteres_invalidos("\u00e7\u00e3 \u20ac ~\x7f"), "\u00e7\u00e3 \u20ac ~\x7f");
+  // Characters beyond the code page and stray bytes stay whole.
+  EXPECT_EQ(remove_caracteres_invalidos("\u0142\U0001F600\xe9"), "\u0142\U0001F600\xe9");
+  EXPECT_EQ(remove_caracteres_invalidos(""), "");
+}
+
+TEST(RemoveCaracteresInvalidos, TakesLongTexts) {
+  std::string text;
+  for (int i = 0; i < 20000; ++i) text += "\u00e7\n";
+  std::string expected;
+  for (int i = 0; i < 20000; ++i) expected += "\u00e7";
+  EXPECT_EQ(remove_caracteres_invalidos(text), expected);
+}
+
+TEST(AddValor, AddsACleanedElementEvenWhenEmpty) {
+  XmlDocument doc;
+  XmlNode root = doc.Root();
+  root.SetTag("R");
+  AddValor(root, "Vazio", "");
+  AddValor(root, "Nome", "Ana\r\n & Rui\t");
+  AddValor(root, "Controlo", "\x01\x02");
+  EXPECT_EQ(doc.ToString(),
+            "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+            "<R>\n"
+            "  <Vazio/>\n"
+            "  <Nome>Ana &amp; Rui</Nome>\n"
+            "  <Controlo/>\n"
+            "</R>\n");
+}
+
+}  // namespace
+}  // namespace saftpt
