@@ -81,6 +81,12 @@ int Grava(const SettingsArgs& a) {
     std::cerr << "Porta inválida: \"" << a.port << "\" (um número de 1 a 65535)." << std::endl;
     return kExitArgumentos;
   }
+  for (const std::string* valor : {&a.server, &a.database, &a.settings}) {
+    if (valor->find_first_of("\r\n") != std::string::npos) {
+      std::cerr << "Os valores não podem ter mudanças de linha." << std::endl;
+      return kExitArgumentos;
+    }
+  }
   std::string senha;
   if (!LePalavraPasse(senha)) {
     std::cerr << "Não foi indicada a palavra-passe: escreva-a numa linha da entrada padrão."
