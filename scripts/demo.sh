@@ -38,7 +38,7 @@ SAFTPT=$BUILD/src/saftpt
 work=$(mktemp -d "${TMPDIR:-/tmp}/saftpt-demo.XXXXXX")
 SAFTPT_TEST_DB_DIR=""
 cleanup() {
-  [ -n "$SAFTPT_TEST_DB_DIR" ] && scripts/test-db.sh stop "$SAFTPT_TEST_DB_DIR"
+  if [ -n "$SAFTPT_TEST_DB_DIR" ]; then scripts/test-db.sh stop "$SAFTPT_TEST_DB_DIR"; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
