@@ -39,6 +39,7 @@ ExemptionDialog::ExemptionDialog(UserDialogs& dialogs, QWidget* parent)
   Label2_->setWordWrap(true);
   Label2_->setTextFormat(Qt::PlainText);
   Label2_->setFrameShape(QFrame::StyledPanel);
+  Label2_->setMinimumHeight(Label2_->fontMetrics().height() + 8);
   Combo1_ = new QComboBox(this);
   Combo1_->setObjectName("Combo1");
   Combo1_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);

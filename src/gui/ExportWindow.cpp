@@ -40,6 +40,29 @@ QLabel* Rotulo(const char* text, QWidget* parent) {
   return new QLabel(text, parent);
 }
 
+// The export run's messages go to the window's dialogs; its summary goes into
+// "Resumo:" before "Ficheiro exportado" is shown.
+class DialogosDaExportacao : public UserDialogs {
+ public:
+  DialogosDaExportacao(UserDialogs& dialogs, QPlainTextEdit* resumo)
+      : dialogs_(dialogs), resumo_(resumo) {}
+  void inform(const std::string& text, const std::string& title) override {
+    dialogs_.inform(text, title);
+  }
+  void warn(const std::string& text) override { dialogs_.warn(text); }
+  void error(const std::string& text) override { dialogs_.error(text); }
+  bool confirm(const std::string& question) override { return dialogs_.confirm(question); }
+  void showSummary(const std::string& summary) override {
+    QString texto = QString::fromStdString(summary);
+    texto.replace("\r\n", "\n");
+    resumo_->setPlainText(texto);
+  }
+
+ private:
+  UserDialogs& dialogs_;
+  QPlainTextEdit* resumo_;
+};
+
 // A failure to save the receipts switch is told the way the settings file
 // reports it.
 void AvisoIni(const std::string& text) {
@@ -151,7 +174,7 @@ ExportWindow::ExportWindow(const OpcoesArranque& opcoes, GuiDialogs& dialogs, Sh
   janela->addWidget(Picture2_);
   janela->addWidget(lblMensagem_);
   janela->addWidget(label5);
-  resize(680, 560);
+  resize(680, 620);
 
   progresso_ = std::make_unique<ProgressBars>(Picture1_, Picture2_, lblMensagem_);
   frmMotivosIsencao_ = new ExemptionDialog(dialogs_, this);
@@ -319,7 +342,8 @@ void ExportWindow::ExportarSaft() {
   ActivaControlos(false);
   ExportResult resultado;
   try {
-    ExportRun run(db_, office_, dialogs_, shell_, *progresso_, *frmMotivosIsencao_);
+    DialogosDaExportacao dialogos(dialogs_, txtResumo_);
+    ExportRun run(db_, office_, dialogos, shell_, *progresso_, *frmMotivosIsencao_);
     resultado = run.Executa(pedido);
   } catch (const std::exception& e) {
     dialogs_.error(e.what());
@@ -328,11 +352,7 @@ void ExportWindow::ExportarSaft() {
   ActivaControlos(true);
   aExportar_ = false;
 
-  if (!resultado.written) return;
-  QString resumo = Q(resultado.summary);
-  resumo.replace("\r\n", "\n");
-  txtResumo_->setPlainText(resumo);
-  if (chkValidar_->isChecked()) ValidaFicheiro(caminho);
+  if (resultado.written && chkValidar_->isChecked()) ValidaFicheiro(caminho);
 }
 
 void ExportWindow::ValidaFicheiro(const std::string& path) {

@@ -56,6 +56,10 @@ RestrictionDialog::RestrictionDialog(Database& db, Restricoes& restricoes, UserD
   grid->addWidget(List1_, 2, 0, 1, 4);
   grid->addWidget(remover, 2, 4, Qt::AlignTop);
   grid->addWidget(Label5_, 3, 0, 1, 5);
+  cbDoc_->setMinimumWidth(90);
+  cbSerie_->setMinimumWidth(110);
+  for (QLineEdit* n : {txtNumeroInicial_, txtNumeroFinal_}) n->setMaximumWidth(110);
+  grid->setColumnStretch(1, 1);
   resize(560, 320);
 
   connect(cbDoc_, &QComboBox::currentTextChanged, this, [this] { PreencheSeries(); });

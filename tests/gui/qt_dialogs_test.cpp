@@ -1,0 +1,75 @@
+// The real message boxes: icons, captions and the Portuguese buttons.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <algorithm>
+
+#include "GuiTestSupport.h"
+#include "gui/GuiDialogs.h"
+
+namespace saftpt::gui {
+namespace {
+
+struct Seen {
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  std::string title, text;
+  std::vector<std::string> buttons;
+};
+
+// Records the next message box and presses the button with `press` as text.
+void Answer(Seen& seen, const std::string& press) {
+  test::WhenModal("QMessageBox", [&seen, press](QWidget* w) {
+    auto* box = static_cast<QMessageBox*>(w);
+    seen.icon = box->icon();
+    seen.title = box->windowTitle().toStdString();
+    seen.text = box->text().toStdString();
+    QAbstractButton* target = nullptr;
+    for (QAbstractButton* b : box->buttons()) {
+      seen.buttons.push_back(b->text().toStdString());
+      if (b->text().toStdString() == press) target = b;
+    }
+    ASSERT_NE(target, nullptr) << press;
+    target->click();
+  });
+}
+
+TEST(QtDialogs, QuestionsAnswerSimOrNao) {
+  QtDialogs dialogs;
+  Seen seen;
+  Answer(seen, "Não");
+  EXPECT_FALSE(dialogs.confirm("Confirma a atualização?"));
+  EXPECT_EQ(seen.icon, QMessageBox::Question);
+  EXPECT_EQ(seen.title, kTituloAplicacao);
+  EXPECT_EQ(seen.text, "Confirma a atualização?");
+  std::sort(seen.buttons.begin(), seen.buttons.end());
+  EXPECT_EQ(seen.buttons, (std::vector<std::string>{"Não", "Sim"}));
+
+  Seen yes;
+  Answer(yes, "Sim");
+  EXPECT_TRUE(dialogs.confirm("Já existe um ficheiro com esse nome. Deseja sobrepôr?"));
+}
+
+TEST(QtDialogs, IconsAndCaptionsOfTheOtherBoxes) {
+  QtDialogs dialogs;
+  Seen error, plain, info;
+  Answer(error, "OK");
+  dialogs.error("Exportação do ficheiro cancelada.");
+  EXPECT_EQ(error.icon, QMessageBox::Critical);
+  EXPECT_EQ(error.title, kTituloAplicacao);
+  EXPECT_EQ(error.buttons, std::vector<std::string>{"OK"});
+
+  Answer(plain, "OK");
+  dialogs.warn("Não foram detetados erros em recibos");
+  EXPECT_EQ(plain.icon, QMessageBox::NoIcon);
+  EXPECT_EQ(plain.title, kTituloAplicacao);
+
+  Answer(info, "OK");
+  dialogs.inform("Ficheiro exportado", "Exportação ficheiro SAFT-PT");
+  EXPECT_EQ(info.icon, QMessageBox::Information);
+  EXPECT_EQ(info.title, "Exportação ficheiro SAFT-PT");
+  EXPECT_EQ(info.text, "Ficheiro exportado");
+}
+
+}  // namespace
+}  // namespace saftpt::gui

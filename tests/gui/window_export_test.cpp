@@ -1,0 +1,123 @@
+// Whole exports started from the window, every question answered by the test.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <filesystem>
+
+#include "WindowFixture.h"
+
+namespace saftpt::test {
+namespace {
+
+using Log = std::vector<std::string>;
+
+class WindowExportTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    // One invoice of February 2024: a taxed line and a zero-VAT line whose
+    // reason the tax authority does not know.
+    Exec(
+        "INSERT INTO clientes (CodCliente, NContribuinte, Nome, Morada, CodPostal, Localidade,"
+        " Pais) VALUES ('C1', '123456789', 'Cliente Um', 'Rua do Ouro, 1', '1100-060',"
+        " 'Lisboa', 'Portugal');"
+        "INSERT INTO iva (nome, descricao) VALUES ('23', 'Normal'), ('0', 'Isento');"
+        "INSERT INTO honorarios (Referencia, Descricao, Categoria, Valor) VALUES"
+        " ('HON', 'Honorários', 'S', 100);"
+        "INSERT INTO tipoisencaoiva (Nome, CodMencao) VALUES ('Isento Artigo 9.º do CIVA', 'M07');"
+        "INSERT INTO documentos (IDDoc, tipodoc, serie, numero, Data, DataEdicao, Anulado, ATCUD,"
+        " CodCliente, NContribuinteCliente, ValorIva, ValorLiquido, ValorTotal) VALUES"
+        " (1, 'F', 'A', 1, '2024-02-10', '2024-02-10 10:00:00', 0, 'ABCD1234-1', 'C1',"
+        " '123456789', 23, 150, 173);"
+        "INSERT INTO documentoslinhas (IDDoc, tipodoc, Serie, numero, Referencia, Descricao,"
+        " Quant, Preco, ValorLiquido, Iva, ValorIva, ValorTotal, IsencaoIva, CodMencao) VALUES"
+        " (1, 'F', 'A', 1, 'HON', 'Honorários', 1, 100, 100, 23, 23, 123, NULL, NULL),"
+        " (1, 'F', 'A', 1, 'HON', 'Despesas', 1, 50, 50, 0, 0, 50, 'Isento por lei', '');");
+    Open(DateTime::Date(2024, 3, 15));
+    Child<QLineEdit>("txtComentario")->setText("Teste da janela");
+    dialogs_.saveAs = folder_ + "/saft.xml";
+  }
+
+  void Export() { Child<QPushButton>("Command2")->click(); }
+  std::string Summary() { return Child<QPlainTextEdit>("txtResumo")->toPlainText().toStdString(); }
+};
+
+TEST_F(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
+  Child<QCheckBox>("chkValidar")->setChecked(true);
+  dialogs_.answers = {true};  // "Confirma a atualização?"
+  bool controlsDisabled = false;
+  WhenModal("saftpt::gui::ExemptionDialog", [&](QWidget* d) {
+    controlsDisabled = !window_->findChild<QWidget*>("controlos")->isEnabled();
+    EXPECT_EQ(d->findChild<QLabel*>("lblDoc")->text(), "Documento: F 1/A");
+    auto* combo = d->findChild<QComboBox*>("Combo1");
+    EXPECT_EQ(combo->count(), 29);  // the list of periods from 2023 on
+    combo->setCurrentIndex(combo->findText("M07 - Isento Artigo 9.º do CIVA"));
+    d->findChild<QPushButton*>("Command1")->click();
+  });
+  Export();
+
+  EXPECT_TRUE(controlsDisabled);
+  EXPECT_TRUE(window_->findChild<QWidget*>("controlos")->isEnabled());
+  EXPECT_EQ(dialogs_.log, (Log{"confirm: Confirma a atualização?",
+                               "inform[Exportação ficheiro SAFT-PT]: Ficheiro exportado",
+                               "inform[Exportação SAF-T PT]: Ficheiro válido"}));
+  EXPECT_EQ(shell_.opened, Log{"folder " + folder_ + "/"});
+  EXPECT_EQ(Summary(),
+            "NIF: 501234567\nNºFacturas: 1\nTotal Créditos: 150,00\nTotal Débitos: 0,00\n"
+            "NºOrçamentos: 0\nTotal Créditos: 0,00\nTotal Débitos: 0,00\n"
+            "NºRecibos: 0\nTotal Créditos: 0,00\nTotal Débitos: 0,00");
+
+  std::string xml = ReadFile(dialogs_.saveAs);
+  for (const char* part :
+       {"<AuditFileVersion>1.04_01</AuditFileVersion>", "<FiscalYear>2024</FiscalYear>",
+        "<StartDate>2024-02-01</StartDate>", "<EndDate>2024-02-29</EndDate>",
+        "<HeaderComment>Teste da janela</HeaderComment>", "<InvoiceNo>F A/1</InvoiceNo>",
+        "<TaxExemptionCode>M07</TaxExemptionCode>"})
+    EXPECT_NE(xml.find(part), std::string::npos) << part;
+  Recordset rs = db_.Execute("select CodMencao from documentoslinhas where Iva=0");
+  EXPECT_EQ(rs.text("CodMencao"), "M07");
+
+  // Again to the same file, refusing to overwrite it: nothing changes.
+  dialogs_.log.clear();
+  dialogs_.answers = {false};
+  Child<QPlainTextEdit>("txtResumo")->setPlainText("anterior");
+  Export();
+  EXPECT_EQ(dialogs_.log, Log{"confirm: Já existe um ficheiro com esse nome. Deseja sobrepôr?"});
+  EXPECT_EQ(ReadFile(dialogs_.saveAs), xml);
+  EXPECT_EQ(Summary(), "anterior");
+
+  // The older version, overwriting, with the portal: the reason is now known.
+  dialogs_.log.clear();
+  dialogs_.answers = {true};
+  shell_.opened.clear();
+  Child<QComboBox>("Combo1")->setCurrentIndex(0);
+  Child<QCheckBox>("Check1")->setChecked(true);
+  Child<QCheckBox>("chkValidar")->setChecked(false);
+  Export();
+  EXPECT_EQ(dialogs_.log, (Log{"confirm: Já existe um ficheiro com esse nome. Deseja sobrepôr?",
+                               "inform[Exportação ficheiro SAFT-PT]: Ficheiro exportado"}));
+  ASSERT_EQ(shell_.opened.size(), 2u);
+  EXPECT_NE(
+      shell_.opened[1].find("/jsp/loginRedirectForm.jsp?path=painelEmitente.action&partID=EFPF"),
+      std::string::npos);
+  EXPECT_NE(ReadFile(dialogs_.saveAs).find("<AuditFileVersion>1.03_01</AuditFileVersion>"),
+            std::string::npos);
+  EXPECT_NE(Summary().find("NºFacturas: 1"), std::string::npos);
+  SaveScreenshot(window_.get(), "frmExportacaoSAFT_exportado");
+}
+
+TEST_F(WindowExportTest, CancellingTheReasonAbandonsTheExport) {
+  WhenModal("saftpt::gui::ExemptionDialog",
+            [](QWidget* d) { d->findChild<QPushButton*>("Command3")->click(); });
+  Export();
+  EXPECT_EQ(dialogs_.log, Log{"error: Exportação do ficheiro cancelada."});
+  EXPECT_FALSE(std::filesystem::exists(dialogs_.saveAs));
+  EXPECT_EQ(Summary(), "");
+  EXPECT_TRUE(shell_.opened.empty());
+  EXPECT_TRUE(window_->findChild<QWidget*>("controlos")->isEnabled());
+}
+
+}  // namespace
+}  // namespace saftpt::test
