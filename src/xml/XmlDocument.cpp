@@ -95,10 +95,11 @@ struct XmlDocument::Impl {
 
   std::vector<Node> nodes;
   std::vector<uint32_t> freeList;
-  std::string out;  // output not yet in the file (all of it in memory)
+  std::vector<uint32_t> openPath;  // scratch for EnsureStartTags
+  std::string out;                 // output not yet in the file (all of it in memory)
   bool declarationWritten = false;
   bool finished = false;
-  bool broken = false;  // a write failed: the output is incomplete
+  int writeError = 0;  // a write failed: the output is incomplete
   int fd = -1;
   std::string target;  // streaming: the file to replace
   std::string temp;    // streaming: the file being written
@@ -124,7 +125,7 @@ struct XmlDocument::Impl {
 
   void CheckWritable() const {
     if (finished) BuilderError("O documento XML já foi gravado.");
-    if (broken) BuilderError("O documento XML está incompleto: a gravação falhou.");
+    if (writeError != 0) FileError(target, writeError);
   }
 
   uint32_t Allocate() {
@@ -216,18 +217,10 @@ struct XmlDocument::Impl {
 
   // Writes the start tags of the element and its ancestors not yet written.
   void EnsureStartTags(uint32_t index) {
-    uint32_t path[64];
-    size_t count = 0;
-    std::vector<uint32_t> deep;
-    for (uint32_t i = index; i != kNone && !nodes[i].startWritten; i = nodes[i].parent) {
-      if (count < 64) {
-        path[count++] = i;
-      } else {
-        deep.push_back(i);
-      }
-    }
-    for (size_t k = deep.size(); k > 0; --k) WriteStart(deep[k - 1]);
-    for (size_t k = count; k > 0; --k) WriteStart(path[k - 1]);
+    openPath.clear();
+    for (uint32_t i = index; i != kNone && !nodes[i].startWritten; i = nodes[i].parent)
+      openPath.push_back(i);
+    for (size_t k = openPath.size(); k > 0; --k) WriteStart(openPath[k - 1]);
   }
 
   void WriteStart(uint32_t index) {
@@ -317,9 +310,8 @@ struct XmlDocument::Impl {
   void Flush() {
     if (fd < 0 || out.empty()) return;
     if (!WriteAll(fd, out.data(), out.size())) {
-      int err = errno;
-      broken = true;
-      FileError(target, err);
+      writeError = errno;
+      FileError(target, writeError);
     }
     out.clear();
   }
@@ -357,7 +349,7 @@ struct XmlDocument::Impl {
   // Makes the temporary file the target; on failure removes it and throws.
   void Commit(const std::string& path) {
     int err = 0;
-    if (!broken && ::fsync(fd) != 0) err = errno;
+    if (::fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && err == 0) err = errno;
     fd = -1;
     if (err == 0 && ::rename(temp.c_str(), path.c_str()) != 0) err = errno;
@@ -498,7 +490,7 @@ void XmlDocument::SaveToFile(const std::string& path) {
       BuilderError("O documento XML está a ser gravado em " + d.target + ", não em " + path + ".");
     }
     try {
-      if (d.broken) FileError(path, EIO);
+      if (d.writeError != 0) FileError(path, d.writeError);
       d.Finish();
       d.Flush();
     } catch (...) {
@@ -508,7 +500,6 @@ void XmlDocument::SaveToFile(const std::string& path) {
     d.Commit(path);
     return;
   }
-  if (d.broken) BuilderError("O documento XML está incompleto: a gravação falhou.");
   if (!d.finished) d.Finish();
   d.fd = d.CreateTemp(path, d.temp);
   if (!WriteAll(d.fd, d.out.data(), d.out.size())) {
