@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "MasterFixture.h"
+#include "config/Error.h"
+
+namespace saftpt::test {
+
+namespace {
+
+// Fee types: references in no particular order, one held by two rows, rows
+// without a reference, descriptions missing or blank, a long reference.
+std::string Honorarios() {
+  return "INSERT INTO honorarios (Referencia, Descricao, Categoria) VALUES "
+         "('B2','Consulta jurídica','P'),"
+         "('A1','Parecer',NULL),"
+         "('C3',NULL,''),"
+         "('D4','   ','S'),"
+         "('" +
+         std::string(40, 'R') + "','" + std::string(250, 'd') +
+         "','S'),"
+         "(NULL,'Sem referência','S'),"
+         "('','Referência vazia','S'),"
+         "('E5','Primeira','S'),"
+         "('E5','Segunda','S');";
+}
+
+class ProductsTest : public MasterTest {};
+
+TEST_F(ProductsTest, CatchAllIsAddedLastWhenMissing) {
+  Exec(Honorarios());
+  ExpectGolden(Section([](clsSAFT& s, XmlNode r) { s.AddProducts(r); }), "products_v4.xml");
+  EXPECT_EQ(progress_.log.str(), "M 5 \n");
+}
+
+TEST_F(ProductsTest, OlderVersionCutsCodesAndDescriptionsShorter) {
+  options_.versao = 3;
+  Exec(Honorarios());
+  ExpectGolden(Section([](clsSAFT& s, XmlNode r) { s.AddProducts(r); }), "products_v3.xml");
+}
+
+TEST_F(ProductsTest, ExistingCatchAllIsNotRepeated) {
+  Exec(
+      "INSERT INTO honorarios (Referencia, Descricao, Categoria) VALUES ('B2','b','S'),"
+      "('DIVERSOS','Despesas diversas','S'),('A1','a','S');");
+  const std::string xml = Flat(Section([](clsSAFT& s, XmlNode r) { s.AddProducts(r); }));
+  size_t a1 = xml.find("<ProductCode>A1<");
+  size_t b2 = xml.find("<ProductCode>B2<");
+  size_t div = xml.find("<ProductCode>DIVERSOS<");
+  ASSERT_NE(div, std::string::npos) << xml;
+  EXPECT_LT(a1, b2);
+  EXPECT_LT(b2, div);
+  EXPECT_EQ(xml.find("<ProductCode>DIVERSOS<", div + 1), std::string::npos);
+  EXPECT_NE(xml.find("<ProductDescription>Despesas diversas<"), std::string::npos);
+}
+
+TEST_F(ProductsTest, EmptyTableStillHasTheCatchAll) {
+  const std::string xml = Flat(Section([](clsSAFT& s, XmlNode r) { s.AddProducts(r); }));
+  EXPECT_NE(xml.find("<ProductType>S</ProductType><ProductCode>DIVERSOS</ProductCode>"
+                     "<ProductDescription>DIVERSOS</ProductDescription>"
+                     "<ProductNumberCode>DIVERSOS</ProductNumberCode>"),
+            std::string::npos)
+      << xml;
+}
+
+TEST_F(ProductsTest, LookupsByReference) {
+  Exec(Honorarios() +
+       "INSERT INTO honorarios (Referencia, Descricao, Categoria) VALUES "
+       "('O''Neil','Com apóstrofo','P'),('Barra\\\\','Com barra',NULL);");
+  auto saft = Builder();
+  EXPECT_EQ(saft->GetProductDescription("B2"), "Consulta jurídica");
+  EXPECT_EQ(saft->GetProductDescription("D4"), "D4");  // blank
+  EXPECT_EQ(saft->GetProductDescription("C3"), "C3");  // Null
+  EXPECT_EQ(saft->GetProductDescription("ZZ"), "ZZ");  // unknown
+  EXPECT_EQ(saft->GetProductDescription("O'Neil"), "Com apóstrofo");
+  EXPECT_EQ(saft->GetProductDescription("Barra\\"), "Com barra");
+  EXPECT_EQ(saft->CategoriaProduto("B2"), "P");
+  EXPECT_EQ(saft->CategoriaProduto("A1"), "S");  // Null
+  EXPECT_EQ(saft->CategoriaProduto("C3"), "S");  // empty
+  EXPECT_EQ(saft->CategoriaProduto("ZZ"), "S");
+  EXPECT_EQ(saft->CategoriaProduto("O'Neil"), "P");
+  EXPECT_EQ(saft->CategoriaProduto("Barra\\"), "S");
+}
+
+TEST_F(ProductsTest, CategoryFallsBackToServiceOnErrors) {
+  Exec("DROP TABLE honorarios");
+  auto saft = Builder();
+  EXPECT_EQ(saft->CategoriaProduto("A1"), "S");
+  // The description look-up does not hide a failing database.
+  EXPECT_THROW(saft->GetProductDescription("A1"), Error);
+}
+
+class ProductsKindsTest : public ProductsTest, public ::testing::WithParamInterface<SchemaKind> {};
+
+TEST_P(ProductsKindsTest, SameFileOnEveryKindOfDatabase) {
+  CreateDatabase(GetParam());
+  Exec(Honorarios());
+  ExpectGolden(Section([](clsSAFT& s, XmlNode r) { s.AddProducts(r); }), "products_v4.xml");
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ProductsKindsTest, ::testing::Values(SchemaKind{true, true, true}),
+                         [](const auto& info) { return info.param.name(); });
+
+}  // namespace
+}  // namespace saftpt::test

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "MasterFixture.h"
+#include "config/Error.h"
+
+namespace saftpt::test {
+
+namespace {
+
+const char* kTaxas =
+    "INSERT INTO iva (nome) VALUES ('23'),('16'),('13'),('6'),('0');"
+    "INSERT INTO impostoselo (Codigo, Nome, Tipo, Valor) VALUES "
+    "('17.3.1','Verba 17.3.1 - Operações de crédito','Percentagem',4),"
+    "('17.3.4','Verba 17.3.4 - Comissões','percentagem',4),"
+    "('9','Verba 9','Valor',5.5);";
+
+class TaxTableTest : public MasterTest {};
+
+TEST_F(TaxTableTest, MainlandOffice) {
+  Exec(kTaxas);
+  ExpectGolden(Section([](clsSAFT& s, XmlNode r) { s.AddTaxTable(r); }), "taxtable.xml");
+  EXPECT_EQ(progress_.log.str(), "M 3 TaxTable\nM 4 TaxTableIS\n");
+}
+
+TEST_F(TaxTableTest, MadeiraOfficeKeepsTheAzoresRateInTheAzores) {
+  office_.espacofiscal = "Madeira";
+  office_.Iva = 22;
+  Exec(kTaxas);
+  const std::string xml = Section([](clsSAFT& s, XmlNode r) { s.AddTaxTable(r); });
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Texts(xml, "TaxCountryRegion"),
+            V({"PT-MA", "PT-AC", "PT-MA", "PT-MA", "PT-MA", "PT-MA", "PT-MA", "PT-MA"}));
+  EXPECT_EQ(Texts(xml, "TaxCode"), V({"RED", "NOR", "RED", "RED", "ISE", "17.3.1", "17.3.4", "9"}));
+}
+
+TEST_F(TaxTableTest, AzoresOfficeWritesItsRegionEverywhere) {
+  office_.espacofiscal = "Açores";
+  office_.Iva = 16;
+  Exec(
+      "INSERT INTO iva (nome) VALUES ('16'),('9');"
+      "INSERT INTO impostoselo (Codigo, Nome, Tipo, Valor) VALUES ('1','Selo','Valor',1);");
+  const std::string xml = Flat(Section([](clsSAFT& s, XmlNode r) { s.AddTaxTable(r); }));
+  EXPECT_EQ(xml.find("<TaxCountryRegion>PT<"), std::string::npos) << xml;
+  EXPECT_NE(xml.find("<TaxCountryRegion>PT-AC</TaxCountryRegion><TaxCode>RED</TaxCode>"),
+            std::string::npos)
+      << xml;
+}
+
+TEST_F(TaxTableTest, EmptyTablesGiveAnEmptyTaxTable) {
+  const std::string xml = Flat(Section([](clsSAFT& s, XmlNode r) { s.AddTaxTable(r); }));
+  EXPECT_TRUE(xml.find("<TaxTable/>") != std::string::npos ||
+              xml.find("<TaxTable></TaxTable>") != std::string::npos)
+      << xml;
+}
+
+TEST_F(TaxTableTest, RateThatIsNoNumberStopsTheRun) {
+  for (const char* taxa : {"NULL", "'abc'"}) {
+    Exec(std::string("DELETE FROM iva; INSERT INTO iva (nome) VALUES (") + taxa + ");");
+    EXPECT_THROW(Section([](clsSAFT& s, XmlNode r) { s.AddTaxTable(r); }), Error) << taxa;
+  }
+}
+
+TEST_F(TaxTableTest, TaxCodes) {
+  auto saft = Builder();
+  EXPECT_EQ(saft->GetTaxCode(23), "NOR");
+  EXPECT_EQ(saft->GetTaxCode(16), "NOR");
+  EXPECT_EQ(saft->GetTaxCode(13), "RED");
+  EXPECT_EQ(saft->GetTaxCode(6), "RED");
+  EXPECT_EQ(saft->GetTaxCode(0), "ISE");
+  EXPECT_EQ(saft->GetTaxCode(22.999), "RED");
+  office_.Iva = 22;
+  auto madeira = Builder();
+  EXPECT_EQ(madeira->GetTaxCode(22), "NOR");
+  EXPECT_EQ(madeira->GetTaxCode(23), "RED");
+}
+
+TEST_F(TaxTableTest, StampDutyPercentages) {
+  Exec(
+      std::string(kTaxas) +
+      "INSERT INTO impostoselo (Codigo, Nome, Tipo, Valor) VALUES ('O''1','Q','Percentagem',0.5);");
+  auto saft = Builder();
+  EXPECT_EQ(saft->GetISPercentagem("17.3.1"), 4);
+  EXPECT_EQ(saft->GetISPercentagem("17.3.4"), 0);  // not the exact word
+  EXPECT_EQ(saft->GetISPercentagem("9"), 0);       // a fixed amount
+  EXPECT_EQ(saft->GetISPercentagem("99"), 0);      // unknown
+  EXPECT_EQ(saft->GetISPercentagem("O'1"), 0.5);
+}
+
+class TaxTableKindsTest : public TaxTableTest, public ::testing::WithParamInterface<SchemaKind> {};
+
+TEST_P(TaxTableKindsTest, SameFileOnEveryKindOfDatabase) {
+  CreateDatabase(GetParam());
+  Exec(kTaxas);
+  ExpectGolden(Section([](clsSAFT& s, XmlNode r) { s.AddTaxTable(r); }), "taxtable.xml");
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, TaxTableKindsTest, ::testing::Values(SchemaKind{true, false, true}),
+                         [](const auto& info) { return info.param.name(); });
+
+}  // namespace
+}  // namespace saftpt::test
