@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "DocsFixture.h"
+
+namespace saftpt::test {
+namespace {
+
+class WorkingDocumentsTest : public DocsTest {};
+
+TEST_F(WorkingDocumentsTest, Golden) {
+  // A quotation of 100.00 with 10.00 discount; its lines: a fee, an exempt
+  // line without stored code, fixed-amount and percentage stamp duty, a
+  // discounted line without quantity and a negative line.
+  Insert(Doc{.id = 1,
+             .tipo = "OR",
+             .liquido = 100,
+             .iva = 18.4,
+             .total = 93.4,
+             .desconto = 10,
+             .extra = ", ValorSelo=5, DataEdicao='2024-01-15 18:02:03'"});
+  Insert(Line{.doc = 1, .liquido = 80, .desconto = 10, .extra = ", CodigoSelo='IS1', ValorSelo=5"});
+  Insert(Line{.doc = 1,
+              .liquido = 25,
+              .taxa = 0,
+              .referencia = "'DESP'",
+              .preco = 25,
+              .isencao = "'Isento Artigo 9.º do CIVA'",
+              .extra = ", CodigoSelo='IS4'"});
+  Insert(
+      Line{.doc = 1, .liquido = 0, .referencia = "NULL", .quant = 0, .preco = 50, .desconto = 5});
+  Insert(Line{.doc = 1, .liquido = -5, .referencia = "'XPTO'", .descricao = "NULL", .preco = -5});
+  // A cancelled quotation of the walk-in customer.
+  Insert(Doc{.id = 2,
+             .tipo = "OR",
+             .numero = 2,
+             .data = "2024-01-31",
+             .cliente = "'0'",
+             .liquido = 300,
+             .anulado = "1"});
+  Insert(Line{.doc = 2, .liquido = 300, .preco = 300});
+  // Not quotations, or not of the period.
+  Insert(Doc{.id = 3, .tipo = "F", .numero = 1});
+  Insert(Doc{.id = 4, .tipo = "OR", .numero = 3, .data = "2024-02-01"});
+  Insert(Doc{.id = 5, .tipo = "OR", .serie = "tmp", .numero = 3});
+
+  Working();
+  ExpectGolden("working_documents.xml");
+  EXPECT_EQ(saft_->NumeroOrcamentos, 2);
+  EXPECT_DOUBLE_EQ(saft_->TotalCreditosOrcamentos, 90);
+  EXPECT_DOUBLE_EQ(saft_->TotalDebitosOrcamentos, 0);
+  EXPECT_EQ(progress_.log.str(), "M 7 WorkingDocuments\nID 2\nD 2\nD 3\n");
+}
+
+TEST_F(WorkingDocumentsTest, EmptyPeriod) {
+  EXPECT_EQ(Flat(Working()),
+            "<?xml version=\"1.0\" encoding=\"Windows-1252\"?><SourceDocuments><WorkingDocuments>"
+            "<NumberOfEntries>0</NumberOfEntries><TotalDebit>0.00</TotalDebit><TotalCredit>0.00"
+            "</TotalCredit></WorkingDocuments></SourceDocuments>");
+}
+
+// The total was once held in single precision and lost cents past 100,000.
+TEST_F(WorkingDocumentsTest, TotalsKeepTheCentsOfLargeAmounts) {
+  Insert(Doc{.id = 1, .tipo = "OR", .numero = 1, .liquido = 100000});
+  for (int i = 2; i <= 8; ++i)
+    Insert(Doc{.id = i, .tipo = "OR", .numero = i, .liquido = 0.01, .total = 0.01});
+  std::string xml = Working();
+  EXPECT_EQ(Element(xml, "NumberOfEntries"), "8");
+  EXPECT_EQ(Element(xml, "TotalCredit"), "100000.07");
+  EXPECT_NEAR(saft_->TotalCreditosOrcamentos, 100000.07, 1e-9);
+}
+
+TEST_F(WorkingDocumentsTest, SignedQuotationsAndVersion103) {
+  Insert(Doc{.id = 1, .tipo = "OR", .extra = ", ATCUD='ATC-X'"});
+  Insert(Line{.doc = 1,
+              .liquido = 100,
+              .taxa = 0,
+              .referencia = "'REF-COM-UM-NOME-BASTANTE-COMPRIDO-40'",
+              .isencao = "'Isento Artigo 9.º do CIVA'",
+              .codmencao = "'M07'"});
+  Insert(Doc{.id = 2, .tipo = "OR", .numero = 2, .extra = ", Assinatura=NULL"});
+
+  std::string xml = Flat(Section([](clsSAFT& s, XmlNode n) { s.AddWorkingDocuments(n); },
+                                 [](clsSAFT& s) { s.OrcamentosAssinados = true; }));
+  EXPECT_NE(xml.find("<Hash>sig1</Hash><HashControl>1</HashControl>"), std::string::npos);
+  EXPECT_NE(xml.find("<Hash>0</Hash><HashControl>0</HashControl>"), std::string::npos);
+  EXPECT_NE(xml.find("<TaxExemptionCode>M07</TaxExemptionCode>"), std::string::npos);
+  // Working documents cut the product code to 30 characters in both versions.
+  EXPECT_NE(xml.find("<ProductCode>REF-COM-UM-NOME-BASTANTE-COMPR</ProductCode>"
+                     "<ProductDescription>Longa</ProductDescription>"),
+            std::string::npos);
+
+  options_.versao = 3;
+  xml = Flat(Working());
+  EXPECT_EQ(Count(xml, "<Hash>0</Hash><HashControl>0</HashControl>"), 2u);
+  EXPECT_NE(xml.find("<ATCUD>ATC-X</ATCUD>"), std::string::npos);  // both versions
+  EXPECT_NE(xml.find("<TaxExemptionReason>Isento Artigo 9.º do CIVA</TaxExemptionReason>"
+                     "<SettlementAmount>"),
+            std::string::npos);
+  EXPECT_EQ(Count(xml, "<TaxExemptionCode>"), 0u);
+}
+
+TEST_F(WorkingDocumentsTest, RestrictionsAndSchemaKinds) {
+  UseKind(SchemaKind{true, true, true});
+  Insert(Doc{.id = 1, .tipo = "OR", .numero = 1, .liquido = 10.1});
+  Insert(Line{.doc = 1, .liquido = 10.1, .descricao = "'Parecer jurídico — «urgente»'"});
+  Insert(Doc{.id = 2, .tipo = "OR", .numero = 2, .liquido = 20.2});
+  Insert(Doc{.id = 3, .tipo = "OR", .serie = "C", .numero = 1, .liquido = 30.3});
+  options_.restrictions = {{"OR", "A", 2, 2}, {"OR", "C", 0, 9}};
+  std::string xml = Working();
+  EXPECT_EQ(Element(xml, "NumberOfEntries"), "2");
+  EXPECT_EQ(Element(xml, "TotalCredit"), "50.50");
+  EXPECT_EQ(Count(xml, "<DocumentNumber>OR A/1</DocumentNumber>"), 0u);
+
+  options_.restrictions = {};
+  xml = Working();
+  EXPECT_EQ(Element(xml, "TotalCredit"), "60.60");
+  EXPECT_EQ(Element(xml, "Description"), "Parecer jurídico — «urgente»");
+  // Characters outside Windows-1252 become references, the others stay bytes.
+  EXPECT_NE(raw_.find("Parecer jur\xED"
+                      "dico \x97 \xABurgente\xBB"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace saftpt::test
