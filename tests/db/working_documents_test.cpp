@@ -36,6 +36,8 @@ TEST_F(WorkingDocumentsTest, Golden) {
              .data = "2024-01-31",
              .cliente = "'0'",
              .liquido = 300,
+             .iva = 69,
+             .total = 369,
              .anulado = "1"});
   Insert(Line{.doc = 2, .liquido = 300, .preco = 300});
   // Not quotations, or not of the period.
