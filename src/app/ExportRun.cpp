@@ -78,7 +78,6 @@ ExportResult ExportRun::Executa(const ExportRequest& request) {
     if (FicheiroExiste(options.outputPath) && !dialogs_.confirm(kSobrepor)) return result;
 
     clsSAFT saft(db_, office_, options, progress_, resolver_);
-    saft.versao = options.versao == 3 ? 3 : 4;
     saft.Init();
     saft.Gravar();
 

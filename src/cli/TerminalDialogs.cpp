@@ -100,15 +100,15 @@ bool TerminalExemptionResolver::Resolve(const ExemptionCase& c, ExemptionFixer& 
   // would touch every line without a reason.
   const bool todos = !Trim(c.currentReason).empty();
   for (;;) {
-    t_.err << "\nFoi detetado um valor inválido para um motivo de isenção. Especifique pf o "
-              "valor da tabela da AT que mais se adequa:\n"
+    t_.err << "\nFoi detetado um valor inválido para um motivo de isenção.\n"
+              "Especifique pf o valor da tabela da AT que mais se adequa:\n"
            << "Documento: " << c.tipodoc << " " << c.numero << "/" << c.serie << "\n"
            << "Motivo actual: " << c.currentReason << "\n"
            << "Motivos Tabela AT:\n";
     for (size_t i = 0; i < motivos.size(); ++i) {
       t_.err << (i + 1 < 10 ? "   " : "  ") << (i + 1) << ". " << motivos[i] << "\n";
     }
-    t_.err << "  1 - Atualizar documento\n";
+    t_.err << "O que pretende fazer?\n  1 - Atualizar documento\n";
     if (todos)
       t_.err << "  2 - Atualizar todas as ocorrências em todos os documentos desde 1/1/2017\n";
     t_.err << "  0 - Cancelar\n";

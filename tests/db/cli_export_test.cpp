@@ -425,11 +425,12 @@ TEST_F(CliExportTest, ReceiptsFollowTheSettingsUnlessTold) {
 
   r = Export({"--output", xml_, "--year", "2024", "--receipts", "--no-receipts"});
   EXPECT_EQ(r.status, 2);
-}
 
-TEST_F(CliExportTest, ReceiptsOffUnlessTheSettingIsOne) {
-  std::ofstream(ini_, std::ios::binary | std::ios::app) << "saftrecibos=sim\r\n";
-  Resultado r = Export({"--output", xml_, "--year", "2024"});
+  // Only "1" turns them on.
+  std::string texto = Conteudo(ini_);
+  std::ofstream(ini_, std::ios::binary | std::ios::trunc)
+      << texto.substr(0, texto.find("saftrecibos=")) << "saftrecibos=sim\r\n";
+  r = Export({"--output", xml_, "--force", "--year", "2024"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_FALSE(Contem(Conteudo(xml_), "<Payments>"));
   r = Export({"--output", xml_, "--force", "--year", "2024", "--receipts"});
