@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "BuildInfo.h"
@@ -57,6 +62,167 @@ TEST_F(HeaderTest, OlderVersionWithoutComment) {
   office_.Codpostal = "";
   ExpectGolden(SemConstantes(Section([](clsSAFT& s, XmlNode r) { s.AddHeader(r); })),
                "header_v3.xml");
+}
+
+// The whole file: Init over a small office, saved by Gravar into a folder of
+// the test's own.
+class AuditFileTest : public MasterTest {
+ protected:
+  void SetUp() override {
+    MasterTest::SetUp();
+    folder_ = std::filesystem::temp_directory_path() /
+              ("saftpt-master-" + std::to_string(getpid()) + "-" + name_);
+    std::filesystem::create_directories(folder_);
+    options_.outputPath = (folder_ / "saft.xml").string();
+    Exec(
+        "INSERT INTO configescritorio (ID, nome, NumContribuinte, EspacoFiscal, Iva, "
+        "ClienteIndiferenciado, OC, OC1, IvaCaixa) VALUES (1, 'Teste', '501234567', '', 23, "
+        "'CF9', 0, 0, 0);"
+        "INSERT INTO clientes (CodCliente, NContribuinte, Nome, Pais) VALUES "
+        "('C1', '123456789', 'Cliente', 'Portugal');"
+        "INSERT INTO iva (nome) VALUES ('23');"
+        "INSERT INTO tipoisencaoiva (Nome, CodMencao) VALUES ('Isento Artigo 9.º do CIVA', "
+        "'M07');");
+  }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+    MasterTest::TearDown();
+  }
+
+  // Builds and saves the file; returns its text.
+  std::string Export(const std::function<void(clsSAFT&)>& beforeSaving = nullptr) {
+    saft_ = std::make_unique<clsSAFT>(db_, office_, options_, progress_, resolver_);
+    saft_->Init();
+    if (beforeSaving) beforeSaving(*saft_);
+    saft_->Gravar();
+    std::ifstream in(options_.outputPath, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  size_t FilesInFolder() const {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder_),
+                                             std::filesystem::directory_iterator()));
+  }
+
+  std::filesystem::path folder_;
+  std::unique_ptr<clsSAFT> saft_;
+};
+
+TEST_F(AuditFileTest, SectionsInOrderWithTheVersionsNamespace) {
+  const std::string xml = Flat(Export());
+  const std::string ns = "urn:OECD:StandardAuditFile-Tax:PT_1.04_01";
+  EXPECT_NE(xml.find("<AuditFile xmlns=\"" + ns +
+                     "\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">"
+                     "<Header xmlns=\"" +
+                     ns + "\"><AuditFileVersion>1.04_01<"),
+            std::string::npos)
+      << xml;
+  size_t master = xml.find("</Header><MasterFiles xmlns=\"" + ns + "\"><Product>");
+  size_t tax = xml.find("</Product><TaxTable>");
+  size_t source = xml.find("</TaxTable></MasterFiles><SourceDocuments><SalesInvoices>");
+  size_t working = xml.find("</SalesInvoices><WorkingDocuments>");
+  size_t end = xml.find("</WorkingDocuments></SourceDocuments></AuditFile>");
+  ASSERT_NE(master, std::string::npos) << xml;
+  EXPECT_LT(master, tax);
+  EXPECT_LT(tax, source);
+  EXPECT_LT(source, working);
+  EXPECT_LT(working, end);
+  EXPECT_NE(end, std::string::npos);
+  EXPECT_EQ(xml.find("<Payments>"), std::string::npos);
+  EXPECT_EQ(FilesInFolder(), 1u);
+
+  EXPECT_EQ(saft_->ClienteIndiferenciado, "CF9");
+  EXPECT_FALSE(saft_->OrcamentosAssinados);
+  EXPECT_EQ(saft_->NIF, "501234567");
+  EXPECT_EQ(saft_->Paises.size(), 516u);
+  EXPECT_EQ(progress_.log.str().rfind(
+                "I 6\nM 1 Header\nM 2 Customers\nID 0\nM 5 \nM 3 TaxTable\nM 4 TaxTableIS\n", 0),
+            0u)
+      << progress_.log.str();
+}
+
+TEST_F(AuditFileTest, OlderVersionNamespaceButNotOnSourceDocuments) {
+  options_.versao = 3;
+  const std::string xml = Flat(Export());
+  const std::string ns = "urn:OECD:StandardAuditFile-Tax:PT_1.03_01";
+  EXPECT_NE(xml.find("<AuditFile xmlns=\"" + ns + "\""), std::string::npos);
+  EXPECT_NE(xml.find("<Header xmlns=\"" + ns + "\"><AuditFileVersion>1.03_01<"), std::string::npos);
+  EXPECT_NE(xml.find("<MasterFiles xmlns=\"" + ns + "\">"), std::string::npos);
+  EXPECT_NE(xml.find("<SourceDocuments><SalesInvoices>"), std::string::npos);
+  EXPECT_EQ(xml.find("1.04_01"), std::string::npos);
+}
+
+TEST_F(AuditFileTest, QuotationsAreSignedOnlyWhenTheOfficeSaysSo) {
+  Exec("UPDATE configescritorio SET OC1=1");
+  Export();
+  EXPECT_TRUE(saft_->OrcamentosAssinados);
+  // Databases from before the switch have no such column.
+  Exec("ALTER TABLE configescritorio DROP COLUMN OC1");
+  Export();
+  EXPECT_FALSE(saft_->OrcamentosAssinados);
+}
+
+TEST_F(AuditFileTest, PaymentsWhenAskedOrOnCashBasisVat) {
+  options_.receipts = true;
+  EXPECT_NE(Export().find("<Payments>"), std::string::npos);
+  options_.receipts = false;
+  Exec("UPDATE configescritorio SET IvaCaixa=1");
+  EXPECT_NE(Export().find("<Payments>"), std::string::npos);
+}
+
+TEST_F(AuditFileTest, SavingCarriesTheLinesSumsIntoThePaymentsTotals) {
+  options_.receipts = true;
+  std::string xml = Flat(Export([](clsSAFT& s) { s.PagamentosSomaCredito = 1234.5; }));
+  EXPECT_NE(xml.find("<Payments><NumberOfEntries>0</NumberOfEntries><TotalDebit>0.00</"
+                     "TotalDebit><TotalCredit>1234.50</TotalCredit>"),
+            std::string::npos)
+      << xml;
+  xml = Flat(Export([](clsSAFT& s) { s.PagamentosSomaDebito = -0.005; }));
+  EXPECT_NE(xml.find("<TotalDebit>-0.01</TotalDebit><TotalCredit>0.00</TotalCredit>"),
+            std::string::npos)
+      << xml;
+}
+
+TEST_F(AuditFileTest, FailedBuildLeavesTheExistingFileAlone) {
+  std::ofstream(options_.outputPath) << "anterior";
+  Exec(
+      "UPDATE clientes SET Pais='Portugall';"
+      "INSERT INTO documentos (tipodoc, serie, numero, Data, CodCliente) VALUES "
+      "('F', 'A', 1, '2024-01-10', 'C1');");
+  saft_ = std::make_unique<clsSAFT>(db_, office_, options_, progress_, resolver_);
+  EXPECT_THROW(saft_->Init(), Error);
+  saft_.reset();
+  std::ifstream in(options_.outputPath);
+  std::string text;
+  std::getline(in, text);
+  EXPECT_EQ(text, "anterior");
+  EXPECT_EQ(FilesInFolder(), 1u);
+}
+
+TEST_F(AuditFileTest, AtcudIsZeroBeforeItsStartAndRequiredAfter) {
+  Exec(
+      "INSERT INTO documentos (tipodoc, serie, numero, Data, CodCliente, ATCUD) VALUES "
+      "('OR', 'A', 1, '2023-01-10', 'C1', NULL);");
+  options_.start = DateTime::Date(2023, 1, 1);
+  options_.end = DateTime::Date(2023, 1, 31);
+  options_.today = DateTime::Date(2023, 1, 31);
+  EXPECT_NE(Flat(Export()).find("<DocumentNumber>OR A/1</DocumentNumber><ATCUD>0</ATCUD>"),
+            std::string::npos);
+  options_.today = DateTime::Date(2023, 2, 1);
+  try {
+    Export();
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), Error::kData);
+    EXPECT_NE(e.description().find("ATCUD em falta"), std::string::npos) << e.description();
+  }
+  Exec("UPDATE documentos SET ATCUD=' '");
+  EXPECT_THROW(Export(), Error);
+  Exec("UPDATE documentos SET ATCUD='ABCD1234-1'");
+  EXPECT_NE(Export().find("<ATCUD>ABCD1234-1</ATCUD>"), std::string::npos);
 }
 
 }  // namespace
