@@ -400,37 +400,67 @@ void AddSources(const std::string& file, std::vector<Achado*>& found) {
     } else if (a->node != nullptr) {
       a->problem.source = ElementText(a->node);
     } else {
+      // Around the parser's column.
       size_t from = a->column > 100 ? static_cast<size_t>(a->column) - 100 : 0;
       if (from >= raw.size()) from = 0;
+      std::string part = TrimBlanks(ToUtf8(raw.substr(from, kMaxSource), encoding));
       a->problem.source =
-          CutUtf8(TrimBlanks(ToUtf8(raw.substr(from, kMaxSource), encoding)), kMaxSource);
+          (from > 0 ? "..." : "") + part + (from + kMaxSource < raw.size() ? "..." : "");
     }
   }
 }
 
+// The first value of "key-sequence ['C9']" in a message, when there is one.
+std::string KeyValue(const std::string& message) {
+  const std::string lead = "key-sequence ['";
+  size_t p = message.find(lead);
+  if (p == std::string::npos) return "";
+  p += lead.size();
+  size_t end = message.find('\'', p);
+  return end == std::string::npos ? "" : message.substr(p, end - p);
+}
+
+std::string Content(const xmlNode* n) {
+  xmlChar* c = xmlNodeGetContent(n);
+  std::string text = Str(c);
+  xmlFree(c);
+  return text;
+}
+
 // Some validator messages (keys and keyrefs) carry only a line and the
-// element's name: find those elements in one pass over the tree.
+// element's name: find those elements in one pass over the tree. Several
+// elements may share a line (a file written on one line): the one holding the
+// key value of the message wins.
 void FindNamedElements(xmlDoc* doc, Recolha& found) {
-  std::map<long, std::vector<Achado*>> wanted;
-  size_t left = 0;
+  struct Busca {
+    Achado* achado;
+    std::string value;
+    xmlNode* exact = nullptr;
+    xmlNode* first = nullptr;
+  };
+  std::vector<Busca> searches;
   for (Achado& a : found.items)
-    if (a.node == nullptr && !a.named.empty() && a.problem.line > 0) {
-      wanted[a.problem.line].push_back(&a);
-      ++left;
-    }
+    if (a.node == nullptr && !a.named.empty() && a.problem.line > 0)
+      searches.push_back({&a, KeyValue(a.problem.message)});
+  if (searches.empty()) return;
+  std::map<long, std::vector<Busca*>> wanted;
+  for (Busca& b : searches) wanted[b.achado->problem.line].push_back(&b);
+  size_t left = searches.size();
+
   xmlNode* root = xmlDocGetRootElement(doc);
   for (xmlNode* cur = root; cur != nullptr && left > 0;) {
     if (cur->type == XML_ELEMENT_NODE) {
       auto it = wanted.find(xmlGetLineNo(cur));
       if (it != wanted.end())
-        for (Achado* a : it->second)
-          if (a->node == nullptr && a->named == Str(cur->name)) {
-            xmlNode* n = found.FieldOf(cur, a->problem.message);
-            a->node = n;
-            a->problem.element = Str(n->name);
-            a->problem.line = static_cast<int>(xmlGetLineNo(n));
+        for (Busca* b : it->second) {
+          if (b->exact != nullptr || b->achado->named != Str(cur->name)) continue;
+          xmlNode* n = found.FieldOf(cur, b->achado->problem.message);
+          if (b->first == nullptr) b->first = n;
+          if (b->value.empty() || (n != cur && Content(n) == b->value)) {
+            b->exact = n;
             --left;
           }
+        }
       if (cur->children != nullptr) {
         cur = cur->children;
         continue;
@@ -438,6 +468,13 @@ void FindNamedElements(xmlDoc* doc, Recolha& found) {
     }
     while (cur != root && cur->next == nullptr) cur = cur->parent;
     cur = cur == root ? nullptr : cur->next;
+  }
+  for (Busca& b : searches) {
+    xmlNode* n = b.exact != nullptr ? b.exact : b.first;
+    if (n == nullptr) continue;
+    b.achado->node = n;
+    b.achado->problem.element = Str(n->name);
+    b.achado->problem.line = static_cast<int>(xmlGetLineNo(n));
   }
 }
 

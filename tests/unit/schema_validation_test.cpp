@@ -19,6 +19,9 @@ const std::string kXsd10 = std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd10.x
 const std::string kValid =
     std::string(SAFTPT_SOURCE_DIR) + "/tests/golden/validation/valid-1.04_01.xml";
 
+// Lines longer than this are shown by their element instead.
+constexpr size_t kMaxSourceForTest = 300;
+
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream out;
@@ -237,6 +240,35 @@ TEST(SchemaValidation, UnreadableInputsThrow) {
     EXPECT_EQ(e.number(), Error::kValidation);
     EXPECT_NE(e.description().find(".missing"), std::string::npos);
   }
+}
+
+TEST(SchemaValidation, FileOnOneLineShowsTheElementAtFault) {
+  // Two invoices, the second with an unknown customer and a bad quantity, all
+  // on the first line.
+  std::string text = ReadFile(kValid);
+  size_t begin = text.find("      <Invoice>");
+  size_t end = text.find("</Invoice>\n", begin) + 11;
+  std::string second = text.substr(begin, end - begin);
+  second.replace(second.find("FT A/1"), 6, "FT A/2");
+  second.replace(second.find("<CustomerID>C1<"), 15, "<CustomerID>C7<");
+  second.replace(second.find("<Quantity>1<"), 12, "<Quantity>z<");
+  text.insert(end, second);
+  std::string flat;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\n') {
+      flat += text[i];
+      continue;
+    }
+    while (i + 1 < text.size() && text[i + 1] == ' ') ++i;
+  }
+  ASSERT_GT(flat.size(), 2 * kMaxSourceForTest);
+
+  ValidationReport r = Validate("one_line", flat);
+  ASSERT_EQ(r.errors.size(), 2u) << r.Erro1006();
+  for (const ValidationProblem& p : r.errors) EXPECT_EQ(p.line, 1);
+  EXPECT_EQ(r.errors[0].source, "<Quantity>z</Quantity>");
+  EXPECT_EQ(r.errors[1].element, "CustomerID");
+  EXPECT_EQ(r.errors[1].source, "<CustomerID>C7</CustomerID>");
 }
 
 TEST(SchemaValidation, LineNumbersPastSixtyFiveThousand) {
