@@ -68,88 +68,64 @@ struct BrokenCase {
   const char* element;
   int line;
   const char* inMessage;
+  const char* source;  // the offending text, in UTF-8
 };
 
+// The invoice line's tax, and the receipt line's with what follows it.
+const std::string kLineTax = "<TaxPercentage>23</TaxPercentage>\n          </Tax>\n";
+const std::string kReceiptTax =
+    "<Tax>\n            <TaxType>IVA</TaxType>\n            <TaxCountryRegion>PT"
+    "</TaxCountryRegion>\n            <TaxCode>NOR</TaxCode>\n            <TaxPercentage>23"
+    "</TaxPercentage>\n          </Tax>\n        </Line>\n        <DocumentTotals>\n"
+    "          <TaxPayable>23.00</TaxPayable>\n          <NetTotal>100.00</NetTotal>\n"
+    "          <GrossTotal>123.00</GrossTotal>\n        </DocumentTotals>\n      </Payment>";
+
 TEST(SchemaValidation, EachBrokenCopyNamesElementAndLine) {
-  const std::string taxEnd = "<TaxPercentage>23</TaxPercentage>\n          </Tax>\n";
+  std::string receiptWithoutTax = kReceiptTax;
+  receiptWithoutTax.replace(0, receiptWithoutTax.find("        </Line>"), "\n\n\n\n\n\n");
+  // clang-format off
   const BrokenCase cases[] = {
-      {"missing_city", {{"<City>Lisboa</City>", ""}}, 1, "PostalCode", 12, "not expected"},
-      // A zero rate with a reason but no code breaks the exemption assertion.
+      {"missing_city", {{"<City>Lisboa</City>", ""}},
+       1, "PostalCode", 12, "not expected", "<PostalCode>1100-150</PostalCode>"},
+      // A zero rate with a reason but no code breaks an assertion; the line is
+      // shown in UTF-8 although the file is Windows-1252.
       {"reason_without_code",
-       {{taxEnd,
-         "<TaxPercentage>0</TaxPercentage>\n          </Tax>\n"
-         "          <TaxExemptionReason>Isento artigo 9.\xBA do CIVA</TaxExemptionReason>\n"}},
-       1,
-       "TaxExemptionReason",
-       98,
-       "sem TaxExemptionCode"},
-      {"zero_rate_without_reason",
-       {{"<TaxPercentage>23</TaxPercentage>\n          </Tax>",
-         "<TaxPercentage>0</TaxPercentage>\n          </Tax>"}},
-       1,
-       "TaxPercentage",
-       96,
-       "exige TaxExemptionReason"},
+       {{kLineTax, "<TaxPercentage>0</TaxPercentage>\n          </Tax>\n"
+                   "          <TaxExemptionReason>Isento artigo 9.\xBA do CIVA</TaxExemptionReason>\n"}},
+       1, "TaxExemptionReason", 98, "sem TaxExemptionCode",
+       "<TaxExemptionReason>Isento artigo 9.\xC2\xBA do CIVA</TaxExemptionReason>"},
+      {"zero_rate_without_reason", {{kLineTax, "<TaxPercentage>0</TaxPercentage>\n          </Tax>\n"}},
+       1, "TaxPercentage", 96, "exige TaxExemptionReason", "<TaxPercentage>0</TaxPercentage>"},
+      {"zero_amount_without_reason", {{kLineTax, "<TaxAmount>0.00</TaxAmount>\n          </Tax>\n"}},
+       1, "TaxAmount", 96, "TaxAmount 0 exige", "<TaxAmount>0.00</TaxAmount>"},
       {"dangling_customer",
-       {{"<CustomerID>C1</CustomerID>\n        <Line>",
-         "<CustomerID>C9</CustomerID>\n        <Line>"}},
-       1,
-       "CustomerID",
-       81,
-       "InvoiceCustomerIDConstraint"},
-      {"wrong_namespace",
-       {{"PT_1.04_01\">", "PT_1.03_01\">"}},
-       1,
-       "AuditFile",
-       2,
-       "No matching global declaration"},
+       {{"<CustomerID>C1</CustomerID>\n        <Line>", "<CustomerID>C9</CustomerID>\n        <Line>"}},
+       1, "CustomerID", 81, "InvoiceCustomerIDConstraint", "<CustomerID>C9</CustomerID>"},
+      {"wrong_namespace", {{"PT_1.04_01\">", "PT_1.03_01\">"}},
+       1, "AuditFile", 2, "No matching global declaration",
+       "<AuditFile xmlns=\"urn:OECD:StandardAuditFile-Tax:PT_1.03_01\">"},
       // TaxBase lines carry no price and no amount: two assertions fail.
       {"tax_base_with_price",
-       {{"<UnitPrice>100.00</UnitPrice>\n",
-         "<UnitPrice>100.00</UnitPrice><TaxBase>100.00</TaxBase>\n"}},
-       2,
-       "TaxBase",
-       88,
-       "UnitPrice 0"},
+       {{"<UnitPrice>100.00</UnitPrice>\n", "<UnitPrice>100.00</UnitPrice><TaxBase>1</TaxBase>\n"}},
+       2, "TaxBase", 88, "UnitPrice 0", "<UnitPrice>100.00</UnitPrice><TaxBase>1</TaxBase>"},
       {"cash_vat_receipt_without_tax",
        {{"<PaymentType>RG</PaymentType>", "<PaymentType>RC</PaymentType>"},
-        {"<Tax>\n            <TaxType>IVA</TaxType>\n            <TaxCountryRegion>PT"
-         "</TaxCountryRegion>\n            <TaxCode>NOR</TaxCode>\n            <TaxPercentage>23"
-         "</TaxPercentage>\n          </Tax>\n        </Line>\n        <DocumentTotals>\n"
-         "          <TaxPayable>23.00</TaxPayable>\n          <NetTotal>100.00</NetTotal>\n"
-         "          <GrossTotal>123.00</GrossTotal>\n        </DocumentTotals>\n      </Payment>",
-         "\n\n\n\n\n\n</Line>\n        <DocumentTotals>\n"
-         "          <TaxPayable>23.00</TaxPayable>\n          <NetTotal>100.00</NetTotal>\n"
-         "          <GrossTotal>123.00</GrossTotal>\n        </DocumentTotals>\n      </Payment>"}},
-       2,
-       "PaymentType",
-       114,
-       "RC"},
-      {"not_well_formed", {{"</Invoice>", "</Invoce>"}}, 1, "", 104, "mismatch"},
+        {kReceiptTax, receiptWithoutTax}},
+       2, "PaymentType", 114, "RC", "<PaymentType>RC</PaymentType>"},
+      {"not_well_formed", {{"</Invoice>", "</Invoce>"}}, 1, "", 104, "mismatch", "</Invoce>"},
   };
+  // clang-format on
   for (const BrokenCase& c : cases) {
     SCOPED_TRACE(c.name);
-    std::string text = Broken(c.edits);
-    ValidationReport r = Validate(c.name, text);
+    ValidationReport r = Validate(c.name, Broken(c.edits));
     ASSERT_FALSE(r.valid());
     EXPECT_EQ(r.errors.size(), c.errors) << r.Erro1006();
     EXPECT_EQ(r.errors[0].element, c.element);
     EXPECT_EQ(r.errors[0].line, c.line);
     EXPECT_NE(r.errors[0].message.find(c.inMessage), std::string::npos) << r.errors[0].message;
+    EXPECT_EQ(r.errors[0].source, c.source);
     EXPECT_TRUE(r.warnings.empty()) << r.warnings[0].message;
   }
-}
-
-TEST(SchemaValidation, SourceTextIsTheTrimmedLineInUtf8) {
-  const std::string taxEnd = "<TaxPercentage>23</TaxPercentage>\n          </Tax>\n";
-  ValidationReport r =
-      Validate("source_text", Broken({{taxEnd,
-                                       "<TaxPercentage>0</TaxPercentage>\n          </Tax>\n"
-                                       "          <TaxExemptionReason>Isento artigo 9.\xBA do CIVA"
-                                       "</TaxExemptionReason>\n"}}));
-  ASSERT_EQ(r.errors.size(), 1u);
-  EXPECT_EQ(r.errors[0].source,
-            "<TaxExemptionReason>Isento artigo 9.\xC2\xBA do CIVA</TaxExemptionReason>");
 }
 
 TEST(SchemaValidation, Erro1006IsReasonLineAndSource) {
@@ -211,10 +187,9 @@ TEST(SchemaValidation, TotalsRulesGiveWarningsOnly) {
 
 TEST(SchemaValidation, Xsd10SchemaIsUsedAsItIs) {
   // No assertions in it, so a reason without its code passes; keys still hold.
-  const std::string taxEnd = "<TaxPercentage>23</TaxPercentage>\n          </Tax>\n";
   ValidationReport lax = Validate(
       "xsd10_reason",
-      Broken({{taxEnd,
+      Broken({{kLineTax,
                "<TaxPercentage>0</TaxPercentage>\n          </Tax>\n"
                "          <TaxExemptionReason>Isento artigo 9 do CIVA</TaxExemptionReason>\n"}}),
       kXsd10);
