@@ -1,0 +1,271 @@
+#include <gtest/gtest.h>
+
+#include "DocsFixture.h"
+#include "config/Error.h"
+
+namespace saftpt::test {
+namespace {
+
+class ExemptionTest : public DocsTest {
+ protected:
+  // An exempt line (no VAT amount) with that reason and code.
+  void Exempt(int doc, const std::string& reason, const std::string& code = "NULL",
+              double net = 50) {
+    Insert(Line{.doc = doc, .liquido = net, .taxa = 0, .isencao = reason, .codmencao = code});
+  }
+
+  // The invoices section; "" when it was cancelled, with the error kept.
+  std::string InvoicesOrCancel() {
+    try {
+      return Invoices();
+    } catch (const Error& e) {
+      error_ = e.number();
+      message_ = e.description();
+      return "";
+    }
+  }
+
+  std::string Reasons(const std::string& where) {
+    Recordset rs = db_.Execute(
+        "select concat(ifnull(isencaoiva,'NULL'),'|',ifnull(CodMencao,'NULL')) as r from "
+        "documentoslinhas where " +
+        where + " order by ID");
+    std::string out;
+    for (; !rs.eof(); rs.moveNext()) out += rs.text("r") + "\n";
+    return out;
+  }
+
+  int error_ = 0;
+  std::string message_;
+};
+
+TEST_F(ExemptionTest, CodeLookUpMatchesOnlyWhatIsWritten) {
+  Exec(
+      "INSERT INTO tipoisencaoiva (Nome, CodMencao) VALUES ('Taxa 100% isenta', 'M97'), "
+      "('Motivo d''el \\\\ rei', 'M98'), ('Sem código', NULL)");
+  auto saft = Builder();
+  EXPECT_EQ(saft->Get_CodMencao("  Isento Artigo 9.º do CIVA  "), "M07");
+  EXPECT_EQ(saft->Get_CodMencao("isento artigo 9.º do civa"), "M07");  // the column's collation
+  EXPECT_EQ(saft->Get_CodMencao("Isento Artigo 10.º do CIVA"), "");
+  EXPECT_EQ(saft->Get_CodMencao("Taxa 100% isenta"), "M97");
+  EXPECT_EQ(saft->Get_CodMencao("Motivo d'el \\ rei"), "M98");
+  EXPECT_EQ(saft->Get_CodMencao("Sem código"), "");
+  // Wildcards in a reason match only themselves.
+  EXPECT_EQ(saft->Get_CodMencao("%"), "");
+  EXPECT_EQ(saft->Get_CodMencao("Taxa 100%"), "");
+  EXPECT_EQ(saft->Get_CodMencao("Isento Artigo _.º do CIVA"), "");
+  EXPECT_EQ(saft->Get_CodMencao("' or ''='"), "");
+}
+
+TEST_F(ExemptionTest, AcceptedReasonsOpenNoDialog) {
+  Insert(Doc{.id = 1});
+  Exempt(1, "'isento ARTIGO 9.º do civa '");
+  Exempt(1, "'  Regime particular do tabaco'", "'M11'");
+  Exempt(1, "'   '");                                                   // blank: not examined
+  Exempt(1, "'Motivo inventado'", "NULL", 0);                           // no amount: not examined
+  Insert(Line{.doc = 1, .taxa = 23, .isencao = "'Motivo inventado'"});  // taxed
+  std::string xml = InvoicesOrCancel();
+  EXPECT_EQ(error_, 0) << message_;
+  EXPECT_TRUE(resolver_.cases.empty());
+}
+
+TEST_F(ExemptionTest, UnacceptedReasonCancelsTheExport) {
+  Insert(Doc{.id = 1, .numero = 12});
+  Exempt(1, "' Isento art. 9 '");
+  InvoicesOrCancel();
+  EXPECT_EQ(error_, Error::kBuilder);
+  EXPECT_EQ(message_, "Exportação do ficheiro cancelada.");
+  ASSERT_EQ(resolver_.cases.size(), 1u);
+  const ExemptionCase& c = resolver_.cases[0];
+  EXPECT_EQ(c.tipodoc, "F");
+  EXPECT_EQ(c.serie, "A");
+  EXPECT_EQ(c.numero, "12");
+  EXPECT_EQ(c.currentReason, "Isento art. 9");
+  EXPECT_EQ(c.periodStart, options_.start);
+}
+
+TEST_F(ExemptionTest, DeprecatedCodesAfterTheFirstOfJanuary2023) {
+  Insert(Doc{.id = 1, .data = "2023-01-02"});
+  Exempt(1, "'Regime particular do tabaco'", "'M08'");
+  options_.end = DateTime::Date(2023, 1, 31);
+  options_.today = DateTime::Date(2023, 2, 10);
+
+  options_.start = DateTime::Date(2023, 1, 1);  // the day itself: later list, codes not checked
+  EXPECT_NE(InvoicesOrCancel(), "");
+  EXPECT_TRUE(resolver_.cases.empty());
+
+  options_.start = DateTime::Date(2022, 12, 31);  // earlier list accepts the text
+  EXPECT_NE(InvoicesOrCancel(), "");
+  EXPECT_TRUE(resolver_.cases.empty());
+
+  options_.start = DateTime::Date(2023, 1, 2);
+  EXPECT_EQ(InvoicesOrCancel(), "");
+  EXPECT_EQ(error_, Error::kBuilder);
+  EXPECT_EQ(resolver_.cases.size(), 1u);
+}
+
+TEST_F(ExemptionTest, EachDistinctTextAndCodeIsAskedOnce) {
+  Insert(Doc{.id = 1});
+  Exempt(1, "'Motivo A'", "'M07'");
+  Exempt(1, "'Motivo A'", "'M07'");
+  Exempt(1, "'Motivo B'", "'M07'");
+  Exempt(1, "'Motivo B'", "'M99'");
+  // Corrected answers that change nothing further: the rows already read are
+  // all asked about.
+  resolver_.answers = {{ScriptedResolver::kDocument, "M07 - Isento Artigo 9.º do CIVA"},
+                       {ScriptedResolver::kDocument, "M07 - Isento Artigo 9.º do CIVA"},
+                       {ScriptedResolver::kDocument, "M07 - Isento Artigo 9.º do CIVA"}};
+  std::string xml = InvoicesOrCancel();
+  EXPECT_EQ(error_, 0) << message_;
+  ASSERT_EQ(resolver_.cases.size(), 3u);
+  EXPECT_EQ(resolver_.changed, (std::vector<unsigned long long>{2, 2, 0}));
+  // The lines are read after the corrections.
+  EXPECT_EQ(Count(xml,
+                  "<TaxExemptionReason>Isento Artigo 9.º do CIVA</TaxExemptionReason>"
+                  "\n        <TaxExemptionCode>M07</TaxExemptionCode>"),
+            4u);
+}
+
+TEST_F(ExemptionTest, CorrectingOneDocument) {
+  Insert(Doc{.id = 1, .numero = 1});
+  Exempt(1, "'Isento art 9'", "'M99'");
+  Insert(Line{.doc = 1, .taxa = 23, .isencao = "'Isento art 9'"});  // same text, taxed
+  Exempt(1, "'Isento art 9 ao lado'");
+  Insert(Doc{.id = 2, .numero = 2});
+  Exempt(2, "'Isento art 9'");
+  resolver_.answers = {{ScriptedResolver::kDocument, "M07 - Isento Artigo 9.º do CIVA"},
+                       {ScriptedResolver::kDocument,
+                        "M99 - Não sujeito ou não tributado - "
+                        "Outras situações de não liquidação do "
+                        "imposto"},
+                       {ScriptedResolver::kCancel, ""}};
+  InvoicesOrCancel();
+  EXPECT_EQ(error_, Error::kBuilder);
+  ASSERT_EQ(resolver_.cases.size(), 3u);  // two reasons of the first, then the second document
+  EXPECT_EQ(resolver_.cases[2].numero, "2");
+  // The taxed line with the same text is corrected with the others.
+  EXPECT_EQ(resolver_.changed, (std::vector<unsigned long long>{2, 1}));
+  // What the dialog wrote stays written after the cancellation.
+  EXPECT_EQ(Reasons("IDDoc=1"),
+            "Isento Artigo 9.º do CIVA|M07\nIsento Artigo 9.º do CIVA|M07\n"
+            "Não sujeito ou não tributado - Outras situações de não liquidação do imposto|M99\n");
+  EXPECT_EQ(Reasons("IDDoc=2"), "Isento art 9|NULL\n");
+}
+
+TEST_F(ExemptionTest, CorrectingEveryOccurrenceSince2017) {
+  UseKind(SchemaKind{false, false, true});
+  Insert(Doc{.id = 1, .numero = 1});
+  Exempt(1, "'Isenção «antiga»'");
+  Insert(Doc{.id = 2, .numero = 2, .data = "2024-01-20"});
+  Exempt(2, "'Isenção «antiga»'");
+  Insert(Doc{.id = 3, .numero = 3, .data = "2017-01-01"});
+  Exempt(3, "'Isenção «antiga»'");
+  Insert(Doc{.id = 4, .numero = 4, .data = "2016-12-31"});
+  Exempt(4, "'Isenção «antiga»'");
+  resolver_.answers = {
+      {ScriptedResolver::kAll, "M30 - IVA - autoliquidação - Artigo 2.º n.º 1 alínea i) do CIVA"}};
+  std::string xml = InvoicesOrCancel();
+  EXPECT_EQ(error_, 0) << message_;
+  EXPECT_EQ(resolver_.cases.size(), 1u);  // the second document was corrected with the first
+  EXPECT_EQ(resolver_.changed, (std::vector<unsigned long long>{3}));
+  EXPECT_EQ(Reasons("IDDoc=4"), "Isenção «antiga»|NULL\n");
+  EXPECT_EQ(Count(xml, "<TaxExemptionCode>M30</TaxExemptionCode>"), 2u);
+}
+
+TEST_F(ExemptionTest, QuotesAndBackslashesCannotChangeWhatIsUpdated) {
+  Exec("INSERT INTO series (serie) VALUES ('Q''1')");
+  Insert(Doc{.id = 1, .serie = "Q\\'1"});
+  Exempt(1, "'Motivo d''el \\\\ rei'");
+  Exempt(1, "'Motivo d'", "'M01'");
+  Insert(Doc{.id = 2, .serie = "Q"});
+  Exempt(2, "'Motivo d''el \\\\ rei'");
+  resolver_.answers = {{ScriptedResolver::kDocument, "M07 - Isento Artigo 9.º do CIVA"},
+                       {ScriptedResolver::kCancel, ""}};
+  InvoicesOrCancel();
+  ASSERT_GE(resolver_.cases.size(), 1u);
+  EXPECT_EQ(resolver_.cases[0].serie, "Q'1");
+  EXPECT_EQ(resolver_.cases[0].currentReason, "Motivo d'el \\ rei");
+  EXPECT_EQ(resolver_.changed, (std::vector<unsigned long long>{1}));
+  EXPECT_EQ(Reasons("IDDoc=1"), "Isento Artigo 9.º do CIVA|M07\nMotivo d|M01\n");
+  EXPECT_EQ(Reasons("IDDoc=2"), "Motivo d'el \\ rei|NULL\n");
+
+  // Every occurrence: still only that exact text.
+  ExemptionCase c{"Q", "Q", "1", "Motivo d'el \\ rei", options_.start};
+  ExemptionFixer fixer(db_, c);
+  EXPECT_EQ(fixer.UpdateAll({"M99", "Outro"}), 1u);
+  EXPECT_EQ(Reasons("IDDoc=2"), "Outro|M99\n");
+  EXPECT_EQ(Reasons("IDDoc=1"), "Isento Artigo 9.º do CIVA|M07\nMotivo d|M01\n");
+}
+
+TEST_F(ExemptionTest, EmptyReasonCannotUpdateEveryOccurrence) {
+  Insert(Doc{.id = 1});
+  Exempt(1, "''");
+  ExemptionCase c{"F", "A", "1", "", options_.start};
+  ExemptionFixer fixer(db_, c);
+  EXPECT_THROW(fixer.UpdateAll({"M07", "Isento Artigo 9.º do CIVA"}), Error);
+  EXPECT_EQ(Reasons("1=1"), "|NULL\n");
+}
+
+class PaymentsExemptionTest : public ExemptionTest {
+ protected:
+  void SetUp() override {
+    ExemptionTest::SetUp();
+    options_.receipts = true;
+    Insert(Doc{.id = 1, .numero = 5, .data = "2023-12-10", .liquido = 90, .iva = 0, .total = 90});
+    Exempt(1, "NULL", "NULL", 30);                          // no reason, no code
+    Exempt(1, "' Isento Artigo 9.º do CIVA'", "''", 40);    // accepted text, empty code
+    Exempt(1, "'Isento Artigo 9.º do CIVA'", "'M07'", 20);  // has its code
+    Insert(Line{.doc = 1, .liquido = 10, .taxa = 23, .isencao = "NULL"});  // taxed, no reason
+    Insert(Doc{.id = 10, .tipo = "R", .numero = 1, .liquido = 90});
+    Insert(Line{.doc = 10,
+                .liquido = 90,
+                .taxa = 0,
+                .referencia = "NULL",
+                .extra = ", IDDocP=1, TipoDocP='F', SerieP='A', NumeroP=5, ValorTotal=90"});
+  }
+  std::string PaymentsOrCancel() {
+    try {
+      return Payments();
+    } catch (const Error& e) {
+      error_ = e.number();
+      message_ = e.description();
+      return "";
+    }
+  }
+};
+
+TEST_F(PaymentsExemptionTest, LinesWithoutCodeOfPaidDocumentsAreAlwaysAsked) {
+  PaymentsOrCancel();
+  EXPECT_EQ(message_, "Exportação do ficheiro cancelada.");
+  ASSERT_EQ(resolver_.cases.size(), 1u);
+  EXPECT_EQ(resolver_.cases[0].tipodoc, "F");
+  EXPECT_EQ(resolver_.cases[0].numero, "5");  // the paid document, not the receipt
+
+  // 1.03_01 never asks.
+  options_.versao = 3;
+  resolver_.cases.clear();
+  error_ = 0;
+  EXPECT_NE(PaymentsOrCancel(), "");
+  EXPECT_EQ(error_, 0);
+  EXPECT_TRUE(resolver_.cases.empty());
+}
+
+TEST_F(PaymentsExemptionTest, CorrectingAMissingReason) {
+  resolver_.answers = {{ScriptedResolver::kDocument, "M07 - Isento Artigo 9.º do CIVA"},
+                       {ScriptedResolver::kDocument, "M07 - Isento Artigo 9.º do CIVA"}};
+  std::string xml = PaymentsOrCancel();
+  EXPECT_EQ(error_, 0) << message_;
+  ASSERT_EQ(resolver_.cases.size(), 2u);
+  EXPECT_EQ(resolver_.cases[0].currentReason, "");  // a Null reason is the empty one
+  EXPECT_EQ(resolver_.cases[1].currentReason, " Isento Artigo 9.º do CIVA");  // as stored
+  // The empty reason's update reaches every line of the document without one,
+  // the taxed line included.
+  EXPECT_EQ(resolver_.changed, (std::vector<unsigned long long>{2, 1}));
+  EXPECT_EQ(Reasons("IDDoc=1"),
+            "Isento Artigo 9.º do CIVA|M07\nIsento Artigo 9.º do CIVA|M07\n"
+            "Isento Artigo 9.º do CIVA|M07\nIsento Artigo 9.º do CIVA|M07\n");
+  EXPECT_NE(xml.find("<TaxExemptionCode>M07</TaxExemptionCode>"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace saftpt::test
