@@ -178,10 +178,17 @@ void XMLCALL OnError(void* data, xmlError* e) {
 // Routes libxml2's parser messages to a collector instead of standard error.
 class ErrorsTo {
  public:
-  explicit ErrorsTo(Recolha* r) { xmlSetStructuredErrorFunc(r, OnError); }
-  ~ErrorsTo() { xmlSetStructuredErrorFunc(nullptr, nullptr); }
+  explicit ErrorsTo(Recolha* r)
+      : handler_(xmlStructuredError), context_(xmlStructuredErrorContext) {
+    xmlSetStructuredErrorFunc(r, OnError);
+  }
+  ~ErrorsTo() { xmlSetStructuredErrorFunc(context_, handler_); }
   ErrorsTo(const ErrorsTo&) = delete;
   ErrorsTo& operator=(const ErrorsTo&) = delete;
+
+ private:
+  xmlStructuredErrorFunc handler_;
+  void* context_;
 };
 
 bool IsXsd(const xmlNode* n, const char* name = nullptr) {
