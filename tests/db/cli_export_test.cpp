@@ -561,6 +561,27 @@ TEST_F(CliExportTest, TerminalCancelAndEndOfInputAbandonTheExport) {
   EXPECT_EQ(rs.text("IsencaoIva"), "Isento (art. 9)");
 }
 
+TEST_F(CliExportTest, FailedUpdateIsShownAndAskedAgain) {
+  Exec(
+      "UPDATE documentoslinhas SET Iva=0, ValorIva=0, IsencaoIva='Isento (art. 9)' "
+      "WHERE IDDoc=2; UPDATE documentos SET ValorIva=0, ValorTotal=50 WHERE IDDoc=2; "
+      "CREATE TRIGGER bloqueia BEFORE UPDATE ON documentoslinhas FOR EACH ROW "
+      "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'linhas bloqueadas'");
+  Conversa c({"export", "--settings", ini_, "--output", xml_, "--year", "2024"}, dir_ / "stdout");
+  ASSERT_TRUE(c.Espera("Opção [1/2/0]: ")) << c.Ecra();
+  c.Envia("2");
+  ASSERT_TRUE(c.Espera("Motivo (1-29)")) << c.Ecra();
+  c.Envia("6");
+  ASSERT_TRUE(c.Espera("Confirma a atualização? [s/N]")) << c.Ecra();
+  c.Envia("s");
+  ASSERT_TRUE(c.Espera("Não foi possível atualizar: ")) << c.Ecra();
+  ASSERT_TRUE(c.Espera("linhas bloqueadas")) << c.Ecra();
+  ASSERT_TRUE(c.Espera("Opção [1/2/0]: ")) << c.Ecra();
+  c.Envia("0");
+  EXPECT_EQ(c.Termina(), 1) << c.Ecra();
+  EXPECT_TRUE(Saidas().empty());
+}
+
 TEST_F(CliExportTest, BlankReasonOffersNoUpdateOfEveryDocument) {
   // A zero-rated line without a code on an invoice that an exported receipt
   // pays is asked about even with no reason text.
