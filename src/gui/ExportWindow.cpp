@@ -214,7 +214,8 @@ bool ExportWindow::Load() {
 
     // The fiscal year is the one of the default period, so the two never
     // disagree in January.
-    PeriodoInicial periodo = PeriodoPorOmissao(opcoes_.today);
+    DateTime hoje = Hoje();
+    PeriodoInicial periodo = PeriodoPorOmissao(hoje);
     txtExercicio_->setText(QString::number(periodo.exercicio));
     VerificaExercicio();
     DTDataFinal_->setDate(QDate(periodo.fim.year, periodo.fim.month, periodo.fim.day));
@@ -227,7 +228,7 @@ bool ExportWindow::Load() {
 
     ConfigSeries();
 
-    Combo1_->setCurrentIndex(opcoes_.today < DateTime::Date(2017, 7, 1) ? 0 : 1);
+    Combo1_->setCurrentIndex(hoje < DateTime::Date(2017, 7, 1) ? 0 : 1);
     // Start away from "Exercício:", whose every exit resets the period.
     List1_->setFocus();
     return true;
@@ -332,7 +333,7 @@ void ExportWindow::ExportarSaft() {
   pedido.options.comment = txtComentario_->text().toStdString();
   pedido.options.receipts = ChkRecibos_->isChecked();
   pedido.options.restrictions = col_restricoes_;
-  pedido.options.today = opcoes_.today;
+  pedido.options.today = Hoje();
   pedido.options.outputPath = caminho;
   pedido.seriesSelected = true;
   pedido.openPortal = Check1_->isChecked();

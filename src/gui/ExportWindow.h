@@ -7,6 +7,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/UiPorts.h"
@@ -35,7 +36,8 @@ class ProgressBars;
 struct OpcoesArranque {
   std::string settingsPath;  // lexora.ini
   bool restricao = false;    // shows "Restrição de Documentos"
-  DateTime today;            // the day the window takes its defaults from
+  // The day of the defaults and of the exports; the machine's date when unset.
+  std::optional<DateTime> today;
   std::string schemaPath;    // for the check after an export; empty: the default
 };
 
@@ -70,6 +72,7 @@ class ExportWindow : public QWidget {
   void ActivaControlos(bool activos);
   void ValidaFicheiro(const std::string& path);
   static DateTime DaData(const QDateEdit* edit);
+  DateTime Hoje() const { return opcoes_.today ? *opcoes_.today : DateTime::Today(); }
 
   OpcoesArranque opcoes_;
   GuiDialogs& dialogs_;

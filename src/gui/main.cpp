@@ -34,7 +34,6 @@ int main(int argc, char** argv) {
 
   saftpt::gui::OpcoesArranque opcoes;
   opcoes.restricao = lidos.restricao;
-  opcoes.today = saftpt::DateTime::Today();
   try {
     opcoes.settingsPath = lidos.settingsPath.empty()
                               ? saftpt::PastaDoPrograma() + "/" + saftpt::kSettingsFileName

@@ -16,8 +16,22 @@
 
 namespace saftpt::test {
 
+namespace {
+constexpr const char* kPendingModal = "saftpt-when-modal";
+}  // namespace
+
+int DiscardPendingModals() {
+  int count = 0;
+  for (QTimer* t : qApp->findChildren<QTimer*>(kPendingModal)) {
+    if (t->isActive()) ++count;
+    delete t;
+  }
+  return count;
+}
+
 void WhenModal(const std::string& className, std::function<void(QWidget*)> action) {
   auto timer = new QTimer(qApp);
+  timer->setObjectName(kPendingModal);
   auto clock = std::make_shared<QElapsedTimer>();
   clock->start();
   timer->setInterval(10);

@@ -54,6 +54,10 @@ class RecordingShell : public Shell {
 // 10 s, or if it is still open after the action (it is then closed).
 void WhenModal(const std::string& className, std::function<void(QWidget*)> action);
 
+// Drops the answers still waiting for a dialog (at the end of a test, where
+// they would otherwise answer the next test's dialogs); returns how many.
+int DiscardPendingModals();
+
 // Saves a picture of the widget into the test build folder (for review).
 void SaveScreenshot(QWidget* widget, const std::string& name);
 

@@ -24,6 +24,7 @@ class WindowTest : public DbTest {
  protected:
   void SetUp() override {
     DbTest::SetUp();
+    if (kind_.name() != SchemaKind{}.name()) CreateDatabase(kind_);
     Exec(
         "INSERT INTO configescritorio (ID, nome, morada, Localidade, Codpostal, NumContribuinte,"
         " EspacoFiscal, Iva, OC, OC1, IvaCaixa, ClienteIndiferenciado) VALUES (1,"
@@ -59,6 +60,7 @@ class WindowTest : public DbTest {
     return DateTime::Date(d->date().year(), d->date().month(), d->date().day());
   }
 
+  SchemaKind kind_;  // set by a derived fixture before SetUp
   std::string folder_;
   std::string settings_;
   ScriptedDialogs dialogs_;

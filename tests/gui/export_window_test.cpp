@@ -53,15 +53,11 @@ TEST_F(WindowTest, JanuaryStartsOnThePreviousYearsDecember) {
   EXPECT_EQ(Date(Child<QDateEdit>("DTDataFinal")), DateTime::Date(2025, 12, 31));
 }
 
-TEST_F(WindowTest, FileVersionFollowsTheDayTheLawTookEffect) {
+TEST_F(WindowTest, VersionByTheDayTheLawTookEffectAndTheRestrictionSwitch) {
   Open(DateTime::Date(2017, 6, 30));
   EXPECT_EQ(Child<QComboBox>("Combo1")->currentIndex(), 0);
-  Open(DateTime::Date(2017, 7, 1));
+  gui::ExportWindow& w = Open(DateTime::Date(2017, 7, 1), true);
   EXPECT_EQ(Child<QComboBox>("Combo1")->currentIndex(), 1);
-}
-
-TEST_F(WindowTest, RestrictionButtonOnlyWithTheSwitch) {
-  gui::ExportWindow& w = Open(DateTime::Date(2025, 3, 15), true);
   EXPECT_TRUE(Child<QPushButton>("Command4")->isVisibleTo(&w));
 }
 
@@ -120,26 +116,22 @@ TEST_F(WindowTest, FiscalYearIsCheckedWhenTheBoxIsLeft) {
   EXPECT_EQ(dialogs_.log, Log{});
 }
 
-TEST_F(WindowTest, FailedConnectionIsShownAndEndsTheProgram) {
-  EscreveIni(settings_, "bd", "basedados", "nao_existe_saftpt");
+TEST_F(WindowTest, LoadFailuresAreShownAndEndTheProgram) {
   gui::OpcoesArranque o;
   o.settingsPath = settings_;
   o.today = DateTime::Date(2025, 3, 15);
-  gui::ExportWindow w(o, dialogs_, shell_);
-  EXPECT_FALSE(w.Load());
-  ASSERT_EQ(dialogs_.log.size(), 1u);
-  EXPECT_NE(dialogs_.log[0].find("nao_existe_saftpt"), std::string::npos) << dialogs_.log[0];
-}
-
-TEST_F(WindowTest, MissingOfficeRowIsShownAndEndsTheProgram) {
   Exec("DELETE FROM configescritorio");
-  gui::OpcoesArranque o;
-  o.settingsPath = settings_;
-  o.today = DateTime::Date(2025, 3, 15);
-  gui::ExportWindow w(o, dialogs_, shell_);
-  EXPECT_FALSE(w.Load());
+  EXPECT_FALSE(gui::ExportWindow(o, dialogs_, shell_).Load());
   ASSERT_EQ(dialogs_.log.size(), 1u);
   EXPECT_EQ(dialogs_.log[0].rfind("error: ", 0), 0u) << dialogs_.log[0];
+
+  // The server's own message, in a plain box.
+  dialogs_.log.clear();
+  EscreveIni(settings_, "bd", "basedados", "nao_existe_saftpt");
+  EXPECT_FALSE(gui::ExportWindow(o, dialogs_, shell_).Load());
+  ASSERT_EQ(dialogs_.log.size(), 1u);
+  EXPECT_EQ(dialogs_.log[0].rfind("warn: ", 0), 0u) << dialogs_.log[0];
+  EXPECT_NE(dialogs_.log[0].find("nao_existe_saftpt"), std::string::npos) << dialogs_.log[0];
 }
 
 TEST_F(WindowTest, ExportStopsAtTheChecksBeforeAskingForTheFile) {

@@ -13,12 +13,14 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-class WindowExportTest : public WindowTest {
+// On the usual tables and on DOUBLE / DATETIME / utf8mb4 ones.
+class WindowExportTest : public WindowTest, public ::testing::WithParamInterface<SchemaKind> {
  protected:
   void SetUp() override {
+    kind_ = GetParam();
     WindowTest::SetUp();
-    // One invoice of February 2024: a taxed line and a zero-VAT line whose
-    // reason the tax authority does not know.
+    // One invoice on the last day of February 2024: a taxed line and a
+    // zero-VAT line whose reason the tax authority does not know.
     Exec(
         "INSERT INTO clientes (CodCliente, NContribuinte, Nome, Morada, CodPostal, Localidade,"
         " Pais) VALUES ('C1', '123456789', 'Cliente Um', 'Rua do Ouro, 1', '1100-060',"
@@ -29,7 +31,7 @@ class WindowExportTest : public WindowTest {
         "INSERT INTO tipoisencaoiva (Nome, CodMencao) VALUES ('Isento Artigo 9.º do CIVA', 'M07');"
         "INSERT INTO documentos (IDDoc, tipodoc, serie, numero, Data, DataEdicao, Anulado, ATCUD,"
         " CodCliente, NContribuinteCliente, ValorIva, ValorLiquido, ValorTotal) VALUES"
-        " (1, 'F', 'A', 1, '2024-02-10', '2024-02-10 10:00:00', 0, 'ABCD1234-1', 'C1',"
+        " (1, 'F', 'A', 1, '2024-02-29', '2024-02-29 18:30:00', 0, 'ABCD1234-1', 'C1',"
         " '123456789', 23, 150, 173);"
         "INSERT INTO documentoslinhas (IDDoc, tipodoc, Serie, numero, Referencia, Descricao,"
         " Quant, Preco, ValorLiquido, Iva, ValorIva, ValorTotal, IsencaoIva, CodMencao) VALUES"
@@ -44,7 +46,7 @@ class WindowExportTest : public WindowTest {
   std::string Summary() { return Child<QPlainTextEdit>("txtResumo")->toPlainText().toStdString(); }
 };
 
-TEST_F(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
+TEST_P(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
   Child<QCheckBox>("chkValidar")->setChecked(true);
   dialogs_.answers = {true};  // "Confirma a atualização?"
   bool controlsDisabled = false;
@@ -108,7 +110,7 @@ TEST_F(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
   SaveScreenshot(window_.get(), "frmExportacaoSAFT_exportado");
 }
 
-TEST_F(WindowExportTest, CancellingTheReasonAbandonsTheExport) {
+TEST_P(WindowExportTest, CancellingTheReasonAbandonsTheExport) {
   WhenModal("saftpt::gui::ExemptionDialog",
             [](QWidget* d) { d->findChild<QPushButton*>("Command3")->click(); });
   Export();
@@ -118,6 +120,10 @@ TEST_F(WindowExportTest, CancellingTheReasonAbandonsTheExport) {
   EXPECT_TRUE(shell_.opened.empty());
   EXPECT_TRUE(window_->findChild<QWidget*>("controlos")->isEnabled());
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, WindowExportTest,
+                         ::testing::Values(SchemaKind{}, SchemaKind{true, true, true}),
+                         [](const auto& info) { return info.param.name(); });
 
 }  // namespace
 }  // namespace saftpt::test
