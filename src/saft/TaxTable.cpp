@@ -30,7 +30,7 @@ double clsSAFT::GetISPercentagem(const std::string& Codigo) {
       db_.Execute("select Tipo,Valor from impostoselo where Codigo='" + db_.Escape(Codigo) + "'");
   if (rs.eof()) return 0;
   if (rs.text("Tipo") != "Percentagem") return 0;
-  return rs["Valor"].number("Valor do imposto do selo " + Codigo);
+  return rs["Valor"].number("impostoselo.Valor");
 }
 
 void clsSAFT::AddTaxTable(XmlNode node) {
@@ -39,7 +39,7 @@ void clsSAFT::AddTaxTable(XmlNode node) {
   XmlNode tabela = node.NewChild("TaxTable", "");
   for (; !rs.eof(); rs.moveNext()) {
     Value nome = rs["nome"];
-    double taxa = nome.number("Taxa de IVA " + nome.text());
+    double taxa = nome.number("iva.nome");
     XmlNode entrada = tabela.NewChild("TaxTableEntry", "");
     AddValor(entrada, "TaxType", "IVA");
     AddValor(entrada, "TaxCountryRegion", taxa == kIvaNormalAcores ? "PT-AC" : getEspacoFiscal());

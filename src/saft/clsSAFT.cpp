@@ -53,7 +53,8 @@ void clsSAFT::Init() {
   // Older databases have no "OC1" column: their quotations are not signed.
   OrcamentosAssinados = false;
   if (db_.ExisteCampo("configescritorio", "OC1"))
-    OrcamentosAssinados = db_.ObtemValor("OC1", "configescritorio", "", Value()).boolean("OC1");
+    OrcamentosAssinados =
+        db_.ObtemValor("OC1", "configescritorio", "", Value()).boolean("configescritorio.OC1");
   progress_.IniciaProgresso(6);
 
   const std::string ns = Namespace(versao);

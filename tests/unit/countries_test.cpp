@@ -44,11 +44,6 @@ TEST_F(CountriesTest, TableHoldsBothBlocksInOrder) {
   EXPECT_EQ(semCodigo, 1);
 }
 
-TEST_F(CountriesTest, FillingTwiceKeepsOneTable) {
-  saft_.Init_Paises();
-  EXPECT_EQ(saft_.Paises.size(), 516u);
-}
-
 TEST_F(CountriesTest, MatchesWholeNameIgnoringCase) {
   EXPECT_EQ(saft_.ProcuraPais("ESPANHA"), "ES");
   EXPECT_EQ(saft_.ProcuraPais("spain"), "ES");
@@ -105,17 +100,6 @@ TEST_F(CountriesTest, NoNameMapsToTwoCodes) {
     std::string code = row.substr(b + 1);
     EXPECT_EQ(saft_.ProcuraPais(name), code) << name;
   }
-}
-
-TEST(CountriesEmpty, NothingIsFoundBeforeTheTableIsFilled) {
-  Database db;
-  ConfiguracaoEscritorio office;
-  ExportOptions options;
-  NoProgress progress;
-  CancelingResolver resolver;
-  clsSAFT saft(db, office, options, progress, resolver);
-  EXPECT_TRUE(saft.Paises.empty());
-  EXPECT_EQ(saft.ProcuraPais("Portugal"), "");
 }
 
 }  // namespace
