@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -63,10 +64,11 @@ class DialogosDaExportacao : public UserDialogs {
   QPlainTextEdit* resumo_;
 };
 
-// A failure to save the receipts switch is told the way the settings file
-// reports it.
+// A failure to save the receipts switch: the settings file's own warning,
+// with the exclamation icon under "AVISO".
 void AvisoIni(const std::string& text) {
-  QtDialogs().warn(text);
+  QMessageBox box(QMessageBox::Warning, "AVISO", Q(text), QMessageBox::Ok, DonoDasMensagens());
+  box.exec();
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QMessageBox>
 #include <filesystem>
 
 #include "BuildInfo.h"
@@ -80,6 +81,24 @@ TEST_F(WindowTest, ReceiptsSwitchIsReadAtLoadAndWrittenAtEveryClick) {
   EXPECT_EQ(stored(), "0");
   // The connection keys are kept as they were.
   EXPECT_EQ(LeLigacaoIni(settings_).database, Settings().database);
+
+  // A settings file that cannot be written is told, and the box still follows
+  // the click.
+  std::filesystem::remove(settings_);
+  std::filesystem::create_directory(settings_);
+  std::string warning;
+  WhenModal("QMessageBox", [&warning](QWidget* w) {
+    auto* m = static_cast<QMessageBox*>(w);
+    EXPECT_EQ(m->icon(), QMessageBox::Warning);
+    warning = m->windowTitle().toStdString() + ": " + m->text().toStdString();
+    m->accept();
+  });
+  box->click();
+  EXPECT_EQ(warning.rfind("AVISO: Ficheiro " + settings_ + " não existe ou inválido", 0), 0u)
+      << warning;
+  EXPECT_TRUE(box->isChecked());
+  std::filesystem::remove(settings_);
+  WriteSettingsFile(folder_);
 
   // Any other stored value leaves the box as designed (not ticked).
   EscreveIni(settings_, "bd", "saftrecibos", "sim");
