@@ -341,6 +341,8 @@ void ExportWindow::ExportarSaft() {
   pedido.openPortal = Check1_->isChecked();
   pedido.decimalSeparator = SeparadorDecimal();
 
+  // The run stays on this thread and the progress bars let the window
+  // repaint; the controls are off meanwhile so nothing starts twice.
   aExportar_ = true;
   ActivaControlos(false);
   ExportResult resultado;

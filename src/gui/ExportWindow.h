@@ -38,7 +38,7 @@ struct OpcoesArranque {
   bool restricao = false;    // shows "Restrição de Documentos"
   // The day of the defaults and of the exports; the machine's date when unset.
   std::optional<DateTime> today;
-  std::string schemaPath;    // for the check after an export; empty: the default
+  std::string schemaPath;  // for the check after an export; empty: the default
 };
 
 class ExportWindow : public QWidget {

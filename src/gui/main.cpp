@@ -15,11 +15,16 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   app.setApplicationName("saftpt-gui");
 
-  // Qt's own texts (the file dialog...) in Portuguese.
+  // Qt's own texts (the file dialog...) in Portuguese; Brazilian when that is
+  // the only one installed.
   QTranslator traducao;
-  if (traducao.load(QLocale(QLocale::Portuguese, QLocale::Portugal), "qtbase", "_",
-                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-    app.installTranslator(&traducao);
+  const QString pasta = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  for (const char* nome : {"qtbase_pt_PT", "qtbase_pt", "qtbase_pt_BR"}) {
+    if (traducao.load(nome, pasta)) {
+      app.installTranslator(&traducao);
+      break;
+    }
+  }
 
   std::vector<std::string> args;
   const QStringList all = QCoreApplication::arguments();
