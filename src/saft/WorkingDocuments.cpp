@@ -89,7 +89,8 @@ void clsSAFT::AddworkingDocumentLines(XmlNode node_workingdocument, const Record
     XmlNode line = node_workingdocument.NewChild("Line", "");
     AddValor(line, "LineNumber", std::to_string(numeroLinha));
     std::string produto = CodigoProduto(db_, rs.field("Referencia"));
-    AddValor(line, "ProductCode", Utf8Left(produto, 30));
+    // Cut as the product table cuts it, so the line points at its product.
+    AddValor(line, "ProductCode", Utf8Left(produto, v103 ? 30 : 60));
     AddValor(line, "ProductDescription",
              produto == "DIVERSOS" ? produto : Utf8Left(GetProductDescription(produto), 60));
     AddValor(line, "Quantity", FormataNumero(rs.field("Quant"), 2));
@@ -108,6 +109,8 @@ void clsSAFT::AddworkingDocumentLines(XmlNode node_workingdocument, const Record
     double liquido = Montante(rs, "ValorLiquido");
     if (tipodoc == "OR" && liquido >= 0) AddValor(line, "CreditAmount", FormataNumero(liquido, 2));
 
+    // The schema allows one tax per line: the VAT. A line's stamp duty is
+    // part of the document's TaxPayable.
     double iva = rs.field("Iva").number("Iva");
     AddImpostoIva(line, *this, iva);
     std::string isencao = rs.text("IsencaoIva");
@@ -120,20 +123,6 @@ void clsSAFT::AddworkingDocumentLines(XmlNode node_workingdocument, const Record
       }
     }
 
-    std::string selo = rs.text("CodigoSelo");
-    if (!selo.empty()) {
-      XmlNode tax = line.NewChild("Tax", "");
-      AddValor(tax, "TaxType", "IS");
-      AddValor(tax, "TaxCountryRegion", getEspacoFiscal());
-      AddValor(tax, "TaxCode", selo);
-      // Fixed-amount stamp duty is written as the line's amount, the others
-      // by their rate.
-      double percentagem = GetISPercentagem(selo);
-      if (percentagem == 0)
-        AddValor(tax, "TaxAmount", FormataNumero(rs.field("ValorSelo"), 2));
-      else
-        AddValor(tax, "TaxPercentage", FormataNumero(percentagem, 2));
-    }
     AddValor(line, "SettlementAmount", FormataNumero(std::fabs(desconto), 2));
   }
   rs.close();

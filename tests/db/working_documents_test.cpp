@@ -8,9 +8,9 @@ namespace {
 class WorkingDocumentsTest : public DocsTest {};
 
 TEST_F(WorkingDocumentsTest, Golden) {
-  // A quotation of 100.00 with 10.00 discount; its lines: a fee, an exempt
-  // line without stored code, fixed-amount and percentage stamp duty, a
-  // discounted line without quantity and a negative line.
+  // A quotation of 100.00 with 10.00 discount; its lines: a fee with stamp
+  // duty, an exempt line without stored code, a discounted line without
+  // quantity and a negative line.
   Insert(Doc{.id = 1,
              .tipo = "OR",
              .liquido = 100,
@@ -53,6 +53,28 @@ TEST_F(WorkingDocumentsTest, Golden) {
   EXPECT_EQ(progress_.log.str(), "M 7 WorkingDocuments\nID 2\nD 2\nD 3\n");
 }
 
+// The schema allows a single tax per line: a line with stamp duty carries its
+// VAT only, and the duty stays in the document's TaxPayable.
+TEST_F(WorkingDocumentsTest, StampDutyLinesCarryOneTax) {
+  Insert(Doc{
+      .id = 1, .tipo = "OR", .liquido = 100, .iva = 23, .total = 128, .extra = ", ValorSelo=5"});
+  Insert(Line{.doc = 1, .liquido = 100, .extra = ", CodigoSelo='IS1', ValorSelo=5"});
+  Insert(Line{.doc = 1,
+              .liquido = 50,
+              .taxa = 0,
+              .isencao = "'Isento Artigo 9.º do CIVA'",
+              .extra = ", CodigoSelo='IS4', ValorSelo=2"});
+  for (int versao : {4, 3}) {
+    options_.versao = versao;
+    std::string xml = Flat(Working());
+    EXPECT_EQ(Count(xml, "<Tax>"), 2u) << versao;
+    EXPECT_EQ(Count(xml, "<TaxType>IS</TaxType>"), 0u) << versao;
+    EXPECT_NE(xml.find("</Tax><SettlementAmount>0.00</SettlementAmount></Line>"),
+              std::string::npos);
+    EXPECT_EQ(Element(xml, "TaxPayable"), "28.00");
+  }
+}
+
 TEST_F(WorkingDocumentsTest, EmptyPeriod) {
   EXPECT_EQ(Flat(Working()),
             "<?xml version=\"1.0\" encoding=\"Windows-1252\"?><SourceDocuments><WorkingDocuments>"
@@ -86,8 +108,8 @@ TEST_F(WorkingDocumentsTest, SignedQuotationsAndVersion103) {
   EXPECT_NE(xml.find("<Hash>sig1</Hash><HashControl>1</HashControl>"), std::string::npos);
   EXPECT_NE(xml.find("<Hash>0</Hash><HashControl>0</HashControl>"), std::string::npos);
   EXPECT_NE(xml.find("<TaxExemptionCode>M07</TaxExemptionCode>"), std::string::npos);
-  // Working documents cut the product code to 30 characters in both versions.
-  EXPECT_NE(xml.find("<ProductCode>REF-COM-UM-NOME-BASTANTE-COMPR</ProductCode>"
+  // The code is cut as the product table cuts it, so the line finds its product.
+  EXPECT_NE(xml.find("<ProductCode>REF-COM-UM-NOME-BASTANTE-COMPRIDO-40</ProductCode>"
                      "<ProductDescription>Longa</ProductDescription>"),
             std::string::npos);
 
@@ -99,6 +121,9 @@ TEST_F(WorkingDocumentsTest, SignedQuotationsAndVersion103) {
                      "<SettlementAmount>"),
             std::string::npos);
   EXPECT_EQ(Count(xml, "<TaxExemptionCode>"), 0u);
+  EXPECT_NE(xml.find("<ProductCode>REF-COM-UM-NOME-BASTANTE-COMPR</ProductCode>"
+                     "<ProductDescription>Longa</ProductDescription>"),
+            std::string::npos);
 }
 
 TEST_F(WorkingDocumentsTest, RestrictionsAndSchemaKinds) {
