@@ -343,14 +343,6 @@ TEST_F(CliExportTest, WrongPasswordShowsTheServersMessage) {
   EXPECT_TRUE(Saidas().empty());
 }
 
-TEST_F(CliExportTest, MissingSettingsFileFailsToConnect) {
-  ini_ = (dir_ / "nao_existe.ini").string();
-  Resultado r = Export({"--output", xml_, "--year", "2024"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_FALSE(r.err.empty());
-  EXPECT_TRUE(Saidas().empty());
-}
-
 TEST_F(CliExportTest, MissingCodMencaoColumnStops) {
   Exec("ALTER TABLE tipoisencaoiva DROP COLUMN CodMencao");
   Resultado r = Export({"--output", xml_, "--year", "2024"});
