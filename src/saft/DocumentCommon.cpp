@@ -35,8 +35,10 @@ std::string Periodo(const Recordset& rs) {
 }
 
 std::string DataEntrada(const Recordset& rs) {
+  // A zero date ("0000-00-00 00:00:00") is a document never edited.
   Value editada = rs.field("DataEdicao");
-  if (!editada.isNull()) return FormataDataHora(editada.date("DataEdicao"));
+  if (!editada.isNull() && DateTime::Parse(editada.text()))
+    return FormataDataHora(editada.date("DataEdicao"));
   return FormataDataHora(rs.field("Data").date("Data"));
 }
 

@@ -29,7 +29,7 @@ const char* TipoFactura(const std::string& tipodoc) {
 
 bool clsSAFT::Certificada() {
   Value oc = db_.ObtemValor("OC", "configescritorio", "", Value("0"));
-  return static_cast<short>(oc.integer("OC")) != 0;
+  return oc.integer("OC") != 0;
 }
 
 int clsSAFT::SerieIvaCaixa(const std::string& Serie) {

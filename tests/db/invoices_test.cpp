@@ -224,12 +224,17 @@ TEST_F(InvoicesTest, LineRules) {
 TEST_F(InvoicesTest, HashesAtcudAndCustomers) {
   Insert(Doc{.id = 1, .cliente = "NULL"});
   Insert(Doc{.id = 2, .numero = 2, .cliente = "'0002'", .extra = ", Assinatura=NULL"});
-  Insert(Doc{.id = 3, .numero = 3, .extra = ", Assinatura='', VersaoChavePrivada=NULL"});
+  Insert(Doc{.id = 3,
+             .numero = 3,
+             .extra = ", Assinatura='', VersaoChavePrivada=NULL, "
+                      "DataEdicao='0000-00-00 00:00:00'"});
   std::string xml = Flat(Invoices());
   EXPECT_NE(xml.find("<Hash>sig1</Hash><HashControl>1</HashControl>"), std::string::npos);
   EXPECT_EQ(Count(xml, "<Hash>0</Hash><HashControl>0</HashControl>"), 2u);
   EXPECT_NE(xml.find("<CustomerID>DESCONHECIDO</CustomerID>"), std::string::npos);
   EXPECT_NE(xml.find("<CustomerID>0002</CustomerID>"), std::string::npos);
+  // A zero edit date is a document never edited.
+  EXPECT_EQ(Count(xml, "<SystemEntryDate>2024-01-15T00:00:00</SystemEntryDate>"), 3u);
 
   // Uncertified billing: no signature is exported. Before February 2023 the
   // ATCUD is "0".
