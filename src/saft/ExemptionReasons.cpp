@@ -154,16 +154,25 @@ MotivoIsencao SeparaMotivo(const std::string& entry) {
   return m;
 }
 
+namespace {
+
+// The lines carrying the reason the dialog was asked about. The check reads
+// reasons trimmed, so blanks around them do not count; a reason never typed
+// may be stored as Null as well as empty.
+std::string MotivoActual(const Database& db, const std::string& reason) {
+  std::string texto = Trim(reason);
+  if (texto.empty()) return "(trim(isencaoiva)='' or isencaoiva is null)";
+  return "trim(isencaoiva)='" + db.Escape(texto) + "'";
+}
+
+}  // namespace
+
 unsigned long long ExemptionFixer::UpdateDocument(const MotivoIsencao& chosen) {
-  // A reason that was never typed is stored as Null by the billing program as
-  // often as empty; both are the empty reason the dialog was asked about.
-  std::string actual = case_.currentReason.empty()
-                           ? "(isencaoiva='' or isencaoiva is null)"
-                           : "isencaoiva='" + db_.Escape(case_.currentReason) + "'";
-  return db_.ExecuteUpdate(
-      "update documentoslinhas set isencaoiva='" + db_.Escape(chosen.text) + "',CodMencao='" +
-      db_.Escape(chosen.code) + "' where " + actual + " and tipodoc='" + db_.Escape(case_.tipodoc) +
-      "' and numero=" + db_.Number(case_.numero) + " and serie='" + db_.Escape(case_.serie) + "'");
+  return db_.ExecuteUpdate("update documentoslinhas set isencaoiva='" + db_.Escape(chosen.text) +
+                           "',CodMencao='" + db_.Escape(chosen.code) + "' where " +
+                           MotivoActual(db_, case_.currentReason) + " and tipodoc='" +
+                           db_.Escape(case_.tipodoc) + "' and numero=" + db_.Number(case_.numero) +
+                           " and serie='" + db_.Escape(case_.serie) + "'");
 }
 
 unsigned long long ExemptionFixer::UpdateAll(const MotivoIsencao& chosen) {
@@ -173,8 +182,8 @@ unsigned long long ExemptionFixer::UpdateAll(const MotivoIsencao& chosen) {
                 "Não é possível atualizar todas as ocorrências de um motivo de isenção vazio.");
   return db_.ExecuteUpdate(
       "update documentoslinhas set isencaoiva='" + db_.Escape(chosen.text) + "',CodMencao='" +
-      db_.Escape(chosen.code) + "' where isencaoiva='" + db_.Escape(case_.currentReason) +
-      "' and concat(tipodoc,'-',numero,'-',serie) in (select concat(tipodoc,'-',numero,'-',serie) "
+      db_.Escape(chosen.code) + "' where " + MotivoActual(db_, case_.currentReason) +
+      " and concat(tipodoc,'-',numero,'-',serie) in (select concat(tipodoc,'-',numero,'-',serie) "
       "from documentos where data>='2017/01/01')");
 }
 
