@@ -33,7 +33,7 @@ std::string clsSAFT::GetCustomerID(const std::string& codcliente,
 void clsSAFT::AddCustomers(XmlNode node) {
   progress_.MostraProgresso(2, "Customers");
   const std::string inicio = FormataData(options_.start);
-  const std::string fim = FormataData(options_.end);
+  const std::string fim = FimDoPeriodo();
   // Temporary series are never exported, but a customer counts whether or
   // not its document passes the restrictions.
   Recordset rs = db_.Execute(

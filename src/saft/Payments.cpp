@@ -27,7 +27,7 @@ void clsSAFT::AddPayments(XmlNode node) {
   std::string restricao = WhereRestricoesDocumentos("documentos");
   if (!restricao.empty()) restricao = " and " + restricao;
   std::string inicio = FormataData(options_.start);
-  std::string fim = FormataData(options_.end);
+  std::string fim = FimDoPeriodo();
 
   Recordset rs = db_.Execute(
       "select * from documentos where ((tipodoc = 'R' )  AND Serie<>'tmp'  and CodCliente<>'' and "

@@ -14,7 +14,7 @@ void clsSAFT::AddWorkingDocuments(XmlNode node) {
   std::string restricao = WhereRestricoesDocumentos("documentos");
   if (!restricao.empty()) restricao = " and " + restricao;
   std::string inicio = FormataData(options_.start);
-  std::string fim = FormataData(options_.end);
+  std::string fim = FimDoPeriodo();
 
   Recordset rs = db_.Execute(
       "select * from documentos where ((tipodoc = 'OR' )  AND Serie<>'tmp' and data>='" + inicio +

@@ -126,6 +126,10 @@ void clsSAFT::Gravar() {
 
 // A document without its ATCUD in a file that needs one would be rejected by
 // the tax authority: stop rather than write an empty code.
+std::string clsSAFT::FimDoPeriodo() const {
+  return FormataData(options_.end) + " 23:59:59";
+}
+
 std::string clsSAFT::AtcudTexto(const Value& atcud) const {
   if (options_.today.DateOnly() < kInicioAtcud) return "0";
   if (atcud.isNull() || Trim(atcud.text()).empty()) throw Error(Error::kData, "ATCUD em falta");

@@ -81,10 +81,9 @@ class clsSAFT {
                    const std::string& streetname, const std::string& addressdetail,
                    const std::string& city, const std::string& postalcode,
                    const std::string& region, const std::string& country);
-  void AddEnderecoCliente(XmlNode node, const std::string& Chave,
-                          const std::string& addressdetail, const std::string& city,
-                          const std::string& postalcode, const std::string& region,
-                          const std::string& country);
+  void AddEnderecoCliente(XmlNode node, const std::string& Chave, const std::string& addressdetail,
+                          const std::string& city, const std::string& postalcode,
+                          const std::string& region, const std::string& country);
   static std::string ExtractPostalCode(const std::string& postalcode);
   void Init_Paises();
   std::string ProcuraPais(const std::string& s) const;
@@ -117,6 +116,9 @@ class clsSAFT {
   void PedeCorrecao(const ExemptionCase& c);
   // The "ATCUD" element's text: "0" before 1 February 2023 (the run's date).
   std::string AtcudTexto(const Value& atcud) const;
+  // The period's last day as the statements' upper bound: the whole day, so
+  // that documents stored with a time of day (DATETIME columns) are included.
+  std::string FimDoPeriodo() const;
 
   Database& db_;
   const ConfiguracaoEscritorio& office_;

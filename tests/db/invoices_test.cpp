@@ -296,5 +296,19 @@ TEST_F(InvoicesTest, FortyThousandLines) {
   EXPECT_EQ(Element(xml, "TotalCredit"), "40000.00");
 }
 
+// Offices that store dates with a time of day: the last day of the period is
+// exported whole, in every section, and the next day is not.
+TEST_F(InvoicesTest, LastDayWithTimeOfDayIsInThePeriod) {
+  UseKind(SchemaKind{false, true, false});
+  Insert(Doc{.id = 1, .data = "2024-01-31 18:30:00"});
+  Insert(Line{.doc = 1});
+  Insert(Doc{.id = 2, .numero = 2, .data = "2024-02-01 00:00:00"});
+  Insert(Line{.doc = 2});
+  std::string xml = Invoices();
+  EXPECT_EQ(Element(xml, "NumberOfEntries"), "1");
+  EXPECT_EQ(Element(xml, "TotalCredit"), "100.00");
+  EXPECT_EQ(Count(xml, "<InvoiceNo>F A/1</InvoiceNo>"), 1u);
+}
+
 }  // namespace
 }  // namespace saftpt::test
