@@ -1,11 +1,12 @@
 // `saftpt check`: the consistency report ("Verificar Erros") of a period on
 // standard output.
-#include <clocale>
 #include <iostream>
 #include <optional>
 #include <tuple>
 
 #include "app/ConsistencyReport.h"
+#include "app/WindowDefaults.h"
+#include "cli/Arguments.h"
 #include "cli/Commands.h"
 #include "config/Connection.h"
 #include "config/Error.h"
@@ -25,22 +26,6 @@ struct CheckArgs {
   std::string to;
 };
 
-std::optional<DateTime> LeData(const std::string& texto) {
-  if (texto.size() != 10) return std::nullopt;
-  return DateTime::Parse(texto);
-}
-
-// The user's decimal separator; the numeric locale itself stays "C".
-char SeparadorDecimal() {
-  char separador = '.';
-  if (std::setlocale(LC_NUMERIC, "")) {
-    const char* ponto = std::localeconv()->decimal_point;
-    if (ponto && ponto[0] != '\0' && ponto[1] == '\0') separador = ponto[0];
-  }
-  std::setlocale(LC_NUMERIC, "C");
-  return separador;
-}
-
 // The report's lines end in "\r\n", as in the message boxes; a terminal
 // wants "\n".
 std::string ParaTerminal(const std::string& texto) {
@@ -54,21 +39,15 @@ std::string ParaTerminal(const std::string& texto) {
 }
 
 int Verifica(const CheckArgs& a) {
-  DateTime hoje = DateTime::Today();
-  int ano = hoje.year, mes = hoje.month - 1;
-  if (mes == 0) {
-    mes = 12;
-    --ano;
-  }
-  DateTime inicio = DateTime::Date(ano, mes, 1);
-  DateTime fim = DateTime::Date(ano, mes, inicio.DaysInMonth());
+  PeriodoInicial periodo = PeriodoPorOmissao(DateTime::Today());
+  DateTime inicio = periodo.inicio;
+  DateTime fim = periodo.fim;
   for (auto [texto, opcao, data] :
        {std::tuple{&a.from, "--from", &inicio}, std::tuple{&a.to, "--to", &fim}}) {
     if (texto->empty()) continue;
     std::optional<DateTime> d = LeData(*texto);
     if (!d) {
-      std::cerr << "Data inválida em " << opcao << ": \"" << *texto
-                << "\" (use o formato AAAA-MM-DD)." << std::endl;
+      std::cerr << MensagemDataInvalida(opcao, *texto) << std::endl;
       return kExitFalhou;
     }
     *data = *d;
@@ -79,7 +58,7 @@ int Verifica(const CheckArgs& a) {
   }
 
   try {
-    std::string ini = a.settings.empty() ? PastaDoPrograma() + "/" + kSettingsFileName : a.settings;
+    std::string ini = FicheiroDeConfiguracao(a.settings);
     Database db;
     std::string erroLigacao;
     if (!AbreLigacaoIni(db, ini, erroLigacao)) {

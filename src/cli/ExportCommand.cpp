@@ -3,12 +3,13 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <clocale>
 #include <iostream>
 #include <optional>
 
 #include "app/ExportRun.h"
 #include "app/SchemaValidation.h"
+#include "app/WindowDefaults.h"
+#include "cli/Arguments.h"
 #include "cli/Commands.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/TerminalProgress.h"
@@ -55,58 +56,27 @@ struct ArgumentoInvalido {
   std::string mensagem;
 };
 
-// The window's fiscal-year check: a whole number after 1990 and before 2040.
-bool ExercicioValido(const std::string& texto) {
-  if (texto.empty() || texto.size() > 4) return false;
-  for (char c : texto) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-  }
-  int ano = std::stoi(texto);
-  return ano > 1990 && ano < 2040;
-}
-
-DateTime LeData(const std::string& texto, const char* opcao) {
-  std::optional<DateTime> d;
-  if (texto.size() == 10) d = DateTime::Parse(texto);
-  if (!d) {
-    throw ArgumentoInvalido{std::string("Data inválida em ") + opcao + ": \"" + texto +
-                            "\" (use o formato AAAA-MM-DD)."};
-  }
+DateTime LeDataOpcao(const std::string& texto, const char* opcao) {
+  std::optional<DateTime> d = LeData(texto);
+  if (!d) throw ArgumentoInvalido{MensagemDataInvalida(opcao, texto)};
   return *d;
-}
-
-// The user's decimal separator. The program itself keeps the "C" numeric
-// locale: amounts in the file and numbers read from the database use a point.
-char SeparadorDecimal() {
-  char separador = '.';
-  if (std::setlocale(LC_NUMERIC, "")) {
-    const char* ponto = std::localeconv()->decimal_point;
-    if (ponto && ponto[0] != '\0' && ponto[1] == '\0') separador = ponto[0];
-  }
-  std::setlocale(LC_NUMERIC, "C");
-  return separador;
 }
 
 ExportOptions Opcoes(const ExportArgs& a, const DateTime& hoje) {
   ExportOptions o;
   o.today = hoje;
   if (!a.year.empty()) {
-    if (!ExercicioValido(a.year)) throw ArgumentoInvalido{"Exercicio inválido"};
-    int ano = std::stoi(a.year);
+    int ano = 0;
+    if (!ExercicioValido(a.year, ano)) throw ArgumentoInvalido{"Exercicio inválido"};
     o.start = DateTime::Date(ano, 1, 1);
     o.end = DateTime::Date(ano, 12, 31);
   } else {
-    // The previous calendar month.
-    int ano = hoje.year, mes = hoje.month - 1;
-    if (mes == 0) {
-      mes = 12;
-      --ano;
-    }
-    o.start = DateTime::Date(ano, mes, 1);
-    o.end = DateTime::Date(ano, mes, o.start.DaysInMonth());
+    PeriodoInicial periodo = PeriodoPorOmissao(hoje);
+    o.start = periodo.inicio;
+    o.end = periodo.fim;
   }
-  if (!a.from.empty()) o.start = LeData(a.from, "--from");
-  if (!a.to.empty()) o.end = LeData(a.to, "--to");
+  if (!a.from.empty()) o.start = LeDataOpcao(a.from, "--from");
+  if (!a.to.empty()) o.end = LeDataOpcao(a.to, "--to");
   o.fiscalYear = a.year.empty() ? std::to_string(o.start.year) : a.year;
 
   if (a.schema == "1.03_01") {
@@ -159,7 +129,7 @@ int Exporta(const ExportArgs& a) {
   }
 
   try {
-    std::string ini = a.settings.empty() ? PastaDoPrograma() + "/" + kSettingsFileName : a.settings;
+    std::string ini = FicheiroDeConfiguracao(a.settings);
     if (a.receipts) {
       opcoes.receipts = true;
     } else if (!a.noReceipts) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/WindowDefaults.h"
 #include "cli/Commands.h"
 #include "config/Error.h"
 #include "config/Settings.h"
@@ -96,7 +97,7 @@ int Grava(const SettingsArgs& a) {
   try {
     std::string utilizador = Encripta(a.user);
     std::string palavraPasse = Encripta(senha);
-    std::string ini = a.settings.empty() ? PastaDoPrograma() + "/" + kSettingsFileName : a.settings;
+    std::string ini = FicheiroDeConfiguracao(a.settings);
     if (!ProtegeFicheiro(ini)) {
       std::cerr << "Não foi possível criar o ficheiro de configuração " << ini << "." << std::endl;
       return kExitFalhou;

@@ -40,9 +40,7 @@ int main(int argc, char** argv) {
   saftpt::gui::OpcoesArranque opcoes;
   opcoes.restricao = lidos.restricao;
   try {
-    opcoes.settingsPath = lidos.settingsPath.empty()
-                              ? saftpt::PastaDoPrograma() + "/" + saftpt::kSettingsFileName
-                              : lidos.settingsPath;
+    opcoes.settingsPath = saftpt::FicheiroDeConfiguracao(lidos.settingsPath);
   } catch (const std::exception& e) {
     dialogs.error(e.what());
     return 1;
