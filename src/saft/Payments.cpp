@@ -89,7 +89,7 @@ void clsSAFT::AddPayments(XmlNode node) {
     XmlNode payment = payments.NewChild("Payment", "");
     std::string data = FormataData(rs.field("Data").date("Data"));
     AddValor(payment, "PaymentRefNo", NumeroDocumento(rs));
-    AddValor(payment, "ATCUD", AtcudTexto(rs.field("ATCUD")));
+    AddValor(payment, "ATCUD", AtcudTexto(rs.field("ATCUD"), NumeroDocumento(rs)));
     AddValor(payment, "Period", Periodo(rs));
     AddValor(payment, "TransactionDate", data);
     AddValor(payment, "PaymentType", SerieIvaCaixa(rs.text("serie")) == 1 ? "RC" : "RG");

@@ -122,7 +122,8 @@ void clsSAFT::AddInvoices(XmlNode node) {
     XmlNode invoice = sales.NewChild("Invoice", "");
     std::string tipodoc = rs.text("tipodoc");
     AddValor(invoice, "InvoiceNo", NumeroDocumento(rs));
-    if (versao >= 4) AddValor(invoice, "ATCUD", AtcudTexto(rs.field("ATCUD")));
+    if (versao >= 4)
+      AddValor(invoice, "ATCUD", AtcudTexto(rs.field("ATCUD"), NumeroDocumento(rs)));
     AddEstado(invoice, rs, "InvoiceStatus", "InvoiceStatusDate", "SourceBilling");
     bool assinado = certificada && !rs.text("Assinatura").empty();
     AddValor(invoice, "Hash", assinado ? rs.text("Assinatura") : "0");

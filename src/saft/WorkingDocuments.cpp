@@ -43,7 +43,7 @@ void clsSAFT::AddWorkingDocuments(XmlNode node) {
     progress_.MostraProgressoDetalhe(++progresso);
     XmlNode work = working.NewChild("WorkDocument", "");
     AddValor(work, "DocumentNumber", NumeroDocumento(rs));
-    AddValor(work, "ATCUD", AtcudTexto(rs.field("ATCUD")));
+    AddValor(work, "ATCUD", AtcudTexto(rs.field("ATCUD"), NumeroDocumento(rs)));
     AddEstado(work, rs, "WorkStatus", "WorkStatusDate", "SourceBilling");
     bool assinado = OrcamentosAssinados && !rs.text("Assinatura").empty();
     AddValor(work, "Hash", assinado ? rs.text("Assinatura") : "0");

@@ -130,9 +130,10 @@ std::string clsSAFT::FimDoPeriodo() const {
   return FormataData(options_.end) + " 23:59:59";
 }
 
-std::string clsSAFT::AtcudTexto(const Value& atcud) const {
+std::string clsSAFT::AtcudTexto(const Value& atcud, const std::string& documento) const {
   if (options_.today.DateOnly() < kInicioAtcud) return "0";
-  if (atcud.isNull() || Trim(atcud.text()).empty()) throw Error(Error::kData, "ATCUD em falta");
+  if (atcud.isNull() || Trim(atcud.text()).empty())
+    throw Error(Error::kData, "ATCUD em falta no documento " + documento);
   return atcud.text();
 }
 

@@ -115,7 +115,7 @@ class clsSAFT {
   // cancelada." when it does not correct it.
   void PedeCorrecao(const ExemptionCase& c);
   // The "ATCUD" element's text: "0" before 1 February 2023 (the run's date).
-  std::string AtcudTexto(const Value& atcud) const;
+  std::string AtcudTexto(const Value& atcud, const std::string& documento) const;
   // The period's last day as the statements' upper bound: the whole day, so
   // that documents stored with a time of day (DATETIME columns) are included.
   std::string FimDoPeriodo() const;
