@@ -5,6 +5,7 @@
 
 #include "config/Error.h"
 #include "config/Utf8.h"
+#include "saft/RunReads.h"
 #include "saft/ValueFormat.h"
 #include "saft/clsSAFT.h"
 
@@ -22,12 +23,45 @@ constexpr const char* kConsumidorFinal = "999999990";
 std::string clsSAFT::GetCustomerID(const std::string& codcliente,
                                    const std::string& NContribuinte) {
   const std::string nif = RemoveSpaces(NContribuinte);
-  const long long clientes = db_.ContaTotal(
-      "count(*)", "clientes", "replace(ncontribuinte,' ','')='" + db_.Escape(nif) + "'");
   if (Utf8Length(nif) != 9) return codcliente;
   if (nif == kConsumidorFinal) return codcliente;
-  if (clientes <= 1) return nif;
+  if (ClientesComNif(nif) <= 1) return nif;
   return codcliente;
+}
+
+namespace {
+
+bool SoAlgarismos(const std::string& s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+}  // namespace
+
+// The customers sharing each tax number, counted once per run in one grouped
+// statement. The grouping compares as the table does; only numbers of plain
+// digits are taken from it (no other text compares equal to them), any other
+// text is counted alone.
+long long clsSAFT::ClientesComNif(const std::string& nif) {
+  auto& contagens = Leituras().clientesPorNif;
+  if (!contagens) {
+    contagens.emplace();
+    Recordset rs = db_.Execute(
+        "select replace(ncontribuinte,' ','') as nif, count(*) as n from clientes group by "
+        "replace(ncontribuinte,' ','')");
+    for (; !rs.eof(); rs.moveNext()) {
+      std::string texto = rs.text("nif");
+      if (SoAlgarismos(texto)) (*contagens)["#" + texto] = rs.field("n").integer("n");
+    }
+  }
+  auto it = contagens->find("#" + nif);
+  if (SoAlgarismos(nif) && it != contagens->end()) return it->second;
+  it = contagens->find(nif);
+  if (it != contagens->end()) return it->second;
+  return (*contagens)[nif] = db_.ContaTotal(
+             "count(*)", "clientes", "replace(ncontribuinte,' ','')='" + db_.Escape(nif) + "'");
 }
 
 void clsSAFT::AddCustomers(XmlNode node) {

@@ -17,6 +17,10 @@ double Montante(const Recordset& rs, std::string_view column) {
   return Montante(rs.field(column), column);
 }
 
+double Montante(const Linhas& rs, std::string_view column) {
+  return Montante(rs.field(column), column);
+}
+
 std::string NumeroDocumento(const Recordset& rs) {
   return rs.text("tipodoc") + " " + rs.text("serie") + "/" + rs.text("numero");
 }
@@ -80,6 +84,10 @@ void AddRetencoes(XmlNode parent, Database& db, const Recordset& rs, std::string
   } else {
     irs = db.SomaTotal(expressao, "documentoslinhas", condicao + "'");
   }
+  EscreveRetencoes(parent, irc, irs);
+}
+
+void EscreveRetencoes(XmlNode parent, double irc, double irs) {
   auto escreve = [&](const char* tipo, double valor) {
     if (valor <= 0) return;
     XmlNode retencao = parent.NewChild("WithholdingTax", "");

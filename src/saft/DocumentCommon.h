@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "config/Database.h"
+#include "saft/RunReads.h"
 #include "xml/XmlDocument.h"
 
 namespace saftpt {
@@ -19,6 +20,7 @@ namespace documentos {
 // An amount of a row; Null counts as 0.
 double Montante(const Value& v, std::string_view what);
 double Montante(const Recordset& rs, std::string_view column);
+double Montante(const Linhas& rs, std::string_view column);
 
 // "F A/12": stored type code, series and number.
 std::string NumeroDocumento(const Recordset& rs);
@@ -43,6 +45,8 @@ void AddTotais(XmlNode parent, const Recordset& rs, bool grossComRetencao);
 // withheld is IRS.
 void AddRetencoes(XmlNode parent, Database& db, const Recordset& rs, std::string_view filtro,
                   bool temTipoRetencao);
+// The same elements from the document's IRC and IRS sums.
+void EscreveRetencoes(XmlNode parent, double irc, double irs);
 
 // The product code of a line: its reference when it is a fee type, otherwise
 // "DIVERSOS".

@@ -2,6 +2,7 @@
 // lines are written, and the look-up of a reason's code.
 #include "config/Error.h"
 #include "config/Utf8.h"
+#include "saft/RunReads.h"
 #include "saft/clsSAFT.h"
 
 namespace saftpt {
@@ -21,25 +22,34 @@ void clsSAFT::PedeCorrecao(const ExemptionCase& c) {
   ExemptionFixer fixer(db_, c);
   if (!resolver_.Resolve(c, fixer))
     throw Error(Error::kBuilder, "Exportação do ficheiro cancelada.");
+  // The reasons of document lines were rewritten: what was read ahead is stale.
+  Leituras().corrigido = true;
 }
 
 void clsSAFT::ValidaMotivosIsencaoIva(const Recordset& rs_doc) {
   std::string tipodoc = rs_doc.text("tipodoc");
   std::string serie = rs_doc.text("serie");
   std::string numero = rs_doc.text("numero");
-  Recordset rs = db_.Execute(
-      "select distinct trim(isencaoiva),CodMencao from documentoslinhas where valoriva = 0 and "
-      "valorliquido<>0 and length(trim(isencaoiva))>0 and tipodoc='" +
-      db_.Escape(tipodoc) + "' and serie='" + db_.Escape(serie) +
-      "' and numero = " + db_.Number(numero));
+  // The section's reasons were read ahead, unless a correction made them stale.
+  const LeiturasDaExportacao& l = Leituras();
+  std::vector<std::pair<std::string, Value>> motivos;
+  if (!l.corrigido && l.motivos) {
+    auto it = l.motivos->find(rs_doc.field("IDDoc").integer("IDDoc"));
+    if (it != l.motivos->end()) motivos = it->second;
+  } else {
+    Recordset rs = db_.Execute(
+        "select distinct trim(isencaoiva),CodMencao from documentoslinhas where valoriva = 0 and "
+        "valorliquido<>0 and length(trim(isencaoiva))>0 and tipodoc='" +
+        db_.Escape(tipodoc) + "' and serie='" + db_.Escape(serie) +
+        "' and numero = " + db_.Number(numero));
+    for (; !rs.eof(); rs.moveNext()) motivos.emplace_back(rs.field(size_t{0}).text(), rs.field(1));
+  }
   // The deprecated codes are refused only for periods starting after the day
   // the new table took effect.
   bool verificaCodigos = options_.start.DateOnly() > kNovaTabelaIsencoes;
   // The rows already read are gone through even after a correction: the
   // lines are read afresh when they are written.
-  for (; !rs.eof(); rs.moveNext()) {
-    std::string texto = rs.field(size_t{0}).text();
-    Value codigo = rs.field(1);
+  for (const auto& [texto, codigo] : motivos) {
     bool recusado = !Exists_in_col(texto, col_motivos_isencao) ||
                     (verificaCodigos && !codigo.isNull() && CodigoDescontinuado(codigo.text()));
     if (recusado) PedeCorrecao(ExemptionCase{tipodoc, serie, numero, texto, options_.start});
@@ -60,7 +70,11 @@ void clsSAFT::ValidaMotivosIsencaoIvaPayments(const Recordset& rs_doc) {
                                rs.text("isencaoiva"), options_.start});
 }
 
+// Read once per distinct text: the table cannot change during an export.
 std::string clsSAFT::Get_CodMencao(const std::string& texto) {
+  auto& lidos = Leituras().codMencao;
+  auto it = lidos.find(texto);
+  if (it != lidos.end()) return it->second;
   // LIKE as the table has always been searched (its collation's case rules),
   // but a "%" or "_" in a reason only matches itself.
   std::string padrao;
@@ -68,10 +82,10 @@ std::string clsSAFT::Get_CodMencao(const std::string& texto) {
     if (c == '\\' || c == '%' || c == '_') padrao += '\\';
     padrao += c;
   }
-  return db_
-      .ObtemValor("CodMencao", "tipoisencaoiva", "trim(Nome) like '" + db_.Escape(padrao) + "'",
-                  Value(std::string()))
-      .text();
+  return lidos[texto] =
+             db_.ObtemValor("CodMencao", "tipoisencaoiva",
+                            "trim(Nome) like '" + db_.Escape(padrao) + "'", Value(std::string()))
+                 .text();
 }
 
 }  // namespace saftpt

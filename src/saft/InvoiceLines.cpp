@@ -3,6 +3,7 @@
 
 #include "config/Utf8.h"
 #include "saft/DocumentCommon.h"
+#include "saft/RunReads.h"
 #include "saft/ValueFormat.h"
 #include "saft/clsSAFT.h"
 
@@ -21,9 +22,9 @@ void clsSAFT::AddInvoiceLines(XmlNode node_invoice, const Recordset& rs_doc) {
              "CodMencao from documentoslinhas where (valorliquido<>0 or (valorliquido=0 and "
              "iva<>0)) and tipodoc = '";
   std::string tipodoc = rs_doc.text("tipodoc");
-  Recordset rs = db_.Execute(cabeca + db_.Escape(tipodoc) + "'  AND Serie='" +
-                             db_.Escape(rs_doc.text("serie")) +
-                             "' and numero=" + db_.Number(rs_doc.text("numero")) + " order by ID");
+  Linhas rs = LinhasDoDocumento(
+      rs_doc, cabeca + db_.Escape(tipodoc) + "'  AND Serie='" + db_.Escape(rs_doc.text("serie")) +
+                  "' and numero=" + db_.Number(rs_doc.text("numero")) + " order by ID");
   std::string dataDocumento = FormataData(rs_doc.field("Data").date("Data"));
   bool credito =
       tipodoc == "F" || tipodoc == "FA" || tipodoc == "FR" || tipodoc == "FS" || tipodoc == "ND";
@@ -32,7 +33,7 @@ void clsSAFT::AddInvoiceLines(XmlNode node_invoice, const Recordset& rs_doc) {
   for (; !rs.eof(); rs.moveNext(), ++numeroLinha) {
     XmlNode line = node_invoice.NewChild("Line", "");
     AddValor(line, "LineNumber", std::to_string(numeroLinha));
-    std::string produto = CodigoProduto(db_, rs.field("Referencia"));
+    std::string produto = CodigoProduto(rs.field("Referencia"));
     AddValor(line, "ProductCode", Utf8Left(produto, v103 ? 30 : 60));
     AddValor(line, "ProductDescription",
              produto == "DIVERSOS" ? produto
@@ -69,7 +70,6 @@ void clsSAFT::AddInvoiceLines(XmlNode node_invoice, const Recordset& rs_doc) {
     }
     AddValor(line, "SettlementAmount", FormataNumero(std::fabs(desconto), 2));
   }
-  rs.close();
 }
 
 }  // namespace saftpt

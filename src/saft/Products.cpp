@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/Utf8.h"
+#include "saft/RunReads.h"
 #include "saft/ValueFormat.h"
 #include "saft/clsSAFT.h"
 
@@ -28,12 +29,48 @@ std::string clsSAFT::CategoriaProduto(const std::string& ProductCode) {
   return "S";
 }
 
+// The fee types of every reference the lines carry, read once per run: the
+// server matches them with the catalogue's own comparison (its collation).
+// A reference not read then is looked up alone.
+Honorario clsSAFT::ProcuraHonorario(const std::string& referencia) {
+  auto& lidos = Leituras().honorarios;
+  if (!lidos) {
+    lidos.emplace();
+    try {
+      Recordset rs = db_.Execute(
+          "select r.ref, (select h.Referencia from honorarios h where h.Referencia=r.ref limit 1), "
+          "(select h.Descricao from honorarios h where h.Referencia=r.ref limit 1) from (select "
+          "Referencia as ref from documentoslinhas where Referencia<>'' group by "
+          "cast(Referencia as binary)) r");
+      for (; !rs.eof(); rs.moveNext())
+        (*lidos)[rs.field(size_t{0}).text()] = Honorario{rs.field(1).text(), rs.field(2).text()};
+    } catch (const std::exception&) {
+      // Looked up one by one, with their own errors.
+    }
+  }
+  auto it = lidos->find(referencia);
+  if (it != lidos->end()) return it->second;
+  Honorario h;
+  h.referencia = db_.ObtemValor("Referencia", "honorarios",
+                                "Referencia='" + db_.Escape(referencia) + "'", Value(std::string()))
+                     .text();
+  h.descricao = db_.ObtemValor("Descricao", "honorarios",
+                               "Referencia='" + db_.Escape(referencia) + "'", Value(""))
+                    .text();
+  return (*lidos)[referencia] = h;
+}
+
 // A reference without a description is described by itself.
 std::string clsSAFT::GetProductDescription(const std::string& ProductCode) {
-  Value descricao = db_.ObtemValor("Descricao", "honorarios",
-                                   "Referencia='" + db_.Escape(ProductCode) + "'", Value(""));
-  if (Trim(descricao.text()).empty()) return ProductCode;
-  return descricao.text();
+  std::string descricao = ProcuraHonorario(ProductCode).descricao;
+  if (Trim(descricao).empty()) return ProductCode;
+  return descricao;
+}
+
+std::string clsSAFT::CodigoProduto(const Value& referencia) {
+  const std::string& ref = referencia.text();
+  if (ref.empty()) return kProdutoDiversos;
+  return ProcuraHonorario(ref).referencia.empty() ? kProdutoDiversos : ref;
 }
 
 void clsSAFT::AddProducts(XmlNode node) {

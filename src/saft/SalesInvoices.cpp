@@ -4,6 +4,7 @@
 
 #include "config/Utf8.h"
 #include "saft/DocumentCommon.h"
+#include "saft/RunReads.h"
 #include "saft/ValueFormat.h"
 #include "saft/clsSAFT.h"
 
@@ -27,20 +28,29 @@ const char* TipoFactura(const std::string& tipodoc) {
 
 }  // namespace
 
+// Read once per run: neither can change during an export.
 bool clsSAFT::Certificada() {
-  Value oc = db_.ObtemValor("OC", "configescritorio", "", Value("0"));
-  return oc.integer("OC") != 0;
+  auto& certificada = Leituras().certificada;
+  if (!certificada)
+    certificada = db_.ObtemValor("OC", "configescritorio", "", Value("0")).integer("OC") != 0;
+  return *certificada;
 }
 
 int clsSAFT::SerieIvaCaixa(const std::string& Serie) {
+  auto& series = Leituras().serieIvaCaixa;
+  auto it = series.find(Serie);
+  if (it != series.end()) return it->second;
+  int valor = 0;
   try {
     Recordset rs =
         db_.Execute("select IvaCaixa from series where serie='" + db_.Escape(Serie) + "'");
-    return !rs.eof() && rs.field("Ivacaixa").boolean("IvaCaixa") ? 1 : 0;
+    valor = !rs.eof() && rs.field("Ivacaixa").boolean("IvaCaixa") ? 1 : 0;
   } catch (const std::exception&) {
     // A missing series or column is a series without cash-basis VAT.
-    return 0;
+    valor = 0;
   }
+  series[Serie] = valor;
+  return valor;
 }
 
 int clsSAFT::EmpresaIvaCaixa() {
@@ -60,10 +70,11 @@ void clsSAFT::AddInvoices(XmlNode node) {
   std::string inicio = FormataData(options_.start);
   std::string fim = FimDoPeriodo();
 
-  Recordset rs = db_.Execute(
+  const std::string documentos =
       "select * from documentos where (tipodoc IN ('F','FA','FR','FS','ND','NC')   AND "
       "Serie<>'tmp' and data>='" +
-      inicio + "' and data<='" + fim + "') " + restricao + " order by Data,tipodoc,numero");
+      inicio + "' and data<='" + fim + "') " + restricao;
+  Recordset rs = db_.Execute(documentos + " order by Data,tipodoc,numero");
   progress_.IniciaProgressoDetalhe(static_cast<long long>(rs.recordCount()));
   XmlNode sales = node.NewChild("SalesInvoices", "");
 
@@ -114,7 +125,22 @@ void clsSAFT::AddInvoices(XmlNode node) {
 
   // Neither can change during a run.
   bool certificada = Certificada();
-  bool temTipoRetencao = db_.ExisteCampo("documentoslinhas", "TipoRetencao");
+  if (!Leituras().temTipoRetencao)
+    Leituras().temTipoRetencao = db_.ExisteCampo("documentoslinhas", "TipoRetencao");
+  bool temTipoRetencao = *Leituras().temTipoRetencao;
+  // 1.04_01 also wants the zero-amount lines that carry a VAT rate.
+  LeSeccao(
+      documentos,
+      std::string(
+          "documentoslinhas.ID, documentoslinhas.Referencia, documentoslinhas.Quant, "
+          "documentoslinhas.Preco, documentoslinhas.ValorDesconto, documentoslinhas.ValorLiquido, "
+          "substring(documentoslinhas.Descricao,1,60) as Descricao, documentoslinhas.Iva, "
+          "documentoslinhas.IsencaoIva, documentoslinhas.CodigoSelo, documentoslinhas.ValorSelo") +
+          (versao == 3 ? "" : ", documentoslinhas.CodMencao"),
+      versao == 3 ? "documentoslinhas.valorliquido<>0"
+                  : "documentoslinhas.valorliquido<>0 or (documentoslinhas.valorliquido=0 "
+                    "and documentoslinhas.iva<>0)",
+      true);
 
   long long progresso = 1;
   for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
@@ -122,8 +148,7 @@ void clsSAFT::AddInvoices(XmlNode node) {
     XmlNode invoice = sales.NewChild("Invoice", "");
     std::string tipodoc = rs.text("tipodoc");
     AddValor(invoice, "InvoiceNo", NumeroDocumento(rs));
-    if (versao >= 4)
-      AddValor(invoice, "ATCUD", AtcudTexto(rs.field("ATCUD"), NumeroDocumento(rs)));
+    if (versao >= 4) AddValor(invoice, "ATCUD", AtcudTexto(rs.field("ATCUD"), NumeroDocumento(rs)));
     AddEstado(invoice, rs, "InvoiceStatus", "InvoiceStatusDate", "SourceBilling");
     bool assinado = certificada && !rs.text("Assinatura").empty();
     AddValor(invoice, "Hash", assinado ? rs.text("Assinatura") : "0");
@@ -152,7 +177,13 @@ void clsSAFT::AddInvoices(XmlNode node) {
     ValidaMotivosIsencaoIva(rs);
     AddInvoiceLines(invoice, rs);
     AddTotais(invoice, rs, true);
-    AddRetencoes(invoice, db_, rs, "valorretencao>0", temTipoRetencao);
+    const auto& somas = Leituras().retencoes;
+    if (somas) {
+      auto it = somas->find(rs.field("IDDoc").integer("IDDoc"));
+      if (it != somas->end()) EscreveRetencoes(invoice, it->second.first, it->second.second);
+    } else {
+      AddRetencoes(invoice, db_, rs, "valorretencao>0", temTipoRetencao);
+    }
   }
   rs.close();
 }

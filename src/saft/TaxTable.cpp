@@ -3,6 +3,7 @@
 #include <string>
 
 #include "config/Utf8.h"
+#include "saft/RunReads.h"
 #include "saft/ValueFormat.h"
 #include "saft/clsSAFT.h"
 
@@ -25,12 +26,18 @@ std::string clsSAFT::GetTaxCode(double PercIva) const {
 }
 
 // 0 for an unknown code and for a code that carries a fixed amount.
+// Read once per code: the rates cannot change during an export.
 double clsSAFT::GetISPercentagem(const std::string& Codigo) {
+  auto& lidas = Leituras().percentagemSelo;
+  auto it = lidas.find(Codigo);
+  if (it != lidas.end()) return it->second;
   Recordset rs =
       db_.Execute("select Tipo,Valor from impostoselo where Codigo='" + db_.Escape(Codigo) + "'");
-  if (rs.eof()) return 0;
-  if (rs.text("Tipo") != "Percentagem") return 0;
-  return rs["Valor"].number("impostoselo.Valor");
+  double valor = 0;
+  if (!rs.eof() && rs.text("Tipo") == "Percentagem")
+    valor = rs["Valor"].number("impostoselo.Valor");
+  lidas[Codigo] = valor;
+  return valor;
 }
 
 void clsSAFT::AddTaxTable(XmlNode node) {

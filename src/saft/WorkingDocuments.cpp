@@ -3,6 +3,7 @@
 
 #include "config/Utf8.h"
 #include "saft/DocumentCommon.h"
+#include "saft/RunReads.h"
 #include "saft/ValueFormat.h"
 #include "saft/clsSAFT.h"
 
@@ -16,9 +17,10 @@ void clsSAFT::AddWorkingDocuments(XmlNode node) {
   std::string inicio = FormataData(options_.start);
   std::string fim = FimDoPeriodo();
 
-  Recordset rs = db_.Execute(
+  const std::string documentos =
       "select * from documentos where ((tipodoc = 'OR' )  AND Serie<>'tmp' and data>='" + inicio +
-      "' and data<='" + fim + "') " + restricao + " order by Data,tipodoc,numero");
+      "' and data<='" + fim + "') " + restricao;
+  Recordset rs = db_.Execute(documentos + " order by Data,tipodoc,numero");
   progress_.IniciaProgressoDetalhe(static_cast<long long>(rs.recordCount()));
   XmlNode working = node.NewChild("WorkingDocuments", "");
 
@@ -38,6 +40,15 @@ void clsSAFT::AddWorkingDocuments(XmlNode node) {
   TotalCreditosOrcamentos = credito;
   TotalDebitosOrcamentos = debito;
 
+  LeSeccao(
+      documentos,
+      std::string(
+          "documentoslinhas.ID, documentoslinhas.Referencia, documentoslinhas.Quant, "
+          "documentoslinhas.Preco, documentoslinhas.ValorDesconto, documentoslinhas.ValorLiquido, "
+          "substring(documentoslinhas.Descricao,1,60) as Descricao, documentoslinhas.Iva, "
+          "documentoslinhas.IsencaoIva, documentoslinhas.CodigoSelo, documentoslinhas.ValorSelo") +
+          (versao == 3 ? "" : ", documentoslinhas.CodMencao"),
+      "true", false);
   long long progresso = 1;
   for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
     progress_.MostraProgressoDetalhe(++progresso);
@@ -75,20 +86,21 @@ void clsSAFT::AddworkingDocumentLines(XmlNode node_workingdocument, const Record
   using namespace documentos;
   bool v103 = versao == 3;
   std::string tipodoc = rs_doc.text("tipodoc");
-  Recordset rs = db_.Execute(
+  Linhas rs = LinhasDoDocumento(
+      rs_doc,
       std::string(
           "select ID, Referencia, Quant, Preco, ValorDesconto, ValorLiquido, "
           "substring(Descricao,1,60) as Descricao, Iva, IsencaoIva, CodigoSelo, ValorSelo") +
-      (v103 ? "" : ",CodMencao") + " from documentoslinhas where tipodoc = '" +
-      db_.Escape(tipodoc) + "'  AND Serie='" + db_.Escape(rs_doc.text("serie")) +
-      "' and numero=" + db_.Number(rs_doc.text("numero")) + " order by ID");
+          (v103 ? "" : ",CodMencao") + " from documentoslinhas where tipodoc = '" +
+          db_.Escape(tipodoc) + "'  AND Serie='" + db_.Escape(rs_doc.text("serie")) +
+          "' and numero=" + db_.Number(rs_doc.text("numero")) + " order by ID");
   std::string dataDocumento = FormataData(rs_doc.field("Data").date("Data"));
 
   long long numeroLinha = 1;
   for (; !rs.eof(); rs.moveNext(), ++numeroLinha) {
     XmlNode line = node_workingdocument.NewChild("Line", "");
     AddValor(line, "LineNumber", std::to_string(numeroLinha));
-    std::string produto = CodigoProduto(db_, rs.field("Referencia"));
+    std::string produto = CodigoProduto(rs.field("Referencia"));
     // Cut as the product table cuts it, so the line points at its product.
     AddValor(line, "ProductCode", Utf8Left(produto, v103 ? 30 : 60));
     AddValor(line, "ProductDescription",
@@ -125,7 +137,6 @@ void clsSAFT::AddworkingDocumentLines(XmlNode node_workingdocument, const Record
 
     AddValor(line, "SettlementAmount", FormataNumero(std::fabs(desconto), 2));
   }
-  rs.close();
 }
 
 }  // namespace saftpt

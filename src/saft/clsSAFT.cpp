@@ -7,6 +7,7 @@
 #include "BuildInfo.h"
 #include "config/Error.h"
 #include "config/Utf8.h"
+#include "saft/RunReads.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt {

@@ -5,6 +5,7 @@
 #ifndef SAFTPT_SAFT_CLSSAFT_H_
 #define SAFTPT_SAFT_CLSSAFT_H_
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@
 #include "xml/XmlDocument.h"
 
 namespace saftpt {
+
+struct LeiturasDaExportacao;
+struct Honorario;
+class Linhas;
 
 // Everything an export takes from its front end.
 struct ExportOptions {
@@ -95,6 +100,9 @@ class clsSAFT {
   double GetISPercentagem(const std::string& Codigo);
   std::string CategoriaProduto(const std::string& ProductCode);
   std::string GetProductDescription(const std::string& ProductCode);
+  // A line's product code: its reference when it is a fee type, otherwise
+  // "DIVERSOS".
+  std::string CodigoProduto(const Value& referencia);
   bool Certificada();
   int SerieIvaCaixa(const std::string& Serie);
   int EmpresaIvaCaixa();
@@ -120,6 +128,17 @@ class clsSAFT {
   // that documents stored with a time of day (DATETIME columns) are included.
   std::string FimDoPeriodo() const;
 
+  // Reads made once per run or per section instead of per document or line
+  // (RunReads.h). `documentos` is the section's documents statement without
+  // its order; `colunas` and `filtro` select the lines as the per-document
+  // statement does.
+  LeiturasDaExportacao& Leituras();
+  void LeSeccao(const std::string& documentos, const std::string& colunas,
+                const std::string& filtro, bool retencoes);
+  Honorario ProcuraHonorario(const std::string& referencia);
+  long long ClientesComNif(const std::string& nif);
+  Linhas LinhasDoDocumento(const Recordset& rs_doc, const std::string& porDocumento);
+
   Database& db_;
   const ConfiguracaoEscritorio& office_;
   ExportOptions options_;
@@ -127,6 +146,7 @@ class clsSAFT {
   ExemptionResolver& resolver_;
   XmlDocument doc_;
   XmlNode root_;
+  std::unique_ptr<LeiturasDaExportacao> leituras_;
 };
 
 }  // namespace saftpt

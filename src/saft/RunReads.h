@@ -1,0 +1,86 @@
+// What an export reads once instead of once per document or line: the rows
+// of all the period's documents handed out document by document, and the
+// look-ups that cannot change during a run.
+#ifndef SAFTPT_SAFT_RUNREADS_H_
+#define SAFTPT_SAFT_RUNREADS_H_
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "config/Database.h"
+
+namespace saftpt {
+
+// The rows of one document, read like a Recordset.
+class Linhas {
+ public:
+  Linhas() = default;
+  // Every row of `rs` from its current one on.
+  static Linhas De(Recordset& rs);
+
+  bool eof() const { return pos_ >= rows_.size(); }
+  void moveNext() { ++pos_; }
+  // By name, without regard to case; an unknown name throws Error.
+  Value field(std::string_view name) const;
+  std::string text(std::string_view name) const { return field(name).text(); }
+
+ private:
+  friend class LinhasPorDocumento;
+  std::shared_ptr<const std::vector<std::string>> names_;  // lower case
+  std::vector<std::vector<Value>> rows_;
+  size_t pos_ = 0;
+};
+
+// One set-based read of the rows of many documents. Its first column is the
+// document's IDDoc and its second is Null on the one row of a document without
+// rows (a left join); the rows of a document come together, in the order the
+// documents are written, so only documents that sort alike wait in memory.
+class LinhasPorDocumento {
+ public:
+  LinhasPorDocumento() = default;
+  explicit LinhasPorDocumento(Recordset rs);
+  // The rows of the document, from the second column on; nothing when the
+  // read did not hold the document.
+  std::optional<Linhas> Retira(long long iddoc);
+
+ private:
+  std::vector<Value> LeLinha() const;
+  Recordset rs_;
+  std::shared_ptr<const std::vector<std::string>> names_;
+  std::unordered_map<long long, std::vector<std::vector<Value>>> pendentes_;
+  bool aberto_ = false;
+};
+
+// A fee type as the lines look it up by reference.
+struct Honorario {
+  std::string referencia;  // "" when the reference is not in the catalogue
+  std::string descricao;
+};
+
+// Read once per run: they cannot change during an export (the exemption
+// dialog only rewrites the reasons of document lines).
+struct LeiturasDaExportacao {
+  std::optional<bool> certificada;
+  std::optional<bool> temTipoRetencao;
+  std::map<std::string, int> serieIvaCaixa;
+  std::map<std::string, std::string> codMencao;
+  std::map<std::string, double> percentagemSelo;
+  std::optional<std::map<std::string, Honorario>> honorarios;
+  std::optional<std::map<std::string, long long>> clientesPorNif;
+  // Per section, by IDDoc.
+  LinhasPorDocumento linhas;
+  std::optional<std::unordered_map<long long, std::vector<std::pair<std::string, Value>>>> motivos;
+  std::optional<std::unordered_map<long long, std::pair<double, double>>> retencoes;  // IRC, IRS
+  // After the exemption dialog wrote to the database, the lines and reasons
+  // read ahead are stale: the rest of the run reads them document by document.
+  bool corrigido = false;
+};
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_SAFT_RUNREADS_H_
