@@ -239,5 +239,38 @@ TEST_F(HostileTest, NullInAnyColumnIsWrittenOrStopsClearly) {
   }
 }
 
+// Restrictions typed on the command line: a series with a quote and a
+// backslash selects itself, and typed quotes cannot widen the selection.
+TEST_F(HostileTest, TypedRestrictionsSelectOnlyWhatTheySay) {
+  Exec(
+      "DELETE FROM documentoslinhas WHERE IDDoc=4 AND Descricao<>'Linha 1';"
+      "UPDATE documentos SET ATCUD='0' WHERE ATCUD IS NULL");
+  auto Restrito = [&](const std::string& restricao) {
+    return RunCli({"export", "--settings", ini_, "--year", "2024", "--no-input", "--force",
+                   "--restrict", restricao, "-o", xml_},
+                  dir_);
+  };
+  CliResult r = Restrito("F:B'\\:1-1");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("NºFacturas: 1\n"), std::string::npos) << r.out;
+  XmlDoc x(xml_);
+  EXPECT_EQ(x.All("//x:Invoice/x:InvoiceNo"), std::vector<std::string>{"F B'\\/1"});
+
+  for (const char* restricao : {"F' or '1'='1:A:1-99", "F:A' or 'x'='x:1-99",
+                                "F:A\\' or 1=1 -- :1-99", "F:%:1-99", "F:_:1-99"}) {
+    SCOPED_TRACE(restricao);
+    r = Restrito(restricao);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.err.find("SQL syntax"), std::string::npos) << r.err;
+    if (r.status == 0) {
+      XmlDoc y(xml_);
+      EXPECT_TRUE(y.All("//x:Invoice").empty()) << r.out;
+    } else {
+      EXPECT_EQ(r.status, 2) << r.err;
+    }
+  }
+  EXPECT_EQ(Db("select count(*) from documentos"), "6");
+}
+
 }  // namespace
 }  // namespace saftpt::test
