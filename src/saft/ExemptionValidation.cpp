@@ -59,6 +59,15 @@ void clsSAFT::ValidaMotivosIsencaoIva(const Recordset& rs_doc) {
 void clsSAFT::ValidaMotivosIsencaoIvaPayments(const Recordset& rs_doc) {
   // Zero-rated lines of the documents this receipt pays that carry no code,
   // whatever their text; a Null code is as missing as an empty one.
+  const LeiturasDaExportacao& l = Leituras();
+  if (!l.corrigido && l.semCodigo) {
+    auto it = l.semCodigo->find(rs_doc.field("IDDoc").integer("IDDoc"));
+    if (it == l.semCodigo->end()) return;
+    // Copied: a correction may not leave the read-ahead rows in place.
+    const auto casos = it->second;
+    for (const auto& c : casos) PedeCorrecao(ExemptionCase{c[0], c[1], c[2], c[3], options_.start});
+    return;
+  }
   Recordset rs = db_.Execute(
       "select iva, isencaoiva, codmencao, tipodoc, serie, numero from documentoslinhas where  "
       " (codmencao is null or length(codmencao)=0) and valorliquido>0 and iva=0 and iddoc in "

@@ -3,6 +3,7 @@
 
 #include "config/Utf8.h"
 #include "saft/DocumentCommon.h"
+#include "saft/RunReads.h"
 #include "saft/ValueFormat.h"
 #include "saft/clsSAFT.h"
 
@@ -29,10 +30,11 @@ void clsSAFT::AddPayments(XmlNode node) {
   std::string inicio = FormataData(options_.start);
   std::string fim = FimDoPeriodo();
 
-  Recordset rs = db_.Execute(
+  const std::string documentos =
       "select * from documentos where ((tipodoc = 'R' )  AND Serie<>'tmp'  and CodCliente<>'' and "
       "data>='" +
-      inicio + "' and data<='" + fim + "') " + restricao + " order by Data,tipodoc,numero");
+      inicio + "' and data<='" + fim + "') " + restricao;
+  Recordset rs = db_.Execute(documentos + " order by Data,tipodoc,numero");
   progress_.IniciaProgressoDetalhe(static_cast<long long>(rs.recordCount()));
   XmlNode payments = node.NewChild("Payments", "");
   // Gravar rewrites the totals once the lines are summed.
@@ -82,7 +84,19 @@ void clsSAFT::AddPayments(XmlNode node) {
   TotalCreditosRecibos += credito;
   TotalDebitosRecibos += debito;
 
-  bool temTipoRetencao = db_.ExisteCampo("documentoslinhas", "TipoRetencao");
+  if (!Leituras().temTipoRetencao)
+    Leituras().temTipoRetencao = db_.ExisteCampo("documentoslinhas", "TipoRetencao");
+  bool temTipoRetencao = *Leituras().temTipoRetencao;
+  LeSeccao(
+      documentos,
+      "documentoslinhas.ID, documentoslinhas.Referencia, documentoslinhas.Quant, "
+      "documentoslinhas.Preco, documentoslinhas.ValorDesconto, documentoslinhas.ValorTotal, "
+      "documentoslinhas.ValorLiquido, substring(documentoslinhas.Descricao,1,60) as Descricao, "
+      "documentoslinhas.Iva, documentoslinhas.IsencaoIva, documentoslinhas.CodigoSelo, "
+      "documentoslinhas.ValorSelo, documentoslinhas.NumeroP, documentoslinhas.TipoDocP, "
+      "documentoslinhas.SerieP",
+      "documentoslinhas.tipodocp<>''", "round(documentoslinhas.valorretencao,2)<>0", false);
+  LePagamentos(documentos);
   long long progresso = 1;
   for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
     progress_.MostraProgressoDetalhe(++progresso);
@@ -107,10 +121,7 @@ void clsSAFT::AddPayments(XmlNode node) {
     Value cliente = rs.field("CodCliente");
     std::string customerId = "DESCONHECIDO";
     if (!cliente.isNull() && cliente.text() != ClienteIndiferenciado) {
-      std::string nif =
-          db_.ObtemValor("NContribuinte", "clientes",
-                         "CodCliente='" + db_.Escape(cliente.text()) + "'", Value(std::string()))
-              .text();
+      std::string nif = NifDoCliente(cliente.text()).text();
       customerId = GetCustomerID(cliente.text(), nif);
     }
     AddValor(payment, "CustomerID", customerId);
@@ -118,7 +129,13 @@ void clsSAFT::AddPayments(XmlNode node) {
     if (versao >= 4) ValidaMotivosIsencaoIvaPayments(rs);
     AddPaymentLines(payment, rs);
     AddTotais(payment, rs, false);
-    AddRetencoes(payment, db_, rs, "round(valorretencao,2)<>0", temTipoRetencao);
+    const auto& somas = Leituras().retencoes;
+    if (somas) {
+      auto it = somas->find(rs.field("IDDoc").integer("IDDoc"));
+      if (it != somas->end()) EscreveRetencoes(payment, it->second.first, it->second.second);
+    } else {
+      AddRetencoes(payment, db_, rs, "round(valorretencao,2)<>0", temTipoRetencao);
+    }
   }
   rs.close();
 }

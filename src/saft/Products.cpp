@@ -2,6 +2,7 @@
 // reference, plus the catch-all "DIVERSOS") and the look-ups the document
 // lines make by reference.
 #include <exception>
+#include <map>
 #include <string>
 
 #include "config/Utf8.h"
@@ -80,6 +81,18 @@ void clsSAFT::AddProducts(XmlNode node) {
       "referencia order by referencia");
   const bool v103 = versao == 3;
   bool temDiversos = false;
+  // The categories of all references in one statement, matched by the server
+  // as each reference's own look-up would; any other is looked up alone.
+  std::map<std::string, std::string> categorias;
+  try {
+    Recordset c = db_.Execute(
+        "select r.ref, (select h.Categoria from honorarios h where h.referencia=r.ref limit 1) "
+        "from (select referencia as ref from honorarios where not referencia is null and "
+        "referencia<>'' group by cast(referencia as binary)) r");
+    for (; !c.eof(); c.moveNext()) categorias[c.field(size_t{0}).text()] = c.field(1).text();
+  } catch (const std::exception&) {
+    categorias.clear();
+  }
   for (; !rs.eof(); rs.moveNext()) {
     const std::string referencia = rs.text("Referencia");
     // The schema wants a description: a fee type without one is described by
@@ -88,7 +101,11 @@ void clsSAFT::AddProducts(XmlNode node) {
     if (Trim(descricao).empty()) descricao = referencia;
 
     XmlNode produto = node.NewChild("Product", "");
-    AddValor(produto, "ProductType", CategoriaProduto(referencia));
+    auto categoria = categorias.find(referencia);
+    AddValor(produto, "ProductType",
+             categoria == categorias.end() ? CategoriaProduto(referencia)
+             : categoria->second.empty()   ? "S"
+                                           : categoria->second);
     AddValor(produto, "ProductCode", Utf8Left(referencia, v103 ? 30 : 60));
     AddValor(produto, "ProductDescription", Utf8Left(descricao, v103 ? 60 : 200));
     AddValor(produto, "ProductNumberCode", Utf8Left(referencia, v103 ? 50 : 60));

@@ -34,13 +34,13 @@ Value Linhas::field(std::string_view name) const {
   throw Error(Error::kData, "Coluna desconhecida: " + std::string(name));
 }
 
-LinhasPorDocumento::LinhasPorDocumento(Recordset rs)
-    : rs_(std::move(rs)), names_(Nomes(rs_, 1)), aberto_(true) {}
+LinhasPorDocumento::LinhasPorDocumento(Recordset rs, size_t primeira)
+    : rs_(std::move(rs)), names_(Nomes(rs_, primeira)), primeira_(primeira), aberto_(true) {}
 
 std::vector<Value> LinhasPorDocumento::LeLinha() const {
   std::vector<Value> row;
   row.reserve(names_->size());
-  for (size_t i = 1; i < rs_.fieldCount(); ++i) row.push_back(rs_.field(i));
+  for (size_t i = primeira_; i < rs_.fieldCount(); ++i) row.push_back(rs_.field(i));
   return row;
 }
 

@@ -27,6 +27,7 @@ class Linhas {
   void moveNext() { ++pos_; }
   // By name, without regard to case; an unknown name throws Error.
   Value field(std::string_view name) const;
+  Value field(size_t index) const { return rows_[pos_][index]; }
   std::string text(std::string_view name) const { return field(name).text(); }
 
  private:
@@ -43,8 +44,9 @@ class Linhas {
 class LinhasPorDocumento {
  public:
   LinhasPorDocumento() = default;
-  explicit LinhasPorDocumento(Recordset rs);
-  // The rows of the document, from the second column on; nothing when the
+  // The rows' own columns start at `primeira` (1 or 2).
+  explicit LinhasPorDocumento(Recordset rs, size_t primeira = 1);
+  // The rows of the document, from column `primeira` on; nothing when the
   // read did not hold the document.
   std::optional<Linhas> Retira(long long iddoc);
 
@@ -52,6 +54,7 @@ class LinhasPorDocumento {
   std::vector<Value> LeLinha() const;
   Recordset rs_;
   std::shared_ptr<const std::vector<std::string>> names_;
+  size_t primeira_ = 1;
   std::unordered_map<long long, std::vector<std::vector<Value>>> pendentes_;
   bool aberto_ = false;
 };
@@ -72,10 +75,15 @@ struct LeiturasDaExportacao {
   std::map<std::string, double> percentagemSelo;
   std::optional<std::map<std::string, Honorario>> honorarios;
   std::optional<std::map<std::string, long long>> clientesPorNif;
+  std::optional<std::map<std::string, Value>> nifPorCliente;
   // Per section, by IDDoc.
   LinhasPorDocumento linhas;
   std::optional<std::unordered_map<long long, std::vector<std::pair<std::string, Value>>>> motivos;
   std::optional<std::unordered_map<long long, std::pair<double, double>>> retencoes;  // IRC, IRS
+  // Receipts: the rate groups of each settled document, by the receipt
+  // line's ID, and the uncoded zero-rated lines of the documents paid.
+  LinhasPorDocumento grupos;
+  std::optional<std::unordered_map<long long, std::vector<std::vector<std::string>>>> semCodigo;
   // After the exemption dialog wrote to the database, the lines and reasons
   // read ahead are stale: the rest of the run reads them document by document.
   bool corrigido = false;

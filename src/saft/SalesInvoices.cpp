@@ -140,7 +140,7 @@ void clsSAFT::AddInvoices(XmlNode node) {
       versao == 3 ? "documentoslinhas.valorliquido<>0"
                   : "documentoslinhas.valorliquido<>0 or (documentoslinhas.valorliquido=0 "
                     "and documentoslinhas.iva<>0)",
-      true);
+      "documentoslinhas.valorretencao>0", true);
 
   long long progresso = 1;
   for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {

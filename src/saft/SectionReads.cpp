@@ -24,7 +24,8 @@ LeiturasDaExportacao& clsSAFT::Leituras() {
 }
 
 void clsSAFT::LeSeccao(const std::string& documentos, const std::string& colunas,
-                       const std::string& filtro, bool retencoes) {
+                       const std::string& filtro, const std::string& filtroRetencoes,
+                       bool motivos) {
   LeiturasDaExportacao& l = Leituras();
   l.linhas = LinhasPorDocumento();
   l.motivos.reset();
@@ -40,17 +41,20 @@ void clsSAFT::LeSeccao(const std::string& documentos, const std::string& colunas
       ") order by documentos.Data,documentos.tipodoc,documentos.numero,documentos.IDDoc,"
       "documentoslinhas.ID"));
 
-  auto& motivos = l.motivos.emplace();
-  Recordset rs = db_.Execute(
-      "select distinct documentos.IDDoc, trim(documentoslinhas.isencaoiva), "
-      "documentoslinhas.CodMencao" +
-      origem + "inner join documentoslinhas on" + kChave +
-      " where documentoslinhas.valoriva = 0 and documentoslinhas.valorliquido<>0 and "
-      "length(trim(documentoslinhas.isencaoiva))>0");
-  for (; !rs.eof(); rs.moveNext())
-    motivos[rs.field(size_t{0}).integer()].emplace_back(rs.field(1).text(), rs.field(2));
+  Recordset rs;
+  if (motivos) {
+    auto& lidos = l.motivos.emplace();
+    rs = db_.Execute(
+        "select distinct documentos.IDDoc, trim(documentoslinhas.isencaoiva), "
+        "documentoslinhas.CodMencao" +
+        origem + "inner join documentoslinhas on" + kChave +
+        " where documentoslinhas.valoriva = 0 and documentoslinhas.valorliquido<>0 and "
+        "length(trim(documentoslinhas.isencaoiva))>0");
+    for (; !rs.eof(); rs.moveNext())
+      lidos[rs.field(size_t{0}).integer()].emplace_back(rs.field(1).text(), rs.field(2));
+  }
 
-  if (!retencoes) return;
+  if (filtroRetencoes.empty()) return;
   if (!l.temTipoRetencao) l.temTipoRetencao = db_.ExisteCampo("documentoslinhas", "TipoRetencao");
   const std::string soma = *l.temTipoRetencao
                                ? "round(sum(if(documentoslinhas.TipoRetencao='IRC',"
@@ -60,10 +64,75 @@ void clsSAFT::LeSeccao(const std::string& documentos, const std::string& colunas
                                : "null, round(sum(documentoslinhas.ValorRetencao),2)";
   auto& somas = l.retencoes.emplace();
   rs = db_.Execute("select documentos.IDDoc, " + soma + origem + "inner join documentoslinhas on" +
-                   kChave + " where documentoslinhas.valorretencao>0 group by documentos.IDDoc");
+                   kChave + " where " + filtroRetencoes + " group by documentos.IDDoc");
   auto valor = [](const Value& v) { return v.isNull() ? 0 : v.number("ValorRetencao"); };
   for (; !rs.eof(); rs.moveNext())
     somas[rs.field(size_t{0}).integer()] = {valor(rs.field(1)), valor(rs.field(2))};
+}
+
+void clsSAFT::LePagamentos(const std::string& documentos) {
+  LeiturasDaExportacao& l = Leituras();
+  l.grupos = LinhasPorDocumento();
+  l.semCodigo.reset();
+  if (l.corrigido) return;
+  const std::string origem = " from (" + documentos + ") documentos ";
+  const std::string recibo =
+      "inner join documentoslinhas pl on pl.tipodoc=documentos.tipodoc and "
+      "pl.Serie=documentos.serie and pl.numero=documentos.numero ";
+  const std::string ordem =
+      "documentos.Data,documentos.tipodoc,documentos.numero,documentos.IDDoc,pl.ID";
+
+  // One row per VAT rate of each settled document, as the receipt's lines
+  // are written; a line settling nothing still has its row.
+  l.grupos = LinhasPorDocumento(
+      db_.Execute("select pl.ID as saft_linha, max(l.ID) as saft_marca, l.iva, "
+                  "Sum(l.ValorIva) as ValorIva, sum(l.ValorLiquido) as ValorLiquido, "
+                  "sum(l.ValorTotal) as ValorTotal, sum(l.ValorDesconto) as ValorDesconto, "
+                  "sum(l.ValorRetencao) as ValorRetencao, d.data, d.ValorTotal, l.IsencaoIva, "
+                  "l.codmencao" +
+                  origem + recibo +
+                  "and pl.tipodocp<>'' left join (documentoslinhas l inner join documentos d on "
+                  "l.IDDoc = d.IDDoc) on l.tipodoc=pl.TipoDocP and l.serie=pl.SerieP and "
+                  "l.numero=pl.NumeroP and l.valorliquido<>0 group by " +
+                  ordem + ",l.Iva order by " + ordem + ",l.Iva"),
+      2);
+
+  if (versao < 4) return;
+  auto& semCodigo = l.semCodigo.emplace();
+  Recordset rs = db_.Execute(
+      "select distinct documentos.IDDoc, l.ID, l.tipodoc, l.serie, l.numero, l.isencaoiva" +
+      origem + recibo +
+      "inner join documentoslinhas l on l.iddoc=pl.iddocp where (l.codmencao is null or "
+      "length(l.codmencao)=0) and l.valorliquido>0 and l.iva=0 order by documentos.IDDoc, l.ID");
+  for (; !rs.eof(); rs.moveNext())
+    semCodigo[rs.field(size_t{0}).integer()].push_back(
+        {rs.field(2).text(), rs.field(3).text(), rs.field(4).text(), rs.field(5).text()});
+}
+
+Linhas clsSAFT::GruposDaLinha(long long id, const std::string& porLinha) {
+  LeiturasDaExportacao& l = Leituras();
+  if (!l.corrigido) {
+    if (auto grupos = l.grupos.Retira(id)) return *grupos;
+  }
+  Recordset rs = db_.Execute(porLinha);
+  return Linhas::De(rs);
+}
+
+// The customers' tax numbers, read once per run. A code not read exactly as
+// stored is looked up alone, with the table's own comparison.
+Value clsSAFT::NifDoCliente(const std::string& codigo) {
+  auto& lidos = Leituras().nifPorCliente;
+  if (!lidos) {
+    lidos.emplace();
+    Recordset rs = db_.Execute("select CodCliente, NContribuinte from clientes");
+    for (; !rs.eof(); rs.moveNext())
+      lidos->emplace(rs.field(size_t{0}).text(), rs.field(1).isNull() ? Value("") : rs.field(1));
+  }
+  auto it = lidos->find(codigo);
+  if (it != lidos->end()) return it->second;
+  return (*lidos)[codigo] =
+             db_.ObtemValor("NContribuinte", "clientes", "CodCliente='" + db_.Escape(codigo) + "'",
+                            Value(std::string()));
 }
 
 Linhas clsSAFT::LinhasDoDocumento(const Recordset& rs_doc, const std::string& porDocumento) {

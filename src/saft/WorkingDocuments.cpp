@@ -48,7 +48,7 @@ void clsSAFT::AddWorkingDocuments(XmlNode node) {
           "substring(documentoslinhas.Descricao,1,60) as Descricao, documentoslinhas.Iva, "
           "documentoslinhas.IsencaoIva, documentoslinhas.CodigoSelo, documentoslinhas.ValorSelo") +
           (versao == 3 ? "" : ", documentoslinhas.CodMencao"),
-      "true", false);
+      "true", "", true);
   long long progresso = 1;
   for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
     progress_.MostraProgressoDetalhe(++progresso);

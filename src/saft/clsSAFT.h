@@ -134,7 +134,10 @@ class clsSAFT {
   // statement does.
   LeiturasDaExportacao& Leituras();
   void LeSeccao(const std::string& documentos, const std::string& colunas,
-                const std::string& filtro, bool retencoes);
+                const std::string& filtro, const std::string& filtroRetencoes, bool motivos);
+  void LePagamentos(const std::string& documentos);
+  Linhas GruposDaLinha(long long id, const std::string& porLinha);
+  Value NifDoCliente(const std::string& codigo);
   Honorario ProcuraHonorario(const std::string& referencia);
   long long ClientesComNif(const std::string& nif);
   Linhas LinhasDoDocumento(const Recordset& rs_doc, const std::string& porDocumento);

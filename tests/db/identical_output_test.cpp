@@ -128,5 +128,19 @@ TEST_F(IdenticalOutputTest, GeneratedOfficeOnEveryKindOfTables) {
   }
 }
 
+// A remote billing server costs a round trip per statement: an export sends
+// the same number of them whatever the number of documents and lines.
+TEST_F(IdenticalOutputTest, StatementsDoNotGrowWithTheOffice) {
+  CreateDatabase();
+  LoadBench(200);
+  Exportado small = Exporta(db_, 2025, 4, "small");
+  CreateDatabase();
+  LoadBench(800);
+  Exportado large = Exporta(db_, 2025, 4, "large");
+  EXPECT_NE(small.sha, large.sha);
+  EXPECT_EQ(small.statements, large.statements);
+  EXPECT_LE(large.statements, 60u);
+}
+
 }  // namespace
 }  // namespace saftpt::test
