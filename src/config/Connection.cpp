@@ -1,6 +1,8 @@
 // Opening the database connection, with the failure kept as a message.
 #include "config/Connection.h"
 
+#include <fstream>
+
 #include "config/Error.h"
 #include "config/Settings.h"
 
@@ -20,6 +22,12 @@ bool AbreLigacao(Database& db, const ConnectionSettings& settings, std::string& 
 }
 
 bool AbreLigacaoIni(Database& db, const std::string& path, std::string& ErroLigacao) {
+  // A settings file that cannot be read would otherwise show up as the
+  // driver's message about a local socket, which says nothing of the cause.
+  if (!std::ifstream(path)) {
+    ErroLigacao = "O ficheiro de configuração " + path + " não existe ou não pode ser lido.";
+    return false;
+  }
   ConnectionSettings s;
   try {
     s = LeLigacaoIni(path);
@@ -27,7 +35,13 @@ bool AbreLigacaoIni(Database& db, const std::string& path, std::string& ErroLiga
     ErroLigacao = e.description();
     return false;
   }
-  return AbreLigacao(db, s, ErroLigacao);
+  if (AbreLigacao(db, s, ErroLigacao)) return true;
+  if (s.server.empty() || s.database.empty())
+    ErroLigacao +=
+        "\nVerifique o servidor e a base de dados na secção [bd] do ficheiro de "
+        "configuração " +
+        path + ".";
+  return false;
 }
 
 }  // namespace saftpt

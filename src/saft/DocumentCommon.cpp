@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "config/Error.h"
 #include "config/Utf8.h"
 #include "saft/ValueFormat.h"
 #include "saft/clsSAFT.h"
@@ -113,6 +114,14 @@ void AddImpostoIva(XmlNode line, const clsSAFT& saft, double iva) {
   AddValor(tax, "TaxCountryRegion", iva == 16 ? "PT-AC" : saft.getEspacoFiscal());
   AddValor(tax, "TaxCode", saft.GetTaxCode(iva));
   AddValor(tax, "TaxPercentage", iva == 0 ? "0" : FormataNumero(iva, 2));
+}
+
+double TaxaDaLinha(const Value& taxa, const Recordset& documento) {
+  try {
+    return taxa.number("documentoslinhas.Iva");
+  } catch (const Error& e) {
+    throw Error(e.number(), "Documento " + NumeroDocumento(documento) + ": " + e.description());
+  }
 }
 
 }  // namespace saftpt::documentos

@@ -24,6 +24,9 @@ double Montante(const Linhas& rs, std::string_view column);
 
 // "F A/12": stored type code, series and number.
 std::string NumeroDocumento(const Recordset& rs);
+// The VAT rate of a line; a rate that is Null or no number stops the export
+// with a message naming the column and the document.
+double TaxaDaLinha(const Value& taxa, const Recordset& documento);
 // Cancelled: Anulado holds a non-zero value (Null is not cancelled).
 bool Anulado(const Recordset& rs);
 // Counted in the totals: Anulado holds 0 (Null is left out too).

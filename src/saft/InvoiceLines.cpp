@@ -57,7 +57,7 @@ void clsSAFT::AddInvoiceLines(XmlNode node_invoice, const Recordset& rs_doc) {
     else if (credito || tipodoc == "NC")
       AddValor(line, "DebitAmount", FormataNumero(std::fabs(liquido), 2));
 
-    double iva = rs.field("Iva").number("Iva");
+    double iva = TaxaDaLinha(rs.field("Iva"), rs_doc);
     AddImpostoIva(line, *this, iva);
     std::string isencao = rs.text("IsencaoIva");
     if (iva == 0 && !Trim(isencao).empty()) {

@@ -123,7 +123,7 @@ void clsSAFT::AddworkingDocumentLines(XmlNode node_workingdocument, const Record
 
     // The schema allows one tax per line: the VAT. A line's stamp duty is
     // part of the document's TaxPayable.
-    double iva = rs.field("Iva").number("Iva");
+    double iva = TaxaDaLinha(rs.field("Iva"), rs_doc);
     AddImpostoIva(line, *this, iva);
     std::string isencao = rs.text("IsencaoIva");
     if (iva == 0 && !Trim(isencao).empty()) {

@@ -15,6 +15,7 @@
 #include "CliRun.h"
 #include "TestDatabase.h"
 #include "app/ExportRun.h"
+#include "config/Connection.h"
 #include "config/OfficeConfig.h"
 #include "config/Settings.h"
 
@@ -235,6 +236,21 @@ TEST_F(FaultsTest, BrokenSettingsFiles) {
     EXPECT_FALSE(r.err.empty());
     EXPECT_EQ(r.err.find(Settings().password), std::string::npos);
   }
+}
+
+// A settings file that is missing is named as such, not left to the driver's
+// message about a local socket; one without the [bd] keys says where to look.
+TEST_F(FaultsTest, MissingOrEmptySettingsFileIsNamed) {
+  Database other;
+  std::string erro;
+  std::string dir = ::testing::TempDir();
+  EXPECT_FALSE(AbreLigacaoIni(other, dir + "/nao-existe.ini", erro));
+  EXPECT_NE(erro.find("nao-existe.ini não existe"), std::string::npos) << erro;
+  std::string vazio = dir + "/vazio.ini";
+  std::ofstream(vazio).close();
+  EXPECT_FALSE(AbreLigacaoIni(other, vazio, erro));
+  EXPECT_NE(erro.find("secção [bd]"), std::string::npos) << erro;
+  EXPECT_NE(erro.find("vazio.ini"), std::string::npos) << erro;
 }
 
 }  // namespace

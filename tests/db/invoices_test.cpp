@@ -310,5 +310,19 @@ TEST_F(InvoicesTest, LastDayWithTimeOfDayIsInThePeriod) {
   EXPECT_EQ(Count(xml, "<InvoiceNo>F A/1</InvoiceNo>"), 1u);
 }
 
+// A line without a VAT rate cannot be written: the export stops naming the
+// column and the document.
+TEST_F(InvoicesTest, NullRateNamesTheDocument) {
+  Insert(Doc{.id = 1, .numero = 7});
+  Insert(Line{.doc = 1});
+  Exec("UPDATE documentoslinhas SET Iva=NULL");
+  try {
+    Invoices();
+    FAIL() << "exported a line without a rate";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.description(), "Documento F A/7: O valor de \"documentoslinhas.Iva\" é nulo.");
+  }
+}
+
 }  // namespace
 }  // namespace saftpt::test
