@@ -64,6 +64,15 @@ long long clsSAFT::ClientesComNif(const std::string& nif) {
              "count(*)", "clientes", "replace(ncontribuinte,' ','')='" + db_.Escape(nif) + "'");
 }
 
+// A sales or working document's customer: unknown without a code, the
+// walk-in customer's code as stored, otherwise by the document's tax number.
+std::string clsSAFT::CustomerIDDocumento(const Recordset& rs) {
+  Value cliente = rs.field("CodCliente");
+  if (cliente.isNull()) return "DESCONHECIDO";
+  if (cliente.text() == ClienteIndiferenciado) return ClienteIndiferenciado;
+  return GetCustomerID(cliente.text(), rs.text("NContribuinteCliente"));
+}
+
 void clsSAFT::AddCustomers(XmlNode node) {
   progress_.MostraProgresso(2, "Customers");
   const std::string inicio = FormataData(options_.start);

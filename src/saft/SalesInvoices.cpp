@@ -163,15 +163,7 @@ void clsSAFT::AddInvoices(XmlNode node) {
     AddValor(invoice, "SourceID", "DESCONHECIDO");
     AddValor(invoice, "SystemEntryDate", DataEntrada(rs));
 
-    Value cliente = rs.field("CodCliente");
-    std::string customerId;
-    if (cliente.isNull())
-      customerId = "DESCONHECIDO";
-    else if (cliente.text() == ClienteIndiferenciado)
-      customerId = ClienteIndiferenciado;
-    else
-      customerId = GetCustomerID(cliente.text(), rs.text("NContribuinteCliente"));
-    AddValor(invoice, "CustomerID", customerId);
+    AddValor(invoice, "CustomerID", CustomerIDDocumento(rs));
 
     // Validated first, so the lines are read with any correction made.
     ValidaMotivosIsencaoIva(rs);

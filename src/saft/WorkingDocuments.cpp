@@ -65,15 +65,7 @@ void clsSAFT::AddWorkingDocuments(XmlNode node) {
     AddValor(work, "SourceID", "DESCONHECIDO");
     AddValor(work, "SystemEntryDate", DataEntrada(rs));
 
-    Value cliente = rs.field("CodCliente");
-    std::string customerId;
-    if (cliente.isNull())
-      customerId = "DESCONHECIDO";
-    else if (cliente.text() == ClienteIndiferenciado)
-      customerId = ClienteIndiferenciado;
-    else
-      customerId = GetCustomerID(cliente.text(), rs.text("NContribuinteCliente"));
-    AddValor(work, "CustomerID", customerId);
+    AddValor(work, "CustomerID", CustomerIDDocumento(rs));
 
     ValidaMotivosIsencaoIva(rs);
     AddworkingDocumentLines(work, rs);

@@ -96,6 +96,7 @@ class clsSAFT {
 
   // Look-ups shared by the document writers.
   std::string GetCustomerID(const std::string& codcliente, const std::string& NContribuinte);
+  std::string CustomerIDDocumento(const Recordset& rs);
   std::string GetTaxCode(double PercIva) const;
   double GetISPercentagem(const std::string& Codigo);
   std::string CategoriaProduto(const std::string& ProductCode);
