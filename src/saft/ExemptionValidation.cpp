@@ -3,6 +3,7 @@
 #include "config/Error.h"
 #include "config/Utf8.h"
 #include "saft/RunReads.h"
+#include "saft/ValueFormat.h"
 #include "saft/clsSAFT.h"
 
 namespace saftpt {
@@ -95,6 +96,14 @@ std::string clsSAFT::Get_CodMencao(const std::string& texto) {
              db_.ObtemValor("CodMencao", "tipoisencaoiva",
                             "trim(Nome) like '" + db_.Escape(padrao) + "'", Value(std::string()))
                  .text();
+}
+
+void clsSAFT::AddIsencaoLinha(XmlNode line, double iva, const std::string& isencao,
+                              const std::string& codigo) {
+  if (iva != 0 || Trim(isencao).empty()) return;
+  AddValor(line, "TaxExemptionReason", Utf8Left(isencao, 60));
+  if (versao == 3) return;
+  AddValor(line, "TaxExemptionCode", codigo.empty() ? Get_CodMencao(isencao) : codigo);
 }
 
 }  // namespace saftpt

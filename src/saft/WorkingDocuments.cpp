@@ -117,15 +117,7 @@ void clsSAFT::AddworkingDocumentLines(XmlNode node_workingdocument, const Record
     // part of the document's TaxPayable.
     double iva = TaxaDaLinha(rs.field("Iva"), rs_doc);
     AddImpostoIva(line, *this, iva);
-    std::string isencao = rs.text("IsencaoIva");
-    if (iva == 0 && !Trim(isencao).empty()) {
-      AddValor(line, "TaxExemptionReason", Utf8Left(isencao, 60));
-      if (!v103) {
-        std::string codigo = rs.text("CodMencao");
-        if (codigo.empty()) codigo = Get_CodMencao(isencao);
-        AddValor(line, "TaxExemptionCode", codigo);
-      }
-    }
+    AddIsencaoLinha(line, iva, rs.text("IsencaoIva"), v103 ? "" : rs.text("CodMencao"));
 
     AddValor(line, "SettlementAmount", FormataNumero(std::fabs(desconto), 2));
   }

@@ -113,6 +113,10 @@ class clsSAFT {
   void ValidaMotivosIsencaoIva(const Recordset& rs_doc);
   void ValidaMotivosIsencaoIvaPayments(const Recordset& rs_doc);
   std::string Get_CodMencao(const std::string& texto);
+  // A zero-rated line's reason and, in 1.04_01 files, its code (the stored
+  // one, or the one its text has in the table of reasons).
+  void AddIsencaoLinha(XmlNode line, double iva, const std::string& isencao,
+                       const std::string& codigo);
   static bool Exists_in_col(const std::string& value, const std::vector<std::string>& col);
 
   std::string WhereRestricoesDocumentos(const std::string& Tabela) const;
