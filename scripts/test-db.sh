@@ -21,9 +21,12 @@ start)
   fi
   dir=$(mktemp -d "${TMPDIR:-/tmp}/saftpt-db.XXXXXX")
   chmod 755 "$dir"
+  # Temporary tables in a folder of its own: servers started side by side
+  # must not share (and remove) each other's files in /tmp.
+  mkdir -p "$dir/tmp"
   user_opt=()
   if [ "$(id -u)" -eq 0 ]; then user_opt=(--user=root); fi
-  "$INSTALL_DB" --no-defaults --datadir="$dir/data" "${user_opt[@]}" \
+  "$INSTALL_DB" --no-defaults --datadir="$dir/data" --tmpdir="$dir/tmp" "${user_opt[@]}" \
       --auth-root-authentication-method=socket --skip-test-db >"$dir/install.log" 2>&1 || {
     cat "$dir/install.log" >&2; exit 1; }
 
@@ -35,7 +38,7 @@ start)
   done
   [ -n "$port" ] || { echo "test-db.sh: no free port" >&2; exit 1; }
 
-  "$MARIADBD" --no-defaults --datadir="$dir/data" "${user_opt[@]}" \
+  "$MARIADBD" --no-defaults --datadir="$dir/data" --tmpdir="$dir/tmp" "${user_opt[@]}" \
       --socket="$dir/mysqld.sock" --port="$port" --bind-address=127.0.0.1 \
       --pid-file="$dir/mysqld.pid" --log-error="$dir/error.log" \
       --skip-log-bin --innodb-flush-log-at-trx-commit=0 --innodb-doublewrite=0 \
