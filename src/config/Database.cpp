@@ -135,6 +135,7 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
     res_ = other.res_;
     names_ = std::move(other.names_);
     lowerNames_ = std::move(other.lowerNames_);
+    bits_ = std::move(other.bits_);
     row_ = other.row_;
     lengths_ = other.lengths_;
     statement_ = std::move(other.statement_);
@@ -143,6 +144,7 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
     other.lengths_ = nullptr;
     other.names_.clear();
     other.lowerNames_.clear();
+    other.bits_.clear();
   }
   return *this;
 }
@@ -215,6 +217,13 @@ Value Recordset::field(size_t index) const {
     throw Error(Error::kData, "A coluna " + std::to_string(index) + " não existe no resultado.");
   if (!row_) throw Error(Error::kData, "Não há registo atual: o fim dos registos foi atingido.");
   if (!row_[index]) return Value::Null();
+  if (bits_[index]) {
+    // Big-endian bytes of up to 64 bits.
+    unsigned long long n = 0;
+    for (unsigned long i = 0; i < lengths_[index]; ++i)
+      n = (n << 8) | static_cast<unsigned char>(row_[index][i]);
+    return Value(std::to_string(n));
+  }
   return Value(std::string(row_[index], lengths_[index]));
 }
 
@@ -303,6 +312,7 @@ Recordset Database::Execute(const std::string& sql) {
   for (unsigned int i = 0; i < count; ++i) {
     rs.names_.emplace_back(fields[i].name, fields[i].name_length);
     rs.lowerNames_.push_back(AsciiLower(rs.names_.back()));
+    rs.bits_.push_back(fields[i].type == MYSQL_TYPE_BIT);
   }
   rs.fetch();
   return rs;

@@ -71,6 +71,7 @@ class Recordset {
 
   // Field of the current row by name (without regard to case; the first
   // column of that name wins) or by position. An unknown name throws Error.
+  // A BIT column's value is given as its number ("0", "1"), like TINYINT's.
   Value operator[](std::string_view name) const { return field(name); }
   Value field(std::string_view name) const;
   Value field(size_t index) const;
@@ -88,6 +89,7 @@ class Recordset {
   st_mysql_res* res_ = nullptr;
   std::vector<std::string> names_;
   std::vector<std::string> lowerNames_;
+  std::vector<bool> bits_;  // BIT columns: the server sends their raw bytes
   char** row_ = nullptr;
   unsigned long* lengths_ = nullptr;
   std::string statement_;  // for messages
@@ -136,12 +138,11 @@ class Database {
   bool ExisteCampo(std::string_view table, std::string_view column);
   long long ContaTotal(std::string_view expression, std::string_view table,
                        std::string_view condition);
-  double SomaTotal(std::string_view expression, std::string_view table,
-                   std::string_view condition);
+  double SomaTotal(std::string_view expression, std::string_view table, std::string_view condition);
   // The column "total" of the first row, or `fallback` when there is no row
   // or the value is Null.
-  Value ObtemValor(std::string_view expression, std::string_view table,
-                   std::string_view condition, const Value& fallback);
+  Value ObtemValor(std::string_view expression, std::string_view table, std::string_view condition,
+                   const Value& fallback);
 
  private:
   [[noreturn]] void Fail(const std::string& sql) const;

@@ -64,6 +64,7 @@ std::string SchemaKind::name() const {
   std::string n = doubleAmounts ? "double" : "decimal";
   n += datetimeDates ? "_datetime" : "_date";
   n += utf8mb4 ? "_utf8mb4" : "_latin1";
+  if (bitBooleans) n += "_bit";
   return n;
 }
 
@@ -113,6 +114,7 @@ void DbTest::CreateDatabase(const SchemaKind& kind) {
   }
   if (kind.datetimeDates) schema = Replace(schema, " DATE NULL", " DATETIME NULL");
   if (kind.utf8mb4) schema = Replace(schema, "CHARSET=latin1", "CHARSET=utf8mb4");
+  if (kind.bitBooleans) schema = Replace(schema, "TINYINT(1)", "BIT(1)");
   RunScript(name_, schema);
   db_.Open(Settings());
 }

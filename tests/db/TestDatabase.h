@@ -19,6 +19,7 @@ struct SchemaKind {
   bool doubleAmounts = false;  // DOUBLE instead of DECIMAL
   bool datetimeDates = false;  // DATETIME instead of DATE
   bool utf8mb4 = false;        // utf8mb4 tables instead of latin1
+  bool bitBooleans = false;    // BIT(1) instead of TINYINT(1)
   std::string name() const;
 };
 
