@@ -323,6 +323,7 @@ class Doc:
         self.paid = Decimal("0")  # by receipts
         self.credited = False
         self.settled_by_nc = None
+        self.nif = None  # the tax number stored on it, when not the customer's current one
 
     @property
     def liq(self):
@@ -769,6 +770,28 @@ r.modopag = "Cheque"
 cancel(r, "Cheque devolvido pelo banco (falta de provisão)")
 docs.append(r)
 
+# A quotation with a discount line; an invoice at the intermediate rate to a
+# customer whose tax number has changed since; an invoice to the walk-in
+# customer, paid by a receipt.
+for d in (dt.date(2025, 11, 12), dt.date(2026, 4, 15)):
+    c = pick(kinds=("pt",), company=False)
+    new_doc("OR", "A", d, c, [
+        fee_line(c, "A", "HON", "Honorários - revisão de contrato de arrendamento", "1",
+                 "400.00"),
+        Line("HON", "Desconto", "1", "-10.00", "23")])
+    c = pick(kinds=("pt",), company=False)
+    moved = new_doc("F", "A", d + dt.timedelta(days=1), c, [
+        fee_line(c, "A", "CONS", "Consulta jurídica", "1", "90.00"),
+        Line("SEMIN", "Serviço de refeições em seminário", "4", "18.50", "13")])
+    moved.nif = nif("5" + "".join(str(rng.randrange(10)) for _ in range(7)))
+    walkin = BY_CODE[WALKIN]
+    sold = new_doc("F", "A", d + dt.timedelta(days=2), walkin, [
+        Line("CONS", "Consulta jurídica", "1", "60.00", "23")])
+    r = Doc("R", "A", d + dt.timedelta(days=2), walkin)
+    r.lines.append(ReceiptLine(sold, sold.total))
+    r.modopag = "Dinheiro"
+    docs.append(r)
+
 # Every zero-rated line of a paid document keeps its exemption code; on other
 # documents the code is often left empty, for the reasons table to give.
 paid_docs = {id(l.ref_doc) for r in docs if r.tipodoc == "R" for l in r.lines}
@@ -907,7 +930,8 @@ for doc in docs:
     signed = doc.serie != "tmp" and rng.random() < 0.6
     doc_rows.append([
         doc.id, doc.tipodoc, doc.serie, doc.numero, doc.data, edited, doc.anulado, doc.motivo,
-        atcud(doc), signature() if signed else None, 1 if signed else None, c.code, c.nif,
+        atcud(doc), signature() if signed else None, 1 if signed else None, c.code,
+        doc.nif or c.nif,
         doc.valoriva, doc.selo, doc.liq, Decimal("0.00"), doc.total, doc.ret, doc.modopag])
     for l in doc.lines:
         line_id += 1

@@ -30,11 +30,6 @@ bool Anulado(const Recordset& rs) {
   return rs.field("Anulado").boolean("Anulado");
 }
 
-bool ContaNosTotais(const Recordset& rs) {
-  Value v = rs.field("Anulado");
-  return !v.isNull() && !v.boolean("Anulado");
-}
-
 std::string Periodo(const Recordset& rs) {
   return std::to_string(rs.field("Data").date("Data").month);
 }
@@ -45,6 +40,29 @@ std::string DataEntrada(const Recordset& rs) {
   if (!editada.isNull() && DateTime::Parse(editada.text()))
     return FormataDataHora(editada.date("DataEdicao"));
   return FormataDataHora(rs.field("Data").date("Data"));
+}
+
+LadoLinha LadoDaLinha(std::string_view tipodoc, double liquido) {
+  if (tipodoc == "NC") return LadoLinha::kDebito;
+  if (tipodoc == "F" || tipodoc == "FA" || tipodoc == "FR" || tipodoc == "FS" || tipodoc == "ND" ||
+      tipodoc == "OR")
+    return liquido >= 0 ? LadoLinha::kCredito : LadoLinha::kDebito;
+  return LadoLinha::kNenhum;
+}
+
+LadoLinha AddMontanteLinha(XmlNode line, std::string_view tipodoc, double liquido) {
+  LadoLinha lado = LadoDaLinha(tipodoc, liquido);
+  if (lado != LadoLinha::kNenhum)
+    AddValor(line, lado == LadoLinha::kCredito ? "CreditAmount" : "DebitAmount",
+             FormataNumero(std::fabs(liquido), 2));
+  return lado;
+}
+
+void TotaisDaSeccao::Soma(LadoLinha lado, double montante) {
+  if (lado == LadoLinha::kNenhum) return;
+  // The cents written for the amount.
+  long long centimos = std::llround(ArredondaNumero(std::fabs(montante), 2) * 100);
+  (lado == LadoLinha::kCredito ? credito_ : debito_) += centimos;
 }
 
 void AddEstado(XmlNode parent, const Recordset& rs, std::string_view statusTag,
@@ -99,6 +117,16 @@ void EscreveRetencoes(XmlNode parent, double irc, double irs) {
   escreve("IRS", irs);
 }
 
+std::string ColunasDasLinhas(int versao) {
+  return std::string(
+             "documentoslinhas.ID, documentoslinhas.Referencia, documentoslinhas.Quant, "
+             "documentoslinhas.Preco, documentoslinhas.ValorDesconto, "
+             "documentoslinhas.ValorLiquido, substring(documentoslinhas.Descricao,1,60) as "
+             "Descricao, documentoslinhas.Iva, documentoslinhas.IsencaoIva, "
+             "documentoslinhas.CodigoSelo, documentoslinhas.ValorSelo") +
+         (versao == 3 ? "" : ", documentoslinhas.CodMencao");
+}
+
 std::string CodigoProduto(Database& db, const Value& referencia) {
   const std::string& ref = referencia.text();
   if (ref.empty()) return "DIVERSOS";
@@ -110,8 +138,7 @@ std::string CodigoProduto(Database& db, const Value& referencia) {
 void AddImpostoIva(XmlNode line, const clsSAFT& saft, double iva) {
   XmlNode tax = line.NewChild("Tax", "");
   AddValor(tax, "TaxType", "IVA");
-  // 16 % is only charged in the Azores.
-  AddValor(tax, "TaxCountryRegion", iva == 16 ? "PT-AC" : saft.getEspacoFiscal());
+  AddValor(tax, "TaxCountryRegion", saft.RegiaoDaTaxa(iva));
   AddValor(tax, "TaxCode", saft.GetTaxCode(iva));
   AddValor(tax, "TaxPercentage", iva == 0 ? "0" : FormataNumero(iva, 2));
 }

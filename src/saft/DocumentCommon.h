@@ -29,12 +29,32 @@ std::string NumeroDocumento(const Recordset& rs);
 double TaxaDaLinha(const Value& taxa, const Recordset& documento);
 // Cancelled: Anulado holds a non-zero value (Null is not cancelled).
 bool Anulado(const Recordset& rs);
-// Counted in the totals: Anulado holds 0 (Null is left out too).
-bool ContaNosTotais(const Recordset& rs);
 // Month of Data, "1" to "12".
 std::string Periodo(const Recordset& rs);
 // DataEdicao, or Data when the document was never edited.
 std::string DataEntrada(const Recordset& rs);
+
+// The side of its section's totals a line's net value goes to. Sales
+// documents and quotations credit their lines and debit the negative ones (a
+// discount line); credit notes debit every line.
+enum class LadoLinha { kNenhum, kCredito, kDebito };
+LadoLinha LadoDaLinha(std::string_view tipodoc, double liquido);
+// Writes the line's "CreditAmount" or "DebitAmount", |liquido| in cents, and
+// returns the side.
+LadoLinha AddMontanteLinha(XmlNode line, std::string_view tipodoc, double liquido);
+
+// A section's "TotalDebit" and "TotalCredit": the sums of the amounts its
+// lines write, in whole cents so that a year of lines adds up exactly.
+class TotaisDaSeccao {
+ public:
+  void Soma(LadoLinha lado, double montante);
+  double Debito() const { return static_cast<double>(debito_) / 100; }
+  double Credito() const { return static_cast<double>(credito_) / 100; }
+
+ private:
+  long long debito_ = 0;
+  long long credito_ = 0;
+};
 
 // "DocumentStatus": status, its date, the reason of a cancellation, source
 // and "P".
@@ -50,6 +70,9 @@ void AddRetencoes(XmlNode parent, Database& db, const Recordset& rs, std::string
                   bool temTipoRetencao);
 // The same elements from the document's IRC and IRS sums.
 void EscreveRetencoes(XmlNode parent, double irc, double irs);
+
+// The columns of a sales or working document's lines in the section's read.
+std::string ColunasDasLinhas(int versao);
 
 // The product code of a line: its reference when it is a fee type, otherwise
 // "DIVERSOS".

@@ -161,7 +161,9 @@ namespace {
 // may be stored as Null as well as empty.
 std::string MotivoActual(const Database& db, const std::string& reason) {
   std::string texto = Trim(reason);
-  if (texto.empty()) return "(trim(isencaoiva)='' or isencaoiva is null)";
+  // Lines without a reason are only asked about when zero-rated: a taxed
+  // line of the same document keeps its empty reason.
+  if (texto.empty()) return "(trim(isencaoiva)='' or isencaoiva is null) and iva=0";
   return "trim(isencaoiva)='" + db.Escape(texto) + "'";
 }
 

@@ -8,6 +8,17 @@
 
 namespace saftpt {
 
+// Lines with a net value whose reason is looked at: a line without VAT naming
+// a reason (its text must be one the authority accepts), and every zero-rated
+// line (it must have a reason and, in 1.04_01, a code).
+const char* const kColunasMotivos =
+    "trim(documentoslinhas.isencaoiva), documentoslinhas.CodMencao, "
+    "(documentoslinhas.valoriva = 0 and length(trim(documentoslinhas.isencaoiva))>0), "
+    "documentoslinhas.iva = 0";
+const char* const kFiltroMotivos =
+    "documentoslinhas.valorliquido<>0 and ((documentoslinhas.valoriva = 0 and "
+    "length(trim(documentoslinhas.isencaoiva))>0) or documentoslinhas.iva = 0)";
+
 void clsSAFT::Init_Motivos_Isencao() {
   col_motivos_isencao = MotivosAceites(options_.start);
 }
@@ -33,27 +44,35 @@ void clsSAFT::ValidaMotivosIsencaoIva(const Recordset& rs_doc) {
   std::string numero = rs_doc.text("numero");
   // The section's reasons were read ahead, unless a correction made them stale.
   const LeiturasDaExportacao& l = Leituras();
-  std::vector<std::pair<std::string, Value>> motivos;
+  std::vector<MotivoDaLinha> motivos;
   if (!l.corrigido && l.motivos) {
     auto it = l.motivos->find(rs_doc.field("IDDoc").integer("IDDoc"));
     if (it != l.motivos->end()) motivos = it->second;
   } else {
-    Recordset rs = db_.Execute(
-        "select distinct trim(isencaoiva),CodMencao from documentoslinhas where valoriva = 0 and "
-        "valorliquido<>0 and length(trim(isencaoiva))>0 and tipodoc='" +
-        db_.Escape(tipodoc) + "' and serie='" + db_.Escape(serie) +
-        "' and numero = " + db_.Number(numero));
-    for (; !rs.eof(); rs.moveNext()) motivos.emplace_back(rs.field(size_t{0}).text(), rs.field(1));
+    Recordset rs = db_.Execute("select distinct " + std::string(kColunasMotivos) +
+                               " from documentoslinhas where " + kFiltroMotivos + " and tipodoc='" +
+                               db_.Escape(tipodoc) + "' and serie='" + db_.Escape(serie) +
+                               "' and numero = " + db_.Number(numero));
+    for (; !rs.eof(); rs.moveNext())
+      motivos.push_back(
+          {rs.field(size_t{0}).text(), rs.field(1), rs.field(2).boolean(), rs.field(3).boolean()});
   }
   // The deprecated codes are refused only for periods starting after the day
   // the new table took effect.
   bool verificaCodigos = options_.start.DateOnly() > kNovaTabelaIsencoes;
   // The rows already read are gone through even after a correction: the
   // lines are read afresh when they are written.
-  for (const auto& [texto, codigo] : motivos) {
-    bool recusado = !Exists_in_col(texto, col_motivos_isencao) ||
-                    (verificaCodigos && !codigo.isNull() && CodigoDescontinuado(codigo.text()));
-    if (recusado) PedeCorrecao(ExemptionCase{tipodoc, serie, numero, texto, options_.start});
+  for (const MotivoDaLinha& m : motivos) {
+    bool recusado =
+        m.verificaTexto &&
+        (!Exists_in_col(m.texto, col_motivos_isencao) ||
+         (verificaCodigos && !m.codigo.isNull() && CodigoDescontinuado(m.codigo.text())));
+    // A zero-rated line is written with its reason and code: without them the
+    // authority rejects the file.
+    if (!recusado && m.taxaZero)
+      recusado = m.texto.empty() ||
+                 (versao >= 4 && Trim(m.codigo.text()).empty() && Get_CodMencao(m.texto).empty());
+    if (recusado) PedeCorrecao(ExemptionCase{tipodoc, serie, numero, m.texto, options_.start});
   }
 }
 
@@ -103,7 +122,7 @@ void clsSAFT::AddIsencaoLinha(XmlNode line, double iva, const std::string& isenc
   if (iva != 0 || Trim(isencao).empty()) return;
   AddValor(line, "TaxExemptionReason", Utf8Left(isencao, 60));
   if (versao == 3) return;
-  AddValor(line, "TaxExemptionCode", codigo.empty() ? Get_CodMencao(isencao) : codigo);
+  AddValor(line, "TaxExemptionCode", Trim(codigo).empty() ? Get_CodMencao(isencao) : codigo);
 }
 
 }  // namespace saftpt

@@ -26,8 +26,6 @@ void clsSAFT::AddInvoiceLines(XmlNode node_invoice, const Recordset& rs_doc) {
       rs_doc, cabeca + db_.Escape(tipodoc) + "'  AND Serie='" + db_.Escape(rs_doc.text("serie")) +
                   "' and numero=" + db_.Number(rs_doc.text("numero")) + " order by ID");
   std::string dataDocumento = FormataData(rs_doc.field("Data").date("Data"));
-  bool credito =
-      tipodoc == "F" || tipodoc == "FA" || tipodoc == "FR" || tipodoc == "FS" || tipodoc == "ND";
 
   long long numeroLinha = 1;
   for (; !rs.eof(); rs.moveNext(), ++numeroLinha) {
@@ -51,11 +49,7 @@ void clsSAFT::AddInvoiceLines(XmlNode node_invoice, const Recordset& rs_doc) {
     AddValor(line, "Description",
              descricao.isNull() ? "DESCONHECIDO" : Utf8Left(descricao.text(), 60));
 
-    double liquido = Montante(rs, "ValorLiquido");
-    if (credito && liquido >= 0)
-      AddValor(line, "CreditAmount", FormataNumero(liquido, 2));
-    else if (credito || tipodoc == "NC")
-      AddValor(line, "DebitAmount", FormataNumero(std::fabs(liquido), 2));
+    AddMontanteLinha(line, tipodoc, Montante(rs, "ValorLiquido"));
 
     double iva = TaxaDaLinha(rs.field("Iva"), rs_doc);
     AddImpostoIva(line, *this, iva);

@@ -22,18 +22,20 @@ const char* MecanismoPagamento(const std::string& modoPag) {
 
 }  // namespace
 
+std::string clsSAFT::DocumentosRecibos() const {
+  return "select * from documentos where ((tipodoc = 'R' )  AND Serie<>'tmp'  and CodCliente<>'' "
+         "and data>='" +
+         FormataData(options_.start) + "' and data<='" + FimDoPeriodo() + "') " +
+         RestricaoDocumentos();
+}
+
 void clsSAFT::AddPayments(XmlNode node) {
   using namespace documentos;
   progress_.MostraProgresso(7, "Payments");
-  std::string restricao = WhereRestricoesDocumentos("documentos");
-  if (!restricao.empty()) restricao = " and " + restricao;
-  std::string inicio = FormataData(options_.start);
-  std::string fim = FimDoPeriodo();
-
-  const std::string documentos =
-      "select * from documentos where ((tipodoc = 'R' )  AND Serie<>'tmp'  and CodCliente<>'' and "
-      "data>='" +
-      inicio + "' and data<='" + fim + "') " + restricao;
+  const std::string restricao = RestricaoDocumentos();
+  const std::string inicio = FormataData(options_.start);
+  const std::string fim = FimDoPeriodo();
+  const std::string documentos = DocumentosRecibos();
   Recordset rs = db_.Execute(documentos + " order by Data,tipodoc,numero");
   progress_.IniciaProgressoDetalhe(static_cast<long long>(rs.recordCount()));
   XmlNode payments = node.NewChild("Payments", "");
@@ -117,14 +119,7 @@ void clsSAFT::AddPayments(XmlNode node) {
     AddValor(payment, "SourceID", "DESCONHECIDO");
     AddValor(payment, "SystemEntryDate", DataEntrada(rs));
 
-    // A receipt names its customer by the customer's own tax number.
-    Value cliente = rs.field("CodCliente");
-    std::string customerId = "DESCONHECIDO";
-    if (!cliente.isNull() && cliente.text() != ClienteIndiferenciado) {
-      std::string nif = NifDoCliente(cliente.text()).text();
-      customerId = GetCustomerID(cliente.text(), nif);
-    }
-    AddValor(payment, "CustomerID", customerId);
+    AddValor(payment, "CustomerID", CustomerIDRecibo(rs.field("CodCliente")));
 
     if (versao >= 4) ValidaMotivosIsencaoIvaPayments(rs);
     AddPaymentLines(payment, rs);

@@ -16,6 +16,14 @@ namespace {
 
 constexpr const char* kProdutoDiversos = "DIVERSOS";
 
+// The schema's product types: the stored category in capitals, and a service
+// for anything else.
+std::string TipoProduto(const std::string& categoria) {
+  std::string tipo = Utf8Upper(Trim(categoria));
+  if (tipo == "P" || tipo == "S" || tipo == "O" || tipo == "E" || tipo == "I") return tipo;
+  return "S";
+}
+
 }  // namespace
 
 // Never fails: a reference without a category, or a failed look-up, is a
@@ -103,9 +111,8 @@ void clsSAFT::AddProducts(XmlNode node) {
     XmlNode produto = node.NewChild("Product", "");
     auto categoria = categorias.find(referencia);
     AddValor(produto, "ProductType",
-             categoria == categorias.end() ? CategoriaProduto(referencia)
-             : categoria->second.empty()   ? "S"
-                                           : categoria->second);
+             TipoProduto(categoria == categorias.end() ? CategoriaProduto(referencia)
+                                                       : categoria->second));
     AddValor(produto, "ProductCode", Utf8Left(referencia, v103 ? 30 : 60));
     AddValor(produto, "ProductDescription", Utf8Left(descricao, v103 ? 60 : 200));
     AddValor(produto, "ProductNumberCode", Utf8Left(referencia, v103 ? 50 : 60));

@@ -66,4 +66,9 @@ std::string clsSAFT::WhereRestricoesDocumentos(const std::string& Tabela) const 
   return saftpt::WhereRestricoesDocumentos(options_.restrictions, Tabela, db_);
 }
 
+std::string clsSAFT::RestricaoDocumentos() const {
+  std::string restricao = WhereRestricoesDocumentos("documentos");
+  return restricao.empty() ? restricao : " and " + restricao;
+}
+
 }  // namespace saftpt

@@ -44,6 +44,13 @@ std::vector<Value> LinhasPorDocumento::LeLinha() const {
   return row;
 }
 
+void LinhasPorDocumento::ParaCadaLinha(const std::function<void(const Recordset&)>& visita) {
+  if (!aberto_) return;
+  for (rs_.moveFirst(); !rs_.eof(); rs_.moveNext())
+    if (!rs_.field(size_t{1}).isNull()) visita(rs_);
+  rs_.moveFirst();
+}
+
 std::optional<Linhas> LinhasPorDocumento::Retira(long long iddoc) {
   if (!aberto_) return std::nullopt;
   Linhas l;

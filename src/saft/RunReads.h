@@ -4,6 +4,7 @@
 #ifndef SAFTPT_SAFT_RUNREADS_H_
 #define SAFTPT_SAFT_RUNREADS_H_
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -49,6 +50,9 @@ class LinhasPorDocumento {
   // The rows of the document, from column `primeira` on; nothing when the
   // read did not hold the document.
   std::optional<Linhas> Retira(long long iddoc);
+  // Goes once through every row of the read (documents without rows left
+  // out), before any is handed out; the rows stay for Retira.
+  void ParaCadaLinha(const std::function<void(const Recordset&)>& visita);
 
  private:
   std::vector<Value> LeLinha() const;
@@ -65,6 +69,18 @@ struct Honorario {
   std::string descricao;
 };
 
+// A distinct reason of a document's lines as the exemption check reads it.
+struct MotivoDaLinha {
+  std::string texto;   // trimmed; "" for a blank or Null reason
+  Value codigo;        // the stored CodMencao
+  bool verificaTexto;  // a line without VAT that names a reason: the text is checked
+  bool taxaZero;       // a zero-rated line: it needs a reason and, in 1.04_01, a code
+};
+// Its columns and filter on documentoslinhas, for the section's read and a
+// document's own.
+extern const char* const kColunasMotivos;
+extern const char* const kFiltroMotivos;
+
 // Read once per run: they cannot change during an export (the exemption
 // dialog only rewrites the reasons of document lines).
 struct LeiturasDaExportacao {
@@ -78,14 +94,16 @@ struct LeiturasDaExportacao {
   std::optional<std::map<std::string, Value>> nifPorCliente;
   // Per section, by IDDoc.
   LinhasPorDocumento linhas;
-  std::optional<std::unordered_map<long long, std::vector<std::pair<std::string, Value>>>> motivos;
+  std::optional<std::unordered_map<long long, std::vector<MotivoDaLinha>>> motivos;
   std::optional<std::unordered_map<long long, std::pair<double, double>>> retencoes;  // IRC, IRS
   // Receipts: the rate groups of each settled document, by the receipt
   // line's ID, and the uncoded zero-rated lines of the documents paid.
   LinhasPorDocumento grupos;
   std::optional<std::unordered_map<long long, std::vector<std::vector<std::string>>>> semCodigo;
   // After the exemption dialog wrote to the database, the lines and reasons
-  // read ahead are stale: the rest of the run reads them document by document.
+  // read ahead are stale: the rest of the run reads them document by document
+  // (the section's lines are still read, for its totals: a correction changes
+  // reasons, never amounts).
   bool corrigido = false;
 };
 

@@ -62,66 +62,26 @@ int clsSAFT::EmpresaIvaCaixa() {
   }
 }
 
+std::string clsSAFT::DocumentosFacturas() const {
+  return "select * from documentos where (tipodoc IN ('F','FA','FR','FS','ND','NC')   AND "
+         "Serie<>'tmp' and data>='" +
+         FormataData(options_.start) + "' and data<='" + FimDoPeriodo() + "') " +
+         RestricaoDocumentos();
+}
+
 void clsSAFT::AddInvoices(XmlNode node) {
   using namespace documentos;
   progress_.MostraProgresso(6, "Invoices");
-  std::string restricao = WhereRestricoesDocumentos("documentos");
-  if (!restricao.empty()) restricao = " and " + restricao;
-  std::string inicio = FormataData(options_.start);
-  std::string fim = FimDoPeriodo();
-
-  const std::string documentos =
-      "select * from documentos where (tipodoc IN ('F','FA','FR','FS','ND','NC')   AND "
-      "Serie<>'tmp' and data>='" +
-      inicio + "' and data<='" + fim + "') " + restricao;
+  const std::string documentos = DocumentosFacturas();
   Recordset rs = db_.Execute(documentos + " order by Data,tipodoc,numero");
   progress_.IniciaProgressoDetalhe(static_cast<long long>(rs.recordCount()));
   XmlNode sales = node.NewChild("SalesInvoices", "");
 
   long long entradas = 0;
-  double credito = 0;
-  double debito = 0;
   for (; !rs.eof(); rs.moveNext()) {
     std::string tipodoc = rs.text("tipodoc");
-    bool nc = tipodoc == "NC";
-    if (!LadoCredito(tipodoc) && !nc) continue;
-    ++entradas;
-    if (ContaNosTotais(rs) && rs.field("valorliquido").isNumeric()) {
-      double v = std::fabs(Montante(rs, "valorliquido")) - std::fabs(Montante(rs, "valordesconto"));
-      (nc ? debito : credito) += v;
-    }
+    if (LadoCredito(tipodoc) || tipodoc == "NC") ++entradas;
   }
-
-  // The credit side is the sum of the lines, each rounded to cents.
-  Recordset soma = db_.Execute(
-      "select Sum(Round(documentoslinhas.ValorLiquido,2)) as Total from documentoslinhas inner "
-      "join documentos ON  (documentos.IDDoc=documentoslinhas.IDDoc)  where "
-      "documentoslinhas.ValorLiquido>=0 AND Anulado=0 AND documentos.TipoDoc IN "
-      "('F','FR','FS','FA','ND')  AND documentoslinhas.Serie<>'tmp' and data>='" +
-      inicio + "' and data<='" + fim + "'" + restricao);
-  if (!soma.eof() && soma.field("Total").isNumeric()) credito = soma.field("Total").number("Total");
-  soma.close();
-
-  // Negative lines and lines settling "FA" documents go to the debit side,
-  // besides the credit notes.
-  Recordset linhas = db_.Execute(
-      "select documentoslinhas.* from documentoslinhas inner join documentos  ON "
-      "(documentos.IDDoc=documentoslinhas.IDDoc)  where Anulado=0 AND "
-      "((documentoslinhas.tipodocP = 'FA' OR documentoslinhas.ValorLiquido<0) AND "
-      "documentoslinhas.Serie<>'tmp' AND documentoslinhas.TipoDoc<>'R' AND "
-      "documentoslinhas.TipoDoc<>'NC' AND documentoslinhas.TipoDoc<>'RC'  and "
-      "documentos.data>='" +
-      inicio + "' and documentos.data<='" + fim + "') " + restricao +
-      " order by documentos.Data,documentos.tipodoc,documentos.numero");
-  for (; !linhas.eof(); linhas.moveNext()) debito += std::fabs(Montante(linhas, "valorliquido"));
-  linhas.close();
-
-  AddValor(sales, "NumberOfEntries", FormataNumero(static_cast<double>(entradas), 0));
-  AddValor(sales, "TotalDebit", FormataNumero(debito, 2));
-  AddValor(sales, "TotalCredit", FormataNumero(credito, 2));
-  NumeroFacturas = entradas;
-  TotalCreditos = credito;
-  TotalDebitos = debito;
 
   // Neither can change during a run.
   bool certificada = Certificada();
@@ -129,18 +89,18 @@ void clsSAFT::AddInvoices(XmlNode node) {
     Leituras().temTipoRetencao = db_.ExisteCampo("documentoslinhas", "TipoRetencao");
   bool temTipoRetencao = *Leituras().temTipoRetencao;
   // 1.04_01 also wants the zero-amount lines that carry a VAT rate.
-  LeSeccao(
-      documentos,
-      std::string(
-          "documentoslinhas.ID, documentoslinhas.Referencia, documentoslinhas.Quant, "
-          "documentoslinhas.Preco, documentoslinhas.ValorDesconto, documentoslinhas.ValorLiquido, "
-          "substring(documentoslinhas.Descricao,1,60) as Descricao, documentoslinhas.Iva, "
-          "documentoslinhas.IsencaoIva, documentoslinhas.CodigoSelo, documentoslinhas.ValorSelo") +
-          (versao == 3 ? "" : ", documentoslinhas.CodMencao"),
-      versao == 3 ? "documentoslinhas.valorliquido<>0"
-                  : "documentoslinhas.valorliquido<>0 or (documentoslinhas.valorliquido=0 "
-                    "and documentoslinhas.iva<>0)",
-      "documentoslinhas.valorretencao>0", true);
+  LeSeccao(documentos, ColunasDasLinhas(versao),
+           versao == 3 ? "documentoslinhas.valorliquido<>0"
+                       : "documentoslinhas.valorliquido<>0 or (documentoslinhas.valorliquido=0 "
+                         "and documentoslinhas.iva<>0)",
+           "documentoslinhas.valorretencao>0", true);
+  TotaisDaSeccao totais = SomaDasLinhas();
+  AddValor(sales, "NumberOfEntries", FormataNumero(static_cast<double>(entradas), 0));
+  AddValor(sales, "TotalDebit", FormataNumero(totais.Debito(), 2));
+  AddValor(sales, "TotalCredit", FormataNumero(totais.Credito(), 2));
+  NumeroFacturas = entradas;
+  TotalCreditos = totais.Credito();
+  TotalDebitos = totais.Debito();
 
   long long progresso = 1;
   for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
@@ -163,7 +123,8 @@ void clsSAFT::AddInvoices(XmlNode node) {
     AddValor(invoice, "SourceID", "DESCONHECIDO");
     AddValor(invoice, "SystemEntryDate", DataEntrada(rs));
 
-    AddValor(invoice, "CustomerID", CustomerIDDocumento(rs));
+    AddValor(invoice, "CustomerID",
+             CustomerIDDocumento(rs.field("CodCliente"), rs.text("NContribuinteCliente")));
 
     // Validated first, so the lines are read with any correction made.
     ValidaMotivosIsencaoIva(rs);

@@ -3,6 +3,7 @@
 // look-ups read once per run.
 #include <memory>
 
+#include "saft/DocumentCommon.h"
 #include "saft/RunReads.h"
 #include "saft/clsSAFT.h"
 
@@ -30,28 +31,27 @@ void clsSAFT::LeSeccao(const std::string& documentos, const std::string& colunas
   l.linhas = LinhasPorDocumento();
   l.motivos.reset();
   l.retencoes.reset();
-  if (l.corrigido) return;
   const std::string origem = " from (" + documentos + ") documentos ";
 
   // In the order the documents are written, so the lines pair with them as
-  // they are read.
+  // they are read. The document's type and status come along for the
+  // section's totals.
   l.linhas = LinhasPorDocumento(db_.Execute(
-      "select documentos.IDDoc as saft_doc, " + colunas + origem + "left join documentoslinhas on" +
-      kChave + " and (" + filtro +
+      "select documentos.IDDoc as saft_doc, " + colunas +
+      ", documentos.tipodoc as saft_tipodoc, documentos.Anulado as saft_anulado" + origem +
+      "left join documentoslinhas on" + kChave + " and (" + filtro +
       ") order by documentos.Data,documentos.tipodoc,documentos.numero,documentos.IDDoc,"
       "documentoslinhas.ID"));
+  if (l.corrigido) return;
 
   Recordset rs;
   if (motivos) {
     auto& lidos = l.motivos.emplace();
-    rs = db_.Execute(
-        "select distinct documentos.IDDoc, trim(documentoslinhas.isencaoiva), "
-        "documentoslinhas.CodMencao" +
-        origem + "inner join documentoslinhas on" + kChave +
-        " where documentoslinhas.valoriva = 0 and documentoslinhas.valorliquido<>0 and "
-        "length(trim(documentoslinhas.isencaoiva))>0");
+    rs = db_.Execute("select distinct documentos.IDDoc, " + std::string(kColunasMotivos) + origem +
+                     "inner join documentoslinhas on" + kChave + " where " + kFiltroMotivos);
     for (; !rs.eof(); rs.moveNext())
-      lidos[rs.field(size_t{0}).integer()].emplace_back(rs.field(1).text(), rs.field(2));
+      lidos[rs.field(size_t{0}).integer()].push_back(
+          {rs.field(1).text(), rs.field(2), rs.field(3).boolean(), rs.field(4).boolean()});
   }
 
   if (filtroRetencoes.empty()) return;
@@ -68,6 +68,18 @@ void clsSAFT::LeSeccao(const std::string& documentos, const std::string& colunas
   auto valor = [](const Value& v) { return v.isNull() ? 0 : v.number("ValorRetencao"); };
   for (; !rs.eof(); rs.moveNext())
     somas[rs.field(size_t{0}).integer()] = {valor(rs.field(1)), valor(rs.field(2))};
+}
+
+TotaisDaSeccao clsSAFT::SomaDasLinhas() {
+  using namespace documentos;
+  TotaisDaSeccao totais;
+  // Cancelled documents are written but left out of the totals.
+  Leituras().linhas.ParaCadaLinha([&totais](const Recordset& linha) {
+    if (linha.field("saft_anulado").boolean("Anulado")) return;
+    double liquido = Montante(linha, "ValorLiquido");
+    totais.Soma(LadoDaLinha(linha.text("saft_tipodoc"), liquido), liquido);
+  });
+  return totais;
 }
 
 void clsSAFT::LePagamentos(const std::string& documentos) {

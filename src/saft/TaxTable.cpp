@@ -15,13 +15,25 @@ namespace {
 // office's own region.
 constexpr double kIvaNormalAcores = 16;
 
+// The intermediate rate of each region.
+double TaxaIntermedia(const std::string& regiao) {
+  if (regiao == "PT-AC") return 9;
+  if (regiao == "PT-MA") return 12;
+  return 13;
+}
+
 }  // namespace
 
-// Every rate that is neither exempt nor normal counts as reduced: no
-// intermediate code is written.
+std::string clsSAFT::RegiaoDaTaxa(double PercIva) const {
+  return PercIva == kIvaNormalAcores ? "PT-AC" : getEspacoFiscal();
+}
+
+// A rate that is neither exempt, normal nor its region's intermediate one
+// counts as reduced.
 std::string clsSAFT::GetTaxCode(double PercIva) const {
   if (PercIva == 0) return "ISE";
   if (PercIva == office_.Iva || PercIva == kIvaNormalAcores) return "NOR";
+  if (PercIva == TaxaIntermedia(RegiaoDaTaxa(PercIva))) return "INT";
   return "RED";
 }
 
@@ -49,7 +61,7 @@ void clsSAFT::AddTaxTable(XmlNode node) {
     double taxa = nome.number("iva.nome");
     XmlNode entrada = tabela.NewChild("TaxTableEntry", "");
     AddValor(entrada, "TaxType", "IVA");
-    AddValor(entrada, "TaxCountryRegion", taxa == kIvaNormalAcores ? "PT-AC" : getEspacoFiscal());
+    AddValor(entrada, "TaxCountryRegion", RegiaoDaTaxa(taxa));
     AddValor(entrada, "TaxCode", GetTaxCode(taxa));
     AddValor(entrada, "Description", "IVA");
     AddValor(entrada, "TaxPercentage", FormataNumero(nome, 2));

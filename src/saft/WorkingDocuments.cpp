@@ -9,46 +9,33 @@
 
 namespace saftpt {
 
+std::string clsSAFT::DocumentosOrcamentos() const {
+  return "select * from documentos where ((tipodoc = 'OR' )  AND Serie<>'tmp' and data>='" +
+         FormataData(options_.start) + "' and data<='" + FimDoPeriodo() + "') " +
+         RestricaoDocumentos();
+}
+
 void clsSAFT::AddWorkingDocuments(XmlNode node) {
   using namespace documentos;
   progress_.MostraProgresso(7, "WorkingDocuments");
-  std::string restricao = WhereRestricoesDocumentos("documentos");
-  if (!restricao.empty()) restricao = " and " + restricao;
-  std::string inicio = FormataData(options_.start);
-  std::string fim = FimDoPeriodo();
-
-  const std::string documentos =
-      "select * from documentos where ((tipodoc = 'OR' )  AND Serie<>'tmp' and data>='" + inicio +
-      "' and data<='" + fim + "') " + restricao;
+  const std::string documentos = DocumentosOrcamentos();
   Recordset rs = db_.Execute(documentos + " order by Data,tipodoc,numero");
   progress_.IniciaProgressoDetalhe(static_cast<long long>(rs.recordCount()));
   XmlNode working = node.NewChild("WorkingDocuments", "");
 
   long long entradas = 0;
-  double credito = 0;  // double: a year of quotations must add up to the cent
-  double debito = 0;   // quotations have no debit side
-  for (; !rs.eof(); rs.moveNext()) {
-    if (rs.text("tipodoc") != "OR") continue;
-    ++entradas;
-    if (ContaNosTotais(rs) && rs.field("ValorLiquido").isNumeric())
-      credito += std::fabs(Montante(rs, "ValorLiquido")) - std::fabs(Montante(rs, "ValorDesconto"));
-  }
-  AddValor(working, "NumberOfEntries", FormataNumero(static_cast<double>(entradas), 0));
-  AddValor(working, "TotalDebit", FormataNumero(debito, 2));
-  AddValor(working, "TotalCredit", FormataNumero(credito, 2));
-  NumeroOrcamentos = entradas;
-  TotalCreditosOrcamentos = credito;
-  TotalDebitosOrcamentos = debito;
+  for (; !rs.eof(); rs.moveNext())
+    if (rs.text("tipodoc") == "OR") ++entradas;
 
-  LeSeccao(
-      documentos,
-      std::string(
-          "documentoslinhas.ID, documentoslinhas.Referencia, documentoslinhas.Quant, "
-          "documentoslinhas.Preco, documentoslinhas.ValorDesconto, documentoslinhas.ValorLiquido, "
-          "substring(documentoslinhas.Descricao,1,60) as Descricao, documentoslinhas.Iva, "
-          "documentoslinhas.IsencaoIva, documentoslinhas.CodigoSelo, documentoslinhas.ValorSelo") +
-          (versao == 3 ? "" : ", documentoslinhas.CodMencao"),
-      "true", "", true);
+  LeSeccao(documentos, ColunasDasLinhas(versao), "true", "", true);
+  TotaisDaSeccao totais = SomaDasLinhas();
+  AddValor(working, "NumberOfEntries", FormataNumero(static_cast<double>(entradas), 0));
+  AddValor(working, "TotalDebit", FormataNumero(totais.Debito(), 2));
+  AddValor(working, "TotalCredit", FormataNumero(totais.Credito(), 2));
+  NumeroOrcamentos = entradas;
+  TotalCreditosOrcamentos = totais.Credito();
+  TotalDebitosOrcamentos = totais.Debito();
+
   long long progresso = 1;
   for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
     progress_.MostraProgressoDetalhe(++progresso);
@@ -65,7 +52,8 @@ void clsSAFT::AddWorkingDocuments(XmlNode node) {
     AddValor(work, "SourceID", "DESCONHECIDO");
     AddValor(work, "SystemEntryDate", DataEntrada(rs));
 
-    AddValor(work, "CustomerID", CustomerIDDocumento(rs));
+    AddValor(work, "CustomerID",
+             CustomerIDDocumento(rs.field("CodCliente"), rs.text("NContribuinteCliente")));
 
     ValidaMotivosIsencaoIva(rs);
     AddworkingDocumentLines(work, rs);
@@ -109,9 +97,7 @@ void clsSAFT::AddworkingDocumentLines(XmlNode node_workingdocument, const Record
     Value descricao = rs.field("Descricao");
     AddValor(line, "Description",
              descricao.isNull() ? "DESCONHECIDO" : Utf8Left(descricao.text(), 200));
-    // A negative line of a quotation carries no amount.
-    double liquido = Montante(rs, "ValorLiquido");
-    if (tipodoc == "OR" && liquido >= 0) AddValor(line, "CreditAmount", FormataNumero(liquido, 2));
+    AddMontanteLinha(line, tipodoc, Montante(rs, "ValorLiquido"));
 
     // The schema allows one tax per line: the VAT. A line's stamp duty is
     // part of the document's TaxPayable.

@@ -77,8 +77,13 @@ void clsSAFT::Init() {
   XmlNode source = root_.NewChild("SourceDocuments", "");
   AddInvoices(source);
   AddWorkingDocuments(source);
-  // Offices on cash-basis VAT must always send their receipts.
-  if (EmpresaIvaCaixa() == 1 || options_.receipts) AddPayments(source);
+  if (EnviaRecibos()) AddPayments(source);
+}
+
+// Offices on cash-basis VAT must always send their receipts.
+bool clsSAFT::EnviaRecibos() {
+  if (!enviaRecibos_) enviaRecibos_ = EmpresaIvaCaixa() == 1 || options_.receipts;
+  return *enviaRecibos_;
 }
 
 void clsSAFT::AddHeader(XmlNode node) {
@@ -122,15 +127,18 @@ void clsSAFT::Gravar() {
     root_.UpdateChildContent("TotalDebit", FormataNumero(PagamentosSomaDebito, 2));
     root_.MoveToRoot();
   }
+  // The summary shows what the file holds.
+  TotalCreditosRecibos = PagamentosSomaCredito;
+  TotalDebitosRecibos = PagamentosSomaDebito;
   doc_.SaveToFile(options_.outputPath);
 }
 
-// A document without its ATCUD in a file that needs one would be rejected by
-// the tax authority: stop rather than write an empty code.
 std::string clsSAFT::FimDoPeriodo() const {
   return FormataData(options_.end) + " 23:59:59";
 }
 
+// A document without its ATCUD in a file that needs one would be rejected by
+// the tax authority: stop rather than write an empty code.
 std::string clsSAFT::AtcudTexto(const Value& atcud, const std::string& documento) const {
   if (options_.today.DateOnly() < kInicioAtcud) return "0";
   if (atcud.isNull() || Trim(atcud.text()).empty())

@@ -6,6 +6,8 @@
 #define SAFTPT_SAFT_CLSSAFT_H_
 
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,11 @@
 namespace saftpt {
 
 struct LeiturasDaExportacao;
+struct DadosCliente;
+namespace documentos {
+class TotaisDaSeccao;
+}
+using documentos::TotaisDaSeccao;
 struct Honorario;
 class Linhas;
 
@@ -96,8 +103,16 @@ class clsSAFT {
 
   // Look-ups shared by the document writers.
   std::string GetCustomerID(const std::string& codcliente, const std::string& NContribuinte);
-  std::string CustomerIDDocumento(const Recordset& rs);
+  // A sales or working document's CustomerID, from its CodCliente and the tax
+  // number stored on it.
+  std::string CustomerIDDocumento(const Value& codcliente, const std::string& nif);
+  // A receipt's CustomerID, by its customer's own tax number.
+  std::string CustomerIDRecibo(const Value& codcliente);
+  // "NOR", "INT", "RED" or "ISE" for a rate of the region RegiaoDaTaxa gives.
   std::string GetTaxCode(double PercIva) const;
+  // The "TaxCountryRegion" of a rate: 16 % is only charged in the Azores,
+  // every other rate is the office's region's.
+  std::string RegiaoDaTaxa(double PercIva) const;
   double GetISPercentagem(const std::string& Codigo);
   std::string CategoriaProduto(const std::string& ProductCode);
   std::string GetProductDescription(const std::string& ProductCode);
@@ -120,6 +135,16 @@ class clsSAFT {
   static bool Exists_in_col(const std::string& value, const std::vector<std::string>& col);
 
   std::string WhereRestricoesDocumentos(const std::string& Tabela) const;
+  // The same clause after " and ", or nothing without restrictions.
+  std::string RestricaoDocumentos() const;
+
+  // The documents each source-document section writes (without their order).
+  std::string DocumentosFacturas() const;
+  std::string DocumentosOrcamentos() const;
+  std::string DocumentosRecibos() const;
+  // Whether the file carries the receipts: on request, and always for an
+  // office on cash-basis VAT.
+  bool EnviaRecibos();
 
   const ExportOptions& options() const { return options_; }
 
@@ -127,6 +152,13 @@ class clsSAFT {
   // Asks the resolver about one case; throws "Exportação do ficheiro
   // cancelada." when it does not correct it.
   void PedeCorrecao(const ExemptionCase& c);
+  // The customers that exported documents name and the customers of the
+  // period do not carry, written after them (Customers.cpp).
+  void AddClientesDosDocumentos(XmlNode node, const std::set<std::string>& escritos);
+  // One "Customer": `dados` is its row in clientes; without one, every
+  // address field is "Desconhecido" and its name `nomeSemDados`.
+  void AddCliente(XmlNode node, const std::string& id, const std::string& contribuinte,
+                  const DadosCliente* dados, const std::string& nomeSemDados);
   // The "ATCUD" element's text: "0" before 1 February 2023 (the run's date).
   std::string AtcudTexto(const Value& atcud, const std::string& documento) const;
   // The period's last day as the statements' upper bound: the whole day, so
@@ -141,6 +173,8 @@ class clsSAFT {
   void LeSeccao(const std::string& documentos, const std::string& colunas,
                 const std::string& filtro, const std::string& filtroRetencoes, bool motivos);
   void LePagamentos(const std::string& documentos);
+  // The section's totals from the lines LeSeccao read.
+  TotaisDaSeccao SomaDasLinhas();
   Linhas GruposDaLinha(long long id, const std::string& porLinha);
   Value NifDoCliente(const std::string& codigo);
   Honorario ProcuraHonorario(const std::string& referencia);
@@ -155,6 +189,7 @@ class clsSAFT {
   XmlDocument doc_;
   XmlNode root_;
   std::unique_ptr<LeiturasDaExportacao> leituras_;
+  std::optional<bool> enviaRecibos_;
 };
 
 }  // namespace saftpt

@@ -24,7 +24,7 @@ const DateTime kFim = DateTime::Date(2024, 3, 31);
 
 std::vector<SchemaKind> Kinds() {
   return {SchemaKind{}, SchemaKind{true, false, false}, SchemaKind{false, true, false},
-          SchemaKind{true, true, true}};
+          SchemaKind{true, true, true, true}};
 }
 
 // A document: key, type, series, date, net value, total.

@@ -8,12 +8,18 @@
 namespace saftpt::test {
 namespace {
 
-// One document of a customer: type, series, date.
+// One document of a customer: type, series, date; it stores the customer's
+// tax number (by default the one the customer has now).
 std::string Doc(const std::string& cliente, const std::string& tipo, const std::string& serie,
-                const std::string& data) {
+                const std::string& data, const std::string& nif = "") {
   static int numero = 0;
-  return "INSERT INTO documentos (tipodoc, serie, numero, Data, CodCliente) VALUES ('" + tipo +
-         "','" + serie + "'," + std::to_string(++numero) + ",'" + data + "','" + cliente + "');";
+  return "INSERT INTO documentos (tipodoc, serie, numero, Data, CodCliente, NContribuinteCliente) "
+         "VALUES ('" +
+         tipo + "','" + serie + "'," + std::to_string(++numero) + ",'" + data + "','" + cliente +
+         "'," +
+         (nif.empty() ? "(SELECT NContribuinte FROM clientes WHERE CodCliente='" + cliente + "')"
+                      : nif) +
+         ");";
 }
 
 // Customers covering the identifier, name, address, country and telephone
@@ -77,6 +83,48 @@ TEST_F(CustomersTest, OnlyExportedDocumentsOfThePeriodCount) {
   EXPECT_NE(xml.find("<CustomerID>555555555</CustomerID>"), std::string::npos) << xml;
   for (const char* fora : {"111111111", "222222222", "333333333", "444444444"})
     EXPECT_EQ(xml.find(fora), std::string::npos) << fora;
+}
+
+// Every CustomerID a document names has its Customer: after the customers of
+// the period, in ascending order, the final consumer and the IDs of documents
+// whose stored tax number or code differs from the customer's now. The first
+// document in file order decides.
+TEST_F(CustomersTest, EveryIdADocumentNamesHasItsCustomer) {
+  options_.receipts = true;
+  Exec(Clientes() + Doc("C01", "F", "A", "2024-01-10") +
+       Doc("C01", "F", "A", "2024-01-11", "'500 100 200'") +  // its number then
+       Doc("GONE", "OR", "A", "2024-01-05", "'12345'") +      // no longer in clientes
+       Doc("GONE", "F", "A", "2024-01-20", "'67890'") +       // invoices come first
+       Doc("C02", "R", "A", "2024-01-03", "'0'") +            // receipts: the customer's own
+       Doc("0", "R", "A", "2024-01-12", "'999999990'") +      // the walk-in customer's receipt
+       "INSERT INTO documentos (tipodoc, serie, numero, Data) VALUES ('FS','A',90,'2024-01-13');");
+  const std::string xml = Flat(Section([](clsSAFT& s, XmlNode r) {
+    s.ClienteIndiferenciado = "0";
+    s.AddCustomers(r);
+  }));
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Texts(xml, "CustomerID"), V({"123456789", "C02", "500100200", "DESCONHECIDO", "GONE"}));
+  EXPECT_NE(xml.find("<CustomerID>500100200</CustomerID><AccountID>Desconhecido</AccountID>"
+                     "<CustomerTaxID>500100200</CustomerTaxID><CompanyName>Jos\xE9 Concei\xE7\xE3o"
+                     "</CompanyName><BillingAddress><AddressDetail>Rua da Pra\xE7"
+                     "a, 1"),
+            std::string::npos)
+      << xml;
+  const std::string desconhecido =
+      "<BillingAddress><AddressDetail>Desconhecido</AddressDetail><City>Desconhecido</City>"
+      "<PostalCode>Desconhecido</PostalCode><Region>Desconhecido</Region><Country>Desconhecido"
+      "</Country></BillingAddress><ShipToAddress><AddressDetail>Desconhecido</AddressDetail>";
+  EXPECT_NE(xml.find("<CustomerID>DESCONHECIDO</CustomerID><AccountID>Desconhecido</AccountID>"
+                     "<CustomerTaxID>999999990</CustomerTaxID><CompanyName>Consumidor final"
+                     "</CompanyName>" +
+                     desconhecido),
+            std::string::npos)
+      << xml;
+  EXPECT_NE(xml.find("<CustomerID>GONE</CustomerID><AccountID>Desconhecido</AccountID>"
+                     "<CustomerTaxID>67890</CustomerTaxID><CompanyName>Desconhecido</CompanyName>" +
+                     desconhecido),
+            std::string::npos)
+      << xml;
 }
 
 TEST_F(CustomersTest, NameIsCutTo60InTheOlderVersion) {

@@ -61,12 +61,50 @@ TEST_F(ExemptionTest, AcceptedReasonsOpenNoDialog) {
   Insert(Doc{.id = 1});
   Exempt(1, "'isento ARTIGO 9.º do civa '");
   Exempt(1, "'  Regime particular do tabaco'", "'M11'");
-  Exempt(1, "'   '");                                                   // blank: not examined
   Exempt(1, "'Motivo inventado'", "NULL", 0);                           // no amount: not examined
   Insert(Line{.doc = 1, .taxa = 23, .isencao = "'Motivo inventado'"});  // taxed
   std::string xml = InvoicesOrCancel();
   EXPECT_EQ(error_, 0) << message_;
   EXPECT_TRUE(resolver_.cases.empty());
+}
+
+// A zero-rated line is written with a reason and, in 1.04_01, a code, on
+// invoices and quotations alike: a blank reason, or one that has no code
+// stored or in the table, is asked about.
+TEST_F(ExemptionTest, ZeroRatedLinesNeedAReasonAndACode) {
+  Exec("DELETE FROM tipoisencaoiva WHERE CodMencao='M11'");
+  Insert(Doc{.id = 1, .numero = 1});
+  Exempt(1, "'Isento Artigo 9.º do CIVA'", "'  '");  // a blank code is looked up: M07
+  Exempt(1, "'Regime particular do tabaco'", "'M11'");
+  Insert(Doc{.id = 2, .numero = 2});
+  Exempt(2, "'   '");
+  Insert(Line{.doc = 2, .taxa = 23});  // taxed, without a reason: left alone
+  Insert(Doc{.id = 3, .tipo = "OR", .numero = 3});
+  Exempt(3, "'Regime particular do tabaco'");
+  resolver_.answers = {{ScriptedResolver::kDocument, "M07 - Isento Artigo 9.º do CIVA"},
+                       {ScriptedResolver::kCancel, ""}};
+  std::string xml = InvoicesOrCancel();
+  EXPECT_EQ(error_, 0) << message_;
+  ASSERT_EQ(resolver_.cases.size(), 1u);
+  EXPECT_EQ(resolver_.cases[0].numero, "2");
+  EXPECT_EQ(resolver_.cases[0].currentReason, "");
+  EXPECT_EQ(Reasons("IDDoc=2"), "Isento Artigo 9.º do CIVA|M07\nNULL|NULL\n");
+  EXPECT_EQ(Count(xml, "<TaxExemptionCode>M07</TaxExemptionCode>"), 2u);
+
+  try {
+    Working();
+    ADD_FAILURE() << "a quotation line without a code was written";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.description(), "Exportação do ficheiro cancelada.");
+  }
+  ASSERT_EQ(resolver_.cases.size(), 2u);
+  EXPECT_EQ(resolver_.cases[1].tipodoc, "OR");
+  EXPECT_EQ(resolver_.cases[1].currentReason, "Regime particular do tabaco");
+
+  // 1.03_01 files carry no code.
+  options_.versao = 3;
+  EXPECT_NE(Working(), "");
+  EXPECT_EQ(resolver_.cases.size(), 2u);
 }
 
 TEST_F(ExemptionTest, UnacceptedReasonCancelsTheExport) {
@@ -258,12 +296,12 @@ TEST_F(PaymentsExemptionTest, CorrectingAMissingReason) {
   ASSERT_EQ(resolver_.cases.size(), 2u);
   EXPECT_EQ(resolver_.cases[0].currentReason, "");  // a Null reason is the empty one
   EXPECT_EQ(resolver_.cases[1].currentReason, " Isento Artigo 9.º do CIVA");  // as stored
-  // The empty reason's update reaches every line of the document without one,
-  // the taxed line included.
-  EXPECT_EQ(resolver_.changed, (std::vector<unsigned long long>{2, 1}));
+  // The empty reason's update reaches the zero-rated lines of the document
+  // without one; the taxed line keeps its empty reason.
+  EXPECT_EQ(resolver_.changed, (std::vector<unsigned long long>{1, 1}));
   EXPECT_EQ(Reasons("IDDoc=1"),
             "Isento Artigo 9.º do CIVA|M07\nIsento Artigo 9.º do CIVA|M07\n"
-            "Isento Artigo 9.º do CIVA|M07\nIsento Artigo 9.º do CIVA|M07\n");
+            "Isento Artigo 9.º do CIVA|M07\nNULL|NULL\n");
   EXPECT_NE(xml.find("<TaxExemptionCode>M07</TaxExemptionCode>"), std::string::npos);
 }
 

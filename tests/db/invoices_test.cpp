@@ -107,7 +107,7 @@ TEST_P(InvoicesKindTest, Golden) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, InvoicesKindTest,
                          ::testing::Values(SchemaKind{}, SchemaKind{true, true, true},
-                                           SchemaKind{true, false, false}),
+                                           SchemaKind{true, false, false, true}),
                          [](const auto& info) { return info.param.name(); });
 
 TEST_F(InvoicesTest, EmptyPeriodWritesZeroTotalsOnly) {
@@ -119,29 +119,41 @@ TEST_F(InvoicesTest, EmptyPeriodWritesZeroTotalsOnly) {
             "</TotalCredit></SalesInvoices></SourceDocuments>");
 }
 
-TEST_F(InvoicesTest, CreditFallsBackToDocumentsWithoutQualifyingLines) {
-  // No lines at all: the credit side is net less discount of the documents,
-  // cancelled ones and credit notes left out.
+// The totals are the sums of the amounts the lines write, over the documents
+// not cancelled: a header discount no line shows is not subtracted, a
+// document without lines adds nothing, a quotation's negative line stays in
+// its own section.
+TEST_F(InvoicesTest, TotalsAreWhatTheLinesSay) {
   Insert(Doc{.id = 1, .liquido = 100, .desconto = 15});
-  Insert(Doc{.id = 2, .tipo = "ND", .liquido = -30, .desconto = 0});
+  Insert(Line{.doc = 1, .liquido = 100});
+  Insert(Line{.doc = 1, .liquido = -15});
+  Insert(Doc{.id = 2, .tipo = "ND", .liquido = 30});
+  Insert(Line{.doc = 2, .liquido = 30});
   Insert(Doc{.id = 3, .numero = 2, .liquido = 500, .anulado = "1"});
+  Insert(Line{.doc = 3, .liquido = 500});
   Insert(Doc{.id = 4, .numero = 3, .liquido = 500, .anulado = "NULL"});
+  Insert(Line{.doc = 4, .liquido = 499.995});
   Insert(Doc{.id = 5, .tipo = "NC", .liquido = -20, .desconto = -5});
+  Insert(Line{.doc = 5, .liquido = -20});
+  Insert(Doc{.id = 6, .numero = 4, .liquido = 70});
+  Insert(Doc{.id = 7, .tipo = "OR", .numero = 1});
+  Insert(Line{.doc = 7, .liquido = -10});
   std::string xml = Invoices();
-  EXPECT_EQ(Element(xml, "NumberOfEntries"), "5");
-  EXPECT_EQ(Element(xml, "TotalCredit"), "115.00");
-  EXPECT_EQ(Element(xml, "TotalDebit"), "15.00");
+  EXPECT_EQ(Element(xml, "NumberOfEntries"), "6");
+  EXPECT_EQ(Element(xml, "TotalCredit"), "630.00");
+  EXPECT_EQ(Element(xml, "TotalDebit"), "35.00");
+  EXPECT_EQ(Count(xml, "<DebitAmount>"), 2u);
   // A Null status is not a cancellation.
   EXPECT_EQ(Count(xml, "<InvoiceStatus>A</InvoiceStatus>"), 1u);
 }
 
-TEST_F(InvoicesTest, LinesSettlingFaDocumentsCountOnBothSides) {
+TEST_F(InvoicesTest, LinesSettlingFaDocumentsCountOnceOnTheirSide) {
   Insert(Doc{.id = 1, .liquido = 70});
   Insert(Line{.doc = 1, .liquido = 70, .extra = ", TipoDocP='FA', SerieP='A', NumeroP=7"});
   Insert(Line{.doc = 1, .liquido = 0.004, .taxa = 0, .isencao = "'Isento Artigo 9.º do CIVA'"});
   std::string xml = Invoices();
   EXPECT_EQ(Element(xml, "TotalCredit"), "70.00");  // each line rounded to cents first
-  EXPECT_EQ(Element(xml, "TotalDebit"), "70.00");
+  EXPECT_EQ(Element(xml, "TotalDebit"), "0.00");
 }
 
 TEST_F(InvoicesTest, WithholdingWithoutTheTypeColumnIsAllIrs) {
@@ -173,11 +185,16 @@ TEST_F(InvoicesTest, LineRules) {
   Insert(Line{.doc = 1, .liquido = 10, .taxa = 16});
   // Exempt, no stored code: looked up by the reason's text (blanks around it).
   Insert(Line{.doc = 1, .liquido = 20, .taxa = 0, .isencao = "'Isento Artigo 9.º do CIVA '"});
-  // Exempt with an accepted text the reasons table lacks: an empty code.
-  Insert(Line{.doc = 1, .liquido = 30, .taxa = 0, .isencao = "'Isento artigo 13.º do CIVA'"});
-  // A reason on a taxed line and a blank reason on an exempt one: neither.
+  // Exempt with an accepted text the reasons table lacks: its stored code.
+  Insert(Line{.doc = 1,
+              .liquido = 30,
+              .taxa = 0,
+              .isencao = "'Isento artigo 13.º do CIVA'",
+              .codmencao = "'M05'"});
+  // A reason on a taxed line is not written; 13 % is the mainland's
+  // intermediate rate.
   Insert(Line{.doc = 1, .liquido = 40, .taxa = 23, .isencao = "'Isento Artigo 9.º do CIVA'"});
-  Insert(Line{.doc = 1, .liquido = 50, .taxa = 0, .isencao = "'   '"});
+  Insert(Line{.doc = 1, .liquido = 50, .taxa = 13});
   // A zero amount with a rate, and a long fee reference.
   Insert(Line{.doc = 1, .liquido = 0, .taxa = 23});
   Insert(Line{.doc = 1,
@@ -197,7 +214,10 @@ TEST_F(InvoicesTest, LineRules) {
                      "<TaxExemptionCode>M07</TaxExemptionCode>"),
             std::string::npos);
   EXPECT_NE(xml.find("<TaxExemptionReason>Isento artigo 13.º do CIVA</TaxExemptionReason>"
-                     "<TaxExemptionCode/>"),
+                     "<TaxExemptionCode>M05</TaxExemptionCode>"),
+            std::string::npos);
+  EXPECT_NE(xml.find("<TaxCountryRegion>PT</TaxCountryRegion><TaxCode>INT</TaxCode>"
+                     "<TaxPercentage>13.00</TaxPercentage>"),
             std::string::npos);
   EXPECT_EQ(Count(xml, "<TaxExemptionReason>"), 2u);
   EXPECT_NE(xml.find("<LineNumber>6</LineNumber><ProductCode>HON</ProductCode>"),

@@ -221,7 +221,7 @@ TEST_F(PaymentsTest, RestrictionsNarrowReceiptsAndDebitNotCredit) {
 }
 
 TEST_F(PaymentsTest, WithholdingWithoutTheTypeColumnAndSchemaKinds) {
-  UseKind(SchemaKind{true, true, false});
+  UseKind(SchemaKind{true, true, false, true});
   LoadDocuments();
   Exec("ALTER TABLE documentoslinhas DROP COLUMN TipoRetencao");
   std::string xml = Flat(Payments());

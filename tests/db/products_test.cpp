@@ -10,16 +10,17 @@ namespace saftpt::test {
 namespace {
 
 // Fee types: references in no particular order, one held by two rows, rows
-// without a reference, descriptions missing or blank, a long reference.
+// without a reference, descriptions missing or blank, a long reference,
+// categories in lower case or unknown to the schema.
 std::string Honorarios() {
   return "INSERT INTO honorarios (Referencia, Descricao, Categoria) VALUES "
          "('B2','Consulta jurídica','P'),"
          "('A1','Parecer',NULL),"
          "('C3',NULL,''),"
-         "('D4','   ','S'),"
+         "('D4','   ','i'),"
          "('" +
          std::string(40, 'R') + "','" + std::string(250, 'd') +
-         "','S'),"
+         "','x'),"
          "(NULL,'Sem referência','S'),"
          "('','Referência vazia','S'),"
          "('E5','Primeira','S'),"

@@ -10,7 +10,7 @@ namespace saftpt::test {
 namespace {
 
 const char* kTaxas =
-    "INSERT INTO iva (nome) VALUES ('23'),('16'),('13'),('6'),('0');"
+    "INSERT INTO iva (nome) VALUES ('23'),('16'),('13'),('12'),('6'),('0');"
     "INSERT INTO impostoselo (Codigo, Nome, Tipo, Valor) VALUES "
     "('17.3.1','Verba 17.3.1 - Operações de crédito','Percentagem',4),"
     "('17.3.4','Verba 17.3.4 - Comissões','percentagem',4),"
@@ -31,19 +31,26 @@ TEST_F(TaxTableTest, MadeiraOfficeKeepsTheAzoresRateInTheAzores) {
   const std::string xml = Section([](clsSAFT& s, XmlNode r) { s.AddTaxTable(r); });
   using V = std::vector<std::string>;
   EXPECT_EQ(Texts(xml, "TaxCountryRegion"),
-            V({"PT-MA", "PT-AC", "PT-MA", "PT-MA", "PT-MA", "PT-MA", "PT-MA", "PT-MA"}));
-  EXPECT_EQ(Texts(xml, "TaxCode"), V({"RED", "NOR", "RED", "RED", "ISE", "17.3.1", "17.3.4", "9"}));
+            V({"PT-MA", "PT-AC", "PT-MA", "PT-MA", "PT-MA", "PT-MA", "PT-MA", "PT-MA", "PT-MA"}));
+  // 12 % is Madeira's intermediate rate, 13 % the mainland's.
+  EXPECT_EQ(Texts(xml, "TaxCode"),
+            V({"RED", "NOR", "RED", "INT", "RED", "ISE", "17.3.1", "17.3.4", "9"}));
 }
 
 TEST_F(TaxTableTest, AzoresOfficeWritesItsRegionEverywhere) {
   office_.espacofiscal = "Açores";
   office_.Iva = 16;
   Exec(
-      "INSERT INTO iva (nome) VALUES ('16'),('9');"
+      "INSERT INTO iva (nome) VALUES ('16'),('9'),('4');"
       "INSERT INTO impostoselo (Codigo, Nome, Tipo, Valor) VALUES ('1','Selo','Valor',1);");
   const std::string xml = Flat(Section([](clsSAFT& s, XmlNode r) { s.AddTaxTable(r); }));
   EXPECT_EQ(xml.find("<TaxCountryRegion>PT<"), std::string::npos) << xml;
-  EXPECT_NE(xml.find("<TaxCountryRegion>PT-AC</TaxCountryRegion><TaxCode>RED</TaxCode>"),
+  EXPECT_NE(xml.find("<TaxCountryRegion>PT-AC</TaxCountryRegion><TaxCode>INT</TaxCode>"
+                     "<Description>IVA</Description><TaxPercentage>9.00</TaxPercentage>"),
+            std::string::npos)
+      << xml;
+  EXPECT_NE(xml.find("<TaxCountryRegion>PT-AC</TaxCountryRegion><TaxCode>RED</TaxCode>"
+                     "<Description>IVA</Description><TaxPercentage>4.00</TaxPercentage>"),
             std::string::npos)
       << xml;
 }
@@ -66,7 +73,8 @@ TEST_F(TaxTableTest, TaxCodes) {
   auto saft = Builder();
   EXPECT_EQ(saft->GetTaxCode(23), "NOR");
   EXPECT_EQ(saft->GetTaxCode(16), "NOR");
-  EXPECT_EQ(saft->GetTaxCode(13), "RED");
+  EXPECT_EQ(saft->GetTaxCode(13), "INT");
+  EXPECT_EQ(saft->GetTaxCode(12), "RED");
   EXPECT_EQ(saft->GetTaxCode(6), "RED");
   EXPECT_EQ(saft->GetTaxCode(0), "ISE");
   EXPECT_EQ(saft->GetTaxCode(22.999), "RED");
@@ -74,6 +82,10 @@ TEST_F(TaxTableTest, TaxCodes) {
   auto madeira = Builder();
   EXPECT_EQ(madeira->GetTaxCode(22), "NOR");
   EXPECT_EQ(madeira->GetTaxCode(23), "RED");
+  office_.espacofiscal = "Madeira";
+  madeira = Builder();
+  EXPECT_EQ(madeira->GetTaxCode(12), "INT");
+  EXPECT_EQ(madeira->GetTaxCode(13), "RED");
 }
 
 TEST_F(TaxTableTest, StampDutyPercentages) {

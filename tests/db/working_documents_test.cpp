@@ -10,7 +10,7 @@ class WorkingDocumentsTest : public DocsTest {};
 TEST_F(WorkingDocumentsTest, Golden) {
   // A quotation of 100.00 with 10.00 discount; its lines: a fee with stamp
   // duty, an exempt line without stored code, a discounted line without
-  // quantity and a negative line.
+  // quantity and a negative line (a debit).
   Insert(Doc{.id = 1,
              .tipo = "OR",
              .liquido = 100,
@@ -48,8 +48,8 @@ TEST_F(WorkingDocumentsTest, Golden) {
   Working();
   ExpectGolden("working_documents.xml");
   EXPECT_EQ(saft_->NumeroOrcamentos, 2);
-  EXPECT_DOUBLE_EQ(saft_->TotalCreditosOrcamentos, 90);
-  EXPECT_DOUBLE_EQ(saft_->TotalDebitosOrcamentos, 0);
+  EXPECT_DOUBLE_EQ(saft_->TotalCreditosOrcamentos, 105);
+  EXPECT_DOUBLE_EQ(saft_->TotalDebitosOrcamentos, 5);
   EXPECT_EQ(progress_.log.str(), "M 7 WorkingDocuments\nID 2\nD 2\nD 3\n");
 }
 
@@ -85,8 +85,11 @@ TEST_F(WorkingDocumentsTest, EmptyPeriod) {
 // The total was once held in single precision and lost cents past 100,000.
 TEST_F(WorkingDocumentsTest, TotalsKeepTheCentsOfLargeAmounts) {
   Insert(Doc{.id = 1, .tipo = "OR", .numero = 1, .liquido = 100000});
-  for (int i = 2; i <= 8; ++i)
+  Insert(Line{.doc = 1, .liquido = 100000});
+  for (int i = 2; i <= 8; ++i) {
     Insert(Doc{.id = i, .tipo = "OR", .numero = i, .liquido = 0.01, .total = 0.01});
+    Insert(Line{.doc = i, .liquido = 0.01});
+  }
   std::string xml = Working();
   EXPECT_EQ(Element(xml, "NumberOfEntries"), "8");
   EXPECT_EQ(Element(xml, "TotalCredit"), "100000.07");
@@ -127,11 +130,13 @@ TEST_F(WorkingDocumentsTest, SignedQuotationsAndVersion103) {
 }
 
 TEST_F(WorkingDocumentsTest, RestrictionsAndSchemaKinds) {
-  UseKind(SchemaKind{true, true, true});
+  UseKind(SchemaKind{true, true, true, true});
   Insert(Doc{.id = 1, .tipo = "OR", .numero = 1, .liquido = 10.1});
   Insert(Line{.doc = 1, .liquido = 10.1, .descricao = "'Parecer jurídico — «urgente»'"});
   Insert(Doc{.id = 2, .tipo = "OR", .numero = 2, .liquido = 20.2});
+  Insert(Line{.doc = 2, .liquido = 20.2});
   Insert(Doc{.id = 3, .tipo = "OR", .serie = "C", .numero = 1, .liquido = 30.3});
+  Insert(Line{.doc = 3, .liquido = 30.3});
   options_.restrictions = {{"OR", "A", 2, 2}, {"OR", "C", 0, 9}};
   std::string xml = Working();
   EXPECT_EQ(Element(xml, "NumberOfEntries"), "2");

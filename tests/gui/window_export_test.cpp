@@ -122,7 +122,7 @@ TEST_P(WindowExportTest, CancellingTheReasonAbandonsTheExport) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, WindowExportTest,
-                         ::testing::Values(SchemaKind{}, SchemaKind{true, true, true}),
+                         ::testing::Values(SchemaKind{}, SchemaKind{true, true, true, true}),
                          [](const auto& info) { return info.param.name(); });
 
 }  // namespace
