@@ -118,8 +118,9 @@ void Tabela(std::string& out, const TotaisIva& t, const std::string& inicio) {
   for (const auto& [imposto, base] : Ordenados(t)) {
     long long centimos = t.ImpostoCentimos(imposto);
     out += LinhaImposto(inicio, imposto, Centimos(base), centimos);
+    if (std::get<0>(imposto) != "IVA") continue;
     somaBase += Centimos(base);
-    if (std::get<0>(imposto) == "IVA") somaImposto += centimos;
+    somaImposto += centimos;
   }
   out += inicio + Coluna("Total do IVA", 32) + Coluna(Euros(somaBase), 18, true) +
          Coluna(Euros(somaImposto), 16, true) + "\n";
