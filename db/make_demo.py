@@ -919,6 +919,7 @@ def signature():
 
 doc_rows, line_rows = [], []
 line_id = 0
+last_entry = {}
 for doc in docs:
     c = doc.customer
     edited = None
@@ -927,6 +928,13 @@ for doc in docs:
                                                        rng.randint(0, 59)))
         if rng.random() < 0.1:
             edited += dt.timedelta(days=1)
+    # The billing program numbers a document when it saves it: within a type
+    # and series, the save times go up with the numbers.
+    entry = edited or dt.datetime.combine(doc.data, dt.time())
+    last = last_entry.get((doc.tipodoc, doc.serie))
+    if last is not None and entry < last:
+        edited = entry = last + dt.timedelta(minutes=1)
+    last_entry[(doc.tipodoc, doc.serie)] = entry
     signed = doc.serie != "tmp" and rng.random() < 0.6
     doc_rows.append([
         doc.id, doc.tipodoc, doc.serie, doc.numero, doc.data, edited, doc.anulado, doc.motivo,

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/NumberingReport.h"
+
 namespace saftpt {
 
 namespace {
@@ -113,6 +115,7 @@ RelatorioConsistencia VerificaErros(Database& db, const DateTime& start, const D
   RelatorioConsistencia r;
   r.recibos = VerificaRecibos(db, start, end, decimalSeparator, r.errosRecibos);
   r.faturas = VerificaFaturas(db, start, end, decimalSeparator, r.errosFaturas);
+  r.numeracao = VerificaNumeracao(db, start, end, r.errosNumeracao);
   return r;
 }
 

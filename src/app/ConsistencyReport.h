@@ -1,5 +1,5 @@
-// The consistency report ("Verificar Erros"): two read-only checks of the
-// period's receipts and the documents they pay.
+// The consistency report ("Verificar Erros"): read-only checks of the
+// period's receipts and the documents they pay, and of the numbering.
 #ifndef SAFTPT_APP_CONSISTENCYREPORT_H_
 #define SAFTPT_APP_CONSISTENCYREPORT_H_
 
@@ -11,11 +11,13 @@
 namespace saftpt {
 
 struct RelatorioConsistencia {
-  std::string recibos;  // the first box's text
-  std::string faturas;  // the second box's text
+  std::string recibos;    // the first box's text
+  std::string faturas;    // the second box's text
+  std::string numeracao;  // the third box's text (app/NumberingReport.h)
   bool errosRecibos = false;
   bool errosFaturas = false;
-  bool encontrouErros() const { return errosRecibos || errosFaturas; }
+  bool errosNumeracao = false;
+  bool encontrouErros() const { return errosRecibos || errosFaturas || errosNumeracao; }
 };
 
 // Check 1: receipt lines whose net value is not the paid share of the paid
@@ -25,7 +27,7 @@ std::string VerificaRecibos(Database& db, const DateTime& start, const DateTime&
 // Check 2: documents paid for more than their total.
 std::string VerificaFaturas(Database& db, const DateTime& start, const DateTime& end,
                             char decimalSeparator, bool& encontrou);
-// Both checks. A failing query throws Error with the database's message.
+// The three checks. A failing query throws Error with the database's message.
 RelatorioConsistencia VerificaErros(Database& db, const DateTime& start, const DateTime& end,
                                     char decimalSeparator);
 

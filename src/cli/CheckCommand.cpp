@@ -66,7 +66,9 @@ int Verifica(const CheckArgs& a) {
       return kExitFalhou;
     }
     RelatorioConsistencia r = VerificaErros(db, inicio, fim, SeparadorDecimal());
-    std::cout << ParaTerminal(r.recibos) << "\n\n" << ParaTerminal(r.faturas) << std::endl;
+    std::cout << ParaTerminal(r.recibos) << "\n\n"
+              << ParaTerminal(r.faturas) << "\n\n"
+              << ParaTerminal(r.numeracao) << std::endl;
     return r.encontrouErros() ? kExitComErros : kExitSemErros;
   } catch (const Error& e) {
     std::cerr << e.description() << std::endl;
@@ -82,7 +84,8 @@ CLI::App* AddCheckCommand(CLI::App& app, int& status) {
   auto args = std::make_shared<CheckArgs>();
   auto* cmd = app.add_subcommand(
       "check",
-      "Verifica erros nos valores dos recibos e nas faturas pagas a mais (Verificar Erros)");
+      "Verifica erros nos valores dos recibos, nas faturas pagas a mais e na numeração "
+      "(Verificar Erros)");
   cmd->add_option("--settings", args->settings,
                   "Ficheiro de configuração (por omissão lexora.ini junto ao programa)");
   cmd->add_option("--from", args->from,

@@ -1,7 +1,9 @@
 // `saftpt validate`: checks an existing audit file against the tax
-// authority's schema and control totals.
+// authority's schema and control totals, then its numbering, ATCUD and
+// signatures.
 #include <iostream>
 
+#include "app/FileAudit.h"
 #include "app/SchemaValidation.h"
 #include "cli/Commands.h"
 #include "config/Error.h"
@@ -17,6 +19,7 @@ constexpr int kExitFalhou = 2;
 struct ValidateArgs {
   std::string file;
   std::string xsd;
+  std::vector<std::string> publicKeys;  // "FILE" or "VERSION=FILE"
 };
 
 void Mostra(std::ostream& out, const ValidationProblem& p) {
@@ -29,9 +32,20 @@ void Mostra(std::ostream& out, const ValidationProblem& p) {
 
 int Valida(const ValidateArgs& a) {
   std::string xsd = a.xsd.empty() ? SchemaPorOmissao() : a.xsd;
+  AuditOptions auditoria;
+  for (const std::string& chave : a.publicKeys) {
+    std::string erro;
+    if (!AddChavePublica(auditoria, chave, erro)) {
+      std::cerr << erro << std::endl;
+      return kExitFalhou;
+    }
+  }
   ValidationReport r;
+  AuditReport audit;
   try {
     r = ValidaFicheiroSaft(a.file, xsd);
+    // A file that is not XML has its one error already.
+    if (r.valid() || !r.errors.empty()) audit = AuditaFicheiro(a.file, auditoria);
   } catch (const Error& e) {
     std::cerr << e.description() << std::endl;
     return kExitFalhou;
@@ -49,7 +63,14 @@ int Valida(const ValidateArgs& a) {
     std::cout << "Avisos (" << r.warnings.size() << "):\n";
     for (const ValidationProblem& p : r.warnings) Mostra(std::cout, p);
   }
-  if (r.valid()) {
+  if (!audit.findings.empty()) {
+    std::cout << "Numeração, ATCUD e assinaturas (" << audit.erros() << " erros, " << audit.avisos()
+              << " avisos):\n";
+    for (const AuditFinding& f : audit.findings)
+      std::cout << "  " << (f.gravidade == Gravidade::kErro ? "Erro: " : "Aviso: ") << f.message
+                << "\n";
+  }
+  if (r.valid() && audit.valid()) {
     std::cout << "Ficheiro válido." << std::endl;
     return kExitValido;
   }
@@ -62,12 +83,20 @@ int Valida(const ValidateArgs& a) {
 CLI::App* AddValidateCommand(CLI::App& app, int& status) {
   auto args = std::make_shared<ValidateArgs>();
   auto* cmd = app.add_subcommand(
-      "validate", "Valida um ficheiro SAF-T (PT) com o esquema da AT e os totais de controlo");
+      "validate",
+      "Valida um ficheiro SAF-T (PT): esquema da AT, totais de controlo, numeração, ATCUD e "
+      "assinaturas");
   // The help's formatter is the program's; only this command has positionals.
   cmd->get_formatter()->label("Positionals", "Argumentos");
   cmd->add_option("ficheiro", args->file, "Ficheiro SAF-T (PT) a validar")->required();
   cmd->add_option("--xsd", args->xsd,
                   "Esquema a usar (por omissão SAFTPT1.04_01.xsd junto ao programa)");
+  cmd->add_option("--public-key", args->publicKeys,
+                  "Chave pública PEM para verificar as assinaturas (Hash); VERSAO=FICHEIRO "
+                  "para a versão da chave (HashControl); repetível")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->type_name("[VERSAO=]FICHEIRO");
   cmd->footer(
       "Estado de saída: 0 válido (mesmo com avisos), 1 inválido, 2 ficheiro ou esquema "
       "ilegível.");

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   saftpt::cli::AddSettingsCommand(app, status);
   saftpt::cli::AddCheckCommand(app, status);
   saftpt::cli::AddValidateCommand(app, status);
+  saftpt::cli::AddSummaryCommand(app, status);
   for (CLI::App* sub : app.get_subcommands({})) {
     sub->group("Comandos");
     if (CLI::Option* ajuda = sub->get_help_ptr()) ajuda->group("Opções");

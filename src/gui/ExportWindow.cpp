@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFocusEvent>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -16,12 +17,15 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "BuildInfo.h"
 #include "app/ConsistencyReport.h"
 #include "app/ExportRun.h"
+#include "app/NumberingReport.h"
 #include "app/SchemaValidation.h"
+#include "app/TaxSummary.h"
 #include "config/Connection.h"
 #include "config/Settings.h"
 #include "gui/ExemptionDialog.h"
@@ -129,6 +133,15 @@ ExportWindow::ExportWindow(const OpcoesArranque& opcoes, GuiDialogs& dialogs, Sh
   txtResumo_ = new QPlainTextEdit(this);
   txtResumo_->setObjectName("txtResumo");
   txtResumo_->setReadOnly(true);
+  txtResumoIva_ = new QPlainTextEdit(this);
+  txtResumoIva_->setObjectName("txtResumoIva");
+  txtResumoIva_->setReadOnly(true);
+  txtResumoIva_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  txtResumoIva_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  auto* separadores = new QTabWidget(this);
+  separadores->setObjectName("tabResumo");
+  separadores->addTab(txtResumo_, "Resumo");
+  separadores->addTab(txtResumoIva_, "Resumo do IVA");
   Picture1_ = new QProgressBar(this);
   Picture1_->setObjectName("Picture1");
   Picture2_ = new QProgressBar(this);
@@ -171,7 +184,7 @@ ExportWindow::ExportWindow(const OpcoesArranque& opcoes, GuiDialogs& dialogs, Sh
   auto* janela = new QVBoxLayout(this);
   janela->addWidget(controlos);
   janela->addWidget(Rotulo("Resumo:", this));
-  janela->addWidget(txtResumo_, 1);
+  janela->addWidget(separadores, 1);
   janela->addWidget(Picture1_);
   janela->addWidget(Picture2_);
   janela->addWidget(lblMensagem_);
@@ -357,6 +370,7 @@ void ExportWindow::ExportarSaft() {
   ActivaControlos(true);
   aExportar_ = false;
 
+  if (resultado.written) MostraResumoIva(caminho);
   if (resultado.written && chkValidar_->isChecked()) ValidaFicheiro(caminho);
 }
 
@@ -373,6 +387,14 @@ void ExportWindow::ValidaFicheiro(const std::string& path) {
   }
 }
 
+void ExportWindow::MostraResumoIva(const std::string& path) {
+  try {
+    txtResumoIva_->setPlainText(Q(ResumoIvaTexto(CalculaResumoIva(path))));
+  } catch (const std::exception& e) {
+    txtResumoIva_->setPlainText(Q(e.what()));
+  }
+}
+
 void ExportWindow::VerificarErros() {
   DateTime inicio = DaData(DTDataInicial_);
   DateTime fim = DaData(DTDataFinal_);
@@ -382,6 +404,7 @@ void ExportWindow::VerificarErros() {
     bool encontrou = false;
     dialogs_.warn(VerificaRecibos(db_, inicio, fim, separador, encontrou));
     dialogs_.warn(VerificaFaturas(db_, inicio, fim, separador, encontrou));
+    dialogs_.warn(VerificaNumeracao(db_, inicio, fim, encontrou));
   } catch (const std::exception& e) {
     dialogs_.error(e.what());
   }

@@ -71,6 +71,8 @@ class ExportWindow : public QWidget {
   void ConfigSeries();
   void ActivaControlos(bool activos);
   void ValidaFicheiro(const std::string& path);
+  // The VAT summary of the file just written, in its tab.
+  void MostraResumoIva(const std::string& path);
   static DateTime DaData(const QDateEdit* edit);
   DateTime Hoje() const { return opcoes_.today ? *opcoes_.today : DateTime::Today(); }
 
@@ -93,6 +95,7 @@ class ExportWindow : public QWidget {
   QCheckBox* chkValidar_;
   QLineEdit* txtComentario_;
   QPlainTextEdit* txtResumo_;
+  QPlainTextEdit* txtResumoIva_;
   QPushButton* Command2_;
   QPushButton* Command4_;
   QPushButton* Command5_;

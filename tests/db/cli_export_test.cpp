@@ -16,7 +16,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "../TestKeys.h"
 #include "TestDatabase.h"
+#include "app/SignatureCheck.h"
 #include "config/Settings.h"
 
 extern char** environ;
@@ -192,7 +194,12 @@ class CliExportTest : public DbTest {
 
   // Runs `saftpt export` with standard input from /dev/null.
   Resultado Export(std::vector<std::string> args) {
-    args.insert(args.begin(), {SAFTPT_CLI, "export", "--settings", ini_});
+    args.insert(args.begin(), {"export", "--settings", ini_});
+    return Programa(std::move(args));
+  }
+  // Runs `saftpt` with these arguments.
+  Resultado Programa(std::vector<std::string> args) {
+    args.insert(args.begin(), SAFTPT_CLI);
     std::vector<std::string> env = Ambiente();
     std::vector<char*> argv = Ponteiros(args), envp = Ponteiros(env);
     std::string out = (dir_ / "stdout").string(), err = (dir_ / "stderr").string();
@@ -329,6 +336,67 @@ TEST_F(CliExportTest, StartAfterEndStops) {
   r = Export({"--output", xml_, "--from", "2024-03-05", "--to", "2024-03-05"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(Contem(r.out, "NºFacturas: 1\n"));
+}
+
+// A certified office signs each document chained to the one before; the file
+// carries the signatures and `saftpt validate` verifies them with the public
+// key. A stored amount changed after signing breaks that document only.
+TEST_F(CliExportTest, SignedChainVerifiesUntilAnAmountIsChanged) {
+  Exec(
+      "UPDATE configescritorio SET OC=1;"
+      "INSERT INTO documentos (IDDoc, tipodoc, serie, numero, Data, DataEdicao, Anulado,"
+      " CodCliente, NContribuinteCliente, ValorIva, ValorLiquido, ValorTotal, ValorRetencao,"
+      " ModoPag) VALUES (3, 'F', 'A', 3, '2024-03-25', NULL, 0, 'C1', '123456789', 46, 200,"
+      " 196, 50, 'NU');"
+      "INSERT INTO documentoslinhas (IDDoc, tipodoc, Serie, numero, Referencia, Descricao, Quant,"
+      " Preco, ValorLiquido, Iva, ValorIva, ValorTotal, ValorRetencao, TipoRetencao) VALUES"
+      " (3, 'F', 'A', 3, 'H1', 'Consulta', 1, 200, 200, 23, 46, 246, 50, 'IRS');");
+  TestKey chave;
+  std::string pem = (dir_ / "publica.pem").string();
+  chave.WritePublic(pem);
+  // As the billing program signs: date, save time, number, gross total (with
+  // the withholding) and the previous signature.
+  struct {
+    int id;
+    const char *data, *entrada, *bruto;
+  } docs[] = {{1, "2024-03-05", "2024-03-05T10:00:00", "123.00"},
+              {2, "2024-03-20", "2024-03-20T10:00:00", "61.50"},
+              {3, "2024-03-25", "2024-03-25T00:00:00", "246.00"}};
+  std::string anterior;
+  for (const auto& d : docs) {
+    std::string n = std::to_string(d.id);
+    anterior = chave.Sign(TextoAssinado(d.data, d.entrada, "F A/" + n, d.bruto, anterior));
+    Exec("UPDATE documentos SET Assinatura='" + anterior + "', VersaoChavePrivada=1, ATCUD='" +
+         "JFZSCU5D-" + n + "' WHERE IDDoc=" + n);
+  }
+  const std::string xsd = std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd";
+  Resultado r = Export({"--output", xml_, "--from", "2024-03-01", "--to", "2024-03-31"});
+  ASSERT_TRUE(fs::exists(xml_)) << r.err;
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_TRUE(Contem(Conteudo(xml_), "<Hash>" + anterior + "</Hash>"));
+  r = Programa({"validate", xml_, "--xsd", xsd, "--public-key", "1=" + pem});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.out, "Ficheiro válido.\n");
+
+  r = Programa({"summary", xml_, "--csv"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "imposto,regiao,codigo,taxa,base,valor\nIVA,PT,NOR,23.00,350.00,80.50\n"
+            "RETENCAO,,IRS,,,50.00\nTAXPAYABLE,,,,,80.50\n");
+
+  Exec("UPDATE documentos SET ValorTotal=62.50, ValorLiquido=51 WHERE IDDoc=2");
+  r = Export({"--output", xml_, "--force", "--from", "2024-03-01", "--to", "2024-03-31"});
+  ASSERT_TRUE(Contem(Conteudo(xml_), "<GrossTotal>62.50</GrossTotal>")) << r.err;
+  r = Programa({"validate", xml_, "--xsd", xsd, "--public-key", pem});
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_TRUE(Contem(r.out, "  Erro: Assinatura inválida: F A/2\n")) << r.out;
+  EXPECT_EQ(r.out.find("Assinatura inválida"), r.out.rfind("Assinatura inválida")) << r.out;
+  // Without the key only the form of the signatures is checked.
+  r = Programa({"validate", xml_, "--xsd", xsd});
+  EXPECT_FALSE(Contem(r.out, "Assinatura")) << r.out;
+  r = Programa({"validate", xml_, "--xsd", xsd, "--public-key", (dir_ / "none.pem").string()});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Contem(r.err, "none.pem")) << r.err;
 }
 
 TEST_F(CliExportTest, WrongPasswordShowsTheServersMessage) {

@@ -12,6 +12,7 @@
 
 #include "TestDatabase.h"
 #include "app/ConsistencyReport.h"
+#include "app/NumberingReport.h"
 #include "config/Error.h"
 
 namespace saftpt::test {
@@ -31,9 +32,9 @@ std::vector<SchemaKind> Kinds() {
 std::string Doc(int id, const char* tipo, const char* serie, const char* data, const char* liquido,
                 const char* total) {
   return "INSERT INTO documentos (IDDoc, tipodoc, serie, numero, Data, ValorLiquido, "
-         "ValorTotal) VALUES (" +
+         "ValorTotal, ATCUD) VALUES (" +
          std::to_string(id) + ", '" + tipo + "', '" + serie + "', " + std::to_string(id) + ", '" +
-         data + "', " + liquido + ", " + total + ");";
+         data + "', " + liquido + ", " + total + ", 'JFZSCU5D-" + std::to_string(id) + "');";
 }
 
 // A receipt line: receipt key, its type and series, the paid document and its
@@ -158,6 +159,46 @@ TEST_F(ConsistencyTest, ReceiptsOfTypeRCDoNotCountAsOverpayment) {
   EXPECT_FALSE(found);
 }
 
+TEST_F(ConsistencyTest, NumberingOfEachTypeAndSeries) {
+  for (const SchemaKind& kind : {SchemaKind{}, SchemaKind{true, true, true}}) {
+    SCOPED_TRACE(kind.name());
+    CreateDatabase(kind);
+    Exec(
+        "INSERT INTO documentos (IDDoc, tipodoc, serie, numero, Data, DataEdicao, ATCUD) VALUES"
+        // The last F A before the period is 7; 9 is missing, 10 used twice, 11
+        // dated before 10, 12 saved before 11 and without ATCUD.
+        " (1, 'F', 'A', 7, '2024-02-20', NULL, 'JFZSCU5D-7'),"
+        " (2, 'F', 'A', 8, '2024-03-01', '2024-03-01 10:00:00', 'JFZSCU5D-8'),"
+        " (3, 'F', 'A', 10, '2024-03-02', '2024-03-02 10:00:00', 'JFZSCU5D-10'),"
+        " (4, 'F', 'A', 10, '2024-03-02', '2024-03-02 11:00:00', 'JFZSCU5D-10'),"
+        " (5, 'F', 'A', 11, '2024-03-01', '2024-03-03 10:00:00', 'JFZSCU5D-11'),"
+        " (6, 'F', 'A', 12, '2024-03-04', '2024-03-02 09:00:00', NULL),"
+        // After the period, and the drafts: not looked at.
+        " (7, 'F', 'A', 14, '2024-04-02', NULL, ''),"
+        " (8, 'F', 'tmp', 5, '2024-03-10', NULL, NULL),"
+        " (9, 'R', 'B', 1, '2024-03-10', NULL, '0'),"
+        // The first credit notes of the series are not in the database.
+        " (10, 'NC', 'A', 3, '2024-03-10', NULL, 'JFZSCU5D-3'),"
+        // ATCUD is only asked for from 2023-02-01 on.
+        " (11, 'F', 'C', 1, '2023-01-31', NULL, NULL), (12, 'F', 'C', 2, '2023-02-01', NULL, '');");
+    RelatorioConsistencia r = VerificaErros(db_, kInicio, kFim, ',');
+    EXPECT_EQ(r.numeracao,
+              "Possíveis erros de numeração:\r\n\r\nFalta o documento F A/9\r\n"
+              "O número F A/10 está repetido\r\nF A/11 tem data anterior a F A/10\r\n"
+              "F A/12 tem data de gravação anterior a F A/11\r\nF A/12 sem ATCUD\r\n"
+              "Faltam os documentos NC A/1 a NC A/2\r\nR B/1 sem ATCUD");
+    EXPECT_TRUE(r.errosNumeracao);
+    EXPECT_TRUE(r.encontrouErros());
+    EXPECT_FALSE(r.errosRecibos || r.errosFaturas);
+
+    std::vector<AuditFinding> f =
+        NumeracaoDaBase(db_, DateTime::Date(2023, 1, 1), DateTime::Date(2023, 2, 28));
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_EQ(f[0].documento, "F C/2");
+    EXPECT_EQ(f[0].message, "F C/2 sem ATCUD");
+  }
+}
+
 TEST_F(ConsistencyTest, FailingQueryThrowsTheServerMessage) {
   Exec("DROP TABLE documentoslinhas");
   try {
@@ -209,14 +250,30 @@ class CheckCliTest : public DbTest {
 
 TEST_F(CheckCliTest, ExitStatusSaysWhetherSomethingWasFound) {
   EXPECT_EQ(Run(March()), 0) << err_;
-  EXPECT_EQ(out_, "Não foram detetados erros em recibos\n\nNão foram detetados erros em Faturas\n");
+  EXPECT_EQ(out_,
+            "Não foram detetados erros em recibos\n\nNão foram detetados erros em Faturas\n\n"
+            "Não foram detetados erros de numeração\n");
 
   Exec(Doc(1, "F", "A", "2024-02-20", "81.30", "100") +
        Doc(3, "R", "A", "2024-03-11", "40.66", "50") + Linha(3, "R", "A", 1, "F", "50", "40.66"));
   EXPECT_EQ(Run(March()), 1) << err_;
   EXPECT_EQ(out_,
             "Possíveis erros em valores de recibos:\n\n3|1|40.66|40.65\n\n"
-            "Não foram detetados erros em Faturas\n");
+            "Não foram detetados erros em Faturas\n\n"
+            "Possíveis erros de numeração:\n\nFaltam os documentos R A/1 a R A/2\n");
+
+  // A finding of the numbering alone is something found too.
+  Exec(
+      "UPDATE documentos SET numero=1 WHERE IDDoc=3;"
+      "UPDATE documentoslinhas SET ValorLiquido=40.65 WHERE IDDoc=3;"
+      "UPDATE documentos SET ATCUD=NULL WHERE IDDoc=1");
+  EXPECT_EQ(Run(March()), 0) << out_;
+  Exec(
+      "INSERT INTO documentos (IDDoc, tipodoc, serie, numero, Data, ATCUD) VALUES"
+      " (4, 'F', 'A', 3, '2024-03-12', 'JFZSCU5D-3')");
+  EXPECT_EQ(Run(March()), 1) << err_;
+  EXPECT_TRUE(Contem(out_, "\n\nPossíveis erros de numeração:\n\nFalta o documento F A/2\n"))
+      << out_;
   EXPECT_EQ(err_, "");
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "TestDatabase.h"
+#include "app/FileAudit.h"
 #include "app/SchemaValidation.h"
 #include "config/OfficeConfig.h"
 #include "config/Utf8.h"
@@ -389,7 +390,8 @@ TEST_P(DemoDataTest, NamesOutsideWindows1252OnlyInUtf8Tables) {
 }
 
 // The demo exists to be exported: both years, both versions, without any
-// exemption reason to correct, and the 2025 file passes the schema check.
+// exemption reason to correct, the 2025 file passes the schema check and both
+// years' files pass the numbering and ATCUD checks.
 TEST_P(DemoDataTest, ExportsEveryYearAndVersionAndValidates) {
   ConfiguracaoEscritorio office;
   CarregaConfiguracao(db_, office);
@@ -429,6 +431,10 @@ TEST_P(DemoDataTest, ExportsEveryYearAndVersionAndValidates) {
             options.outputPath, std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd");
         EXPECT_TRUE(report.valid()) << report.Erro1006();
         EXPECT_TRUE(report.warnings.empty()) << report.warnings.front().message;
+      }
+      if (versao == 4) {
+        AuditReport audit = AuditaFicheiro(options.outputPath);
+        EXPECT_TRUE(audit.findings.empty()) << audit.findings.front().message;
       }
       std::filesystem::remove(options.outputPath);
     }

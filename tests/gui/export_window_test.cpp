@@ -192,11 +192,12 @@ TEST_F(WindowTest, CancelledSaveDialogChangesNothing) {
   EXPECT_TRUE(shell_.opened.empty());
 }
 
-TEST_F(WindowTest, ConsistencyReportShowsTwoPlainBoxes) {
+TEST_F(WindowTest, ConsistencyReportShowsThreePlainBoxes) {
   Open(DateTime::Date(2025, 3, 15));
   Child<QPushButton>("Command5")->click();
   EXPECT_EQ(dialogs_.log, (Log{"warn: Não foram detetados erros em recibos",
-                               "warn: Não foram detetados erros em Faturas"}));
+                               "warn: Não foram detetados erros em Faturas",
+                               "warn: Não foram detetados erros de numeração"}));
 }
 
 TEST_F(WindowTest, ConsistencyReportListsFindingsOfThePeriod) {
@@ -211,11 +212,14 @@ TEST_F(WindowTest, ConsistencyReportListsFindingsOfThePeriod) {
       " (3, 'R', 'A', 2, 51.01, 41.47, 1, 'F');");
   Open(DateTime::Date(2025, 3, 15));
   Child<QPushButton>("Command5")->click();
-  ASSERT_EQ(dialogs_.log.size(), 2u);
+  ASSERT_EQ(dialogs_.log.size(), 3u);
   EXPECT_EQ(dialogs_.log[0], "warn: Possíveis erros em valores de recibos:\r\n\r\n2|1|40,66|40,65");
   EXPECT_EQ(dialogs_.log[1].rfind("warn: Possíveis erros em Faturas:", 0), 0u) << dialogs_.log[1];
   EXPECT_NE(dialogs_.log[1].find("1 paga pelos documentos:"), std::string::npos);
   EXPECT_NE(dialogs_.log[1].find("Valor Pago: 101,01"), std::string::npos) << dialogs_.log[1];
+  EXPECT_EQ(dialogs_.log[2],
+            "warn: Possíveis erros de numeração:\r\n\r\nF A/1 sem ATCUD\r\nR A/1 sem ATCUD"
+            "\r\nR A/2 sem ATCUD");
 }
 
 TEST_F(WindowTest, ConsistencyReportFailureIsShownAsAnError) {

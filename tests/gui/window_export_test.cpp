@@ -70,6 +70,12 @@ TEST_P(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
             "NIF: 501234567\nNºFacturas: 1\nTotal Créditos: 150,00\nTotal Débitos: 0,00\n"
             "NºOrçamentos: 0\nTotal Créditos: 0,00\nTotal Débitos: 0,00\n"
             "NºRecibos: 0\nTotal Créditos: 0,00\nTotal Débitos: 0,00");
+  // Beside it, the VAT summary of the file just written.
+  std::string iva = Child<QPlainTextEdit>("txtResumoIva")->toPlainText().toStdString();
+  for (const char* part : {"(1 documentos de venda não anulados)",
+                           "IVA      PT      NOR       23.00            100.00           23.00",
+                           "Isenção M07                                  50.00"})
+    EXPECT_NE(iva.find(part), std::string::npos) << part << "\n" << iva;
 
   std::string xml = ReadFile(dialogs_.saveAs);
   for (const char* part :
