@@ -65,6 +65,12 @@ void TotaisDaSeccao::Soma(LadoLinha lado, double montante) {
   (lado == LadoLinha::kCredito ? credito_ : debito_) += centimos;
 }
 
+void AddControlo(XmlNode seccao, long long entradas, double debito, double credito) {
+  AddValor(seccao, "NumberOfEntries", FormataNumero(static_cast<double>(entradas), 0));
+  AddValor(seccao, "TotalDebit", FormataNumero(debito, 2));
+  AddValor(seccao, "TotalCredit", FormataNumero(credito, 2));
+}
+
 void AddEstado(XmlNode parent, const Recordset& rs, std::string_view statusTag,
                std::string_view dateTag, std::string_view sourceTag) {
   XmlNode estado = parent.NewChild("DocumentStatus", "");

@@ -56,6 +56,9 @@ class TotaisDaSeccao {
   long long credito_ = 0;
 };
 
+// A section's "NumberOfEntries", "TotalDebit" and "TotalCredit".
+void AddControlo(XmlNode seccao, long long entradas, double debito, double credito);
+
 // "DocumentStatus": status, its date, the reason of a cancellation, source
 // and "P".
 void AddEstado(XmlNode parent, const Recordset& rs, std::string_view statusTag,

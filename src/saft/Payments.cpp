@@ -79,9 +79,7 @@ void clsSAFT::AddPayments(XmlNode node) {
 
   PagamentosTotalCredito = ArredondaNumero(credito, 2);
   PagamentosTotalDebito = ArredondaNumero(debito, 2);
-  AddValor(payments, "NumberOfEntries", FormataNumero(static_cast<double>(entradas), 0));
-  AddValor(payments, "TotalDebit", FormataNumero(debito, 2));
-  AddValor(payments, "TotalCredit", FormataNumero(credito, 2));
+  AddControlo(payments, entradas, debito, credito);
   NumeroRecibos = entradas;
   TotalCreditosRecibos += credito;
   TotalDebitosRecibos += debito;

@@ -95,9 +95,7 @@ void clsSAFT::AddInvoices(XmlNode node) {
                          "and documentoslinhas.iva<>0)",
            "documentoslinhas.valorretencao>0", true);
   TotaisDaSeccao totais = SomaDasLinhas();
-  AddValor(sales, "NumberOfEntries", FormataNumero(static_cast<double>(entradas), 0));
-  AddValor(sales, "TotalDebit", FormataNumero(totais.Debito(), 2));
-  AddValor(sales, "TotalCredit", FormataNumero(totais.Credito(), 2));
+  AddControlo(sales, entradas, totais.Debito(), totais.Credito());
   NumeroFacturas = entradas;
   TotalCreditos = totais.Credito();
   TotalDebitos = totais.Debito();

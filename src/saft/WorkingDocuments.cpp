@@ -29,9 +29,7 @@ void clsSAFT::AddWorkingDocuments(XmlNode node) {
 
   LeSeccao(documentos, ColunasDasLinhas(versao), "true", "", true);
   TotaisDaSeccao totais = SomaDasLinhas();
-  AddValor(working, "NumberOfEntries", FormataNumero(static_cast<double>(entradas), 0));
-  AddValor(working, "TotalDebit", FormataNumero(totais.Debito(), 2));
-  AddValor(working, "TotalCredit", FormataNumero(totais.Credito(), 2));
+  AddControlo(working, entradas, totais.Debito(), totais.Credito());
   NumeroOrcamentos = entradas;
   TotalCreditosOrcamentos = totais.Credito();
   TotalDebitosOrcamentos = totais.Debito();
