@@ -70,7 +70,7 @@ class ExportWindow : public QWidget {
  private:
   void ConfigSeries();
   void ActivaControlos(bool activos);
-  void ValidaFicheiro(const std::string& path);
+  void ValidaFicheiro(const std::string& path, int versao);
   static DateTime DaData(const QDateEdit* edit);
   DateTime Hoje() const { return opcoes_.today ? *opcoes_.today : DateTime::Today(); }
 

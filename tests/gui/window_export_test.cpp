@@ -64,7 +64,7 @@ TEST_P(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
   EXPECT_TRUE(window_->findChild<QWidget*>("controlos")->isEnabled());
   EXPECT_EQ(dialogs_.log, (Log{"confirm: Confirma a atualização?",
                                "inform[Exportação ficheiro SAFT-PT]: Ficheiro exportado",
-                               "inform[Exportação SAF-T PT]: Ficheiro válido"}));
+                               "inform[Exportação SAF-T PT]: O ficheiro cumpre as regras da AT."}));
   EXPECT_EQ(shell_.opened, Log{"folder " + folder_ + "/"});
   EXPECT_EQ(Summary(),
             "NIF: 501234567\nNºFacturas: 1\nTotal Créditos: 150,00\nTotal Débitos: 0,00\n"

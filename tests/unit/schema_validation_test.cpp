@@ -14,7 +14,8 @@
 namespace saftpt {
 namespace {
 
-const std::string kXsd11 = std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd";
+// The schema the programs ship with, copied beside this test program too.
+const std::string kXsd11 = SchemaPorOmissao();
 const std::string kXsd10 = std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd10.xsd";
 const std::string kValid =
     std::string(SAFTPT_SOURCE_DIR) + "/tests/golden/validation/valid-1.04_01.xml";
