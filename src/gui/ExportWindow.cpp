@@ -358,8 +358,7 @@ void ExportWindow::ExportarSaft() {
   ActivaControlos(true);
   aExportar_ = false;
 
-  if (resultado.written && chkValidar_->isChecked())
-    ValidaFicheiro(caminho, pedido.options.versao);
+  if (resultado.written && chkValidar_->isChecked()) ValidaFicheiro(caminho, pedido.options.versao);
 }
 
 // After the summary: the file passes, is not checked (1.03_01), or the list
