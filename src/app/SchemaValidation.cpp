@@ -127,8 +127,9 @@ Regra Classifica(const std::string& m) {
       has("keyref 'StockMovementCustomerIDConstraint'"))
     return Regra::kClienteInexistente;
   if (has("ProductCodeConstraint'") && has("keyref")) return Regra::kProdutoInexistente;
-  if (has("Expected is ( Line )") || has("Expected is ( Line ).") ||
-      (has("Missing child element") && has(" Line )")))
+  // The document's totals come where its first line was due.
+  bool lineDue = has(" Line ).") && (has("Expected is ( ") || has("Expected is one of ( "));
+  if (lineDue && (m.rfind("Element 'DocumentTotals'", 0) == 0 || has("Missing child element")))
     return Regra::kSemLinhas;
   if (has("Expected is ( HashControl )")) return Regra::kSemVersaoChave;
   return Regra::kOutra;
