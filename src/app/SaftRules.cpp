@@ -2,8 +2,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -330,36 +333,142 @@ class Totais {
       {"NumberOfEntries", nullptr}, {"TotalDebit", nullptr}, {"TotalCredit", nullptr}};
 };
 
+// The uniques and keyrefs, checked on each part as it passes. The master
+// files come before the documents, so a document's reference is checked at
+// once; a reference between accounts waits for the end of the file.
+class Chaves {
+ public:
+  Chaves(const std::string& ns, std::vector<Restricao> restricoes, const RelatoRegra& erro)
+      : t_(ns), restricoes_(std::move(restricoes)), erro_(erro) {
+    for (const Restricao& r : restricoes_)
+      if (r.tipo == Restricao::kReferencia) referidas_[r.refer];
+  }
+
+  ~Chaves() {
+    for (auto& d : adiadas_) xmlFreeNode(d.node);
+  }
+
+  void Parte(xmlNode* part) {
+    std::vector<std::string> path;
+    for (xmlNode* n = part;
+         n != nullptr && n->parent != nullptr && n->parent->type == XML_ELEMENT_NODE; n = n->parent)
+      path.insert(path.begin(), Str(n->name));
+    for (const Restricao& r : restricoes_) {
+      if (r.selector.size() < path.size() ||
+          !std::equal(path.begin(), path.end(), r.selector.begin()))
+        continue;
+      Seleciona(part, r, path.size(), [&](xmlNode* selected) { Verifica(r, selected); });
+    }
+  }
+
+  void Fim() {
+    for (auto& d : adiadas_) {
+      if (referidas_[d.restricao->refer].count(d.value) == 0) Falta(*d.restricao, d.node, d.value);
+      xmlFreeNode(d.node);
+    }
+    adiadas_.clear();
+  }
+
+ private:
+  struct Adiada {
+    const Restricao* restricao;
+    xmlNode* node;  // a copy, with its line
+    std::string value;
+  };
+
+  static std::string Str(const xmlChar* s) { return s ? reinterpret_cast<const char*>(s) : ""; }
+
+  // The elements below `n` (at the selector's step `depth`) the selector picks.
+  template <typename F>
+  void Seleciona(xmlNode* n, const Restricao& r, size_t depth, F f) {
+    if (depth == r.selector.size()) {
+      f(n);
+      return;
+    }
+    t_.ForEach(n, r.selector[depth].c_str(), [&](xmlNode* c) { Seleciona(c, r, depth + 1, f); });
+  }
+
+  void Verifica(const Restricao& r, xmlNode* selected) {
+    xmlNode* field = t_.Child(selected, r.field.c_str());
+    if (field == nullptr) return;  // the schema says whether it may be missing
+    std::string value = Trimmed(field);
+    if (r.tipo == Restricao::kReferencia) {
+      auto it = referidas_.find(r.refer);
+      if (it == referidas_.end() || it->second.count(value) != 0) return;
+      // Accounts may name accounts further on.
+      if (r.selector.front() == "MasterFiles")
+        adiadas_.push_back({&r, xmlCopyNode(field, 1), value});
+      else
+        Falta(r, field, value);
+      return;
+    }
+    bool repeated = false;
+    if (auto it = referidas_.find(r.name); it != referidas_.end())
+      repeated = !it->second.insert(value).second;
+    else
+      repeated = !hashes_[r.name].insert(std::hash<std::string>{}(value)).second;
+    if (repeated)
+      erro_(field,
+            "Element '" + r.field + "': Duplicate key-sequence ['" + value +
+                "'] in unique identity-constraint '" + r.name + "'.",
+            Regra::kOutra);
+  }
+
+  void Falta(const Restricao& r, xmlNode* field, const std::string& value) {
+    Regra regra = r.field == "CustomerID"    ? Regra::kClienteInexistente
+                  : r.field == "ProductCode" ? Regra::kProdutoInexistente
+                                             : Regra::kOutra;
+    erro_(field,
+          "Element '" + r.field + "': No match found for key-sequence ['" + value +
+              "'] of keyref '" + r.name + "'.",
+          regra);
+  }
+
+  Arvore t_;
+  std::vector<Restricao> restricoes_;
+  const RelatoRegra& erro_;
+  std::map<std::string, std::unordered_set<std::string>> referidas_;  // by constraint
+  std::map<std::string, std::unordered_set<size_t>> hashes_;          // the other uniques
+  std::vector<Adiada> adiadas_;
+};
+
 }  // namespace
 
 class RegrasSaft::Impl {
  public:
-  Impl(const std::string& ns, bool assertions, RelatoRegra erro, RelatoRegra aviso)
+  Impl(const std::string& ns, bool assertions, std::vector<Restricao> restricoes, RelatoRegra erro,
+       RelatoRegra aviso)
       : ns_(ns),
         erro_(std::move(erro)),
         aviso_(std::move(aviso)),
         assercoes_(ns_, assertions, erro_),
-        totais_(ns_, aviso_) {}
+        totais_(ns_, aviso_),
+        chaves_(ns_, std::move(restricoes), erro_) {}
 
   std::string ns_;
   RelatoRegra erro_;
   RelatoRegra aviso_;
   Assercoes assercoes_;
   Totais totais_;
+  Chaves chaves_;
 };
 
-RegrasSaft::RegrasSaft(const std::string& ns, bool assertions, RelatoRegra erro, RelatoRegra aviso)
-    : impl_(std::make_unique<Impl>(ns, assertions, std::move(erro), std::move(aviso))) {}
+RegrasSaft::RegrasSaft(const std::string& ns, bool assertions, std::vector<Restricao> restricoes,
+                       RelatoRegra erro, RelatoRegra aviso)
+    : impl_(std::make_unique<Impl>(ns, assertions, std::move(restricoes), std::move(erro),
+                                   std::move(aviso))) {}
 
 RegrasSaft::~RegrasSaft() = default;
 
 void RegrasSaft::Parte(xmlNode* part) {
   impl_->assercoes_.Parte(part);
   impl_->totais_.Parte(part);
+  impl_->chaves_.Parte(part);
 }
 
 void RegrasSaft::Fim() {
   impl_->totais_.Fim();
+  impl_->chaves_.Fim();
 }
 
 bool RegrasSaft::Contentor(const xmlNode* n) {

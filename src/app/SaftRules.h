@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace saftpt {
 
@@ -28,6 +29,18 @@ enum class Regra {
   kProdutoInexistente,  // a ProductCode without its Product
 };
 
+// A unique, key or keyref of the schema on the whole file. The validator would
+// keep every value of the file in memory; here the values of the customers,
+// products, suppliers and accounts are kept, and only a hash of each
+// document's number.
+struct Restricao {
+  enum Tipo { kUnica, kReferencia } tipo = kUnica;
+  std::string name;
+  std::string refer;                  // the unique a keyref refers to
+  std::vector<std::string> selector;  // element names below AuditFile
+  std::string field;                  // the selected element's child holding the value
+};
+
 // Receives one failed rule: the element it concerns, the reason and its kind.
 // The element lives only during the call.
 using RelatoRegra = std::function<void(xmlNode* element, const std::string& message, Regra)>;
@@ -37,7 +50,9 @@ class RegrasSaft {
   // Only elements in namespace `ns` are looked at; without `assertions` (a
   // schema that has none) only the TaxTable and the totals are checked.
   // Assertions go to `erro`, the totals rules to `aviso`.
-  RegrasSaft(const std::string& ns, bool assertions, RelatoRegra erro, RelatoRegra aviso);
+  // Uniques and keyrefs go to `erro` too.
+  RegrasSaft(const std::string& ns, bool assertions, std::vector<Restricao> restricoes,
+             RelatoRegra erro, RelatoRegra aviso);
   ~RegrasSaft();
   RegrasSaft(const RegrasSaft&) = delete;
   RegrasSaft& operator=(const RegrasSaft&) = delete;

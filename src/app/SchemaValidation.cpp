@@ -50,8 +50,6 @@ struct FreeReader {
 };
 using DocPtr = std::unique_ptr<xmlDoc, FreeDoc>;
 
-using Fields = std::map<std::string, std::vector<std::string>>;
-
 // One problem found. The validator runs ahead of the reader and names only
 // the element and the line; the document it is in is known once the reader
 // has it whole ("placed").
@@ -122,11 +120,6 @@ std::string Rotulo(const xmlNode* part) {
 // What a validator's message is about, for the advice.
 Regra Classifica(const std::string& m) {
   auto has = [&m](const char* part) { return m.find(part) != std::string::npos; };
-  if (has("keyref 'InvoiceCustomerIDConstraint'") ||
-      has("keyref 'WorkDocumentDocumentCustomerIDConstraint'") ||
-      has("keyref 'StockMovementCustomerIDConstraint'"))
-    return Regra::kClienteInexistente;
-  if (has("ProductCodeConstraint'") && has("keyref")) return Regra::kProdutoInexistente;
   // The document's totals come where its first line was due.
   bool lineDue = has(" Line ).") && (has("Expected is ( ") || has("Expected is one of ( "));
   if (lineDue && (m.rfind("Element 'DocumentTotals'", 0) == 0 || has("Missing child element")))
@@ -137,8 +130,7 @@ Regra Classifica(const std::string& m) {
 
 class Recolha {
  public:
-  Recolha(const std::string& targetNs, const Fields* fields)
-      : targetNs_(targetNs), fields_(fields) {}
+  explicit Recolha(const std::string& targetNs) : targetNs_(targetNs) {}
 
   void FromLibxml(const xmlError& e) {
     if (e.level < XML_ERR_ERROR) return;
@@ -198,27 +190,6 @@ class Recolha {
       items.push_back(std::move(a));
   }
 
-  // Key and keyref failures are reported on the document; the value at fault
-  // is in one of its children: the child's name (CustomerID for
-  // InvoiceCustomerIDConstraint), or "" when the message names no constraint.
-  std::string FieldName(const std::string& message) const {
-    if (fields_ == nullptr) return "";
-    size_t p = message.find("of keyref '");
-    size_t skip = 11;
-    if (p == std::string::npos) {
-      p = message.find("identity-constraint '");
-      skip = 21;
-    }
-    if (p == std::string::npos) return "";
-    size_t begin = p + skip;
-    size_t end = message.find('\'', begin);
-    if (end == std::string::npos) return "";
-    std::string name = message.substr(begin, end - begin);
-    if (size_t brace = name.rfind('}'); brace != std::string::npos) name.erase(0, brace + 1);
-    auto it = fields_->find(name);
-    return it == fields_->end() || it->second.empty() ? "" : it->second.front();
-  }
-
   // "Element 'Invoice': ..." gives "Invoice".
   static std::string NamedElement(const std::string& message) {
     const std::string lead = "Element '";
@@ -246,7 +217,6 @@ class Recolha {
   }
 
   std::string targetNs_;
-  const Fields* fields_;
 };
 
 #if LIBXML_VERSION >= 21200
@@ -298,19 +268,49 @@ struct Esquema {
   std::unique_ptr<xmlSchema, FreeSchema> schema;
   std::string targetNs;
   bool assertions = false;
-  Fields fields;
+  std::vector<Restricao> restricoes;  // taken out of the schema, checked in code
 };
 
-void KeepFields(xmlNode* constraint, Esquema& e) {
-  std::string name = Prop(constraint, "name");
-  for (xmlNode* f = constraint->children; f != nullptr; f = f->next) {
-    if (!IsXsd(f, "field")) continue;
-    std::string path = Prop(f, "xpath");
-    std::string step = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
-    if (step.empty() || step[0] == '@' || step[0] == '.') continue;
+// "ns:MasterFiles/ns:Customer" gives MasterFiles, Customer; nothing for a
+// path that is not a plain list of children.
+std::vector<std::string> Steps(const std::string& xpath) {
+  std::vector<std::string> steps;
+  size_t begin = 0;
+  while (begin <= xpath.size()) {
+    size_t end = xpath.find('/', begin);
+    if (end == std::string::npos) end = xpath.size();
+    std::string step = xpath.substr(begin, end - begin);
     if (size_t colon = step.find(':'); colon != std::string::npos) step.erase(0, colon + 1);
-    e.fields[name].push_back(step);
+    if (step.empty() || step.find_first_of("@.*|()[] ") != std::string::npos) return {};
+    steps.push_back(step);
+    begin = end + 1;
   }
+  return steps;
+}
+
+// A unique, key or keyref on AuditFile, as the code checks it; false when it
+// is of a form the code does not know (the validator keeps it then).
+bool TakeConstraint(xmlNode* c, Esquema& e) {
+  const xmlNode* owner = c->parent;
+  if (owner == nullptr || !IsXsd(owner, "element") || Prop(owner, "name") != "AuditFile")
+    return false;
+  Restricao r;
+  r.tipo = Str(c->name) == "keyref" ? Restricao::kReferencia : Restricao::kUnica;
+  r.name = Prop(c, "name");
+  r.refer = Prop(c, "refer");
+  if (size_t colon = r.refer.find(':'); colon != std::string::npos) r.refer.erase(0, colon + 1);
+  int fields = 0;
+  for (xmlNode* f = c->children; f != nullptr; f = f->next) {
+    if (IsXsd(f, "selector")) r.selector = Steps(Prop(f, "xpath"));
+    if (IsXsd(f, "field")) {
+      std::vector<std::string> steps = Steps(Prop(f, "xpath"));
+      if (steps.size() == 1) r.field = steps[0];
+      ++fields;
+    }
+  }
+  if (r.selector.empty() || r.field.empty() || fields != 1) return false;
+  e.restricoes.push_back(std::move(r));
+  return true;
 }
 
 void DropVersioningAttributes(xmlNode* n) {
@@ -323,7 +323,8 @@ void DropVersioningAttributes(xmlNode* n) {
 
 // Turns the authority's XSD 1.1 schema into one an XSD 1.0 validator loads:
 // assertions out (they are checked in code), the unbounded xs:all of the
-// ledger lines made a sequence, 1.1-only attributes dropped.
+// ledger lines made a sequence, 1.1-only attributes dropped. The uniques and
+// keyrefs of the whole file are taken out too, and checked in code.
 void Adapt(xmlNode* node, Esquema& e) {
   static const char* const kOnly11Elements[] = {"assert", "assertion", "alternative", "openContent",
                                                 "defaultOpenContent"};
@@ -338,9 +339,10 @@ void Adapt(xmlNode* node, Esquema& e) {
         std::string name = Str(c->name);
         for (const char* only : kOnly11Elements) drop = drop || name == only;
         if (name == "assert" || name == "assertion") e.assertions = true;
+        // The validator would keep every key of the file in memory.
+        if (name == "key" || name == "keyref" || name == "unique") drop = TakeConstraint(c, e);
         if (!drop) {
           if (name == "all" && AllWithRepeats(c)) xmlNodeSetName(c, BAD_CAST "sequence");
-          if (name == "key" || name == "keyref" || name == "unique") KeepFields(c, e);
           for (const char* attr : kOnly11Attributes) xmlUnsetProp(c, BAD_CAST attr);
         }
       }
@@ -367,7 +369,7 @@ std::unique_ptr<Esquema> LoadSchema(const std::string& path) {
   if (!Readable(path))
     throw Error(Error::kValidation, "Não foi possível ler o esquema " + path + ".");
   auto e = std::make_unique<Esquema>();
-  Recolha problems("", nullptr);
+  Recolha problems("");
   {
     ErrorsTo to(&problems);
     e->doc.reset(xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET));
@@ -501,16 +503,6 @@ void AddSources(const std::string& file, std::vector<Achado*>& found) {
   }
 }
 
-// The first value of "key-sequence ['C9']" in a message, when there is one.
-std::string KeyValue(const std::string& message) {
-  const std::string lead = "key-sequence ['";
-  size_t p = message.find(lead);
-  if (p == std::string::npos) return "";
-  p += lead.size();
-  size_t end = message.find('\'', p);
-  return end == std::string::npos ? "" : message.substr(p, end - p);
-}
-
 // The value a validator's message quotes ("'z' is not a valid value",
 // "The value 'z' is not accepted"), when there is one.
 std::string QuotedValue(const std::string& message) {
@@ -559,9 +551,7 @@ long LastLine(const xmlNode* part) {
 
 // Follows the reader and puts each problem in its document while the
 // document is in memory. The validator reports a problem when it reaches it,
-// a little ahead of the reader; the keys are checked only at the end of the
-// file, so the source documents' lines and customers are kept (a few dozen
-// bytes each).
+// a little ahead of the reader.
 class Lugares {
  public:
   explicit Lugares(Recolha& found) : found_(found) {}
@@ -594,53 +584,23 @@ class Lugares {
       }
     });
     anterior_ = {first, label, name, part->parent};
-    if (part->parent != nullptr &&
-        xmlStrEqual(part->parent->parent ? part->parent->parent->name : BAD_CAST "",
-                    BAD_CAST "SourceDocuments"))
-      documentos_.push_back({label, ChildText(part, "CustomerID"), CustomerLine(part)});
   }
 
-  // The end of the file: the keys' problems (reported there, with the key's
-  // value), and those left.
+  // The end of the file: the problems left are in no document.
   void Fim() {
-    std::vector<bool> named(documentos_.size(), false);
     Pendentes([&](Achado& a) {
       if (a.problem.element.empty()) a.problem.element = a.named;
       a.placed = true;
-      if (found_.FieldName(a.problem.message) != "CustomerID") return;
-      // The documents with that customer, each named once.
-      std::string key = KeyValue(a.problem.message);
-      for (size_t i = 0; i < documentos_.size(); ++i) {
-        const Documento& d = documentos_[i];
-        if (named[i] || d.customer != key) continue;
-        named[i] = true;
-        a.problem.document = d.label;
-        a.problem.element = "CustomerID";
-        a.problem.line = static_cast<int>(d.customerLine);
-        a.nodeText = "<CustomerID>" + d.customer + "</CustomerID>";
-        return;
-      }
     });
   }
 
  private:
-  struct Documento {
-    std::string label;
-    std::string customer;
-    long customerLine = 0;
-  };
+ private:
   struct Anterior {
     long first = -1;
     std::string label, name;
     xmlNode* parent = nullptr;
   };
-
-  static long CustomerLine(const xmlNode* part) {
-    for (const xmlNode* c = part->children; c != nullptr; c = c->next)
-      if (c->type == XML_ELEMENT_NODE && xmlStrEqual(c->name, BAD_CAST "CustomerID"))
-        return xmlGetLineNo(c);
-    return 0;
-  }
 
   template <typename F>
   void Pendentes(F f) {
@@ -660,7 +620,6 @@ class Lugares {
   Recolha& found_;
   size_t primeiro_ = 0;
   Anterior anterior_;
-  std::vector<Documento> documentos_;
 };
 
 void SortByLine(std::vector<Achado>& items) {
@@ -689,8 +648,8 @@ ValidationReport ValidaFicheiroSaft(const std::string& file, const std::string& 
     throw Error(Error::kValidation, "Não foi possível ler o ficheiro " + file + ".");
   std::unique_ptr<Esquema> schema = LoadSchema(xsdPath);
 
-  Recolha errors(schema->targetNs, &schema->fields);
-  Recolha warnings(schema->targetNs, nullptr);
+  Recolha errors(schema->targetNs);
+  Recolha warnings(schema->targetNs);
   {
     // The parser's errors reach `errors` through ErrorsTo, the validator's
     // through its own handler.
@@ -708,7 +667,7 @@ ValidationReport ValidaFicheiroSaft(const std::string& file, const std::string& 
       throw Error(Error::kValidation, "Não foi possível validar " + file + ".");
 
     RegrasSaft rules(
-        schema->targetNs, schema->assertions,
+        schema->targetNs, schema->assertions, schema->restricoes,
         [&errors](xmlNode* n, const std::string& m, Regra r) { errors.FromRule(n, m, r); },
         [&warnings](xmlNode* n, const std::string& m, Regra r) { warnings.FromRule(n, m, r); });
     Lugares lugares(errors);
