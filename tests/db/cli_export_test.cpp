@@ -260,6 +260,11 @@ TEST_F(CliExportTest, YearAloneIsTheWholeYearAndBoundsOverrideIt) {
   EXPECT_TRUE(Contem(xml, "urn:OECD:StandardAuditFile-Tax:PT_1.03_01"));
   EXPECT_TRUE(Contem(xml, "<AuditFileVersion>1.03_01</AuditFileVersion>"));
   EXPECT_TRUE(Contem(r.out, "NºFacturas: 1\n")) << r.out;
+  // No schema for that version here: not checked, and said so.
+  EXPECT_TRUE(Contem(r.out,
+                     "Ficheiro exportado\nO ficheiro não foi verificado: não há aqui "
+                     "esquema da AT para a versão 1.03_01.\n"))
+      << r.out;
 
   // Without --year it is the year of the period's start.
   r = Export({"--output", xml_, "--force", "--from", "2023-12-01", "--to", "2024-03-31"});
