@@ -1,6 +1,8 @@
 // The export benchmark: generates a consistent billing database of a chosen
 // size into the test MariaDB, exports a year of it in a child process and
-// prints the figures (time, statements, memory, the floor and the ratio).
+// prints the figures (time, statements, memory, the floor and the ratio);
+// then checks the file in another child, as the export does, and prints its
+// time and memory beside the export's.
 //
 //   eval "$(scripts/test-db.sh start)"; build/bench/saftpt_bench [--size N]
 #include <fcntl.h>
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "BenchData.h"
+#include "app/ExportCheck.h"
 #include "app/ExportRun.h"
 #include "config/Connection.h"
 #include "config/Error.h"
@@ -80,6 +83,64 @@ int RunExport(const std::string& settings, const std::string& output, int versao
   return 0;
 }
 
+// The child that checks: the export's check of its file, the number of
+// problems on standard output.
+int RunCheck(const std::string& file, int versao) {
+  auto start = Clock::now();
+  saftpt::VerificacaoDoFicheiro v = saftpt::VerificaFicheiroExportado(file, versao);
+  std::cout << "problems " << v.problemas.size() << "\n"
+            << "seconds " << Seconds(start) << "\n";
+  for (size_t i = 0; i < v.problemas.size() && i < 5; ++i) std::cerr << v.problemas[i] << "\n";
+  return 0;
+}
+
+struct Filho {
+  bool ok = false;
+  std::string out;
+  double wall = 0;
+  double peakMb = 0;
+};
+
+// Runs this program again with `args`: its own peak memory is then its own.
+Filho RunChild(const char* self, const std::vector<std::string>& args) {
+  Filho f;
+  auto start = Clock::now();
+  int fds[2];
+  if (pipe(fds) != 0) return f;
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(fds[1], 1);
+    close(fds[0]);
+    std::vector<char*> argv{const_cast<char*>(self)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv("/proc/self/exe", argv.data());
+    _exit(127);
+  }
+  close(fds[1]);
+  char buf[512];
+  ssize_t n;
+  while ((n = read(fds[0], buf, sizeof buf)) > 0) f.out.append(buf, static_cast<size_t>(n));
+  close(fds[0]);
+  int status = 0;
+  struct rusage usage {};
+  wait4(pid, &status, 0, &usage);
+  f.wall = Seconds(start);
+  f.peakMb = usage.ru_maxrss / 1024.0;
+  f.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return f;
+}
+
+long long Figure(const std::string& out, const std::string& name) {
+  std::istringstream in(out);
+  for (std::string key; in >> key;) {
+    std::string value;
+    in >> value;
+    if (key == name) return std::atoll(value.c_str());
+  }
+  return 0;
+}
+
 std::string Capture(const std::string& command) {
   std::string out;
   if (FILE* p = popen(command.c_str(), "r")) {
@@ -121,6 +182,14 @@ int main(int argc, char** argv) {
   if (argc >= 6 && std::strcmp(argv[1], "--run-export") == 0) {
     try {
       return RunExport(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
+    } catch (const saftpt::Error& e) {
+      std::cerr << e.description() << "\n";
+      return 1;
+    }
+  }
+  if (argc >= 4 && std::strcmp(argv[1], "--run-check") == 0) {
+    try {
+      return RunCheck(argv[2], std::atoi(argv[3]));
     } catch (const saftpt::Error& e) {
       std::cerr << e.description() << "\n";
       return 1;
@@ -178,57 +247,36 @@ int main(int argc, char** argv) {
   std::string settings = std::string(dir) + "/lexora.ini";
   {
     std::ofstream ini(settings);
-    ini << "[bd]\nservidor=" << server.server << "\nporta=" << server.port
-        << "\nbasedados=" << name << "\nusername=" << saftpt::Encripta(server.user)
+    ini << "[bd]\nservidor=" << server.server << "\nporta=" << server.port << "\nbasedados=" << name
+        << "\nusername=" << saftpt::Encripta(server.user)
         << "\npassword=" << saftpt::Encripta(server.password) << "\n";
   }
 
   // The export runs in a child of its own, so its peak memory is its own.
-  auto start = Clock::now();
-  int fds[2];
-  if (pipe(fds) != 0) return 1;
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(fds[1], 1);
-    close(fds[0]);
-    std::string v = std::to_string(versao), y = std::to_string(size.year);
-    execl("/proc/self/exe", argv[0], "--run-export", settings.c_str(), output.c_str(), v.c_str(),
-          y.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  std::string childOut;
-  char buf[512];
-  ssize_t n;
-  while ((n = read(fds[0], buf, sizeof buf)) > 0) childOut.append(buf, static_cast<size_t>(n));
-  close(fds[0]);
-  int status = 0;
-  struct rusage usage {};
-  wait4(pid, &status, 0, &usage);
-  double wall = Seconds(start);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+  Filho exporta = RunChild(argv[0], {"--run-export", settings, output, std::to_string(versao),
+                                     std::to_string(size.year)});
+  if (!exporta.ok) {
     std::cerr << "export failed\n";
     return 1;
   }
-  long long statements = 0;
-  std::istringstream co(childOut);
-  for (std::string key; co >> key;) {
-    if (key == "statements") co >> statements;
-    else { std::string skip; co >> skip; }
-  }
+  double wall = exporta.wall;
+  long long statements = Figure(exporta.out, "statements");
+  // The export's check of its file, in a child of its own too.
+  Filho verifica = RunChild(argv[0], {"--run-check", output, std::to_string(versao)});
+  if (!verifica.ok) std::cerr << "check failed\n";
   std::ifstream f(output, std::ios::binary | std::ios::ate);
   long long bytes = static_cast<long long>(f.tellg());
 
   // The floor: the plain client reading the same rows, plus writing a file of
   // the same size.
-  std::string period = "'" + std::to_string(size.year) + "-01-01' and '" +
-                       std::to_string(size.year) + "-12-31'";
+  std::string period =
+      "'" + std::to_string(size.year) + "-01-01' and '" + std::to_string(size.year) + "-12-31'";
   std::string client = "mariadb --no-defaults -h" + server.server + " -P" + server.port + " -u" +
                        server.user + " -p'" + server.password + "' " + name + " -e \"" +
                        "select * from documentos where data between " + period +
                        "; select l.* from documentoslinhas l join documentos d on "
-                       "d.IDDoc=l.IDDoc where d.data between " + period +
-                       "; select * from clientes\" > /dev/null";
+                       "d.IDDoc=l.IDDoc where d.data between " +
+                       period + "; select * from clientes\" > /dev/null";
   auto floorStart = Clock::now();
   if (std::system(client.c_str()) != 0) std::cerr << "floor query failed\n";
   {
@@ -236,8 +284,7 @@ int main(int argc, char** argv) {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<char> block(1 << 20, 'x');
     for (long long left = bytes; left > 0; left -= static_cast<long long>(block.size()))
-      if (write(fd, block.data(), static_cast<size_t>(std::min<long long>(left, block.size()))) <
-          0)
+      if (write(fd, block.data(), static_cast<size_t>(std::min<long long>(left, block.size()))) < 0)
         break;
     fsync(fd);
     close(fd);
@@ -251,12 +298,16 @@ int main(int argc, char** argv) {
   std::printf("lines: %lld\n", counts.lines);
   std::printf("wall time: %.3f s\n", wall);
   std::printf("statements: %lld\n", statements);
-  std::printf("peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
+  std::printf("peak resident memory: %.1f MB\n", exporta.peakMb);
   std::printf("file size: %lld bytes\n", bytes);
   std::printf("floor: %.3f s\n", floor);
   std::printf("ratio export/floor: %.2f\n", floor > 0 ? wall / floor : 0.0);
   std::printf("projected over a 1 ms link: %.3f s\n", wall + statements * 0.001);
   std::printf("sha256: %s\n", sha.c_str());
+  std::printf("check wall time: %.3f s\n", verifica.wall);
+  std::printf("check peak resident memory: %.1f MB\n", verifica.peakMb);
+  std::printf("check problems: %lld\n", Figure(verifica.out, "problems"));
+  std::printf("ratio check/export: %.2f\n", wall > 0 ? verifica.wall / wall : 0.0);
 
   unlink(settings.c_str());
   rmdir(dir);

@@ -40,16 +40,16 @@ INSERT INTO tipoisencaoiva (Nome, CodMencao) VALUES
 INSERT INTO documentos (IDDoc, tipodoc, serie, numero, Data, DataEdicao, Anulado, Motivo,
   ATCUD, Assinatura, CodCliente, NContribuinteCliente, ValorIva, ValorLiquido, ValorTotal,
   ModoPag) VALUES
-  (1, 'F', 'A', 1, '2024-03-05', '2024-03-05 10:00:00', 0, NULL, '0', NULL, 'C''1\\%_',
+  (1, 'F', 'A', 1, '2024-03-05', '2024-03-05 10:00:00', 0, NULL, 'JFHOST01-1', NULL, 'C''1\\%_',
    '123456789', 23, 200, 223, 'NU'),
   (2, 'F', 'A', 2, '2024-03-06', NULL, NULL, NULL, NULL, NULL, 'C2', NULL, 23, 100, 123, NULL),
-  (3, 'F', 'A', 3, '2024-03-07', '2024-03-07 10:00:00', 0, NULL, '0', NULL, 'C3', '987654321',
+  (3, 'F', 'A', 3, '2024-03-07', '2024-03-07 10:00:00', 0, NULL, 'JFHOST01-3', NULL, 'C3', '987654321',
    23, 100, 123, 'NU'),
-  (4, 'F', 'B''\\', 1, '2024-04-01', '2024-04-01 10:00:00', 0, NULL, '0', NULL, 'C3',
+  (4, 'F', 'B''\\', 1, '2024-04-01', '2024-04-01 10:00:00', 0, NULL, 'JFHOST02-1', NULL, 'C3',
    '987654321', 9200, 40000, 49200, 'NU'),
-  (5, 'R', 'A', 1, '2024-03-10', '2024-03-10 10:00:00', 0, NULL, '0', NULL, 'C''1\\%_',
+  (5, 'R', 'A', 1, '2024-03-10', '2024-03-10 10:00:00', 0, NULL, 'JFHOST03-1', NULL, 'C''1\\%_',
    '123456789', 23, 200, 223, 'Cheque n.º 1 "\\" O''K 100%'),
-  (6, 'OR', 'A', 1, '2024-03-11', '2024-03-11 10:00:00', 0, NULL, '0', NULL, 'C''1\\%_',
+  (6, 'OR', 'A', 1, '2024-03-11', '2024-03-11 10:00:00', 0, NULL, 'JFHOST04-1', NULL, 'C''1\\%_',
    '123456789', 23, 100, 123, NULL);
 
 INSERT INTO documentoslinhas (IDDoc, tipodoc, Serie, numero, Referencia, Descricao, Quant,

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The export benchmark end to end: builds, starts a private MariaDB, generates
 # a billing database (default 20,000 documents, about 100,000 lines), exports
-# it and prints the figures. Extra arguments go to saftpt_bench (--size N...).
+# it, checks the file as the export does, and prints the figures of both.
+# Extra arguments go to saftpt_bench (--size N...).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

@@ -7,19 +7,18 @@
 #   scripts/demo.sh                    # 2025, schema 1.04_01 -> out/saft-demo-2025.xml
 #   DEMO_YEAR=2026 scripts/demo.sh     # another year (the demo holds 2025 and 2026)
 #   DEMO_SCHEMA=1.03_01 scripts/demo.sh
-#   DEMO_VALIDATE=0 scripts/demo.sh    # skip the schema check
+#   DEMO_VALIDATE=0 scripts/demo.sh    # skip the check of the file
 #   BUILD_DIR=build-x DEMO_TARGET=saftpt scripts/demo.sh   # build folder, target
 #
-# The file is checked against the tax authority's schema when the schema is
-# found: SAFTPT_XSD, by default ../shared/xsd/SAFTPT1.04_01.xsd beside the
-# project (the authority publishes it; it is not part of the project).
+# The export checks its file against the tax authority's rules, with the
+# schema beside the program (data/SAFTPT1.04_01.xsd) or SAFTPT_XSD when set.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 YEAR=${DEMO_YEAR:-2025}
 SCHEMA=${DEMO_SCHEMA:-1.04_01}
 VALIDATE=${DEMO_VALIDATE:-auto}
-XSD=${SAFTPT_XSD:-../shared/xsd/SAFTPT1.04_01.xsd}
+XSD=${SAFTPT_XSD:-}
 BUILD=${BUILD_DIR:-build}
 OUT=out/saft-demo-$YEAR.xml
 [ "$SCHEMA" = 1.04_01 ] || OUT=out/saft-demo-$YEAR-$SCHEMA.xml
@@ -66,13 +65,20 @@ printf '%s\n' "$SAFTPT_TEST_DB_PASSWORD" |
     --port "$SAFTPT_TEST_DB_PORT" --database saftpt_demo --user "$SAFTPT_TEST_DB_USER"
 
 check=()
-if [ "$VALIDATE" = 1 ] || { [ "$VALIDATE" = auto ] && [ "$SCHEMA" = 1.04_01 ] && [ -f "$XSD" ]; }; then
-  check=(--validate --xsd "$XSD")
+if [ "$VALIDATE" = 0 ]; then
+  check=(--no-validate)
+elif [ -n "$XSD" ]; then
+  check=(--xsd "$XSD")
 fi
 
 mkdir -p out
-if ! "$SAFTPT" export --settings "$work/lexora.ini" --year "$YEAR" --schema "$SCHEMA" \
-    --receipts --output "$OUT" --force --no-input "${check[@]}"; then
+status=0
+"$SAFTPT" export --settings "$work/lexora.ini" --year "$YEAR" --schema "$SCHEMA" \
+  --receipts --output "$OUT" --force --no-input "${check[@]}" || status=$?
+if [ "$status" = 3 ]; then
+  echo "Ficheiro gravado em $(pwd)/$OUT, mas com os problemas acima." >&2
+  exit 3
+elif [ "$status" != 0 ]; then
   echo "A exportação de demonstração falhou." >&2
   exit 1
 fi

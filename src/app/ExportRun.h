@@ -19,22 +19,26 @@ namespace saftpt {
 std::string EnderecoPortal();
 
 struct ExportRequest {
-  ExportOptions options;     // output path included
+  ExportOptions options;       // output path included
   bool seriesSelected = true;  // the window's series list has a selection
   bool openPortal = false;
   char decimalSeparator = ',';  // the user's regional one, for the summary
 };
 
 struct ExportResult {
-  bool written = false;   // the file was saved
-  std::string summary;    // the ten lines, "\r\n" between them
+  bool written = false;  // the file was saved
+  std::string summary;   // the ten lines, "\r\n" between them
 };
 
 class ExportRun {
  public:
-  ExportRun(Database& db, const ConfiguracaoEscritorio& office, UserDialogs& dialogs,
-            Shell& shell, ProgressSink& progress, ExemptionResolver& resolver)
-      : db_(db), office_(office), dialogs_(dialogs), shell_(shell), progress_(progress),
+  ExportRun(Database& db, const ConfiguracaoEscritorio& office, UserDialogs& dialogs, Shell& shell,
+            ProgressSink& progress, ExemptionResolver& resolver)
+      : db_(db),
+        office_(office),
+        dialogs_(dialogs),
+        shell_(shell),
+        progress_(progress),
         resolver_(resolver) {}
 
   // Checks, builds and saves. Problems the user must fix are shown through

@@ -2,8 +2,13 @@
 
 #include <charconv>
 #include <cmath>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string_view>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace saftpt {
 
@@ -74,21 +79,25 @@ std::string Trimmed(const xmlNode* n) {
 
 class Assercoes {
  public:
-  Assercoes(const std::string& ns, const RelatoRegra& erro) : t_(ns), erro_(erro) {}
+  Assercoes(const std::string& ns, bool assertions, const RelatoRegra& erro)
+      : t_(ns), assertions_(assertions), erro_(erro) {}
 
-  void Run(xmlNode* root) {
-    if (!t_.Is(root, "AuditFile")) return;
-    xmlNode* ledger = t_.Child(t_.Child(root, "MasterFiles"), "GeneralLedgerAccounts");
-    t_.ForEach(ledger, "Account", [&](xmlNode* a) { Conta(a); });
-
-    xmlNode* docs = t_.Child(root, "SourceDocuments");
-    t_.ForEach(t_.Child(docs, "SalesInvoices"), "Invoice",
-               [&](xmlNode* d) { Linhas(d, Rotulo(d, "InvoiceNo"), kTodas); });
-    t_.ForEach(t_.Child(docs, "MovementOfGoods"), "StockMovement",
-               [&](xmlNode* d) { Linhas(d, Rotulo(d, "DocumentNumber"), kMovimento); });
-    t_.ForEach(t_.Child(docs, "WorkingDocuments"), "WorkDocument",
-               [&](xmlNode* d) { Linhas(d, Rotulo(d, "DocumentNumber"), kTodas); });
-    t_.ForEach(t_.Child(docs, "Payments"), "Payment", [&](xmlNode* d) { Recibo(d); });
+  // One part of the file (see RegrasSaft::Parte).
+  void Parte(xmlNode* n) {
+    xmlNode* parent = n->parent;
+    if (t_.Is(n, "TaxTable") && t_.Is(parent, "MasterFiles")) {
+      Tabela(n);
+    } else if (t_.Is(n, "Account") && t_.Is(parent, "GeneralLedgerAccounts")) {
+      if (assertions_) Conta(n);
+    } else if (t_.Is(n, "Invoice") && t_.Is(parent, "SalesInvoices")) {
+      Linhas(n, Rotulo(n, "InvoiceNo"), kTodas);
+    } else if (t_.Is(n, "StockMovement") && t_.Is(parent, "MovementOfGoods")) {
+      Linhas(n, Rotulo(n, "DocumentNumber"), kMovimento);
+    } else if (t_.Is(n, "WorkDocument") && t_.Is(parent, "WorkingDocuments")) {
+      Linhas(n, Rotulo(n, "DocumentNumber"), kTodas);
+    } else if (t_.Is(n, "Payment") && t_.Is(parent, "Payments")) {
+      Recibo(n);
+    }
   }
 
  private:
@@ -106,13 +115,13 @@ class Assercoes {
     std::string label = "Conta " + Trimmed(t_.Child(account, "AccountID")) + ": ";
     bool taxonomy = t_.Child(account, "TaxonomyCode") != nullptr;
     bool grouping = t_.Child(account, "GroupingCode") != nullptr;
-    if (c == "GM" && !taxonomy) erro_(category, label + "GroupingCategory GM exige TaxonomyCode.");
-    if (c != "GM" && taxonomy)
-      erro_(category, label + "TaxonomyCode só é admitido com GroupingCategory GM.");
+    auto erro = [&](const std::string& m) { erro_(category, label + m, Regra::kOutra); };
+    if (c == "GM" && !taxonomy) erro("GroupingCategory GM exige TaxonomyCode.");
+    if (c != "GM" && taxonomy) erro("TaxonomyCode só é admitido com GroupingCategory GM.");
     if ((c == "GR" || c == "AR") && grouping)
-      erro_(category, label + "GroupingCategory " + c + " não admite GroupingCode.");
+      erro("GroupingCategory " + c + " não admite GroupingCode.");
     if ((c == "GA" || c == "AA" || c == "GM" || c == "AM") && !grouping)
-      erro_(category, label + "GroupingCategory " + c + " exige GroupingCode.");
+      erro("GroupingCategory " + c + " exige GroupingCode.");
   }
 
   void Recibo(xmlNode* payment) {
@@ -124,8 +133,8 @@ class Assercoes {
       if (t_.Child(t_.Child(line, "Tax"), "TaxType") != nullptr) taxType = true;
     });
     // Cash-basis VAT receipts must show the tax of what they pay.
-    if (type == "RC" && !taxType)
-      erro_(typeNode, label + ": recibo RC sem nenhuma linha com Tax/TaxType.");
+    if (assertions_ && type == "RC" && !taxType)
+      erro_(typeNode, label + ": recibo RC sem nenhuma linha com Tax/TaxType.", Regra::kOutra);
     Linhas(payment, label, kRecibo, type == "RC");
   }
 
@@ -138,6 +147,8 @@ class Assercoes {
 
   void Linha(xmlNode* line, const std::string& where, Conjunto rules, bool cashVat) {
     xmlNode* tax = t_.Child(line, "Tax");
+    NaTabela(tax, where);
+    if (!assertions_) return;
     xmlNode* reason = t_.Child(line, "TaxExemptionReason");
     xmlNode* code = t_.Child(line, "TaxExemptionCode");
 
@@ -146,30 +157,55 @@ class Assercoes {
     ZeroExige(t_.Child(tax, "TaxPercentage"), "TaxPercentage", reason, where);
 
     if (reason != nullptr && code == nullptr)
-      erro_(reason, where + "TaxExemptionReason sem TaxExemptionCode.");
+      erro_(reason, where + "TaxExemptionReason sem TaxExemptionCode.", Regra::kMotivoSemCodigo);
     if (code != nullptr && reason == nullptr)
-      erro_(code, where + "TaxExemptionCode sem TaxExemptionReason.");
+      erro_(code, where + "TaxExemptionCode sem TaxExemptionReason.", Regra::kOutra);
 
     if (rules == kTodas) {
       // Lines that only carry a tax base have no amount of their own.
       xmlNode* base = t_.Child(line, "TaxBase");
       if (base != nullptr) {
         if (NaoZero(t_.Child(line, "UnitPrice")))
-          erro_(base, where + "linha com TaxBase deve ter UnitPrice 0.");
+          erro_(base, where + "linha com TaxBase deve ter UnitPrice 0.", Regra::kOutra);
         if (NaoZero(t_.Child(line, "DebitAmount")) || NaoZero(t_.Child(line, "CreditAmount")))
-          erro_(base, where + "linha com TaxBase deve ter DebitAmount/CreditAmount 0.");
+          erro_(base, where + "linha com TaxBase deve ter DebitAmount/CreditAmount 0.",
+                Regra::kOutra);
       }
     }
     if (rules == kRecibo && cashVat && tax == nullptr)
-      erro_(line, where + "linha de recibo RC sem Tax.");
+      erro_(line, where + "linha de recibo RC sem Tax.", Regra::kOutra);
   }
 
   void ZeroExige(xmlNode* value, const char* name, xmlNode* reason, const std::string& where) {
     std::optional<double> v = Number(value);
     if (!v) return;
     if (*v != 0 && reason != nullptr)
-      erro_(reason, where + name + " diferente de 0 não admite TaxExemptionReason.");
-    if (*v == 0 && reason == nullptr) erro_(value, where + name + " 0 exige TaxExemptionReason.");
+      erro_(reason, where + name + " diferente de 0 não admite TaxExemptionReason.", Regra::kOutra);
+    if (*v == 0 && reason == nullptr)
+      erro_(value, where + name + " 0 exige TaxExemptionReason.", Regra::kTaxaZeroSemMotivo);
+  }
+
+  // The rates of the TaxTable, by type, region and code.
+  void Tabela(xmlNode* table) {
+    temTabela_ = true;
+    t_.ForEach(table, "TaxTableEntry", [&](xmlNode* e) { taxas_.push_back(Chave(e)); });
+  }
+
+  std::string Chave(xmlNode* tax) const {
+    return Trimmed(t_.Child(tax, "TaxType")) + "/" + Trimmed(t_.Child(tax, "TaxCountryRegion")) +
+           "/" + Trimmed(t_.Child(tax, "TaxCode"));
+  }
+
+  // A line's tax must be one of the TaxTable's: same type, region and code.
+  void NaTabela(xmlNode* tax, const std::string& where) {
+    if (tax == nullptr || !temTabela_) return;
+    std::string chave = Chave(tax);
+    for (const std::string& known : taxas_)
+      if (known == chave) return;
+    std::string what = chave;
+    if (xmlNode* percentage = t_.Child(tax, "TaxPercentage"))
+      what += " (" + Trimmed(percentage) + " %)";
+    erro_(tax, where + "imposto " + what + " não consta da TaxTable.", Regra::kTaxaForaDaTabela);
   }
 
   static bool NaoZero(xmlNode* n) {
@@ -178,7 +214,10 @@ class Assercoes {
   }
 
   Arvore t_;
+  bool assertions_;
   const RelatoRegra& erro_;
+  bool temTabela_ = false;
+  std::vector<std::string> taxas_;  // "IVA/PT/NOR"...
 };
 
 struct Seccao {
@@ -201,54 +240,245 @@ std::string Montante(long double value) {
   return sign + std::to_string(c / 100) + "." + cents;
 }
 
-}  // namespace
+// The totals of one source-document section, summed as its documents go by.
+class Totais {
+ public:
+  Totais(const std::string& ns, const RelatoRegra& aviso) : t_(ns), aviso_(aviso) {}
 
-void VerificaAssercoes(xmlNode* root, const std::string& ns, const RelatoRegra& erro) {
-  Assercoes(ns, erro).Run(root);
-}
+  void Parte(xmlNode* n) {
+    xmlNode* section = n->parent;
+    const Seccao* s = nullptr;
+    for (const Seccao& candidate : kSeccoes)
+      if (t_.Is(section, candidate.name) && t_.Is(section->parent, "SourceDocuments"))
+        s = &candidate;
+    if (s != nullptr && s != seccao_) Fim();
+    if (s == nullptr) return;
+    seccao_ = s;
+    if (t_.Is(n, s->document)) {
+      Documento(n);
+      return;
+    }
+    // The section's own figures come before its documents: copies are kept
+    // (with their line) for the messages at the end of the section.
+    for (auto& [name, copy] : declarados_)
+      if (t_.Is(n, name) && copy == nullptr) copy = xmlCopyNode(n, 1);
+  }
 
-void VerificaTotais(xmlNode* root, const std::string& ns, const RelatoRegra& aviso) {
-  Arvore t(ns);
-  if (!t.Is(root, "AuditFile")) return;
-  static const Seccao kSeccoes[] = {
+  void Fim() {
+    if (seccao_ != nullptr) Compara();
+    Limpa();
+  }
+
+  ~Totais() { Limpa(); }
+
+ private:
+  void Limpa() {
+    seccao_ = nullptr;
+    count_ = 0;
+    debit_ = credit_ = 0;
+    for (auto& declared : declarados_) {
+      xmlFreeNode(declared.second);
+      declared.second = nullptr;
+    }
+  }
+
+  static constexpr Seccao kSeccoes[] = {
       {"SalesInvoices", "Invoice", "InvoiceStatus", true},
       {"WorkingDocuments", "WorkDocument", "WorkStatus", true},
       {"Payments", "Payment", "PaymentStatus", false},
   };
-  xmlNode* docs = t.Child(root, "SourceDocuments");
-  for (const Seccao& s : kSeccoes) {
-    xmlNode* section = t.Child(docs, s.name);
-    if (section == nullptr) continue;
-    long long count = 0;
-    long double debit = 0, credit = 0;
-    t.ForEach(section, s.document, [&](xmlNode* doc) {
-      ++count;
-      std::string status = Trimmed(t.Child(t.Child(doc, "DocumentStatus"), s.status));
-      // Cancelled (and already billed) documents count but add nothing.
-      if (status == "A" || (s.excludesBilled && status == "F")) return;
-      t.ForEach(doc, "Line", [&](xmlNode* line) {
-        if (auto v = Number(t.Child(line, "DebitAmount"))) debit += *v;
-        if (auto v = Number(t.Child(line, "CreditAmount"))) credit += *v;
-      });
+
+  void Documento(xmlNode* doc) {
+    ++count_;
+    std::string status = Trimmed(t_.Child(t_.Child(doc, "DocumentStatus"), seccao_->status));
+    // Cancelled (and already billed) documents count but add nothing.
+    if (status == "A" || (seccao_->excludesBilled && status == "F")) return;
+    t_.ForEach(doc, "Line", [&](xmlNode* line) {
+      if (auto v = Number(t_.Child(line, "DebitAmount"))) debit_ += *v;
+      if (auto v = Number(t_.Child(line, "CreditAmount"))) credit_ += *v;
     });
-    std::string prefix = std::string(s.name) + ": ";
-    xmlNode* entries = t.Child(section, "NumberOfEntries");
-    if (auto n = Number(entries); n && *n != static_cast<double>(count))
-      aviso(entries, prefix + "NumberOfEntries é " + Trimmed(entries) + ", mas o ficheiro tem " +
-                         std::to_string(count) + " documentos.");
+  }
+
+  void Compara() {
+    std::string prefix = std::string(seccao_->name) + ": ";
+    xmlNode* entries = declarados_[0].second;
+    if (auto n = Number(entries); n && *n != static_cast<double>(count_))
+      aviso_(entries,
+             prefix + "NumberOfEntries é " + Trimmed(entries) + ", mas o ficheiro tem " +
+                 std::to_string(count_) + " documentos.",
+             Regra::kTotalDaSeccao);
     const struct {
+      xmlNode* node;
       const char* name;
       long double sum;
       const char* lines;
-    } totals[] = {{"TotalDebit", debit, "DebitAmount"}, {"TotalCredit", credit, "CreditAmount"}};
+    } totals[] = {{declarados_[1].second, "TotalDebit", debit_, "DebitAmount"},
+                  {declarados_[2].second, "TotalCredit", credit_, "CreditAmount"}};
     for (const auto& total : totals) {
-      xmlNode* node = t.Child(section, total.name);
-      auto v = Number(node);
+      auto v = Number(total.node);
       if (v && Centimos(*v) != Centimos(total.sum))
-        aviso(node, prefix + total.name + " é " + Trimmed(node) + ", mas a soma de " + total.lines +
-                        " dos documentos não anulados é " + Montante(total.sum) + ".");
+        aviso_(total.node,
+               prefix + total.name + " é " + Trimmed(total.node) + ", mas a soma de " +
+                   total.lines + " dos documentos não anulados é " + Montante(total.sum) + ".",
+               Regra::kTotalDaSeccao);
     }
   }
+
+  Arvore t_;
+  const RelatoRegra& aviso_;
+  const Seccao* seccao_ = nullptr;
+  long long count_ = 0;
+  long double debit_ = 0, credit_ = 0;
+  std::pair<const char*, xmlNode*> declarados_[3] = {
+      {"NumberOfEntries", nullptr}, {"TotalDebit", nullptr}, {"TotalCredit", nullptr}};
+};
+
+// The uniques and keyrefs, checked on each part as it passes. The master
+// files come before the documents, so a document's reference is checked at
+// once; a reference between accounts waits for the end of the file.
+class Chaves {
+ public:
+  Chaves(const std::string& ns, std::vector<Restricao> restricoes, const RelatoRegra& erro)
+      : t_(ns), restricoes_(std::move(restricoes)), erro_(erro) {
+    for (const Restricao& r : restricoes_)
+      if (r.tipo == Restricao::kReferencia) referidas_[r.refer];
+  }
+
+  ~Chaves() {
+    for (auto& d : adiadas_) xmlFreeNode(d.node);
+  }
+
+  void Parte(xmlNode* part) {
+    std::vector<std::string> path;
+    for (xmlNode* n = part;
+         n != nullptr && n->parent != nullptr && n->parent->type == XML_ELEMENT_NODE; n = n->parent)
+      path.insert(path.begin(), Str(n->name));
+    for (const Restricao& r : restricoes_) {
+      if (r.selector.size() < path.size() ||
+          !std::equal(path.begin(), path.end(), r.selector.begin()))
+        continue;
+      Seleciona(part, r, path.size(), [&](xmlNode* selected) { Verifica(r, selected); });
+    }
+  }
+
+  void Fim() {
+    for (auto& d : adiadas_) {
+      if (referidas_[d.restricao->refer].count(d.value) == 0) Falta(*d.restricao, d.node, d.value);
+      xmlFreeNode(d.node);
+    }
+    adiadas_.clear();
+  }
+
+ private:
+  struct Adiada {
+    const Restricao* restricao;
+    xmlNode* node;  // a copy, with its line
+    std::string value;
+  };
+
+  static std::string Str(const xmlChar* s) { return s ? reinterpret_cast<const char*>(s) : ""; }
+
+  // The elements below `n` (at the selector's step `depth`) the selector picks.
+  template <typename F>
+  void Seleciona(xmlNode* n, const Restricao& r, size_t depth, F f) {
+    if (depth == r.selector.size()) {
+      f(n);
+      return;
+    }
+    t_.ForEach(n, r.selector[depth].c_str(), [&](xmlNode* c) { Seleciona(c, r, depth + 1, f); });
+  }
+
+  void Verifica(const Restricao& r, xmlNode* selected) {
+    xmlNode* field = t_.Child(selected, r.field.c_str());
+    if (field == nullptr) return;  // the schema says whether it may be missing
+    std::string value = Trimmed(field);
+    if (r.tipo == Restricao::kReferencia) {
+      auto it = referidas_.find(r.refer);
+      if (it == referidas_.end() || it->second.count(value) != 0) return;
+      // Accounts may name accounts further on.
+      if (r.selector.front() == "MasterFiles")
+        adiadas_.push_back({&r, xmlCopyNode(field, 1), value});
+      else
+        Falta(r, field, value);
+      return;
+    }
+    bool repeated = false;
+    if (auto it = referidas_.find(r.name); it != referidas_.end())
+      repeated = !it->second.insert(value).second;
+    else
+      repeated = !hashes_[r.name].insert(std::hash<std::string>{}(value)).second;
+    if (repeated)
+      erro_(field,
+            "Element '" + r.field + "': Duplicate key-sequence ['" + value +
+                "'] in unique identity-constraint '" + r.name + "'.",
+            Regra::kOutra);
+  }
+
+  void Falta(const Restricao& r, xmlNode* field, const std::string& value) {
+    Regra regra = r.field == "CustomerID"    ? Regra::kClienteInexistente
+                  : r.field == "ProductCode" ? Regra::kProdutoInexistente
+                                             : Regra::kOutra;
+    erro_(field,
+          "Element '" + r.field + "': No match found for key-sequence ['" + value +
+              "'] of keyref '" + r.name + "'.",
+          regra);
+  }
+
+  Arvore t_;
+  std::vector<Restricao> restricoes_;
+  const RelatoRegra& erro_;
+  std::map<std::string, std::unordered_set<std::string>> referidas_;  // by constraint
+  std::map<std::string, std::unordered_set<size_t>> hashes_;          // the other uniques
+  std::vector<Adiada> adiadas_;
+};
+
+}  // namespace
+
+class RegrasSaft::Impl {
+ public:
+  Impl(const std::string& ns, bool assertions, std::vector<Restricao> restricoes, RelatoRegra erro,
+       RelatoRegra aviso)
+      : ns_(ns),
+        erro_(std::move(erro)),
+        aviso_(std::move(aviso)),
+        assercoes_(ns_, assertions, erro_),
+        totais_(ns_, aviso_),
+        chaves_(ns_, std::move(restricoes), erro_) {}
+
+  std::string ns_;
+  RelatoRegra erro_;
+  RelatoRegra aviso_;
+  Assercoes assercoes_;
+  Totais totais_;
+  Chaves chaves_;
+};
+
+RegrasSaft::RegrasSaft(const std::string& ns, bool assertions, std::vector<Restricao> restricoes,
+                       RelatoRegra erro, RelatoRegra aviso)
+    : impl_(std::make_unique<Impl>(ns, assertions, std::move(restricoes), std::move(erro),
+                                   std::move(aviso))) {}
+
+RegrasSaft::~RegrasSaft() = default;
+
+void RegrasSaft::Parte(xmlNode* part) {
+  impl_->assercoes_.Parte(part);
+  impl_->totais_.Parte(part);
+  impl_->chaves_.Parte(part);
+}
+
+void RegrasSaft::Fim() {
+  impl_->totais_.Fim();
+  impl_->chaves_.Fim();
+}
+
+bool RegrasSaft::Contentor(const xmlNode* n) {
+  static const char* const kContentores[] = {
+      "AuditFile",     "MasterFiles",     "GeneralLedgerAccounts", "SourceDocuments",
+      "SalesInvoices", "MovementOfGoods", "WorkingDocuments",      "Payments"};
+  if (n == nullptr || n->type != XML_ELEMENT_NODE) return false;
+  for (const char* name : kContentores)
+    if (xmlStrEqual(n->name, BAD_CAST name)) return true;
+  return false;
 }
 
 }  // namespace saftpt

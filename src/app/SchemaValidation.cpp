@@ -4,6 +4,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
+#include <libxml/xmlreader.h>
 #include <libxml/xmlschemas.h>
 #include <libxml/xmlversion.h>
 
@@ -44,19 +45,22 @@ struct FreeSchemaParser {
 struct FreeValidator {
   void operator()(xmlSchemaValidCtxt* c) const { xmlSchemaFreeValidCtxt(c); }
 };
-struct FreeParser {
-  void operator()(xmlParserCtxt* c) const { xmlFreeParserCtxt(c); }
+struct FreeReader {
+  void operator()(xmlTextReader* r) const { xmlFreeTextReader(r); }
 };
 using DocPtr = std::unique_ptr<xmlDoc, FreeDoc>;
 
-using Fields = std::map<std::string, std::vector<std::string>>;
-
-// One problem found while the document is still in memory.
+// One problem found. The validator runs ahead of the reader and names only
+// the element and the line; the document it is in is known once the reader
+// has it whole ("placed").
 struct Achado {
   ValidationProblem problem;
-  xmlNode* node = nullptr;
   int column = 0;
-  std::string named;  // element named by a message that came without its node
+  std::string named;     // element named by a message that came without its node
+  std::string nodeText;  // the element's start tag and text, when it was found
+  std::string value;     // the value the message quotes
+  bool valueRead = false;
+  bool placed = false;
 };
 
 std::string Str(const xmlChar* s) {
@@ -70,38 +74,113 @@ std::string Prop(const xmlNode* n, const char* name) {
   return text;
 }
 
+std::string ElementText(const xmlNode* n);
+
+// The text of n's first child element called `name`, without blanks around.
+std::string ChildText(const xmlNode* n, const char* name) {
+  for (const xmlNode* c = n->children; c != nullptr; c = c->next)
+    if (c->type == XML_ELEMENT_NODE && xmlStrEqual(c->name, BAD_CAST name)) {
+      xmlChar* content = xmlNodeGetContent(c);
+      std::string text = Str(content);
+      xmlFree(content);
+      size_t b = text.find_first_not_of(" \t\r\n");
+      if (b == std::string::npos) return "";
+      return text.substr(b, text.find_last_not_of(" \t\r\n") - b + 1);
+    }
+  return "";
+}
+
+// A part of the file as the user knows it: the document's number, the
+// customer's or product's code...
+std::string Rotulo(const xmlNode* part) {
+  static const struct {
+    const char* element;
+    const char* prefix;
+    const char* id;
+  } kRotulos[] = {
+      {"Invoice", "", "InvoiceNo"},
+      {"WorkDocument", "", "DocumentNumber"},
+      {"StockMovement", "", "DocumentNumber"},
+      {"Payment", "", "PaymentRefNo"},
+      {"Customer", "Cliente ", "CustomerID"},
+      {"Supplier", "Fornecedor ", "SupplierID"},
+      {"Product", "Produto ", "ProductCode"},
+      {"Account", "Conta ", "AccountID"},
+  };
+  for (const auto& r : kRotulos)
+    if (xmlStrEqual(part->name, BAD_CAST r.element)) {
+      std::string id = ChildText(part, r.id);
+      return id.empty() ? "" : r.prefix + id;
+    }
+  if (xmlStrEqual(part->name, BAD_CAST "Header")) return "Cabeçalho";
+  if (xmlStrEqual(part->name, BAD_CAST "TaxTable")) return "Tabela de impostos";
+  return "";
+}
+
+// What a validator's message is about, for the advice.
+Regra Classifica(const std::string& m) {
+  auto has = [&m](const char* part) { return m.find(part) != std::string::npos; };
+  // The document's totals come where its first line was due.
+  bool lineDue = has(" Line ).") && (has("Expected is ( ") || has("Expected is one of ( "));
+  if (lineDue && (m.rfind("Element 'DocumentTotals'", 0) == 0 || has("Missing child element")))
+    return Regra::kSemLinhas;
+  if (has("Expected is ( HashControl )")) return Regra::kSemVersaoChave;
+  return Regra::kOutra;
+}
+
 class Recolha {
  public:
-  Recolha(const std::string& targetNs, const Fields* fields)
-      : targetNs_(targetNs), fields_(fields) {}
+  explicit Recolha(const std::string& targetNs) : targetNs_(targetNs) {}
 
   void FromLibxml(const xmlError& e) {
     if (e.level < XML_ERR_ERROR) return;
     Achado a;
+    a.problem.message = Clean(Str(BAD_CAST e.message));
+    a.column = e.int2;
+    a.problem.line = e.line > 0 ? e.line : 0;
+    a.problem.rule = Classifica(a.problem.message);
     xmlNode* n = static_cast<xmlNode*>(e.node);
     if (n != nullptr && n->type == XML_ATTRIBUTE_NODE) n = n->parent;
-    if (n != nullptr && n->type != XML_ELEMENT_NODE) n = nullptr;
-    a.problem.message = Clean(Str(BAD_CAST e.message));
-    if (n != nullptr) n = FieldOf(n, a.problem.message);
-    a.node = n;
-    a.column = e.int2;
-    a.problem.line = n != nullptr ? static_cast<int>(xmlGetLineNo(n)) : e.line;
-    if (a.problem.line < 0) a.problem.line = 0;
-    if (n != nullptr) a.problem.element = Str(n->name);
-    if (n == nullptr && e.domain == XML_FROM_SCHEMASV) a.named = NamedElement(a.problem.message);
+    if (n != nullptr && n->type == XML_ELEMENT_NODE) {
+      Place(a, n);
+    } else if (e.domain == XML_FROM_SCHEMASV) {
+      a.named = NamedElement(a.problem.message);
+    } else {
+      a.placed = true;  // the parser's: not in any document
+    }
+    // The same error may come through two channels.
+    if (!items.empty() && items.back().problem.line == a.problem.line &&
+        items.back().problem.message == a.problem.message)
+      return;
     Add(std::move(a));
   }
 
-  void FromRule(xmlNode* n, const std::string& message) {
+  void FromRule(xmlNode* n, const std::string& message, Regra rule) {
     Achado a;
-    a.node = n;
     a.problem.message = message;
-    if (n != nullptr) {
-      a.problem.element = Str(n->name);
-      long line = xmlGetLineNo(n);
-      a.problem.line = line > 0 && line < INT_MAX ? static_cast<int>(line) : 0;
-    }
+    a.problem.rule = rule;
+    if (n != nullptr) Place(a, n);
+    // The totals of a section are named by the section.
+    if (rule == Regra::kTotalDaSeccao) a.problem.document = message.substr(0, message.find(':'));
+    a.placed = true;
     Add(std::move(a));
+  }
+
+  // The problem is at element n, still in memory.
+  static void Place(Achado& a, xmlNode* n) {
+    a.problem.element = Str(n->name);
+    long line = xmlGetLineNo(n);
+    a.problem.line = line > 0 && line < INT_MAX ? static_cast<int>(line) : 0;
+    a.nodeText = ElementText(n);
+    for (xmlNode* up = n; up != nullptr && up->type == XML_ELEMENT_NODE; up = up->parent) {
+      if (a.problem.lineNumber.empty() && xmlStrEqual(up->name, BAD_CAST "Line"))
+        a.problem.lineNumber = ChildText(up, "LineNumber");
+      if (up->parent == nullptr || RegrasSaft::Contentor(up->parent)) {
+        a.problem.document = Rotulo(up);
+        break;
+      }
+    }
+    a.placed = true;
   }
 
   void Add(Achado a) {
@@ -111,34 +190,6 @@ class Recolha {
       items.push_back(std::move(a));
   }
 
-  // Key and keyref failures are reported on the document; the value at fault
-  // is in one of its children (CustomerID of an Invoice...).
-  xmlNode* FieldOf(xmlNode* n, const std::string& message) const {
-    if (fields_ == nullptr) return n;
-    size_t p = message.find("of keyref '");
-    size_t skip = 11;
-    if (p == std::string::npos) {
-      p = message.find("identity-constraint '");
-      skip = 21;
-    }
-    if (p == std::string::npos) return n;
-    size_t begin = p + skip;
-    size_t end = message.find('\'', begin);
-    if (end == std::string::npos) return n;
-    std::string name = message.substr(begin, end - begin);
-    if (size_t brace = name.rfind('}'); brace != std::string::npos) name.erase(0, brace + 1);
-    auto it = fields_->find(name);
-    if (it == fields_->end()) return n;
-    for (const std::string& field : it->second)
-      for (xmlNode* c = n->children; c != nullptr; c = c->next)
-        if (c->type == XML_ELEMENT_NODE && field == Str(c->name)) return c;
-    return n;
-  }
-
-  std::vector<Achado> items;
-  size_t omitted = 0;
-
- private:
   // "Element 'Invoice': ..." gives "Invoice".
   static std::string NamedElement(const std::string& message) {
     const std::string lead = "Element '";
@@ -150,6 +201,10 @@ class Recolha {
     return name;
   }
 
+  std::vector<Achado> items;
+  size_t omitted = 0;
+
+ private:
   // The validator names elements as {namespace}name; the audit file's own
   // namespace only makes its messages harder to read.
   std::string Clean(std::string m) const {
@@ -162,7 +217,6 @@ class Recolha {
   }
 
   std::string targetNs_;
-  const Fields* fields_;
 };
 
 #if LIBXML_VERSION >= 21200
@@ -214,19 +268,49 @@ struct Esquema {
   std::unique_ptr<xmlSchema, FreeSchema> schema;
   std::string targetNs;
   bool assertions = false;
-  Fields fields;
+  std::vector<Restricao> restricoes;  // taken out of the schema, checked in code
 };
 
-void KeepFields(xmlNode* constraint, Esquema& e) {
-  std::string name = Prop(constraint, "name");
-  for (xmlNode* f = constraint->children; f != nullptr; f = f->next) {
-    if (!IsXsd(f, "field")) continue;
-    std::string path = Prop(f, "xpath");
-    std::string step = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
-    if (step.empty() || step[0] == '@' || step[0] == '.') continue;
+// "ns:MasterFiles/ns:Customer" gives MasterFiles, Customer; nothing for a
+// path that is not a plain list of children.
+std::vector<std::string> Steps(const std::string& xpath) {
+  std::vector<std::string> steps;
+  size_t begin = 0;
+  while (begin <= xpath.size()) {
+    size_t end = xpath.find('/', begin);
+    if (end == std::string::npos) end = xpath.size();
+    std::string step = xpath.substr(begin, end - begin);
     if (size_t colon = step.find(':'); colon != std::string::npos) step.erase(0, colon + 1);
-    e.fields[name].push_back(step);
+    if (step.empty() || step.find_first_of("@.*|()[] ") != std::string::npos) return {};
+    steps.push_back(step);
+    begin = end + 1;
   }
+  return steps;
+}
+
+// A unique, key or keyref on AuditFile, as the code checks it; false when it
+// is of a form the code does not know (the validator keeps it then).
+bool TakeConstraint(xmlNode* c, Esquema& e) {
+  const xmlNode* owner = c->parent;
+  if (owner == nullptr || !IsXsd(owner, "element") || Prop(owner, "name") != "AuditFile")
+    return false;
+  Restricao r;
+  r.tipo = Str(c->name) == "keyref" ? Restricao::kReferencia : Restricao::kUnica;
+  r.name = Prop(c, "name");
+  r.refer = Prop(c, "refer");
+  if (size_t colon = r.refer.find(':'); colon != std::string::npos) r.refer.erase(0, colon + 1);
+  int fields = 0;
+  for (xmlNode* f = c->children; f != nullptr; f = f->next) {
+    if (IsXsd(f, "selector")) r.selector = Steps(Prop(f, "xpath"));
+    if (IsXsd(f, "field")) {
+      std::vector<std::string> steps = Steps(Prop(f, "xpath"));
+      if (steps.size() == 1) r.field = steps[0];
+      ++fields;
+    }
+  }
+  if (r.selector.empty() || r.field.empty() || fields != 1) return false;
+  e.restricoes.push_back(std::move(r));
+  return true;
 }
 
 void DropVersioningAttributes(xmlNode* n) {
@@ -239,7 +323,8 @@ void DropVersioningAttributes(xmlNode* n) {
 
 // Turns the authority's XSD 1.1 schema into one an XSD 1.0 validator loads:
 // assertions out (they are checked in code), the unbounded xs:all of the
-// ledger lines made a sequence, 1.1-only attributes dropped.
+// ledger lines made a sequence, 1.1-only attributes dropped. The uniques and
+// keyrefs of the whole file are taken out too, and checked in code.
 void Adapt(xmlNode* node, Esquema& e) {
   static const char* const kOnly11Elements[] = {"assert", "assertion", "alternative", "openContent",
                                                 "defaultOpenContent"};
@@ -254,9 +339,10 @@ void Adapt(xmlNode* node, Esquema& e) {
         std::string name = Str(c->name);
         for (const char* only : kOnly11Elements) drop = drop || name == only;
         if (name == "assert" || name == "assertion") e.assertions = true;
+        // The validator would keep every key of the file in memory.
+        if (name == "key" || name == "keyref" || name == "unique") drop = TakeConstraint(c, e);
         if (!drop) {
           if (name == "all" && AllWithRepeats(c)) xmlNodeSetName(c, BAD_CAST "sequence");
-          if (name == "key" || name == "keyref" || name == "unique") KeepFields(c, e);
           for (const char* attr : kOnly11Attributes) xmlUnsetProp(c, BAD_CAST attr);
         }
       }
@@ -283,7 +369,7 @@ std::unique_ptr<Esquema> LoadSchema(const std::string& path) {
   if (!Readable(path))
     throw Error(Error::kValidation, "Não foi possível ler o esquema " + path + ".");
   auto e = std::make_unique<Esquema>();
-  Recolha problems("", nullptr);
+  Recolha problems("");
   {
     ErrorsTo to(&problems);
     e->doc.reset(xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET));
@@ -397,15 +483,15 @@ void AddSources(const std::string& file, std::vector<Achado*>& found) {
   for (Achado* a : found) {
     auto it = lines.find(a->problem.line);
     if (it == lines.end()) {
-      if (a->node != nullptr) a->problem.source = ElementText(a->node);
+      a->problem.source = a->nodeText;
       continue;
     }
     const std::string& raw = it->second;
     std::string text = TrimBlanks(ToUtf8(raw, encoding));
     if (text.size() <= kMaxSource) {
       a->problem.source = text;
-    } else if (a->node != nullptr) {
-      a->problem.source = ElementText(a->node);
+    } else if (!a->nodeText.empty()) {
+      a->problem.source = a->nodeText;
     } else {
       // Around the parser's column.
       size_t from = a->column > 100 ? static_cast<size_t>(a->column) - 100 : 0;
@@ -417,14 +503,17 @@ void AddSources(const std::string& file, std::vector<Achado*>& found) {
   }
 }
 
-// The first value of "key-sequence ['C9']" in a message, when there is one.
-std::string KeyValue(const std::string& message) {
-  const std::string lead = "key-sequence ['";
-  size_t p = message.find(lead);
-  if (p == std::string::npos) return "";
-  p += lead.size();
-  size_t end = message.find('\'', p);
-  return end == std::string::npos ? "" : message.substr(p, end - p);
+// The value a validator's message quotes ("'z' is not a valid value",
+// "The value 'z' is not accepted"), when there is one.
+std::string QuotedValue(const std::string& message) {
+  for (const char* lead : {"The value '", "': '"}) {
+    size_t p = message.find(lead);
+    if (p == std::string::npos) continue;
+    p += std::string_view(lead).size();
+    size_t end = message.find('\'', p);
+    if (end != std::string::npos) return message.substr(p, end - p);
+  }
+  return "";
 }
 
 std::string Content(const xmlNode* n) {
@@ -434,56 +523,104 @@ std::string Content(const xmlNode* n) {
   return text;
 }
 
-// Some validator messages (keys and keyrefs) carry only a line and the
-// element's name: find those elements in one pass over the tree. Several
-// elements may share a line (a file written on one line): the one holding the
-// key value of the message wins.
-void FindNamedElements(xmlDoc* doc, Recolha& found) {
-  struct Busca {
-    Achado* achado;
-    std::string value;
-    xmlNode* exact = nullptr;
-    xmlNode* first = nullptr;
-  };
-  std::vector<Busca> searches;
-  for (Achado& a : found.items)
-    if (a.node == nullptr && !a.named.empty() && a.problem.line > 0)
-      searches.push_back({&a, KeyValue(a.problem.message)});
-  if (searches.empty()) return;
-  std::map<long, std::vector<Busca*>> wanted;
-  for (Busca& b : searches) wanted[b.achado->problem.line].push_back(&b);
-  size_t left = searches.size();
-
-  xmlNode* root = xmlDocGetRootElement(doc);
-  for (xmlNode* cur = root; cur != nullptr && left > 0;) {
-    if (cur->type == XML_ELEMENT_NODE) {
-      auto it = wanted.find(xmlGetLineNo(cur));
-      if (it != wanted.end())
-        for (Busca* b : it->second) {
-          if (b->exact != nullptr || b->achado->named != Str(cur->name)) continue;
-          xmlNode* n = found.FieldOf(cur, b->achado->problem.message);
-          if (b->first == nullptr) b->first = n;
-          if (b->value.empty() || (n != cur && Content(n) == b->value)) {
-            b->exact = n;
-            --left;
-          }
-        }
-      if (cur->children != nullptr) {
-        cur = cur->children;
-        continue;
-      }
+// The element of `part` named `name` on `line`; the one holding `value` when
+// several are (a file written on one line).
+xmlNode* FindIn(xmlNode* part, const std::string& name, long line, const std::string& value) {
+  xmlNode* first = nullptr;
+  for (xmlNode* cur = part; cur != nullptr;) {
+    if (cur->type == XML_ELEMENT_NODE && xmlGetLineNo(cur) == line && name == Str(cur->name)) {
+      if (value.empty() || Content(cur) == value) return cur;
+      if (first == nullptr) first = cur;
     }
-    while (cur != root && cur->next == nullptr) cur = cur->parent;
-    cur = cur == root ? nullptr : cur->next;
+    if (cur->type == XML_ELEMENT_NODE && cur->children != nullptr) {
+      cur = cur->children;
+      continue;
+    }
+    while (cur != part && cur->next == nullptr) cur = cur->parent;
+    cur = cur == part ? nullptr : cur->next;
   }
-  for (Busca& b : searches) {
-    xmlNode* n = b.exact != nullptr ? b.exact : b.first;
-    if (n == nullptr) continue;
-    b.achado->node = n;
-    b.achado->problem.element = Str(n->name);
-    b.achado->problem.line = static_cast<int>(xmlGetLineNo(n));
-  }
+  return value.empty() ? first : nullptr;
 }
+
+long LastLine(const xmlNode* part) {
+  long last = xmlGetLineNo(part);
+  for (const xmlNode* c = part->children; c != nullptr; c = c->next)
+    if (c->type == XML_ELEMENT_NODE) last = std::max(last, LastLine(c));
+  return last;
+}
+
+// Follows the reader and puts each problem in its document while the
+// document is in memory. The validator reports a problem when it reaches it,
+// a little ahead of the reader.
+class Lugares {
+ public:
+  explicit Lugares(Recolha& found) : found_(found) {}
+
+  void Parte(xmlNode* part) {
+    long first = xmlGetLineNo(part);
+    long last = LastLine(part);
+    std::string label = Rotulo(part);
+    std::string name = Str(part->name);
+    Pendentes([&](Achado& a) {
+      long line = a.problem.line;
+      if (line < first) {
+        // Past the previous part's last element (its end tag): still its own.
+        if (line >= anterior_.first && anterior_.parent == part->parent &&
+            (anterior_.first < line || a.named == anterior_.name))
+          a.problem.document = anterior_.label;
+        if (a.problem.element.empty()) a.problem.element = a.named;
+        a.placed = true;
+        return;
+      }
+      if (line > last) return;
+      xmlNode* n = a.named.empty() ? nullptr : FindIn(part, a.named, line, a.value);
+      if (n == nullptr && !a.value.empty()) n = FindIn(part, a.named, line, "");
+      if (n != nullptr) {
+        Recolha::Place(a, n);
+      } else if (first < last || a.named == name || a.named.empty()) {
+        a.problem.document = label;
+        if (a.problem.element.empty()) a.problem.element = a.named;
+        a.placed = true;
+      }
+    });
+    anterior_ = {first, label, name, part->parent};
+  }
+
+  // The end of the file: the problems left are in no document.
+  void Fim() {
+    Pendentes([&](Achado& a) {
+      if (a.problem.element.empty()) a.problem.element = a.named;
+      a.placed = true;
+    });
+  }
+
+ private:
+ private:
+  struct Anterior {
+    long first = -1;
+    std::string label, name;
+    xmlNode* parent = nullptr;
+  };
+
+  template <typename F>
+  void Pendentes(F f) {
+    for (; primeiro_ < found_.items.size() && found_.items[primeiro_].placed; ++primeiro_) {
+    }
+    for (size_t i = primeiro_; i < found_.items.size(); ++i) {
+      Achado& a = found_.items[i];
+      if (a.placed) continue;
+      if (!a.valueRead) {
+        a.value = QuotedValue(a.problem.message);
+        a.valueRead = true;
+      }
+      f(a);
+    }
+  }
+
+  Recolha& found_;
+  size_t primeiro_ = 0;
+  Anterior anterior_;
+};
 
 void SortByLine(std::vector<Achado>& items) {
   std::stable_sort(items.begin(), items.end(), [](const Achado& x, const Achado& y) {
@@ -511,36 +648,53 @@ ValidationReport ValidaFicheiroSaft(const std::string& file, const std::string& 
     throw Error(Error::kValidation, "Não foi possível ler o ficheiro " + file + ".");
   std::unique_ptr<Esquema> schema = LoadSchema(xsdPath);
 
-  Recolha errors(schema->targetNs, &schema->fields);
-  Recolha warnings(schema->targetNs, nullptr);
-  DocPtr doc;
+  Recolha errors(schema->targetNs);
+  Recolha warnings(schema->targetNs);
   {
-    std::unique_ptr<xmlParserCtxt, FreeParser> parser(xmlNewParserCtxt());
-    if (!parser) throw Error(Error::kValidation, "Sem memória para ler " + file + ".");
+    // The parser's errors reach `errors` through ErrorsTo, the validator's
+    // through its own handler.
     ErrorsTo to(&errors);
-    // Audit files of a whole year pass libxml2's default size limits.
-    doc.reset(xmlCtxtReadFile(parser.get(), file.c_str(), nullptr,
-                              XML_PARSE_HUGE | XML_PARSE_BIG_LINES | XML_PARSE_NONET));
-  }
-  if (!doc && errors.items.empty() && errors.omitted == 0)
-    errors.FromRule(nullptr, "O ficheiro não é um documento XML.");
-
-  if (doc) {
+    // The reader unplugs the validator when freed: the validator outlives it.
     std::unique_ptr<xmlSchemaValidCtxt, FreeValidator> validator(
         xmlSchemaNewValidCtxt(schema->schema.get()));
-    if (!validator) throw Error(Error::kValidation, "Sem memória para validar " + file + ".");
+    // Audit files of a whole year pass libxml2's default size limits.
+    std::unique_ptr<xmlTextReader, FreeReader> reader(xmlReaderForFile(
+        file.c_str(), nullptr, XML_PARSE_HUGE | XML_PARSE_BIG_LINES | XML_PARSE_NONET));
+    if (!reader || !validator)
+      throw Error(Error::kValidation, "Sem memória para ler " + file + ".");
     xmlSchemaSetValidStructuredErrors(validator.get(), OnError, &errors);
-    int rc = xmlSchemaValidateDoc(validator.get(), doc.get());
-    if (rc != 0 && errors.items.empty() && errors.omitted == 0)
-      errors.FromRule(nullptr, "O validador de esquemas falhou sem indicar o erro.");
-    FindNamedElements(doc.get(), errors);
+    if (xmlTextReaderSchemaValidateCtxt(reader.get(), validator.get(), 0) != 0)
+      throw Error(Error::kValidation, "Não foi possível validar " + file + ".");
 
-    xmlNode* root = xmlDocGetRootElement(doc.get());
-    if (schema->assertions)
-      VerificaAssercoes(root, schema->targetNs,
-                        [&errors](xmlNode* n, const std::string& m) { errors.FromRule(n, m); });
-    VerificaTotais(root, schema->targetNs,
-                   [&warnings](xmlNode* n, const std::string& m) { warnings.FromRule(n, m); });
+    RegrasSaft rules(
+        schema->targetNs, schema->assertions, schema->restricoes,
+        [&errors](xmlNode* n, const std::string& m, Regra r) { errors.FromRule(n, m, r); },
+        [&warnings](xmlNode* n, const std::string& m, Regra r) { warnings.FromRule(n, m, r); });
+    Lugares lugares(errors);
+    bool read = false;
+    int rc = xmlTextReaderRead(reader.get());
+    while (rc == 1) {
+      read = true;
+      xmlNode* n = xmlTextReaderCurrentNode(reader.get());
+      // Each part is read whole, checked, and let go before the next.
+      if (xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_ELEMENT &&
+          xmlTextReaderDepth(reader.get()) > 0 && !RegrasSaft::Contentor(n)) {
+        xmlNode* part = xmlTextReaderExpand(reader.get());
+        if (part == nullptr) break;
+        lugares.Parte(part);
+        rules.Parte(part);
+        rc = xmlTextReaderNext(reader.get());
+        continue;
+      }
+      rc = xmlTextReaderRead(reader.get());
+    }
+    if (rc == 0) rules.Fim();
+    if (!read && errors.items.empty() && errors.omitted == 0)
+      errors.FromRule(nullptr, "O ficheiro não é um documento XML.", Regra::kOutra);
+    else if (rc == 0 && xmlTextReaderIsValid(reader.get()) == 0 && errors.items.empty() &&
+             errors.omitted == 0)
+      errors.FromRule(nullptr, "O validador de esquemas falhou sem indicar o erro.", Regra::kOutra);
+    lugares.Fim();
   }
 
   SortByLine(errors.items);

@@ -3,12 +3,15 @@
 //
 // The authority's 1.04_01 schema is XSD 1.1 (assertions and an unbounded
 // xs:all); XSD 1.0 validators cannot load it as it stands, so it is adapted
-// in memory and the assertions are checked in code.
+// in memory and the assertions are checked in code. The file is read as a
+// stream, one document at a time: its size does not matter.
 #ifndef SAFTPT_APP_SCHEMAVALIDATION_H_
 #define SAFTPT_APP_SCHEMAVALIDATION_H_
 
 #include <string>
 #include <vector>
+
+#include "app/SaftRules.h"
 
 namespace saftpt {
 
@@ -17,6 +20,11 @@ struct ValidationProblem {
   std::string element;  // the element it concerns
   std::string message;  // the reason, in the validator's words or ours
   std::string source;   // the offending text of the file, when known
+  // The document as the file numbers it ("F A/12"), or the customer, product,
+  // account, section... it is in; empty when unknown.
+  std::string document;
+  std::string lineNumber;  // the document line's LineNumber, when in a Line
+  Regra rule = Regra::kOutra;
 };
 
 struct ValidationReport {

@@ -6,8 +6,8 @@
 #include <iostream>
 #include <optional>
 
+#include "app/ExportCheck.h"
 #include "app/ExportRun.h"
-#include "app/SchemaValidation.h"
 #include "app/WindowDefaults.h"
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
@@ -26,6 +26,7 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFalhou = 1;
 constexpr int kExitArgumentos = 2;
+constexpr int kExitRejeitado = 3;  // written, but the AT's rules reject it
 
 struct ExportArgs {
   std::string output;
@@ -36,12 +37,14 @@ struct ExportArgs {
   std::string schema = "1.04_01";
   std::string comment;
   std::string xsd;
+  std::vector<std::string> publicKeys;
   std::vector<std::string> restrictions;
   bool receipts = false;
   bool noReceipts = false;
   bool force = false;
   bool noInput = false;
-  bool validate = false;
+  bool validate = false;  // the default; still accepted
+  bool noValidate = false;
 };
 
 // Nothing to open for a terminal user.
@@ -99,24 +102,15 @@ ExportOptions Opcoes(const ExportArgs& a, const DateTime& hoje) {
   return o;
 }
 
-bool Valida(const ExportArgs& a) {
-  std::string xsd = a.xsd.empty() ? SchemaPorOmissao() : a.xsd;
-  ValidationReport relatorio = ValidaFicheiroSaft(a.output, xsd);
-  for (const ValidationProblem& p : relatorio.warnings) {
-    std::cerr << "Aviso";
-    if (p.line > 0) std::cerr << " (linha " << p.line << ")";
-    if (!p.element.empty()) std::cerr << " " << p.element;
-    std::cerr << ": " << p.message << "\n";
+// The written file checked as `saftpt validate` does: the exit status.
+int Verifica(const ExportArgs& a, int versao, const AuditOptions& auditoria) {
+  VerificacaoDoFicheiro v = VerificaFicheiroExportado(a.output, versao, a.xsd, auditoria);
+  if (v.cumpre() || !v.verificado) {
+    std::cout << v.Texto() << std::endl;
+    return kExitOk;
   }
-  if (!relatorio.valid()) {
-    std::cerr << "O ficheiro não é válido segundo o esquema " << xsd << ":\n"
-              << relatorio.Erro1006() << "\n";
-    size_t outros = relatorio.errors.size() - 1 + relatorio.omitted;
-    if (outros > 0) std::cerr << "(e mais " << outros << " erro(s))\n";
-    return false;
-  }
-  std::cout << "Ficheiro válido segundo o esquema." << std::endl;
-  return true;
+  std::cerr << v.Texto() << std::endl;
+  return kExitRejeitado;
 }
 
 int Exporta(const ExportArgs& a) {
@@ -127,9 +121,23 @@ int Exporta(const ExportArgs& a) {
     std::cerr << e.mensagem << std::endl;
     return kExitArgumentos;
   }
+  AuditOptions auditoria;
+  for (const std::string& chave : a.publicKeys) {
+    std::string erro;
+    if (!AddChavePublica(auditoria, chave, erro)) {
+      std::cerr << erro << std::endl;
+      return kExitArgumentos;
+    }
+  }
 
   try {
     std::string ini = FicheiroDeConfiguracao(a.settings);
+    // Without --public-key, the keys the settings file names check the signatures.
+    std::string erroChaves;
+    if (a.publicKeys.empty() && !LeChavesPublicasIni(ini, auditoria, erroChaves)) {
+      std::cerr << erroChaves << std::endl;
+      return kExitFalhou;
+    }
     if (a.receipts) {
       opcoes.receipts = true;
     } else if (!a.noReceipts) {
@@ -162,8 +170,8 @@ int Exporta(const ExportArgs& a) {
     ExportResult resultado = run.Executa(pedido);
     progresso.Limpa();
     if (!resultado.written) return kExitFalhou;
-    if (a.validate && !Valida(a)) return kExitFalhou;
-    return kExitOk;
+    if (a.noValidate) return kExitOk;
+    return Verifica(a, opcoes.versao, auditoria);
   } catch (const Error& e) {
     std::cerr << e.description() << std::endl;
   } catch (const std::exception& e) {
@@ -199,9 +207,21 @@ CLI::App* AddExportCommand(CLI::App& app, int& status) {
       ->type_name("TIPO:SÉRIE:N-M");
   cmd->add_flag("--force", args->force, "Substitui um ficheiro existente sem perguntar");
   cmd->add_flag("--no-input", args->noInput, "Nunca pergunta nada no terminal");
-  cmd->add_flag("--validate", args->validate, "Valida o ficheiro gravado com o esquema da AT");
+  auto* valida = cmd->add_flag("--validate", args->validate,
+                               "Verifica o ficheiro gravado com as regras da AT (por omissão)");
+  auto* naoValida =
+      cmd->add_flag("--no-validate", args->noValidate, "Não verifica o ficheiro gravado");
+  valida->excludes(naoValida);
   cmd->add_option("--xsd", args->xsd,
-                  "Esquema para --validate (por omissão SAFTPT1.04_01.xsd junto ao programa)");
+                  "Esquema da verificação (por omissão SAFTPT1.04_01.xsd junto ao programa)");
+  cmd->add_option("--public-key", args->publicKeys,
+                  "Chave pública (PEM) que verifica as assinaturas; VERSÃO=FICHEIRO para a "
+                  "versão de HashControl (repetível)")
+      ->type_name("[VERSÃO=]FICHEIRO");
+  cmd->footer(
+      "Estado de saída: 0 gravado (e conforme às regras da AT, salvo com --no-validate), "
+      "1 nada gravado, 2 argumentos inválidos, 3 gravado mas rejeitado pelas regras da AT "
+      "(os problemas no erro padrão).");
   cmd->callback([args, &status] { status = Exporta(*args); });
   return cmd;
 }

@@ -22,9 +22,9 @@
 
 #include "BuildInfo.h"
 #include "app/ConsistencyReport.h"
+#include "app/ExportCheck.h"
 #include "app/ExportRun.h"
 #include "app/NumberingReport.h"
-#include "app/SchemaValidation.h"
 #include "app/TaxSummary.h"
 #include "config/Connection.h"
 #include "config/Settings.h"
@@ -119,6 +119,7 @@ ExportWindow::ExportWindow(const OpcoesArranque& opcoes, GuiDialogs& dialogs, Sh
   Check1_->setObjectName("Check1");
   chkValidar_ = new QCheckBox("Validar o ficheiro após a exportação", controlos);
   chkValidar_->setObjectName("chkValidar");
+  chkValidar_->setChecked(true);
   txtComentario_ = new QLineEdit(controlos);
   txtComentario_->setObjectName("txtComentario");
 
@@ -371,17 +372,26 @@ void ExportWindow::ExportarSaft() {
   aExportar_ = false;
 
   if (resultado.written) MostraResumoIva(caminho);
-  if (resultado.written && chkValidar_->isChecked()) ValidaFicheiro(caminho);
+  if (resultado.written && chkValidar_->isChecked()) ValidaFicheiro(caminho, pedido.options.versao);
 }
 
-void ExportWindow::ValidaFicheiro(const std::string& path) {
+// After the summary: the file passes, is not checked (1.03_01), or the list
+// of what to fix in the billing data.
+void ExportWindow::ValidaFicheiro(const std::string& path, int versao) {
   try {
-    std::string xsd = opcoes_.schemaPath.empty() ? SchemaPorOmissao() : opcoes_.schemaPath;
-    ValidationReport report = ValidaFicheiroSaft(path, xsd);
-    if (report.valid())
-      dialogs_.inform("Ficheiro válido", kTituloAplicacao);
+    // The signatures are checked with the keys the settings file names.
+    AuditOptions auditoria;
+    std::string erroChaves;
+    if (!LeChavesPublicasIni(opcoes_.settingsPath, auditoria, erroChaves)) {
+      dialogs_.error(erroChaves);
+      return;
+    }
+    VerificacaoDoFicheiro v =
+        VerificaFicheiroExportado(path, versao, opcoes_.schemaPath, auditoria);
+    if (v.cumpre() || !v.verificado)
+      dialogs_.inform(v.Texto(), kTituloAplicacao);
     else
-      dialogs_.error(report.Erro1006());
+      dialogs_.warn(v.Texto());
   } catch (const std::exception& e) {
     dialogs_.error(e.what());
   }

@@ -70,7 +70,7 @@ class ExportWindow : public QWidget {
  private:
   void ConfigSeries();
   void ActivaControlos(bool activos);
-  void ValidaFicheiro(const std::string& path);
+  void ValidaFicheiro(const std::string& path, int versao);
   // The VAT summary of the file just written, in its tab.
   void MostraResumoIva(const std::string& path);
   static DateTime DaData(const QDateEdit* edit);

@@ -13,7 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kXsd = std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd";
+const std::string kXsd = std::string(SAFTPT_SOURCE_DIR) + "/data/SAFTPT1.04_01.xsd";
 const std::string kValid =
     std::string(SAFTPT_SOURCE_DIR) + "/tests/golden/validation/valid-1.04_01.xml";
 
@@ -56,6 +56,9 @@ class ValidateCliTest : public ::testing::Test {
 
 TEST_F(ValidateCliTest, ValidFileExitsZero) {
   EXPECT_EQ(Run("'" + kValid + "' --xsd '" + kXsd + "'"), 0) << out_ << err_;
+  EXPECT_EQ(out_, "Ficheiro válido.\n");
+  // The schema beside the program, without --xsd.
+  EXPECT_EQ(Run("'" + kValid + "'"), 0) << out_ << err_;
   EXPECT_EQ(out_, "Ficheiro válido.\n");
 }
 

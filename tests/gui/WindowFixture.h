@@ -42,7 +42,6 @@ class WindowTest : public DbTest {
     o.settingsPath = settings_;
     o.restricao = restricao;
     o.today = today;
-    o.schemaPath = std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd";
     window_ = std::make_unique<gui::ExportWindow>(o, dialogs_, shell_);
     loaded_ = window_->Load();
     EXPECT_TRUE(loaded_) << (dialogs_.log.empty() ? "" : dialogs_.log.back());

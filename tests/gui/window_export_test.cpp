@@ -64,7 +64,7 @@ TEST_P(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
   EXPECT_TRUE(window_->findChild<QWidget*>("controlos")->isEnabled());
   EXPECT_EQ(dialogs_.log, (Log{"confirm: Confirma a atualização?",
                                "inform[Exportação ficheiro SAFT-PT]: Ficheiro exportado",
-                               "inform[Exportação SAF-T PT]: Ficheiro válido"}));
+                               "inform[Exportação SAF-T PT]: O ficheiro cumpre as regras da AT."}));
   EXPECT_EQ(shell_.opened, Log{"folder " + folder_ + "/"});
   EXPECT_EQ(Summary(),
             "NIF: 501234567\nNºFacturas: 1\nTotal Créditos: 150,00\nTotal Débitos: 0,00\n"
@@ -114,6 +114,32 @@ TEST_P(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
             std::string::npos);
   EXPECT_NE(Summary().find("NºFacturas: 1"), std::string::npos);
   SaveScreenshot(window_.get(), "frmExportacaoSAFT_exportado");
+}
+
+TEST_P(WindowExportTest, TheCheckIsOnAndListsWhatToFixAfterTheSummary) {
+  EXPECT_TRUE(Child<QCheckBox>("chkValidar")->isChecked());
+  // Only the taxed line, and a second invoice whose lines were lost.
+  Exec(
+      "DELETE FROM documentoslinhas WHERE Iva=0;"
+      "UPDATE documentos SET ValorLiquido=100, ValorTotal=123 WHERE IDDoc=1;"
+      "INSERT INTO documentos (IDDoc, tipodoc, serie, numero, Data, DataEdicao, Anulado, ATCUD,"
+      " CodCliente, NContribuinteCliente, ValorIva, ValorLiquido, ValorTotal) VALUES"
+      " (2, 'F', 'A', 2, '2024-02-29', '2024-02-29 18:40:00', 0, 'ABCD1234-2', 'C1',"
+      " '123456789', 0, 0, 0);");
+  Export();
+  EXPECT_EQ(dialogs_.log, (Log{"inform[Exportação ficheiro SAFT-PT]: Ficheiro exportado",
+                               "warn: F A/2: documento sem linhas"}));
+  EXPECT_NE(Summary().find("NºFacturas: 2"), std::string::npos) << Summary();
+
+  // The older version has no schema here: the window says it is not checked.
+  dialogs_.log.clear();
+  dialogs_.answers = {true};  // overwrite
+  Child<QComboBox>("Combo1")->setCurrentIndex(0);
+  Export();
+  ASSERT_EQ(dialogs_.log.size(), 3u);
+  EXPECT_EQ(dialogs_.log[2],
+            "inform[Exportação SAF-T PT]: O ficheiro não foi verificado: não há aqui esquema da "
+            "AT para a versão 1.03_01.");
 }
 
 TEST_P(WindowExportTest, CancellingTheReasonAbandonsTheExport) {

@@ -8,13 +8,15 @@
 #include <utility>
 #include <vector>
 
+#include "app/ExportCheck.h"
 #include "app/SchemaValidation.h"
 #include "config/Error.h"
 
 namespace saftpt {
 namespace {
 
-const std::string kXsd11 = std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd";
+// The schema the programs ship with, copied beside this test program too.
+const std::string kXsd11 = SchemaPorOmissao();
 const std::string kXsd10 = std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd10.xsd";
 const std::string kValid =
     std::string(SAFTPT_SOURCE_DIR) + "/tests/golden/validation/valid-1.04_01.xml";
@@ -280,6 +282,70 @@ TEST(SchemaValidation, LineNumbersPastSixtyFiveThousand) {
   EXPECT_EQ(r.errors[0].line, expectedLine);
   EXPECT_EQ(r.errors[0].source, "<Quantity>x</Quantity>");
   EXPECT_TRUE(r.warnings.empty()) << r.warnings[0].message;
+}
+
+// The export's check: each problem on one line, naming the document as the
+// file numbers it, the line, and what to fix.
+TEST(SchemaValidation, ExportCheckSaysWhatToFix) {
+  const std::string text = ReadFile(kValid);
+  size_t from =
+      text.find("        <Line>\n          <LineNumber>1</LineNumber>\n          <Source");
+  size_t to = text.find("        </Line>\n", from) + 16;
+  const std::string receiptLine = text.substr(from, to - from);
+  // clang-format off
+  const struct {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> edits;
+    const char* problem;
+  } cases[] = {
+      {"zero_rate", {{kLineTax, "<TaxPercentage>0</TaxPercentage>\n          </Tax>\n"}},
+       "FT A/1, linha 1: taxa 0 % sem motivo de isenção"},
+      {"reason_without_code",
+       {{kLineTax, "<TaxPercentage>0</TaxPercentage>\n          </Tax>\n"
+                   "          <TaxExemptionReason>Isento artigo 9</TaxExemptionReason>\n"}},
+       "FT A/1, linha 1: taxa 0 % sem código de isenção"},
+      {"receipt_without_lines",
+       {{receiptLine, ""},
+        {"<TotalCredit>100.00</TotalCredit>\n      <Payment>", "<TotalCredit>0.00</TotalCredit>\n      <Payment>"}},
+       "RC A/1: documento sem linhas"},
+      {"hash_without_key_version", {{"<HashControl>0</HashControl>", ""}},
+       "FT A/1: documento assinado sem versão da chave"},
+      {"customer_not_in_file",
+       {{"<CustomerID>C1</CustomerID>\n        <Line>", "<CustomerID>C9</CustomerID>\n        <Line>"}},
+       "FT A/1: o cliente C9 não está na lista de clientes do ficheiro"},
+      {"rate_not_in_tax_table", {{"<TaxCode>NOR</TaxCode>\n            <TaxPercentage>23</TaxPercentage>\n"
+                                  "          </Tax>\n        </Line>\n        <DocumentTotals>\n"
+                                  "          <TaxPayable>23.00</TaxPayable>\n          <NetTotal>100.00</NetTotal>\n"
+                                  "          <GrossTotal>123.00</GrossTotal>\n        </DocumentTotals>\n      </Invoice>",
+                                  "<TaxCode>INT</TaxCode>\n            <TaxPercentage>13</TaxPercentage>\n"
+                                  "          </Tax>\n        </Line>\n        <DocumentTotals>\n"
+                                  "          <TaxPayable>23.00</TaxPayable>\n          <NetTotal>100.00</NetTotal>\n"
+                                  "          <GrossTotal>123.00</GrossTotal>\n        </DocumentTotals>\n      </Invoice>"}},
+       "FT A/1, linha 1: a taxa IVA/PT/INT (13 %) não está na tabela de IVA (acrescente-a à tabela iva)"},
+      // The totals rules are only warnings for `saftpt validate`, but the AT
+      // rejects the file.
+      {"section_total", {{"<TotalCredit>100.00</TotalCredit>", "<TotalCredit>100.01</TotalCredit>"}},
+       "Faturas: TotalCredit é 100.01, mas a soma de CreditAmount dos documentos não anulados é "
+       "100.00."},
+      {"other", {{"<City>Lisboa</City>", ""}},
+       "Cabeçalho: Element 'PostalCode': This element is not expected. Expected is ( City )."},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    VerificacaoDoFicheiro v = VerificaFicheiroExportado(WriteTemp(c.name, Broken(c.edits)), 4);
+    EXPECT_TRUE(v.verificado);
+    EXPECT_FALSE(v.cumpre());
+    EXPECT_EQ(v.Texto(), c.problem);
+  }
+  VerificacaoDoFicheiro valid = VerificaFicheiroExportado(kValid, 4);
+  EXPECT_TRUE(valid.cumpre());
+  EXPECT_EQ(valid.Texto(), "O ficheiro cumpre as regras da AT.");
+  // No schema for the older version: not checked, and said so.
+  VerificacaoDoFicheiro older = VerificaFicheiroExportado(WriteTemp("older", "nada"), 3);
+  EXPECT_FALSE(older.verificado);
+  EXPECT_FALSE(older.cumpre());
+  EXPECT_NE(older.Texto().find("1.03_01"), std::string::npos);
 }
 
 }  // namespace

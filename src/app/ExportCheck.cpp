@@ -1,0 +1,104 @@
+#include "app/ExportCheck.h"
+
+namespace saftpt {
+
+const char* const kFicheiroCumpre = "O ficheiro cumpre as regras da AT.";
+
+namespace {
+
+const char* const kNaoVerificado =
+    "O ficheiro não foi verificado: não há aqui esquema da AT para a versão 1.03_01.";
+
+// The sections as the billing program names them.
+std::string Seccao(const std::string& section) {
+  if (section == "SalesInvoices") return "Faturas";
+  if (section == "WorkingDocuments") return "Orçamentos";
+  if (section == "Payments") return "Recibos";
+  return section;
+}
+
+// What the message says after `lead`, up to `end`.
+std::string Entre(const std::string& m, const std::string& lead, const std::string& end) {
+  size_t p = m.find(lead);
+  if (p == std::string::npos) return "";
+  p += lead.size();
+  size_t q = m.find(end, p);
+  return q == std::string::npos ? "" : m.substr(p, q - p);
+}
+
+// The rule's own "Documento F A/12, linha 3: " or "Conta 11: " is said once.
+std::string SemLocal(const std::string& m, const std::string& document) {
+  if (document.empty()) return m;
+  if (m.rfind("Documento " + document, 0) == 0 || m.rfind(document, 0) == 0) {
+    size_t p = m.find(": ");
+    if (p != std::string::npos) return m.substr(p + 2);
+  }
+  return m;
+}
+
+}  // namespace
+
+std::string TextoDoProblema(const ValidationProblem& p) {
+  const std::string& m = p.message;
+  if (p.rule == Regra::kTotalDaSeccao) return Seccao(p.document) + ": " + SemLocal(m, p.document);
+  std::string where = p.document;
+  if (!p.lineNumber.empty()) where += (where.empty() ? "Linha " : ", linha ") + p.lineNumber;
+  if (where.empty() && p.line > 0) where = "Linha " + std::to_string(p.line) + " do ficheiro";
+  std::string what;
+  switch (p.rule) {
+    case Regra::kTaxaZeroSemMotivo:
+      what = "taxa 0 % sem motivo de isenção";
+      break;
+    case Regra::kMotivoSemCodigo:
+      what = "taxa 0 % sem código de isenção";
+      break;
+    case Regra::kSemLinhas:
+      what = "documento sem linhas";
+      break;
+    case Regra::kSemVersaoChave:
+      what = "documento assinado sem versão da chave";
+      break;
+    case Regra::kClienteInexistente:
+      what = "o cliente " + Entre(m, "key-sequence ['", "'") +
+             " não está na lista de clientes do ficheiro";
+      break;
+    case Regra::kProdutoInexistente:
+      what = "o honorário " + Entre(m, "key-sequence ['", "'") +
+             " não está na lista de produtos do ficheiro";
+      break;
+    case Regra::kTaxaForaDaTabela:
+      what = "a taxa " + Entre(m, "imposto ", " não consta") +
+             " não está na tabela de IVA (acrescente-a à tabela iva)";
+      break;
+    default:
+      what = SemLocal(m, p.document);
+  }
+  return where.empty() ? what : where + ": " + what;
+}
+
+std::string VerificacaoDoFicheiro::Texto() const {
+  if (!verificado) return kNaoVerificado;
+  std::string text = problemas.empty() ? kFicheiroCumpre : "";
+  for (const std::string& p : problemas) text += (text.empty() ? "" : "\n") + p;
+  for (const std::string& a : avisos) text += "\nAviso: " + a;
+  return text;
+}
+
+VerificacaoDoFicheiro VerificaFicheiroExportado(const std::string& file, int versao,
+                                                const std::string& xsdPath,
+                                                const AuditOptions& auditoria) {
+  VerificacaoDoFicheiro v;
+  if (versao != 4) return v;
+  ValidationReport r = ValidaFicheiroSaft(file, xsdPath.empty() ? SchemaPorOmissao() : xsdPath);
+  v.verificado = true;
+  // The AT rejects a file whose totals do not add up: here they count too.
+  for (const ValidationProblem& p : r.errors) v.problemas.push_back(TextoDoProblema(p));
+  for (const ValidationProblem& p : r.warnings) v.problemas.push_back(TextoDoProblema(p));
+  if (r.omitted > 0)
+    v.problemas.push_back("... e mais " + std::to_string(r.omitted) + " problemas.");
+  for (const AuditFinding& f : AuditaFicheiro(file, auditoria).findings)
+    (f.gravidade == Gravidade::kErro ? v.problemas : v.avisos).push_back(f.message);
+  return v;
+}
+
+}  // namespace saftpt
