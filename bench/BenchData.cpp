@@ -52,7 +52,9 @@ std::string Money(double v) {
   return buf;
 }
 
-double Round2(double v) { return std::round(v * 100.0) / 100.0; }
+double Round2(double v) {
+  return std::round(v * 100.0) / 100.0;
+}
 
 std::string ValidNif(uint32_t base) {
   // Eight digits starting with 5 (a company) or 2 (a person) and the mod-11
@@ -88,22 +90,26 @@ BenchCounts GenerateBenchData(const BenchSize& size,
       "EspacoFiscal,Iva,OC,OC1,IvaCaixa,ClienteIndiferenciado) VALUES (1,'Bench & Associados, "
       "Sociedade de Advogados','Avenida da Liberdade, 110','Lisboa','1250-146 Lisboa',"
       "'509 442 013','',23,0,0,0,'0')");
-  emit("INSERT INTO iva (nome,descricao) VALUES ('23','Normal'),('13','Intermédia'),"
-       "('6','Reduzida'),('0','Isento'),('16','Açores')");
-  emit("INSERT INTO impostoselo (Codigo,Nome,Tipo,Valor) VALUES "
-       "('17.3.4','Verba 17.3.4 - Outras comissões','Percentagem',4),"
-       "('4','Verba 4 - Procurações','Valor',5)");
-  emit("INSERT INTO series (serie,descricao,seriegeral,IvaCaixa) VALUES "
-       "('A','Série geral',1,0),('B','Série B',0,0),('tmp','Temporários',0,0)");
+  emit(
+      "INSERT INTO iva (nome,descricao) VALUES ('23','Normal'),('13','Intermédia'),"
+      "('6','Reduzida'),('0','Isento'),('16','Açores')");
+  emit(
+      "INSERT INTO impostoselo (Codigo,Nome,Tipo,Valor) VALUES "
+      "('17.3.4','Verba 17.3.4 - Outras comissões','Percentagem',4),"
+      "('4','Verba 4 - Procurações','Valor',5)");
+  emit(
+      "INSERT INTO series (serie,descricao,seriegeral,IvaCaixa) VALUES "
+      "('A','Série geral',1,0),('B','Série B',0,0),('tmp','Temporários',0,0)");
   {
     InsertBuffer sd("INSERT INTO seriedocumento (documento,serie) VALUES ", emit);
     for (const char* t : {"F", "FR", "FS", "NC", "ND", "OR", "R"})
       for (const char* s : {"A", "B"}) sd.Row(Q(t) + "," + Q(s));
   }
-  emit("INSERT INTO tipoisencaoiva (Nome,CodMencao) VALUES "
-       "('Isento Artigo 9.º do CIVA','M07'),"
-       "('Não sujeito ou não tributado - Outras situações de não liquidação do imposto','M99'),"
-       "('Isento artigo 14.º do CIVA','M05'),('Regime particular do tabaco','M11')");
+  emit(
+      "INSERT INTO tipoisencaoiva (Nome,CodMencao) VALUES "
+      "('Isento Artigo 9.º do CIVA','M07'),"
+      "('Não sujeito ou não tributado - Outras situações de não liquidação do imposto','M99'),"
+      "('Isento artigo 14.º do CIVA','M05'),('Regime particular do tabaco','M11')");
   const int kFees = 40;
   {
     InsertBuffer h("INSERT INTO honorarios (Referencia,Descricao,Categoria,Valor) VALUES ", emit);
@@ -114,8 +120,8 @@ BenchCounts GenerateBenchData(const BenchSize& size,
             (i % 10 == 0 ? "''" : "'S'") + "," + Money(50 + i * 10));
     }
   }
-  static const char* kCountries[] = {"", "Portugal", "portugal", "Espanha", "France",
-                                     "Alemanha", "United Kingdom", "Brasil"};
+  static const char* kCountries[] = {"",       "Portugal", "portugal",       "Espanha",
+                                     "France", "Alemanha", "United Kingdom", "Brasil"};
   std::vector<std::pair<std::string, std::string>> customers;  // code, nif
   {
     InsertBuffer c(
@@ -161,11 +167,24 @@ BenchCounts GenerateBenchData(const BenchSize& size,
     while (day > kDays[month - 1]) day -= kDays[month - 1], ++month;
     char date[32], stamp[64];
     std::snprintf(date, sizeof date, "%04d-%02d-%02d", size.year, month, day);
-    std::snprintf(stamp, sizeof stamp, "%s %02d:%02d:%02d", date, 9 + pick(9), pick(60), pick(60));
+    // Saved in the order of their numbers: the time of day grows with the
+    // document within its day. (The three draws stay so that the rest of the
+    // office is the one generated before.)
+    pick(9), pick(60), pick(60);
+    int segundos = 9 * 3600 + static_cast<int>(static_cast<long long>(d) * 365 % size.documents *
+                                               (9 * 3600) / size.documents);
+    std::snprintf(stamp, sizeof stamp, "%s %02d:%02d:%02d", date, segundos / 3600,
+                  segundos / 60 % 60, segundos % 60);
 
     int r = pick(100);
-    int type = r < 46 ? 0 : r < 56 ? 1 : r < 61 ? 2 : r < 66 ? 3 : r < 68 ? 4 : r < 76 ? 5
-             : r < 98 ? 6 : 7;
+    int type = r < 46   ? 0
+               : r < 56 ? 1
+               : r < 61 ? 2
+               : r < 66 ? 3
+               : r < 68 ? 4
+               : r < 76 ? 5
+               : r < 98 ? 6
+                        : 7;
     if (type == 6 && payable.empty()) type = 0;
     if (type == 3 && payable.empty()) type = 0;
     int s = pick(100) < 90 ? 0 : pick(100) < 80 ? 1 : 2;
@@ -177,14 +196,14 @@ BenchCounts GenerateBenchData(const BenchSize& size,
     double liq = 0, iva = 0, selo = 0, desc = 0, ret = 0, total = 0;
     auto head = [&](const std::string& modo) {
       docs.Row(std::to_string(id) + "," + Q(tipodoc) + "," + Q(serie) + "," +
-               std::to_string(numero) + ",'" + date + "'," +
-               (d % 10 == 0 ? std::string("NULL") : "'" + std::string(stamp) + "'") + "," +
+               std::to_string(numero) + ",'" + date + "'," + "'" + std::string(stamp) + "'" + "," +
                (cancelled ? "1,'Erro na emissão do documento'" : "0,NULL") + "," +
-               Q("JF" + std::to_string(37 + type) + "X-" + std::to_string(numero)) + "," +
-               (d % 3 == 0 ? Q("hash" + std::to_string(id)) + ",1" : "NULL,NULL") + "," +
-               Q(customer.first) + "," + Q(customer.second) + "," + Money(iva) + "," +
-               Money(selo) + "," + Money(liq) + "," + Money(desc) + "," + Money(total) + "," +
-               Money(ret) + "," + (modo.empty() ? "NULL" : Q(modo)));
+               Q("JF" + std::to_string(37 + type) + "ATC" + std::to_string(s) + "-" +
+                 std::to_string(numero)) +
+               "," + (d % 3 == 0 ? Q("hash" + std::to_string(id)) + ",1" : "NULL,NULL") + "," +
+               Q(customer.first) + "," + Q(customer.second) + "," + Money(iva) + "," + Money(selo) +
+               "," + Money(liq) + "," + Money(desc) + "," + Money(total) + "," + Money(ret) + "," +
+               (modo.empty() ? "NULL" : Q(modo)));
       ++counts.documents;
     };
 
@@ -200,8 +219,10 @@ BenchCounts GenerateBenchData(const BenchSize& size,
         double pliq = Round2(p.liquido * share);
         customer = {p.customer, p.nif};
         lines.Row(std::to_string(id) + ",'R'," + Q(serie) + "," + std::to_string(numero) +
-                  ",NULL,NULL,1,0,0," + Money(pliq) + ",0,0," + Money(paid) + ",0,NULL,NULL,NULL,"
-                  "NULL,0," + std::to_string(p.id) + "," + Q(p.tipodoc) + "," + Q(p.serie) + "," +
+                  ",NULL,NULL,1,0,0," + Money(pliq) + ",0,0," + Money(paid) +
+                  ",0,NULL,NULL,NULL,"
+                  "NULL,0," +
+                  std::to_string(p.id) + "," + Q(p.tipodoc) + "," + Q(p.serie) + "," +
                   std::to_string(p.numero));
         ++counts.lines;
         liq += pliq;
@@ -211,8 +232,8 @@ BenchCounts GenerateBenchData(const BenchSize& size,
         const Payable& c = creditNotes[pick(static_cast<int>(creditNotes.size()))];
         lines.Row(std::to_string(id) + ",'R'," + Q(serie) + "," + std::to_string(numero) +
                   ",NULL,NULL,1,0,0," + Money(c.liquido) + ",0,0," + Money(c.total) +
-                  ",0,NULL,NULL,NULL,NULL,0," + std::to_string(c.id) + ",'NC'," + Q(c.serie) +
-                  "," + std::to_string(c.numero));
+                  ",0,NULL,NULL,NULL,NULL,0," + std::to_string(c.id) + ",'NC'," + Q(c.serie) + "," +
+                  std::to_string(c.numero));
         ++counts.lines;
         liq -= c.liquido;
         total -= c.total;
@@ -251,12 +272,11 @@ BenchCounts GenerateBenchData(const BenchSize& size,
       std::snprintf(ref, sizeof ref, "HON%03d", 1 + pick(kFees + 5));  // a few unknown refs
       lines.Row(std::to_string(id) + "," + Q(tipodoc) + "," + Q(serie) + "," +
                 std::to_string(numero) + "," + Q(ref) + "," +
-                Q("Serviços jurídicos prestados no processo " + std::to_string(id * 7 + k)) +
-                "," + Money(q) + "," + Money(price) + "," + Money(ldesc) + "," + Money(lliq) +
-                "," + std::to_string(rate) + "," + Money(liva) + "," +
-                Money(lliq + liva + lselov) + "," + Money(lret) + "," +
-                (lret > 0 ? Q(retType) : "NULL") + "," + reason + "," + code + "," + lselo +
-                "," + Money(lselov) + ",NULL,'',NULL,NULL");
+                Q("Serviços jurídicos prestados no processo " + std::to_string(id * 7 + k)) + "," +
+                Money(q) + "," + Money(price) + "," + Money(ldesc) + "," + Money(lliq) + "," +
+                std::to_string(rate) + "," + Money(liva) + "," + Money(lliq + liva + lselov) + "," +
+                Money(lret) + "," + (lret > 0 ? Q(retType) : "NULL") + "," + reason + "," + code +
+                "," + lselo + "," + Money(lselov) + ",NULL,'',NULL,NULL");
       ++counts.lines;
       liq += lliq;
       iva += liva;
