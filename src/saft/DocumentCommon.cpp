@@ -95,23 +95,6 @@ void AddTotais(XmlNode parent, const Recordset& rs, bool grossComRetencao) {
   AddValor(totais, "GrossTotal", FormataNumero(std::fabs(bruto), 2));
 }
 
-void AddRetencoes(XmlNode parent, Database& db, const Recordset& rs, std::string_view filtro,
-                  bool temTipoRetencao) {
-  std::string condicao = std::string(filtro) + " and tipodoc='" + db.Escape(rs.text("tipodoc")) +
-                         "' and numero= " + db.Number(rs.text("numero")) + " and serie='" +
-                         db.Escape(rs.text("serie"));
-  const char* expressao = "round(Sum(ValorRetencao),2)";
-  double irc = 0;
-  double irs = 0;
-  if (temTipoRetencao) {
-    irc = db.SomaTotal(expressao, "documentoslinhas", condicao + "' and TipoRetencao='IRC'");
-    irs = db.SomaTotal(expressao, "documentoslinhas", condicao + "' and TipoRetencao='IRS'");
-  } else {
-    irs = db.SomaTotal(expressao, "documentoslinhas", condicao + "'");
-  }
-  EscreveRetencoes(parent, irc, irs);
-}
-
 void EscreveRetencoes(XmlNode parent, double irc, double irs) {
   auto escreve = [&](const char* tipo, double valor) {
     if (valor <= 0) return;
@@ -131,14 +114,6 @@ std::string ColunasDasLinhas(int versao) {
              "Descricao, documentoslinhas.Iva, documentoslinhas.IsencaoIva, "
              "documentoslinhas.CodigoSelo, documentoslinhas.ValorSelo") +
          (versao == 3 ? "" : ", documentoslinhas.CodMencao");
-}
-
-std::string CodigoProduto(Database& db, const Value& referencia) {
-  const std::string& ref = referencia.text();
-  if (ref.empty()) return "DIVERSOS";
-  Value catalogo = db.ObtemValor("Referencia", "honorarios", "Referencia='" + db.Escape(ref) + "'",
-                                 Value(std::string()));
-  return catalogo.text().empty() ? "DIVERSOS" : ref;
 }
 
 void AddImpostoIva(XmlNode line, const clsSAFT& saft, double iva) {

@@ -66,20 +66,12 @@ void AddEstado(XmlNode parent, const Recordset& rs, std::string_view statusTag,
 // "DocumentTotals". The sales and working documents add the withheld amount
 // back into the gross total; a receipt's gross total is its own total.
 void AddTotais(XmlNode parent, const Recordset& rs, bool grossComRetencao);
-// "WithholdingTax" elements, IRC first. `filtro` selects the withholding
-// lines ("valorretencao>0"); without the TipoRetencao column everything
-// withheld is IRS.
-void AddRetencoes(XmlNode parent, Database& db, const Recordset& rs, std::string_view filtro,
-                  bool temTipoRetencao);
-// The same elements from the document's IRC and IRS sums.
+// "WithholdingTax" elements, IRC first, from the document's IRC and IRS sums.
 void EscreveRetencoes(XmlNode parent, double irc, double irs);
 
 // The columns of a sales or working document's lines in the section's read.
 std::string ColunasDasLinhas(int versao);
 
-// The product code of a line: its reference when it is a fee type, otherwise
-// "DIVERSOS".
-std::string CodigoProduto(Database& db, const Value& referencia);
 // The line's VAT "Tax" element.
 void AddImpostoIva(XmlNode line, const clsSAFT& saft, double iva);
 

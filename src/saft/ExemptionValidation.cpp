@@ -35,27 +35,20 @@ void clsSAFT::PedeCorrecao(const ExemptionCase& c) {
   if (!resolver_.Resolve(c, fixer))
     throw Error(Error::kBuilder, "Exportação do ficheiro cancelada.");
   // The reasons of document lines were rewritten: what was read ahead is stale.
-  Leituras().corrigido = true;
+  ++Leituras().correcoes;
 }
 
 void clsSAFT::ValidaMotivosIsencaoIva(const Recordset& rs_doc) {
   std::string tipodoc = rs_doc.text("tipodoc");
   std::string serie = rs_doc.text("serie");
   std::string numero = rs_doc.text("numero");
-  // The section's reasons were read ahead, unless a correction made them stale.
+  // The section's reasons, read again for this document after a correction.
+  ReleDocumento(rs_doc);
   const LeiturasDaExportacao& l = Leituras();
   std::vector<MotivoDaLinha> motivos;
-  if (!l.corrigido && l.motivos) {
+  if (l.motivos) {
     auto it = l.motivos->find(rs_doc.field("IDDoc").integer("IDDoc"));
     if (it != l.motivos->end()) motivos = it->second;
-  } else {
-    Recordset rs = db_.Execute("select distinct " + std::string(kColunasMotivos) +
-                               " from documentoslinhas where " + kFiltroMotivos + " and tipodoc='" +
-                               db_.Escape(tipodoc) + "' and serie='" + db_.Escape(serie) +
-                               "' and numero = " + db_.Number(numero));
-    for (; !rs.eof(); rs.moveNext())
-      motivos.push_back(
-          {rs.field(size_t{0}).text(), rs.field(1), rs.field(2).boolean(), rs.field(3).boolean()});
   }
   // The deprecated codes are refused only for periods starting after the day
   // the new table took effect.
@@ -79,24 +72,14 @@ void clsSAFT::ValidaMotivosIsencaoIva(const Recordset& rs_doc) {
 void clsSAFT::ValidaMotivosIsencaoIvaPayments(const Recordset& rs_doc) {
   // Zero-rated lines of the documents this receipt pays that carry no code,
   // whatever their text; a Null code is as missing as an empty one.
+  ReleDocumento(rs_doc);
   const LeiturasDaExportacao& l = Leituras();
-  if (!l.corrigido && l.semCodigo) {
-    auto it = l.semCodigo->find(rs_doc.field("IDDoc").integer("IDDoc"));
-    if (it == l.semCodigo->end()) return;
-    // Copied: a correction may not leave the read-ahead rows in place.
-    const auto casos = it->second;
-    for (const auto& c : casos) PedeCorrecao(ExemptionCase{c[0], c[1], c[2], c[3], options_.start});
-    return;
-  }
-  Recordset rs = db_.Execute(
-      "select iva, isencaoiva, codmencao, tipodoc, serie, numero from documentoslinhas where  "
-      " (codmencao is null or length(codmencao)=0) and valorliquido>0 and iva=0 and iddoc in "
-      " (select iddocp from  documentoslinhas where tipodoc='" +
-      db_.Escape(rs_doc.text("tipodoc")) + "' and numero=" + db_.Number(rs_doc.text("numero")) +
-      " and serie='" + db_.Escape(rs_doc.text("serie")) + "')");
-  for (; !rs.eof(); rs.moveNext())
-    PedeCorrecao(ExemptionCase{rs.text("tipodoc"), rs.text("serie"), rs.text("numero"),
-                               rs.text("isencaoiva"), options_.start});
+  if (!l.semCodigo) return;
+  auto it = l.semCodigo->find(rs_doc.field("IDDoc").integer("IDDoc"));
+  if (it == l.semCodigo->end()) return;
+  // Copied: a correction may not leave the read-ahead rows in place.
+  const auto casos = it->second;
+  for (const auto& c : casos) PedeCorrecao(ExemptionCase{c[0], c[1], c[2], c[3], options_.start});
 }
 
 // Read once per distinct text: the table cannot change during an export.

@@ -12,19 +12,8 @@ namespace saftpt {
 void clsSAFT::AddInvoiceLines(XmlNode node_invoice, const Recordset& rs_doc) {
   using namespace documentos;
   bool v103 = versao == 3;
-  // 1.04_01 also wants the zero-amount lines that carry a VAT rate.
-  std::string cabeca =
-      v103 ? "select ID, Referencia, Quant, Preco, ValorDesconto, ValorLiquido, "
-             "substring(Descricao,1,60) as Descricao, Iva, IsencaoIva, CodigoSelo, ValorSelo from "
-             "documentoslinhas where valorliquido<>0 and  tipodoc = '"
-           : "select ID, Referencia, Quant, Preco, ValorDesconto, ValorLiquido, "
-             "substring(Descricao,1,60) as Descricao, Iva, IsencaoIva, CodigoSelo, ValorSelo, "
-             "CodMencao from documentoslinhas where (valorliquido<>0 or (valorliquido=0 and "
-             "iva<>0)) and tipodoc = '";
   std::string tipodoc = rs_doc.text("tipodoc");
-  Linhas rs = LinhasDoDocumento(
-      rs_doc, cabeca + db_.Escape(tipodoc) + "'  AND Serie='" + db_.Escape(rs_doc.text("serie")) +
-                  "' and numero=" + db_.Number(rs_doc.text("numero")) + " order by ID");
+  Linhas rs = LinhasDoDocumento(rs_doc);
   std::string dataDocumento = FormataData(rs_doc.field("Data").date("Data"));
 
   long long numeroLinha = 1;

@@ -37,13 +37,7 @@ double PartePaga(double pago, double totalDocumento) {
 
 void clsSAFT::AddPaymentLines(XmlNode node_payment, const Recordset& rs_doc) {
   using documentos::Montante;
-  Linhas linhas = LinhasDoDocumento(
-      rs_doc,
-      "select ID, Referencia, Quant, Preco, ValorDesconto, ValorTotal,ValorLiquido, "
-      "substring(Descricao,1,60) as Descricao, Iva, IsencaoIva, CodigoSelo, ValorSelo, NumeroP, "
-      "TipoDocP, SerieP from documentoslinhas where tipodocp<>'' and tipodoc = '" +
-          db_.Escape(rs_doc.text("tipodoc")) + "'  AND Serie='" + db_.Escape(rs_doc.text("serie")) +
-          "' and numero=" + db_.Number(rs_doc.text("numero")) + " order by ID");
+  Linhas linhas = LinhasDoDocumento(rs_doc);
   // A cancelled receipt is written but its lines do not count in the totals
   // that Gravar checks.
   bool somaTotais = !documentos::Anulado(rs_doc);
@@ -56,18 +50,7 @@ void clsSAFT::AddPaymentLines(XmlNode node_payment, const Recordset& rs_doc) {
     double pago = Montante(linhas, "ValorTotal");
     bool debito = tipodocP == "FA" || tipodocP == "NC";
 
-    Linhas grupos = GruposDaLinha(
-        linhas.field("ID").integer("ID"),
-        "select iva, Sum(documentoslinhas.ValorIva) as ValorIva, "
-        "sum(documentoslinhas.ValorLiquido) "
-        "as ValorLiquido, sum(documentoslinhas.ValorTotal) as ValorTotal,  "
-        "sum(documentoslinhas.ValorDesconto) as ValorDesconto, sum(documentoslinhas.ValorRetencao) "
-        "as ValorRetencao, documentos.data, documentos.ValorTotal , IsencaoIva, codmencao  from "
-        "documentoslinhas inner join documentos on  documentoslinhas.IDDoc = documentos.IDDoc  "
-        "where documentoslinhas.tipodoc='" +
-            db_.Escape(tipodocP) + "' and documentoslinhas.serie='" + db_.Escape(serieP) +
-            "' and documentoslinhas.numero=" + db_.Number(numeroP) +
-            "  and documentoslinhas.valorliquido<>0  group by Iva");
+    Linhas grupos = GruposDaLinha(linhas.field("ID").integer("ID"));
     for (; !grupos.eof(); grupos.moveNext(), ++numeroLinha) {
       double parte = PartePaga(pago, Montante(grupos.field(kDocumentoTotal), "ValorTotal"));
 

@@ -84,19 +84,18 @@ void clsSAFT::AddPayments(XmlNode node) {
   TotalCreditosRecibos += credito;
   TotalDebitosRecibos += debito;
 
-  if (!Leituras().temTipoRetencao)
-    Leituras().temTipoRetencao = db_.ExisteCampo("documentoslinhas", "TipoRetencao");
-  bool temTipoRetencao = *Leituras().temTipoRetencao;
-  LeSeccao(
-      documentos,
+  LeituraDaSeccao leitura;
+  leitura.colunas =
       "documentoslinhas.ID, documentoslinhas.Referencia, documentoslinhas.Quant, "
       "documentoslinhas.Preco, documentoslinhas.ValorDesconto, documentoslinhas.ValorTotal, "
       "documentoslinhas.ValorLiquido, substring(documentoslinhas.Descricao,1,60) as Descricao, "
       "documentoslinhas.Iva, documentoslinhas.IsencaoIva, documentoslinhas.CodigoSelo, "
       "documentoslinhas.ValorSelo, documentoslinhas.NumeroP, documentoslinhas.TipoDocP, "
-      "documentoslinhas.SerieP",
-      "documentoslinhas.tipodocp<>''", "round(documentoslinhas.valorretencao,2)<>0", false);
-  LePagamentos(documentos);
+      "documentoslinhas.SerieP";
+  leitura.filtro = "documentoslinhas.tipodocp<>''";
+  leitura.filtroRetencoes = "round(documentoslinhas.valorretencao,2)<>0";
+  leitura.pagamentos = true;
+  LeSeccao(documentos, leitura);
   long long progresso = 1;
   for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
     progress_.MostraProgressoDetalhe(++progresso);
@@ -122,13 +121,7 @@ void clsSAFT::AddPayments(XmlNode node) {
     if (versao >= 4) ValidaMotivosIsencaoIvaPayments(rs);
     AddPaymentLines(payment, rs);
     AddTotais(payment, rs, false);
-    const auto& somas = Leituras().retencoes;
-    if (somas) {
-      auto it = somas->find(rs.field("IDDoc").integer("IDDoc"));
-      if (it != somas->end()) EscreveRetencoes(payment, it->second.first, it->second.second);
-    } else {
-      AddRetencoes(payment, db_, rs, "round(valorretencao,2)<>0", temTipoRetencao);
-    }
+    AddRetencoesDoDocumento(payment, rs);
   }
   rs.close();
 }

@@ -81,6 +81,16 @@ struct MotivoDaLinha {
 extern const char* const kColunasMotivos;
 extern const char* const kFiltroMotivos;
 
+// What a section reads of its documents besides their rows: defined once and
+// used both for all its documents and, after a correction, for one.
+struct LeituraDaSeccao {
+  std::string colunas;          // of documentoslinhas
+  std::string filtro;           // of the lines written
+  std::string filtroRetencoes;  // of the withholding lines; "" reads none
+  bool motivos = false;         // the reasons the exemption check looks at
+  bool pagamentos = false;      // a receipt's rate groups and uncoded lines
+};
+
 // Read once per run: they cannot change during an export (the exemption
 // dialog only rewrites the reasons of document lines).
 struct LeiturasDaExportacao {
@@ -100,11 +110,15 @@ struct LeiturasDaExportacao {
   // line's ID, and the uncoded zero-rated lines of the documents paid.
   LinhasPorDocumento grupos;
   std::optional<std::unordered_map<long long, std::vector<std::vector<std::string>>>> semCodigo;
-  // After the exemption dialog wrote to the database, the lines and reasons
-  // read ahead are stale: the rest of the run reads them document by document
-  // (the section's lines are still read, for its totals: a correction changes
-  // reasons, never amounts).
-  bool corrigido = false;
+  // The section's reads: what they are, and how many corrections the dialog
+  // had made when they were taken. A correction makes the reasons read
+  // ahead stale: from then on each document of the section is read again,
+  // alone, through the same definition (amounts never change, so the totals
+  // summed from the section's read stand).
+  LeituraDaSeccao seccao;
+  int correcoes = 0;
+  int lidasComCorrecoes = 0;
+  std::optional<long long> lidoSo;  // the one document read again, if so
 };
 
 }  // namespace saftpt

@@ -83,17 +83,17 @@ void clsSAFT::AddInvoices(XmlNode node) {
     if (LadoCredito(tipodoc) || tipodoc == "NC") ++entradas;
   }
 
-  // Neither can change during a run.
+  // Cannot change during a run.
   bool certificada = Certificada();
-  if (!Leituras().temTipoRetencao)
-    Leituras().temTipoRetencao = db_.ExisteCampo("documentoslinhas", "TipoRetencao");
-  bool temTipoRetencao = *Leituras().temTipoRetencao;
   // 1.04_01 also wants the zero-amount lines that carry a VAT rate.
-  LeSeccao(documentos, ColunasDasLinhas(versao),
-           versao == 3 ? "documentoslinhas.valorliquido<>0"
-                       : "documentoslinhas.valorliquido<>0 or (documentoslinhas.valorliquido=0 "
-                         "and documentoslinhas.iva<>0)",
-           "documentoslinhas.valorretencao>0", true);
+  LeituraDaSeccao leitura;
+  leitura.colunas = ColunasDasLinhas(versao);
+  leitura.filtro = versao == 3 ? "documentoslinhas.valorliquido<>0"
+                               : "documentoslinhas.valorliquido<>0 or "
+                                 "(documentoslinhas.valorliquido=0 and documentoslinhas.iva<>0)";
+  leitura.filtroRetencoes = "documentoslinhas.valorretencao>0";
+  leitura.motivos = true;
+  LeSeccao(documentos, leitura);
   TotaisDaSeccao totais = SomaDasLinhas();
   AddControlo(sales, entradas, totais.Debito(), totais.Credito());
   NumeroFacturas = entradas;
@@ -128,13 +128,7 @@ void clsSAFT::AddInvoices(XmlNode node) {
     ValidaMotivosIsencaoIva(rs);
     AddInvoiceLines(invoice, rs);
     AddTotais(invoice, rs, true);
-    const auto& somas = Leituras().retencoes;
-    if (somas) {
-      auto it = somas->find(rs.field("IDDoc").integer("IDDoc"));
-      if (it != somas->end()) EscreveRetencoes(invoice, it->second.first, it->second.second);
-    } else {
-      AddRetencoes(invoice, db_, rs, "valorretencao>0", temTipoRetencao);
-    }
+    AddRetencoesDoDocumento(invoice, rs);
   }
   rs.close();
 }

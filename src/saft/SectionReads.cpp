@@ -2,6 +2,7 @@
 // withholding sums of all its documents, each in one statement, and the
 // look-ups read once per run.
 #include <memory>
+#include <optional>
 
 #include "saft/DocumentCommon.h"
 #include "saft/RunReads.h"
@@ -24,10 +25,11 @@ LeiturasDaExportacao& clsSAFT::Leituras() {
   return *leituras_;
 }
 
-void clsSAFT::LeSeccao(const std::string& documentos, const std::string& colunas,
-                       const std::string& filtro, const std::string& filtroRetencoes,
-                       bool motivos) {
+void clsSAFT::LeSeccao(const std::string& documentos, const LeituraDaSeccao& leitura) {
   LeiturasDaExportacao& l = Leituras();
+  l.seccao = leitura;
+  l.lidasComCorrecoes = l.correcoes;
+  l.lidoSo.reset();
   l.linhas = LinhasPorDocumento();
   l.motivos.reset();
   l.retencoes.reset();
@@ -37,15 +39,14 @@ void clsSAFT::LeSeccao(const std::string& documentos, const std::string& colunas
   // they are read. The document's type and status come along for the
   // section's totals.
   l.linhas = LinhasPorDocumento(db_.Execute(
-      "select documentos.IDDoc as saft_doc, " + colunas +
+      "select documentos.IDDoc as saft_doc, " + leitura.colunas +
       ", documentos.tipodoc as saft_tipodoc, documentos.Anulado as saft_anulado" + origem +
-      "left join documentoslinhas on" + kChave + " and (" + filtro +
+      "left join documentoslinhas on" + kChave + " and (" + leitura.filtro +
       ") order by documentos.Data,documentos.tipodoc,documentos.numero,documentos.IDDoc,"
       "documentoslinhas.ID"));
-  if (l.corrigido) return;
 
   Recordset rs;
-  if (motivos) {
+  if (leitura.motivos) {
     auto& lidos = l.motivos.emplace();
     rs = db_.Execute("select distinct documentos.IDDoc, " + std::string(kColunasMotivos) + origem +
                      "inner join documentoslinhas on" + kChave + " where " + kFiltroMotivos);
@@ -54,20 +55,37 @@ void clsSAFT::LeSeccao(const std::string& documentos, const std::string& colunas
           {rs.field(1).text(), rs.field(2), rs.field(3).boolean(), rs.field(4).boolean()});
   }
 
-  if (filtroRetencoes.empty()) return;
-  if (!l.temTipoRetencao) l.temTipoRetencao = db_.ExisteCampo("documentoslinhas", "TipoRetencao");
-  const std::string soma = *l.temTipoRetencao
-                               ? "round(sum(if(documentoslinhas.TipoRetencao='IRC',"
-                                 "documentoslinhas.ValorRetencao,null)),2), "
-                                 "round(sum(if(documentoslinhas.TipoRetencao='IRS',"
-                                 "documentoslinhas.ValorRetencao,null)),2)"
-                               : "null, round(sum(documentoslinhas.ValorRetencao),2)";
-  auto& somas = l.retencoes.emplace();
-  rs = db_.Execute("select documentos.IDDoc, " + soma + origem + "inner join documentoslinhas on" +
-                   kChave + " where " + filtroRetencoes + " group by documentos.IDDoc");
-  auto valor = [](const Value& v) { return v.isNull() ? 0 : v.number("ValorRetencao"); };
-  for (; !rs.eof(); rs.moveNext())
-    somas[rs.field(size_t{0}).integer()] = {valor(rs.field(1)), valor(rs.field(2))};
+  if (!leitura.filtroRetencoes.empty()) {
+    // Without the TipoRetencao column everything withheld is IRS.
+    if (!l.temTipoRetencao) l.temTipoRetencao = db_.ExisteCampo("documentoslinhas", "TipoRetencao");
+    const std::string soma = *l.temTipoRetencao
+                                 ? "round(sum(if(documentoslinhas.TipoRetencao='IRC',"
+                                   "documentoslinhas.ValorRetencao,null)),2), "
+                                   "round(sum(if(documentoslinhas.TipoRetencao='IRS',"
+                                   "documentoslinhas.ValorRetencao,null)),2)"
+                                 : "null, round(sum(documentoslinhas.ValorRetencao),2)";
+    auto& somas = l.retencoes.emplace();
+    rs =
+        db_.Execute("select documentos.IDDoc, " + soma + origem + "inner join documentoslinhas on" +
+                    kChave + " where " + leitura.filtroRetencoes + " group by documentos.IDDoc");
+    auto valor = [](const Value& v) { return v.isNull() ? 0 : v.number("ValorRetencao"); };
+    for (; !rs.eof(); rs.moveNext())
+      somas[rs.field(size_t{0}).integer()] = {valor(rs.field(1)), valor(rs.field(2))};
+  }
+
+  if (leitura.pagamentos)
+    LePagamentos(origem,
+                 "inner join documentoslinhas pl on pl.tipodoc=documentos.tipodoc and "
+                 "pl.Serie=documentos.serie and pl.numero=documentos.numero ");
+}
+
+void clsSAFT::ReleDocumento(const Recordset& rs_doc) {
+  LeiturasDaExportacao& l = Leituras();
+  const long long id = rs_doc.field("IDDoc").integer("IDDoc");
+  if (l.lidasComCorrecoes == l.correcoes && (!l.lidoSo || *l.lidoSo == id)) return;
+  const LeituraDaSeccao leitura = l.seccao;
+  LeSeccao("select * from documentos where IDDoc=" + std::to_string(id), leitura);
+  l.lidoSo = id;
 }
 
 TotaisDaSeccao clsSAFT::SomaDasLinhas() {
@@ -82,15 +100,10 @@ TotaisDaSeccao clsSAFT::SomaDasLinhas() {
   return totais;
 }
 
-void clsSAFT::LePagamentos(const std::string& documentos) {
+void clsSAFT::LePagamentos(const std::string& origem, const std::string& recibo) {
   LeiturasDaExportacao& l = Leituras();
   l.grupos = LinhasPorDocumento();
   l.semCodigo.reset();
-  if (l.corrigido) return;
-  const std::string origem = " from (" + documentos + ") documentos ";
-  const std::string recibo =
-      "inner join documentoslinhas pl on pl.tipodoc=documentos.tipodoc and "
-      "pl.Serie=documentos.serie and pl.numero=documentos.numero ";
   const std::string ordem =
       "documentos.Data,documentos.tipodoc,documentos.numero,documentos.IDDoc,pl.ID";
 
@@ -121,13 +134,9 @@ void clsSAFT::LePagamentos(const std::string& documentos) {
         {rs.field(2).text(), rs.field(3).text(), rs.field(4).text(), rs.field(5).text()});
 }
 
-Linhas clsSAFT::GruposDaLinha(long long id, const std::string& porLinha) {
-  LeiturasDaExportacao& l = Leituras();
-  if (!l.corrigido) {
-    if (auto grupos = l.grupos.Retira(id)) return *grupos;
-  }
-  Recordset rs = db_.Execute(porLinha);
-  return Linhas::De(rs);
+Linhas clsSAFT::GruposDaLinha(long long id) {
+  std::optional<Linhas> grupos = Leituras().grupos.Retira(id);
+  return grupos ? *grupos : Linhas();
 }
 
 // The customers' tax numbers, read once per run. A code not read exactly as
@@ -147,13 +156,17 @@ Value clsSAFT::NifDoCliente(const std::string& codigo) {
                             Value(std::string()));
 }
 
-Linhas clsSAFT::LinhasDoDocumento(const Recordset& rs_doc, const std::string& porDocumento) {
-  LeiturasDaExportacao& l = Leituras();
-  if (!l.corrigido) {
-    if (auto linhas = l.linhas.Retira(rs_doc.field("IDDoc").integer("IDDoc"))) return *linhas;
-  }
-  Recordset rs = db_.Execute(porDocumento);
-  return Linhas::De(rs);
+Linhas clsSAFT::LinhasDoDocumento(const Recordset& rs_doc) {
+  ReleDocumento(rs_doc);
+  std::optional<Linhas> linhas = Leituras().linhas.Retira(rs_doc.field("IDDoc").integer("IDDoc"));
+  return linhas ? *linhas : Linhas();
+}
+
+void clsSAFT::AddRetencoesDoDocumento(XmlNode parent, const Recordset& rs_doc) {
+  const auto& somas = Leituras().retencoes;
+  if (!somas) return;
+  auto it = somas->find(rs_doc.field("IDDoc").integer("IDDoc"));
+  if (it != somas->end()) documentos::EscreveRetencoes(parent, it->second.first, it->second.second);
 }
 
 }  // namespace saftpt

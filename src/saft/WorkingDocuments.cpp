@@ -27,7 +27,11 @@ void clsSAFT::AddWorkingDocuments(XmlNode node) {
   for (; !rs.eof(); rs.moveNext())
     if (rs.text("tipodoc") == "OR") ++entradas;
 
-  LeSeccao(documentos, ColunasDasLinhas(versao), "true", "", true);
+  LeituraDaSeccao leitura;
+  leitura.colunas = ColunasDasLinhas(versao);
+  leitura.filtro = "true";
+  leitura.motivos = true;
+  LeSeccao(documentos, leitura);
   TotaisDaSeccao totais = SomaDasLinhas();
   AddControlo(working, entradas, totais.Debito(), totais.Credito());
   NumeroOrcamentos = entradas;
@@ -64,14 +68,7 @@ void clsSAFT::AddworkingDocumentLines(XmlNode node_workingdocument, const Record
   using namespace documentos;
   bool v103 = versao == 3;
   std::string tipodoc = rs_doc.text("tipodoc");
-  Linhas rs = LinhasDoDocumento(
-      rs_doc,
-      std::string(
-          "select ID, Referencia, Quant, Preco, ValorDesconto, ValorLiquido, "
-          "substring(Descricao,1,60) as Descricao, Iva, IsencaoIva, CodigoSelo, ValorSelo") +
-          (v103 ? "" : ",CodMencao") + " from documentoslinhas where tipodoc = '" +
-          db_.Escape(tipodoc) + "'  AND Serie='" + db_.Escape(rs_doc.text("serie")) +
-          "' and numero=" + db_.Number(rs_doc.text("numero")) + " order by ID");
+  Linhas rs = LinhasDoDocumento(rs_doc);
   std::string dataDocumento = FormataData(rs_doc.field("Data").date("Data"));
 
   long long numeroLinha = 1;

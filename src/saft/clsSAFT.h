@@ -22,6 +22,7 @@
 namespace saftpt {
 
 struct LeiturasDaExportacao;
+struct LeituraDaSeccao;
 struct DadosCliente;
 namespace documentos {
 class TotaisDaSeccao;
@@ -167,19 +168,21 @@ class clsSAFT {
 
   // Reads made once per run or per section instead of per document or line
   // (RunReads.h). `documentos` is the section's documents statement without
-  // its order; `colunas` and `filtro` select the lines as the per-document
-  // statement does.
+  // its order.
   LeiturasDaExportacao& Leituras();
-  void LeSeccao(const std::string& documentos, const std::string& colunas,
-                const std::string& filtro, const std::string& filtroRetencoes, bool motivos);
-  void LePagamentos(const std::string& documentos);
+  void LeSeccao(const std::string& documentos, const LeituraDaSeccao& leitura);
+  void LePagamentos(const std::string& origem, const std::string& recibo);
+  // After a correction, the document's reads taken again, alone.
+  void ReleDocumento(const Recordset& rs_doc);
   // The section's totals from the lines LeSeccao read.
   TotaisDaSeccao SomaDasLinhas();
-  Linhas GruposDaLinha(long long id, const std::string& porLinha);
+  Linhas GruposDaLinha(long long id);
   Value NifDoCliente(const std::string& codigo);
   Honorario ProcuraHonorario(const std::string& referencia);
   long long ClientesComNif(const std::string& nif);
-  Linhas LinhasDoDocumento(const Recordset& rs_doc, const std::string& porDocumento);
+  Linhas LinhasDoDocumento(const Recordset& rs_doc);
+  // The document's "WithholdingTax" elements.
+  void AddRetencoesDoDocumento(XmlNode parent, const Recordset& rs_doc);
 
   Database& db_;
   const ConfiguracaoEscritorio& office_;

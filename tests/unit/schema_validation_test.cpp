@@ -1,6 +1,7 @@
 // Validation of audit files against the tax authority's schema: a small valid
 // file, and copies of it broken in one way each.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -32,7 +33,9 @@ std::string ReadFile(const std::string& path) {
 }
 
 std::string WriteTemp(const std::string& name, const std::string& text) {
-  std::string path = ::testing::TempDir() + "saftpt_validation_" + name + ".xml";
+  // Test cases run side by side in processes of their own and share names.
+  std::string path = ::testing::TempDir() + "saftpt_validation_" + std::to_string(getpid()) +
+                     "_" + name + ".xml";
   std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
   return path;
 }
