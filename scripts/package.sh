@@ -12,11 +12,14 @@ scripts/install-deps.sh
 BUILD=${BUILD_DIR:-build-release}
 GEN=()
 command -v ninja >/dev/null && [ ! -f "$BUILD/CMakeCache.txt" ] && GEN=(-G Ninja)
-CPPFLAGS=$(dpkg-buildflags --get CPPFLAGS)
-CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $CPPFLAGS" \
-LDFLAGS=$(dpkg-buildflags --get LDFLAGS) \
-  cmake -S . -B "$BUILD" "${GEN[@]}" -DCMAKE_BUILD_TYPE=Release \
-    -DSAFTPT_BUILD_TESTS=OFF -DSAFTPT_BUILD_BENCH=OFF >/dev/null
+# Debian's hardening flags, all of them (bindnow included), given on every
+# configure so a change here reaches the cache.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
+LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
+cmake -S . -B "$BUILD" "${GEN[@]}" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_CXX_FLAGS="$CXXFLAGS" -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" \
+  -DSAFTPT_BUILD_TESTS=OFF -DSAFTPT_BUILD_BENCH=OFF >/dev/null
 cmake --build "$BUILD" -j"$(nproc)"
 
 mkdir -p out

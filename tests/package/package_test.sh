@@ -8,6 +8,8 @@
 #
 #   tests/package/package_test.sh BUILD_DIR
 set -euo pipefail
+# (grep -q reads here-strings, not pipes: under pipefail a grep -q that stops
+# reading early would fail the writer.)
 
 build=$(cd "${1:?uso: package_test.sh BUILD_DIR}" && pwd)
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -61,9 +63,9 @@ root="$work/root"
 dpkg -x "$deb" "$root"
 bin="$root/usr/bin"
 for exe in saftpt saftpt-gui; do
-  file "$bin/$exe" | grep -q ", stripped" || fail "$exe não está stripped"
+  grep -q ", stripped" <<<"$(file "$bin/$exe")" || fail "$exe não está stripped"
 done
-file "$root/usr/share/icons/hicolor/256x256/apps/saftpt.png" | grep -q "PNG image data, 256 x 256" ||
+grep -q "PNG image data, 256 x 256" <<<"$(file "$root/usr/share/icons/hicolor/256x256/apps/saftpt.png")" ||
   fail "o ícone PNG não tem 256 px"
 
 # --- the programs, run from the unpacked root ---------------------------
@@ -144,8 +146,9 @@ complete_words() {
   _saftpt saftpt "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
   printf '%s\n' "${COMPREPLY[@]}"
 }
+first=$(complete_words saftpt "")
 for cmd in $commands; do
-  complete_words saftpt "" | grep -qx "$cmd" || fail "a completação não propõe $cmd"
+  grep -qx "$cmd" <<<"$first" || fail "a completação não propõe $cmd (propõe: $first)"
   offered=$(complete_words saftpt "$cmd" --)
   for opt in $("$bin/saftpt" "$cmd" --help | grep -oE -- '(^|[ ,])--[a-z][a-z-]*' | tr -d ' ,' | sort -u); do
     grep -qx -- "$opt" <<<"$offered" || fail "a completação de $cmd não propõe $opt"
