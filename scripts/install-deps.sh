@@ -10,6 +10,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev
   libcli11-dev libsimpleini-dev
   qt6-base-dev xdg-utils
+  dpkg-dev file lintian desktop-file-utils librsvg2-bin man-db bash-completion
 )
 
 missing=()

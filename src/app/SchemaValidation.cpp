@@ -639,7 +639,15 @@ std::string ValidationReport::Erro1006() const {
 }
 
 std::string SchemaPorOmissao() {
-  return PastaDoPrograma() + "/SAFTPT1.04_01.xsd";
+  // Beside the program (the build folder, a portable copy), then the data
+  // folder of the prefix it is installed under, then the system's.
+  const std::string nome = "/SAFTPT1.04_01.xsd";
+  const std::string pasta = PastaDoPrograma();
+  for (const std::string& caminho :
+       {pasta + nome, pasta + "/../share/saftpt" + nome, "/usr/share/saftpt" + nome}) {
+    if (Readable(caminho)) return std::filesystem::path(caminho).lexically_normal().string();
+  }
+  return "/usr/share/saftpt" + nome;
 }
 
 ValidationReport ValidaFicheiroSaft(const std::string& file, const std::string& xsdPath) {

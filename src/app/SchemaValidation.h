@@ -37,7 +37,9 @@ struct ValidationReport {
   std::string Erro1006() const;
 };
 
-// The default schema: SAFTPT1.04_01.xsd beside the executable.
+// The default schema: SAFTPT1.04_01.xsd beside the executable, else in
+// ../share/saftpt from it, else in /usr/share/saftpt (the path named in the
+// error when it is nowhere).
 std::string SchemaPorOmissao();
 
 // Validates `file` against `xsdPath`. Throws Error when the schema or the file

@@ -86,8 +86,7 @@ CLI::App* AddCheckCommand(CLI::App& app, int& status) {
       "check",
       "Verifica erros nos valores dos recibos, nas faturas pagas a mais e na numeração "
       "(Verificar Erros)");
-  cmd->add_option("--settings", args->settings,
-                  "Ficheiro de configuração (por omissão lexora.ini junto ao programa)");
+  cmd->add_option("--settings", args->settings, kAjudaSettings);
   cmd->add_option("--from", args->from,
                   "Data inicial AAAA-MM-DD (por omissão o primeiro dia do mês anterior)");
   cmd->add_option("--to", args->to,

@@ -186,8 +186,7 @@ CLI::App* AddExportCommand(CLI::App& app, int& status) {
   auto args = std::make_shared<ExportArgs>();
   auto* cmd = app.add_subcommand("export", "Exporta o ficheiro SAF-T (PT) de um período");
   cmd->add_option("-o,--output", args->output, "Ficheiro XML a gravar")->required();
-  cmd->add_option("--settings", args->settings,
-                  "Ficheiro de configuração (por omissão lexora.ini junto ao programa)");
+  cmd->add_option("--settings", args->settings, kAjudaSettings);
   cmd->add_option("--year", args->year,
                   "Exercício (FiscalYear); sozinho exporta de 1 de janeiro a 31 de dezembro");
   cmd->add_option("--from", args->from,
@@ -213,7 +212,8 @@ CLI::App* AddExportCommand(CLI::App& app, int& status) {
       cmd->add_flag("--no-validate", args->noValidate, "Não verifica o ficheiro gravado");
   valida->excludes(naoValida);
   cmd->add_option("--xsd", args->xsd,
-                  "Esquema da verificação (por omissão SAFTPT1.04_01.xsd junto ao programa)");
+                  "Esquema da verificação (por omissão SAFTPT1.04_01.xsd junto ao programa ou em "
+                  "/usr/share/saftpt)");
   cmd->add_option("--public-key", args->publicKeys,
                   "Chave pública (PEM) que verifica as assinaturas; VERSÃO=FICHEIRO para a "
                   "versão de HashControl (repetível)")

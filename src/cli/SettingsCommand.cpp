@@ -1,15 +1,11 @@
 // `saftpt settings`: writes the connection keys of the settings file, with the
 // user name and password scrambled as the host product keeps them.
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <charconv>
 #include <iostream>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/WindowDefaults.h"
 #include "cli/Commands.h"
@@ -32,22 +28,6 @@ struct SettingsArgs {
   std::string user;
 };
 
-// EscreveIni reports through a plain function; its messages are kept here.
-std::vector<std::string>& Avisos() {
-  static std::vector<std::string> avisos;
-  return avisos;
-}
-
-void GuardaAviso(const std::string& texto) {
-  Avisos().push_back(texto);
-}
-
-bool PortaValida(const std::string& porta) {
-  unsigned int n = 0;
-  auto res = std::from_chars(porta.data(), porta.data() + porta.size(), n);
-  return res.ec == std::errc() && res.ptr == porta.data() + porta.size() && n >= 1 && n <= 65535;
-}
-
 // One line of standard input; on a terminal it is typed without echo.
 bool LePalavraPasse(std::string& senha) {
   bool terminal = isatty(STDIN_FILENO) == 1;
@@ -68,50 +48,24 @@ bool LePalavraPasse(std::string& senha) {
   return true;
 }
 
-// The file holds the credentials: only its owner may read it, also when it
-// existed before.
-bool ProtegeFicheiro(const std::string& caminho) {
-  int fd = ::open(caminho.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  bool ok = ::fchmod(fd, 0600) == 0;
-  return ::close(fd) == 0 && ok;
-}
-
 int Grava(const SettingsArgs& a) {
-  if (!PortaValida(a.port)) {
-    std::cerr << "Porta inválida: \"" << a.port << "\" (um número de 1 a 65535)." << std::endl;
+  ConnectionSettings ligacao;
+  ligacao.server = a.server;
+  ligacao.port = a.port;
+  ligacao.database = a.database;
+  ligacao.user = a.user;
+  std::string ini = FicheiroDeConfiguracao(a.settings);
+  if (std::string problema = ProblemaNaLigacao(ini, ligacao); !problema.empty()) {
+    std::cerr << problema << std::endl;
     return kExitArgumentos;
   }
-  for (const std::string* valor : {&a.server, &a.database, &a.settings}) {
-    if (valor->find_first_of("\r\n") != std::string::npos) {
-      std::cerr << "Os valores não podem ter mudanças de linha." << std::endl;
-      return kExitArgumentos;
-    }
-  }
-  std::string senha;
-  if (!LePalavraPasse(senha)) {
+  if (!LePalavraPasse(ligacao.password)) {
     std::cerr << "Não foi indicada a palavra-passe: escreva-a numa linha da entrada padrão."
               << std::endl;
     return kExitArgumentos;
   }
   try {
-    std::string utilizador = Encripta(a.user);
-    std::string palavraPasse = Encripta(senha);
-    std::string ini = FicheiroDeConfiguracao(a.settings);
-    if (!ProtegeFicheiro(ini)) {
-      std::cerr << "Não foi possível criar o ficheiro de configuração " << ini << "." << std::endl;
-      return kExitFalhou;
-    }
-    Avisos().clear();
-    EscreveIni(ini, "bd", "servidor", a.server, &GuardaAviso);
-    EscreveIni(ini, "bd", "porta", a.port, &GuardaAviso);
-    EscreveIni(ini, "bd", "basedados", a.database, &GuardaAviso);
-    EscreveIni(ini, "bd", "username", utilizador, &GuardaAviso);
-    EscreveIni(ini, "bd", "password", palavraPasse, &GuardaAviso);
-    if (!Avisos().empty()) {
-      for (const std::string& aviso : Avisos()) std::cerr << aviso << std::endl;
-      return kExitFalhou;
-    }
+    GravaLigacao(ini, ligacao);
     std::cout << "Configuração da ligação gravada em " << ini << "." << std::endl;
     return kExitOk;
   } catch (const Error& e) {
@@ -130,8 +84,7 @@ CLI::App* AddSettingsCommand(CLI::App& app, int& status) {
       "settings",
       "Grava a ligação à base de dados no ficheiro de configuração (a palavra-passe é lida da "
       "entrada padrão)");
-  cmd->add_option("--settings", args->settings,
-                  "Ficheiro de configuração (por omissão lexora.ini junto ao programa)");
+  cmd->add_option("--settings", args->settings, kAjudaSettings);
   cmd->add_option("--server", args->server, "Servidor da base de dados")->required();
   cmd->add_option("--port", args->port, "Porta do servidor")->default_str("3306");
   cmd->add_option("--database", args->database, "Nome da base de dados")->required();

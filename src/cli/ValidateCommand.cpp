@@ -89,8 +89,9 @@ CLI::App* AddValidateCommand(CLI::App& app, int& status) {
   // The help's formatter is the program's; only this command has positionals.
   cmd->get_formatter()->label("Positionals", "Argumentos");
   cmd->add_option("ficheiro", args->file, "Ficheiro SAF-T (PT) a validar")->required();
-  cmd->add_option("--xsd", args->xsd,
-                  "Esquema a usar (por omissão SAFTPT1.04_01.xsd junto ao programa)");
+  cmd->add_option(
+      "--xsd", args->xsd,
+      "Esquema a usar (por omissão SAFTPT1.04_01.xsd junto ao programa ou em /usr/share/saftpt)");
   cmd->add_option("--public-key", args->publicKeys,
                   "Chave pública PEM para verificar as assinaturas (Hash); VERSAO=FICHEIRO "
                   "para a versão da chave (HashControl); repetível")

@@ -21,6 +21,19 @@ bool AbreLigacao(Database& db, const ConnectionSettings& settings, std::string& 
   return true;
 }
 
+bool TestaLigacao(const ConnectionSettings& settings, std::string& resposta) {
+  Database db;
+  if (!AbreLigacao(db, settings, resposta)) return false;
+  try {
+    Recordset rs = db.Execute("SELECT VERSION()");
+    resposta = "Ligação estabelecida: servidor " + rs.field(size_t{0}).text() + ".";
+  } catch (const Error& e) {
+    resposta = e.description();
+    return false;
+  }
+  return true;
+}
+
 bool AbreLigacaoIni(Database& db, const std::string& path, std::string& ErroLigacao) {
   // A settings file that cannot be read would otherwise show up as the
   // driver's message about a local socket, which says nothing of the cause.

@@ -9,11 +9,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -366,6 +369,79 @@ ConnectionSettings LeLigacaoIni(const std::string& path) {
   LeIni(path, "bd", "porta", s.port);
   if (s.port.empty()) s.port = "3306";
   return s;
+}
+
+bool PortaValida(const std::string& porta) {
+  unsigned int n = 0;
+  auto res = std::from_chars(porta.data(), porta.data() + porta.size(), n);
+  return res.ec == std::errc() && res.ptr == porta.data() + porta.size() && n >= 1 && n <= 65535;
+}
+
+namespace {
+
+// EscreveIni reports through a plain function; GravaLigacao collects here.
+thread_local std::vector<std::string>* avisosDaGravacao = nullptr;
+
+void GuardaAviso(const std::string& texto) {
+  if (avisosDaGravacao) avisosDaGravacao->push_back(texto);
+}
+
+// Creates the file's folder (and the ones above it) for its owner only.
+bool CriaPasta(const std::string& path) {
+  std::filesystem::path pasta = std::filesystem::path(path).parent_path();
+  if (pasta.empty()) return true;
+  std::error_code ec;
+  if (std::filesystem::is_directory(pasta, ec)) return true;
+  std::filesystem::path feita;
+  for (const auto& parte : pasta) {
+    feita /= parte;
+    if (std::filesystem::is_directory(feita, ec)) continue;
+    if (::mkdir(feita.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  return std::filesystem::is_directory(pasta, ec);
+}
+
+// The file holds the credentials: only its owner may read it, also when it
+// existed before.
+bool ProtegeFicheiro(const std::string& path) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  bool ok = ::fchmod(fd, 0600) == 0;
+  return ::close(fd) == 0 && ok;
+}
+
+}  // namespace
+
+std::string ProblemaNaLigacao(const std::string& path, const ConnectionSettings& s) {
+  if (!PortaValida(s.port)) return "Porta inválida: \"" + s.port + "\" (um número de 1 a 65535).";
+  for (const std::string* valor : {&s.server, &s.database, &path}) {
+    if (valor->find_first_of("\r\n") != std::string::npos)
+      return "Os valores não podem ter mudanças de linha.";
+  }
+  return "";
+}
+
+void GravaLigacao(const std::string& path, const ConnectionSettings& s) {
+  if (std::string problema = ProblemaNaLigacao(path, s); !problema.empty())
+    throw Error(Error::kSettings, problema);
+  std::string utilizador = Encripta(s.user);
+  std::string palavraPasse = Encripta(s.password);
+  if (!CriaPasta(path) || !ProtegeFicheiro(path))
+    throw Error(Error::kSettings,
+                "Não foi possível criar o ficheiro de configuração " + path + ".");
+  std::vector<std::string> avisos;
+  avisosDaGravacao = &avisos;
+  EscreveIni(path, "bd", "servidor", s.server, &GuardaAviso);
+  EscreveIni(path, "bd", "porta", s.port, &GuardaAviso);
+  EscreveIni(path, "bd", "basedados", s.database, &GuardaAviso);
+  EscreveIni(path, "bd", "username", utilizador, &GuardaAviso);
+  EscreveIni(path, "bd", "password", palavraPasse, &GuardaAviso);
+  avisosDaGravacao = nullptr;
+  if (!avisos.empty()) {
+    std::string texto;
+    for (const std::string& aviso : avisos) texto += (texto.empty() ? "" : "\n") + aviso;
+    throw Error(Error::kSettings, texto);
+  }
 }
 
 std::string PastaDoPrograma() {

@@ -39,6 +39,20 @@ std::string Encripta(const std::string& texto);
 // section "bd" (the credentials unscrambled; an empty port becomes "3306").
 ConnectionSettings LeLigacaoIni(const std::string& path);
 
+// A TCP port: a whole number from 1 to 65535, nothing else.
+bool PortaValida(const std::string& porta);
+
+// What keeps GravaLigacao from writing these settings (a bad port, a line
+// break in the server, the database or the path), or "" when nothing does.
+std::string ProblemaNaLigacao(const std::string& path, const ConnectionSettings& settings);
+
+// Writes the connection keys of section "bd" (servidor, porta, basedados, and
+// the scrambled username and password) as `saftpt settings` and the window's
+// connection dialog do: the file's folder is created when missing (readable
+// by its owner only) and the file is left with mode 0600, also when it
+// existed. Throws Error (kSettings) with what went wrong.
+void GravaLigacao(const std::string& path, const ConnectionSettings& settings);
+
 // The folder of the running program (no trailing slash).
 std::string PastaDoPrograma();
 

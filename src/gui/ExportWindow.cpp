@@ -20,14 +20,15 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "BuildInfo.h"
 #include "app/ConsistencyReport.h"
 #include "app/ExportCheck.h"
 #include "app/ExportRun.h"
 #include "app/NumberingReport.h"
 #include "app/TaxSummary.h"
+#include "app/Version.h"
 #include "config/Connection.h"
 #include "config/Settings.h"
+#include "gui/ConnectionDialog.h"
 #include "gui/ExemptionDialog.h"
 #include "gui/ProgressBars.h"
 #include "gui/RestrictionDialog.h"
@@ -130,6 +131,8 @@ ExportWindow::ExportWindow(const OpcoesArranque& opcoes, GuiDialogs& dialogs, Sh
   Command4_->setVisible(false);
   Command5_ = new QPushButton("Verificar Erros", controlos);
   Command5_->setObjectName("Command5");
+  cmdLigacao_ = new QPushButton("Ligação…", controlos);
+  cmdLigacao_->setObjectName("cmdLigacao");
 
   txtResumo_ = new QPlainTextEdit(this);
   txtResumo_->setObjectName("txtResumo");
@@ -175,6 +178,7 @@ ExportWindow::ExportWindow(const OpcoesArranque& opcoes, GuiDialogs& dialogs, Sh
   botoes->addWidget(Command4_);
   botoes->addWidget(Command5_);
   botoes->addStretch();
+  botoes->addWidget(cmdLigacao_);
   esquerda->addLayout(botoes);
 
   auto* painel = new QHBoxLayout(controlos);
@@ -201,6 +205,7 @@ ExportWindow::ExportWindow(const OpcoesArranque& opcoes, GuiDialogs& dialogs, Sh
   connect(Command2_, &QPushButton::clicked, this, [this] { ExportarSaft(); });
   connect(Command4_, &QPushButton::clicked, this, [this] { AbreRestricoes(); });
   connect(Command5_, &QPushButton::clicked, this, [this] { VerificarErros(); });
+  connect(cmdLigacao_, &QPushButton::clicked, this, [this] { MudaLigacao(); });
 }
 
 ExportWindow::~ExportWindow() = default;
@@ -208,25 +213,20 @@ ExportWindow::~ExportWindow() = default;
 bool ExportWindow::Load() {
   try {
     Command4_->setVisible(opcoes_.restricao);
+    setWindowTitle(Q(kTituloAplicacao + std::string(" ") + VersaoDoPrograma()));
+
+    // No settings file, or one that does not connect: the user types the
+    // connection, until it works or the dialog is cancelled.
+    std::string ErroLigacao;
+    while (!AbreLigacaoIni(db_, opcoes_.settingsPath, ErroLigacao)) {
+      if (!PedeLigacao(ErroLigacao)) return false;
+    }
 
     std::string recibos;
     if (LeIni(opcoes_.settingsPath, "bd", "saftrecibos", recibos) && recibos == "1")
       ChkRecibos_->setChecked(true);
 
-    std::string caption = "Exportação SAF-T PT " + std::to_string(SAFTPT_VERSION_MAJOR) + "." +
-                          std::to_string(SAFTPT_VERSION_MINOR) + "." +
-                          std::to_string(SAFTPT_VERSION_PATCH);
-    setWindowTitle(Q(caption));
-
-    std::string ErroLigacao;
-    if (!AbreLigacaoIni(db_, opcoes_.settingsPath, ErroLigacao)) {
-      dialogs_.warn(ErroLigacao);
-      return false;
-    }
-    caption += " [ " + db_.ObtemValor("Nome", "configescritorio", "", Value("")).text() + " ] ";
-    setWindowTitle(Q(caption));
-
-    CarregaConfiguracao(db_, office_);
+    MostraEscritorio();
 
     // The fiscal year is the one of the default period, so the two never
     // disagree in January.
@@ -242,8 +242,6 @@ bool ExportWindow::Load() {
     progresso_->MostraProgresso(0, "");
     progresso_->MostraProgressoDetalhe(0);
 
-    ConfigSeries();
-
     Combo1_->setCurrentIndex(hoje < DateTime::Date(2017, 7, 1) ? 0 : 1);
     // Start away from "Exercício:", whose every exit resets the period.
     List1_->setFocus();
@@ -251,6 +249,40 @@ bool ExportWindow::Load() {
   } catch (const std::exception& e) {
     dialogs_.error(e.what());
     return false;
+  }
+}
+
+bool ExportWindow::PedeLigacao(const std::string& problema) {
+  ConnectionDialog dialog(opcoes_.settingsPath, problema, dialogs_, this);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void ExportWindow::MostraEscritorio() {
+  std::string caption = kTituloAplicacao + std::string(" ") + VersaoDoPrograma();
+  caption += " [ " + db_.ObtemValor("Nome", "configescritorio", "", Value("")).text() + " ] ";
+  setWindowTitle(Q(caption));
+  CarregaConfiguracao(db_, office_);
+  ConfigSeries();
+}
+
+void ExportWindow::MudaLigacao() {
+  // The window keeps its connection until the new settings are known to work.
+  std::string problema;
+  for (;;) {
+    if (!PedeLigacao(problema)) return;
+    Database teste;
+    if (AbreLigacaoIni(teste, opcoes_.settingsPath, problema)) break;
+  }
+  try {
+    std::string erro;
+    if (!AbreLigacaoIni(db_, opcoes_.settingsPath, erro)) {
+      dialogs_.warn(erro);
+      return;
+    }
+    col_restricoes_.clear();
+    MostraEscritorio();
+  } catch (const std::exception& e) {
+    dialogs_.error(e.what());
   }
 }
 

@@ -58,6 +58,9 @@ class ExportWindow : public QWidget {
   void ExportarSaft();
   void VerificarErros();
   void AbreRestricoes();
+  // "Ligação…": the connection dialog; once saved settings connect, the
+  // window works on that database.
+  void MudaLigacao();
 
   const Restricoes& restricoes() const { return col_restricoes_; }
   // The regional decimal separator of the summary and the report.
@@ -68,6 +71,10 @@ class ExportWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // The connection dialog with the reason it is shown; true when saved.
+  bool PedeLigacao(const std::string& problema);
+  // The caption with the office's name, its configuration and the series.
+  void MostraEscritorio();
   void ConfigSeries();
   void ActivaControlos(bool activos);
   void ValidaFicheiro(const std::string& path, int versao);
@@ -99,6 +106,7 @@ class ExportWindow : public QWidget {
   QPushButton* Command2_;
   QPushButton* Command4_;
   QPushButton* Command5_;
+  QPushButton* cmdLigacao_;
   QProgressBar* Picture1_;
   QProgressBar* Picture2_;
   QLabel* lblMensagem_;

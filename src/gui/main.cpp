@@ -2,16 +2,26 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/UiPorts.h"
+#include "app/Version.h"
 #include "config/Settings.h"
 #include "gui/ExportWindow.h"
 #include "gui/GuiDialogs.h"
 #include "gui/WindowRules.h"
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts, so it needs no display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("%s\n", saftpt::TextoDaVersao("saftpt-gui").c_str());
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
   app.setApplicationName("saftpt-gui");
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QMessageBox>
@@ -18,6 +19,24 @@ std::string Version() {
   return std::to_string(SAFTPT_VERSION_MAJOR) + "." + std::to_string(SAFTPT_VERSION_MINOR) + "." +
          std::to_string(SAFTPT_VERSION_PATCH);
 }
+
+// The connection dialog's fields and buttons, by name.
+QLineEdit* Field(QWidget* dialog, const char* name) {
+  QLineEdit* f = dialog->findChild<QLineEdit*>(name);
+  EXPECT_NE(f, nullptr) << name;
+  return f;
+}
+std::string LabelText(QWidget* dialog, const char* name) {
+  QLabel* l = dialog->findChild<QLabel*>(name);
+  EXPECT_NE(l, nullptr) << name;
+  return l ? l->text().toStdString() : "";
+}
+void Press(QWidget* dialog, const char* name) {
+  QPushButton* b = dialog->findChild<QPushButton*>(name);
+  ASSERT_NE(b, nullptr) << name;
+  b->click();
+}
+constexpr const char* kConnectionDialog = "saftpt::gui::ConnectionDialog";
 
 void LeaveBox(QWidget* box, Qt::FocusReason reason = Qt::TabFocusReason) {
   QFocusEvent out(QEvent::FocusOut, reason);
@@ -144,13 +163,103 @@ TEST_F(WindowTest, LoadFailuresAreShownAndEndTheProgram) {
   ASSERT_EQ(dialogs_.log.size(), 1u);
   EXPECT_EQ(dialogs_.log[0].rfind("error: ", 0), 0u) << dialogs_.log[0];
 
-  // The server's own message, in a plain box.
+  // A connection refused asks for the connection with the server's own
+  // message; cancelled, the program ends without another box.
   dialogs_.log.clear();
   EscreveIni(settings_, "bd", "basedados", "nao_existe_saftpt");
+  std::string problema;
+  WhenModal(kConnectionDialog, [&problema](QWidget* d) {
+    problema = LabelText(d, "lblProblema");
+    EXPECT_EQ(Field(d, "txtBaseDados")->text(), "nao_existe_saftpt");
+    Press(d, "cmdCancelar");
+  });
   EXPECT_FALSE(gui::ExportWindow(o, dialogs_, shell_).Load());
-  ASSERT_EQ(dialogs_.log.size(), 1u);
-  EXPECT_EQ(dialogs_.log[0].rfind("warn: ", 0), 0u) << dialogs_.log[0];
-  EXPECT_NE(dialogs_.log[0].find("nao_existe_saftpt"), std::string::npos) << dialogs_.log[0];
+  EXPECT_NE(problema.find("nao_existe_saftpt"), std::string::npos) << problema;
+  EXPECT_EQ(dialogs_.log, Log{});
+}
+
+// A first run: no settings file, then a wrong password, then the right one.
+TEST_F(WindowTest, FirstRunAsksForTheConnectionUntilItWorks) {
+  std::filesystem::remove(settings_);
+  const ConnectionSettings good = Settings();
+  std::vector<std::string> problemas, respostas;
+  WhenModal(kConnectionDialog, [&](QWidget* d) {
+    problemas.push_back(LabelText(d, "lblProblema"));
+    EXPECT_EQ(Field(d, "txtPorta")->text(), "3306");
+    Field(d, "txtServidor")->setText(QString::fromStdString(good.server));
+    Field(d, "txtPorta")->setText(QString::fromStdString(good.port));
+    Field(d, "txtBaseDados")->setText(QString::fromStdString(good.database));
+    Field(d, "txtUtilizador")->setText(QString::fromStdString(good.user));
+    Field(d, "txtPalavraPasse")->setText("errada");
+    Press(d, "cmdTestar");
+    respostas.push_back(LabelText(d, "lblResposta"));
+    // Saved, the settings still do not connect: the dialog again, with the
+    // file's values.
+    WhenModal(kConnectionDialog, [&](QWidget* again) {
+      problemas.push_back(LabelText(again, "lblProblema"));
+      EXPECT_EQ(Field(again, "txtBaseDados")->text().toStdString(), good.database);
+      EXPECT_EQ(Field(again, "txtPalavraPasse")->text(), "errada");
+      Field(again, "txtPalavraPasse")->setText(QString::fromStdString(good.password));
+      Press(again, "cmdTestar");
+      respostas.push_back(LabelText(again, "lblResposta"));
+      Press(again, "cmdGravar");
+    });
+    Press(d, "cmdGravar");
+  });
+  gui::OpcoesArranque o;
+  o.settingsPath = settings_;
+  o.today = DateTime::Date(2025, 3, 15);
+  window_ = std::make_unique<gui::ExportWindow>(o, dialogs_, shell_);
+  ASSERT_TRUE(window_->Load()) << (dialogs_.log.empty() ? "" : dialogs_.log.back());
+
+  ASSERT_EQ(problemas.size(), 2u);
+  EXPECT_NE(problemas[0].find(settings_ + " não existe"), std::string::npos) << problemas[0];
+  EXPECT_NE(problemas[1].find("Access denied"), std::string::npos) << problemas[1];
+  ASSERT_EQ(respostas.size(), 2u);
+  EXPECT_NE(respostas[0].find("Access denied"), std::string::npos) << respostas[0];
+  EXPECT_EQ(respostas[1].rfind("Ligação estabelecida: servidor ", 0), 0u) << respostas[1];
+  EXPECT_EQ(dialogs_.log, Log{});
+
+  // Written as `saftpt settings` writes it.
+  struct stat st {};
+  ASSERT_EQ(::stat(settings_.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  std::string user;
+  ASSERT_TRUE(LeIni(settings_, "bd", "username", user));
+  EXPECT_EQ(user, Encripta(good.user));
+  EXPECT_EQ(LeLigacaoIni(settings_).password, good.password);
+  EXPECT_EQ(Child<QListWidget>("List1")->count(), 2);
+  EXPECT_NE(window_->windowTitle().toStdString().find("Sociedade de Advogados Teste"),
+            std::string::npos);
+}
+
+// "Ligação…": saved settings that connect are taken; ones that do not are
+// asked again, and cancelled, the window keeps the connection it had.
+TEST_F(WindowTest, ConnectionButtonKeepsAWorkingConnection) {
+  Open(DateTime::Date(2025, 3, 15));
+  WhenModal(kConnectionDialog, [this](QWidget* d) {
+    EXPECT_EQ(LabelText(d, "lblProblema"), "");
+    EXPECT_EQ(Field(d, "txtBaseDados")->text().toStdString(), name_);
+    Press(d, "cmdGravar");
+  });
+  Child<QPushButton>("cmdLigacao")->click();
+  EXPECT_EQ(dialogs_.log, Log{});
+
+  std::string problema;
+  WhenModal(kConnectionDialog, [&problema](QWidget* d) {
+    Field(d, "txtBaseDados")->setText("nao_existe_saftpt");
+    WhenModal(kConnectionDialog, [&problema](QWidget* again) {
+      problema = LabelText(again, "lblProblema");
+      Press(again, "cmdCancelar");
+    });
+    Press(d, "cmdGravar");
+  });
+  Child<QPushButton>("cmdLigacao")->click();
+  EXPECT_NE(problema.find("nao_existe_saftpt"), std::string::npos) << problema;
+  Child<QPushButton>("Command5")->click();
+  EXPECT_EQ(dialogs_.log, (Log{"warn: Não foram detetados erros em recibos",
+                               "warn: Não foram detetados erros em Faturas",
+                               "warn: Não foram detetados erros de numeração"}));
 }
 
 TEST_F(WindowTest, ExportStopsAtTheChecksBeforeAskingForTheFile) {

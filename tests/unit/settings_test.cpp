@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/WindowDefaults.h"
 #include "config/Error.h"
 #include "config/Settings.h"
 
@@ -226,6 +227,66 @@ TEST_F(SettingsFile, ConnectionSettingsFromTheFile) {
   EXPECT_EQ(s.port, "3306");
   Write("[bd]\r\npassword=99999999\r\n");
   EXPECT_THROW(LeLigacaoIni(path_), Error);
+}
+
+TEST_F(SettingsFile, FileLookedForInOrder) {
+  const std::string home = dir_ + "/casa";
+  const std::string user = home + "/.config/saftpt/lexora.ini";
+  // Nothing beside the program: the user's file.
+  EXPECT_EQ(FicheiroDeConfiguracao("", dir_, nullptr, home.c_str()), user);
+  EXPECT_EQ(FicheiroDeConfiguracao("", dir_, "", home.c_str()), user);
+  EXPECT_EQ(FicheiroDeConfiguracao("", dir_, "relativa", home.c_str()), user);
+  EXPECT_EQ(FicheiroDeConfiguracao("", dir_, "/xdg/", home.c_str()), "/xdg/saftpt/lexora.ini");
+  EXPECT_EQ(FicheiroDeConfiguracao("outro.ini", dir_, "/xdg", home.c_str()), "outro.ini");
+  // A file beside the program (portable use) comes before the user's.
+  Write("[bd]\r\n");
+  EXPECT_EQ(FicheiroDeConfiguracao("", dir_, "/xdg", home.c_str()), path_);
+  EXPECT_EQ(FicheiroDeConfiguracao("outro.ini", dir_, "/xdg", home.c_str()), "outro.ini");
+}
+
+TEST_F(SettingsFile, ConnectionWrittenInANewFolderForItsOwnerOnly) {
+  ConnectionSettings s;
+  s.server = "192.168.1.10";
+  s.port = "3307";
+  s.database = "faturacao";
+  s.user = "saft";
+  s.password = "segredo ção";
+  const std::string ini = dir_ + "/config/saftpt/lexora.ini";
+  GravaLigacao(ini, s);
+  struct stat st {};
+  ASSERT_EQ(::stat(ini.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  ASSERT_EQ(::stat((dir_ + "/config/saftpt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0700u);
+  ConnectionSettings lida = LeLigacaoIni(ini);
+  EXPECT_EQ(lida.server, s.server);
+  EXPECT_EQ(lida.port, s.port);
+  EXPECT_EQ(lida.database, s.database);
+  EXPECT_EQ(lida.user, s.user);
+  EXPECT_EQ(lida.password, s.password);
+  std::string password;
+  ASSERT_TRUE(LeIni(ini, "bd", "password", password));
+  EXPECT_EQ(password, Encripta(s.password));
+
+  // An existing file keeps its other keys and is closed to others.
+  Write("[bd]\r\nsaftrecibos=1\r\n[saft]\r\nchave_publica=a.pem\r\n");
+  ASSERT_EQ(::chmod(path_.c_str(), 0644), 0);
+  GravaLigacao(path_, s);
+  ASSERT_EQ(::stat(path_.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  EXPECT_EQ(Read("bd", "saftrecibos"), "1");
+  EXPECT_EQ(Read("saft", "chave_publica"), "a.pem");
+  EXPECT_EQ(Read("bd", "basedados"), "faturacao");
+
+  // What cannot be written is refused before anything is created.
+  const std::string nova = dir_ + "/nova/lexora.ini";
+  for (auto [port, server] :
+       {std::pair{"0", "x"}, {"65536", "x"}, {"33a", "x"}, {"", "x"}, {"3306", "a\nb"}}) {
+    s.port = port;
+    s.server = server;
+    EXPECT_THROW(GravaLigacao(nova, s), Error) << port << " " << server;
+    EXPECT_FALSE(std::filesystem::exists(dir_ + "/nova")) << port;
+  }
 }
 
 TEST(PastaDoPrograma, IsTheFolderOfTheRunningProgram) {

@@ -1,0 +1,17 @@
+#include "app/Version.h"
+
+#include "BuildInfo.h"
+
+namespace saftpt {
+
+std::string VersaoDoPrograma() {
+  return SAFTPT_VERSION;
+}
+
+std::string TextoDaVersao(const std::string& programa) {
+  return programa + " " + VersaoDoPrograma() +
+         "\nNIF do produtor do software (ProductCompanyTaxID): " SAFTPT_PRODUCT_COMPANY_TAX_ID
+         "\nN.º do certificado do software: " SAFTPT_SOFTWARE_CERTIFICATE_NUMBER;
+}
+
+}  // namespace saftpt

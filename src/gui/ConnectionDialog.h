@@ -1,0 +1,49 @@
+// "Ligação à base de dados": the connection keys of the settings file. Shown
+// when the window finds no settings file or cannot connect with it, and from
+// the window's "Ligação…" button. "Testar ligação" shows the server's answer;
+// "Gravar" writes the keys as `saftpt settings` does.
+#ifndef SAFTPT_GUI_CONNECTIONDIALOG_H_
+#define SAFTPT_GUI_CONNECTIONDIALOG_H_
+
+#include <QDialog>
+#include <string>
+
+#include "config/Database.h"
+#include "gui/GuiDialogs.h"
+
+class QLabel;
+class QLineEdit;
+
+namespace saftpt::gui {
+
+class ConnectionDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `problema`: why the dialog is shown (the file missing, the server's
+  // refusal); empty when the user asked for it. The fields start with the
+  // file's values when it has them.
+  ConnectionDialog(const std::string& settingsPath, const std::string& problema,
+                   UserDialogs& dialogs, QWidget* parent = nullptr);
+
+  ConnectionSettings Ligacao() const;
+  // "Testar ligação": connects with the fields and shows the answer.
+  void Testar();
+  // "Gravar": writes the settings file and closes the dialog (accepted); a
+  // failure is shown and the dialog stays.
+  void Gravar();
+
+ private:
+  std::string settingsPath_;
+  UserDialogs& dialogs_;
+  QLineEdit* txtServidor_;
+  QLineEdit* txtPorta_;
+  QLineEdit* txtBaseDados_;
+  QLineEdit* txtUtilizador_;
+  QLineEdit* txtPalavraPasse_;
+  QLabel* lblResposta_;
+};
+
+}  // namespace saftpt::gui
+
+#endif  // SAFTPT_GUI_CONNECTIONDIALOG_H_
