@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "BuildInfo.h"
+#include "app/ExportPreChecks.h"
 #include "config/Error.h"
 #include "saft/ValueFormat.h"
 
@@ -14,11 +15,6 @@ namespace saftpt {
 
 namespace {
 
-constexpr const char* kSemCodMencao =
-    "Deve correr o utilitário ZAZorezed para atualizar a Base de Dados.";
-constexpr const char* kSemSerie = "Seleccione uma série, p.f.";
-// The wording is the one users know, although the check is the reverse.
-constexpr const char* kDatasTrocadas = "A data Inicial não pode ser inferior à data final";
 constexpr const char* kSobrepor = "Já existe um ficheiro com esse nome. Deseja sobrepôr?";
 constexpr const char* kExportado = "Ficheiro exportado";
 constexpr const char* kTituloExportado = "Exportação ficheiro SAFT-PT";
@@ -61,16 +57,10 @@ ExportResult ExportRun::Executa(const ExportRequest& request) {
   ExportResult result;
   const ExportOptions& options = request.options;
   try {
-    if (!db_.ExisteCampo("tipoisencaoiva", "CodMencao")) {
-      dialogs_.warn(kSemCodMencao);
-      return result;
-    }
-    if (!request.seriesSelected) {
-      dialogs_.warn(kSemSerie);
-      return result;
-    }
-    if (options.start.DateOnly() > options.end.DateOnly()) {
-      dialogs_.warn(kDatasTrocadas);
+    if (std::string problem =
+            CheckBeforeExport(db_, request.seriesSelected, options.start, options.end);
+        !problem.empty()) {
+      dialogs_.warn(problem);
       return result;
     }
     // No file chosen: the user cancelled the save dialog.

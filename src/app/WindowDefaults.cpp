@@ -1,13 +1,5 @@
 #include "app/WindowDefaults.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-
-#include "config/Settings.h"
-
 namespace saftpt {
 
 namespace {
@@ -61,31 +53,6 @@ bool ExercicioValido(const std::string& text, int& year) {
   if (!LeNumeroInteiro(text, v) || v <= 1990 || v >= 2040) return false;
   year = static_cast<int>(v);
   return true;
-}
-
-std::string FicheiroDeConfiguracao(const std::string& escolhido, const std::string& pastaDoPrograma,
-                                   const char* xdgConfigHome, const char* home) {
-  if (!escolhido.empty()) return escolhido;
-  std::string aoLado = pastaDoPrograma + "/" + kSettingsFileName;
-  std::error_code ec;
-  if (std::filesystem::exists(aoLado, ec)) return aoLado;
-  std::string base;
-  if (xdgConfigHome && xdgConfigHome[0] == '/') {
-    base = xdgConfigHome;
-  } else {
-    std::string casa = home && home[0] ? home : "";
-    if (casa.empty()) {
-      if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) casa = pw->pw_dir;
-    }
-    base = casa + "/.config";
-  }
-  while (base.size() > 1 && base.back() == '/') base.pop_back();
-  return base + "/saftpt/" + kSettingsFileName;
-}
-
-std::string FicheiroDeConfiguracao(const std::string& escolhido) {
-  return FicheiroDeConfiguracao(escolhido, PastaDoPrograma(), std::getenv("XDG_CONFIG_HOME"),
-                                std::getenv("HOME"));
 }
 
 }  // namespace saftpt

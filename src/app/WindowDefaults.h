@@ -26,15 +26,6 @@ bool ExercicioValido(const std::string& text, int& year);
 // anything else or a number too long to matter.
 bool LeNumeroInteiro(const std::string& text, long long& value);
 
-// The settings file: the one named; else lexora.ini beside the program when
-// it is there (a portable copy); else the user's, $XDG_CONFIG_HOME/saftpt/
-// lexora.ini (~/.config/saftpt/lexora.ini when that is unset or relative).
-std::string FicheiroDeConfiguracao(const std::string& escolhido);
-// The same rule on given values (the program's folder, the two variables,
-// null when unset), for the tests.
-std::string FicheiroDeConfiguracao(const std::string& escolhido, const std::string& pastaDoPrograma,
-                                   const char* xdgConfigHome, const char* home);
-
 }  // namespace saftpt
 
 #endif  // SAFTPT_APP_WINDOWDEFAULTS_H_

@@ -6,13 +6,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "gui/Widgets.h"
+
 namespace saftpt::gui {
 
 namespace {
-
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 void Box(QMessageBox::Icon icon, const std::string& text, const std::string& title) {
   QMessageBox box(icon, Q(title), Q(text), QMessageBox::Ok, DonoDasMensagens());

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SettingsLocation.h"
 #include "app/UiPorts.h"
 #include "app/Version.h"
 #include "config/Settings.h"
@@ -47,10 +48,10 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  saftpt::gui::OpcoesArranque opcoes;
-  opcoes.restricao = lidos.restricao;
+  saftpt::gui::StartOptions opcoes;
+  opcoes.showRestrictions = lidos.restricao;
   try {
-    opcoes.settingsPath = saftpt::FicheiroDeConfiguracao(lidos.settingsPath);
+    opcoes.settingsPath = saftpt::FindSettingsFile(lidos.settingsPath);
   } catch (const std::exception& e) {
     dialogs.error(e.what());
     return 1;
