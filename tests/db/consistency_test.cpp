@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "TestDatabase.h"
+#include "ExportFixture.h"
 #include "app/ConsistencyReport.h"
 #include "app/NumberingReport.h"
 #include "config/Error.h"
@@ -210,42 +210,22 @@ TEST_F(ConsistencyTest, FailingQueryThrowsTheServerMessage) {
 }
 
 // `saftpt check` as a user runs it.
-class CheckCliTest : public DbTest {
+class CheckCliTest : public ExportTest {
  protected:
-  void SetUp() override {
-    DbTest::SetUp();
-    dir_ = fs::temp_directory_path() / ("saftpt_check_" + std::to_string(getpid()));
-    fs::create_directories(dir_);
-    ini_ = WriteSettingsFile(dir_.string());
-  }
-  void TearDown() override {
-    fs::remove_all(dir_);
-    DbTest::TearDown();
+  // Runs `saftpt check` with these arguments; returns its exit status.
+  int Run(std::vector<std::string> args) {
+    args.insert(args.begin(), "check");
+    CliResult r = Saftpt(std::move(args));
+    out_ = r.out;
+    err_ = r.err;
+    return r.status;
   }
 
-  // Runs the program with the "C" locale; returns its exit status.
-  int Run(const std::string& args) {
-    std::string command = "env LC_ALL=C '" + std::string(SAFTPT_CLI) + "' check " + args + " >'" +
-                          (dir_ / "out").string() + "' 2>'" + (dir_ / "err").string() + "'";
-    int status = std::system(command.c_str());
-    out_ = Read(dir_ / "out");
-    err_ = Read(dir_ / "err");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::vector<std::string> March() const {
+    return {"--settings", ini_, "--from", "2024-03-01", "--to", "2024-03-31"};
   }
 
-  static std::string Read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-
-  std::string March() const {
-    return "--settings '" + ini_ + "' --from 2024-03-01 --to 2024-03-31";
-  }
-
-  fs::path dir_;
-  std::string ini_, out_, err_;
+  std::string out_, err_;
 };
 
 TEST_F(CheckCliTest, ExitStatusSaysWhetherSomethingWasFound) {
@@ -285,18 +265,18 @@ TEST_F(CheckCliTest, DefaultPeriodIsThePreviousMonth) {
   std::snprintf(data, sizeof data, "%04d-%02d-15", ano, mes);
   Exec(Doc(1, "F", "A", "2020-01-01", "81.30", "100") + Doc(3, "R", "A", data, "40.66", "50") +
        Linha(3, "R", "A", 1, "F", "50", "40.66"));
-  EXPECT_EQ(Run("--settings '" + ini_ + "'"), 1) << err_;
+  EXPECT_EQ(Run({"--settings", ini_}), 1) << err_;
   EXPECT_TRUE(Contem(out_, "3|1|40.66|40.65")) << out_;
 }
 
 TEST_F(CheckCliTest, FailuresExitWithTwoAndAMessage) {
-  EXPECT_EQ(Run("--settings '" + ini_ + "' --from 2024-03-32"), 2);
+  EXPECT_EQ(Run({"--settings", ini_, "--from", "2024-03-32"}), 2);
   EXPECT_TRUE(Contem(err_, "--from")) << err_;
-  EXPECT_EQ(Run("--settings '" + ini_ + "' --from 2024-04-01 --to 2024-03-31"), 2);
+  EXPECT_EQ(Run({"--settings", ini_, "--from", "2024-04-01", "--to", "2024-03-31"}), 2);
   EXPECT_FALSE(err_.empty());
 
   std::string missing = (dir_ / "nowhere.ini").string();
-  EXPECT_EQ(Run("--settings '" + missing + "' --from 2024-03-01 --to 2024-03-31"), 2);
+  EXPECT_EQ(Run({"--settings", missing, "--from", "2024-03-01", "--to", "2024-03-31"}), 2);
   EXPECT_FALSE(err_.empty());
   EXPECT_EQ(out_, "");
 
