@@ -68,8 +68,8 @@ std::string ListOf(Database& db, const std::string& sql, Line line, const char* 
 
 }  // namespace
 
-std::string VerificaRecibos(Database& db, const DateTime& start, const DateTime& end,
-                            char decimalSeparator, bool& encontrou) {
+std::string CheckRecibos(Database& db, const DateTime& start, const DateTime& end,
+                         char decimalSeparator, bool& encontrou) {
   // Each receipt line against the share of its invoice's net value it pays.
   const std::string sql = R"sql(
     SELECT b.IDDoc, b.IDDocP,
@@ -96,8 +96,8 @@ std::string VerificaRecibos(Database& db, const DateTime& start, const DateTime&
                 encontrou);
 }
 
-std::string VerificaFaturas(Database& db, const DateTime& start, const DateTime& end,
-                            char decimalSeparator, bool& encontrou) {
+std::string CheckFaturas(Database& db, const DateTime& start, const DateTime& end,
+                         char decimalSeparator, bool& encontrou) {
   // Each invoice paid by receipts of the period for more than its total.
   const std::string sql = R"sql(
     SELECT documentoslinhas.IDDocP, GROUP_CONCAT(documentoslinhas.IDDoc) As Documentos,
@@ -118,12 +118,12 @@ std::string VerificaFaturas(Database& db, const DateTime& start, const DateTime&
                 "Possíveis erros em Faturas:", "Não foram detetados erros em Faturas", encontrou);
 }
 
-RelatorioConsistencia VerificaErros(Database& db, const DateTime& start, const DateTime& end,
-                                    char decimalSeparator) {
+RelatorioConsistencia CheckConsistency(Database& db, const DateTime& start, const DateTime& end,
+                                       char decimalSeparator) {
   RelatorioConsistencia r;
-  r.recibos = VerificaRecibos(db, start, end, decimalSeparator, r.errosRecibos);
-  r.faturas = VerificaFaturas(db, start, end, decimalSeparator, r.errosFaturas);
-  r.numeracao = VerificaNumeracao(db, start, end, r.errosNumeracao);
+  r.recibos = CheckRecibos(db, start, end, decimalSeparator, r.errosRecibos);
+  r.faturas = CheckFaturas(db, start, end, decimalSeparator, r.errosFaturas);
+  r.numeracao = CheckNumeracao(db, start, end, r.errosNumeracao);
   return r;
 }
 

@@ -70,7 +70,7 @@ std::string WhatToFix(const ValidationProblem& p) {
 
 }  // namespace
 
-std::string TextoDoProblema(const ValidationProblem& p) {
+std::string ProblemText(const ValidationProblem& p) {
   const std::string& m = p.message;
   if (p.rule == Regra::kTotalDaSeccao) return Seccao(p.document) + ": " + SemLocal(m, p.document);
   std::string where = p.document;
@@ -88,19 +88,18 @@ std::string VerificacaoDoFicheiro::Texto() const {
   return text;
 }
 
-VerificacaoDoFicheiro VerificaFicheiroExportado(const std::string& file, int versao,
-                                                const std::string& xsdPath,
-                                                const AuditOptions& auditoria) {
+VerificacaoDoFicheiro CheckExportedFile(const std::string& file, int versao,
+                                        const std::string& xsdPath, const AuditOptions& auditoria) {
   VerificacaoDoFicheiro v;
   if (versao != 4) return v;
-  ValidationReport r = ValidaFicheiroSaft(file, xsdPath.empty() ? SchemaPorOmissao() : xsdPath);
+  ValidationReport r = ValidateSaftFile(file, xsdPath.empty() ? DefaultSchemaPath() : xsdPath);
   v.verificado = true;
   // The AT rejects a file whose totals do not add up: here they count too.
-  for (const ValidationProblem& p : r.errors) v.problemas.push_back(TextoDoProblema(p));
-  for (const ValidationProblem& p : r.warnings) v.problemas.push_back(TextoDoProblema(p));
+  for (const ValidationProblem& p : r.errors) v.problemas.push_back(ProblemText(p));
+  for (const ValidationProblem& p : r.warnings) v.problemas.push_back(ProblemText(p));
   if (r.omitted > 0)
     v.problemas.push_back("... e mais " + std::to_string(r.omitted) + " problemas.");
-  for (const AuditFinding& f : AuditaFicheiro(file, auditoria).findings)
+  for (const AuditFinding& f : AuditSaftFile(file, auditoria).findings)
     (f.gravidade == Gravidade::kErro ? v.problemas : v.avisos).push_back(f.message);
   return v;
 }

@@ -26,12 +26,12 @@ bool FicheiroExiste(const std::string& caminho) {
 
 }  // namespace
 
-std::string EnderecoPortal() {
+std::string PortalAddress() {
   return std::string("https://") + SAFTPT_PORTAL_HOST +
          "/jsp/loginRedirectForm.jsp?path=painelEmitente.action&partID=EFPF";
 }
 
-std::string PastaDoFicheiro(const std::string& caminho) {
+std::string FolderOf(const std::string& caminho) {
   size_t barra = caminho.rfind('/');
   if (barra == std::string::npos) return "";
   return caminho.substr(0, barra + 1);
@@ -53,7 +53,7 @@ std::string Resumo(const clsSAFT& saft, char decimalSeparator) {
   return r;
 }
 
-ExportResult ExportRun::Executa(const ExportRequest& request) {
+ExportResult ExportRun::Run(const ExportRequest& request) {
   ExportResult result;
   const ExportOptions& options = request.options;
   try {
@@ -86,9 +86,9 @@ ExportResult ExportRun::Executa(const ExportRequest& request) {
   // The file is saved by now: a desktop that cannot open the folder or the
   // portal does not make the export fail.
   try {
-    std::string pasta = PastaDoFicheiro(options.outputPath);
+    std::string pasta = FolderOf(options.outputPath);
     shell_.openFolder(pasta.empty() ? "./" : pasta);
-    if (request.openPortal) shell_.openUrl(EnderecoPortal());
+    if (request.openPortal) shell_.openUrl(PortalAddress());
   } catch (const std::exception&) {
   }
   return result;

@@ -613,7 +613,7 @@ std::string ValidationReport::Erro1006() const {
   return e.message + "\n" + "Line: " + std::to_string(e.line) + "\n" + "XML: " + e.source;
 }
 
-std::string SchemaPorOmissao() {
+std::string DefaultSchemaPath() {
   // Beside the program (the build folder, a portable copy), then the data
   // folder of the prefix it is installed under, then the system's.
   const std::string nome = "/SAFTPT1.04_01.xsd";
@@ -625,7 +625,7 @@ std::string SchemaPorOmissao() {
   return "/usr/share/saftpt" + nome;
 }
 
-ValidationReport ValidaFicheiroSaft(const std::string& file, const std::string& xsdPath) {
+ValidationReport ValidateSaftFile(const std::string& file, const std::string& xsdPath) {
   xmlInitParser();
   if (!Readable(file))
     throw Error(Error::kValidation, "Não foi possível ler o ficheiro " + file + ".");

@@ -14,7 +14,7 @@ std::string SemBrancos(const std::string& text) {
 
 }  // namespace
 
-PeriodoInicial PeriodoPorOmissao(const DateTime& today) {
+PeriodoInicial DefaultExportPeriod(const DateTime& today) {
   PeriodoInicial p;
   int year = today.year;
   int month = today.month - 1;
@@ -28,7 +28,7 @@ PeriodoInicial PeriodoPorOmissao(const DateTime& today) {
   return p;
 }
 
-bool LeNumeroInteiro(const std::string& raw, long long& value) {
+bool ReadWholeNumber(const std::string& raw, long long& value) {
   std::string text = SemBrancos(raw);
   size_t pos = 0;
   bool negative = false;
@@ -48,9 +48,9 @@ bool LeNumeroInteiro(const std::string& raw, long long& value) {
   return true;
 }
 
-bool ExercicioValido(const std::string& text, int& year) {
+bool ValidFiscalYear(const std::string& text, int& year) {
   long long v = 0;
-  if (!LeNumeroInteiro(text, v) || v <= 1990 || v >= 2040) return false;
+  if (!ReadWholeNumber(text, v) || v <= 1990 || v >= 2040) return false;
   year = static_cast<int>(v);
   return true;
 }

@@ -16,15 +16,15 @@ struct PeriodoInicial {
   DateTime inicio;
   DateTime fim;
 };
-PeriodoInicial PeriodoPorOmissao(const DateTime& today);
+PeriodoInicial DefaultExportPeriod(const DateTime& today);
 
 // A fiscal year the window accepts: a whole number above 1990 and below 2040
 // (blanks around it allowed). Sets `year` when it is.
-bool ExercicioValido(const std::string& text, int& year);
+bool ValidFiscalYear(const std::string& text, int& year);
 
 // A whole number with an optional sign and blanks around it; false for
 // anything else or a number too long to matter.
-bool LeNumeroInteiro(const std::string& text, long long& value);
+bool ReadWholeNumber(const std::string& text, long long& value);
 
 }  // namespace saftpt
 

@@ -16,7 +16,7 @@ DateTime ReadDateOption(const std::string& text, const std::string& option, Exit
 void AddPublicKeys(AuditOptions& audit, const std::vector<std::string>& keys, ExitStatus status) {
   for (const std::string& key : keys) {
     std::string problem;
-    if (!AddChavePublica(audit, key, problem)) throw CommandFailure{problem, status};
+    if (!AddPublicKey(audit, key, problem)) throw CommandFailure{problem, status};
   }
 }
 

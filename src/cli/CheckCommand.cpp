@@ -43,7 +43,7 @@ class CheckCommand : public Command {
   }
 
   ExitStatus Run() override {
-    PeriodoInicial period = PeriodoPorOmissao(DateTime::Today());
+    PeriodoInicial period = DefaultExportPeriod(DateTime::Today());
     DateTime start = period.inicio;
     DateTime end = period.fim;
     if (!from_.empty()) start = ReadDateOption(from_, "--from", ExitStatus::kFailed);
@@ -52,7 +52,7 @@ class CheckCommand : public Command {
 
     Database db;
     Connect(db, SettingsFile());
-    RelatorioConsistencia report = VerificaErros(db, start, end, DecimalSeparator());
+    RelatorioConsistencia report = CheckConsistency(db, start, end, DecimalSeparator());
     std::cout << ForTerminal(report.recibos) << "\n\n"
               << ForTerminal(report.faturas) << "\n\n"
               << ForTerminal(report.numeracao) << std::endl;

@@ -79,7 +79,7 @@ class ExportCommand : public Command {
     std::string settingsFile = SettingsFile();
     // Without --public-key, the keys the settings file names check the signatures.
     std::string keysProblem;
-    if (publicKeys_.empty() && !LeChavesPublicasIni(settingsFile, audit, keysProblem))
+    if (publicKeys_.empty() && !ReadPublicKeysFromSettings(settingsFile, audit, keysProblem))
       Fail(keysProblem);
     if (receipts_) {
       options.receipts = true;
@@ -106,7 +106,7 @@ class ExportCommand : public Command {
     request.options = options;
     request.decimalSeparator = DecimalSeparator();
     ExportRun run(db, office, dialogs, shell, progress, resolver);
-    ExportResult result = run.Executa(request);
+    ExportResult result = run.Run(request);
     progress.Limpa();
     if (!result.written) return ExitStatus::kNotWritten;
     if (noValidate_) return ExitStatus::kOk;
@@ -119,11 +119,11 @@ class ExportCommand : public Command {
     o.today = today;
     if (!year_.empty()) {
       int year = 0;
-      if (!ExercicioValido(year_, year)) BadArgument("Exercicio inválido");
+      if (!ValidFiscalYear(year_, year)) BadArgument("Exercicio inválido");
       o.start = DateTime::Date(year, 1, 1);
       o.end = DateTime::Date(year, 12, 31);
     } else {
-      PeriodoInicial period = PeriodoPorOmissao(today);
+      PeriodoInicial period = DefaultExportPeriod(today);
       o.start = period.inicio;
       o.end = period.fim;
     }
@@ -156,7 +156,7 @@ class ExportCommand : public Command {
 
   // The written file checked as `saftpt validate` does.
   ExitStatus CheckWrittenFile(int versao, const AuditOptions& audit) const {
-    VerificacaoDoFicheiro check = VerificaFicheiroExportado(output_, versao, xsd_, audit);
+    VerificacaoDoFicheiro check = CheckExportedFile(output_, versao, xsd_, audit);
     if (check.cumpre() || !check.verificado) {
       std::cout << check.Texto() << std::endl;
       return ExitStatus::kOk;

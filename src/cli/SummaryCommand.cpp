@@ -25,7 +25,7 @@ class SummaryCommand : public Command {
   }
 
   ExitStatus Run() override {
-    ResumoIva summary = CalculaResumoIva(file_);
+    ResumoIva summary = ComputeResumoIva(file_);
     std::cout << (csv_ ? ResumoIvaCsv(summary) : ResumoIvaTexto(summary)) << std::flush;
     return ExitStatus::kOk;
   }

@@ -47,13 +47,13 @@ class ValidateCommand : public Command {
   }
 
   ExitStatus Run() override {
-    std::string xsd = xsd_.empty() ? SchemaPorOmissao() : xsd_;
+    std::string xsd = xsd_.empty() ? DefaultSchemaPath() : xsd_;
     AuditOptions audit;
     AddPublicKeys(audit, publicKeys_, ExitStatus::kFailed);
-    ValidationReport r = ValidaFicheiroSaft(file_, xsd);
+    ValidationReport r = ValidateSaftFile(file_, xsd);
     AuditReport found;
     // A file that is not XML has its one error already.
-    if (r.valid() || !r.errors.empty()) found = AuditaFicheiro(file_, audit);
+    if (r.valid() || !r.errors.empty()) found = AuditSaftFile(file_, audit);
 
     if (!r.valid()) {
       std::cout << r.Erro1006() << "\n\n";

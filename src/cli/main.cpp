@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
   CLI::App app{"Exportação SAF-T (PT) da base de dados de faturação", "saftpt"};
   app.option_defaults()->group("Opções");
   app.set_help_flag("-h,--help", "Mostra esta ajuda");
-  app.set_version_flag("--version", saftpt::TextoDaVersao("saftpt"),
+  app.set_version_flag("--version", saftpt::VersionText("saftpt"),
                        "Mostra a versão e os dados do certificado do software");
   app.require_subcommand(1);
   auto formatter = app.get_formatter();

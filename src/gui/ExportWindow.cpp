@@ -47,7 +47,7 @@ QLabel* Caption(const char* text, QWidget* parent) {
 
 // The window's title; once the database is open, with the office's name.
 QString Title() {
-  return Q(kTituloAplicacao + std::string(" ") + VersaoDoPrograma());
+  return Q(kTituloAplicacao + std::string(" ") + ProgramVersion());
 }
 QString Title(const std::string& officeName) {
   return Title() + Q(" [ " + officeName + " ] ");
@@ -79,7 +79,7 @@ class ExportDialogs : public UserDialogs {
 // A failure to save the receipts switch: the settings file's own warning,
 // with the exclamation icon under "AVISO".
 void SettingsWarning(const std::string& text) {
-  QMessageBox box(QMessageBox::Warning, "AVISO", Q(text), QMessageBox::Ok, DonoDasMensagens());
+  QMessageBox box(QMessageBox::Warning, "AVISO", Q(text), QMessageBox::Ok, MessageOwner());
   box.exec();
 }
 
@@ -220,7 +220,7 @@ bool ExportWindow::Load() {
     // The fiscal year is the one of the default period, so the two never
     // disagree in January.
     DateTime today = Today();
-    PeriodoInicial period = PeriodoPorOmissao(today);
+    PeriodoInicial period = DefaultExportPeriod(today);
     fiscalYearEdit_->setText(QString::number(period.exercicio));
     CheckFiscalYear();
     periodEnd_->setDate(QDate(period.fim.year, period.fim.month, period.fim.day));
@@ -282,7 +282,7 @@ void ExportWindow::LoadSeries() {
 
 bool ExportWindow::CheckFiscalYear() {
   int year = 0;
-  if (!ExercicioValido(fiscalYearEdit_->text().toStdString(), year)) {
+  if (!ValidFiscalYear(fiscalYearEdit_->text().toStdString(), year)) {
     checkingFiscalYear_ = true;
     dialogs_.warn("Exercicio inválido");
     checkingFiscalYear_ = false;
@@ -371,7 +371,7 @@ void ExportWindow::Export() {
   try {
     ExportDialogs exportDialogs(dialogs_, summaryText_);
     ExportRun run(db_, office_, exportDialogs, shell_, *progress_, *exemptionDialog_);
-    result = run.Executa(request);
+    result = run.Run(request);
   } catch (const std::exception& e) {
     dialogs_.error(e.what());
     result = ExportResult{};
@@ -390,12 +390,11 @@ void ExportWindow::CheckWrittenFile(const std::string& path, int versao) {
     // The signatures are checked with the keys the settings file names.
     AuditOptions audit;
     std::string keysProblem;
-    if (!LeChavesPublicasIni(options_.settingsPath, audit, keysProblem)) {
+    if (!ReadPublicKeysFromSettings(options_.settingsPath, audit, keysProblem)) {
       dialogs_.error(keysProblem);
       return;
     }
-    VerificacaoDoFicheiro check =
-        VerificaFicheiroExportado(path, versao, options_.schemaPath, audit);
+    VerificacaoDoFicheiro check = CheckExportedFile(path, versao, options_.schemaPath, audit);
     if (check.cumpre() || !check.verificado)
       dialogs_.inform(check.Texto(), kTituloAplicacao);
     else
@@ -407,7 +406,7 @@ void ExportWindow::CheckWrittenFile(const std::string& path, int versao) {
 
 void ExportWindow::ShowVatSummary(const std::string& path) {
   try {
-    vatSummaryText_->setPlainText(Q(ResumoIvaTexto(CalculaResumoIva(path))));
+    vatSummaryText_->setPlainText(Q(ResumoIvaTexto(ComputeResumoIva(path))));
   } catch (const std::exception& e) {
     vatSummaryText_->setPlainText(Q(e.what()));
   }
@@ -420,9 +419,9 @@ void ExportWindow::ShowConsistencyReport() {
   // Each box is shown before the next check runs.
   try {
     bool found = false;
-    dialogs_.warn(VerificaRecibos(db_, start, end, separator, found));
-    dialogs_.warn(VerificaFaturas(db_, start, end, separator, found));
-    dialogs_.warn(VerificaNumeracao(db_, start, end, found));
+    dialogs_.warn(CheckRecibos(db_, start, end, separator, found));
+    dialogs_.warn(CheckFaturas(db_, start, end, separator, found));
+    dialogs_.warn(CheckNumeracao(db_, start, end, found));
   } catch (const std::exception& e) {
     dialogs_.error(e.what());
   }

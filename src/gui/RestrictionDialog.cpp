@@ -95,9 +95,9 @@ void RestrictionDialog::ShowItemCount() {
 
 void RestrictionDialog::AddRestriction() {
   clsRestricaoDocumento r;
-  if (!NumeroInteiro(numeroInicialEdit_->text().toStdString(), r.NumeroInicial)) {
+  if (!ReadInt32(numeroInicialEdit_->text().toStdString(), r.NumeroInicial)) {
     dialogs_.warn("Número Inicial Inválido");
-  } else if (!NumeroInteiro(numeroFinalEdit_->text().toStdString(), r.NumeroFinal)) {
+  } else if (!ReadInt32(numeroFinalEdit_->text().toStdString(), r.NumeroFinal)) {
     dialogs_.warn("Número Final Inválido");
   } else {
     r.tipodoc = tipoDocBox_->currentText().toStdString();

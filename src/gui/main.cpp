@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   // Answered before Qt starts, so it needs no display.
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--version") == 0) {
-      std::printf("%s\n", saftpt::TextoDaVersao("saftpt-gui").c_str());
+      std::printf("%s\n", saftpt::VersionText("saftpt-gui").c_str());
       return 0;
     }
   }
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   for (qsizetype i = 1; i < all.size(); ++i) args.push_back(all[i].toStdString());
 
   saftpt::gui::QtDialogs dialogs;
-  saftpt::gui::ArgumentosGui lidos = saftpt::gui::LeArgumentos(args);
+  saftpt::gui::ArgumentosGui lidos = saftpt::gui::ReadArguments(args);
   if (!lidos.erro.empty()) {
     dialogs.error(lidos.erro);
     return 2;

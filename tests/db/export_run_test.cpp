@@ -83,7 +83,7 @@ class ExportRunTest : public ExportTest {
   ExportResult Run() {
     CarregaConfiguracao(db_, office_);
     ExportRun run(db_, office_, dialogs_, shell_, progress_, resolver_);
-    return run.Executa(request_);
+    return run.Run(request_);
   }
 
   ExportRequest request_;
@@ -118,7 +118,7 @@ TEST_F(ExportRunTest, PortalOpensAfterTheFolderWhenAsked) {
   ExportResult r = Run();
   ASSERT_TRUE(r.written);
   EXPECT_EQ(shell_.events, (std::vector<std::string>{"folder:" + outDir_.string() + "/",
-                                                     "url:" + EnderecoPortal()}));
+                                                     "url:" + PortalAddress()}));
   EXPECT_NE(r.summary.find("Total Créditos: 100.00\r\n"), std::string::npos);
 }
 
@@ -226,7 +226,7 @@ TEST_F(ExportRunTest, LostConnectionIsShownAsAnError) {
   CarregaConfiguracao(db_, office_);
   db_.Close();
   ExportRun run(db_, office_, dialogs_, shell_, progress_, resolver_);
-  EXPECT_FALSE(run.Executa(request_).written);
+  EXPECT_FALSE(run.Run(request_).written);
   ASSERT_EQ(dialogs_.events.size(), 1u);
   EXPECT_EQ(dialogs_.events[0].rfind("error:", 0), 0u);
   EXPECT_TRUE(OutputFiles().empty());

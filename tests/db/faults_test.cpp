@@ -124,7 +124,7 @@ TEST_F(FaultsTest, ConnectionKilledAtAnyStepFailsWithoutAFile) {
     req.options.receipts = true;
     req.options.outputPath = xml_;
     ExportRun run(db_, office, dialogs, shell, progress, resolver);
-    ExportResult res = run.Executa(req);
+    ExportResult res = run.Run(req);
     ASSERT_TRUE(progress.killed) << "the export has fewer steps";
     EXPECT_FALSE(res.written);
     ASSERT_FALSE(dialogs.events.empty());
