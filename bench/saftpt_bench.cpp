@@ -76,7 +76,7 @@ int RunExport(const std::string& settings, const std::string& output, int versao
   request.options.receipts = true;
   request.options.today = saftpt::DateTime::Date(year + 1, 1, 15);
   request.options.outputPath = output;
-  auto result = run.Executa(request);
+  auto result = run.Run(request);
   if (!result.written) return 1;
   std::cout << "statements " << db.StatementCount() << "\n"
             << "seconds " << Seconds(start) << "\n";
@@ -87,7 +87,7 @@ int RunExport(const std::string& settings, const std::string& output, int versao
 // problems on standard output.
 int RunCheck(const std::string& file, int versao) {
   auto start = Clock::now();
-  saftpt::VerificacaoDoFicheiro v = saftpt::VerificaFicheiroExportado(file, versao);
+  saftpt::VerificacaoDoFicheiro v = saftpt::CheckExportedFile(file, versao);
   std::cout << "problems " << v.problemas.size() << "\n"
             << "seconds " << Seconds(start) << "\n";
   for (size_t i = 0; i < v.problemas.size() && i < 5; ++i) std::cerr << v.problemas[i] << "\n";

@@ -47,75 +47,83 @@ bool Diferentes(const Value& v1, const Value& v2) {
   return std::fabs(v1.number("V1") - v2.number("V2")) >= 0.005;
 }
 
+// The documents dated from `start` to the end of `end`'s day.
+std::string InPeriod(const DateTime& start, const DateTime& end) {
+  return "documentos.DATA>='" + Data(start) + "' AND documentos.DATA<='" + DataFinal(end) + "'";
+}
+
+// One list of the report: the text `line` gives each row of `sql` (empty for
+// a row that is right), under `heading`; `none` when no row has one.
+template <typename Line>
+std::string ListOf(Database& db, const std::string& sql, Line line, const char* heading,
+                   const char* none, bool& found) {
+  std::string lines;
+  Recordset rs = db.Execute(sql);
+  for (; !rs.eof(); rs.moveNext()) lines += line(rs);
+  rs.close();
+  found = !lines.empty();
+  if (!found) return none;
+  return heading + std::string(kQuebra) + lines;
+}
+
 }  // namespace
 
-std::string VerificaRecibos(Database& db, const DateTime& start, const DateTime& end,
-                            char decimalSeparator, bool& encontrou) {
-  std::string sql =
-      std::string(
-          "SELECT b.IDDoc,b.IDDocP, "
-          "Round(b.valorTotal/documentos.ValorTotal*documentos.ValorLiquido,2) as V2, ") +
-      " Round(b.ValorLiquido,2) as V1 FROM " +
-      " (select documentos.IDDoc, documentoslinhas.IDDocP,  documentoslinhas.ValorTotal," +
-      " Round(documentoslinhas.ValorLiquido,2) as ValorLiquido" +
-      " from documentoslinhas inner join documentos ON " +
-      " (documentos.IDDoc=documentoslinhas.IDDoc)" +
-      " Where documentos.tipodoc IN ('R','RC') and documentoslinhas.TipoDocP<>'NC'" +
-      " AND documentoslinhas.Serie<>'tmp' " + " AND documentos.DATA>='" + Data(start) + "' " +
-      " AND documentos.DATA<='" + DataFinal(end) +
-      "' ORDER BY documentos.IDDoc) b INNER JOIN documentos ON (b.IDDocP=documentos.IDDoc)";
+std::string CheckRecibos(Database& db, const DateTime& start, const DateTime& end,
+                         char decimalSeparator, bool& encontrou) {
+  // Each receipt line against the share of its invoice's net value it pays.
+  const std::string sql = R"sql(
+    SELECT b.IDDoc, b.IDDocP,
+      Round(b.valorTotal/documentos.ValorTotal*documentos.ValorLiquido,2) as V2,
+      Round(b.ValorLiquido,2) as V1
+    FROM (select documentos.IDDoc, documentoslinhas.IDDocP, documentoslinhas.ValorTotal,
+            Round(documentoslinhas.ValorLiquido,2) as ValorLiquido
+          from documentoslinhas inner join documentos ON (documentos.IDDoc=documentoslinhas.IDDoc)
+          Where documentos.tipodoc IN ('R','RC') and documentoslinhas.TipoDocP<>'NC'
+            AND documentoslinhas.Serie<>'tmp' AND )sql" +
+                          InPeriod(start, end) + R"sql(
+          ORDER BY documentos.IDDoc) b
+    INNER JOIN documentos ON (b.IDDocP=documentos.IDDoc))sql";
 
-  std::string relatorio;
-  Recordset rs = db.Execute(sql);
-  for (; !rs.eof(); rs.moveNext()) {
+  auto line = [decimalSeparator](const Recordset& rs) -> std::string {
     Value v1 = rs["V1"], v2 = rs["V2"];
-    if (!Diferentes(v1, v2)) continue;
-    relatorio += kQuebra + Texto(rs["IDDoc"], decimalSeparator) + "|" +
-                 Texto(rs["IDDocP"], decimalSeparator) + "|" + Texto(v1, decimalSeparator) + "|" +
-                 Texto(v2, decimalSeparator);
-  }
-  rs.close();
-
-  encontrou = !relatorio.empty();
-  if (!encontrou) return "Não foram detetados erros em recibos";
-  return "Possíveis erros em valores de recibos:" + std::string(kQuebra) + relatorio;
+    if (!Diferentes(v1, v2)) return "";
+    return kQuebra + Texto(rs["IDDoc"], decimalSeparator) + "|" +
+           Texto(rs["IDDocP"], decimalSeparator) + "|" + Texto(v1, decimalSeparator) + "|" +
+           Texto(v2, decimalSeparator);
+  };
+  return ListOf(db, sql, line,
+                "Possíveis erros em valores de recibos:", "Não foram detetados erros em recibos",
+                encontrou);
 }
 
-std::string VerificaFaturas(Database& db, const DateTime& start, const DateTime& end,
-                            char decimalSeparator, bool& encontrou) {
-  std::string sql =
-      std::string(
-          " SELECT documentoslinhas.IDDocP, GROUP_CONCAT(documentoslinhas.IDDoc) As "
-          "Documentos, ") +
-      " documentos.ValorTotal AS ValorTotal, SUM(documentoslinhas.valortotal) AS ValorReal "
-      "FROM " +
-      " documentos inner join documentoslinhas " + " ON documentos.IDDoc=documentoslinhas.IDDocP " +
-      " WHERE documentoslinhas.TipoDoc='R' AND documentoslinhas.IDDoc IN " +
-      " (SELECT IDDoc from documentos WHERE " + " documentos.DATA>='" + Data(start) +
-      "' AND documentos.DATA<='" + DataFinal(end) + "') GROUP BY documentos.IDDoc " +
-      " Having ValorReaL - ValorTotal > 1";
+std::string CheckFaturas(Database& db, const DateTime& start, const DateTime& end,
+                         char decimalSeparator, bool& encontrou) {
+  // Each invoice paid by receipts of the period for more than its total.
+  const std::string sql = R"sql(
+    SELECT documentoslinhas.IDDocP, GROUP_CONCAT(documentoslinhas.IDDoc) As Documentos,
+      documentos.ValorTotal AS ValorTotal, SUM(documentoslinhas.valortotal) AS ValorReal
+    FROM documentos inner join documentoslinhas ON documentos.IDDoc=documentoslinhas.IDDocP
+    WHERE documentoslinhas.TipoDoc='R'
+      AND documentoslinhas.IDDoc IN (SELECT IDDoc from documentos WHERE )sql" +
+                          InPeriod(start, end) + R"sql()
+    GROUP BY documentos.IDDoc Having ValorReaL - ValorTotal > 1)sql";
 
-  std::string relatorio;
-  Recordset rs = db.Execute(sql);
-  for (; !rs.eof(); rs.moveNext()) {
-    relatorio += kQuebra + Texto(rs["IDDocP"], decimalSeparator) +
-                 " paga pelos documentos:" + kQuebra + rs.text("Documentos") + kQuebra +
-                 " Valor Total:" + Texto(rs["ValorTotal"], decimalSeparator) +
-                 " Valor Pago: " + Texto(rs["ValorReal"], decimalSeparator) + kQuebra + kQuebra;
-  }
-  rs.close();
-
-  encontrou = !relatorio.empty();
-  if (!encontrou) return "Não foram detetados erros em Faturas";
-  return "Possíveis erros em Faturas:" + std::string(kQuebra) + relatorio;
+  auto line = [decimalSeparator](const Recordset& rs) {
+    return kQuebra + Texto(rs["IDDocP"], decimalSeparator) + " paga pelos documentos:" + kQuebra +
+           rs.text("Documentos") + kQuebra +
+           " Valor Total:" + Texto(rs["ValorTotal"], decimalSeparator) +
+           " Valor Pago: " + Texto(rs["ValorReal"], decimalSeparator) + kQuebra + kQuebra;
+  };
+  return ListOf(db, sql, line,
+                "Possíveis erros em Faturas:", "Não foram detetados erros em Faturas", encontrou);
 }
 
-RelatorioConsistencia VerificaErros(Database& db, const DateTime& start, const DateTime& end,
-                                    char decimalSeparator) {
+RelatorioConsistencia CheckConsistency(Database& db, const DateTime& start, const DateTime& end,
+                                       char decimalSeparator) {
   RelatorioConsistencia r;
-  r.recibos = VerificaRecibos(db, start, end, decimalSeparator, r.errosRecibos);
-  r.faturas = VerificaFaturas(db, start, end, decimalSeparator, r.errosFaturas);
-  r.numeracao = VerificaNumeracao(db, start, end, r.errosNumeracao);
+  r.recibos = CheckRecibos(db, start, end, decimalSeparator, r.errosRecibos);
+  r.faturas = CheckFaturas(db, start, end, decimalSeparator, r.errosFaturas);
+  r.numeracao = CheckNumeracao(db, start, end, r.errosNumeracao);
   return r;
 }
 

@@ -22,14 +22,14 @@ struct RelatorioConsistencia {
 
 // Check 1: receipt lines whose net value is not the paid share of the paid
 // document's net value. `decimalSeparator` is the user's regional one.
-std::string VerificaRecibos(Database& db, const DateTime& start, const DateTime& end,
-                            char decimalSeparator, bool& encontrou);
+std::string CheckRecibos(Database& db, const DateTime& start, const DateTime& end,
+                         char decimalSeparator, bool& encontrou);
 // Check 2: documents paid for more than their total.
-std::string VerificaFaturas(Database& db, const DateTime& start, const DateTime& end,
-                            char decimalSeparator, bool& encontrou);
+std::string CheckFaturas(Database& db, const DateTime& start, const DateTime& end,
+                         char decimalSeparator, bool& encontrou);
 // The three checks. A failing query throws Error with the database's message.
-RelatorioConsistencia VerificaErros(Database& db, const DateTime& start, const DateTime& end,
-                                    char decimalSeparator);
+RelatorioConsistencia CheckConsistency(Database& db, const DateTime& start, const DateTime& end,
+                                       char decimalSeparator);
 
 }  // namespace saftpt
 

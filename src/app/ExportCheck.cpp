@@ -36,43 +36,47 @@ std::string SemLocal(const std::string& m, const std::string& document) {
   return m;
 }
 
+// What to fix, for the rules that say it in words of their own.
+struct FixedText {
+  Regra rule;
+  const char* text;
+};
+constexpr FixedText kFixedTexts[] = {
+    {Regra::kTaxaZeroSemMotivo, "taxa 0 % sem motivo de isenção"},
+    {Regra::kMotivoSemCodigo, "taxa 0 % sem código de isenção"},
+    {Regra::kSemLinhas, "documento sem linhas"},
+    {Regra::kSemVersaoChave, "documento assinado sem versão da chave"},
+};
+
+// What to fix in the billing data, in the user's words where there are some.
+std::string WhatToFix(const ValidationProblem& p) {
+  for (const FixedText& f : kFixedTexts)
+    if (f.rule == p.rule) return f.text;
+  const std::string& m = p.message;
+  switch (p.rule) {
+    case Regra::kClienteInexistente:
+      return "o cliente " + Entre(m, "key-sequence ['", "'") +
+             " não está na lista de clientes do ficheiro";
+    case Regra::kProdutoInexistente:
+      return "o honorário " + Entre(m, "key-sequence ['", "'") +
+             " não está na lista de produtos do ficheiro";
+    case Regra::kTaxaForaDaTabela:
+      return "a taxa " + Entre(m, "imposto ", " não consta") +
+             " não está na tabela de IVA (acrescente-a à tabela iva)";
+    default:
+      return SemLocal(m, p.document);
+  }
+}
+
 }  // namespace
 
-std::string TextoDoProblema(const ValidationProblem& p) {
+std::string ProblemText(const ValidationProblem& p) {
   const std::string& m = p.message;
   if (p.rule == Regra::kTotalDaSeccao) return Seccao(p.document) + ": " + SemLocal(m, p.document);
   std::string where = p.document;
   if (!p.lineNumber.empty()) where += (where.empty() ? "Linha " : ", linha ") + p.lineNumber;
   if (where.empty() && p.line > 0) where = "Linha " + std::to_string(p.line) + " do ficheiro";
-  std::string what;
-  switch (p.rule) {
-    case Regra::kTaxaZeroSemMotivo:
-      what = "taxa 0 % sem motivo de isenção";
-      break;
-    case Regra::kMotivoSemCodigo:
-      what = "taxa 0 % sem código de isenção";
-      break;
-    case Regra::kSemLinhas:
-      what = "documento sem linhas";
-      break;
-    case Regra::kSemVersaoChave:
-      what = "documento assinado sem versão da chave";
-      break;
-    case Regra::kClienteInexistente:
-      what = "o cliente " + Entre(m, "key-sequence ['", "'") +
-             " não está na lista de clientes do ficheiro";
-      break;
-    case Regra::kProdutoInexistente:
-      what = "o honorário " + Entre(m, "key-sequence ['", "'") +
-             " não está na lista de produtos do ficheiro";
-      break;
-    case Regra::kTaxaForaDaTabela:
-      what = "a taxa " + Entre(m, "imposto ", " não consta") +
-             " não está na tabela de IVA (acrescente-a à tabela iva)";
-      break;
-    default:
-      what = SemLocal(m, p.document);
-  }
+  std::string what = WhatToFix(p);
   return where.empty() ? what : where + ": " + what;
 }
 
@@ -84,19 +88,18 @@ std::string VerificacaoDoFicheiro::Texto() const {
   return text;
 }
 
-VerificacaoDoFicheiro VerificaFicheiroExportado(const std::string& file, int versao,
-                                                const std::string& xsdPath,
-                                                const AuditOptions& auditoria) {
+VerificacaoDoFicheiro CheckExportedFile(const std::string& file, int versao,
+                                        const std::string& xsdPath, const AuditOptions& auditoria) {
   VerificacaoDoFicheiro v;
   if (versao != 4) return v;
-  ValidationReport r = ValidaFicheiroSaft(file, xsdPath.empty() ? SchemaPorOmissao() : xsdPath);
+  ValidationReport r = ValidateSaftFile(file, xsdPath.empty() ? DefaultSchemaPath() : xsdPath);
   v.verificado = true;
   // The AT rejects a file whose totals do not add up: here they count too.
-  for (const ValidationProblem& p : r.errors) v.problemas.push_back(TextoDoProblema(p));
-  for (const ValidationProblem& p : r.warnings) v.problemas.push_back(TextoDoProblema(p));
+  for (const ValidationProblem& p : r.errors) v.problemas.push_back(ProblemText(p));
+  for (const ValidationProblem& p : r.warnings) v.problemas.push_back(ProblemText(p));
   if (r.omitted > 0)
     v.problemas.push_back("... e mais " + std::to_string(r.omitted) + " problemas.");
-  for (const AuditFinding& f : AuditaFicheiro(file, auditoria).findings)
+  for (const AuditFinding& f : AuditSaftFile(file, auditoria).findings)
     (f.gravidade == Gravidade::kErro ? v.problemas : v.avisos).push_back(f.message);
   return v;
 }

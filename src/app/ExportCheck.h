@@ -16,7 +16,7 @@ namespace saftpt {
 extern const char* const kFicheiroCumpre;
 
 // One problem on one line: "F A/12, linha 3: taxa 0 % sem motivo de isenção".
-std::string TextoDoProblema(const ValidationProblem& problem);
+std::string ProblemText(const ValidationProblem& problem);
 
 struct VerificacaoDoFicheiro {
   bool verificado = false;             // false for a 1.03_01 file
@@ -32,9 +32,9 @@ struct VerificacaoDoFicheiro {
 // checked; 4: 1.04_01) against `xsdPath`, by default the schema beside the
 // program, then its numbering and ATCUD and, when `auditoria` has keys, its
 // signatures. Throws Error when the schema, the file or a key cannot be read.
-VerificacaoDoFicheiro VerificaFicheiroExportado(const std::string& file, int versao,
-                                                const std::string& xsdPath = "",
-                                                const AuditOptions& auditoria = {});
+VerificacaoDoFicheiro CheckExportedFile(const std::string& file, int versao,
+                                        const std::string& xsdPath = "",
+                                        const AuditOptions& auditoria = {});
 
 }  // namespace saftpt
 

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "BuildInfo.h"
+#include "app/ExportPreChecks.h"
 #include "config/Error.h"
 #include "saft/ValueFormat.h"
 
@@ -14,11 +15,6 @@ namespace saftpt {
 
 namespace {
 
-constexpr const char* kSemCodMencao =
-    "Deve correr o utilitário ZAZorezed para atualizar a Base de Dados.";
-constexpr const char* kSemSerie = "Seleccione uma série, p.f.";
-// The wording is the one users know, although the check is the reverse.
-constexpr const char* kDatasTrocadas = "A data Inicial não pode ser inferior à data final";
 constexpr const char* kSobrepor = "Já existe um ficheiro com esse nome. Deseja sobrepôr?";
 constexpr const char* kExportado = "Ficheiro exportado";
 constexpr const char* kTituloExportado = "Exportação ficheiro SAFT-PT";
@@ -30,12 +26,12 @@ bool FicheiroExiste(const std::string& caminho) {
 
 }  // namespace
 
-std::string EnderecoPortal() {
+std::string PortalAddress() {
   return std::string("https://") + SAFTPT_PORTAL_HOST +
          "/jsp/loginRedirectForm.jsp?path=painelEmitente.action&partID=EFPF";
 }
 
-std::string PastaDoFicheiro(const std::string& caminho) {
+std::string FolderOf(const std::string& caminho) {
   size_t barra = caminho.rfind('/');
   if (barra == std::string::npos) return "";
   return caminho.substr(0, barra + 1);
@@ -57,20 +53,14 @@ std::string Resumo(const clsSAFT& saft, char decimalSeparator) {
   return r;
 }
 
-ExportResult ExportRun::Executa(const ExportRequest& request) {
+ExportResult ExportRun::Run(const ExportRequest& request) {
   ExportResult result;
   const ExportOptions& options = request.options;
   try {
-    if (!db_.ExisteCampo("tipoisencaoiva", "CodMencao")) {
-      dialogs_.warn(kSemCodMencao);
-      return result;
-    }
-    if (!request.seriesSelected) {
-      dialogs_.warn(kSemSerie);
-      return result;
-    }
-    if (options.start.DateOnly() > options.end.DateOnly()) {
-      dialogs_.warn(kDatasTrocadas);
+    if (std::string problem =
+            CheckBeforeExport(db_, request.seriesSelected, options.start, options.end);
+        !problem.empty()) {
+      dialogs_.warn(problem);
       return result;
     }
     // No file chosen: the user cancelled the save dialog.
@@ -96,9 +86,9 @@ ExportResult ExportRun::Executa(const ExportRequest& request) {
   // The file is saved by now: a desktop that cannot open the folder or the
   // portal does not make the export fail.
   try {
-    std::string pasta = PastaDoFicheiro(options.outputPath);
+    std::string pasta = FolderOf(options.outputPath);
     shell_.openFolder(pasta.empty() ? "./" : pasta);
-    if (request.openPortal) shell_.openUrl(EnderecoPortal());
+    if (request.openPortal) shell_.openUrl(PortalAddress());
   } catch (const std::exception&) {
   }
   return result;

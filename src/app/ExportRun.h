@@ -16,7 +16,7 @@
 namespace saftpt {
 
 // The tax authority's portal, opened on request after an export.
-std::string EnderecoPortal();
+std::string PortalAddress();
 
 struct ExportRequest {
   ExportOptions options;       // output path included
@@ -45,7 +45,7 @@ class ExportRun {
   // the dialogs and give written=false; an Error from the builder or the
   // database is shown with dialogs.error(description) and gives written=false,
   // with no file written and an existing one left as it was.
-  ExportResult Executa(const ExportRequest& request);
+  ExportResult Run(const ExportRequest& request);
 
  private:
   Database& db_;
@@ -59,7 +59,7 @@ class ExportRun {
 // The ten summary lines of a finished builder.
 std::string Resumo(const clsSAFT& saft, char decimalSeparator);
 // "folder/" of a path (up to and including its last slash).
-std::string PastaDoFicheiro(const std::string& caminho);
+std::string FolderOf(const std::string& caminho);
 
 }  // namespace saftpt
 

@@ -154,7 +154,7 @@ size_t AuditReport::avisos() const {
   return findings.size() - erros();
 }
 
-bool AddChavePublica(AuditOptions& options, const std::string& texto, std::string& erro) {
+bool AddPublicKey(AuditOptions& options, const std::string& texto, std::string& erro) {
   std::string versao;
   std::string ficheiro = Trim(texto);
   size_t igual = ficheiro.find('=');
@@ -174,7 +174,8 @@ bool AddChavePublica(AuditOptions& options, const std::string& texto, std::strin
   return true;
 }
 
-bool LeChavesPublicasIni(const std::string& iniPath, AuditOptions& options, std::string& erro) {
+bool ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& options,
+                                std::string& erro) {
   std::string valor;
   if (!LeIni(iniPath, "saft", "chave_publica", valor)) return true;
   AuditOptions lidas;
@@ -184,20 +185,20 @@ bool LeChavesPublicasIni(const std::string& iniPath, AuditOptions& options, std:
     if (fim == std::string::npos) fim = valor.size();
     std::string parte = Trim(valor.substr(inicio, fim - inicio));
     inicio = fim + 1;
-    if (!parte.empty() && !AddChavePublica(lidas, parte, erro)) return false;
+    if (!parte.empty() && !AddPublicKey(lidas, parte, erro)) return false;
   }
   // A relative file is beside the settings file.
   std::filesystem::path pasta = std::filesystem::path(iniPath).parent_path();
   for (auto& [versao, ficheiro] : lidas.chavesPublicas) {
     std::filesystem::path p(ficheiro);
     if (p.is_relative() && !pasta.empty()) ficheiro = (pasta / p).string();
-    if (!AddChavePublica(options, versao.empty() ? ficheiro : versao + "=" + ficheiro, erro))
+    if (!AddPublicKey(options, versao.empty() ? ficheiro : versao + "=" + ficheiro, erro))
       return false;
   }
   return true;
 }
 
-AuditReport AuditaFicheiro(const std::string& path, const AuditOptions& options) {
+AuditReport AuditSaftFile(const std::string& path, const AuditOptions& options) {
   Auditoria auditoria(options);
   LeDocumentosSaft(path, false, [&](const CabecalhoLido& c, const DocumentoLido& d) {
     auditoria.Documento(c, d);

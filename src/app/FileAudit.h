@@ -30,16 +30,17 @@ struct AuditReport {
 
 // Adds one key given as "FILE" or "VERSION=FILE" (`--public-key`). False,
 // with the reason in `erro`, when the text is empty or names a version twice.
-bool AddChavePublica(AuditOptions& options, const std::string& texto, std::string& erro);
+bool AddPublicKey(AuditOptions& options, const std::string& texto, std::string& erro);
 
 // The keys of the settings file: key "chave_publica" of section "saft", one or
 // more "FILE" or "VERSION=FILE" separated by ";". A relative file is looked
 // for beside the settings file. False, with the reason, when the entry is bad.
-bool LeChavesPublicasIni(const std::string& iniPath, AuditOptions& options, std::string& erro);
+bool ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& options,
+                                std::string& erro);
 
 // Checks `path`. Throws Error when the file cannot be read or is not
 // well-formed XML, or a key cannot be read.
-AuditReport AuditaFicheiro(const std::string& path, const AuditOptions& options = {});
+AuditReport AuditSaftFile(const std::string& path, const AuditOptions& options = {});
 
 }  // namespace saftpt
 

@@ -72,8 +72,8 @@ std::vector<AuditFinding> NumeracaoDaBase(Database& db, const DateTime& start,
   return findings;
 }
 
-std::string VerificaNumeracao(Database& db, const DateTime& start, const DateTime& end,
-                              bool& encontrou) {
+std::string CheckNumeracao(Database& db, const DateTime& start, const DateTime& end,
+                           bool& encontrou) {
   std::vector<AuditFinding> findings = NumeracaoDaBase(db, start, end);
   encontrou = !findings.empty();
   if (!encontrou) return "Não foram detetados erros de numeração";

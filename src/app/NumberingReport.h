@@ -20,8 +20,8 @@ namespace saftpt {
 std::vector<AuditFinding> NumeracaoDaBase(Database& db, const DateTime& start, const DateTime& end);
 
 // The same as the message box's text; `encontrou` says whether there is any.
-std::string VerificaNumeracao(Database& db, const DateTime& start, const DateTime& end,
-                              bool& encontrou);
+std::string CheckNumeracao(Database& db, const DateTime& start, const DateTime& end,
+                           bool& encontrou);
 
 }  // namespace saftpt
 

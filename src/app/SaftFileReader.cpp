@@ -6,15 +6,12 @@
 #include <memory>
 #include <string_view>
 
+#include "app/LibraryHandles.h"
 #include "config/Error.h"
 
 namespace saftpt {
 
 namespace {
-
-struct FreeReader {
-  void operator()(xmlTextReader* r) const { xmlFreeTextReader(r); }
-};
 
 // The first message libxml2 gives about the file.
 struct PrimeiroErro {
@@ -29,15 +26,7 @@ struct PrimeiroErro {
   }
 };
 
-#if LIBXML_VERSION >= 21200
-void XMLCALL OnError(void* data, const xmlError* e) {
-  static_cast<PrimeiroErro*>(data)->Guarda(*e);
-}
-#else
-void XMLCALL OnError(void* data, xmlError* e) {
-  static_cast<PrimeiroErro*>(data)->Guarda(*e);
-}
-#endif
+constexpr auto OnError = &ForwardXmlError<PrimeiroErro, &PrimeiroErro::Guarda>;
 
 std::string_view Texto(const xmlChar* s) {
   return s ? std::string_view(reinterpret_cast<const char*>(s)) : std::string_view();
@@ -101,8 +90,8 @@ void LeDocumentosSaft(
   xmlInitParser();
   if (!std::ifstream(path, std::ios::binary))
     throw Error(Error::kValidation, "Não foi possível ler o ficheiro " + path + ".");
-  std::unique_ptr<xmlTextReader, FreeReader> reader(xmlReaderForFile(
-      path.c_str(), nullptr, XML_PARSE_HUGE | XML_PARSE_BIG_LINES | XML_PARSE_NONET));
+  XmlReaderPtr reader(xmlReaderForFile(path.c_str(), nullptr,
+                                       XML_PARSE_HUGE | XML_PARSE_BIG_LINES | XML_PARSE_NONET));
   if (!reader) throw Error(Error::kValidation, "Não foi possível ler o ficheiro " + path + ".");
   PrimeiroErro erro;
   xmlTextReaderSetStructuredErrorHandler(reader.get(), OnError, &erro);

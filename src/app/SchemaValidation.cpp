@@ -18,6 +18,7 @@
 #include <set>
 #include <string_view>
 
+#include "app/LibraryHandles.h"
 #include "app/SaftRules.h"
 #include "config/Error.h"
 #include "config/Settings.h"
@@ -32,23 +33,6 @@ constexpr const char* kVersioningNs = "http://www.w3.org/2007/XMLSchema-versioni
 constexpr size_t kMaxErrors = 1000;
 // Longer source lines (a file written on one line) are shown by their element.
 constexpr size_t kMaxSource = 300;
-
-struct FreeDoc {
-  void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
-};
-struct FreeSchema {
-  void operator()(xmlSchema* s) const { xmlSchemaFree(s); }
-};
-struct FreeSchemaParser {
-  void operator()(xmlSchemaParserCtxt* c) const { xmlSchemaFreeParserCtxt(c); }
-};
-struct FreeValidator {
-  void operator()(xmlSchemaValidCtxt* c) const { xmlSchemaFreeValidCtxt(c); }
-};
-struct FreeReader {
-  void operator()(xmlTextReader* r) const { xmlFreeTextReader(r); }
-};
-using DocPtr = std::unique_ptr<xmlDoc, FreeDoc>;
 
 // One problem found. The validator runs ahead of the reader and names only
 // the element and the line; the document it is in is known once the reader
@@ -219,15 +203,7 @@ class Recolha {
   std::string targetNs_;
 };
 
-#if LIBXML_VERSION >= 21200
-void XMLCALL OnError(void* data, const xmlError* e) {
-  static_cast<Recolha*>(data)->FromLibxml(*e);
-}
-#else
-void XMLCALL OnError(void* data, xmlError* e) {
-  static_cast<Recolha*>(data)->FromLibxml(*e);
-}
-#endif
+constexpr auto OnError = &ForwardXmlError<Recolha, &Recolha::FromLibxml>;
 
 // Routes libxml2's parser messages to a collector instead of standard error.
 class ErrorsTo {
@@ -264,8 +240,8 @@ bool AllWithRepeats(xmlNode* all) {
 }
 
 struct Esquema {
-  DocPtr doc;  // the schema keeps pointing into it
-  std::unique_ptr<xmlSchema, FreeSchema> schema;
+  XmlDocPtr doc;  // the schema keeps pointing into it
+  XmlSchemaPtr schema;
   std::string targetNs;
   bool assertions = false;
   std::vector<Restricao> restricoes;  // taken out of the schema, checked in code
@@ -387,8 +363,7 @@ std::unique_ptr<Esquema> LoadSchema(const std::string& path) {
     xmlUnsetProp(root, BAD_CAST attr);
   Adapt(root, *e);
 
-  std::unique_ptr<xmlSchemaParserCtxt, FreeSchemaParser> parser(
-      xmlSchemaNewDocParserCtxt(e->doc.get()));
+  XmlSchemaParserPtr parser(xmlSchemaNewDocParserCtxt(e->doc.get()));
   if (!parser) throw Error(Error::kValidation, "Não foi possível carregar o esquema " + path + ".");
   xmlSchemaSetParserStructuredErrors(parser.get(), OnError, &problems);
   {
@@ -638,7 +613,7 @@ std::string ValidationReport::Erro1006() const {
   return e.message + "\n" + "Line: " + std::to_string(e.line) + "\n" + "XML: " + e.source;
 }
 
-std::string SchemaPorOmissao() {
+std::string DefaultSchemaPath() {
   // Beside the program (the build folder, a portable copy), then the data
   // folder of the prefix it is installed under, then the system's.
   const std::string nome = "/SAFTPT1.04_01.xsd";
@@ -650,7 +625,7 @@ std::string SchemaPorOmissao() {
   return "/usr/share/saftpt" + nome;
 }
 
-ValidationReport ValidaFicheiroSaft(const std::string& file, const std::string& xsdPath) {
+ValidationReport ValidateSaftFile(const std::string& file, const std::string& xsdPath) {
   xmlInitParser();
   if (!Readable(file))
     throw Error(Error::kValidation, "Não foi possível ler o ficheiro " + file + ".");
@@ -663,11 +638,10 @@ ValidationReport ValidaFicheiroSaft(const std::string& file, const std::string& 
     // through its own handler.
     ErrorsTo to(&errors);
     // The reader unplugs the validator when freed: the validator outlives it.
-    std::unique_ptr<xmlSchemaValidCtxt, FreeValidator> validator(
-        xmlSchemaNewValidCtxt(schema->schema.get()));
+    XmlValidatorPtr validator(xmlSchemaNewValidCtxt(schema->schema.get()));
     // Audit files of a whole year pass libxml2's default size limits.
-    std::unique_ptr<xmlTextReader, FreeReader> reader(xmlReaderForFile(
-        file.c_str(), nullptr, XML_PARSE_HUGE | XML_PARSE_BIG_LINES | XML_PARSE_NONET));
+    XmlReaderPtr reader(xmlReaderForFile(file.c_str(), nullptr,
+                                         XML_PARSE_HUGE | XML_PARSE_BIG_LINES | XML_PARSE_NONET));
     if (!reader || !validator)
       throw Error(Error::kValidation, "Sem memória para ler " + file + ".");
     xmlSchemaSetValidStructuredErrors(validator.get(), OnError, &errors);

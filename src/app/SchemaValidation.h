@@ -40,11 +40,11 @@ struct ValidationReport {
 // The default schema: SAFTPT1.04_01.xsd beside the executable, else in
 // ../share/saftpt from it, else in /usr/share/saftpt (the path named in the
 // error when it is nowhere).
-std::string SchemaPorOmissao();
+std::string DefaultSchemaPath();
 
 // Validates `file` against `xsdPath`. Throws Error when the schema or the file
 // cannot be read at all.
-ValidationReport ValidaFicheiroSaft(const std::string& file, const std::string& xsdPath);
+ValidationReport ValidateSaftFile(const std::string& file, const std::string& xsdPath);
 
 }  // namespace saftpt
 

@@ -9,22 +9,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "app/LibraryHandles.h"
 #include "config/Error.h"
 #include "config/Utf8.h"
 
 namespace saftpt {
 
 namespace {
-
-struct FreeBio {
-  void operator()(BIO* b) const { BIO_free(b); }
-};
-struct FreeX509 {
-  void operator()(X509* x) const { X509_free(x); }
-};
-struct FreeMdCtx {
-  void operator()(EVP_MD_CTX* c) const { EVP_MD_CTX_free(c); }
-};
 
 bool Base64(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
@@ -73,13 +64,12 @@ bool FormaDeAssinatura(const std::string& hash) {
 }
 
 ChavePublica::ChavePublica(const std::string& pemPath) : chave_(std::make_unique<Chave>()) {
-  std::unique_ptr<BIO, FreeBio> bio(BIO_new_file(pemPath.c_str(), "r"));
+  BioPtr bio(BIO_new_file(pemPath.c_str(), "r"));
   if (!bio) throw Error(Error::kSettings, "Não foi possível ler a chave pública " + pemPath + ".");
   chave_->pkey = PEM_read_bio_PUBKEY(bio.get(), nullptr, nullptr, nullptr);
   if (!chave_->pkey) {
     BIO_reset(bio.get());
-    std::unique_ptr<X509, FreeX509> certificado(
-        PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr));
+    X509Ptr certificado(PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr));
     if (certificado) chave_->pkey = X509_get_pubkey(certificado.get());
   }
   if (!chave_->pkey || EVP_PKEY_get_base_id(chave_->pkey) != EVP_PKEY_RSA)
@@ -99,7 +89,7 @@ bool ChavePublica::Verifica(const std::string& texto, const std::string& hashBas
   // The decoder counts the padding as bytes.
   for (size_t i = hashBase64.size(); i > 0 && hashBase64[i - 1] == '='; --i) --n;
   std::string mensagem = Windows1252(texto);
-  std::unique_ptr<EVP_MD_CTX, FreeMdCtx> ctx(EVP_MD_CTX_new());
+  MdContextPtr ctx(EVP_MD_CTX_new());
   if (!ctx || EVP_DigestVerifyInit(ctx.get(), nullptr, EVP_sha1(), nullptr, chave_->pkey) != 1)
     return false;
   return EVP_DigestVerify(ctx.get(), assinatura.data(), static_cast<size_t>(n),

@@ -148,7 +148,7 @@ long long TotaisIva::ImpostoCentimos(const Imposto& imposto) const {
   return DivideArredonda(static_cast<__int128>(it->second) * taxa, 100000000);
 }
 
-ResumoIva CalculaResumoIva(const std::string& path) {
+ResumoIva ComputeResumoIva(const std::string& path) {
   ResumoIva r;
   LeDocumentosSaft(path, true, [&](const CabecalhoLido&, const DocumentoLido& d) {
     if (d.seccao != Seccao::kSalesInvoices || d.estado == "A") return;

@@ -36,7 +36,7 @@ struct ResumoIva {
 };
 
 // Reads the file. Throws Error when it cannot be read or is not well-formed.
-ResumoIva CalculaResumoIva(const std::string& path);
+ResumoIva ComputeResumoIva(const std::string& path);
 
 // A table in Portuguese, for the terminal and the window.
 std::string ResumoIvaTexto(const ResumoIva& resumo);

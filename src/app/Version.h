@@ -8,11 +8,11 @@
 namespace saftpt {
 
 // The version of the build (the project's version in CMake).
-std::string VersaoDoPrograma();
+std::string ProgramVersion();
 
 // "<programa> <versão>" on the first line, then the producer's tax number
 // (ProductCompanyTaxID) and the software's certificate number.
-std::string TextoDaVersao(const std::string& programa);
+std::string VersionText(const std::string& programa);
 
 }  // namespace saftpt
 

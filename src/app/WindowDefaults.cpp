@@ -1,13 +1,5 @@
 #include "app/WindowDefaults.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-
-#include "config/Settings.h"
-
 namespace saftpt {
 
 namespace {
@@ -22,7 +14,7 @@ std::string SemBrancos(const std::string& text) {
 
 }  // namespace
 
-PeriodoInicial PeriodoPorOmissao(const DateTime& today) {
+PeriodoInicial DefaultExportPeriod(const DateTime& today) {
   PeriodoInicial p;
   int year = today.year;
   int month = today.month - 1;
@@ -36,7 +28,7 @@ PeriodoInicial PeriodoPorOmissao(const DateTime& today) {
   return p;
 }
 
-bool LeNumeroInteiro(const std::string& raw, long long& value) {
+bool ReadWholeNumber(const std::string& raw, long long& value) {
   std::string text = SemBrancos(raw);
   size_t pos = 0;
   bool negative = false;
@@ -56,36 +48,11 @@ bool LeNumeroInteiro(const std::string& raw, long long& value) {
   return true;
 }
 
-bool ExercicioValido(const std::string& text, int& year) {
+bool ValidFiscalYear(const std::string& text, int& year) {
   long long v = 0;
-  if (!LeNumeroInteiro(text, v) || v <= 1990 || v >= 2040) return false;
+  if (!ReadWholeNumber(text, v) || v <= 1990 || v >= 2040) return false;
   year = static_cast<int>(v);
   return true;
-}
-
-std::string FicheiroDeConfiguracao(const std::string& escolhido, const std::string& pastaDoPrograma,
-                                   const char* xdgConfigHome, const char* home) {
-  if (!escolhido.empty()) return escolhido;
-  std::string aoLado = pastaDoPrograma + "/" + kSettingsFileName;
-  std::error_code ec;
-  if (std::filesystem::exists(aoLado, ec)) return aoLado;
-  std::string base;
-  if (xdgConfigHome && xdgConfigHome[0] == '/') {
-    base = xdgConfigHome;
-  } else {
-    std::string casa = home && home[0] ? home : "";
-    if (casa.empty()) {
-      if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) casa = pw->pw_dir;
-    }
-    base = casa + "/.config";
-  }
-  while (base.size() > 1 && base.back() == '/') base.pop_back();
-  return base + "/saftpt/" + kSettingsFileName;
-}
-
-std::string FicheiroDeConfiguracao(const std::string& escolhido) {
-  return FicheiroDeConfiguracao(escolhido, PastaDoPrograma(), std::getenv("XDG_CONFIG_HOME"),
-                                std::getenv("HOME"));
 }
 
 }  // namespace saftpt

@@ -16,24 +16,15 @@ struct PeriodoInicial {
   DateTime inicio;
   DateTime fim;
 };
-PeriodoInicial PeriodoPorOmissao(const DateTime& today);
+PeriodoInicial DefaultExportPeriod(const DateTime& today);
 
 // A fiscal year the window accepts: a whole number above 1990 and below 2040
 // (blanks around it allowed). Sets `year` when it is.
-bool ExercicioValido(const std::string& text, int& year);
+bool ValidFiscalYear(const std::string& text, int& year);
 
 // A whole number with an optional sign and blanks around it; false for
 // anything else or a number too long to matter.
-bool LeNumeroInteiro(const std::string& text, long long& value);
-
-// The settings file: the one named; else lexora.ini beside the program when
-// it is there (a portable copy); else the user's, $XDG_CONFIG_HOME/saftpt/
-// lexora.ini (~/.config/saftpt/lexora.ini when that is unset or relative).
-std::string FicheiroDeConfiguracao(const std::string& escolhido);
-// The same rule on given values (the program's folder, the two variables,
-// null when unset), for the tests.
-std::string FicheiroDeConfiguracao(const std::string& escolhido, const std::string& pastaDoPrograma,
-                                   const char* xdgConfigHome, const char* home);
+bool ReadWholeNumber(const std::string& text, long long& value);
 
 }  // namespace saftpt
 

@@ -4,23 +4,30 @@
 
 namespace saftpt::cli {
 
-std::optional<DateTime> LeData(const std::string& texto) {
-  if (texto.size() != 10) return std::nullopt;
-  return DateTime::Parse(texto);
+DateTime ReadDateOption(const std::string& text, const std::string& option, ExitStatus status) {
+  std::optional<DateTime> date;
+  if (text.size() == 10) date = DateTime::Parse(text);
+  if (!date)
+    throw CommandFailure{
+        "Data inválida em " + option + ": \"" + text + "\" (use o formato AAAA-MM-DD).", status};
+  return *date;
 }
 
-std::string MensagemDataInvalida(const std::string& opcao, const std::string& texto) {
-  return "Data inválida em " + opcao + ": \"" + texto + "\" (use o formato AAAA-MM-DD).";
+void AddPublicKeys(AuditOptions& audit, const std::vector<std::string>& keys, ExitStatus status) {
+  for (const std::string& key : keys) {
+    std::string problem;
+    if (!AddPublicKey(audit, key, problem)) throw CommandFailure{problem, status};
+  }
 }
 
-char SeparadorDecimal() {
-  char separador = '.';
+char DecimalSeparator() {
+  char separator = '.';
   if (std::setlocale(LC_NUMERIC, "")) {
-    const char* ponto = std::localeconv()->decimal_point;
-    if (ponto && ponto[0] != '\0' && ponto[1] == '\0') separador = ponto[0];
+    const char* point = std::localeconv()->decimal_point;
+    if (point && point[0] != '\0' && point[1] == '\0') separator = point[0];
   }
   std::setlocale(LC_NUMERIC, "C");
-  return separador;
+  return separator;
 }
 
 }  // namespace saftpt::cli

@@ -1,23 +1,28 @@
-// What the subcommands read from their arguments and the user's locale.
+// What the verbs read from their arguments and the user's locale.
 #ifndef SAFTPT_CLI_ARGUMENTS_H_
 #define SAFTPT_CLI_ARGUMENTS_H_
 
-#include <optional>
 #include <string>
+#include <vector>
 
+#include "app/FileAudit.h"
+#include "cli/Command.h"
 #include "config/DateTime.h"
 
 namespace saftpt::cli {
 
-// A date written AAAA-MM-DD, or nothing.
-std::optional<DateTime> LeData(const std::string& texto);
-// "Data inválida em --from: ..." for an option's bad date.
-std::string MensagemDataInvalida(const std::string& opcao, const std::string& texto);
+// The date `text` of `option`, written AAAA-MM-DD; anything else ends the
+// verb with "Data inválida em --from: ..." and `status`.
+DateTime ReadDateOption(const std::string& text, const std::string& option, ExitStatus status);
+
+// The --public-key values, "FILE" or "VERSION=FILE"; a bad one ends the verb
+// with its reason and `status`.
+void AddPublicKeys(AuditOptions& audit, const std::vector<std::string>& keys, ExitStatus status);
 
 // The user's decimal separator (for summaries and reports). The program
 // itself keeps the "C" numeric locale: amounts in the file and numbers read
 // from the database use a point.
-char SeparadorDecimal();
+char DecimalSeparator();
 
 }  // namespace saftpt::cli
 

@@ -1,4 +1,4 @@
-// The subcommands of `saftpt`, each registered on the application.
+// The verbs of `saftpt`, each registered on the application.
 #ifndef SAFTPT_CLI_COMMANDS_H_
 #define SAFTPT_CLI_COMMANDS_H_
 
@@ -6,12 +6,7 @@
 
 namespace saftpt::cli {
 
-// The help of the --settings option every command that reads the file has.
-inline constexpr const char* kAjudaSettings =
-    "Ficheiro de configuração (por omissão lexora.ini junto ao programa, se lá estiver, senão "
-    "$XDG_CONFIG_HOME/saftpt/lexora.ini, isto é, ~/.config/saftpt/lexora.ini)";
-
-// Each returns the subcommand; its callback stores the exit status in `status`.
+// Each returns the subcommand; when it runs, its exit status goes into `status`.
 CLI::App* AddExportCommand(CLI::App& app, int& status);
 CLI::App* AddSettingsCommand(CLI::App& app, int& status);
 CLI::App* AddCheckCommand(CLI::App& app, int& status);

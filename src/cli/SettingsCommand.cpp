@@ -4,93 +4,75 @@
 #include <unistd.h>
 
 #include <iostream>
-#include <memory>
 #include <string>
 
-#include "app/WindowDefaults.h"
+#include "cli/Command.h"
 #include "cli/Commands.h"
-#include "config/Error.h"
 #include "config/Settings.h"
 
 namespace saftpt::cli {
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFalhou = 1;
-constexpr int kExitArgumentos = 2;
-
-struct SettingsArgs {
-  std::string settings;
-  std::string server;
-  std::string port = "3306";
-  std::string database;
-  std::string user;
-};
-
 // One line of standard input; on a terminal it is typed without echo.
-bool LePalavraPasse(std::string& senha) {
+bool ReadPassword(std::string& password) {
   bool terminal = isatty(STDIN_FILENO) == 1;
-  termios antes{};
-  if (terminal && tcgetattr(STDIN_FILENO, &antes) == 0) {
+  termios before{};
+  if (terminal && tcgetattr(STDIN_FILENO, &before) == 0) {
     std::cerr << "Palavra-passe: " << std::flush;
-    termios sem = antes;
-    sem.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &sem);
-    bool lida = static_cast<bool>(std::getline(std::cin, senha));
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &antes);
+    termios noEcho = before;
+    noEcho.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &noEcho);
+    bool read = static_cast<bool>(std::getline(std::cin, password));
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &before);
     std::cerr << std::endl;
-    if (!lida) return false;
-  } else if (!std::getline(std::cin, senha)) {
+    if (!read) return false;
+  } else if (!std::getline(std::cin, password)) {
     return false;
   }
-  if (!senha.empty() && senha.back() == '\r') senha.pop_back();
+  if (!password.empty() && password.back() == '\r') password.pop_back();
   return true;
 }
 
-int Grava(const SettingsArgs& a) {
-  ConnectionSettings ligacao;
-  ligacao.server = a.server;
-  ligacao.port = a.port;
-  ligacao.database = a.database;
-  ligacao.user = a.user;
-  std::string ini = FicheiroDeConfiguracao(a.settings);
-  if (std::string problema = ProblemaNaLigacao(ini, ligacao); !problema.empty()) {
-    std::cerr << problema << std::endl;
-    return kExitArgumentos;
+class SettingsCommand : public Command {
+ public:
+  SettingsCommand()
+      : Command("settings",
+                "Grava a ligação à base de dados no ficheiro de configuração (a palavra-passe é "
+                "lida da entrada padrão)",
+                ExitStatus::kNotWritten) {
+    connection_.port = "3306";
   }
-  if (!LePalavraPasse(ligacao.password)) {
-    std::cerr << "Não foi indicada a palavra-passe: escreva-a numa linha da entrada padrão."
-              << std::endl;
-    return kExitArgumentos;
+
+ private:
+  void AddOptions(CLI::App& cmd) override {
+    AddSettingsOption(cmd);
+    cmd.add_option("--server", connection_.server, "Servidor da base de dados")->required();
+    cmd.add_option("--port", connection_.port, "Porta do servidor")->default_str("3306");
+    cmd.add_option("--database", connection_.database, "Nome da base de dados")->required();
+    cmd.add_option("--user", connection_.user, "Utilizador da base de dados")->required();
   }
-  try {
-    GravaLigacao(ini, ligacao);
-    std::cout << "Configuração da ligação gravada em " << ini << "." << std::endl;
-    return kExitOk;
-  } catch (const Error& e) {
-    std::cerr << e.description() << std::endl;
-  } catch (const std::exception& e) {
-    std::cerr << e.what() << std::endl;
+
+  ExitStatus Run() override {
+    std::string settingsFile = SettingsFile();
+    if (std::string problem = ProblemaNaLigacao(settingsFile, connection_); !problem.empty())
+      throw CommandFailure{problem, ExitStatus::kBadArguments};
+    if (!ReadPassword(connection_.password))
+      throw CommandFailure{
+          "Não foi indicada a palavra-passe: escreva-a numa linha da entrada padrão.",
+          ExitStatus::kBadArguments};
+    GravaLigacao(settingsFile, connection_);
+    std::cout << "Configuração da ligação gravada em " << settingsFile << "." << std::endl;
+    return ExitStatus::kOk;
   }
-  return kExitFalhou;
-}
+
+  ConnectionSettings connection_;
+};
 
 }  // namespace
 
 CLI::App* AddSettingsCommand(CLI::App& app, int& status) {
-  auto args = std::make_shared<SettingsArgs>();
-  auto* cmd = app.add_subcommand(
-      "settings",
-      "Grava a ligação à base de dados no ficheiro de configuração (a palavra-passe é lida da "
-      "entrada padrão)");
-  cmd->add_option("--settings", args->settings, kAjudaSettings);
-  cmd->add_option("--server", args->server, "Servidor da base de dados")->required();
-  cmd->add_option("--port", args->port, "Porta do servidor")->default_str("3306");
-  cmd->add_option("--database", args->database, "Nome da base de dados")->required();
-  cmd->add_option("--user", args->user, "Utilizador da base de dados")->required();
-  cmd->callback([args, &status] { status = Grava(*args); });
-  return cmd;
+  return Command::Register(std::make_shared<SettingsCommand>(), app, status);
 }
 
 }  // namespace saftpt::cli

@@ -3,47 +3,41 @@
 #include <iostream>
 
 #include "app/TaxSummary.h"
+#include "cli/Command.h"
 #include "cli/Commands.h"
-#include "config/Error.h"
 
 namespace saftpt::cli {
 
 namespace {
 
-constexpr int kExitLido = 0;
-constexpr int kExitFalhou = 2;
+class SummaryCommand : public Command {
+ public:
+  SummaryCommand()
+      : Command("summary", "Resumo do IVA e das retenções na fonte de um ficheiro SAF-T (PT)",
+                ExitStatus::kFailed) {}
 
-struct SummaryArgs {
-  std::string file;
-  bool csv = false;
-};
-
-int Resume(const SummaryArgs& a) {
-  try {
-    ResumoIva resumo = CalculaResumoIva(a.file);
-    std::cout << (a.csv ? ResumoIvaCsv(resumo) : ResumoIvaTexto(resumo)) << std::flush;
-    return kExitLido;
-  } catch (const Error& e) {
-    std::cerr << e.description() << std::endl;
-  } catch (const std::exception& e) {
-    std::cerr << e.what() << std::endl;
+ private:
+  void AddOptions(CLI::App& cmd) override {
+    AddFileArgument(cmd, file_, "Ficheiro SAF-T (PT)");
+    cmd.add_flag("--csv", csv_,
+                 "Valores separados por vírgulas (imposto,regiao,codigo,taxa,base,valor)");
+    cmd.footer("Estado de saída: 0 resumo escrito, 2 ficheiro ilegível.");
   }
-  return kExitFalhou;
-}
+
+  ExitStatus Run() override {
+    ResumoIva summary = ComputeResumoIva(file_);
+    std::cout << (csv_ ? ResumoIvaCsv(summary) : ResumoIvaTexto(summary)) << std::flush;
+    return ExitStatus::kOk;
+  }
+
+  std::string file_;
+  bool csv_ = false;
+};
 
 }  // namespace
 
 CLI::App* AddSummaryCommand(CLI::App& app, int& status) {
-  auto args = std::make_shared<SummaryArgs>();
-  auto* cmd = app.add_subcommand(
-      "summary", "Resumo do IVA e das retenções na fonte de um ficheiro SAF-T (PT)");
-  cmd->get_formatter()->label("Positionals", "Argumentos");
-  cmd->add_option("ficheiro", args->file, "Ficheiro SAF-T (PT)")->required();
-  cmd->add_flag("--csv", args->csv,
-                "Valores separados por vírgulas (imposto,regiao,codigo,taxa,base,valor)");
-  cmd->footer("Estado de saída: 0 resumo escrito, 2 ficheiro ilegível.");
-  cmd->callback([args, &status] { status = Resume(*args); });
-  return cmd;
+  return Command::Register(std::make_shared<SummaryCommand>(), app, status);
 }
 
 }  // namespace saftpt::cli

@@ -5,24 +5,15 @@
 
 #include "app/FileAudit.h"
 #include "app/SchemaValidation.h"
+#include "cli/Arguments.h"
+#include "cli/Command.h"
 #include "cli/Commands.h"
-#include "config/Error.h"
 
 namespace saftpt::cli {
 
 namespace {
 
-constexpr int kExitValido = 0;
-constexpr int kExitInvalido = 1;
-constexpr int kExitFalhou = 2;
-
-struct ValidateArgs {
-  std::string file;
-  std::string xsd;
-  std::vector<std::string> publicKeys;  // "FILE" or "VERSION=FILE"
-};
-
-void Mostra(std::ostream& out, const ValidationProblem& p) {
+void Show(std::ostream& out, const ValidationProblem& p) {
   out << "  ";
   if (p.line > 0) out << "Linha " << p.line;
   if (!p.element.empty()) out << (p.line > 0 ? ", " : "") << p.element;
@@ -30,79 +21,74 @@ void Mostra(std::ostream& out, const ValidationProblem& p) {
   if (!p.source.empty()) out << "    XML: " << p.source << "\n";
 }
 
-int Valida(const ValidateArgs& a) {
-  std::string xsd = a.xsd.empty() ? SchemaPorOmissao() : a.xsd;
-  AuditOptions auditoria;
-  for (const std::string& chave : a.publicKeys) {
-    std::string erro;
-    if (!AddChavePublica(auditoria, chave, erro)) {
-      std::cerr << erro << std::endl;
-      return kExitFalhou;
-    }
+class ValidateCommand : public Command {
+ public:
+  ValidateCommand()
+      : Command("validate",
+                "Valida um ficheiro SAF-T (PT): esquema da AT, totais de controlo, numeração, "
+                "ATCUD e assinaturas",
+                ExitStatus::kFailed) {}
+
+ private:
+  void AddOptions(CLI::App& cmd) override {
+    AddFileArgument(cmd, file_, "Ficheiro SAF-T (PT) a validar");
+    cmd.add_option("--xsd", xsd_,
+                   "Esquema a usar (por omissão SAFTPT1.04_01.xsd junto ao programa ou em "
+                   "/usr/share/saftpt)");
+    cmd.add_option("--public-key", publicKeys_,
+                   "Chave pública PEM para verificar as assinaturas (Hash); VERSAO=FICHEIRO "
+                   "para a versão da chave (HashControl); repetível")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->type_name("[VERSAO=]FICHEIRO");
+    cmd.footer(
+        "Estado de saída: 0 válido (mesmo com avisos), 1 inválido, 2 ficheiro ou esquema "
+        "ilegível.");
   }
-  ValidationReport r;
-  AuditReport audit;
-  try {
-    r = ValidaFicheiroSaft(a.file, xsd);
+
+  ExitStatus Run() override {
+    std::string xsd = xsd_.empty() ? DefaultSchemaPath() : xsd_;
+    AuditOptions audit;
+    AddPublicKeys(audit, publicKeys_, ExitStatus::kFailed);
+    ValidationReport r = ValidateSaftFile(file_, xsd);
+    AuditReport found;
     // A file that is not XML has its one error already.
-    if (r.valid() || !r.errors.empty()) audit = AuditaFicheiro(a.file, auditoria);
-  } catch (const Error& e) {
-    std::cerr << e.description() << std::endl;
-    return kExitFalhou;
-  } catch (const std::exception& e) {
-    std::cerr << e.what() << std::endl;
-    return kExitFalhou;
+    if (r.valid() || !r.errors.empty()) found = AuditSaftFile(file_, audit);
+
+    if (!r.valid()) {
+      std::cout << r.Erro1006() << "\n\n";
+      std::cout << "Erros (" << r.errors.size() + r.omitted << "):\n";
+      for (const ValidationProblem& p : r.errors) Show(std::cout, p);
+      if (r.omitted > 0) std::cout << "  ... e mais " << r.omitted << " erros.\n";
+    }
+    if (!r.warnings.empty()) {
+      std::cout << "Avisos (" << r.warnings.size() << "):\n";
+      for (const ValidationProblem& p : r.warnings) Show(std::cout, p);
+    }
+    if (!found.findings.empty()) {
+      std::cout << "Numeração, ATCUD e assinaturas (" << found.erros() << " erros, "
+                << found.avisos() << " avisos):\n";
+      for (const AuditFinding& f : found.findings)
+        std::cout << "  " << (f.gravidade == Gravidade::kErro ? "Erro: " : "Aviso: ") << f.message
+                  << "\n";
+    }
+    if (r.valid() && found.valid()) {
+      std::cout << "Ficheiro válido." << std::endl;
+      return ExitStatus::kOk;
+    }
+    std::cout << "Ficheiro inválido." << std::endl;
+    return ExitStatus::kProblemsFound;
   }
-  if (!r.valid()) {
-    std::cout << r.Erro1006() << "\n\n";
-    std::cout << "Erros (" << r.errors.size() + r.omitted << "):\n";
-    for (const ValidationProblem& p : r.errors) Mostra(std::cout, p);
-    if (r.omitted > 0) std::cout << "  ... e mais " << r.omitted << " erros.\n";
-  }
-  if (!r.warnings.empty()) {
-    std::cout << "Avisos (" << r.warnings.size() << "):\n";
-    for (const ValidationProblem& p : r.warnings) Mostra(std::cout, p);
-  }
-  if (!audit.findings.empty()) {
-    std::cout << "Numeração, ATCUD e assinaturas (" << audit.erros() << " erros, " << audit.avisos()
-              << " avisos):\n";
-    for (const AuditFinding& f : audit.findings)
-      std::cout << "  " << (f.gravidade == Gravidade::kErro ? "Erro: " : "Aviso: ") << f.message
-                << "\n";
-  }
-  if (r.valid() && audit.valid()) {
-    std::cout << "Ficheiro válido." << std::endl;
-    return kExitValido;
-  }
-  std::cout << "Ficheiro inválido." << std::endl;
-  return kExitInvalido;
-}
+
+  std::string file_;
+  std::string xsd_;
+  std::vector<std::string> publicKeys_;  // "FILE" or "VERSION=FILE"
+};
 
 }  // namespace
 
 CLI::App* AddValidateCommand(CLI::App& app, int& status) {
-  auto args = std::make_shared<ValidateArgs>();
-  auto* cmd = app.add_subcommand(
-      "validate",
-      "Valida um ficheiro SAF-T (PT): esquema da AT, totais de controlo, numeração, ATCUD e "
-      "assinaturas");
-  // The help's formatter is the program's; only this command has positionals.
-  cmd->get_formatter()->label("Positionals", "Argumentos");
-  cmd->add_option("ficheiro", args->file, "Ficheiro SAF-T (PT) a validar")->required();
-  cmd->add_option(
-      "--xsd", args->xsd,
-      "Esquema a usar (por omissão SAFTPT1.04_01.xsd junto ao programa ou em /usr/share/saftpt)");
-  cmd->add_option("--public-key", args->publicKeys,
-                  "Chave pública PEM para verificar as assinaturas (Hash); VERSAO=FICHEIRO "
-                  "para a versão da chave (HashControl); repetível")
-      ->expected(1)
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-      ->type_name("[VERSAO=]FICHEIRO");
-  cmd->footer(
-      "Estado de saída: 0 válido (mesmo com avisos), 1 inválido, 2 ficheiro ou esquema "
-      "ilegível.");
-  cmd->callback([args, &status] { status = Valida(*args); });
-  return cmd;
+  return Command::Register(std::make_shared<ValidateCommand>(), app, status);
 }
 
 }  // namespace saftpt::cli

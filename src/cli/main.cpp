@@ -2,13 +2,14 @@
 #include <CLI/CLI.hpp>
 
 #include "app/Version.h"
+#include "cli/Command.h"
 #include "cli/Commands.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Exportação SAF-T (PT) da base de dados de faturação", "saftpt"};
   app.option_defaults()->group("Opções");
   app.set_help_flag("-h,--help", "Mostra esta ajuda");
-  app.set_version_flag("--version", saftpt::TextoDaVersao("saftpt"),
+  app.set_version_flag("--version", saftpt::VersionText("saftpt"),
                        "Mostra a versão e os dados do certificado do software");
   app.require_subcommand(1);
   auto formatter = app.get_formatter();
@@ -28,14 +29,15 @@ int main(int argc, char** argv) {
   saftpt::cli::AddSummaryCommand(app, status);
   for (CLI::App* sub : app.get_subcommands({})) {
     sub->group("Comandos");
-    if (CLI::Option* ajuda = sub->get_help_ptr()) ajuda->group("Opções");
+    if (CLI::Option* help = sub->get_help_ptr()) help->group("Opções");
   }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     // Help asked for is a success; every other parse error is a bad argument.
-    int codigo = app.exit(e);
-    return codigo == 0 ? 0 : 2;
+    int code = app.exit(e);
+    return static_cast<int>(code == 0 ? saftpt::cli::ExitStatus::kOk
+                                      : saftpt::cli::ExitStatus::kBadArguments);
   }
   return status;
 }

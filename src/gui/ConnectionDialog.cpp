@@ -11,14 +11,9 @@
 #include "config/Connection.h"
 #include "config/Error.h"
 #include "config/Settings.h"
+#include "gui/Widgets.h"
 
 namespace saftpt::gui {
-
-namespace {
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
-}  // namespace
 
 ConnectionDialog::ConnectionDialog(const std::string& settingsPath, const std::string& problema,
                                    UserDialogs& dialogs, QWidget* parent)

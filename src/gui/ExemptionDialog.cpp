@@ -6,13 +6,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/Widgets.h"
+
 namespace saftpt::gui {
 
 namespace {
-
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 bool Blank(const std::string& text) {
   return text.find_first_not_of(" \t\r\n") == std::string::npos;

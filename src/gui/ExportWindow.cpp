@@ -22,8 +22,10 @@
 
 #include "app/ConsistencyReport.h"
 #include "app/ExportCheck.h"
+#include "app/ExportPreChecks.h"
 #include "app/ExportRun.h"
 #include "app/NumberingReport.h"
+#include "app/SeriesLists.h"
 #include "app/TaxSummary.h"
 #include "app/Version.h"
 #include "config/Connection.h"
@@ -32,26 +34,31 @@
 #include "gui/ExemptionDialog.h"
 #include "gui/ProgressBars.h"
 #include "gui/RestrictionDialog.h"
+#include "gui/Widgets.h"
 #include "gui/WindowRules.h"
 
 namespace saftpt::gui {
 
 namespace {
 
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
+QLabel* Caption(const char* text, QWidget* parent) {
+  return new QLabel(text, parent);
 }
 
-QLabel* Rotulo(const char* text, QWidget* parent) {
-  return new QLabel(text, parent);
+// The window's title; once the database is open, with the office's name.
+QString Title() {
+  return Q(kTituloAplicacao + std::string(" ") + ProgramVersion());
+}
+QString Title(const std::string& officeName) {
+  return Title() + Q(" [ " + officeName + " ] ");
 }
 
 // The export run's messages go to the window's dialogs; its summary goes into
 // "Resumo:" before "Ficheiro exportado" is shown.
-class DialogosDaExportacao : public UserDialogs {
+class ExportDialogs : public UserDialogs {
  public:
-  DialogosDaExportacao(UserDialogs& dialogs, QPlainTextEdit* resumo)
-      : dialogs_(dialogs), resumo_(resumo) {}
+  ExportDialogs(UserDialogs& dialogs, QPlainTextEdit* summary)
+      : dialogs_(dialogs), summary_(summary) {}
   void inform(const std::string& text, const std::string& title) override {
     dialogs_.inform(text, title);
   }
@@ -59,192 +66,174 @@ class DialogosDaExportacao : public UserDialogs {
   void error(const std::string& text) override { dialogs_.error(text); }
   bool confirm(const std::string& question) override { return dialogs_.confirm(question); }
   void showSummary(const std::string& summary) override {
-    QString texto = QString::fromStdString(summary);
-    texto.replace("\r\n", "\n");
-    resumo_->setPlainText(texto);
+    QString text = QString::fromStdString(summary);
+    text.replace("\r\n", "\n");
+    summary_->setPlainText(text);
   }
 
  private:
   UserDialogs& dialogs_;
-  QPlainTextEdit* resumo_;
+  QPlainTextEdit* summary_;
 };
 
 // A failure to save the receipts switch: the settings file's own warning,
 // with the exclamation icon under "AVISO".
-void AvisoIni(const std::string& text) {
-  QMessageBox box(QMessageBox::Warning, "AVISO", Q(text), QMessageBox::Ok, DonoDasMensagens());
+void SettingsWarning(const std::string& text) {
+  QMessageBox box(QMessageBox::Warning, "AVISO", Q(text), QMessageBox::Ok, MessageOwner());
   box.exec();
 }
 
 }  // namespace
 
-ExportWindow::ExportWindow(const OpcoesArranque& opcoes, GuiDialogs& dialogs, Shell& shell,
+ExportWindow::ExportWindow(const StartOptions& options, GuiDialogs& dialogs, Shell& shell,
                            QWidget* parent)
-    : QWidget(parent), opcoes_(opcoes), dialogs_(dialogs), shell_(shell) {
-  setObjectName("frmExportacaoSAFT");
+    : QWidget(parent), options_(options), dialogs_(dialogs), shell_(shell) {
+  setObjectName("exportWindow");
   setWindowTitle("Exportação SAF-T PT");
 
   // Everything the user can change sits in one panel, disabled during an export.
-  auto* controlos = new QWidget(this);
-  controlos->setObjectName("controlos");
+  controls_ = NamedChild<QWidget>(this, "controls");
 
-  txtExercicio_ = new QLineEdit(controlos);
-  txtExercicio_->setObjectName("txtExercicio");
-  txtExercicio_->setMaxLength(4);
-  txtExercicio_->installEventFilter(this);
-  DTDataInicial_ = new QDateEdit(controlos);
-  DTDataInicial_->setObjectName("DTDataInicial");
-  DTDataFinal_ = new QDateEdit(controlos);
-  DTDataFinal_->setObjectName("DTDataFinal");
-  for (QDateEdit* d : {DTDataInicial_, DTDataFinal_}) {
+  fiscalYearEdit_ = NamedChild<QLineEdit>(controls_, "fiscalYearEdit");
+  fiscalYearEdit_->setMaxLength(4);
+  fiscalYearEdit_->installEventFilter(this);
+  periodStart_ = NamedChild<QDateEdit>(controls_, "periodStart");
+  periodEnd_ = NamedChild<QDateEdit>(controls_, "periodEnd");
+  for (QDateEdit* d : {periodStart_, periodEnd_}) {
     d->setCalendarPopup(true);
     d->setDisplayFormat("dd/MM/yyyy");
   }
-  Combo1_ = new QComboBox(controlos);
-  Combo1_->setObjectName("Combo1");
-  Combo1_->addItems({"1.03_1", "1.04_1"});
+  versionBox_ = NamedChild<QComboBox>(controls_, "versionBox");
+  versionBox_->addItems({"1.03_1", "1.04_1"});
 
-  auto* frame4 = new QFrame(controlos);
-  frame4->setObjectName("Frame4");
-  List1_ = new QListWidget(frame4);
-  List1_->setObjectName("List1");
-  List1_->setSelectionMode(QAbstractItemView::MultiSelection);
-  auto* frameLayout = new QVBoxLayout(frame4);
-  frameLayout->setContentsMargins(0, 0, 0, 0);
-  frameLayout->addWidget(Rotulo("Séries:", frame4));
-  frameLayout->addWidget(List1_);
+  auto* seriesPanel = NamedChild<QFrame>(controls_, "seriesPanel");
+  seriesList_ = NamedChild<QListWidget>(seriesPanel, "seriesList");
+  seriesList_->setSelectionMode(QAbstractItemView::MultiSelection);
+  auto* seriesLayout = new QVBoxLayout(seriesPanel);
+  seriesLayout->setContentsMargins(0, 0, 0, 0);
+  seriesLayout->addWidget(Caption("Séries:", seriesPanel));
+  seriesLayout->addWidget(seriesList_);
 
-  ChkRecibos_ = new QCheckBox("Enviar recibos", controlos);
-  ChkRecibos_->setObjectName("ChkRecibos");
-  Check1_ = new QCheckBox("Abre o site das Finanças após a geração do ficheiro", controlos);
-  Check1_->setObjectName("Check1");
-  chkValidar_ = new QCheckBox("Validar o ficheiro após a exportação", controlos);
-  chkValidar_->setObjectName("chkValidar");
-  chkValidar_->setChecked(true);
-  txtComentario_ = new QLineEdit(controlos);
-  txtComentario_->setObjectName("txtComentario");
+  recibosCheck_ = NamedChild<QCheckBox>(controls_, "recibosCheck", "Enviar recibos");
+  openPortalCheck_ = NamedChild<QCheckBox>(controls_, "openPortalCheck",
+                                           "Abre o site das Finanças após a geração do ficheiro");
+  validateCheck_ =
+      NamedChild<QCheckBox>(controls_, "validateCheck", "Validar o ficheiro após a exportação");
+  validateCheck_->setChecked(true);
+  commentEdit_ = NamedChild<QLineEdit>(controls_, "commentEdit");
 
-  Command2_ = new QPushButton("Exportar SAF-T (PT)", controlos);
-  Command2_->setObjectName("Command2");
-  Command4_ = new QPushButton("Restrição de Documentos", controlos);
-  Command4_->setObjectName("Command4");
-  Command4_->setVisible(false);
-  Command5_ = new QPushButton("Verificar Erros", controlos);
-  Command5_->setObjectName("Command5");
-  cmdLigacao_ = new QPushButton("Ligação…", controlos);
-  cmdLigacao_->setObjectName("cmdLigacao");
+  exportButton_ = NamedChild<QPushButton>(controls_, "exportButton", "Exportar SAF-T (PT)");
+  restrictionsButton_ =
+      NamedChild<QPushButton>(controls_, "restrictionsButton", "Restrição de Documentos");
+  restrictionsButton_->setVisible(false);
+  checkErrorsButton_ = NamedChild<QPushButton>(controls_, "checkErrorsButton", "Verificar Erros");
+  connectionButton_ = NamedChild<QPushButton>(controls_, "connectionButton", "Ligação…");
 
-  txtResumo_ = new QPlainTextEdit(this);
-  txtResumo_->setObjectName("txtResumo");
-  txtResumo_->setReadOnly(true);
-  txtResumoIva_ = new QPlainTextEdit(this);
-  txtResumoIva_->setObjectName("txtResumoIva");
-  txtResumoIva_->setReadOnly(true);
-  txtResumoIva_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  txtResumoIva_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  auto* separadores = new QTabWidget(this);
-  separadores->setObjectName("tabResumo");
-  separadores->addTab(txtResumo_, "Resumo");
-  separadores->addTab(txtResumoIva_, "Resumo do IVA");
-  Picture1_ = new QProgressBar(this);
-  Picture1_->setObjectName("Picture1");
-  Picture2_ = new QProgressBar(this);
-  Picture2_->setObjectName("Picture2");
-  lblMensagem_ = new QLabel(this);
-  lblMensagem_->setObjectName("lblMensagem");
-  auto* label5 = new QLabel("SAFT-PT (Portaria 302/2016) - em vigor desde 1/7/2017", this);
-  label5->setObjectName("Label5");
+  summaryText_ = NamedChild<QPlainTextEdit>(this, "summaryText");
+  summaryText_->setReadOnly(true);
+  vatSummaryText_ = NamedChild<QPlainTextEdit>(this, "vatSummaryText");
+  vatSummaryText_->setReadOnly(true);
+  vatSummaryText_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  vatSummaryText_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  auto* summaryTabs = NamedChild<QTabWidget>(this, "summaryTabs");
+  summaryTabs->addTab(summaryText_, "Resumo");
+  summaryTabs->addTab(vatSummaryText_, "Resumo do IVA");
+  progressBar_ = NamedChild<QProgressBar>(this, "progressBar");
+  detailProgressBar_ = NamedChild<QProgressBar>(this, "detailProgressBar");
+  progressMessage_ = NamedChild<QLabel>(this, "progressMessage");
+  auto* legalNotice = NamedChild<QLabel>(this, "legalNotice",
+                                         "SAFT-PT (Portaria 302/2016) - em vigor desde 1/7/2017");
 
   auto* form = new QGridLayout;
-  form->addWidget(Rotulo("Exercício:", controlos), 0, 0);
-  form->addWidget(txtExercicio_, 0, 1);
-  form->addWidget(Rotulo("Data Inicial:", controlos), 1, 0);
-  form->addWidget(DTDataInicial_, 1, 1);
-  form->addWidget(Rotulo("Data Final:", controlos), 2, 0);
-  form->addWidget(DTDataFinal_, 2, 1);
-  form->addWidget(Combo1_, 3, 1);
+  form->addWidget(Caption("Exercício:", controls_), 0, 0);
+  form->addWidget(fiscalYearEdit_, 0, 1);
+  form->addWidget(Caption("Data Inicial:", controls_), 1, 0);
+  form->addWidget(periodStart_, 1, 1);
+  form->addWidget(Caption("Data Final:", controls_), 2, 0);
+  form->addWidget(periodEnd_, 2, 1);
+  form->addWidget(versionBox_, 3, 1);
   form->setColumnStretch(2, 1);
 
-  auto* esquerda = new QVBoxLayout;
-  esquerda->addLayout(form);
-  esquerda->addWidget(ChkRecibos_);
-  esquerda->addWidget(Check1_);
-  esquerda->addWidget(chkValidar_);
-  esquerda->addWidget(Rotulo("Comentário:", controlos));
-  esquerda->addWidget(txtComentario_);
-  esquerda->addStretch();
-  auto* botoes = new QHBoxLayout;
-  botoes->addWidget(Command2_);
-  botoes->addWidget(Command4_);
-  botoes->addWidget(Command5_);
-  botoes->addStretch();
-  botoes->addWidget(cmdLigacao_);
-  esquerda->addLayout(botoes);
+  auto* left = new QVBoxLayout;
+  left->addLayout(form);
+  left->addWidget(recibosCheck_);
+  left->addWidget(openPortalCheck_);
+  left->addWidget(validateCheck_);
+  left->addWidget(Caption("Comentário:", controls_));
+  left->addWidget(commentEdit_);
+  left->addStretch();
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(exportButton_);
+  buttons->addWidget(restrictionsButton_);
+  buttons->addWidget(checkErrorsButton_);
+  buttons->addStretch();
+  buttons->addWidget(connectionButton_);
+  left->addLayout(buttons);
 
-  auto* painel = new QHBoxLayout(controlos);
-  painel->setContentsMargins(0, 0, 0, 0);
-  painel->addLayout(esquerda, 3);
-  painel->addWidget(frame4, 1);
+  auto* panel = new QHBoxLayout(controls_);
+  panel->setContentsMargins(0, 0, 0, 0);
+  panel->addLayout(left, 3);
+  panel->addWidget(seriesPanel, 1);
 
-  auto* janela = new QVBoxLayout(this);
-  janela->addWidget(controlos);
-  janela->addWidget(Rotulo("Resumo:", this));
-  janela->addWidget(separadores, 1);
-  janela->addWidget(Picture1_);
-  janela->addWidget(Picture2_);
-  janela->addWidget(lblMensagem_);
-  janela->addWidget(label5);
+  auto* window = new QVBoxLayout(this);
+  window->addWidget(controls_);
+  window->addWidget(Caption("Resumo:", this));
+  window->addWidget(summaryTabs, 1);
+  window->addWidget(progressBar_);
+  window->addWidget(detailProgressBar_);
+  window->addWidget(progressMessage_);
+  window->addWidget(legalNotice);
   resize(680, 620);
 
-  progresso_ = std::make_unique<ProgressBars>(Picture1_, Picture2_, lblMensagem_);
-  frmMotivosIsencao_ = new ExemptionDialog(dialogs_, this);
+  progress_ = std::make_unique<ProgressBars>(progressBar_, detailProgressBar_, progressMessage_);
+  exemptionDialog_ = new ExemptionDialog(dialogs_, this);
 
-  connect(ChkRecibos_, &QCheckBox::clicked, this, [this](bool ticked) {
-    EscreveIni(opcoes_.settingsPath, "bd", "saftrecibos", ticked ? "1" : "0", &AvisoIni);
+  connect(recibosCheck_, &QCheckBox::clicked, this, [this](bool ticked) {
+    EscreveIni(options_.settingsPath, "bd", "saftrecibos", ticked ? "1" : "0", &SettingsWarning);
   });
-  connect(Command2_, &QPushButton::clicked, this, [this] { ExportarSaft(); });
-  connect(Command4_, &QPushButton::clicked, this, [this] { AbreRestricoes(); });
-  connect(Command5_, &QPushButton::clicked, this, [this] { VerificarErros(); });
-  connect(cmdLigacao_, &QPushButton::clicked, this, [this] { MudaLigacao(); });
+  connect(exportButton_, &QPushButton::clicked, this, [this] { Export(); });
+  connect(restrictionsButton_, &QPushButton::clicked, this, [this] { ShowRestrictions(); });
+  connect(checkErrorsButton_, &QPushButton::clicked, this, [this] { ShowConsistencyReport(); });
+  connect(connectionButton_, &QPushButton::clicked, this, [this] { ChangeConnection(); });
 }
 
 ExportWindow::~ExportWindow() = default;
 
 bool ExportWindow::Load() {
   try {
-    Command4_->setVisible(opcoes_.restricao);
-    setWindowTitle(Q(kTituloAplicacao + std::string(" ") + VersaoDoPrograma()));
+    restrictionsButton_->setVisible(options_.showRestrictions);
+    setWindowTitle(Title());
 
     // No settings file, or one that does not connect: the user types the
     // connection, until it works or the dialog is cancelled.
-    std::string ErroLigacao;
-    while (!AbreLigacaoIni(db_, opcoes_.settingsPath, ErroLigacao)) {
-      if (!PedeLigacao(ErroLigacao)) return false;
+    std::string problem;
+    while (!AbreLigacaoIni(db_, options_.settingsPath, problem)) {
+      if (!AskForConnection(problem)) return false;
     }
 
     std::string recibos;
-    if (LeIni(opcoes_.settingsPath, "bd", "saftrecibos", recibos) && recibos == "1")
-      ChkRecibos_->setChecked(true);
+    if (LeIni(options_.settingsPath, "bd", "saftrecibos", recibos) && recibos == "1")
+      recibosCheck_->setChecked(true);
 
-    MostraEscritorio();
+    LoadOffice();
 
     // The fiscal year is the one of the default period, so the two never
     // disagree in January.
-    DateTime hoje = Hoje();
-    PeriodoInicial periodo = PeriodoPorOmissao(hoje);
-    txtExercicio_->setText(QString::number(periodo.exercicio));
-    VerificaExercicio();
-    DTDataFinal_->setDate(QDate(periodo.fim.year, periodo.fim.month, periodo.fim.day));
-    DTDataInicial_->setDate(QDate(periodo.inicio.year, periodo.inicio.month, periodo.inicio.day));
+    DateTime today = Today();
+    PeriodoInicial period = DefaultExportPeriod(today);
+    fiscalYearEdit_->setText(QString::number(period.exercicio));
+    CheckFiscalYear();
+    periodEnd_->setDate(QDate(period.fim.year, period.fim.month, period.fim.day));
+    periodStart_->setDate(QDate(period.inicio.year, period.inicio.month, period.inicio.day));
 
-    progresso_->IniciaProgresso(0);
-    progresso_->IniciaProgressoDetalhe(0);
-    progresso_->MostraProgresso(0, "");
-    progresso_->MostraProgressoDetalhe(0);
+    progress_->IniciaProgresso(0);
+    progress_->IniciaProgressoDetalhe(0);
+    progress_->MostraProgresso(0, "");
+    progress_->MostraProgressoDetalhe(0);
 
-    Combo1_->setCurrentIndex(hoje < DateTime::Date(2017, 7, 1) ? 0 : 1);
+    versionBox_->setCurrentIndex(today < DateTime::Date(2017, 7, 1) ? 0 : 1);
     // Start away from "Exercício:", whose every exit resets the period.
-    List1_->setFocus();
+    seriesList_->setFocus();
     return true;
   } catch (const std::exception& e) {
     dialogs_.error(e.what());
@@ -252,209 +241,195 @@ bool ExportWindow::Load() {
   }
 }
 
-bool ExportWindow::PedeLigacao(const std::string& problema) {
-  ConnectionDialog dialog(opcoes_.settingsPath, problema, dialogs_, this);
+bool ExportWindow::AskForConnection(const std::string& problem) {
+  ConnectionDialog dialog(options_.settingsPath, problem, dialogs_, this);
   return dialog.exec() == QDialog::Accepted;
 }
 
-void ExportWindow::MostraEscritorio() {
-  std::string caption = kTituloAplicacao + std::string(" ") + VersaoDoPrograma();
-  caption += " [ " + db_.ObtemValor("Nome", "configescritorio", "", Value("")).text() + " ] ";
-  setWindowTitle(Q(caption));
+void ExportWindow::LoadOffice() {
   CarregaConfiguracao(db_, office_);
-  ConfigSeries();
+  setWindowTitle(Title(office_.nome));
+  LoadSeries();
 }
 
-void ExportWindow::MudaLigacao() {
+void ExportWindow::ChangeConnection() {
   // The window keeps its connection until the new settings are known to work.
-  std::string problema;
+  std::string problem;
   for (;;) {
-    if (!PedeLigacao(problema)) return;
-    Database teste;
-    if (AbreLigacaoIni(teste, opcoes_.settingsPath, problema)) break;
+    if (!AskForConnection(problem)) return;
+    Database trial;
+    if (AbreLigacaoIni(trial, options_.settingsPath, problem)) break;
   }
   try {
-    std::string erro;
-    if (!AbreLigacaoIni(db_, opcoes_.settingsPath, erro)) {
-      dialogs_.warn(erro);
+    if (!AbreLigacaoIni(db_, options_.settingsPath, problem)) {
+      dialogs_.warn(problem);
       return;
     }
-    col_restricoes_.clear();
-    MostraEscritorio();
+    restricoes_.clear();
+    LoadOffice();
   } catch (const std::exception& e) {
     dialogs_.error(e.what());
   }
 }
 
-void ExportWindow::ConfigSeries() {
-  List1_->clear();
-  Recordset rs = db_.Execute(
-      "select serie, descricao, seriegeral from series where serie<>'tmp' order by serie");
-  for (; !rs.eof(); rs.moveNext()) {
-    auto* item = new QListWidgetItem(Q(rs.text("serie")), List1_);
+void ExportWindow::LoadSeries() {
+  seriesList_->clear();
+  for (const std::string& serie : ReadSeries(db_)) {
+    auto* item = new QListWidgetItem(Q(serie), seriesList_);
     item->setSelected(true);
   }
-  rs.close();
 }
 
-bool ExportWindow::VerificaExercicio() {
-  int ano = 0;
-  if (!ExercicioValido(txtExercicio_->text().toStdString(), ano)) {
-    aVerificarExercicio_ = true;
+bool ExportWindow::CheckFiscalYear() {
+  int year = 0;
+  if (!ValidFiscalYear(fiscalYearEdit_->text().toStdString(), year)) {
+    checkingFiscalYear_ = true;
     dialogs_.warn("Exercicio inválido");
-    aVerificarExercicio_ = false;
-    txtExercicio_->setFocus();
+    checkingFiscalYear_ = false;
+    fiscalYearEdit_->setFocus();
     return false;
   }
-  DTDataInicial_->setDate(QDate(ano, 1, 1));
-  DTDataFinal_->setDate(QDate(ano, 12, 31));
+  periodStart_->setDate(QDate(year, 1, 1));
+  periodEnd_->setDate(QDate(year, 12, 31));
   return true;
 }
 
 bool ExportWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == txtExercicio_ && event->type() == QEvent::FocusOut && !aVerificarExercicio_) {
+  if (watched == fiscalYearEdit_ && event->type() == QEvent::FocusOut && !checkingFiscalYear_) {
     // Switching to another program or opening a menu is not leaving the box.
     Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-      VerificaExercicio();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) CheckFiscalYear();
   }
   return QWidget::eventFilter(watched, event);
 }
 
 void ExportWindow::closeEvent(QCloseEvent* event) {
   // The export runs on this thread: the window stays until it ends.
-  if (aExportar_)
+  if (exporting_)
     event->ignore();
   else
     event->accept();
 }
 
-char ExportWindow::SeparadorDecimal() {
+char ExportWindow::DecimalSeparator() {
   QString point = QLocale().decimalPoint();
   if (point.size() == 1 && point[0].unicode() > 32 && point[0].unicode() < 127)
     return static_cast<char>(point[0].unicode());
   return ',';
 }
 
-DateTime ExportWindow::DaData(const QDateEdit* edit) {
+DateTime ExportWindow::DateOf(const QDateEdit* edit) {
   QDate d = edit->date();
   return DateTime::Date(d.year(), d.month(), d.day());
 }
 
-void ExportWindow::ActivaControlos(bool activos) {
-  findChild<QWidget*>("controlos", Qt::FindDirectChildrenOnly)->setEnabled(activos);
+void ExportWindow::EnableControls(bool enabled) {
+  controls_->setEnabled(enabled);
 }
 
-void ExportWindow::ExportarSaft() {
-  if (aExportar_) return;
-  DateTime inicio = DaData(DTDataInicial_);
-  DateTime fim = DaData(DTDataFinal_);
+void ExportWindow::Export() {
+  if (exporting_) return;
+  DateTime start = DateOf(periodStart_);
+  DateTime end = DateOf(periodEnd_);
 
   // The run makes these checks too; they come first so that the user is not
   // asked for a file in vain.
   try {
-    if (!db_.ExisteCampo("tipoisencaoiva", "CodMencao")) {
-      dialogs_.warn("Deve correr o utilitário ZAZorezed para atualizar a Base de Dados.");
+    std::string problem =
+        CheckBeforeExport(db_, !seriesList_->selectedItems().isEmpty(), start, end);
+    if (!problem.empty()) {
+      dialogs_.warn(problem);
       return;
     }
   } catch (const std::exception& e) {
     dialogs_.error(e.what());
     return;
   }
-  if (List1_->selectedItems().isEmpty()) {
-    dialogs_.warn("Seleccione uma série, p.f.");
-    return;
-  }
-  if (inicio > fim) {
-    dialogs_.warn("A data Inicial não pode ser inferior à data final");
-    return;
-  }
 
-  std::string caminho = dialogs_.askSaveFile();
-  if (caminho.empty() || caminho == "*.xml") return;
+  std::string path = dialogs_.askSaveFile();
+  if (path.empty() || path == "*.xml") return;
 
-  ExportRequest pedido;
-  pedido.options.fiscalYear = txtExercicio_->text().toStdString();
-  pedido.options.start = inicio;
-  pedido.options.end = fim;
-  pedido.options.versao = Combo1_->currentIndex() == 0 ? 3 : 4;
-  pedido.options.comment = txtComentario_->text().toStdString();
-  pedido.options.receipts = ChkRecibos_->isChecked();
-  pedido.options.restrictions = col_restricoes_;
-  pedido.options.today = Hoje();
-  pedido.options.outputPath = caminho;
-  pedido.seriesSelected = true;
-  pedido.openPortal = Check1_->isChecked();
-  pedido.decimalSeparator = SeparadorDecimal();
+  ExportRequest request;
+  request.options.fiscalYear = fiscalYearEdit_->text().toStdString();
+  request.options.start = start;
+  request.options.end = end;
+  request.options.versao = versionBox_->currentIndex() == 0 ? 3 : 4;
+  request.options.comment = commentEdit_->text().toStdString();
+  request.options.receipts = recibosCheck_->isChecked();
+  request.options.restrictions = restricoes_;
+  request.options.today = Today();
+  request.options.outputPath = path;
+  request.seriesSelected = true;
+  request.openPortal = openPortalCheck_->isChecked();
+  request.decimalSeparator = DecimalSeparator();
 
   // The run stays on this thread and the progress bars let the window
   // repaint; the controls are off meanwhile so nothing starts twice.
-  aExportar_ = true;
-  ActivaControlos(false);
-  ExportResult resultado;
+  exporting_ = true;
+  EnableControls(false);
+  ExportResult result;
   try {
-    DialogosDaExportacao dialogos(dialogs_, txtResumo_);
-    ExportRun run(db_, office_, dialogos, shell_, *progresso_, *frmMotivosIsencao_);
-    resultado = run.Executa(pedido);
+    ExportDialogs exportDialogs(dialogs_, summaryText_);
+    ExportRun run(db_, office_, exportDialogs, shell_, *progress_, *exemptionDialog_);
+    result = run.Run(request);
   } catch (const std::exception& e) {
     dialogs_.error(e.what());
-    resultado = ExportResult{};
+    result = ExportResult{};
   }
-  ActivaControlos(true);
-  aExportar_ = false;
+  EnableControls(true);
+  exporting_ = false;
 
-  if (resultado.written) MostraResumoIva(caminho);
-  if (resultado.written && chkValidar_->isChecked()) ValidaFicheiro(caminho, pedido.options.versao);
+  if (result.written) ShowVatSummary(path);
+  if (result.written && validateCheck_->isChecked()) CheckWrittenFile(path, request.options.versao);
 }
 
 // After the summary: the file passes, is not checked (1.03_01), or the list
 // of what to fix in the billing data.
-void ExportWindow::ValidaFicheiro(const std::string& path, int versao) {
+void ExportWindow::CheckWrittenFile(const std::string& path, int versao) {
   try {
     // The signatures are checked with the keys the settings file names.
-    AuditOptions auditoria;
-    std::string erroChaves;
-    if (!LeChavesPublicasIni(opcoes_.settingsPath, auditoria, erroChaves)) {
-      dialogs_.error(erroChaves);
+    AuditOptions audit;
+    std::string keysProblem;
+    if (!ReadPublicKeysFromSettings(options_.settingsPath, audit, keysProblem)) {
+      dialogs_.error(keysProblem);
       return;
     }
-    VerificacaoDoFicheiro v =
-        VerificaFicheiroExportado(path, versao, opcoes_.schemaPath, auditoria);
-    if (v.cumpre() || !v.verificado)
-      dialogs_.inform(v.Texto(), kTituloAplicacao);
+    VerificacaoDoFicheiro check = CheckExportedFile(path, versao, options_.schemaPath, audit);
+    if (check.cumpre() || !check.verificado)
+      dialogs_.inform(check.Texto(), kTituloAplicacao);
     else
-      dialogs_.warn(v.Texto());
+      dialogs_.warn(check.Texto());
   } catch (const std::exception& e) {
     dialogs_.error(e.what());
   }
 }
 
-void ExportWindow::MostraResumoIva(const std::string& path) {
+void ExportWindow::ShowVatSummary(const std::string& path) {
   try {
-    txtResumoIva_->setPlainText(Q(ResumoIvaTexto(CalculaResumoIva(path))));
+    vatSummaryText_->setPlainText(Q(ResumoIvaTexto(ComputeResumoIva(path))));
   } catch (const std::exception& e) {
-    txtResumoIva_->setPlainText(Q(e.what()));
+    vatSummaryText_->setPlainText(Q(e.what()));
   }
 }
 
-void ExportWindow::VerificarErros() {
-  DateTime inicio = DaData(DTDataInicial_);
-  DateTime fim = DaData(DTDataFinal_);
-  char separador = SeparadorDecimal();
+void ExportWindow::ShowConsistencyReport() {
+  DateTime start = DateOf(periodStart_);
+  DateTime end = DateOf(periodEnd_);
+  char separator = DecimalSeparator();
   // Each box is shown before the next check runs.
   try {
-    bool encontrou = false;
-    dialogs_.warn(VerificaRecibos(db_, inicio, fim, separador, encontrou));
-    dialogs_.warn(VerificaFaturas(db_, inicio, fim, separador, encontrou));
-    dialogs_.warn(VerificaNumeracao(db_, inicio, fim, encontrou));
+    bool found = false;
+    dialogs_.warn(CheckRecibos(db_, start, end, separator, found));
+    dialogs_.warn(CheckFaturas(db_, start, end, separator, found));
+    dialogs_.warn(CheckNumeracao(db_, start, end, found));
   } catch (const std::exception& e) {
     dialogs_.error(e.what());
   }
 }
 
-void ExportWindow::AbreRestricoes() {
-  RestrictionDialog dialog(db_, col_restricoes_, dialogs_, this);
-  dialog.Init();
+void ExportWindow::ShowRestrictions() {
+  RestrictionDialog dialog(db_, restricoes_, dialogs_, this);
+  dialog.Load();
   dialog.exec();
 }
 

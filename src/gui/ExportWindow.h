@@ -33,9 +33,9 @@ class ExemptionDialog;
 class ProgressBars;
 
 // What the window is started with.
-struct OpcoesArranque {
-  std::string settingsPath;  // lexora.ini
-  bool restricao = false;    // shows "Restrição de Documentos"
+struct StartOptions {
+  std::string settingsPath;       // lexora.ini
+  bool showRestrictions = false;  // shows "Restrição de Documentos"
   // The day of the defaults and of the exports; the machine's date when unset.
   std::optional<DateTime> today;
   std::string schemaPath;  // for the check after an export; empty: the default
@@ -45,7 +45,7 @@ class ExportWindow : public QWidget {
   Q_OBJECT
 
  public:
-  ExportWindow(const OpcoesArranque& opcoes, GuiDialogs& dialogs, Shell& shell,
+  ExportWindow(const StartOptions& options, GuiDialogs& dialogs, Shell& shell,
                QWidget* parent = nullptr);
   ~ExportWindow() override;
 
@@ -54,17 +54,18 @@ class ExportWindow : public QWidget {
   bool Load();
 
   // The fiscal-year check (on leaving "Exercício:"); true when accepted.
-  bool VerificaExercicio();
-  void ExportarSaft();
-  void VerificarErros();
-  void AbreRestricoes();
+  bool CheckFiscalYear();
+  void Export();
+  // "Verificar Erros": the consistency report, one box per list.
+  void ShowConsistencyReport();
+  void ShowRestrictions();
   // "Ligação…": the connection dialog; once saved settings connect, the
   // window works on that database.
-  void MudaLigacao();
+  void ChangeConnection();
 
-  const Restricoes& restricoes() const { return col_restricoes_; }
+  const Restricoes& restricoes() const { return restricoes_; }
   // The regional decimal separator of the summary and the report.
-  static char SeparadorDecimal();
+  static char DecimalSeparator();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -72,46 +73,47 @@ class ExportWindow : public QWidget {
 
  private:
   // The connection dialog with the reason it is shown; true when saved.
-  bool PedeLigacao(const std::string& problema);
-  // The caption with the office's name, its configuration and the series.
-  void MostraEscritorio();
-  void ConfigSeries();
-  void ActivaControlos(bool activos);
-  void ValidaFicheiro(const std::string& path, int versao);
+  bool AskForConnection(const std::string& problem);
+  // The office's configuration, its name in the caption, and the series.
+  void LoadOffice();
+  void LoadSeries();
+  void EnableControls(bool enabled);
+  void CheckWrittenFile(const std::string& path, int versao);
   // The VAT summary of the file just written, in its tab.
-  void MostraResumoIva(const std::string& path);
-  static DateTime DaData(const QDateEdit* edit);
-  DateTime Hoje() const { return opcoes_.today ? *opcoes_.today : DateTime::Today(); }
+  void ShowVatSummary(const std::string& path);
+  static DateTime DateOf(const QDateEdit* edit);
+  DateTime Today() const { return options_.today ? *options_.today : DateTime::Today(); }
 
-  OpcoesArranque opcoes_;
+  StartOptions options_;
   GuiDialogs& dialogs_;
   Shell& shell_;
   Database db_;
   ConfiguracaoEscritorio office_;
-  Restricoes col_restricoes_;
-  bool aExportar_ = false;
-  bool aVerificarExercicio_ = false;
+  Restricoes restricoes_;
+  bool exporting_ = false;
+  bool checkingFiscalYear_ = false;
 
-  QLineEdit* txtExercicio_;
-  QDateEdit* DTDataInicial_;
-  QDateEdit* DTDataFinal_;
-  QComboBox* Combo1_;
-  QListWidget* List1_;
-  QCheckBox* ChkRecibos_;
-  QCheckBox* Check1_;
-  QCheckBox* chkValidar_;
-  QLineEdit* txtComentario_;
-  QPlainTextEdit* txtResumo_;
-  QPlainTextEdit* txtResumoIva_;
-  QPushButton* Command2_;
-  QPushButton* Command4_;
-  QPushButton* Command5_;
-  QPushButton* cmdLigacao_;
-  QProgressBar* Picture1_;
-  QProgressBar* Picture2_;
-  QLabel* lblMensagem_;
-  std::unique_ptr<ProgressBars> progresso_;
-  ExemptionDialog* frmMotivosIsencao_;
+  QWidget* controls_;
+  QLineEdit* fiscalYearEdit_;
+  QDateEdit* periodStart_;
+  QDateEdit* periodEnd_;
+  QComboBox* versionBox_;
+  QListWidget* seriesList_;
+  QCheckBox* recibosCheck_;
+  QCheckBox* openPortalCheck_;
+  QCheckBox* validateCheck_;
+  QLineEdit* commentEdit_;
+  QPlainTextEdit* summaryText_;
+  QPlainTextEdit* vatSummaryText_;
+  QPushButton* exportButton_;
+  QPushButton* restrictionsButton_;
+  QPushButton* checkErrorsButton_;
+  QPushButton* connectionButton_;
+  QProgressBar* progressBar_;
+  QProgressBar* detailProgressBar_;
+  QLabel* progressMessage_;
+  std::unique_ptr<ProgressBars> progress_;
+  ExemptionDialog* exemptionDialog_;
 };
 
 }  // namespace saftpt::gui

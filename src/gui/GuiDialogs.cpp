@@ -6,23 +6,21 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "gui/Widgets.h"
+
 namespace saftpt::gui {
 
 namespace {
 
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
-
 void Box(QMessageBox::Icon icon, const std::string& text, const std::string& title) {
-  QMessageBox box(icon, Q(title), Q(text), QMessageBox::Ok, DonoDasMensagens());
+  QMessageBox box(icon, Q(title), Q(text), QMessageBox::Ok, MessageOwner());
   box.button(QMessageBox::Ok)->setText("OK");
   box.exec();
 }
 
 }  // namespace
 
-QWidget* DonoDasMensagens() {
+QWidget* MessageOwner() {
   if (QWidget* modal = QApplication::activeModalWidget()) return modal;
   return QApplication::activeWindow();
 }
@@ -41,7 +39,7 @@ void QtDialogs::error(const std::string& text) {
 
 bool QtDialogs::confirm(const std::string& question) {
   QMessageBox box(QMessageBox::Question, kTituloAplicacao, Q(question),
-                  QMessageBox::Yes | QMessageBox::No, DonoDasMensagens());
+                  QMessageBox::Yes | QMessageBox::No, MessageOwner());
   box.button(QMessageBox::Yes)->setText("Sim");
   box.button(QMessageBox::No)->setText("Não");
   box.setDefaultButton(QMessageBox::Yes);
@@ -49,7 +47,7 @@ bool QtDialogs::confirm(const std::string& question) {
 }
 
 std::string QtDialogs::askSaveFile() {
-  QFileDialog dialog(DonoDasMensagens(), "Gravar Ficheiro SAFT");
+  QFileDialog dialog(MessageOwner(), "Gravar Ficheiro SAFT");
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilter("Xml (*.xml)");

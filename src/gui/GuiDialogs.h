@@ -35,7 +35,7 @@ class QtDialogs : public GuiDialogs {
 
 // The window the boxes belong to: the modal dialog on top, else the active
 // window (null before any is shown).
-QWidget* DonoDasMensagens();
+QWidget* MessageOwner();
 
 }  // namespace saftpt::gui
 

@@ -7,130 +7,116 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "app/SeriesLists.h"
+#include "gui/Widgets.h"
 #include "gui/WindowRules.h"
 
 namespace saftpt::gui {
 
-namespace {
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
-}  // namespace
-
 RestrictionDialog::RestrictionDialog(Database& db, Restricoes& restricoes, UserDialogs& dialogs,
                                      QWidget* parent)
     : QDialog(parent), db_(db), restricoes_(restricoes), dialogs_(dialogs) {
-  setObjectName("frmRestricaoDocumentos");
+  setObjectName("restrictionDialog");
   setWindowTitle("Restrição de Documentos");
 
-  cbDoc_ = new QComboBox(this);
-  cbDoc_->setObjectName("cbDoc");
-  cbDoc_->setEditable(true);
-  cbSerie_ = new QComboBox(this);
-  cbSerie_->setObjectName("cbSerie");
-  cbSerie_->setEditable(true);
-  txtNumeroInicial_ = new QLineEdit("0", this);
-  txtNumeroInicial_->setObjectName("txtNumeroInicial");
-  txtNumeroFinal_ = new QLineEdit("99999", this);
-  txtNumeroFinal_->setObjectName("txtNumeroFinal");
-  auto* adicionar = new QPushButton("Adicionar", this);
-  adicionar->setObjectName("Command1");
-  auto* remover = new QPushButton("Remover", this);
-  remover->setObjectName("Command2");
-  List1_ = new QListWidget(this);
-  List1_->setObjectName("List1");
-  List1_->setSelectionMode(QAbstractItemView::SingleSelection);
-  Label5_ = new QLabel(this);
-  Label5_->setObjectName("Label5");
+  tipoDocBox_ = NamedChild<QComboBox>(this, "tipoDocBox");
+  tipoDocBox_->setEditable(true);
+  serieBox_ = NamedChild<QComboBox>(this, "serieBox");
+  serieBox_->setEditable(true);
+  numeroInicialEdit_ = NamedChild<QLineEdit>(this, "numeroInicialEdit", "0");
+  numeroFinalEdit_ = NamedChild<QLineEdit>(this, "numeroFinalEdit", "99999");
+  auto* addButton = NamedChild<QPushButton>(this, "addButton", "Adicionar");
+  auto* removeButton = NamedChild<QPushButton>(this, "removeButton", "Remover");
+  restrictionList_ = NamedChild<QListWidget>(this, "restrictionList");
+  restrictionList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  itemCountLabel_ = NamedChild<QLabel>(this, "itemCountLabel");
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(new QLabel("Doc.", this), 0, 0);
   grid->addWidget(new QLabel("Série", this), 0, 1);
   grid->addWidget(new QLabel("Nº Inicial", this), 0, 2);
   grid->addWidget(new QLabel("Nº Final", this), 0, 3);
-  grid->addWidget(cbDoc_, 1, 0);
-  grid->addWidget(cbSerie_, 1, 1);
-  grid->addWidget(txtNumeroInicial_, 1, 2);
-  grid->addWidget(txtNumeroFinal_, 1, 3);
-  grid->addWidget(adicionar, 1, 4);
-  grid->addWidget(List1_, 2, 0, 1, 4);
-  grid->addWidget(remover, 2, 4, Qt::AlignTop);
-  grid->addWidget(Label5_, 3, 0, 1, 5);
-  cbDoc_->setMinimumWidth(90);
-  cbSerie_->setMinimumWidth(110);
-  for (QLineEdit* n : {txtNumeroInicial_, txtNumeroFinal_}) n->setMaximumWidth(110);
+  grid->addWidget(tipoDocBox_, 1, 0);
+  grid->addWidget(serieBox_, 1, 1);
+  grid->addWidget(numeroInicialEdit_, 1, 2);
+  grid->addWidget(numeroFinalEdit_, 1, 3);
+  grid->addWidget(addButton, 1, 4);
+  grid->addWidget(restrictionList_, 2, 0, 1, 4);
+  grid->addWidget(removeButton, 2, 4, Qt::AlignTop);
+  grid->addWidget(itemCountLabel_, 3, 0, 1, 5);
+  tipoDocBox_->setMinimumWidth(90);
+  serieBox_->setMinimumWidth(110);
+  for (QLineEdit* n : {numeroInicialEdit_, numeroFinalEdit_}) n->setMaximumWidth(110);
   grid->setColumnStretch(1, 1);
   resize(560, 320);
 
-  connect(cbDoc_, &QComboBox::currentTextChanged, this, [this] { PreencheSeries(); });
-  connect(adicionar, &QPushButton::clicked, this, [this] { Adicionar(); });
-  connect(remover, &QPushButton::clicked, this, [this] { Remover(); });
+  connect(tipoDocBox_, &QComboBox::currentTextChanged, this, [this] { LoadSeries(); });
+  connect(addButton, &QPushButton::clicked, this, [this] { AddRestriction(); });
+  connect(removeButton, &QPushButton::clicked, this, [this] { RemoveSelected(); });
 }
 
-std::string RestrictionDialog::TextoLinha(const clsRestricaoDocumento& r) {
+std::string RestrictionDialog::RowText(const clsRestricaoDocumento& r) {
   return r.tipodoc + " " + r.Serie + " de " + std::to_string(r.NumeroInicial) + " até " +
          std::to_string(r.NumeroFinal);
 }
 
-void RestrictionDialog::Init() {
-  PreencheDocumentos();
-  PreencheSeries();
-  List1_->clear();
-  for (const clsRestricaoDocumento& r : restricoes_) List1_->addItem(Q(TextoLinha(r)));
-  ActNumeroItems();
+void RestrictionDialog::Load() {
+  LoadTiposDoc();
+  LoadSeries();
+  restrictionList_->clear();
+  for (const clsRestricaoDocumento& r : restricoes_) restrictionList_->addItem(Q(RowText(r)));
+  ShowItemCount();
 }
 
-void RestrictionDialog::PreencheCombo(QComboBox* combo, const std::string& sql) {
-  QSignalBlocker quiet(combo);
-  combo->clear();
-  // A failing statement is shown; the dialog stays usable with what it has.
+template <typename Read>
+void RestrictionDialog::Fill(QComboBox* box, Read read) {
+  QSignalBlocker quiet(box);
+  box->clear();
   try {
-    Recordset rs = db_.Execute(sql);
-    for (; !rs.eof(); rs.moveNext()) combo->addItem(Q(rs.field(size_t{0}).text()));
+    for (const std::string& value : read()) box->addItem(Q(value));
   } catch (const std::exception& e) {
     dialogs_.error(e.what());
   }
-  if (combo->count() > 0) combo->setCurrentIndex(0);
+  if (box->count() > 0) box->setCurrentIndex(0);
 }
 
-void RestrictionDialog::PreencheDocumentos() {
-  PreencheCombo(cbDoc_, "select distinct documento from seriedocumento order by documento");
+void RestrictionDialog::LoadTiposDoc() {
+  Fill(tipoDocBox_, [this] { return ReadTiposDoc(db_); });
 }
 
-void RestrictionDialog::PreencheSeries() {
-  std::string tipo = cbDoc_->currentText().toStdString();
-  PreencheCombo(cbSerie_, "select distinct serie from seriedocumento where documento='" +
-                              db_.Escape(tipo) + "' order by documento");
+void RestrictionDialog::LoadSeries() {
+  std::string tipodoc = tipoDocBox_->currentText().toStdString();
+  Fill(serieBox_, [this, &tipodoc] { return ReadSeriesOfTipoDoc(db_, tipodoc); });
 }
 
-void RestrictionDialog::ActNumeroItems() {
-  Label5_->setText("Items: " + QString::number(restricoes_.size()));
+void RestrictionDialog::ShowItemCount() {
+  itemCountLabel_->setText("Items: " + QString::number(restricoes_.size()));
 }
 
-void RestrictionDialog::Adicionar() {
+void RestrictionDialog::AddRestriction() {
   clsRestricaoDocumento r;
-  if (!NumeroInteiro(txtNumeroInicial_->text().toStdString(), r.NumeroInicial)) {
+  if (!ReadInt32(numeroInicialEdit_->text().toStdString(), r.NumeroInicial)) {
     dialogs_.warn("Número Inicial Inválido");
-  } else if (!NumeroInteiro(txtNumeroFinal_->text().toStdString(), r.NumeroFinal)) {
+  } else if (!ReadInt32(numeroFinalEdit_->text().toStdString(), r.NumeroFinal)) {
     dialogs_.warn("Número Final Inválido");
   } else {
-    r.tipodoc = cbDoc_->currentText().toStdString();
-    r.Serie = cbSerie_->currentText().toStdString();
-    List1_->addItem(Q(TextoLinha(r)));
+    r.tipodoc = tipoDocBox_->currentText().toStdString();
+    r.Serie = serieBox_->currentText().toStdString();
+    restrictionList_->addItem(Q(RowText(r)));
     restricoes_.push_back(r);
   }
-  ActNumeroItems();
+  ShowItemCount();
 }
 
-void RestrictionDialog::Remover() {
-  QList<QListWidgetItem*> selected = List1_->selectedItems();
+void RestrictionDialog::RemoveSelected() {
+  QList<QListWidgetItem*> selected = restrictionList_->selectedItems();
   if (!selected.isEmpty()) {
-    int row = List1_->row(selected.first());
-    delete List1_->takeItem(row);
+    int row = restrictionList_->row(selected.first());
+    delete restrictionList_->takeItem(row);
     if (row >= 0 && static_cast<size_t>(row) < restricoes_.size())
       restricoes_.erase(restricoes_.begin() + row);
   }
-  ActNumeroItems();
+  ShowItemCount();
 }
 
 }  // namespace saftpt::gui

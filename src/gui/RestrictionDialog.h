@@ -5,6 +5,8 @@
 #define SAFTPT_GUI_RESTRICTIONDIALOG_H_
 
 #include <QDialog>
+#include <string>
+#include <vector>
 
 #include "config/Database.h"
 #include "gui/GuiDialogs.h"
@@ -26,30 +28,32 @@ class RestrictionDialog : public QDialog {
                     QWidget* parent = nullptr);
 
   // Fills the types, their series and the rows of the list.
-  void Init();
+  void Load();
 
-  void Adicionar();
-  void Remover();
+  void AddRestriction();
+  void RemoveSelected();
 
   // The text of a row of the list.
-  static std::string TextoLinha(const clsRestricaoDocumento& r);
+  static std::string RowText(const clsRestricaoDocumento& r);
 
  private:
-  void PreencheDocumentos();
-  void PreencheSeries();
-  void ActNumeroItems();
-  // Runs a statement and puts its first column into `combo`.
-  void PreencheCombo(QComboBox* combo, const std::string& sql);
+  void LoadTiposDoc();
+  void LoadSeries();
+  void ShowItemCount();
+  // Puts `read`'s values into `box`; a failing read is shown and leaves the
+  // box empty, the dialog usable.
+  template <typename Read>
+  void Fill(QComboBox* box, Read read);
 
   Database& db_;
   Restricoes& restricoes_;
   UserDialogs& dialogs_;
-  QComboBox* cbDoc_;
-  QComboBox* cbSerie_;
-  QLineEdit* txtNumeroInicial_;
-  QLineEdit* txtNumeroFinal_;
-  QListWidget* List1_;
-  QLabel* Label5_;
+  QComboBox* tipoDocBox_;
+  QComboBox* serieBox_;
+  QLineEdit* numeroInicialEdit_;
+  QLineEdit* numeroFinalEdit_;
+  QListWidget* restrictionList_;
+  QLabel* itemCountLabel_;
 };
 
 }  // namespace saftpt::gui

@@ -6,14 +6,14 @@
 
 namespace saftpt::gui {
 
-bool NumeroInteiro(const std::string& text, long long& value) {
+bool ReadInt32(const std::string& text, long long& value) {
   long long v = 0;
-  if (!LeNumeroInteiro(text, v) || v < INT32_MIN || v > INT32_MAX) return false;
+  if (!ReadWholeNumber(text, v) || v < INT32_MIN || v > INT32_MAX) return false;
   value = v;
   return true;
 }
 
-ArgumentosGui LeArgumentos(const std::vector<std::string>& args) {
+ArgumentosGui ReadArguments(const std::vector<std::string>& args) {
   ArgumentosGui a;
   std::vector<std::string> rest;
   for (size_t i = 0; i < args.size(); ++i) {

@@ -13,7 +13,7 @@ namespace saftpt::gui {
 
 // A restriction's first or last number: a whole number (blanks around it and
 // a sign allowed) that fits 32 bits, as the document numbers do.
-bool NumeroInteiro(const std::string& text, long long& value);
+bool ReadInt32(const std::string& text, long long& value);
 
 // What the program's command line asks for.
 struct ArgumentosGui {
@@ -22,7 +22,7 @@ struct ArgumentosGui {
   std::string erro;          // not empty when the line cannot be used
 };
 // `args` are the arguments after the program's name.
-ArgumentosGui LeArgumentos(const std::vector<std::string>& args);
+ArgumentosGui ReadArguments(const std::vector<std::string>& args);
 
 }  // namespace saftpt::gui
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SettingsLocation.h"
 #include "app/UiPorts.h"
 #include "app/Version.h"
 #include "config/Settings.h"
@@ -18,7 +19,7 @@ int main(int argc, char** argv) {
   // Answered before Qt starts, so it needs no display.
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--version") == 0) {
-      std::printf("%s\n", saftpt::TextoDaVersao("saftpt-gui").c_str());
+      std::printf("%s\n", saftpt::VersionText("saftpt-gui").c_str());
       return 0;
     }
   }
@@ -41,16 +42,16 @@ int main(int argc, char** argv) {
   for (qsizetype i = 1; i < all.size(); ++i) args.push_back(all[i].toStdString());
 
   saftpt::gui::QtDialogs dialogs;
-  saftpt::gui::ArgumentosGui lidos = saftpt::gui::LeArgumentos(args);
+  saftpt::gui::ArgumentosGui lidos = saftpt::gui::ReadArguments(args);
   if (!lidos.erro.empty()) {
     dialogs.error(lidos.erro);
     return 2;
   }
 
-  saftpt::gui::OpcoesArranque opcoes;
-  opcoes.restricao = lidos.restricao;
+  saftpt::gui::StartOptions opcoes;
+  opcoes.showRestrictions = lidos.restricao;
   try {
-    opcoes.settingsPath = saftpt::FicheiroDeConfiguracao(lidos.settingsPath);
+    opcoes.settingsPath = saftpt::FindSettingsFile(lidos.settingsPath);
   } catch (const std::exception& e) {
     dialogs.error(e.what());
     return 1;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
-#include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,10 +13,9 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "../TestKeys.h"
-#include "TestDatabase.h"
+#include "ExportFixture.h"
 #include "app/SignatureCheck.h"
 #include "config/Settings.h"
 
@@ -30,17 +28,8 @@ namespace fs = std::filesystem;
 
 // One office, one customer and two invoices of March 2024 (100.00 and 50.00
 // plus VAT).
-const char* kDados = R"sql(
-INSERT INTO configescritorio (ID, nome, morada, Localidade, Codpostal, NumContribuinte,
-  EspacoFiscal, Iva, OC, OC1, IvaCaixa, ClienteIndiferenciado)
-  VALUES (1, 'Sociedade de Advogados Teste', 'Rua do Ouro 1', 'Lisboa', '1100-060 Lisboa',
-  '501234567', 'PT', 23, 0, 0, 0, '');
-INSERT INTO clientes (CodCliente, NContribuinte, Nome, Morada, CodPostal, Localidade, Pais)
-  VALUES ('C1', '123456789', 'Cliente Um', 'Rua A 2', '1000-001', 'Lisboa', 'Portugal');
-INSERT INTO series (serie, descricao) VALUES ('A', 'Série A');
-INSERT INTO iva (nome, descricao) VALUES ('23', 'Taxa normal'), ('0', 'Isento');
-INSERT INTO honorarios (Referencia, Descricao, Categoria, Valor) VALUES ('H1', 'Consulta', 'S', 100);
-INSERT INTO tipoisencaoiva (Nome, CodMencao) VALUES ('Isento Artigo 9.º do CIVA', 'M07');
+const std::string kDados = SeedOffice("501234567") + R"sql(
+INSERT INTO iva (nome, descricao) VALUES ('0', 'Isento');
 INSERT INTO documentos (IDDoc, tipodoc, serie, numero, Data, DataEdicao, Anulado, ATCUD,
   CodCliente, NContribuinteCliente, ValorIva, ValorLiquido, ValorTotal, ModoPag) VALUES
   (1, 'F', 'A', 1, '2024-03-05', '2024-03-05 10:00:00', 0, 'JFCLI123-1', 'C1', '123456789', 23, 100, 123, 'NU'),
@@ -51,6 +40,11 @@ INSERT INTO documentoslinhas (IDDoc, tipodoc, Serie, numero, Referencia, Descric
   (2, 'F', 'A', 2, 'H1', 'Consulta', 1, 50, 50, 23, 11.5, 61.5);
 )sql";
 
+// Invoice 2's line zero-rated with a reason that is not one of the AT's.
+const std::string kMotivoInvalido =
+    "UPDATE documentoslinhas SET Iva=0, ValorIva=0, IsencaoIva='Isento (art. 9)' "
+    "WHERE IDDoc=2; UPDATE documentos SET ValorIva=0, ValorTotal=50 WHERE IDDoc=2";
+
 // Lines of the summary and the closing message for both invoices.
 const char* kSaidaMarco =
     "NIF: 501234567\nNºFacturas: 2\nTotal Créditos: 150.00\nTotal Débitos: 0.00\n"
@@ -59,13 +53,6 @@ const char* kSaidaMarco =
 
 // What the check of a passing file adds after the summary.
 const std::string kCumpre = "O ficheiro cumpre as regras da AT.\n";
-
-std::string Conteudo(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 bool Contem(const std::string& texto, const std::string& parte) {
   return texto.find(parte) != std::string::npos;
@@ -88,11 +75,6 @@ std::vector<char*> Ponteiros(std::vector<std::string>& textos) {
   p.push_back(nullptr);
   return p;
 }
-
-struct Resultado {
-  int status = -1;
-  std::string out, err;
-};
 
 // A conversation with the program on a pseudo-terminal (standard input and
 // error); standard output goes to a file.
@@ -145,6 +127,14 @@ class Conversa {
     std::string l = linha + "\n";
     ASSERT_EQ(write(master_, l.data(), l.size()), static_cast<ssize_t>(l.size()));
   }
+  // Answers "Motivo (1-29)" with M07, then `confirm` to the confirmation.
+  bool ChooseM07(const std::string& confirm) {
+    if (!Espera("Motivo (1-29)")) return false;
+    Envia("6");
+    if (!Espera("Confirma a atualização? [s/N]")) return false;
+    Envia(confirm);
+    return true;
+  }
   // Reads to the end and returns the exit status.
   int Termina() {
     auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(120);
@@ -177,81 +167,46 @@ class Conversa {
   bool fim_ = false;
 };
 
-class CliExportTest : public DbTest {
+class CliExportTest : public ExportTest {
  protected:
   void SetUp() override {
-    DbTest::SetUp();
+    ExportTest::SetUp();
     Exec(kDados);
-    dir_ = fs::temp_directory_path() /
-           ("saftpt_cli_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "out");
-    ini_ = WriteSettingsFile(dir_.string());
-    xml_ = (dir_ / "out" / "saft.xml").string();
-  }
-  void TearDown() override {
-    fs::remove_all(dir_);
-    DbTest::TearDown();
   }
 
   // Runs `saftpt export` with standard input from /dev/null.
-  Resultado Export(std::vector<std::string> args) {
+  CliResult Export(std::vector<std::string> args) {
     args.insert(args.begin(), {"export", "--settings", ini_});
-    return Programa(std::move(args));
+    return Saftpt(std::move(args));
   }
-  // Runs `saftpt` with these arguments.
-  Resultado Programa(std::vector<std::string> args) {
-    args.insert(args.begin(), SAFTPT_CLI);
-    std::vector<std::string> env = Ambiente();
-    std::vector<char*> argv = Ponteiros(args), envp = Ponteiros(env);
-    std::string out = (dir_ / "stdout").string(), err = (dir_ / "stderr").string();
-    posix_spawn_file_actions_t acoes;
-    posix_spawn_file_actions_init(&acoes);
-    posix_spawn_file_actions_addopen(&acoes, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&acoes, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&acoes, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid;
-    Resultado r;
-    int falha = posix_spawn(&pid, argv[0], &acoes, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&acoes);
-    if (falha != 0) throw std::runtime_error("cannot start " + std::string(SAFTPT_CLI));
-    int estado = 0;
-    waitpid(pid, &estado, 0);
-    r.status = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-    r.out = Conteudo(out);
-    r.err = Conteudo(err);
-    return r;
+  // The arguments of an export of 2024 to xml_, then `more`.
+  std::vector<std::string> ExportArgs(std::vector<std::string> more = {}) const {
+    std::vector<std::string> args = {"export", "--settings", ini_,  "--output",
+                                     xml_,     "--year",     "2024"};
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
   }
-  std::vector<std::string> Saidas() const {
-    std::vector<std::string> nomes;
-    for (const auto& e : fs::directory_iterator(dir_ / "out")) nomes.push_back(e.path().filename());
-    return nomes;
-  }
-
-  fs::path dir_;
-  std::string ini_, xml_;
 };
 
 TEST_F(CliExportTest, ExportsThePeriodAndPrintsTheSummary) {
-  Resultado r = Export({"--output", xml_, "--from", "2024-03-01", "--to", "2024-03-31"});
+  CliResult r = Export({"--output", xml_, "--from", "2024-03-01", "--to", "2024-03-31"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, kSaidaMarco + kCumpre);
   EXPECT_EQ(r.err, "");
-  std::string xml = Conteudo(xml_);
+  std::string xml = FileText(xml_);
   EXPECT_TRUE(Contem(xml, "<AuditFileVersion>1.04_01</AuditFileVersion>"));
   EXPECT_TRUE(Contem(xml, "<FiscalYear>2024</FiscalYear>"));
   EXPECT_TRUE(Contem(xml, "<StartDate>2024-03-01</StartDate>"));
   EXPECT_TRUE(Contem(xml, "<EndDate>2024-03-31</EndDate>"));
   EXPECT_FALSE(Contem(xml, "<HeaderComment>"));
   EXPECT_FALSE(Contem(xml, "<Payments>"));
-  EXPECT_EQ(Saidas(), std::vector<std::string>{"saft.xml"});
+  EXPECT_EQ(OutputFiles(), std::vector<std::string>{"saft.xml"});
 }
 
 TEST_F(CliExportTest, YearAloneIsTheWholeYearAndBoundsOverrideIt) {
-  Resultado r = Export({"--output", xml_, "--year", "2024", "--comment", "Envio anual"});
+  CliResult r = Export({"--output", xml_, "--year", "2024", "--comment", "Envio anual"});
   ASSERT_EQ(r.status, 0) << r.err;
-  std::string xml = Conteudo(xml_);
+  std::string xml = FileText(xml_);
   EXPECT_TRUE(Contem(xml, "<StartDate>2024-01-01</StartDate>"));
   EXPECT_TRUE(Contem(xml, "<EndDate>2024-12-31</EndDate>"));
   EXPECT_TRUE(Contem(xml, "<HeaderComment>Envio anual</HeaderComment>"));
@@ -260,7 +215,7 @@ TEST_F(CliExportTest, YearAloneIsTheWholeYearAndBoundsOverrideIt) {
   r = Export({"--output", xml_, "--force", "--year", "2023", "--from", "2024-03-10", "--to",
               "2024-03-31", "--schema", "1.03_01"});
   ASSERT_EQ(r.status, 0) << r.err;
-  xml = Conteudo(xml_);
+  xml = FileText(xml_);
   EXPECT_TRUE(Contem(xml, "<FiscalYear>2023</FiscalYear>"));
   EXPECT_TRUE(Contem(xml, "<StartDate>2024-03-10</StartDate>"));
   EXPECT_TRUE(Contem(xml, "<EndDate>2024-03-31</EndDate>"));
@@ -276,7 +231,7 @@ TEST_F(CliExportTest, YearAloneIsTheWholeYearAndBoundsOverrideIt) {
   // Without --year it is the year of the period's start.
   r = Export({"--output", xml_, "--force", "--from", "2023-12-01", "--to", "2024-03-31"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(Contem(Conteudo(xml_), "<FiscalYear>2023</FiscalYear>"));
+  EXPECT_TRUE(Contem(FileText(xml_), "<FiscalYear>2023</FiscalYear>"));
 }
 
 TEST_F(CliExportTest, DefaultPeriodIsThePreviousMonth) {
@@ -293,9 +248,9 @@ TEST_F(CliExportTest, DefaultPeriodIsThePreviousMonth) {
   std::snprintf(inicio, sizeof inicio, "%04d-%02d-01", ano, mes);
   std::snprintf(fim, sizeof fim, "%04d-%02d-%02d", ano, mes, ultimo);
 
-  Resultado r = Export({"--output", xml_});
+  CliResult r = Export({"--output", xml_});
   ASSERT_EQ(r.status, 0) << r.err;
-  std::string xml = Conteudo(xml_);
+  std::string xml = FileText(xml_);
   EXPECT_TRUE(Contem(xml, "<FiscalYear>" + std::to_string(ano) + "</FiscalYear>"));
   EXPECT_TRUE(Contem(xml, std::string("<StartDate>") + inicio + "</StartDate>"));
   EXPECT_TRUE(Contem(xml, std::string("<EndDate>") + fim + "</EndDate>"));
@@ -303,7 +258,7 @@ TEST_F(CliExportTest, DefaultPeriodIsThePreviousMonth) {
 
 TEST_F(CliExportTest, FiscalYearOutsideTheRangeIsRefused) {
   for (const char* ano : {"1990", "2040", "20x4", "", "-2024"}) {
-    Resultado r = Export({"--output", xml_, "--year", ano});
+    CliResult r = Export({"--output", xml_, "--year", ano});
     // An empty --year is the same as none.
     if (std::string(ano).empty()) {
       EXPECT_EQ(r.status, 0) << r.err;
@@ -314,10 +269,10 @@ TEST_F(CliExportTest, FiscalYearOutsideTheRangeIsRefused) {
     EXPECT_EQ(r.err, "Exercicio inválido\n") << ano;
     EXPECT_EQ(r.out, "");
   }
-  EXPECT_TRUE(Saidas().empty());
+  EXPECT_TRUE(OutputFiles().empty());
   // Accepted here; the AT's schema starts at 2000, so the check is left out.
   for (const char* ano : {"1991", "2039"}) {
-    Resultado r = Export({"--output", xml_, "--force", "--year", ano, "--no-validate"});
+    CliResult r = Export({"--output", xml_, "--force", "--year", ano, "--no-validate"});
     EXPECT_EQ(r.status, 0) << ano << r.err;
   }
 }
@@ -329,19 +284,19 @@ TEST_F(CliExportTest, BadDatesAndSchemaAreBadArguments) {
                                                {"--schema", "1.05_01"}}) {
     std::vector<std::string> a = {"--output", xml_};
     a.insert(a.end(), args.begin(), args.end());
-    Resultado r = Export(a);
+    CliResult r = Export(a);
     EXPECT_EQ(r.status, 2) << args[1];
     EXPECT_TRUE(Contem(r.err, args[1])) << r.err;
   }
-  EXPECT_TRUE(Saidas().empty());
+  EXPECT_TRUE(OutputFiles().empty());
 }
 
 TEST_F(CliExportTest, StartAfterEndStops) {
-  Resultado r = Export({"--output", xml_, "--from", "2024-03-31", "--to", "2024-03-01"});
+  CliResult r = Export({"--output", xml_, "--from", "2024-03-31", "--to", "2024-03-01"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "A data Inicial não pode ser inferior à data final\n");
   EXPECT_EQ(r.out, "");
-  EXPECT_TRUE(Saidas().empty());
+  EXPECT_TRUE(OutputFiles().empty());
   r = Export({"--output", xml_, "--from", "2024-03-05", "--to", "2024-03-05"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(Contem(r.out, "NºFacturas: 1\n"));
@@ -379,15 +334,15 @@ TEST_F(CliExportTest, SignedChainVerifiesUntilAnAmountIsChanged) {
          "JFZSCU5D-" + n + "' WHERE IDDoc=" + n);
   }
   const std::string xsd = std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd";
-  Resultado r = Export({"--output", xml_, "--from", "2024-03-01", "--to", "2024-03-31"});
+  CliResult r = Export({"--output", xml_, "--from", "2024-03-01", "--to", "2024-03-31"});
   ASSERT_TRUE(fs::exists(xml_)) << r.err;
   EXPECT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_TRUE(Contem(Conteudo(xml_), "<Hash>" + anterior + "</Hash>"));
-  r = Programa({"validate", xml_, "--xsd", xsd, "--public-key", "1=" + pem});
+  EXPECT_TRUE(Contem(FileText(xml_), "<Hash>" + anterior + "</Hash>"));
+  r = Saftpt({"validate", xml_, "--xsd", xsd, "--public-key", "1=" + pem});
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_EQ(r.out, "Ficheiro válido.\n");
 
-  r = Programa({"summary", xml_, "--csv"});
+  r = Saftpt({"summary", xml_, "--csv"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
             "imposto,regiao,codigo,taxa,base,valor\nIVA,PT,NOR,23.00,350.00,80.50\n"
@@ -395,74 +350,74 @@ TEST_F(CliExportTest, SignedChainVerifiesUntilAnAmountIsChanged) {
 
   Exec("UPDATE documentos SET ValorTotal=62.50, ValorLiquido=51 WHERE IDDoc=2");
   r = Export({"--output", xml_, "--force", "--from", "2024-03-01", "--to", "2024-03-31"});
-  ASSERT_TRUE(Contem(Conteudo(xml_), "<GrossTotal>62.50</GrossTotal>")) << r.err;
-  r = Programa({"validate", xml_, "--xsd", xsd, "--public-key", pem});
+  ASSERT_TRUE(Contem(FileText(xml_), "<GrossTotal>62.50</GrossTotal>")) << r.err;
+  r = Saftpt({"validate", xml_, "--xsd", xsd, "--public-key", pem});
   EXPECT_EQ(r.status, 1) << r.out << r.err;
   EXPECT_TRUE(Contem(r.out, "  Erro: Assinatura inválida: F A/2\n")) << r.out;
   EXPECT_EQ(r.out.find("Assinatura inválida"), r.out.rfind("Assinatura inválida")) << r.out;
   // Without the key only the form of the signatures is checked.
-  r = Programa({"validate", xml_, "--xsd", xsd});
+  r = Saftpt({"validate", xml_, "--xsd", xsd});
   EXPECT_FALSE(Contem(r.out, "Assinatura")) << r.out;
-  r = Programa({"validate", xml_, "--xsd", xsd, "--public-key", (dir_ / "none.pem").string()});
+  r = Saftpt({"validate", xml_, "--xsd", xsd, "--public-key", (dir_ / "none.pem").string()});
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(Contem(r.err, "none.pem")) << r.err;
 }
 
 TEST_F(CliExportTest, WrongPasswordShowsTheServersMessage) {
-  std::string texto = Conteudo(ini_);
+  std::string texto = FileText(ini_);
   size_t p = texto.find("password=");
   texto = texto.substr(0, p) + "password=" + Encripta("errada") + "\r\n";
   std::ofstream(ini_, std::ios::binary | std::ios::trunc) << texto;
-  Resultado r = Export({"--output", xml_, "--year", "2024"});
+  CliResult r = Export({"--output", xml_, "--year", "2024"});
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contem(r.err, "Access denied")) << r.err;
   EXPECT_EQ(r.out, "");
-  EXPECT_TRUE(Saidas().empty());
+  EXPECT_TRUE(OutputFiles().empty());
 }
 
 TEST_F(CliExportTest, MissingCodMencaoColumnStops) {
   Exec("ALTER TABLE tipoisencaoiva DROP COLUMN CodMencao");
-  Resultado r = Export({"--output", xml_, "--year", "2024"});
+  CliResult r = Export({"--output", xml_, "--year", "2024"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Deve correr o utilitário ZAZorezed para atualizar a Base de Dados.\n");
-  EXPECT_TRUE(Saidas().empty());
+  EXPECT_TRUE(OutputFiles().empty());
 }
 
 TEST_F(CliExportTest, ExistingFileNeedsForce) {
   const std::string antigo = "<antigo>\r\n\x01\xff</antigo>";
   std::ofstream(xml_, std::ios::binary) << antigo;
-  Resultado r = Export({"--output", xml_, "--year", "2024", "--no-input"});
+  CliResult r = Export({"--output", xml_, "--year", "2024", "--no-input"});
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contem(r.err, "--force")) << r.err;
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(Conteudo(xml_), antigo);
+  EXPECT_EQ(FileText(xml_), antigo);
 
   r = Export({"--output", xml_, "--year", "2024", "--force"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(Conteudo(xml_).rfind("<?xml", 0), 0u);
-  EXPECT_EQ(Saidas(), std::vector<std::string>{"saft.xml"});
+  EXPECT_EQ(FileText(xml_).rfind("<?xml", 0), 0u);
+  EXPECT_EQ(OutputFiles(), std::vector<std::string>{"saft.xml"});
 }
 
 TEST_F(CliExportTest, FailingExportWritesNoFile) {
   Exec("UPDATE clientes SET Pais='Atlântida' WHERE CodCliente='C1'");
-  Resultado r = Export({"--output", xml_, "--year", "2024"});
+  CliResult r = Export({"--output", xml_, "--year", "2024"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Deve verificar o nome do País Atlântida no cliente C1\n");
   EXPECT_EQ(r.out, "");
-  EXPECT_TRUE(Saidas().empty());
+  EXPECT_TRUE(OutputFiles().empty());
 
   std::ofstream(xml_, std::ios::binary) << "antigo";
   r = Export({"--output", xml_, "--year", "2024", "--force"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(Conteudo(xml_), "antigo");
-  EXPECT_EQ(Saidas(), std::vector<std::string>{"saft.xml"});
+  EXPECT_EQ(FileText(xml_), "antigo");
+  EXPECT_EQ(OutputFiles(), std::vector<std::string>{"saft.xml"});
 }
 
 TEST_F(CliExportTest, RestrictionsLimitTheDocuments) {
-  Resultado r = Export({"--output", xml_, "--year", "2024", "--restrict", "F:A:2-2"});
+  CliResult r = Export({"--output", xml_, "--year", "2024", "--restrict", "F:A:2-2"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(Contem(r.out, "NºFacturas: 1\nTotal Créditos: 50.00\n")) << r.out;
-  std::string xml = Conteudo(xml_);
+  std::string xml = FileText(xml_);
   EXPECT_TRUE(Contem(xml, "<InvoiceNo>F A/2</InvoiceNo>"));
   EXPECT_FALSE(Contem(xml, "<InvoiceNo>F A/1</InvoiceNo>"));
 
@@ -473,54 +428,52 @@ TEST_F(CliExportTest, RestrictionsLimitTheDocuments) {
 }
 
 TEST_F(CliExportTest, InvalidRestrictionIsABadArgument) {
-  Resultado r = Export({"--output", xml_, "--year", "2024", "--restrict", "F:A:x-2"});
+  CliResult r = Export({"--output", xml_, "--year", "2024", "--restrict", "F:A:x-2"});
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(Contem(r.err, "Número Inicial Inválido")) << r.err;
   r = Export({"--output", xml_, "--year", "2024", "--restrict", "F:A:1-y"});
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(Contem(r.err, "Número Final Inválido")) << r.err;
-  EXPECT_TRUE(Saidas().empty());
+  EXPECT_TRUE(OutputFiles().empty());
 }
 
 TEST_F(CliExportTest, ReceiptsFollowTheSettingsUnlessTold) {
   std::ofstream(ini_, std::ios::binary | std::ios::app) << "saftrecibos=1\r\n";
-  Resultado r = Export({"--output", xml_, "--year", "2024"});
+  CliResult r = Export({"--output", xml_, "--year", "2024"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(Contem(Conteudo(xml_), "<Payments>"));
+  EXPECT_TRUE(Contem(FileText(xml_), "<Payments>"));
 
   r = Export({"--output", xml_, "--force", "--year", "2024", "--no-receipts"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_FALSE(Contem(Conteudo(xml_), "<Payments>"));
+  EXPECT_FALSE(Contem(FileText(xml_), "<Payments>"));
 
   r = Export({"--output", xml_, "--year", "2024", "--receipts", "--no-receipts"});
   EXPECT_EQ(r.status, 2);
 
   // Only "1" turns them on.
-  std::string texto = Conteudo(ini_);
+  std::string texto = FileText(ini_);
   std::ofstream(ini_, std::ios::binary | std::ios::trunc)
       << texto.substr(0, texto.find("saftrecibos=")) << "saftrecibos=sim\r\n";
   r = Export({"--output", xml_, "--force", "--year", "2024"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_FALSE(Contem(Conteudo(xml_), "<Payments>"));
+  EXPECT_FALSE(Contem(FileText(xml_), "<Payments>"));
   r = Export({"--output", xml_, "--force", "--year", "2024", "--receipts"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(Contem(Conteudo(xml_), "<Payments>"));
+  EXPECT_TRUE(Contem(FileText(xml_), "<Payments>"));
 }
 
 TEST_F(CliExportTest, InvalidExemptionReasonStopsWithoutATerminal) {
-  Exec(
-      "UPDATE documentoslinhas SET Iva=0, ValorIva=0, IsencaoIva='Isento (art. 9)' "
-      "WHERE IDDoc=2; UPDATE documentos SET ValorIva=0, ValorTotal=50 WHERE IDDoc=2");
-  Resultado r = Export({"--output", xml_, "--year", "2024"});
+  Exec(kMotivoInvalido);
+  CliResult r = Export({"--output", xml_, "--year", "2024"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err,
             "Motivo de isenção inválido no documento F A/2: «Isento (art. 9)»\n"
             "Exportação do ficheiro cancelada.\n");
-  EXPECT_TRUE(Saidas().empty());
+  EXPECT_TRUE(OutputFiles().empty());
 }
 
 TEST_F(CliExportTest, ValidatesTheWrittenFile) {
-  Resultado r = Export({"--output", xml_, "--year", "2024", "--validate", "--xsd",
+  CliResult r = Export({"--output", xml_, "--year", "2024", "--validate", "--xsd",
                         std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.rfind(kSaidaMarco, 0), 0u) << r.out;
@@ -552,15 +505,15 @@ TEST_F(CliExportTest, ValidatesTheWrittenFile) {
 TEST_F(CliExportTest, TerminalAsksBeforeOverwriting) {
   std::ofstream(xml_, std::ios::binary) << "antigo";
   {
-    Conversa c({"export", "--settings", ini_, "--output", xml_, "--year", "2024"}, dir_ / "stdout");
+    Conversa c(ExportArgs(), dir_ / "stdout");
     ASSERT_TRUE(c.Espera("Já existe um ficheiro com esse nome. Deseja sobrepôr? [s/N]"))
         << c.Ecra();
     c.Envia("n");
     EXPECT_EQ(c.Termina(), 1) << c.Ecra();
   }
-  EXPECT_EQ(Conteudo(xml_), "antigo");
+  EXPECT_EQ(FileText(xml_), "antigo");
   {
-    Conversa c({"export", "--settings", ini_, "--output", xml_, "--year", "2024"}, dir_ / "stdout");
+    Conversa c(ExportArgs(), dir_ / "stdout");
     ASSERT_TRUE(c.Espera("Deseja sobrepôr? [s/N]")) << c.Ecra();
     c.Envia("talvez");
     ASSERT_TRUE(c.Espera("Deseja sobrepôr? [s/N]")) << c.Ecra();
@@ -569,15 +522,13 @@ TEST_F(CliExportTest, TerminalAsksBeforeOverwriting) {
     // The progress line was drawn on the terminal.
     EXPECT_TRUE(Contem(c.Ecra(), "Invoices")) << c.Ecra();
   }
-  EXPECT_EQ(Conteudo(dir_ / "stdout"), kSaidaMarco + kCumpre);
-  EXPECT_EQ(Conteudo(xml_).rfind("<?xml", 0), 0u);
+  EXPECT_EQ(FileText(dir_ / "stdout"), kSaidaMarco + kCumpre);
+  EXPECT_EQ(FileText(xml_).rfind("<?xml", 0), 0u);
 }
 
 TEST_F(CliExportTest, TerminalCorrectsAnExemptionReason) {
-  Exec(
-      "UPDATE documentoslinhas SET Iva=0, ValorIva=0, IsencaoIva='Isento (art. 9)' "
-      "WHERE IDDoc=2; UPDATE documentos SET ValorIva=0, ValorTotal=50 WHERE IDDoc=2");
-  Conversa c({"export", "--settings", ini_, "--output", xml_, "--year", "2024"}, dir_ / "stdout");
+  Exec(kMotivoInvalido);
+  Conversa c(ExportArgs(), dir_ / "stdout");
   ASSERT_TRUE(c.Espera("Foi detetado um valor inválido para um motivo de isenção.")) << c.Ecra();
   ASSERT_TRUE(c.Espera("Documento: F 2/A")) << c.Ecra();
   ASSERT_TRUE(c.Espera("Motivo actual: Isento (art. 9)")) << c.Ecra();
@@ -595,61 +546,52 @@ TEST_F(CliExportTest, TerminalCorrectsAnExemptionReason) {
   // Back to the menu: nothing written yet.
   ASSERT_TRUE(c.Espera("Opção")) << c.Ecra();
   c.Envia("1");
-  ASSERT_TRUE(c.Espera("Motivo (1-29)")) << c.Ecra();
-  c.Envia("6");
-  ASSERT_TRUE(c.Espera("Confirma a atualização? [s/N]")) << c.Ecra();
-  c.Envia("s");
+  ASSERT_TRUE(c.ChooseM07("s")) << c.Ecra();
   EXPECT_EQ(c.Termina(), 0) << c.Ecra();
 
   Recordset rs = db_.Execute("select IsencaoIva, CodMencao from documentoslinhas where IDDoc=2");
   ASSERT_FALSE(rs.eof());
   EXPECT_EQ(rs.text("IsencaoIva"), "Isento Artigo 9.º do CIVA");
   EXPECT_EQ(rs.text("CodMencao"), "M07");
-  EXPECT_TRUE(Contem(Conteudo(xml_), "<TaxExemptionCode>M07</TaxExemptionCode>"));
+  EXPECT_TRUE(Contem(FileText(xml_), "<TaxExemptionCode>M07</TaxExemptionCode>"));
 }
 
 TEST_F(CliExportTest, TerminalCancelAndEndOfInputAbandonTheExport) {
-  Exec(
-      "UPDATE documentoslinhas SET Iva=0, ValorIva=0, IsencaoIva='Isento (art. 9)' "
-      "WHERE IDDoc=2; UPDATE documentos SET ValorIva=0, ValorTotal=50 WHERE IDDoc=2");
+  Exec(kMotivoInvalido);
   {
-    Conversa c({"export", "--settings", ini_, "--output", xml_, "--year", "2024"}, dir_ / "stdout");
+    Conversa c(ExportArgs(), dir_ / "stdout");
     ASSERT_TRUE(c.Espera("Opção")) << c.Ecra();
     c.Envia("0");
     ASSERT_TRUE(c.Espera("Exportação do ficheiro cancelada.")) << c.Ecra();
     EXPECT_EQ(c.Termina(), 1);
   }
   {
-    Conversa c({"export", "--settings", ini_, "--output", xml_, "--year", "2024"}, dir_ / "stdout");
+    Conversa c(ExportArgs(), dir_ / "stdout");
     ASSERT_TRUE(c.Espera("Opção")) << c.Ecra();
     c.Envia("\x04");  // end of input
     ASSERT_TRUE(c.Espera("Exportação do ficheiro cancelada.")) << c.Ecra();
     EXPECT_EQ(c.Termina(), 1);
   }
-  EXPECT_TRUE(Saidas().empty());
+  EXPECT_TRUE(OutputFiles().empty());
   Recordset rs = db_.Execute("select IsencaoIva from documentoslinhas where IDDoc=2");
   EXPECT_EQ(rs.text("IsencaoIva"), "Isento (art. 9)");
 }
 
 TEST_F(CliExportTest, FailedUpdateIsShownAndAskedAgain) {
-  Exec(
-      "UPDATE documentoslinhas SET Iva=0, ValorIva=0, IsencaoIva='Isento (art. 9)' "
-      "WHERE IDDoc=2; UPDATE documentos SET ValorIva=0, ValorTotal=50 WHERE IDDoc=2; "
-      "CREATE TRIGGER bloqueia BEFORE UPDATE ON documentoslinhas FOR EACH ROW "
-      "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'linhas bloqueadas'");
-  Conversa c({"export", "--settings", ini_, "--output", xml_, "--year", "2024"}, dir_ / "stdout");
+  Exec(kMotivoInvalido +
+       "; "
+       "CREATE TRIGGER bloqueia BEFORE UPDATE ON documentoslinhas FOR EACH ROW "
+       "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'linhas bloqueadas'");
+  Conversa c(ExportArgs(), dir_ / "stdout");
   ASSERT_TRUE(c.Espera("Opção [1/2/0]: ")) << c.Ecra();
   c.Envia("2");
-  ASSERT_TRUE(c.Espera("Motivo (1-29)")) << c.Ecra();
-  c.Envia("6");
-  ASSERT_TRUE(c.Espera("Confirma a atualização? [s/N]")) << c.Ecra();
-  c.Envia("s");
+  ASSERT_TRUE(c.ChooseM07("s")) << c.Ecra();
   ASSERT_TRUE(c.Espera("Não foi possível atualizar: ")) << c.Ecra();
   ASSERT_TRUE(c.Espera("linhas bloqueadas")) << c.Ecra();
   ASSERT_TRUE(c.Espera("Opção [1/2/0]: ")) << c.Ecra();
   c.Envia("0");
   EXPECT_EQ(c.Termina(), 1) << c.Ecra();
-  EXPECT_TRUE(Saidas().empty());
+  EXPECT_TRUE(OutputFiles().empty());
 }
 
 TEST_F(CliExportTest, BlankReasonOffersNoUpdateOfEveryDocument) {
@@ -665,17 +607,13 @@ TEST_F(CliExportTest, BlankReasonOffersNoUpdateOfEveryDocument) {
       ValorLiquido, Iva, ValorIva, ValorTotal, IDDocP, TipoDocP, SerieP, NumeroP)
       VALUES (3, 'R', 'A', 1, 'Pagamento', 1, 50, 50, 0, 0, 50, 2, 'F', 'A', 2);
   )sql");
-  Conversa c({"export", "--settings", ini_, "--output", xml_, "--year", "2024", "--receipts"},
-             dir_ / "stdout");
+  Conversa c(ExportArgs({"--receipts"}), dir_ / "stdout");
   ASSERT_TRUE(c.Espera("Documento: F 2/A")) << c.Ecra();
   ASSERT_TRUE(c.Espera("Opção [1/0]: ")) << c.Ecra();
   c.Envia("2");
   ASSERT_TRUE(c.Espera("Opção inválida.")) << c.Ecra();
   c.Envia("1");
-  ASSERT_TRUE(c.Espera("Motivo (1-29)")) << c.Ecra();
-  c.Envia("6");
-  ASSERT_TRUE(c.Espera("Confirma a atualização? [s/N]")) << c.Ecra();
-  c.Envia("s");
+  ASSERT_TRUE(c.ChooseM07("s")) << c.Ecra();
   EXPECT_EQ(c.Termina(), 0) << c.Ecra();
   EXPECT_FALSE(Contem(c.Ecra(), "2 - Atualizar todas"));
   Recordset rs = db_.Execute("select CodMencao from documentoslinhas where IDDoc=2");

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "TestDatabase.h"
+#include "ExportFixture.h"
 #include "app/ConsistencyReport.h"
 #include "app/NumberingReport.h"
 #include "config/Error.h"
@@ -58,7 +58,7 @@ TEST_F(ConsistencyTest, PeriodWithoutReceiptsGivesBothCleanTexts) {
     SCOPED_TRACE(kind.name());
     CreateDatabase(kind);
     Exec(Doc(1, "F", "A", "2024-03-05", "100", "123") + Linha(1, "F", "A", 0, "", "123", "100"));
-    RelatorioConsistencia r = VerificaErros(db_, kInicio, kFim, ',');
+    RelatorioConsistencia r = CheckConsistency(db_, kInicio, kFim, ',');
     EXPECT_EQ(r.recibos, "Não foram detetados erros em recibos");
     EXPECT_EQ(r.faturas, "Não foram detetados erros em Faturas");
     EXPECT_FALSE(r.encontrouErros());
@@ -74,7 +74,7 @@ TEST_F(ConsistencyTest, ReceiptLineMustDeclareItsShareOfTheNetValue) {
          Doc(2, "R", "A", "2024-03-10", "40.65", "50") + Linha(2, "R", "A", 1, "F", "50", "40.65") +
          Doc(3, "RC", "A", "2024-03-11", "40.66", "50") +
          Linha(3, "RC", "A", 1, "F", "50", "40.66"));
-    RelatorioConsistencia r = VerificaErros(db_, kInicio, kFim, ',');
+    RelatorioConsistencia r = CheckConsistency(db_, kInicio, kFim, ',');
     EXPECT_EQ(r.recibos, "Possíveis erros em valores de recibos:\r\n\r\n3|1|40,66|40,65");
     EXPECT_TRUE(r.errosRecibos);
     // Paid exactly its total: nothing for the second check.
@@ -91,12 +91,11 @@ TEST_F(ConsistencyTest, DocumentPaidMoreThanOneAboveItsTotal) {
          Linha(2, "R", "A", 1, "F", "50", "50") + Doc(3, "R", "A", "2024-03-12", "50.50", "50.50") +
          Linha(3, "R", "A", 1, "F", "50.50", "50.50"));
     bool found = true;
-    EXPECT_EQ(VerificaFaturas(db_, kInicio, kFim, '.', found),
-              "Não foram detetados erros em Faturas");
+    EXPECT_EQ(CheckFaturas(db_, kInicio, kFim, '.', found), "Não foram detetados erros em Faturas");
     EXPECT_FALSE(found);
 
     Exec("UPDATE documentoslinhas SET ValorTotal=51.01, ValorLiquido=51.01 WHERE IDDoc=3");
-    std::string texto = VerificaFaturas(db_, kInicio, kFim, '.', found);
+    std::string texto = CheckFaturas(db_, kInicio, kFim, '.', found);
     EXPECT_TRUE(found);
     std::string total = kind.doubleAmounts ? "100" : "100.00";
     std::string esperado =
@@ -106,7 +105,7 @@ TEST_F(ConsistencyTest, DocumentPaidMoreThanOneAboveItsTotal) {
     if (Contem(texto, "3,2")) esperado.replace(esperado.find("2,3"), 3, "3,2");
     EXPECT_EQ(texto, esperado);
     // The line values match their share: the first check stays clean.
-    EXPECT_FALSE(VerificaErros(db_, kInicio, kFim, '.').errosRecibos);
+    EXPECT_FALSE(CheckConsistency(db_, kInicio, kFim, '.').errosRecibos);
   }
 }
 
@@ -123,7 +122,7 @@ TEST_F(ConsistencyTest, OnlyReceiptLinesOfThePeriodAreExamined) {
        // On the last day of the period: examined.
        Doc(6, "R", "A", "2024-03-31", "1", "50") + Linha(6, "R", "A", 10, "F", "50", "1"));
   bool found = false;
-  EXPECT_EQ(VerificaRecibos(db_, kInicio, kFim, ',', found),
+  EXPECT_EQ(CheckRecibos(db_, kInicio, kFim, ',', found),
             "Possíveis erros em valores de recibos:\r\n\r\n6|10|1,00|50,00");
 }
 
@@ -133,7 +132,7 @@ TEST_F(ConsistencyTest, LastDayCountsWhenDatesCarryATime) {
        Doc(2, "R", "A", "2024-03-31 18:45:00", "1", "60") + Linha(2, "R", "A", 1, "F", "60", "1") +
        Doc(3, "R", "A", "2024-03-01 00:00:00", "42", "42") +
        Linha(3, "R", "A", 1, "F", "42", "42"));
-  RelatorioConsistencia r = VerificaErros(db_, kInicio, kFim, ',');
+  RelatorioConsistencia r = CheckConsistency(db_, kInicio, kFim, ',');
   EXPECT_EQ(r.recibos, "Possíveis erros em valores de recibos:\r\n\r\n2|1|1,00|60,00");
   EXPECT_TRUE(Contem(r.faturas, "Valor Pago: 102,00")) << r.faturas;
 }
@@ -145,8 +144,7 @@ TEST_F(ConsistencyTest, NullValuesAreNotReported) {
        Doc(3, "R", "A", "2024-03-05", "5", "5") + Linha(3, "R", "A", 1, "F", "0.50", "5") +
        Linha(3, "R", "A", 2, "F", "50", "NULL"));
   bool found = true;
-  EXPECT_EQ(VerificaRecibos(db_, kInicio, kFim, ',', found),
-            "Não foram detetados erros em recibos");
+  EXPECT_EQ(CheckRecibos(db_, kInicio, kFim, ',', found), "Não foram detetados erros em recibos");
   EXPECT_FALSE(found);
 }
 
@@ -154,8 +152,7 @@ TEST_F(ConsistencyTest, ReceiptsOfTypeRCDoNotCountAsOverpayment) {
   Exec(Doc(1, "F", "A", "2024-02-01", "10", "10") + Doc(2, "RC", "A", "2024-03-05", "20", "20") +
        Linha(2, "RC", "A", 1, "F", "20", "20"));
   bool found = true;
-  EXPECT_EQ(VerificaFaturas(db_, kInicio, kFim, ',', found),
-            "Não foram detetados erros em Faturas");
+  EXPECT_EQ(CheckFaturas(db_, kInicio, kFim, ',', found), "Não foram detetados erros em Faturas");
   EXPECT_FALSE(found);
 }
 
@@ -181,7 +178,7 @@ TEST_F(ConsistencyTest, NumberingOfEachTypeAndSeries) {
         " (10, 'NC', 'A', 3, '2024-03-10', NULL, 'JFZSCU5D-3'),"
         // ATCUD is only asked for from 2023-02-01 on.
         " (11, 'F', 'C', 1, '2023-01-31', NULL, NULL), (12, 'F', 'C', 2, '2023-02-01', NULL, '');");
-    RelatorioConsistencia r = VerificaErros(db_, kInicio, kFim, ',');
+    RelatorioConsistencia r = CheckConsistency(db_, kInicio, kFim, ',');
     EXPECT_EQ(r.numeracao,
               "Possíveis erros de numeração:\r\n\r\nFalta o documento F A/9\r\n"
               "O número F A/10 está repetido\r\nF A/11 tem data anterior a F A/10\r\n"
@@ -202,7 +199,7 @@ TEST_F(ConsistencyTest, NumberingOfEachTypeAndSeries) {
 TEST_F(ConsistencyTest, FailingQueryThrowsTheServerMessage) {
   Exec("DROP TABLE documentoslinhas");
   try {
-    VerificaErros(db_, kInicio, kFim, ',');
+    CheckConsistency(db_, kInicio, kFim, ',');
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_TRUE(Contem(e.description(), "documentoslinhas")) << e.description();
@@ -210,42 +207,22 @@ TEST_F(ConsistencyTest, FailingQueryThrowsTheServerMessage) {
 }
 
 // `saftpt check` as a user runs it.
-class CheckCliTest : public DbTest {
+class CheckCliTest : public ExportTest {
  protected:
-  void SetUp() override {
-    DbTest::SetUp();
-    dir_ = fs::temp_directory_path() / ("saftpt_check_" + std::to_string(getpid()));
-    fs::create_directories(dir_);
-    ini_ = WriteSettingsFile(dir_.string());
-  }
-  void TearDown() override {
-    fs::remove_all(dir_);
-    DbTest::TearDown();
+  // Runs `saftpt check` with these arguments; returns its exit status.
+  int Run(std::vector<std::string> args) {
+    args.insert(args.begin(), "check");
+    CliResult r = Saftpt(std::move(args));
+    out_ = r.out;
+    err_ = r.err;
+    return r.status;
   }
 
-  // Runs the program with the "C" locale; returns its exit status.
-  int Run(const std::string& args) {
-    std::string command = "env LC_ALL=C '" + std::string(SAFTPT_CLI) + "' check " + args + " >'" +
-                          (dir_ / "out").string() + "' 2>'" + (dir_ / "err").string() + "'";
-    int status = std::system(command.c_str());
-    out_ = Read(dir_ / "out");
-    err_ = Read(dir_ / "err");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::vector<std::string> March() const {
+    return {"--settings", ini_, "--from", "2024-03-01", "--to", "2024-03-31"};
   }
 
-  static std::string Read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-
-  std::string March() const {
-    return "--settings '" + ini_ + "' --from 2024-03-01 --to 2024-03-31";
-  }
-
-  fs::path dir_;
-  std::string ini_, out_, err_;
+  std::string out_, err_;
 };
 
 TEST_F(CheckCliTest, ExitStatusSaysWhetherSomethingWasFound) {
@@ -285,18 +262,18 @@ TEST_F(CheckCliTest, DefaultPeriodIsThePreviousMonth) {
   std::snprintf(data, sizeof data, "%04d-%02d-15", ano, mes);
   Exec(Doc(1, "F", "A", "2020-01-01", "81.30", "100") + Doc(3, "R", "A", data, "40.66", "50") +
        Linha(3, "R", "A", 1, "F", "50", "40.66"));
-  EXPECT_EQ(Run("--settings '" + ini_ + "'"), 1) << err_;
+  EXPECT_EQ(Run({"--settings", ini_}), 1) << err_;
   EXPECT_TRUE(Contem(out_, "3|1|40.66|40.65")) << out_;
 }
 
 TEST_F(CheckCliTest, FailuresExitWithTwoAndAMessage) {
-  EXPECT_EQ(Run("--settings '" + ini_ + "' --from 2024-03-32"), 2);
+  EXPECT_EQ(Run({"--settings", ini_, "--from", "2024-03-32"}), 2);
   EXPECT_TRUE(Contem(err_, "--from")) << err_;
-  EXPECT_EQ(Run("--settings '" + ini_ + "' --from 2024-04-01 --to 2024-03-31"), 2);
+  EXPECT_EQ(Run({"--settings", ini_, "--from", "2024-04-01", "--to", "2024-03-31"}), 2);
   EXPECT_FALSE(err_.empty());
 
   std::string missing = (dir_ / "nowhere.ini").string();
-  EXPECT_EQ(Run("--settings '" + missing + "' --from 2024-03-01 --to 2024-03-31"), 2);
+  EXPECT_EQ(Run({"--settings", missing, "--from", "2024-03-01", "--to", "2024-03-31"}), 2);
   EXPECT_FALSE(err_.empty());
   EXPECT_EQ(out_, "");
 

@@ -427,12 +427,12 @@ TEST_P(DemoDataTest, ExportsEveryYearAndVersionAndValidates) {
       EXPECT_EQ(saft.NumeroRecibos,
                 db_.ContaTotal("count(*)", "documentos", period + " and tipodoc='R'"));
       if (year == 2025 && versao == 4) {
-        ValidationReport report = ValidaFicheiroSaft(options.outputPath, SchemaPorOmissao());
+        ValidationReport report = ValidateSaftFile(options.outputPath, DefaultSchemaPath());
         EXPECT_TRUE(report.valid()) << report.Erro1006();
         EXPECT_TRUE(report.warnings.empty()) << report.warnings.front().message;
       }
       if (versao == 4) {
-        AuditReport audit = AuditaFicheiro(options.outputPath);
+        AuditReport audit = AuditSaftFile(options.outputPath);
         EXPECT_TRUE(audit.findings.empty()) << audit.findings.front().message;
       }
       std::filesystem::remove(options.outputPath);

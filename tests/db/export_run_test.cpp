@@ -2,13 +2,11 @@
 // messages in the window's order, the overwrite question, a failing export
 // that leaves no file, and the summary and folder of a finished one.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include "TestDatabase.h"
+#include "ExportFixture.h"
 #include "app/ExportRun.h"
 #include "config/OfficeConfig.h"
 
@@ -18,17 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // One office, one customer and one invoice of 100.00 + VAT in March 2024.
-const char* kDados = R"sql(
-INSERT INTO configescritorio (ID, nome, morada, Localidade, Codpostal, NumContribuinte,
-  EspacoFiscal, Iva, OC, OC1, IvaCaixa, ClienteIndiferenciado)
-  VALUES (1, 'Sociedade de Advogados Teste', 'Rua do Ouro 1', 'Lisboa', '1100-060 Lisboa',
-  '501 234 567', 'PT', 23, 0, 0, 0, '');
-INSERT INTO clientes (CodCliente, NContribuinte, Nome, Morada, CodPostal, Localidade, Pais)
-  VALUES ('C1', '123456789', 'Cliente Um', 'Rua A 2', '1000-001', 'Lisboa', 'Portugal');
-INSERT INTO series (serie, descricao) VALUES ('A', 'Série A');
-INSERT INTO iva (nome, descricao) VALUES ('23', 'Taxa normal');
-INSERT INTO honorarios (Referencia, Descricao, Categoria, Valor) VALUES ('H1', 'Consulta', 'S', 100);
-INSERT INTO tipoisencaoiva (Nome, CodMencao) VALUES ('Isento Artigo 9.º do CIVA', 'M07');
+const std::string kDados = SeedOffice("501 234 567") + R"sql(
 INSERT INTO documentos (IDDoc, tipodoc, serie, numero, Data, DataEdicao, Anulado, ATCUD,
   CodCliente, NContribuinteCliente, ValorIva, ValorLiquido, ValorTotal, ModoPag)
   VALUES (1, 'F', 'A', 1, '2024-03-05', '2024-03-05 10:00:00', 0, '0', 'C1', '123456789',
@@ -80,47 +68,24 @@ class FakeResolver : public ExemptionResolver {
   std::vector<ExemptionCase> cases;
 };
 
-std::string Conteudo(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class ExportRunTest : public DbTest {
+class ExportRunTest : public ExportTest {
  protected:
   void SetUp() override {
-    DbTest::SetUp();
+    ExportTest::SetUp();
     Exec(kDados);
-    dir_ = fs::temp_directory_path() /
-           ("saftpt_run_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     request_.options.fiscalYear = "2024";
     request_.options.start = DateTime::Date(2024, 3, 1);
     request_.options.end = DateTime::Date(2024, 3, 31);
     request_.options.today = DateTime::Date(2024, 4, 2);
-    request_.options.outputPath = (dir_ / "saft.xml").string();
-  }
-  void TearDown() override {
-    fs::remove_all(dir_);
-    DbTest::TearDown();
+    request_.options.outputPath = xml_;
   }
 
   ExportResult Run() {
     CarregaConfiguracao(db_, office_);
     ExportRun run(db_, office_, dialogs_, shell_, progress_, resolver_);
-    return run.Executa(request_);
-  }
-  // Files left in the output folder (a half-written temporary one included).
-  std::vector<std::string> Ficheiros() const {
-    std::vector<std::string> nomes;
-    for (const auto& e : fs::directory_iterator(dir_)) nomes.push_back(e.path().filename());
-    return nomes;
+    return run.Run(request_);
   }
 
-  fs::path dir_;
   ExportRequest request_;
   ConfiguracaoEscritorio office_;
   FakeDialogs dialogs_;
@@ -135,16 +100,16 @@ TEST_F(ExportRunTest, FinishedExportShowsSummaryThenMessageThenFolder) {
   EXPECT_EQ(dialogs_.events,
             (std::vector<std::string>{"summary",
                                       "inform:Ficheiro exportado|Exportação ficheiro SAFT-PT"}));
-  EXPECT_EQ(shell_.events, std::vector<std::string>{"folder:" + dir_.string() + "/"});
+  EXPECT_EQ(shell_.events, std::vector<std::string>{"folder:" + outDir_.string() + "/"});
   EXPECT_EQ(r.summary,
             "NIF: 501234567\r\nNºFacturas: 1\r\nTotal Créditos: 100,00\r\nTotal Débitos: 0,00\r\n"
             "NºOrçamentos: 0\r\nTotal Créditos: 0,00\r\nTotal Débitos: 0,00\r\n"
             "NºRecibos: 0\r\nTotal Créditos: 0,00\r\nTotal Débitos: 0,00");
   EXPECT_EQ(dialogs_.shownSummary, r.summary);
-  std::string xml = Conteudo(request_.options.outputPath);
+  std::string xml = FileText(request_.options.outputPath);
   EXPECT_NE(xml.find("<FiscalYear>2024</FiscalYear>"), std::string::npos);
   EXPECT_NE(xml.find("<InvoiceNo>F A/1</InvoiceNo>"), std::string::npos);
-  EXPECT_EQ(Ficheiros(), std::vector<std::string>{"saft.xml"});
+  EXPECT_EQ(OutputFiles(), std::vector<std::string>{"saft.xml"});
 }
 
 TEST_F(ExportRunTest, PortalOpensAfterTheFolderWhenAsked) {
@@ -152,8 +117,8 @@ TEST_F(ExportRunTest, PortalOpensAfterTheFolderWhenAsked) {
   request_.decimalSeparator = '.';
   ExportResult r = Run();
   ASSERT_TRUE(r.written);
-  EXPECT_EQ(shell_.events,
-            (std::vector<std::string>{"folder:" + dir_.string() + "/", "url:" + EnderecoPortal()}));
+  EXPECT_EQ(shell_.events, (std::vector<std::string>{"folder:" + outDir_.string() + "/",
+                                                     "url:" + PortalAddress()}));
   EXPECT_NE(r.summary.find("Total Créditos: 100.00\r\n"), std::string::npos);
 }
 
@@ -166,7 +131,7 @@ TEST_F(ExportRunTest, MissingCodMencaoColumnIsCheckedFirst) {
   EXPECT_EQ(dialogs_.events, std::vector<std::string>{
                                  "warn:Deve correr o utilitário ZAZorezed para atualizar a Base "
                                  "de Dados."});
-  EXPECT_TRUE(Ficheiros().empty());
+  EXPECT_TRUE(OutputFiles().empty());
   EXPECT_TRUE(shell_.events.empty());
 }
 
@@ -175,7 +140,7 @@ TEST_F(ExportRunTest, NoSeriesSelectedComesBeforeTheDates) {
   request_.options.start = DateTime::Date(2024, 4, 1);
   EXPECT_FALSE(Run().written);
   EXPECT_EQ(dialogs_.events, std::vector<std::string>{"warn:Seleccione uma série, p.f."});
-  EXPECT_TRUE(Ficheiros().empty());
+  EXPECT_TRUE(OutputFiles().empty());
 }
 
 TEST_F(ExportRunTest, StartAfterEndStops) {
@@ -183,7 +148,7 @@ TEST_F(ExportRunTest, StartAfterEndStops) {
   EXPECT_FALSE(Run().written);
   EXPECT_EQ(dialogs_.events,
             std::vector<std::string>{"warn:A data Inicial não pode ser inferior à data final"});
-  EXPECT_TRUE(Ficheiros().empty());
+  EXPECT_TRUE(OutputFiles().empty());
 }
 
 TEST_F(ExportRunTest, NoFileChosenStopsSilently) {
@@ -194,7 +159,7 @@ TEST_F(ExportRunTest, NoFileChosenStopsSilently) {
   EXPECT_TRUE(dialogs_.events.empty());
   EXPECT_TRUE(shell_.events.empty());
   EXPECT_FALSE(fs::exists("*.xml"));
-  EXPECT_TRUE(Ficheiros().empty());
+  EXPECT_TRUE(OutputFiles().empty());
 }
 
 TEST_F(ExportRunTest, ExistingFileKeptWhenOverwriteRefused) {
@@ -203,7 +168,7 @@ TEST_F(ExportRunTest, ExistingFileKeptWhenOverwriteRefused) {
   EXPECT_FALSE(Run().written);
   EXPECT_EQ(dialogs_.events, std::vector<std::string>{
                                  "confirm:Já existe um ficheiro com esse nome. Deseja sobrepôr?"});
-  EXPECT_EQ(Conteudo(request_.options.outputPath), "antigo\r\n");
+  EXPECT_EQ(FileText(request_.options.outputPath), "antigo\r\n");
   EXPECT_TRUE(shell_.events.empty());
 }
 
@@ -213,9 +178,9 @@ TEST_F(ExportRunTest, ExistingFileReplacedWhenOverwriteAccepted) {
   ASSERT_TRUE(Run().written);
   EXPECT_EQ(dialogs_.events.front(),
             "confirm:Já existe um ficheiro com esse nome. Deseja sobrepôr?");
-  std::string xml = Conteudo(request_.options.outputPath);
+  std::string xml = FileText(request_.options.outputPath);
   EXPECT_EQ(xml.rfind("<?xml", 0), 0u);
-  EXPECT_EQ(Ficheiros(), std::vector<std::string>{"saft.xml"});
+  EXPECT_EQ(OutputFiles(), std::vector<std::string>{"saft.xml"});
 }
 
 TEST_F(ExportRunTest, FailingExportLeavesExistingFileUntouched) {
@@ -228,8 +193,8 @@ TEST_F(ExportRunTest, FailingExportLeavesExistingFileUntouched) {
   ASSERT_EQ(dialogs_.events.size(), 2u);
   EXPECT_EQ(dialogs_.events[1], "error:Deve verificar o nome do País Atlântida no cliente C1");
   EXPECT_TRUE(shell_.events.empty());
-  EXPECT_EQ(Conteudo(request_.options.outputPath), "antigo");
-  EXPECT_EQ(Ficheiros(), std::vector<std::string>{"saft.xml"});
+  EXPECT_EQ(FileText(request_.options.outputPath), "antigo");
+  EXPECT_EQ(OutputFiles(), std::vector<std::string>{"saft.xml"});
 }
 
 TEST_F(ExportRunTest, CancelledExemptionCorrectionAbandonsTheExport) {
@@ -243,7 +208,7 @@ TEST_F(ExportRunTest, CancelledExemptionCorrectionAbandonsTheExport) {
   EXPECT_EQ(resolver_.cases[0].numero, "1");
   EXPECT_EQ(resolver_.cases[0].currentReason, "Motivo inventado");
   EXPECT_EQ(dialogs_.events, std::vector<std::string>{"error:Exportação do ficheiro cancelada."});
-  EXPECT_TRUE(Ficheiros().empty());
+  EXPECT_TRUE(OutputFiles().empty());
 }
 
 TEST_F(ExportRunTest, CorrectedExemptionIsExported) {
@@ -253,7 +218,7 @@ TEST_F(ExportRunTest, CorrectedExemptionIsExported) {
   resolver_.fix = true;
   ASSERT_TRUE(Run().written) << ::testing::PrintToString(dialogs_.events);
   EXPECT_EQ(resolver_.cases.size(), 1u);
-  std::string xml = Conteudo(request_.options.outputPath);
+  std::string xml = FileText(request_.options.outputPath);
   EXPECT_NE(xml.find("<TaxExemptionCode>M07</TaxExemptionCode>"), std::string::npos);
 }
 
@@ -261,10 +226,10 @@ TEST_F(ExportRunTest, LostConnectionIsShownAsAnError) {
   CarregaConfiguracao(db_, office_);
   db_.Close();
   ExportRun run(db_, office_, dialogs_, shell_, progress_, resolver_);
-  EXPECT_FALSE(run.Executa(request_).written);
+  EXPECT_FALSE(run.Run(request_).written);
   ASSERT_EQ(dialogs_.events.size(), 1u);
   EXPECT_EQ(dialogs_.events[0].rfind("error:", 0), 0u);
-  EXPECT_TRUE(Ficheiros().empty());
+  EXPECT_TRUE(OutputFiles().empty());
 }
 
 }  // namespace

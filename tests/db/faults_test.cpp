@@ -12,8 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "CliRun.h"
-#include "TestDatabase.h"
+#include "ExportFixture.h"
 #include "app/ExportRun.h"
 #include "config/Connection.h"
 #include "config/OfficeConfig.h"
@@ -70,27 +69,16 @@ class KillAt : public ProgressSink {
   long long n_, count_ = 0;
 };
 
-class FaultsTest : public DbTest {
+class FaultsTest : public ExportTest {
  protected:
   void SetUp() override {
-    DbTest::SetUp();
+    ExportTest::SetUp();
     ExecFile("db/demo.sql");
-    dir_ = fs::temp_directory_path() /
-           ("saftpt_faults_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "out");
-    ini_ = WriteSettingsFile(dir_.string());
-    xml_ = (dir_ / "out" / "saft.xml").string();
-  }
-  void TearDown() override {
-    fs::remove_all(dir_);
-    DbTest::TearDown();
   }
   CliResult Export(const std::string& ini, const std::string& out, long long maxBytes = 0) {
-    return RunCli({"export", "--settings", ini, "--year", "2025", "--receipts", "--no-input",
+    return Saftpt({"export", "--settings", ini, "--year", "2025", "--receipts", "--no-input",
                    "--force", "-o", out},
-                  dir_, maxBytes);
+                  maxBytes);
   }
   // A settings file like the test's, with one key's line replaced.
   std::string SettingsWith(const std::string& key, const std::string& line) {
@@ -102,11 +90,6 @@ class FaultsTest : public DbTest {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << out;
     return path;
   }
-  std::vector<std::string> Saidas() const {
-    std::vector<std::string> v;
-    for (const auto& e : fs::directory_iterator(dir_ / "out")) v.push_back(e.path().filename());
-    return v;
-  }
   // The run failed cleanly: its own message, no signal, the old file kept.
   void Falhou(const CliResult& r, const std::string& parte) {
     EXPECT_EQ(r.signal, 0);
@@ -114,11 +97,8 @@ class FaultsTest : public DbTest {
     EXPECT_NE(r.err.find(parte), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(FileText(xml_), kAntigo);
-    EXPECT_EQ(Saidas(), std::vector<std::string>{"saft.xml"});
+    EXPECT_EQ(OutputFiles(), std::vector<std::string>{"saft.xml"});
   }
-
-  fs::path dir_;
-  std::string ini_, xml_;
 };
 
 TEST_F(FaultsTest, ConnectionKilledAtAnyStepFailsWithoutAFile) {
@@ -144,14 +124,14 @@ TEST_F(FaultsTest, ConnectionKilledAtAnyStepFailsWithoutAFile) {
     req.options.receipts = true;
     req.options.outputPath = xml_;
     ExportRun run(db_, office, dialogs, shell, progress, resolver);
-    ExportResult res = run.Executa(req);
+    ExportResult res = run.Run(req);
     ASSERT_TRUE(progress.killed) << "the export has fewer steps";
     EXPECT_FALSE(res.written);
     ASSERT_FALSE(dialogs.events.empty());
     EXPECT_EQ(dialogs.events.back().rfind("e:", 0), 0u) << dialogs.events.back();
     EXPECT_GT(dialogs.events.back().size(), 2u);
     EXPECT_EQ(FileText(xml_), kAntigo);
-    EXPECT_EQ(Saidas(), std::vector<std::string>{"saft.xml"});
+    EXPECT_EQ(OutputFiles(), std::vector<std::string>{"saft.xml"});
   }
 }
 

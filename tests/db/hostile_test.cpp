@@ -10,8 +10,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "CliRun.h"
-#include "TestDatabase.h"
+#include "ExportFixture.h"
 
 namespace saftpt::test {
 namespace {
@@ -50,27 +49,15 @@ struct XmlDoc {
   xmlDocPtr doc;
 };
 
-class HostileTest : public DbTest {
+class HostileTest : public ExportTest {
  protected:
   void SetUp() override {
-    DbTest::SetUp();
+    ExportTest::SetUp();
     ExecFile("db/hostile.sql");
-    dir_ = fs::temp_directory_path() /
-           ("saftpt_hostile_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    ini_ = WriteSettingsFile(dir_.string());
-    xml_ = (dir_ / "saft.xml").string();
-  }
-  void TearDown() override {
-    fs::remove_all(dir_);
-    DbTest::TearDown();
   }
   CliResult Export(const std::string& schema) {
-    return RunCli({"export", "--settings", ini_, "--year", "2024", "--receipts", "--no-input",
-                   "--force", "--schema", schema, "-o", xml_},
-                  dir_);
+    return Saftpt({"export", "--settings", ini_, "--year", "2024", "--receipts", "--no-input",
+                   "--force", "--schema", schema, "-o", xml_});
   }
   std::string Db(const std::string& sql) { return db_.Execute(sql).field(size_t{0}).text(); }
 
@@ -131,9 +118,6 @@ class HostileTest : public DbTest {
     while (esperado.size() < s.size()) esperado += "0123456789";
     return !s.empty() && esperado.compare(0, s.size(), s) == 0;
   }
-
-  fs::path dir_;
-  std::string ini_, xml_;
 };
 
 TEST_F(HostileTest, BothVersionsWriteWellFormedFaithfulFiles) {
@@ -248,9 +232,8 @@ TEST_F(HostileTest, TypedRestrictionsSelectOnlyWhatTheySay) {
       "DELETE FROM documentoslinhas WHERE IDDoc=4 AND Descricao<>'Linha 1';"
       "UPDATE documentos SET ATCUD='JFHOST01-2' WHERE ATCUD IS NULL");
   auto Restrito = [&](const std::string& restricao) {
-    return RunCli({"export", "--settings", ini_, "--year", "2024", "--no-input", "--force",
-                   "--restrict", restricao, "-o", xml_},
-                  dir_);
+    return Saftpt({"export", "--settings", ini_, "--year", "2024", "--no-input", "--force",
+                   "--restrict", restricao, "-o", xml_});
   };
   CliResult r = Restrito("F:B'\\:1-1");
   ASSERT_EQ(r.status, 0) << r.err;

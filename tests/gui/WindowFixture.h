@@ -38,9 +38,9 @@ class WindowTest : public DbTest {
 
   // Opens the window as the program does; fails the test when the load fails.
   gui::ExportWindow& Open(const DateTime& today, bool restricao = false) {
-    gui::OpcoesArranque o;
+    gui::StartOptions o;
     o.settingsPath = settings_;
-    o.restricao = restricao;
+    o.showRestrictions = restricao;
     o.today = today;
     window_ = std::make_unique<gui::ExportWindow>(o, dialogs_, shell_);
     loaded_ = window_->Load();

@@ -47,44 +47,44 @@ TEST_F(WindowTest, LoadFillsTheWindowFromTodayAndTheDatabase) {
   gui::ExportWindow& w = Open(DateTime::Date(2025, 3, 15));
   EXPECT_EQ(w.windowTitle().toStdString(),
             "Exportação SAF-T PT " + Version() + " [ Sociedade de Advogados Teste ] ");
-  EXPECT_EQ(Child<QLineEdit>("txtExercicio")->text(), "2025");
-  EXPECT_EQ(Date(Child<QDateEdit>("DTDataInicial")), DateTime::Date(2025, 2, 1));
-  EXPECT_EQ(Date(Child<QDateEdit>("DTDataFinal")), DateTime::Date(2025, 2, 28));
-  EXPECT_EQ(Child<QComboBox>("Combo1")->currentText(), "1.04_1");
+  EXPECT_EQ(Child<QLineEdit>("fiscalYearEdit")->text(), "2025");
+  EXPECT_EQ(Date(Child<QDateEdit>("periodStart")), DateTime::Date(2025, 2, 1));
+  EXPECT_EQ(Date(Child<QDateEdit>("periodEnd")), DateTime::Date(2025, 2, 28));
+  EXPECT_EQ(Child<QComboBox>("versionBox")->currentText(), "1.04_1");
 
   // Every series but "tmp", in order, all selected.
-  QListWidget* list = Child<QListWidget>("List1");
+  QListWidget* list = Child<QListWidget>("seriesList");
   ASSERT_EQ(list->count(), 2);
   EXPECT_EQ(list->item(0)->text(), "A");
   EXPECT_EQ(list->item(1)->text(), "B");
   EXPECT_EQ(list->selectedItems().size(), 2);
 
-  EXPECT_FALSE(Child<QPushButton>("Command4")->isVisibleTo(&w));
-  EXPECT_FALSE(Child<QCheckBox>("ChkRecibos")->isChecked());
-  EXPECT_TRUE(Child<QPlainTextEdit>("txtResumo")->toPlainText().isEmpty());
+  EXPECT_FALSE(Child<QPushButton>("restrictionsButton")->isVisibleTo(&w));
+  EXPECT_FALSE(Child<QCheckBox>("recibosCheck")->isChecked());
+  EXPECT_TRUE(Child<QPlainTextEdit>("summaryText")->toPlainText().isEmpty());
   EXPECT_EQ(dialogs_.log, Log{});
   SaveScreenshot(&w, "frmExportacaoSAFT");
 }
 
 TEST_F(WindowTest, JanuaryStartsOnThePreviousYearsDecember) {
   Open(DateTime::Date(2026, 1, 10));
-  EXPECT_EQ(Child<QLineEdit>("txtExercicio")->text(), "2025");
-  EXPECT_EQ(Date(Child<QDateEdit>("DTDataInicial")), DateTime::Date(2025, 12, 1));
-  EXPECT_EQ(Date(Child<QDateEdit>("DTDataFinal")), DateTime::Date(2025, 12, 31));
+  EXPECT_EQ(Child<QLineEdit>("fiscalYearEdit")->text(), "2025");
+  EXPECT_EQ(Date(Child<QDateEdit>("periodStart")), DateTime::Date(2025, 12, 1));
+  EXPECT_EQ(Date(Child<QDateEdit>("periodEnd")), DateTime::Date(2025, 12, 31));
 }
 
 TEST_F(WindowTest, VersionByTheDayTheLawTookEffectAndTheRestrictionSwitch) {
   Open(DateTime::Date(2017, 6, 30));
-  EXPECT_EQ(Child<QComboBox>("Combo1")->currentIndex(), 0);
+  EXPECT_EQ(Child<QComboBox>("versionBox")->currentIndex(), 0);
   gui::ExportWindow& w = Open(DateTime::Date(2017, 7, 1), true);
-  EXPECT_EQ(Child<QComboBox>("Combo1")->currentIndex(), 1);
-  EXPECT_TRUE(Child<QPushButton>("Command4")->isVisibleTo(&w));
+  EXPECT_EQ(Child<QComboBox>("versionBox")->currentIndex(), 1);
+  EXPECT_TRUE(Child<QPushButton>("restrictionsButton")->isVisibleTo(&w));
 }
 
 TEST_F(WindowTest, ReceiptsSwitchIsReadAtLoadAndWrittenAtEveryClick) {
   EscreveIni(settings_, "bd", "saftrecibos", "1");
   Open(DateTime::Date(2025, 3, 15));
-  QCheckBox* box = Child<QCheckBox>("ChkRecibos");
+  QCheckBox* box = Child<QCheckBox>("recibosCheck");
   EXPECT_TRUE(box->isChecked());
 
   auto stored = [this] {
@@ -122,14 +122,14 @@ TEST_F(WindowTest, ReceiptsSwitchIsReadAtLoadAndWrittenAtEveryClick) {
   // Any other stored value leaves the box as designed (not ticked).
   EscreveIni(settings_, "bd", "saftrecibos", "sim");
   Open(DateTime::Date(2025, 3, 15));
-  EXPECT_FALSE(Child<QCheckBox>("ChkRecibos")->isChecked());
+  EXPECT_FALSE(Child<QCheckBox>("recibosCheck")->isChecked());
 }
 
 TEST_F(WindowTest, FiscalYearIsCheckedWhenTheBoxIsLeft) {
   Open(DateTime::Date(2025, 3, 15));
-  QLineEdit* year = Child<QLineEdit>("txtExercicio");
-  QDateEdit* start = Child<QDateEdit>("DTDataInicial");
-  QDateEdit* end = Child<QDateEdit>("DTDataFinal");
+  QLineEdit* year = Child<QLineEdit>("fiscalYearEdit");
+  QDateEdit* start = Child<QDateEdit>("periodStart");
+  QDateEdit* end = Child<QDateEdit>("periodEnd");
 
   for (const char* bad : {"1990", "2040", "abc", ""}) {
     year->setText(bad);
@@ -155,7 +155,7 @@ TEST_F(WindowTest, FiscalYearIsCheckedWhenTheBoxIsLeft) {
 }
 
 TEST_F(WindowTest, LoadFailuresAreShownAndEndTheProgram) {
-  gui::OpcoesArranque o;
+  gui::StartOptions o;
   o.settingsPath = settings_;
   o.today = DateTime::Date(2025, 3, 15);
   Exec("DELETE FROM configescritorio");
@@ -206,7 +206,7 @@ TEST_F(WindowTest, FirstRunAsksForTheConnectionUntilItWorks) {
     });
     Press(d, "cmdGravar");
   });
-  gui::OpcoesArranque o;
+  gui::StartOptions o;
   o.settingsPath = settings_;
   o.today = DateTime::Date(2025, 3, 15);
   window_ = std::make_unique<gui::ExportWindow>(o, dialogs_, shell_);
@@ -228,7 +228,7 @@ TEST_F(WindowTest, FirstRunAsksForTheConnectionUntilItWorks) {
   ASSERT_TRUE(LeIni(settings_, "bd", "username", user));
   EXPECT_EQ(user, Encripta(good.user));
   EXPECT_EQ(LeLigacaoIni(settings_).password, good.password);
-  EXPECT_EQ(Child<QListWidget>("List1")->count(), 2);
+  EXPECT_EQ(Child<QListWidget>("seriesList")->count(), 2);
   EXPECT_NE(window_->windowTitle().toStdString().find("Sociedade de Advogados Teste"),
             std::string::npos);
 }
@@ -242,7 +242,7 @@ TEST_F(WindowTest, ConnectionButtonKeepsAWorkingConnection) {
     EXPECT_EQ(Field(d, "txtBaseDados")->text().toStdString(), name_);
     Press(d, "cmdGravar");
   });
-  Child<QPushButton>("cmdLigacao")->click();
+  Child<QPushButton>("connectionButton")->click();
   EXPECT_EQ(dialogs_.log, Log{});
 
   std::string problema;
@@ -254,9 +254,9 @@ TEST_F(WindowTest, ConnectionButtonKeepsAWorkingConnection) {
     });
     Press(d, "cmdGravar");
   });
-  Child<QPushButton>("cmdLigacao")->click();
+  Child<QPushButton>("connectionButton")->click();
   EXPECT_NE(problema.find("nao_existe_saftpt"), std::string::npos) << problema;
-  Child<QPushButton>("Command5")->click();
+  Child<QPushButton>("checkErrorsButton")->click();
   EXPECT_EQ(dialogs_.log, (Log{"warn: Não foram detetados erros em recibos",
                                "warn: Não foram detetados erros em Faturas",
                                "warn: Não foram detetados erros de numeração"}));
@@ -266,20 +266,20 @@ TEST_F(WindowTest, ExportStopsAtTheChecksBeforeAskingForTheFile) {
   Open(DateTime::Date(2025, 3, 15));
   dialogs_.saveAs = folder_ + "/nunca.xml";
 
-  Child<QListWidget>("List1")->clearSelection();
-  Child<QPushButton>("Command2")->click();
+  Child<QListWidget>("seriesList")->clearSelection();
+  Child<QPushButton>("exportButton")->click();
   EXPECT_EQ(dialogs_.log, Log{"warn: Seleccione uma série, p.f."});
-  Child<QListWidget>("List1")->item(1)->setSelected(true);
+  Child<QListWidget>("seriesList")->item(1)->setSelected(true);
 
   dialogs_.log.clear();
-  Child<QDateEdit>("DTDataInicial")->setDate(QDate(2025, 3, 1));
-  Child<QPushButton>("Command2")->click();
+  Child<QDateEdit>("periodStart")->setDate(QDate(2025, 3, 1));
+  Child<QPushButton>("exportButton")->click();
   EXPECT_EQ(dialogs_.log, Log{"warn: A data Inicial não pode ser inferior à data final"});
 
   dialogs_.log.clear();
-  Child<QDateEdit>("DTDataInicial")->setDate(QDate(2025, 2, 1));
+  Child<QDateEdit>("periodStart")->setDate(QDate(2025, 2, 1));
   Exec("ALTER TABLE tipoisencaoiva DROP COLUMN CodMencao");
-  Child<QPushButton>("Command2")->click();
+  Child<QPushButton>("exportButton")->click();
   EXPECT_EQ(dialogs_.log,
             Log{"warn: Deve correr o utilitário ZAZorezed para atualizar a Base de Dados."});
 
@@ -289,12 +289,12 @@ TEST_F(WindowTest, ExportStopsAtTheChecksBeforeAskingForTheFile) {
 
 TEST_F(WindowTest, CancelledSaveDialogChangesNothing) {
   Open(DateTime::Date(2025, 3, 15));
-  Child<QPlainTextEdit>("txtResumo")->setPlainText("anterior");
+  Child<QPlainTextEdit>("summaryText")->setPlainText("anterior");
   dialogs_.saveAs = "";
-  Child<QPushButton>("Command2")->click();
+  Child<QPushButton>("exportButton")->click();
   EXPECT_EQ(dialogs_.fileQuestions, 1);
   EXPECT_EQ(dialogs_.log, Log{});
-  EXPECT_EQ(Child<QPlainTextEdit>("txtResumo")->toPlainText(), "anterior");
+  EXPECT_EQ(Child<QPlainTextEdit>("summaryText")->toPlainText(), "anterior");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_),
                           std::filesystem::directory_iterator()),
             1);  // only the settings file
@@ -303,7 +303,7 @@ TEST_F(WindowTest, CancelledSaveDialogChangesNothing) {
 
 TEST_F(WindowTest, ConsistencyReportShowsThreePlainBoxes) {
   Open(DateTime::Date(2025, 3, 15));
-  Child<QPushButton>("Command5")->click();
+  Child<QPushButton>("checkErrorsButton")->click();
   EXPECT_EQ(dialogs_.log, (Log{"warn: Não foram detetados erros em recibos",
                                "warn: Não foram detetados erros em Faturas",
                                "warn: Não foram detetados erros de numeração"}));
@@ -320,7 +320,7 @@ TEST_F(WindowTest, ConsistencyReportListsFindingsOfThePeriod) {
       " IDDocP, TipoDocP) VALUES (2, 'R', 'A', 1, 50, 40.66, 1, 'F'),"
       " (3, 'R', 'A', 2, 51.01, 41.47, 1, 'F');");
   Open(DateTime::Date(2025, 3, 15));
-  Child<QPushButton>("Command5")->click();
+  Child<QPushButton>("checkErrorsButton")->click();
   ASSERT_EQ(dialogs_.log.size(), 3u);
   EXPECT_EQ(dialogs_.log[0], "warn: Possíveis erros em valores de recibos:\r\n\r\n2|1|40,66|40,65");
   EXPECT_EQ(dialogs_.log[1].rfind("warn: Possíveis erros em Faturas:", 0), 0u) << dialogs_.log[1];
@@ -334,7 +334,7 @@ TEST_F(WindowTest, ConsistencyReportListsFindingsOfThePeriod) {
 TEST_F(WindowTest, ConsistencyReportFailureIsShownAsAnError) {
   Open(DateTime::Date(2025, 3, 15));
   Exec("DROP TABLE documentoslinhas");
-  Child<QPushButton>("Command5")->click();
+  Child<QPushButton>("checkErrorsButton")->click();
   ASSERT_EQ(dialogs_.log.size(), 1u);
   EXPECT_EQ(dialogs_.log[0].rfind("error: ", 0), 0u);
   EXPECT_NE(dialogs_.log[0].find("documentoslinhas"), std::string::npos) << dialogs_.log[0];

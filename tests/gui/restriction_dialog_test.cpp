@@ -26,7 +26,7 @@ class RestrictionDialogTest : public DbTest {
         "INSERT INTO seriedocumento (documento, serie) VALUES ('NC','A'), ('F','B'), ('F','A'),"
         " ('R','C'), ('F','A')");
     dialog_ = std::make_unique<gui::RestrictionDialog>(db_, list_, dialogs_);
-    dialog_->Init();
+    dialog_->Load();
   }
 
   template <typename T>
@@ -43,18 +43,18 @@ class RestrictionDialogTest : public DbTest {
   }
   std::vector<std::string> Rows() {
     std::vector<std::string> out;
-    auto* l = Child<QListWidget>("List1");
+    auto* l = Child<QListWidget>("restrictionList");
     for (int i = 0; i < l->count(); ++i) out.push_back(l->item(i)->text().toStdString());
     return out;
   }
-  std::string Count() { return Child<QLabel>("Label5")->text().toStdString(); }
+  std::string Count() { return Child<QLabel>("itemCountLabel")->text().toStdString(); }
 
   void Add(const char* type, const char* series, const char* first, const char* last) {
-    Child<QComboBox>("cbDoc")->setEditText(type);
-    Child<QComboBox>("cbSerie")->setEditText(series);
-    Child<QLineEdit>("txtNumeroInicial")->setText(first);
-    Child<QLineEdit>("txtNumeroFinal")->setText(last);
-    Child<QPushButton>("Command1")->click();
+    Child<QComboBox>("tipoDocBox")->setEditText(type);
+    Child<QComboBox>("serieBox")->setEditText(series);
+    Child<QLineEdit>("numeroInicialEdit")->setText(first);
+    Child<QLineEdit>("numeroFinalEdit")->setText(last);
+    Child<QPushButton>("addButton")->click();
   }
 
   Restricoes list_;
@@ -64,8 +64,8 @@ class RestrictionDialogTest : public DbTest {
 
 TEST_F(RestrictionDialogTest, TypesAndTheSeriesOfTheChosenType) {
   EXPECT_EQ(dialog_->windowTitle(), "Restrição de Documentos");
-  QComboBox* types = Child<QComboBox>("cbDoc");
-  QComboBox* series = Child<QComboBox>("cbSerie");
+  QComboBox* types = Child<QComboBox>("tipoDocBox");
+  QComboBox* series = Child<QComboBox>("serieBox");
   EXPECT_EQ(Items(types), (Log{"F", "NC", "R"}));
   EXPECT_EQ(types->currentText(), "F");
   // The series come in the server's order (the statement orders by type).
@@ -73,8 +73,8 @@ TEST_F(RestrictionDialogTest, TypesAndTheSeriesOfTheChosenType) {
   std::sort(found.begin(), found.end());
   EXPECT_EQ(found, (Log{"A", "B"}));
   EXPECT_EQ(series->currentIndex(), 0);
-  EXPECT_EQ(Child<QLineEdit>("txtNumeroInicial")->text(), "0");
-  EXPECT_EQ(Child<QLineEdit>("txtNumeroFinal")->text(), "99999");
+  EXPECT_EQ(Child<QLineEdit>("numeroInicialEdit")->text(), "0");
+  EXPECT_EQ(Child<QLineEdit>("numeroFinalEdit")->text(), "99999");
   EXPECT_EQ(Count(), "Items: 0");
 
   types->setCurrentIndex(2);
@@ -97,12 +97,12 @@ TEST_F(RestrictionDialogTest, AddAndRemoveKeepListAndRowsInStep) {
   EXPECT_EQ(list_[2].NumeroFinal, -2);
 
   // Nothing selected: nothing removed.
-  Child<QListWidget>("List1")->clearSelection();
-  Child<QPushButton>("Command2")->click();
+  Child<QListWidget>("restrictionList")->clearSelection();
+  Child<QPushButton>("removeButton")->click();
   EXPECT_EQ(list_.size(), 3u);
 
-  Child<QListWidget>("List1")->item(1)->setSelected(true);
-  Child<QPushButton>("Command2")->click();
+  Child<QListWidget>("restrictionList")->item(1)->setSelected(true);
+  Child<QPushButton>("removeButton")->click();
   EXPECT_EQ(Rows(), (Log{"F A de 1 até 99999", "R C de 7 até -2"}));
   ASSERT_EQ(list_.size(), 2u);
   EXPECT_EQ(list_[0].tipodoc, "F");
@@ -128,28 +128,28 @@ TEST_F(WindowTest, RestrictionsAreKeptForTheProgramsLife) {
   Exec("INSERT INTO seriedocumento (documento, serie) VALUES ('F','A'), ('FR','B')");
   gui::ExportWindow& w = Open(DateTime::Date(2025, 3, 15), true);
   auto add = [](QWidget* d, const char* type, const char* first) {
-    d->findChild<QComboBox*>("cbDoc")->setEditText(type);
-    d->findChild<QLineEdit*>("txtNumeroInicial")->setText(first);
-    d->findChild<QPushButton*>("Command1")->click();
+    d->findChild<QComboBox*>("tipoDocBox")->setEditText(type);
+    d->findChild<QLineEdit*>("numeroInicialEdit")->setText(first);
+    d->findChild<QPushButton*>("addButton")->click();
   };
   WhenModal("saftpt::gui::RestrictionDialog", [&](QWidget* d) {
     add(d, "F", "1");
     add(d, "FR", "2");
     d->close();
   });
-  Child<QPushButton>("Command4")->click();
+  Child<QPushButton>("restrictionsButton")->click();
   ASSERT_EQ(w.restricoes().size(), 2u);
 
   std::vector<std::string> rows;
   std::string count;
   WhenModal("saftpt::gui::RestrictionDialog", [&](QWidget* d) {
-    auto* l = d->findChild<QListWidget*>("List1");
+    auto* l = d->findChild<QListWidget*>("restrictionList");
     for (int i = 0; i < l->count(); ++i) rows.push_back(l->item(i)->text().toStdString());
-    count = d->findChild<QLabel*>("Label5")->text().toStdString();
+    count = d->findChild<QLabel*>("itemCountLabel")->text().toStdString();
     SaveScreenshot(d, "frmRestricaoDocumentos");
     d->close();
   });
-  Child<QPushButton>("Command4")->click();
+  Child<QPushButton>("restrictionsButton")->click();
   EXPECT_EQ(rows, (Log{"F A de 1 até 99999", "FR B de 2 até 99999"}));
   EXPECT_EQ(count, "Items: 2");
   EXPECT_EQ(w.restricoes()[1].Serie, "B");

@@ -38,20 +38,22 @@ class WindowExportTest : public WindowTest, public ::testing::WithParamInterface
         " (1, 'F', 'A', 1, 'HON', 'Honorários', 1, 100, 100, 23, 23, 123, NULL, NULL),"
         " (1, 'F', 'A', 1, 'HON', 'Despesas', 1, 50, 50, 0, 0, 50, 'Isento por lei', '');");
     Open(DateTime::Date(2024, 3, 15));
-    Child<QLineEdit>("txtComentario")->setText("Teste da janela");
+    Child<QLineEdit>("commentEdit")->setText("Teste da janela");
     dialogs_.saveAs = folder_ + "/saft.xml";
   }
 
-  void Export() { Child<QPushButton>("Command2")->click(); }
-  std::string Summary() { return Child<QPlainTextEdit>("txtResumo")->toPlainText().toStdString(); }
+  void Export() { Child<QPushButton>("exportButton")->click(); }
+  std::string Summary() {
+    return Child<QPlainTextEdit>("summaryText")->toPlainText().toStdString();
+  }
 };
 
 TEST_P(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
-  Child<QCheckBox>("chkValidar")->setChecked(true);
+  Child<QCheckBox>("validateCheck")->setChecked(true);
   dialogs_.answers = {true};  // "Confirma a atualização?"
   bool controlsDisabled = false;
   WhenModal("saftpt::gui::ExemptionDialog", [&](QWidget* d) {
-    controlsDisabled = !window_->findChild<QWidget*>("controlos")->isEnabled();
+    controlsDisabled = !window_->findChild<QWidget*>("controls")->isEnabled();
     EXPECT_EQ(d->findChild<QLabel*>("lblDoc")->text(), "Documento: F 1/A");
     auto* combo = d->findChild<QComboBox*>("Combo1");
     EXPECT_EQ(combo->count(), 29);  // the list of periods from 2023 on
@@ -61,7 +63,7 @@ TEST_P(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
   Export();
 
   EXPECT_TRUE(controlsDisabled);
-  EXPECT_TRUE(window_->findChild<QWidget*>("controlos")->isEnabled());
+  EXPECT_TRUE(window_->findChild<QWidget*>("controls")->isEnabled());
   EXPECT_EQ(dialogs_.log, (Log{"confirm: Confirma a atualização?",
                                "inform[Exportação ficheiro SAFT-PT]: Ficheiro exportado",
                                "inform[Exportação SAF-T PT]: O ficheiro cumpre as regras da AT."}));
@@ -71,7 +73,7 @@ TEST_P(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
             "NºOrçamentos: 0\nTotal Créditos: 0,00\nTotal Débitos: 0,00\n"
             "NºRecibos: 0\nTotal Créditos: 0,00\nTotal Débitos: 0,00");
   // Beside it, the VAT summary of the file just written.
-  std::string iva = Child<QPlainTextEdit>("txtResumoIva")->toPlainText().toStdString();
+  std::string iva = Child<QPlainTextEdit>("vatSummaryText")->toPlainText().toStdString();
   for (const char* part : {"(1 documentos de venda não anulados)",
                            "IVA      PT      NOR       23.00            100.00           23.00",
                            "Isenção M07                                  50.00"})
@@ -90,7 +92,7 @@ TEST_P(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
   // Again to the same file, refusing to overwrite it: nothing changes.
   dialogs_.log.clear();
   dialogs_.answers = {false};
-  Child<QPlainTextEdit>("txtResumo")->setPlainText("anterior");
+  Child<QPlainTextEdit>("summaryText")->setPlainText("anterior");
   Export();
   EXPECT_EQ(dialogs_.log, Log{"confirm: Já existe um ficheiro com esse nome. Deseja sobrepôr?"});
   EXPECT_EQ(ReadFile(dialogs_.saveAs), xml);
@@ -100,9 +102,9 @@ TEST_P(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
   dialogs_.log.clear();
   dialogs_.answers = {true};
   shell_.opened.clear();
-  Child<QComboBox>("Combo1")->setCurrentIndex(0);
-  Child<QCheckBox>("Check1")->setChecked(true);
-  Child<QCheckBox>("chkValidar")->setChecked(false);
+  Child<QComboBox>("versionBox")->setCurrentIndex(0);
+  Child<QCheckBox>("openPortalCheck")->setChecked(true);
+  Child<QCheckBox>("validateCheck")->setChecked(false);
   Export();
   EXPECT_EQ(dialogs_.log, (Log{"confirm: Já existe um ficheiro com esse nome. Deseja sobrepôr?",
                                "inform[Exportação ficheiro SAFT-PT]: Ficheiro exportado"}));
@@ -117,7 +119,7 @@ TEST_P(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
 }
 
 TEST_P(WindowExportTest, TheCheckIsOnAndListsWhatToFixAfterTheSummary) {
-  EXPECT_TRUE(Child<QCheckBox>("chkValidar")->isChecked());
+  EXPECT_TRUE(Child<QCheckBox>("validateCheck")->isChecked());
   // Only the taxed line, and a second invoice whose lines were lost.
   Exec(
       "DELETE FROM documentoslinhas WHERE Iva=0;"
@@ -134,7 +136,7 @@ TEST_P(WindowExportTest, TheCheckIsOnAndListsWhatToFixAfterTheSummary) {
   // The older version has no schema here: the window says it is not checked.
   dialogs_.log.clear();
   dialogs_.answers = {true};  // overwrite
-  Child<QComboBox>("Combo1")->setCurrentIndex(0);
+  Child<QComboBox>("versionBox")->setCurrentIndex(0);
   Export();
   ASSERT_EQ(dialogs_.log.size(), 3u);
   EXPECT_EQ(dialogs_.log[2],
@@ -150,7 +152,7 @@ TEST_P(WindowExportTest, CancellingTheReasonAbandonsTheExport) {
   EXPECT_FALSE(std::filesystem::exists(dialogs_.saveAs));
   EXPECT_EQ(Summary(), "");
   EXPECT_TRUE(shell_.opened.empty());
-  EXPECT_TRUE(window_->findChild<QWidget*>("controlos")->isEnabled());
+  EXPECT_TRUE(window_->findChild<QWidget*>("controls")->isEnabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, WindowExportTest,

@@ -18,7 +18,7 @@ TEST_F(WindowTest, DatabaseFaultsDuringAnExportAreShownAndTheWindowStaysUsable) 
   // A table the export reads is missing.
   Exec("RENAME TABLE honorarios TO honorarios_antiga");
   dialogs_.log.clear();
-  Child<QPushButton>("Command2")->click();
+  Child<QPushButton>("exportButton")->click();
   ASSERT_FALSE(dialogs_.log.empty());
   EXPECT_EQ(dialogs_.log.back().rfind("error: ", 0), 0u) << dialogs_.log.back();
   EXPECT_NE(dialogs_.log.back().find("honorarios"), std::string::npos) << dialogs_.log.back();
@@ -27,7 +27,7 @@ TEST_F(WindowTest, DatabaseFaultsDuringAnExportAreShownAndTheWindowStaysUsable) 
   // Put back, the same window exports.
   Exec("RENAME TABLE honorarios_antiga TO honorarios");
   dialogs_.log.clear();
-  Child<QPushButton>("Command2")->click();
+  Child<QPushButton>("exportButton")->click();
   EXPECT_TRUE(fs::exists(dialogs_.saveAs)) << (dialogs_.log.empty() ? "" : dialogs_.log.back());
   fs::remove(dialogs_.saveAs);
 
@@ -38,7 +38,7 @@ TEST_F(WindowTest, DatabaseFaultsDuringAnExportAreShownAndTheWindowStaysUsable) 
   for (; !ligacoes.eof(); ligacoes.moveNext())
     db_.ExecuteUpdate("KILL CONNECTION " + ligacoes.field(size_t{0}).text());
   dialogs_.log.clear();
-  Child<QPushButton>("Command2")->click();
+  Child<QPushButton>("exportButton")->click();
   ASSERT_FALSE(dialogs_.log.empty());
   EXPECT_EQ(dialogs_.log.back().rfind("error: ", 0), 0u) << dialogs_.log.back();
   EXPECT_FALSE(fs::exists(dialogs_.saveAs));

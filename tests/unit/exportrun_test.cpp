@@ -69,17 +69,17 @@ TEST_F(ResumoTest, DecimalSeparatorIsTheGivenOne) {
 }
 
 TEST(PastaDoFicheiroTest, UpToAndIncludingTheLastSlash) {
-  EXPECT_EQ(PastaDoFicheiro("/home/ana/saft/2024-01.xml"), "/home/ana/saft/");
-  EXPECT_EQ(PastaDoFicheiro("/saft.xml"), "/");
-  EXPECT_EQ(PastaDoFicheiro("saidas/saft.xml"), "saidas/");
-  EXPECT_EQ(PastaDoFicheiro("saft.xml"), "");
-  EXPECT_EQ(PastaDoFicheiro("/pasta/"), "/pasta/");
+  EXPECT_EQ(FolderOf("/home/ana/saft/2024-01.xml"), "/home/ana/saft/");
+  EXPECT_EQ(FolderOf("/saft.xml"), "/");
+  EXPECT_EQ(FolderOf("saidas/saft.xml"), "saidas/");
+  EXPECT_EQ(FolderOf("saft.xml"), "");
+  EXPECT_EQ(FolderOf("/pasta/"), "/pasta/");
 }
 
 TEST(EnderecoPortalTest, SecureAddressWithTheLoginPath) {
-  EXPECT_EQ(EnderecoPortal(), std::string("https://") + SAFTPT_PORTAL_HOST +
-                                  "/jsp/loginRedirectForm.jsp?path=painelEmitente.action"
-                                  "&partID=EFPF");
+  EXPECT_EQ(PortalAddress(), std::string("https://") + SAFTPT_PORTAL_HOST +
+                                 "/jsp/loginRedirectForm.jsp?path=painelEmitente.action"
+                                 "&partID=EFPF");
 }
 
 // A stand-in xdg-open on PATH records its arguments, one per line.
@@ -125,8 +125,8 @@ TEST_F(DesktopShellTest, PathReachesXdgOpenUnchanged) {
 
 TEST_F(DesktopShellTest, UrlIsOneArgument) {
   DesktopShell shell;
-  shell.openUrl(EnderecoPortal());
-  EXPECT_EQ(Registo(), EnderecoPortal() + "\n");
+  shell.openUrl(PortalAddress());
+  EXPECT_EQ(Registo(), PortalAddress() + "\n");
 }
 
 TEST(DesktopShellMissingTest, NoXdgOpenIsIgnored) {

@@ -88,7 +88,7 @@ TEST_F(FileAuditTest, NumberingGapsRepeatsAndDatesGoingBack) {
       {"F B/25", "2024-03-09", "2024-03-09T10:00:00", "BBBBBBBB-25"},
       {"F B/20", "2024-03-01", "2024-03-01T10:00:00", "BBBBBBBB-20"},
   };
-  AuditReport r = AuditaFicheiro(Write(File(Invoices(docs))));
+  AuditReport r = AuditSaftFile(Write(File(Invoices(docs))));
   EXPECT_EQ(Messages(r), (std::vector<std::string>{
                              "W Falta o documento F A/12",
                              "E O número F A/13 está repetido",
@@ -113,7 +113,7 @@ TEST_F(FileAuditTest, NumberingGapsRepeatsAndDatesGoingBack) {
       "<Payment><PaymentRefNo>R A/2</PaymentRefNo><ATCUD>DDDDDDDD-2</ATCUD><TransactionDate>"
       "2024-03-04</TransactionDate><SystemEntryDate>2024-03-05T11:00:00</SystemEntryDate>"
       "</Payment></Payments>";
-  r = AuditaFicheiro(Write(
+  r = AuditSaftFile(Write(
       File(Invoices({{"F A/1", "2024-03-01", "2024-03-01T10:00:00", "AAAAAAAA-1"}}) + outros)));
   EXPECT_EQ(Messages(r), (std::vector<std::string>{"W Falta o documento OR A/2",
                                                    "E R A/2 tem data anterior a R A/1"}));
@@ -150,7 +150,7 @@ TEST_F(FileAuditTest, AtcudRule) {
   std::vector<Doc> docs = {{"F A/12"}, {"F A/13"}};
   docs[1].atcud = "JFZSCU5D-31";
   auto check = [&](const std::string& created, const std::string& version) {
-    return Messages(AuditaFicheiro(Write(File(Invoices(docs), created, version))));
+    return Messages(AuditSaftFile(Write(File(Invoices(docs), created, version))));
   };
   EXPECT_EQ(check("2023-01-31", "1.04_01"),
             (std::vector<std::string>{
@@ -179,30 +179,30 @@ TEST_F(FileAuditTest, SignatureChainVerifiesAndNamesTheAlteredDocument) {
   SignChain(docs, key, "1");
   AuditOptions options;
   options.chavesPublicas[""] = pem;
-  EXPECT_EQ(Messages(AuditaFicheiro(Write(File(Invoices(docs))), options)),
+  EXPECT_EQ(Messages(AuditSaftFile(Write(File(Invoices(docs))), options)),
             std::vector<std::string>{});
 
   // An amount changed after signing: that document only, the chain after it
   // still verifies against the hash as written.
   std::vector<Doc> altered = docs;
   altered[2].gross = "13.50";
-  EXPECT_EQ(Messages(AuditaFicheiro(Write(File(Invoices(altered))), options)),
+  EXPECT_EQ(Messages(AuditSaftFile(Write(File(Invoices(altered))), options)),
             std::vector<std::string>{"E Assinatura inválida: F A/3"});
   // The wrong key: every one.
   options.chavesPublicas[""] = otherPem;
-  EXPECT_EQ(AuditaFicheiro(Write(File(Invoices(docs))), options).erros(), 4u);
+  EXPECT_EQ(AuditSaftFile(Write(File(Invoices(docs))), options).erros(), 4u);
 
   // A file starting after number 1: its first cannot be checked.
   options.chavesPublicas[""] = pem;
   std::vector<Doc> tail(docs.begin() + 1, docs.end());
-  EXPECT_EQ(Messages(AuditaFicheiro(Write(File(Invoices(tail))), options)),
+  EXPECT_EQ(Messages(AuditSaftFile(Write(File(Invoices(tail))), options)),
             std::vector<std::string>{
                 "W A assinatura de F A/2 não pode ser verificada: F A/1 não está no ficheiro"});
 
   // A hash that is no signature is an error without a key too.
   altered = docs;
   altered[1].hash = "abc";
-  EXPECT_EQ(Messages(AuditaFicheiro(Write(File(Invoices(altered))))),
+  EXPECT_EQ(Messages(AuditSaftFile(Write(File(Invoices(altered))))),
             std::vector<std::string>{"E Hash de F A/2 não tem 172 caracteres de base64"});
 }
 
@@ -226,28 +226,28 @@ TEST_F(FileAuditTest, OneKeyPerHashControlVersion) {
 
   AuditOptions options;
   std::string erro;
-  ASSERT_TRUE(AddChavePublica(options, "1=" + pem1, erro)) << erro;
-  EXPECT_EQ(Messages(AuditaFicheiro(file, options)),
+  ASSERT_TRUE(AddPublicKey(options, "1=" + pem1, erro)) << erro;
+  EXPECT_EQ(Messages(AuditSaftFile(file, options)),
             std::vector<std::string>{"W Sem chave pública para a versão 2 (HashControl): as "
                                      "assinaturas dessa versão não são verificadas"});
-  ASSERT_TRUE(AddChavePublica(options, " 2 = " + pem2, erro)) << erro;
-  EXPECT_EQ(Messages(AuditaFicheiro(file, options)), std::vector<std::string>{});
+  ASSERT_TRUE(AddPublicKey(options, " 2 = " + pem2, erro)) << erro;
+  EXPECT_EQ(Messages(AuditSaftFile(file, options)), std::vector<std::string>{});
   // A key without version is used for the versions without their own.
   options.chavesPublicas.erase("2");
-  ASSERT_TRUE(AddChavePublica(options, pem1, erro));
-  EXPECT_EQ(Messages(AuditaFicheiro(file, options)),
+  ASSERT_TRUE(AddPublicKey(options, pem1, erro));
+  EXPECT_EQ(Messages(AuditSaftFile(file, options)),
             std::vector<std::string>{"E Assinatura inválida: F A/3"});
 
-  EXPECT_FALSE(AddChavePublica(options, "1=other.pem", erro));
+  EXPECT_FALSE(AddPublicKey(options, "1=other.pem", erro));
   EXPECT_NE(erro.find("versão 1"), std::string::npos) << erro;
-  EXPECT_FALSE(AddChavePublica(options, "3=", erro));
+  EXPECT_FALSE(AddPublicKey(options, "3=", erro));
   options.chavesPublicas = {{"", Write("not a key", "bad.pem")}};
-  EXPECT_THROW(AuditaFicheiro(file, options), Error);
+  EXPECT_THROW(AuditSaftFile(file, options), Error);
 
   // The settings file's entry; a relative file is beside it.
   std::string ini = Write("[saft]\r\nchave_publica=1=k1.pem; 2=" + pem2 + "\r\n", "lexora.ini");
   AuditOptions lidas;
-  ASSERT_TRUE(LeChavesPublicasIni(ini, lidas, erro)) << erro;
+  ASSERT_TRUE(ReadPublicKeysFromSettings(ini, lidas, erro)) << erro;
   std::string folder = ::testing::TempDir();
   if (folder.back() == '/') folder.pop_back();
   EXPECT_EQ(lidas.chavesPublicas,
@@ -255,9 +255,9 @@ TEST_F(FileAuditTest, OneKeyPerHashControlVersion) {
 }
 
 TEST_F(FileAuditTest, UnreadableOrMalformedFileThrows) {
-  EXPECT_THROW(AuditaFicheiro(::testing::TempDir() + "saftpt_none.xml"), Error);
-  EXPECT_THROW(AuditaFicheiro(Write("<AuditFile><Header>", "cut.xml")), Error);
-  EXPECT_THROW(CalculaResumoIva(Write("<AuditFile><Header>", "cut.xml")), Error);
+  EXPECT_THROW(AuditSaftFile(::testing::TempDir() + "saftpt_none.xml"), Error);
+  EXPECT_THROW(AuditSaftFile(Write("<AuditFile><Header>", "cut.xml")), Error);
+  EXPECT_THROW(ComputeResumoIva(Write("<AuditFile><Header>", "cut.xml")), Error);
 }
 
 // A line of a sales document.
@@ -313,7 +313,7 @@ TEST_F(FileAuditTest, VatSummaryOfASmallOffice) {
       Line("CreditAmount", "500.00", "NOR", "23.00") +
       "<DocumentTotals><TaxPayable>115.00</TaxPayable></DocumentTotals></WorkDocument>"
       "</WorkingDocuments>";
-  ResumoIva r = CalculaResumoIva(Write(File(sales + working)));
+  ResumoIva r = ComputeResumoIva(Write(File(sales + working)));
   EXPECT_EQ(r.documentos, 5);
   EXPECT_EQ(ResumoIvaCsv(r),
             "imposto,regiao,codigo,taxa,base,valor\n"

@@ -17,7 +17,7 @@ namespace saftpt {
 namespace {
 
 // The schema the programs ship with, copied beside this test program too.
-const std::string kXsd11 = SchemaPorOmissao();
+const std::string kXsd11 = DefaultSchemaPath();
 const std::string kXsd10 = std::string(SAFTPT_XSD_DIR) + "/SAFTPT1.04_01.xsd10.xsd";
 const std::string kValid =
     std::string(SAFTPT_SOURCE_DIR) + "/tests/golden/validation/valid-1.04_01.xml";
@@ -34,8 +34,8 @@ std::string ReadFile(const std::string& path) {
 
 std::string WriteTemp(const std::string& name, const std::string& text) {
   // Test cases run side by side in processes of their own and share names.
-  std::string path = ::testing::TempDir() + "saftpt_validation_" + std::to_string(getpid()) +
-                     "_" + name + ".xml";
+  std::string path =
+      ::testing::TempDir() + "saftpt_validation_" + std::to_string(getpid()) + "_" + name + ".xml";
   std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
   return path;
 }
@@ -53,12 +53,12 @@ std::string Broken(const std::vector<std::pair<std::string, std::string>>& edits
 
 ValidationReport Validate(const std::string& name, const std::string& text,
                           const std::string& xsd = kXsd11) {
-  return ValidaFicheiroSaft(WriteTemp(name, text), xsd);
+  return ValidateSaftFile(WriteTemp(name, text), xsd);
 }
 
 TEST(SchemaValidation, ValidFilePassesBothSchemas) {
   for (const std::string& xsd : {kXsd11, kXsd10}) {
-    ValidationReport r = ValidaFicheiroSaft(kValid, xsd);
+    ValidationReport r = ValidateSaftFile(kValid, xsd);
     EXPECT_TRUE(r.valid()) << xsd << ": " << r.Erro1006();
     EXPECT_TRUE(r.errors.empty());
     EXPECT_TRUE(r.warnings.empty()) << r.warnings[0].message;
@@ -208,14 +208,14 @@ TEST(SchemaValidation, Xsd10SchemaIsUsedAsItIs) {
 }
 
 TEST(SchemaValidation, UnreadableInputsThrow) {
-  EXPECT_THROW(ValidaFicheiroSaft(kValid, kXsd11 + ".missing"), Error);
+  EXPECT_THROW(ValidateSaftFile(kValid, kXsd11 + ".missing"), Error);
   // A file that is XML but no schema.
-  EXPECT_THROW(ValidaFicheiroSaft(kValid, kValid), Error);
+  EXPECT_THROW(ValidateSaftFile(kValid, kValid), Error);
   std::string notXml = WriteTemp("not_a_schema", "<xs:schema");
-  EXPECT_THROW(ValidaFicheiroSaft(kValid, notXml), Error);
-  EXPECT_THROW(ValidaFicheiroSaft(kValid + ".missing", kXsd11), Error);
+  EXPECT_THROW(ValidateSaftFile(kValid, notXml), Error);
+  EXPECT_THROW(ValidateSaftFile(kValid + ".missing", kXsd11), Error);
   try {
-    ValidaFicheiroSaft(kValid, kXsd11 + ".missing");
+    ValidateSaftFile(kValid, kXsd11 + ".missing");
   } catch (const Error& e) {
     EXPECT_EQ(e.number(), Error::kValidation);
     EXPECT_NE(e.description().find(".missing"), std::string::npos);
@@ -336,16 +336,16 @@ TEST(SchemaValidation, ExportCheckSaysWhatToFix) {
   // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    VerificacaoDoFicheiro v = VerificaFicheiroExportado(WriteTemp(c.name, Broken(c.edits)), 4);
+    VerificacaoDoFicheiro v = CheckExportedFile(WriteTemp(c.name, Broken(c.edits)), 4);
     EXPECT_TRUE(v.verificado);
     EXPECT_FALSE(v.cumpre());
     EXPECT_EQ(v.Texto(), c.problem);
   }
-  VerificacaoDoFicheiro valid = VerificaFicheiroExportado(kValid, 4);
+  VerificacaoDoFicheiro valid = CheckExportedFile(kValid, 4);
   EXPECT_TRUE(valid.cumpre());
   EXPECT_EQ(valid.Texto(), "O ficheiro cumpre as regras da AT.");
   // No schema for the older version: not checked, and said so.
-  VerificacaoDoFicheiro older = VerificaFicheiroExportado(WriteTemp("older", "nada"), 3);
+  VerificacaoDoFicheiro older = CheckExportedFile(WriteTemp("older", "nada"), 3);
   EXPECT_FALSE(older.verificado);
   EXPECT_FALSE(older.cumpre());
   EXPECT_NE(older.Texto().find("1.03_01"), std::string::npos);

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/WindowDefaults.h"
+#include "app/SettingsLocation.h"
 #include "config/Error.h"
 #include "config/Settings.h"
 
@@ -233,15 +233,15 @@ TEST_F(SettingsFile, FileLookedForInOrder) {
   const std::string home = dir_ + "/casa";
   const std::string user = home + "/.config/saftpt/lexora.ini";
   // Nothing beside the program: the user's file.
-  EXPECT_EQ(FicheiroDeConfiguracao("", dir_, nullptr, home.c_str()), user);
-  EXPECT_EQ(FicheiroDeConfiguracao("", dir_, "", home.c_str()), user);
-  EXPECT_EQ(FicheiroDeConfiguracao("", dir_, "relativa", home.c_str()), user);
-  EXPECT_EQ(FicheiroDeConfiguracao("", dir_, "/xdg/", home.c_str()), "/xdg/saftpt/lexora.ini");
-  EXPECT_EQ(FicheiroDeConfiguracao("outro.ini", dir_, "/xdg", home.c_str()), "outro.ini");
+  EXPECT_EQ(FindSettingsFile("", dir_, nullptr, home.c_str()), user);
+  EXPECT_EQ(FindSettingsFile("", dir_, "", home.c_str()), user);
+  EXPECT_EQ(FindSettingsFile("", dir_, "relativa", home.c_str()), user);
+  EXPECT_EQ(FindSettingsFile("", dir_, "/xdg/", home.c_str()), "/xdg/saftpt/lexora.ini");
+  EXPECT_EQ(FindSettingsFile("outro.ini", dir_, "/xdg", home.c_str()), "outro.ini");
   // A file beside the program (portable use) comes before the user's.
   Write("[bd]\r\n");
-  EXPECT_EQ(FicheiroDeConfiguracao("", dir_, "/xdg", home.c_str()), path_);
-  EXPECT_EQ(FicheiroDeConfiguracao("outro.ini", dir_, "/xdg", home.c_str()), "outro.ini");
+  EXPECT_EQ(FindSettingsFile("", dir_, "/xdg", home.c_str()), path_);
+  EXPECT_EQ(FindSettingsFile("outro.ini", dir_, "/xdg", home.c_str()), "outro.ini");
 }
 
 TEST_F(SettingsFile, ConnectionWrittenInANewFolderForItsOwnerOnly) {

@@ -1,0 +1,38 @@
+#include "app/SettingsLocation.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "config/Settings.h"
+
+namespace saftpt {
+
+std::string FindSettingsFile(const std::string& chosen, const std::string& programFolder,
+                             const char* xdgConfigHome, const char* home) {
+  if (!chosen.empty()) return chosen;
+  std::string beside = programFolder + "/" + kSettingsFileName;
+  std::error_code ec;
+  if (std::filesystem::exists(beside, ec)) return beside;
+  std::string base;
+  if (xdgConfigHome && xdgConfigHome[0] == '/') {
+    base = xdgConfigHome;
+  } else {
+    std::string homeFolder = home && home[0] ? home : "";
+    if (homeFolder.empty()) {
+      if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) homeFolder = pw->pw_dir;
+    }
+    base = homeFolder + "/.config";
+  }
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  return base + "/saftpt/" + kSettingsFileName;
+}
+
+std::string FindSettingsFile(const std::string& chosen) {
+  return FindSettingsFile(chosen, PastaDoPrograma(), std::getenv("XDG_CONFIG_HOME"),
+                          std::getenv("HOME"));
+}
+
+}  // namespace saftpt

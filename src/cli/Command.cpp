@@ -1,0 +1,73 @@
+#include "cli/Command.h"
+
+#include <iostream>
+
+#include "app/SettingsLocation.h"
+#include "config/Connection.h"
+#include "config/Error.h"
+
+namespace saftpt::cli {
+
+namespace {
+
+// The help of --settings, the same in every verb that reads the file.
+constexpr const char* kSettingsHelp =
+    "Ficheiro de configuração (por omissão lexora.ini junto ao programa, se lá estiver, senão "
+    "$XDG_CONFIG_HOME/saftpt/lexora.ini, isto é, ~/.config/saftpt/lexora.ini)";
+
+}  // namespace
+
+Command::Command(std::string name, std::string description, ExitStatus failure)
+    : name_(std::move(name)), description_(std::move(description)), failure_(failure) {}
+
+CLI::App* Command::Register(std::shared_ptr<Command> command, CLI::App& app, int& status) {
+  CLI::App* cmd = app.add_subcommand(command->name_, command->description_);
+  command->AddOptions(*cmd);
+  cmd->callback([command, &status] { status = static_cast<int>(command->RunAndReport()); });
+  return cmd;
+}
+
+ExitStatus Command::RunAndReport() {
+  try {
+    return Run();
+  } catch (const CommandFailure& f) {
+    std::cerr << f.message << std::endl;
+    return f.status;
+  } catch (const Error& e) {
+    std::cerr << e.description() << std::endl;
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << std::endl;
+  }
+  return failure_;
+}
+
+void Command::AddSettingsOption(CLI::App& cmd) {
+  cmd.add_option("--settings", settings_, kSettingsHelp);
+}
+
+std::string Command::SettingsFile() const {
+  return FindSettingsFile(settings_);
+}
+
+void Command::AddPeriodOptions(CLI::App& cmd, std::string& from, std::string& to) {
+  cmd.add_option("--from", from,
+                 "Data inicial AAAA-MM-DD (por omissão o primeiro dia do mês anterior)");
+  cmd.add_option("--to", to, "Data final AAAA-MM-DD (por omissão o último dia do mês anterior)");
+}
+
+void Command::AddFileArgument(CLI::App& cmd, std::string& file, const std::string& help) {
+  // The help's formatter is the program's; only these verbs have positionals.
+  cmd.get_formatter()->label("Positionals", "Argumentos");
+  cmd.add_option("ficheiro", file, help)->required();
+}
+
+void Command::Connect(Database& db, const std::string& settingsFile) const {
+  std::string problem;
+  if (!AbreLigacaoIni(db, settingsFile, problem)) Fail(problem);
+}
+
+void Command::Fail(const std::string& message) const {
+  throw CommandFailure{message, failure_};
+}
+
+}  // namespace saftpt::cli
