@@ -18,92 +18,92 @@ namespace saftpt::gui {
 ConnectionDialog::ConnectionDialog(const std::string& settingsPath, const std::string& problema,
                                    UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent), settingsPath_(settingsPath), dialogs_(dialogs) {
-  setObjectName("frmLigacao");
+  setObjectName("connectionDialog");
   setWindowTitle("Ligação à base de dados");
 
-  auto* lblProblema = new QLabel(Q(problema), this);
-  lblProblema->setObjectName("lblProblema");
-  lblProblema->setWordWrap(true);
-  lblProblema->setVisible(!problema.empty());
-  auto* lblFicheiro = new QLabel(Q("Ficheiro de configuração: " + settingsPath), this);
-  lblFicheiro->setObjectName("lblFicheiro");
-  lblFicheiro->setWordWrap(true);
+  auto* problemLabel = new QLabel(Q(problema), this);
+  problemLabel->setObjectName("problemLabel");
+  problemLabel->setWordWrap(true);
+  problemLabel->setVisible(!problema.empty());
+  auto* settingsFileLabel = new QLabel(Q("Ficheiro de configuração: " + settingsPath), this);
+  settingsFileLabel->setObjectName("settingsFileLabel");
+  settingsFileLabel->setWordWrap(true);
 
-  txtServidor_ = new QLineEdit(this);
-  txtServidor_->setObjectName("txtServidor");
-  txtPorta_ = new QLineEdit("3306", this);
-  txtPorta_->setObjectName("txtPorta");
-  txtPorta_->setMaxLength(5);
-  txtBaseDados_ = new QLineEdit(this);
-  txtBaseDados_->setObjectName("txtBaseDados");
-  txtUtilizador_ = new QLineEdit(this);
-  txtUtilizador_->setObjectName("txtUtilizador");
-  txtPalavraPasse_ = new QLineEdit(this);
-  txtPalavraPasse_->setObjectName("txtPalavraPasse");
-  txtPalavraPasse_->setEchoMode(QLineEdit::Password);
+  serverEdit_ = new QLineEdit(this);
+  serverEdit_->setObjectName("serverEdit");
+  portEdit_ = new QLineEdit("3306", this);
+  portEdit_->setObjectName("portEdit");
+  portEdit_->setMaxLength(5);
+  databaseEdit_ = new QLineEdit(this);
+  databaseEdit_->setObjectName("databaseEdit");
+  userEdit_ = new QLineEdit(this);
+  userEdit_->setObjectName("userEdit");
+  passwordEdit_ = new QLineEdit(this);
+  passwordEdit_->setObjectName("passwordEdit");
+  passwordEdit_->setEchoMode(QLineEdit::Password);
 
   // What the file already says, so a wrong key is corrected, not retyped.
   if (std::ifstream(settingsPath)) {
     try {
       ConnectionSettings s = LeLigacaoIni(settingsPath);
-      txtServidor_->setText(Q(s.server));
-      txtPorta_->setText(Q(s.port));
-      txtBaseDados_->setText(Q(s.database));
-      txtUtilizador_->setText(Q(s.user));
-      txtPalavraPasse_->setText(Q(s.password));
+      serverEdit_->setText(Q(s.server));
+      portEdit_->setText(Q(s.port));
+      databaseEdit_->setText(Q(s.database));
+      userEdit_->setText(Q(s.user));
+      passwordEdit_->setText(Q(s.password));
     } catch (const Error&) {
       // Credentials that do not unscramble are typed again.
     }
   }
 
-  auto* testar = new QPushButton("Testar ligação", this);
-  testar->setObjectName("cmdTestar");
-  testar->setAutoDefault(false);
-  lblResposta_ = new QLabel(this);
-  lblResposta_->setObjectName("lblResposta");
-  lblResposta_->setWordWrap(true);
-  lblResposta_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto* testButton = new QPushButton("Testar ligação", this);
+  testButton->setObjectName("testButton");
+  testButton->setAutoDefault(false);
+  answerLabel_ = new QLabel(this);
+  answerLabel_->setObjectName("answerLabel");
+  answerLabel_->setWordWrap(true);
+  answerLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
   auto* botoes = new QDialogButtonBox(this);
-  auto* gravar = botoes->addButton("Gravar", QDialogButtonBox::AcceptRole);
-  gravar->setObjectName("cmdGravar");
-  gravar->setDefault(true);
-  auto* cancelar = botoes->addButton("Cancelar", QDialogButtonBox::RejectRole);
-  cancelar->setObjectName("cmdCancelar");
+  auto* saveButton = botoes->addButton("Gravar", QDialogButtonBox::AcceptRole);
+  saveButton->setObjectName("saveButton");
+  saveButton->setDefault(true);
+  auto* cancelButton = botoes->addButton("Cancelar", QDialogButtonBox::RejectRole);
+  cancelButton->setObjectName("cancelButton");
 
   auto* campos = new QFormLayout;
-  campos->addRow("Servidor:", txtServidor_);
-  campos->addRow("Porta:", txtPorta_);
-  campos->addRow("Base de dados:", txtBaseDados_);
-  campos->addRow("Utilizador:", txtUtilizador_);
-  campos->addRow("Palavra-passe:", txtPalavraPasse_);
+  campos->addRow("Servidor:", serverEdit_);
+  campos->addRow("Porta:", portEdit_);
+  campos->addRow("Base de dados:", databaseEdit_);
+  campos->addRow("Utilizador:", userEdit_);
+  campos->addRow("Palavra-passe:", passwordEdit_);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(lblProblema);
-  layout->addWidget(lblFicheiro);
+  layout->addWidget(problemLabel);
+  layout->addWidget(settingsFileLabel);
   layout->addLayout(campos);
-  layout->addWidget(testar, 0, Qt::AlignLeft);
-  layout->addWidget(lblResposta_);
+  layout->addWidget(testButton, 0, Qt::AlignLeft);
+  layout->addWidget(answerLabel_);
   layout->addStretch();
   layout->addWidget(botoes);
   resize(460, 0);
 
-  connect(testar, &QPushButton::clicked, this, [this] { Testar(); });
-  connect(gravar, &QPushButton::clicked, this, [this] { Gravar(); });
-  connect(cancelar, &QPushButton::clicked, this, &QDialog::reject);
+  connect(testButton, &QPushButton::clicked, this, [this] { TestConnection(); });
+  connect(saveButton, &QPushButton::clicked, this, [this] { Save(); });
+  connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 ConnectionSettings ConnectionDialog::Ligacao() const {
   ConnectionSettings s;
-  s.server = txtServidor_->text().trimmed().toStdString();
-  s.port = txtPorta_->text().trimmed().toStdString();
-  s.database = txtBaseDados_->text().trimmed().toStdString();
-  s.user = txtUtilizador_->text().toStdString();
-  s.password = txtPalavraPasse_->text().toStdString();
+  s.server = serverEdit_->text().trimmed().toStdString();
+  s.port = portEdit_->text().trimmed().toStdString();
+  s.database = databaseEdit_->text().trimmed().toStdString();
+  s.user = userEdit_->text().toStdString();
+  s.password = passwordEdit_->text().toStdString();
   return s;
 }
 
-void ConnectionDialog::Testar() {
+void ConnectionDialog::TestConnection() {
   ConnectionSettings s = Ligacao();
   std::string resposta;
   if (!PortaValida(s.port)) {
@@ -113,10 +113,10 @@ void ConnectionDialog::Testar() {
     TestaLigacao(s, resposta);
     unsetCursor();
   }
-  lblResposta_->setText(Q(resposta));
+  answerLabel_->setText(Q(resposta));
 }
 
-void ConnectionDialog::Gravar() {
+void ConnectionDialog::Save() {
   try {
     GravaLigacao(settingsPath_, Ligacao());
     accept();

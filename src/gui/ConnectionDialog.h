@@ -28,20 +28,20 @@ class ConnectionDialog : public QDialog {
 
   ConnectionSettings Ligacao() const;
   // "Testar ligação": connects with the fields and shows the answer.
-  void Testar();
+  void TestConnection();
   // "Gravar": writes the settings file and closes the dialog (accepted); a
   // failure is shown and the dialog stays.
-  void Gravar();
+  void Save();
 
  private:
   std::string settingsPath_;
   UserDialogs& dialogs_;
-  QLineEdit* txtServidor_;
-  QLineEdit* txtPorta_;
-  QLineEdit* txtBaseDados_;
-  QLineEdit* txtUtilizador_;
-  QLineEdit* txtPalavraPasse_;
-  QLabel* lblResposta_;
+  QLineEdit* serverEdit_;
+  QLineEdit* portEdit_;
+  QLineEdit* databaseEdit_;
+  QLineEdit* userEdit_;
+  QLineEdit* passwordEdit_;
+  QLabel* answerLabel_;
 };
 
 }  // namespace saftpt::gui

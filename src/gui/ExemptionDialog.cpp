@@ -20,86 +20,87 @@ bool Blank(const std::string& text) {
 
 ExemptionDialog::ExemptionDialog(UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent), dialogs_(dialogs) {
-  setObjectName("frmMotivosIsencao");
+  setObjectName("exemptionDialog");
   setWindowTitle("Validação dos Motivos de Isenção");
   setModal(true);
 
-  auto* label1 = new QLabel(
+  auto* introLabel = new QLabel(
       "Foi detetado um valor inválido para um motivo de isenção. Especifique pf o valor da "
       "tabela da AT que mais se adequa:",
       this);
-  label1->setObjectName("Label1");
-  label1->setWordWrap(true);
-  lblDoc_ = new QLabel(this);
-  lblDoc_->setObjectName("lblDoc");
-  Label2_ = new QLabel(this);
-  Label2_->setObjectName("Label2");
-  Label2_->setWordWrap(true);
-  Label2_->setTextFormat(Qt::PlainText);
-  Label2_->setFrameShape(QFrame::StyledPanel);
-  Label2_->setMinimumHeight(Label2_->fontMetrics().height() + 8);
-  Combo1_ = new QComboBox(this);
-  Combo1_->setObjectName("Combo1");
-  Combo1_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  Combo1_->setMinimumContentsLength(60);
-  auto* command1 = new QPushButton("Atualizar documento", this);
-  command1->setObjectName("Command1");
-  Command2_ =
+  introLabel->setObjectName("introLabel");
+  introLabel->setWordWrap(true);
+  documentLabel_ = new QLabel(this);
+  documentLabel_->setObjectName("documentLabel");
+  currentReasonLabel_ = new QLabel(this);
+  currentReasonLabel_->setObjectName("currentReasonLabel");
+  currentReasonLabel_->setWordWrap(true);
+  currentReasonLabel_->setTextFormat(Qt::PlainText);
+  currentReasonLabel_->setFrameShape(QFrame::StyledPanel);
+  currentReasonLabel_->setMinimumHeight(currentReasonLabel_->fontMetrics().height() + 8);
+  reasonBox_ = new QComboBox(this);
+  reasonBox_->setObjectName("reasonBox");
+  reasonBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  reasonBox_->setMinimumContentsLength(60);
+  auto* updateDocumentButton = new QPushButton("Atualizar documento", this);
+  updateDocumentButton->setObjectName("updateDocumentButton");
+  updateAllButton_ =
       new QPushButton("Atualizar todas as ocorrências em todos os documentos desde 1/1/2017", this);
-  Command2_->setObjectName("Command2");
-  auto* command3 = new QPushButton("Cancelar", this);
-  command3->setObjectName("Command3");
+  updateAllButton_->setObjectName("updateAllButton");
+  auto* cancelButton = new QPushButton("Cancelar", this);
+  cancelButton->setObjectName("cancelButton");
   // Enter must not pick a button by accident: every update is confirmed anyway.
-  for (QPushButton* b : {command1, Command2_, command3}) b->setAutoDefault(false);
+  for (QPushButton* b : {updateDocumentButton, updateAllButton_, cancelButton})
+    b->setAutoDefault(false);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(label1);
-  layout->addWidget(lblDoc_);
+  layout->addWidget(introLabel);
+  layout->addWidget(documentLabel_);
   layout->addSpacing(6);
   layout->addWidget(new QLabel("Motivo actual:", this));
-  layout->addWidget(Label2_);
+  layout->addWidget(currentReasonLabel_);
   layout->addSpacing(6);
   layout->addWidget(new QLabel("Motivos Tabela AT:", this));
-  layout->addWidget(Combo1_);
+  layout->addWidget(reasonBox_);
   layout->addSpacing(6);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(command1);
-  buttons->addWidget(Command2_);
+  buttons->addWidget(updateDocumentButton);
+  buttons->addWidget(updateAllButton_);
   buttons->addStretch();
-  buttons->addWidget(command3);
+  buttons->addWidget(cancelButton);
   layout->addLayout(buttons);
 
-  connect(command1, &QPushButton::clicked, this, [this] { AtualizarDocumento(); });
-  connect(Command2_, &QPushButton::clicked, this, [this] { AtualizarTodos(); });
-  connect(command3, &QPushButton::clicked, this, [this] {
-    ret_ = false;
+  connect(updateDocumentButton, &QPushButton::clicked, this, [this] { UpdateDocument(); });
+  connect(updateAllButton_, &QPushButton::clicked, this, [this] { UpdateAll(); });
+  connect(cancelButton, &QPushButton::clicked, this, [this] {
+    updated_ = false;
     reject();
   });
 }
 
-void ExemptionDialog::Init(const ExemptionCase& c) {
+void ExemptionDialog::FillCase(const ExemptionCase& c) {
   // The list follows each case's period, so a later export of another period
   // is offered its own reasons.
   motivos_ = MotivosCodificados(c.periodStart);
-  Combo1_->clear();
-  for (const std::string& m : motivos_) Combo1_->addItem(Q(m));
-  Combo1_->setCurrentIndex(-1);
-  Label2_->setText(Q(c.currentReason));
-  lblDoc_->setText(Q("Documento: " + c.tipodoc + " " + c.numero + "/" + c.serie));
-  Command2_->setEnabled(!Blank(c.currentReason));
+  reasonBox_->clear();
+  for (const std::string& m : motivos_) reasonBox_->addItem(Q(m));
+  reasonBox_->setCurrentIndex(-1);
+  currentReasonLabel_->setText(Q(c.currentReason));
+  documentLabel_->setText(Q("Documento: " + c.tipodoc + " " + c.numero + "/" + c.serie));
+  updateAllButton_->setEnabled(!Blank(c.currentReason));
 }
 
 bool ExemptionDialog::Resolve(const ExemptionCase& c, ExemptionFixer& fixer) {
-  Init(c);
+  FillCase(c);
   fixer_ = &fixer;
-  ret_ = false;
+  updated_ = false;
   exec();
   fixer_ = nullptr;
-  return ret_;
+  return updated_;
 }
 
-void ExemptionDialog::Atualizar(bool todos) {
-  int index = Combo1_->currentIndex();
+void ExemptionDialog::Update(bool todos) {
+  int index = reasonBox_->currentIndex();
   if (index < 0 || static_cast<size_t>(index) >= motivos_.size()) {
     dialogs_.warn("Tem de indicar um motivo de isenção válido.");
     return;
@@ -118,7 +119,7 @@ void ExemptionDialog::Atualizar(bool todos) {
     dialogs_.error(e.what());
     return;
   }
-  ret_ = true;
+  updated_ = true;
   accept();
 }
 

@@ -28,23 +28,23 @@ class ExemptionDialog : public QDialog, public ExemptionResolver {
   bool Resolve(const ExemptionCase& c, ExemptionFixer& fixer) override;
 
   // Fills the labels and the coded reasons for a case (Resolve starts here).
-  void Init(const ExemptionCase& c);
+  void FillCase(const ExemptionCase& c);
 
   // "Atualizar documento" and "Atualizar todas as ocorrências...".
-  void AtualizarDocumento() { Atualizar(false); }
-  void AtualizarTodos() { Atualizar(true); }
+  void UpdateDocument() { Update(false); }
+  void UpdateAll() { Update(true); }
 
  private:
-  void Atualizar(bool todos);
+  void Update(bool todos);
 
   UserDialogs& dialogs_;
   ExemptionFixer* fixer_ = nullptr;
-  bool ret_ = false;
+  bool updated_ = false;
   std::vector<std::string> motivos_;  // the combo's entries, as stored
-  QLabel* lblDoc_;
-  QLabel* Label2_;
-  QComboBox* Combo1_;
-  QPushButton* Command2_;
+  QLabel* documentLabel_;
+  QLabel* currentReasonLabel_;
+  QComboBox* reasonBox_;
+  QPushButton* updateAllButton_;
 };
 
 }  // namespace saftpt::gui

@@ -32,7 +32,7 @@ T* Child(QWidget* w, const char* name) {
 
 // Selects the entry that starts with `code` and clicks a button.
 void Choose(QWidget* d, const std::string& entry) {
-  auto* combo = Child<QComboBox>(d, "Combo1");
+  auto* combo = Child<QComboBox>(d, "reasonBox");
   int index = combo->findText(QString::fromStdString(entry));
   ASSERT_GE(index, 0) << entry;
   combo->setCurrentIndex(index);
@@ -46,21 +46,21 @@ TEST(ExemptionDialogTexts, ListFollowsThePeriodAndTheCaseIsShown) {
   gui::ExemptionDialog d(dialogs);
   EXPECT_EQ(d.windowTitle(), "Validação dos Motivos de Isenção");
 
-  d.Init(Case("Isento por lei", DateTime::Date(2022, 12, 31)));
-  auto* combo = Child<QComboBox>(&d, "Combo1");
+  d.FillCase(Case("Isento por lei", DateTime::Date(2022, 12, 31)));
+  auto* combo = Child<QComboBox>(&d, "reasonBox");
   EXPECT_EQ(combo->count(), 18);
   EXPECT_EQ(combo->itemText(0), "M01 - Artigo 16.º n.º 6 do CIVA (ou similar)");
   EXPECT_EQ(combo->currentIndex(), -1);  // nothing chosen for the user
-  EXPECT_EQ(Child<QLabel>(&d, "lblDoc")->text(), "Documento: F 5/A");
-  EXPECT_EQ(Child<QLabel>(&d, "Label2")->text(), "Isento por lei");
-  EXPECT_TRUE(Child<QPushButton>(&d, "Command2")->isEnabled());
+  EXPECT_EQ(Child<QLabel>(&d, "documentLabel")->text(), "Documento: F 5/A");
+  EXPECT_EQ(Child<QLabel>(&d, "currentReasonLabel")->text(), "Isento por lei");
+  EXPECT_TRUE(Child<QPushButton>(&d, "updateAllButton")->isEnabled());
   combo->setCurrentIndex(6);
-  SaveScreenshot(&d, "frmMotivosIsencao");
+  SaveScreenshot(&d, "exemptionDialog");
 
-  d.Init(Case("  ", DateTime::Date(2023, 1, 1)));
+  d.FillCase(Case("  ", DateTime::Date(2023, 1, 1)));
   EXPECT_EQ(combo->count(), 29);
   EXPECT_EQ(combo->itemText(28).left(3), "M99");
-  EXPECT_FALSE(Child<QPushButton>(&d, "Command2")->isEnabled());
+  EXPECT_FALSE(Child<QPushButton>(&d, "updateAllButton")->isEnabled());
 }
 
 class ExemptionDialogTest : public DbTest {
@@ -104,7 +104,7 @@ TEST_F(ExemptionDialogTest, UpdateDocumentWritesCodeAndTextOnThatDocument) {
   dialogs_.answers = {true};
   EXPECT_TRUE(Run([](QWidget* d) {
     Choose(d, "M07 - Isento Artigo 9.º do CIVA");
-    Click(d, "Command1");
+    Click(d, "updateDocumentButton");
   }));
   EXPECT_EQ(dialogs_.log, Log{"confirm: Confirma a atualização?"});
   EXPECT_EQ(Lines(), (Log{"5:M07:Isento Artigo 9.º do CIVA", "5:M07:Isento Artigo 9.º do CIVA",
@@ -115,7 +115,7 @@ TEST_F(ExemptionDialogTest, UpdateAllTouchesDocumentsFrom2017On) {
   dialogs_.answers = {true};
   EXPECT_TRUE(Run([](QWidget* d) {
     Choose(d, "M99 - Não sujeito ou não tributado - Outras situações de não liquidação do imposto");
-    Click(d, "Command2");
+    Click(d, "updateAllButton");
   }));
   const std::string m99 =
       "M99:Não sujeito ou não tributado - Outras situações de não liquidação do imposto";
@@ -128,11 +128,11 @@ TEST_F(ExemptionDialogTest, NoKeepsTheDialogOpenWithTheChoice) {
   bool openAfterNo = false;
   EXPECT_TRUE(Run([&](QWidget* d) {
     Choose(d, "M07 - Isento Artigo 9.º do CIVA");
-    int chosen = Child<QComboBox>(d, "Combo1")->currentIndex();
-    Click(d, "Command1");
+    int chosen = Child<QComboBox>(d, "reasonBox")->currentIndex();
+    Click(d, "updateDocumentButton");
     openAfterNo = d->isVisible();
-    indexAfterNo = Child<QComboBox>(d, "Combo1")->currentIndex() - chosen;
-    Click(d, "Command1");
+    indexAfterNo = Child<QComboBox>(d, "reasonBox")->currentIndex() - chosen;
+    Click(d, "updateDocumentButton");
   }));
   EXPECT_TRUE(openAfterNo);
   EXPECT_EQ(indexAfterNo, 0);
@@ -144,10 +144,10 @@ TEST_F(ExemptionDialogTest, NoKeepsTheDialogOpenWithTheChoice) {
 TEST_F(ExemptionDialogTest, NoChoiceIsRefusedAndCancelWritesNothing) {
   bool openAfterRefusal = false;
   EXPECT_FALSE(Run([&](QWidget* d) {
-    Click(d, "Command1");
-    Click(d, "Command2");
+    Click(d, "updateDocumentButton");
+    Click(d, "updateAllButton");
     openAfterRefusal = d->isVisible();
-    Click(d, "Command3");
+    Click(d, "cancelButton");
   }));
   EXPECT_TRUE(openAfterRefusal);
   EXPECT_EQ(dialogs_.log, (Log{"warn: Tem de indicar um motivo de isenção válido.",
@@ -161,7 +161,7 @@ TEST_F(ExemptionDialogTest, CloseBoxCancelsEvenAfterAnEarlierUpdate) {
   dialogs_.answers = {true};
   WhenModal("saftpt::gui::ExemptionDialog", [](QWidget* d) {
     Choose(d, "M07 - Isento Artigo 9.º do CIVA");
-    Click(d, "Command1");
+    Click(d, "updateDocumentButton");
   });
   EXPECT_TRUE(dialog.Resolve(case_, fixer));
   WhenModal("saftpt::gui::ExemptionDialog", [](QWidget* d) { d->close(); });
@@ -174,10 +174,10 @@ TEST_F(ExemptionDialogTest, FailingUpdateIsShownAndTheDialogStaysOpen) {
   bool openAfterFailure = false;
   EXPECT_FALSE(Run([&](QWidget* d) {
     Choose(d, "M07 - Isento Artigo 9.º do CIVA");
-    Click(d, "Command1");
-    Click(d, "Command2");
+    Click(d, "updateDocumentButton");
+    Click(d, "updateAllButton");
     openAfterFailure = d->isVisible();
-    Click(d, "Command3");
+    Click(d, "cancelButton");
   }));
   EXPECT_TRUE(openAfterFailure);
   ASSERT_EQ(dialogs_.log.size(), 4u);

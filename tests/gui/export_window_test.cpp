@@ -169,9 +169,9 @@ TEST_F(WindowTest, LoadFailuresAreShownAndEndTheProgram) {
   EscreveIni(settings_, "bd", "basedados", "nao_existe_saftpt");
   std::string problema;
   WhenModal(kConnectionDialog, [&problema](QWidget* d) {
-    problema = LabelText(d, "lblProblema");
-    EXPECT_EQ(Field(d, "txtBaseDados")->text(), "nao_existe_saftpt");
-    Press(d, "cmdCancelar");
+    problema = LabelText(d, "problemLabel");
+    EXPECT_EQ(Field(d, "databaseEdit")->text(), "nao_existe_saftpt");
+    Press(d, "cancelButton");
   });
   EXPECT_FALSE(gui::ExportWindow(o, dialogs_, shell_).Load());
   EXPECT_NE(problema.find("nao_existe_saftpt"), std::string::npos) << problema;
@@ -184,27 +184,27 @@ TEST_F(WindowTest, FirstRunAsksForTheConnectionUntilItWorks) {
   const ConnectionSettings good = Settings();
   std::vector<std::string> problemas, respostas;
   WhenModal(kConnectionDialog, [&](QWidget* d) {
-    problemas.push_back(LabelText(d, "lblProblema"));
-    EXPECT_EQ(Field(d, "txtPorta")->text(), "3306");
-    Field(d, "txtServidor")->setText(QString::fromStdString(good.server));
-    Field(d, "txtPorta")->setText(QString::fromStdString(good.port));
-    Field(d, "txtBaseDados")->setText(QString::fromStdString(good.database));
-    Field(d, "txtUtilizador")->setText(QString::fromStdString(good.user));
-    Field(d, "txtPalavraPasse")->setText("errada");
-    Press(d, "cmdTestar");
-    respostas.push_back(LabelText(d, "lblResposta"));
+    problemas.push_back(LabelText(d, "problemLabel"));
+    EXPECT_EQ(Field(d, "portEdit")->text(), "3306");
+    Field(d, "serverEdit")->setText(QString::fromStdString(good.server));
+    Field(d, "portEdit")->setText(QString::fromStdString(good.port));
+    Field(d, "databaseEdit")->setText(QString::fromStdString(good.database));
+    Field(d, "userEdit")->setText(QString::fromStdString(good.user));
+    Field(d, "passwordEdit")->setText("errada");
+    Press(d, "testButton");
+    respostas.push_back(LabelText(d, "answerLabel"));
     // Saved, the settings still do not connect: the dialog again, with the
     // file's values.
     WhenModal(kConnectionDialog, [&](QWidget* again) {
-      problemas.push_back(LabelText(again, "lblProblema"));
-      EXPECT_EQ(Field(again, "txtBaseDados")->text().toStdString(), good.database);
-      EXPECT_EQ(Field(again, "txtPalavraPasse")->text(), "errada");
-      Field(again, "txtPalavraPasse")->setText(QString::fromStdString(good.password));
-      Press(again, "cmdTestar");
-      respostas.push_back(LabelText(again, "lblResposta"));
-      Press(again, "cmdGravar");
+      problemas.push_back(LabelText(again, "problemLabel"));
+      EXPECT_EQ(Field(again, "databaseEdit")->text().toStdString(), good.database);
+      EXPECT_EQ(Field(again, "passwordEdit")->text(), "errada");
+      Field(again, "passwordEdit")->setText(QString::fromStdString(good.password));
+      Press(again, "testButton");
+      respostas.push_back(LabelText(again, "answerLabel"));
+      Press(again, "saveButton");
     });
-    Press(d, "cmdGravar");
+    Press(d, "saveButton");
   });
   gui::StartOptions o;
   o.settingsPath = settings_;
@@ -238,21 +238,21 @@ TEST_F(WindowTest, FirstRunAsksForTheConnectionUntilItWorks) {
 TEST_F(WindowTest, ConnectionButtonKeepsAWorkingConnection) {
   Open(DateTime::Date(2025, 3, 15));
   WhenModal(kConnectionDialog, [this](QWidget* d) {
-    EXPECT_EQ(LabelText(d, "lblProblema"), "");
-    EXPECT_EQ(Field(d, "txtBaseDados")->text().toStdString(), name_);
-    Press(d, "cmdGravar");
+    EXPECT_EQ(LabelText(d, "problemLabel"), "");
+    EXPECT_EQ(Field(d, "databaseEdit")->text().toStdString(), name_);
+    Press(d, "saveButton");
   });
   Child<QPushButton>("connectionButton")->click();
   EXPECT_EQ(dialogs_.log, Log{});
 
   std::string problema;
   WhenModal(kConnectionDialog, [&problema](QWidget* d) {
-    Field(d, "txtBaseDados")->setText("nao_existe_saftpt");
+    Field(d, "databaseEdit")->setText("nao_existe_saftpt");
     WhenModal(kConnectionDialog, [&problema](QWidget* again) {
-      problema = LabelText(again, "lblProblema");
-      Press(again, "cmdCancelar");
+      problema = LabelText(again, "problemLabel");
+      Press(again, "cancelButton");
     });
-    Press(d, "cmdGravar");
+    Press(d, "saveButton");
   });
   Child<QPushButton>("connectionButton")->click();
   EXPECT_NE(problema.find("nao_existe_saftpt"), std::string::npos) << problema;

@@ -54,11 +54,11 @@ TEST_P(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
   bool controlsDisabled = false;
   WhenModal("saftpt::gui::ExemptionDialog", [&](QWidget* d) {
     controlsDisabled = !window_->findChild<QWidget*>("controls")->isEnabled();
-    EXPECT_EQ(d->findChild<QLabel*>("lblDoc")->text(), "Documento: F 1/A");
-    auto* combo = d->findChild<QComboBox*>("Combo1");
+    EXPECT_EQ(d->findChild<QLabel*>("documentLabel")->text(), "Documento: F 1/A");
+    auto* combo = d->findChild<QComboBox*>("reasonBox");
     EXPECT_EQ(combo->count(), 29);  // the list of periods from 2023 on
     combo->setCurrentIndex(combo->findText("M07 - Isento Artigo 9.º do CIVA"));
-    d->findChild<QPushButton*>("Command1")->click();
+    d->findChild<QPushButton*>("updateDocumentButton")->click();
   });
   Export();
 
@@ -146,7 +146,7 @@ TEST_P(WindowExportTest, TheCheckIsOnAndListsWhatToFixAfterTheSummary) {
 
 TEST_P(WindowExportTest, CancellingTheReasonAbandonsTheExport) {
   WhenModal("saftpt::gui::ExemptionDialog",
-            [](QWidget* d) { d->findChild<QPushButton*>("Command3")->click(); });
+            [](QWidget* d) { d->findChild<QPushButton*>("cancelButton")->click(); });
   Export();
   EXPECT_EQ(dialogs_.log, Log{"error: Exportação do ficheiro cancelada."});
   EXPECT_FALSE(std::filesystem::exists(dialogs_.saveAs));
