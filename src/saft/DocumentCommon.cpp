@@ -5,36 +5,36 @@
 
 #include "config/Error.h"
 #include "config/Utf8.h"
+#include "saft/TaxTable.h"
 #include "saft/ValueFormat.h"
-#include "saft/clsSAFT.h"
 
 namespace saftpt::documentos {
 
-double Montante(const Value& v, std::string_view what) {
+double Amount(const Value& v, std::string_view what) {
   return v.isNull() ? 0 : v.number(what);
 }
 
-double Montante(const Recordset& rs, std::string_view column) {
-  return Montante(rs.field(column), column);
+double Amount(const Recordset& rs, std::string_view column) {
+  return Amount(rs.field(column), column);
 }
 
-double Montante(const Linhas& rs, std::string_view column) {
-  return Montante(rs.field(column), column);
+double Amount(const DocumentRows& rs, std::string_view column) {
+  return Amount(rs.field(column), column);
 }
 
-std::string NumeroDocumento(const Recordset& rs) {
+std::string DocumentNumber(const Recordset& rs) {
   return rs.text("tipodoc") + " " + rs.text("serie") + "/" + rs.text("numero");
 }
 
-bool Anulado(const Recordset& rs) {
+bool IsCancelled(const Recordset& rs) {
   return rs.field("Anulado").boolean("Anulado");
 }
 
-std::string Periodo(const Recordset& rs) {
+std::string Period(const Recordset& rs) {
   return std::to_string(rs.field("Data").date("Data").month);
 }
 
-std::string DataEntrada(const Recordset& rs) {
+std::string SystemEntryDate(const Recordset& rs) {
   // A zero date ("0000-00-00 00:00:00") is a document never edited.
   Value editada = rs.field("DataEdicao");
   if (!editada.isNull() && DateTime::Parse(editada.text()))
@@ -42,60 +42,84 @@ std::string DataEntrada(const Recordset& rs) {
   return FormataDataHora(rs.field("Data").date("Data"));
 }
 
-LadoLinha LadoDaLinha(std::string_view tipodoc, double liquido) {
-  if (tipodoc == "NC") return LadoLinha::kDebito;
-  if (tipodoc == "F" || tipodoc == "FA" || tipodoc == "FR" || tipodoc == "FS" || tipodoc == "ND" ||
-      tipodoc == "OR")
-    return liquido >= 0 ? LadoLinha::kCredito : LadoLinha::kDebito;
-  return LadoLinha::kNenhum;
+std::string DocumentDate(const Recordset& rs) {
+  return FormataData(rs.field("Data").date("Data"));
 }
 
-LadoLinha AddMontanteLinha(XmlNode line, std::string_view tipodoc, double liquido) {
-  LadoLinha lado = LadoDaLinha(tipodoc, liquido);
-  if (lado != LadoLinha::kNenhum)
-    AddValor(line, lado == LadoLinha::kCredito ? "CreditAmount" : "DebitAmount",
+LineSide SideOfLine(std::string_view tipodoc, double liquido) {
+  if (tipodoc == "NC") return LineSide::kDebit;
+  if (tipodoc == "F" || tipodoc == "FA" || tipodoc == "FR" || tipodoc == "FS" || tipodoc == "ND" ||
+      tipodoc == "OR")
+    return liquido >= 0 ? LineSide::kCredit : LineSide::kDebit;
+  return LineSide::kNone;
+}
+
+LineSide AddLineAmount(XmlNode line, std::string_view tipodoc, double liquido) {
+  LineSide lado = SideOfLine(tipodoc, liquido);
+  if (lado != LineSide::kNone)
+    AddValor(line, lado == LineSide::kCredit ? "CreditAmount" : "DebitAmount",
              FormataNumero(std::fabs(liquido), 2));
   return lado;
 }
 
-void TotaisDaSeccao::Soma(LadoLinha lado, double montante) {
-  if (lado == LadoLinha::kNenhum) return;
+void SectionTotals::Add(LineSide lado, double montante) {
+  if (lado == LineSide::kNone) return;
   // The cents written for the amount.
   long long centimos = std::llround(ArredondaNumero(std::fabs(montante), 2) * 100);
-  (lado == LadoLinha::kCredito ? credito_ : debito_) += centimos;
+  (lado == LineSide::kCredit ? credit_ : debit_) += centimos;
 }
 
-void AddControlo(XmlNode seccao, long long entradas, double debito, double credito) {
-  AddValor(seccao, "NumberOfEntries", FormataNumero(static_cast<double>(entradas), 0));
-  AddValor(seccao, "TotalDebit", FormataNumero(debito, 2));
-  AddValor(seccao, "TotalCredit", FormataNumero(credito, 2));
+void AddSectionControl(XmlNode section, long long entries, double debit, double credit) {
+  AddValor(section, "NumberOfEntries", FormataNumero(static_cast<double>(entries), 0));
+  AddValor(section, "TotalDebit", FormataNumero(debit, 2));
+  AddValor(section, "TotalCredit", FormataNumero(credit, 2));
 }
 
-void AddEstado(XmlNode parent, const Recordset& rs, std::string_view statusTag,
-               std::string_view dateTag, std::string_view sourceTag) {
+OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const ProgressStep& step,
+                          const std::string& documentsSql, std::string_view element,
+                          const std::function<bool(const std::string& tipodoc)>& counts) {
+  ctx.ShowStep(step);
+  OpenedSection s;
+  s.documents = ctx.db.Execute(documentsSql + " order by Data,tipodoc,numero");
+  ctx.progress.IniciaProgressoDetalhe(static_cast<long long>(s.documents.recordCount()));
+  s.element = parent.NewChild(element, "");
+  for (; !s.documents.eof(); s.documents.moveNext())
+    if (counts(s.documents.text("tipodoc"))) ++s.entries;
+  s.documents.moveFirst();
+  return s;
+}
+
+void AddDocumentStatus(XmlNode parent, const Recordset& rs, std::string_view statusTag,
+                       std::string_view dateTag, std::string_view sourceTag) {
   XmlNode estado = parent.NewChild("DocumentStatus", "");
-  bool anulado = Anulado(rs);
+  bool anulado = IsCancelled(rs);
   AddValor(estado, statusTag, anulado ? "A" : "N");
-  AddValor(estado, dateTag, FormataData(rs.field("Data").date("Data")) + "T00:00:00");
+  AddValor(estado, dateTag, DocumentDate(rs) + "T00:00:00");
   if (anulado) AddValor(estado, "Reason", Utf8Left(rs.text("Motivo"), 50));
   AddValor(estado, "SourceID", "DESCONHECIDO");
   AddValor(estado, sourceTag, "P");
 }
 
-void AddTotais(XmlNode parent, const Recordset& rs, bool grossComRetencao) {
+void AddHash(XmlNode parent, const Recordset& rs, bool signs) {
+  bool assinado = signs && !rs.text("Assinatura").empty();
+  AddValor(parent, "Hash", assinado ? rs.text("Assinatura") : "0");
+  AddValor(parent, "HashControl", assinado ? rs.text("VersaoChavePrivada") : "0");
+}
+
+void AddDocumentTotals(XmlNode parent, const Recordset& rs, bool grossWithRetencao) {
   XmlNode totais = parent.NewChild("DocumentTotals", "");
-  double iva = Montante(rs, "ValorIva");
-  double selo = Montante(rs, "ValorSelo");
-  double liquido = Montante(rs, "ValorLiquido");
-  double desconto = Montante(rs, "ValorDesconto");
-  double total = Montante(rs, "ValorTotal");
-  double bruto = grossComRetencao ? total + Montante(rs, "ValorRetencao") : total;
+  double iva = Amount(rs, "ValorIva");
+  double selo = Amount(rs, "ValorSelo");
+  double liquido = Amount(rs, "ValorLiquido");
+  double desconto = Amount(rs, "ValorDesconto");
+  double total = Amount(rs, "ValorTotal");
+  double bruto = grossWithRetencao ? total + Amount(rs, "ValorRetencao") : total;
   AddValor(totais, "TaxPayable", FormataNumero(std::fabs(iva + selo), 2));
   AddValor(totais, "NetTotal", FormataNumero(std::fabs(liquido) - std::fabs(desconto), 2));
   AddValor(totais, "GrossTotal", FormataNumero(std::fabs(bruto), 2));
 }
 
-void EscreveRetencoes(XmlNode parent, double irc, double irs) {
+void AddRetencoes(XmlNode parent, double irc, double irs) {
   auto escreve = [&](const char* tipo, double valor) {
     if (valor <= 0) return;
     XmlNode retencao = parent.NewChild("WithholdingTax", "");
@@ -106,7 +130,7 @@ void EscreveRetencoes(XmlNode parent, double irc, double irs) {
   escreve("IRS", irs);
 }
 
-std::string ColunasDasLinhas(int versao) {
+std::string LineColumns(int versao) {
   return std::string(
              "documentoslinhas.ID, documentoslinhas.Referencia, documentoslinhas.Quant, "
              "documentoslinhas.Preco, documentoslinhas.ValorDesconto, "
@@ -116,19 +140,19 @@ std::string ColunasDasLinhas(int versao) {
          (versao == 3 ? "" : ", documentoslinhas.CodMencao");
 }
 
-void AddImpostoIva(XmlNode line, const clsSAFT& saft, double iva) {
+void AddLineVat(XmlNode line, const RunContext& ctx, double iva) {
   XmlNode tax = line.NewChild("Tax", "");
   AddValor(tax, "TaxType", "IVA");
-  AddValor(tax, "TaxCountryRegion", saft.RegiaoDaTaxa(iva));
-  AddValor(tax, "TaxCode", saft.GetTaxCode(iva));
+  AddValor(tax, "TaxCountryRegion", TaxRegion(ctx, iva));
+  AddValor(tax, "TaxCode", TaxCode(ctx, iva));
   AddValor(tax, "TaxPercentage", iva == 0 ? "0" : FormataNumero(iva, 2));
 }
 
-double TaxaDaLinha(const Value& taxa, const Recordset& documento) {
+double LineTaxRate(const Value& taxa, const Recordset& documento) {
   try {
     return taxa.number("documentoslinhas.Iva");
   } catch (const Error& e) {
-    throw Error(e.number(), "Documento " + NumeroDocumento(documento) + ": " + e.description());
+    throw Error(e.number(), "Documento " + DocumentNumber(documento) + ": " + e.description());
   }
 }
 

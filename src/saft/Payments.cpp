@@ -1,11 +1,16 @@
-// "Payments": the receipts of the period, with the section's control totals.
+// The receipts' elements and their lines, one per VAT rate of each document
+// they settle.
+#include "saft/Payments.h"
+
 #include <cmath>
 
 #include "config/Utf8.h"
+#include "saft/Customers.h"
 #include "saft/DocumentCommon.h"
-#include "saft/RunReads.h"
+#include "saft/ExemptionCheck.h"
+#include "saft/OfficeSettings.h"
+#include "saft/SectionReads.h"
 #include "saft/ValueFormat.h"
-#include "saft/clsSAFT.h"
 
 namespace saftpt {
 
@@ -20,37 +25,105 @@ const char* MecanismoPagamento(const std::string& modoPag) {
   return "OU";
 }
 
-}  // namespace
+// Columns of the rate-groups statement by position: the document's own total
+// comes under the same name as the group's sum.
+constexpr size_t kGrupoIva = 0;
+constexpr size_t kGrupoLiquido = 2;
+constexpr size_t kGrupoDesconto = 4;
+constexpr size_t kGrupoData = 6;
+constexpr size_t kDocumentoTotal = 7;
+constexpr size_t kGrupoIsencao = 8;
+constexpr size_t kGrupoCodMencao = 9;
 
-std::string clsSAFT::DocumentosRecibos() const {
-  return "select * from documentos where ((tipodoc = 'R' )  AND Serie<>'tmp'  and CodCliente<>'' "
-         "and data>='" +
-         FormataData(options_.start) + "' and data<='" + FimDoPeriodo() + "') " +
-         RestricaoDocumentos();
+// Share of the settled document that the receipt line pays. Nearly all of it
+// (rounding of the amounts paid) counts as all of it.
+double PartePaga(double pago, double totalDocumento) {
+  if (totalDocumento == 0) return 1;
+  double parte = ArredondaPar(pago / totalDocumento, 10);
+  // A deducted credit note may be stored with the opposite sign; the amounts
+  // written are absolute anyway.
+  if (std::fabs(parte) > 0.99) return 1;
+  return parte;
 }
 
-void clsSAFT::AddPayments(XmlNode node) {
-  using namespace documentos;
-  progress_.MostraProgresso(7, "Payments");
-  const std::string restricao = RestricaoDocumentos();
-  const std::string inicio = FormataData(options_.start);
-  const std::string fim = FimDoPeriodo();
-  const std::string documentos = DocumentosRecibos();
-  Recordset rs = db_.Execute(documentos + " order by Data,tipodoc,numero");
-  progress_.IniciaProgressoDetalhe(static_cast<long long>(rs.recordCount()));
-  XmlNode payments = node.NewChild("Payments", "");
-  // Gravar rewrites the totals once the lines are summed.
-  payments.Retain();
+// For every document the receipt settles, one line per VAT rate of that
+// document, scaled by the share of it that was paid.
+void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
+  using documentos::Amount;
+  DocumentRows linhas = TakeLines(ctx, rsDoc);
+  // A cancelled receipt is written but its lines do not count in the totals
+  // that Save puts in the section.
+  bool somaTotais = !documentos::IsCancelled(rsDoc);
 
-  long long entradas = 0;
-  for (; !rs.eof(); rs.moveNext()) {
-    std::string tipodoc = rs.text("tipodoc");
-    if (tipodoc == "R" || tipodoc == "RC") ++entradas;
+  long long numeroLinha = 1;
+  for (; !linhas.eof(); linhas.moveNext()) {
+    std::string tipodocP = linhas.text("TipoDocP");
+    std::string serieP = linhas.text("SerieP");
+    std::string numeroP = linhas.text("NumeroP");
+    double pago = Amount(linhas, "ValorTotal");
+    bool debito = tipodocP == "FA" || tipodocP == "NC";
+
+    DocumentRows grupos = TakeGroups(ctx, linhas.field("ID").integer("ID"));
+    for (; !grupos.eof(); grupos.moveNext(), ++numeroLinha) {
+      double parte = PartePaga(pago, Amount(grupos.field(kDocumentoTotal), "ValorTotal"));
+
+      XmlNode line = payment.NewChild("Line", "");
+      AddValor(line, "LineNumber", std::to_string(numeroLinha));
+      XmlNode origem = line.NewChild("SourceDocumentID", "");
+      AddValor(origem, "OriginatingON", tipodocP + " " + serieP + "/" + numeroP);
+      AddValor(origem, "InvoiceDate", FormataData(grupos.field(kGrupoData).date("data")));
+
+      double desconto = Amount(grupos.field(kGrupoDesconto), "ValorDesconto");
+      AddValor(line, "SettlementAmount",
+               FormataNumero(std::fabs(ArredondaPar(desconto * parte, 2)), 0));
+
+      double valor =
+          std::fabs(std::fabs(Amount(grupos.field(kGrupoLiquido), "ValorLiquido")) * parte);
+      AddValor(line, debito ? "DebitAmount" : "CreditAmount", FormataNumero(valor, 2));
+      if (somaTotais)
+        (debito ? ctx.paymentTotals.linesDebit : ctx.paymentTotals.linesCredit) +=
+            ArredondaNumero(valor, 2);
+
+      double iva = grupos.field(kGrupoIva).number("iva");
+      documentos::AddLineVat(line, ctx, iva);
+      std::string codigo = grupos.field(kGrupoCodMencao).text();
+      if (!codigo.empty()) {
+        std::string isencao = grupos.field(kGrupoIsencao).text();
+        AddValor(line, "TaxExemptionReason", Utf8Left(isencao, 60));
+        if (ctx.options.versao >= 4) {
+          if (Trim(codigo).empty()) codigo = CodMencaoFor(ctx, isencao);
+          AddValor(line, "TaxExemptionCode", codigo);
+        }
+      }
+    }
   }
+}
+
+}  // namespace
+
+std::string PaymentsSql(const RunContext& ctx) {
+  return "select * from documentos where ((tipodoc = 'R' )  AND Serie<>'tmp'  and CodCliente<>'' "
+         "and data>='" +
+         ctx.PeriodStart() + "' and data<='" + ctx.PeriodEnd() + "') " + ctx.DocumentRestriction();
+}
+
+void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
+  using namespace documentos;
+  const std::string restricao = ctx.DocumentRestriction();
+  const std::string inicio = ctx.PeriodStart();
+  const std::string fim = ctx.PeriodEnd();
+  const std::string documentos = PaymentsSql(ctx);
+  OpenedSection section =
+      OpenSection(ctx, sourceDocuments, kPaymentsStep, documentos, "Payments",
+                  [](const std::string& tipodoc) { return tipodoc == "R" || tipodoc == "RC"; });
+  Recordset& rs = section.documents;
+  XmlNode payments = section.element;
+  // Save rewrites the totals once the lines are summed.
+  payments.Retain();
 
   // Totals in double precision: a year of receipts must add up to the cent.
   double credito = 0;
-  Recordset soma = db_.Execute(
+  Recordset soma = ctx.db.Execute(
       "select "
       "Sum(Round(documentoslinhas.ValorLiquido,2)-Round(documentoslinhas.ValorDesconto,2)) as "
       "Total from documentoslinhas inner join documentos ON  "
@@ -63,7 +136,7 @@ void clsSAFT::AddPayments(XmlNode node) {
 
   // Credit notes deducted in receipts.
   double debito = 0;
-  Recordset notas = db_.Execute(
+  Recordset notas = ctx.db.Execute(
       "select "
       "SUM(Round(ABS(documentoslinhas.ValorLiquido),2)-Round(ABS(documentoslinhas.ValorDesconto),"
       "2)) from documentos INNER JOIN documentoslinhas ON "
@@ -77,51 +150,49 @@ void clsSAFT::AddPayments(XmlNode node) {
   }
   notas.close();
 
-  PagamentosTotalCredito = ArredondaNumero(credito, 2);
-  PagamentosTotalDebito = ArredondaNumero(debito, 2);
-  AddControlo(payments, entradas, debito, credito);
-  NumeroRecibos = entradas;
-  TotalCreditosRecibos += credito;
-  TotalDebitosRecibos += debito;
+  ctx.paymentTotals.writtenCredit = ArredondaNumero(credito, 2);
+  ctx.paymentTotals.writtenDebit = ArredondaNumero(debito, 2);
+  AddSectionControl(payments, section.entries, debito, credito);
+  ctx.summary.receipts = {section.entries, credito, debito};
 
-  LeituraDaSeccao leitura;
-  leitura.colunas =
+  SectionRead read;
+  read.columns =
       "documentoslinhas.ID, documentoslinhas.Referencia, documentoslinhas.Quant, "
       "documentoslinhas.Preco, documentoslinhas.ValorDesconto, documentoslinhas.ValorTotal, "
       "documentoslinhas.ValorLiquido, substring(documentoslinhas.Descricao,1,60) as Descricao, "
       "documentoslinhas.Iva, documentoslinhas.IsencaoIva, documentoslinhas.CodigoSelo, "
       "documentoslinhas.ValorSelo, documentoslinhas.NumeroP, documentoslinhas.TipoDocP, "
       "documentoslinhas.SerieP";
-  leitura.filtro = "documentoslinhas.tipodocp<>''";
-  leitura.filtroRetencoes = "round(documentoslinhas.valorretencao,2)<>0";
-  leitura.pagamentos = true;
-  LeSeccao(documentos, leitura);
+  read.filter = "documentoslinhas.tipodocp<>''";
+  read.retencaoFilter = "round(documentoslinhas.valorretencao,2)<>0";
+  read.receipts = true;
+  ReadSection(ctx, documentos, read);
   long long progresso = 1;
-  for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-    progress_.MostraProgressoDetalhe(++progresso);
+  for (; !rs.eof(); rs.moveNext()) {
+    ctx.progress.MostraProgressoDetalhe(++progresso);
     XmlNode payment = payments.NewChild("Payment", "");
-    std::string data = FormataData(rs.field("Data").date("Data"));
-    AddValor(payment, "PaymentRefNo", NumeroDocumento(rs));
-    AddValor(payment, "ATCUD", AtcudTexto(rs.field("ATCUD"), NumeroDocumento(rs)));
-    AddValor(payment, "Period", Periodo(rs));
+    std::string data = DocumentDate(rs);
+    AddValor(payment, "PaymentRefNo", DocumentNumber(rs));
+    AddValor(payment, "ATCUD", ctx.AtcudText(rs.field("ATCUD"), DocumentNumber(rs)));
+    AddValor(payment, "Period", Period(rs));
     AddValor(payment, "TransactionDate", data);
-    AddValor(payment, "PaymentType", SerieIvaCaixa(rs.text("serie")) == 1 ? "RC" : "RG");
-    AddEstado(payment, rs, "PaymentStatus", "PaymentStatusDate", "SourcePayment");
+    AddValor(payment, "PaymentType", SerieIvaCaixa(ctx, rs.text("serie")) == 1 ? "RC" : "RG");
+    AddDocumentStatus(payment, rs, "PaymentStatus", "PaymentStatusDate", "SourcePayment");
 
     XmlNode metodo = payment.NewChild("PaymentMethod", "");
     AddValor(metodo, "PaymentMechanism", MecanismoPagamento(rs.text("ModoPag")));
-    double total = Montante(rs, "ValorTotal");
+    double total = Amount(rs, "ValorTotal");
     AddValor(metodo, "PaymentAmount", FormataNumero(total > 0 ? total : 0, 2));
     AddValor(metodo, "PaymentDate", data);
     AddValor(payment, "SourceID", "DESCONHECIDO");
-    AddValor(payment, "SystemEntryDate", DataEntrada(rs));
+    AddValor(payment, "SystemEntryDate", SystemEntryDate(rs));
 
-    AddValor(payment, "CustomerID", CustomerIDRecibo(rs.field("CodCliente")));
+    AddValor(payment, "CustomerID", ReceiptCustomerId(ctx, rs.field("CodCliente")));
 
-    if (versao >= 4) ValidaMotivosIsencaoIvaPayments(rs);
-    AddPaymentLines(payment, rs);
-    AddTotais(payment, rs, false);
-    AddRetencoesDoDocumento(payment, rs);
+    if (ctx.options.versao >= 4) CheckReceiptReasons(ctx, rs);
+    AddPaymentLines(ctx, payment, rs);
+    AddDocumentTotals(payment, rs, false);
+    AddDocumentRetencoes(ctx, payment, rs);
   }
   rs.close();
 }

@@ -7,7 +7,6 @@
 #include "config/Database.h"
 #include "config/Error.h"
 #include "config/Utf8.h"
-#include "saft/clsSAFT.h"
 
 namespace saftpt {
 
@@ -60,15 +59,6 @@ clsRestricaoDocumento ParseRestricao(const std::string& text) {
   if (!LeNumero(inicial, r.NumeroInicial)) throw Error(Error::kBuilder, "Número Inicial Inválido");
   if (!LeNumero(final, r.NumeroFinal)) throw Error(Error::kBuilder, "Número Final Inválido");
   return r;
-}
-
-std::string clsSAFT::WhereRestricoesDocumentos(const std::string& Tabela) const {
-  return saftpt::WhereRestricoesDocumentos(options_.restrictions, Tabela, db_);
-}
-
-std::string clsSAFT::RestricaoDocumentos() const {
-  std::string restricao = WhereRestricoesDocumentos("documentos");
-  return restricao.empty() ? restricao : " and " + restricao;
 }
 
 }  // namespace saftpt

@@ -18,9 +18,10 @@
 #include "app/SchemaValidation.h"
 #include "config/OfficeConfig.h"
 #include "config/Utf8.h"
+#include "saft/AuditFileBuilder.h"
+#include "saft/Countries.h"
 #include "saft/ExemptionReasons.h"
 #include "saft/ProgressSink.h"
-#include "saft/clsSAFT.h"
 
 namespace saftpt::test {
 namespace {
@@ -247,18 +248,12 @@ TEST_P(DemoDataTest, CreditAndDebitNotesReferTheirInvoice) {
 }
 
 TEST_P(DemoDataTest, EveryCustomerCountryIsKnown) {
-  ConfiguracaoEscritorio office;
-  ExportOptions options;
-  NoProgress progress;
-  CancelingResolver resolver;
-  clsSAFT saft(db_, office, options, progress, resolver);
-  saft.Init_Paises();
   std::set<std::string> codes;
   for (Recordset rs = db_.Execute("select CodCliente, Pais from clientes"); !rs.eof();
        rs.moveNext()) {
     const std::string pais = rs.text("Pais");
     if (pais.empty()) continue;
-    const std::string code = saft.ProcuraPais(pais);
+    const std::string code = FindCountry(pais);
     EXPECT_FALSE(code.empty()) << rs.text("CodCliente") << ": " << pais;
     codes.insert(code);
   }
@@ -411,20 +406,20 @@ TEST_P(DemoDataTest, ExportsEveryYearAndVersionAndValidates) {
                            std::to_string(versao) + ".xml";
       NoProgress progress;
       CancelingResolver resolver;  // a reason to correct would cancel
-      clsSAFT saft(db_, office, options, progress, resolver);
+      AuditFileBuilder builder(db_, office, options, progress, resolver);
       ASSERT_NO_THROW({
-        saft.Init();
-        saft.Gravar();
+        builder.Build();
+        builder.Save();
       });
       // Every document of the period outside the drafts is in the file.
       const std::string period = "Serie<>'tmp' and data>='" + std::to_string(year) +
                                  "-01-01' and data<='" + std::to_string(year) + "-12-31'";
-      EXPECT_EQ(saft.NumeroFacturas,
+      EXPECT_EQ(builder.Summary().invoices.entries,
                 db_.ContaTotal("count(*)", "documentos",
                                period + " and tipodoc in ('F','FA','FR','FS','ND','NC')"));
-      EXPECT_EQ(saft.NumeroOrcamentos,
+      EXPECT_EQ(builder.Summary().quotations.entries,
                 db_.ContaTotal("count(*)", "documentos", period + " and tipodoc='OR'"));
-      EXPECT_EQ(saft.NumeroRecibos,
+      EXPECT_EQ(builder.Summary().receipts.entries,
                 db_.ContaTotal("count(*)", "documentos", period + " and tipodoc='R'"));
       if (year == 2025 && versao == 4) {
         ValidationReport report = ValidaFicheiroSaft(options.outputPath, SchemaPorOmissao());

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "saft/ExemptionCheck.h"
 #include "saft/ExemptionReasons.h"
-#include "saft/clsSAFT.h"
 
 namespace saftpt {
 namespace {
@@ -73,14 +73,13 @@ TEST(ExemptionLists, DeprecatedCodesAreExact) {
 
 TEST(ExemptionLists, MembershipIgnoresCaseAndSurroundingBlanks) {
   const auto& novos = MotivosAceites(kDia);
-  EXPECT_TRUE(clsSAFT::Exists_in_col("isento ARTIGO 9.º do civa ", novos));
-  EXPECT_TRUE(clsSAFT::Exists_in_col("  REGIME DA MARGEM DE LUCRO - AGÊNCIAS DE VIAGENS", novos));
-  EXPECT_FALSE(clsSAFT::Exists_in_col("Isento Artigo 9.º do CIVA (ou similar)", novos));
-  EXPECT_TRUE(
-      clsSAFT::Exists_in_col("Isento Artigo 9.º do CIVA (ou similar)", MotivosAceites(kAntes)));
-  EXPECT_FALSE(clsSAFT::Exists_in_col("Isento  Artigo 9.º do CIVA", novos));  // inner blanks count
-  EXPECT_FALSE(clsSAFT::Exists_in_col("", novos));
-  EXPECT_FALSE(clsSAFT::Exists_in_col("x", {}));
+  EXPECT_TRUE(IsAcceptedReason("isento ARTIGO 9.º do civa ", novos));
+  EXPECT_TRUE(IsAcceptedReason("  REGIME DA MARGEM DE LUCRO - AGÊNCIAS DE VIAGENS", novos));
+  EXPECT_FALSE(IsAcceptedReason("Isento Artigo 9.º do CIVA (ou similar)", novos));
+  EXPECT_TRUE(IsAcceptedReason("Isento Artigo 9.º do CIVA (ou similar)", MotivosAceites(kAntes)));
+  EXPECT_FALSE(IsAcceptedReason("Isento  Artigo 9.º do CIVA", novos));  // inner blanks count
+  EXPECT_FALSE(IsAcceptedReason("", novos));
+  EXPECT_FALSE(IsAcceptedReason("x", {}));
 }
 
 }  // namespace

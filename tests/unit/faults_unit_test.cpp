@@ -13,8 +13,8 @@
 
 #include "config/Error.h"
 #include "config/Settings.h"
+#include "saft/Addresses.h"
 #include "saft/ValueFormat.h"
-#include "saft/clsSAFT.h"
 #include "xml/Windows1252.h"
 
 namespace saftpt {
@@ -71,7 +71,7 @@ TEST(HostileText, PostalCodesAreAlwaysDigitsAndADash) {
                         "1000 - 001 Lisboa", "12345678901234567890"})
     casos.push_back(e);
   for (const std::string& c : casos) {
-    std::string code = clsSAFT::ExtractPostalCode(c);
+    std::string code = ExtractPostalCode(c);
     EXPECT_FALSE(code.empty()) << c;
     EXPECT_LE(code.size(), 8u) << c;
     for (char ch : code) EXPECT_TRUE(ch == '-' || (ch >= '0' && ch <= '9')) << c << " -> " << code;

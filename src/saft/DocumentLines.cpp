@@ -1,0 +1,58 @@
+// A document's lines: product, quantity and price, amount, VAT and reason.
+#include "saft/DocumentLines.h"
+
+#include <cmath>
+#include <string>
+
+#include "config/Utf8.h"
+#include "saft/DocumentCommon.h"
+#include "saft/ExemptionCheck.h"
+#include "saft/Products.h"
+#include "saft/SectionReads.h"
+#include "saft/ValueFormat.h"
+
+namespace saftpt {
+
+void AddDocumentLines(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
+                      const LineTextWidths& widths) {
+  using namespace documentos;
+  const bool v103 = ctx.V103();
+  const std::string tipodoc = rsDoc.text("tipodoc");
+  DocumentRows rs = TakeLines(ctx, rsDoc);
+  const std::string dataDocumento = DocumentDate(rsDoc);
+
+  long long numeroLinha = 1;
+  for (; !rs.eof(); rs.moveNext(), ++numeroLinha) {
+    XmlNode line = document.NewChild("Line", "");
+    AddValor(line, "LineNumber", std::to_string(numeroLinha));
+    std::string produto = ProductCode(ctx, rs.field("Referencia"));
+    // Cut as the product table cuts it, so the line points at its product.
+    AddValor(line, "ProductCode", Utf8Left(produto, v103 ? 30 : 60));
+    AddValor(line, "ProductDescription",
+             produto == "DIVERSOS"
+                 ? produto
+                 : Utf8Left(ProductDescription(ctx, produto), widths.productDescription));
+    AddValor(line, "Quantity", FormataNumero(rs.field("Quant"), 2));
+    AddValor(line, "UnitOfMeasure", "UN");
+    double quant = Amount(rs, "Quant");
+    double preco = std::fabs(Amount(rs, "Preco"));
+    double desconto = Amount(rs, "ValorDesconto");
+    // The line's discount is spread over its quantity.
+    AddValor(line, "UnitPrice",
+             FormataNumero(preco - std::fabs(desconto / (quant == 0 ? 1 : quant)), 2));
+    AddValor(line, "TaxPointDate", dataDocumento);
+    Value descricao = rs.field("Descricao");
+    AddValor(line, "Description",
+             descricao.isNull() ? "DESCONHECIDO" : Utf8Left(descricao.text(), widths.description));
+    AddLineAmount(line, tipodoc, Amount(rs, "ValorLiquido"));
+
+    // The schema allows one tax per line: the VAT. A line's stamp duty is
+    // part of the document's TaxPayable.
+    double iva = LineTaxRate(rs.field("Iva"), rsDoc);
+    AddLineVat(line, ctx, iva);
+    AddIsencaoIva(ctx, line, iva, rs.text("IsencaoIva"), v103 ? "" : rs.text("CodMencao"));
+    AddValor(line, "SettlementAmount", FormataNumero(std::fabs(desconto), 2));
+  }
+}
+
+}  // namespace saftpt
