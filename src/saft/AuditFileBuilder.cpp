@@ -5,12 +5,10 @@
 #include "saft/Customers.h"
 #include "saft/Header.h"
 #include "saft/OfficeSettings.h"
-#include "saft/Payments.h"
 #include "saft/Products.h"
-#include "saft/SalesInvoices.h"
+#include "saft/SourceDocuments.h"
 #include "saft/TaxTable.h"
 #include "saft/ValueFormat.h"
-#include "saft/WorkingDocuments.h"
 
 namespace saftpt {
 

@@ -13,10 +13,8 @@
 #include "saft/Addresses.h"
 #include "saft/Countries.h"
 #include "saft/OfficeSettings.h"
-#include "saft/Payments.h"
-#include "saft/SalesInvoices.h"
+#include "saft/SourceDocuments.h"
 #include "saft/ValueFormat.h"
-#include "saft/WorkingDocuments.h"
 
 namespace saftpt {
 
@@ -166,20 +164,19 @@ void AddCustomer(RunContext& ctx, XmlNode node, const std::string& id,
 // read, in the order the file lists them: the first that names an ID decides
 // how its customer is written.
 void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::string>& escritos) {
-  auto seccao = [](int n, const std::string& documentos) {
+  auto seccao = [&ctx](int n, const documentos::SectionKind& kind) {
     return "select " + std::to_string(n) +
            " as saft_seccao, CodCliente, NContribuinteCliente, Data, tipodoc, numero from (" +
-           documentos + ") documentos";
+           SectionSql(ctx, kind) + ") documentos";
   };
-  std::string documentos =
-      seccao(1, SalesInvoicesSql(ctx)) + " union all " + seccao(2, WorkingDocumentsSql(ctx));
-  if (SendsReceipts(ctx)) documentos += " union all " + seccao(3, PaymentsSql(ctx));
+  std::string seccoes = seccao(1, kSalesInvoices) + " union all " + seccao(2, kWorkingDocuments);
+  if (SendsReceipts(ctx)) seccoes += " union all " + seccao(3, kPayments);
   const std::string nif = "replace(coalesce(c.NContribuinte,''),' ','')";
   const std::string nifDoDocumento = "replace(coalesce(d.NContribuinteCliente,''),' ','')";
   Recordset rs = ctx.db.Execute(
       "select d.saft_seccao, d.CodCliente, d.NContribuinteCliente, c.CodCliente as saft_cliente, "
       "c.Nome, c.Morada, c.CodPostal, c.Pais, c.Telefone, c.Fax from (" +
-      documentos +
+      seccoes +
       ") d left join clientes c on c.CodCliente=d.CodCliente where c.CodCliente is null or "
       "binary c.CodCliente<>binary d.CodCliente or binary d.CodCliente='" +
       ctx.db.Escape(ctx.clienteIndiferenciado) + "' or (d.saft_seccao<>3 and binary " + nif +

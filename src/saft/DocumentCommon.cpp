@@ -75,18 +75,39 @@ void AddSectionControl(XmlNode section, long long entries, double debit, double 
   AddValor(section, "TotalCredit", FormataNumero(credit, 2));
 }
 
-OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const ProgressStep& step,
-                          const std::string& documentsSql, std::string_view element,
-                          const std::function<bool(const std::string& tipodoc)>& counts) {
-  ctx.ShowStep(step);
+std::string SectionSql(const RunContext& ctx, const SectionKind& kind) {
+  return std::string("select * from documentos where (") + kind.documents +
+         " AND Serie<>'tmp' and data>='" + ctx.PeriodStart() + "' and data<='" + ctx.PeriodEnd() +
+         "') " + ctx.DocumentRestriction();
+}
+
+OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& kind) {
+  ctx.ShowStep(kind.step);
   OpenedSection s;
-  s.documents = ctx.db.Execute(documentsSql + " order by Data,tipodoc,numero");
+  s.sql = SectionSql(ctx, kind);
+  s.documents = ctx.db.Execute(s.sql + " order by Data,tipodoc,numero");
   ctx.progress.IniciaProgressoDetalhe(static_cast<long long>(s.documents.recordCount()));
-  s.element = parent.NewChild(element, "");
+  s.element = parent.NewChild(kind.element, "");
   for (; !s.documents.eof(); s.documents.moveNext())
-    if (counts(s.documents.text("tipodoc"))) ++s.entries;
+    if (kind.isEntry(s.documents.text("tipodoc"))) ++s.entries;
   s.documents.moveFirst();
   return s;
+}
+
+void AddDocumentHead(const RunContext& ctx, XmlNode document, const Recordset& rs,
+                     const DocumentHeadTags& tags, bool withAtcud, bool signs) {
+  AddValor(document, tags.number, DocumentNumber(rs));
+  if (withAtcud) AddValor(document, "ATCUD", ctx.AtcudText(rs.field("ATCUD"), DocumentNumber(rs)));
+  AddDocumentStatus(document, rs, tags.status, tags.statusDate, "SourceBilling");
+  AddHash(document, rs, signs);
+  AddValor(document, "Period", Period(rs));
+  AddValor(document, tags.date, DocumentDate(rs));
+}
+
+void AddEntryAndCustomer(XmlNode document, const Recordset& rs, const std::string& customerId) {
+  AddValor(document, "SourceID", "DESCONHECIDO");
+  AddValor(document, "SystemEntryDate", SystemEntryDate(rs));
+  AddValor(document, "CustomerID", customerId);
 }
 
 void AddDocumentStatus(XmlNode parent, const Recordset& rs, std::string_view statusTag,

@@ -4,7 +4,6 @@
 #ifndef SAFTPT_SAFT_DOCUMENTCOMMON_H_
 #define SAFTPT_SAFT_DOCUMENTCOMMON_H_
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -59,17 +58,41 @@ class SectionTotals {
 // A section's "NumberOfEntries", "TotalDebit" and "TotalCredit".
 void AddSectionControl(XmlNode section, long long entries, double debit, double credit);
 
-// The opening every source-document section shares: its step on the progress
-// bar, its documents in the order they are written, its element, and the
-// number of documents `counts` counts as entries.
+// What defines a source-document section: its step on the progress bar, its
+// element, the documents of the period it writes (drafts and the
+// restrictions' documents left out) and those it counts as entries.
+struct SectionKind {
+  ProgressStep step;
+  const char* element;
+  const char* documents;  // the condition on documentos
+  bool (*isEntry)(std::string_view tipodoc);
+};
+// The section's documents statement, without its order.
+std::string SectionSql(const RunContext& ctx, const SectionKind& kind);
+
+// The opening every source-document section shares: its step, its documents
+// in the order they are written, its element and its number of entries.
 struct OpenedSection {
+  std::string sql;      // SectionSql
   Recordset documents;  // on its first row
   XmlNode element;
   long long entries = 0;
 };
-OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const ProgressStep& step,
-                          const std::string& documentsSql, std::string_view element,
-                          const std::function<bool(const std::string& tipodoc)>& counts);
+OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& kind);
+
+// The tags a sales or working document opens with.
+struct DocumentHeadTags {
+  const char* number;
+  const char* status;
+  const char* statusDate;
+  const char* date;
+};
+// Its number, ATCUD (when `withAtcud`), status, hash (the stored signature
+// when `signs`), period and date.
+void AddDocumentHead(const RunContext& ctx, XmlNode document, const Recordset& rs,
+                     const DocumentHeadTags& tags, bool withAtcud, bool signs);
+// "SourceID", "SystemEntryDate" and "CustomerID", as every kind writes them.
+void AddEntryAndCustomer(XmlNode document, const Recordset& rs, const std::string& customerId);
 
 // "DocumentStatus": status, its date, the reason of a cancellation, source
 // and "P".

@@ -13,6 +13,24 @@
 
 namespace saftpt {
 
+SectionRead DocumentLinesRead(const RunContext& ctx, const std::string& filter,
+                              const std::string& retencaoFilter) {
+  SectionRead read;
+  read.columns = documentos::LineColumns(ctx.options.versao);
+  read.filter = filter;
+  read.retencaoFilter = retencaoFilter;
+  read.reasons = true;
+  return read;
+}
+
+SectionSummary ReadAndAddControl(RunContext& ctx, const documentos::OpenedSection& section,
+                                 const SectionRead& read) {
+  ReadSection(ctx, section.sql, read);
+  documentos::SectionTotals totais = SumSectionLines(ctx);
+  documentos::AddSectionControl(section.element, section.entries, totais.Debit(), totais.Credit());
+  return {section.entries, totais.Credit(), totais.Debit()};
+}
+
 void AddDocumentLines(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
                       const LineTextWidths& widths) {
   using namespace documentos;
@@ -53,6 +71,13 @@ void AddDocumentLines(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
     AddIsencaoIva(ctx, line, iva, rs.text("IsencaoIva"), v103 ? "" : rs.text("CodMencao"));
     AddValor(line, "SettlementAmount", FormataNumero(std::fabs(desconto), 2));
   }
+}
+
+void AddCheckedLinesAndTotals(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
+                              const LineTextWidths& widths) {
+  CheckDocumentReasons(ctx, rsDoc);
+  AddDocumentLines(ctx, document, rsDoc, widths);
+  documentos::AddDocumentTotals(document, rsDoc, true);
 }
 
 }  // namespace saftpt

@@ -1,6 +1,6 @@
 // The receipts' elements and their lines, one per VAT rate of each document
 // they settle.
-#include "saft/Payments.h"
+#include "saft/SourceDocuments.h"
 
 #include <cmath>
 
@@ -101,21 +101,16 @@ void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
 
 }  // namespace
 
-std::string PaymentsSql(const RunContext& ctx) {
-  return "select * from documentos where ((tipodoc = 'R' )  AND Serie<>'tmp'  and CodCliente<>'' "
-         "and data>='" +
-         ctx.PeriodStart() + "' and data<='" + ctx.PeriodEnd() + "') " + ctx.DocumentRestriction();
-}
+const documentos::SectionKind kPayments{
+    kPaymentsStep, "Payments", "tipodoc = 'R' and CodCliente<>''",
+    [](std::string_view tipodoc) { return tipodoc == "R" || tipodoc == "RC"; }};
 
 void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
   using namespace documentos;
   const std::string restricao = ctx.DocumentRestriction();
   const std::string inicio = ctx.PeriodStart();
   const std::string fim = ctx.PeriodEnd();
-  const std::string documentos = PaymentsSql(ctx);
-  OpenedSection section =
-      OpenSection(ctx, sourceDocuments, kPaymentsStep, documentos, "Payments",
-                  [](const std::string& tipodoc) { return tipodoc == "R" || tipodoc == "RC"; });
+  OpenedSection section = OpenSection(ctx, sourceDocuments, kPayments);
   Recordset& rs = section.documents;
   XmlNode payments = section.element;
   // Save rewrites the totals once the lines are summed.
@@ -166,7 +161,7 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
   read.filter = "documentoslinhas.tipodocp<>''";
   read.retencaoFilter = "round(documentoslinhas.valorretencao,2)<>0";
   read.receipts = true;
-  ReadSection(ctx, documentos, read);
+  ReadSection(ctx, section.sql, read);
   long long progresso = 1;
   for (; !rs.eof(); rs.moveNext()) {
     ctx.progress.MostraProgressoDetalhe(++progresso);
@@ -184,10 +179,7 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
     double total = Amount(rs, "ValorTotal");
     AddValor(metodo, "PaymentAmount", FormataNumero(total > 0 ? total : 0, 2));
     AddValor(metodo, "PaymentDate", data);
-    AddValor(payment, "SourceID", "DESCONHECIDO");
-    AddValor(payment, "SystemEntryDate", SystemEntryDate(rs));
-
-    AddValor(payment, "CustomerID", ReceiptCustomerId(ctx, rs.field("CodCliente")));
+    AddEntryAndCustomer(payment, rs, ReceiptCustomerId(ctx, rs.field("CodCliente")));
 
     if (ctx.options.versao >= 4) CheckReceiptReasons(ctx, rs);
     AddPaymentLines(ctx, payment, rs);

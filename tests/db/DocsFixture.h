@@ -13,9 +13,7 @@
 
 #include "BuilderFixture.h"
 #include "config/Utf8.h"
-#include "saft/Payments.h"
-#include "saft/SalesInvoices.h"
-#include "saft/WorkingDocuments.h"
+#include "saft/SourceDocuments.h"
 
 namespace saftpt::test {
 
