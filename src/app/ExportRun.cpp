@@ -43,7 +43,9 @@ std::string PastaDoFicheiro(const std::string& caminho) {
 }
 
 std::string Resumo(const ExportSummary& summary, char decimalSeparator) {
-  auto total = [decimalSeparator](double v) { return FormataNumero2(v, 2, decimalSeparator); };
+  auto total = [decimalSeparator](double v) {
+    return FormatNumberWithSeparator(v, 2, decimalSeparator);
+  };
   std::string r;
   r += "NIF: " + summary.nif;
   r += "\r\nNºFacturas: " + std::to_string(summary.invoices.entries);

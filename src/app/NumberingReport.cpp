@@ -14,7 +14,7 @@ namespace {
 const char* const kQuebra = "\r\n";
 
 std::string Data(const DateTime& d) {
-  return FormataData(d);
+  return FormatDate(d);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ namespace saftpt {
 namespace {
 
 // An empty argument gets the placeholder; a text of blanks is kept.
-std::string OuDefeito(const std::string& valor, const char* defeito) {
+std::string OrPlaceholder(const std::string& valor, const char* defeito) {
   return valor.empty() ? std::string(defeito) : valor;
 }
 
@@ -20,24 +20,24 @@ void AddCompanyAddress(XmlNode node, const std::string& tag, const std::string& 
                        const std::string& city, const std::string& postalCode,
                        const std::string& region, const std::string& country) {
   XmlNode endereco = node.NewChild(tag, "");
-  AddValor(endereco, "BuildingNumber", OuDefeito(buildingNumber, "0"));
-  AddValor(endereco, "StreetName", Utf8Left(OuDefeito(streetName, "Desconhecido"), 50));
-  AddValor(endereco, "AddressDetail", Utf8Left(addressDetail, 60));
-  AddValor(endereco, "City", Utf8Left(OuDefeito(city, "Desconhecido"), 50));
-  AddValor(endereco, "PostalCode", ExtractPostalCode(postalCode));
-  AddValor(endereco, "Region", Utf8Left(OuDefeito(region, "Desconhecido"), 50));
-  AddValor(endereco, "Country", Utf8Left(OuDefeito(country, "PT"), 50));
+  AddElement(endereco, "BuildingNumber", OrPlaceholder(buildingNumber, "0"));
+  AddElement(endereco, "StreetName", Utf8Left(OrPlaceholder(streetName, "Desconhecido"), 50));
+  AddElement(endereco, "AddressDetail", Utf8Left(addressDetail, 60));
+  AddElement(endereco, "City", Utf8Left(OrPlaceholder(city, "Desconhecido"), 50));
+  AddElement(endereco, "PostalCode", ExtractPostalCode(postalCode));
+  AddElement(endereco, "Region", Utf8Left(OrPlaceholder(region, "Desconhecido"), 50));
+  AddElement(endereco, "Country", Utf8Left(OrPlaceholder(country, "PT"), 50));
 }
 
 void AddCustomerAddress(XmlNode node, const std::string& tag, const std::string& addressDetail,
                         const std::string& city, const std::string& postalCode,
                         const std::string& region, const std::string& country) {
   XmlNode endereco = node.NewChild(tag, "");
-  AddValor(endereco, "AddressDetail", Utf8Left(addressDetail, 60));
-  AddValor(endereco, "City", OuDefeito(city, "Desconhecido"));
-  AddValor(endereco, "PostalCode", ExtractPostalCode(postalCode));
-  AddValor(endereco, "Region", OuDefeito(region, "Desconhecido"));
-  AddValor(endereco, "Country", OuDefeito(country, "PT"));
+  AddElement(endereco, "AddressDetail", Utf8Left(addressDetail, 60));
+  AddElement(endereco, "City", OrPlaceholder(city, "Desconhecido"));
+  AddElement(endereco, "PostalCode", ExtractPostalCode(postalCode));
+  AddElement(endereco, "Region", OrPlaceholder(region, "Desconhecido"));
+  AddElement(endereco, "Country", OrPlaceholder(country, "PT"));
 }
 
 std::string ExtractPostalCode(const std::string& postalCode) {

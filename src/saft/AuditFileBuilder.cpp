@@ -56,7 +56,7 @@ void AuditFileBuilder::Save() {
   auto rewrite = [this](const char* tag, double value) {
     root_.MoveToChild("SourceDocuments");
     root_.MoveToChild("Payments");
-    root_.UpdateChildContent(tag, FormataNumero(value, 2));
+    root_.UpdateChildContent(tag, FormatNumber(value, 2));
     root_.MoveToRoot();
   };
   if (t.linesCredit != t.writtenCredit) rewrite("TotalCredit", t.linesCredit);

@@ -545,7 +545,7 @@ constexpr Pais kPaisesEn[] = {
 };
 
 // Upper-cased name to code; the first row of a name wins.
-const std::unordered_map<std::string, std::string>& CodigosPorNome() {
+const std::unordered_map<std::string, std::string>& CodesByName() {
   static const auto* const mapa = [] {
     auto* m = new std::unordered_map<std::string, std::string>();
     for (const Pais& p : kPaisesPt) m->emplace(Utf8Upper(p.nome), std::string(p.codigo));
@@ -578,7 +578,7 @@ const std::vector<std::string>& CountryRows() {
 // empty result means unknown: the Sovereign Base Areas, which have no code,
 // fall there as well.
 std::string FindCountry(const std::string& name) {
-  const auto& mapa = CodigosPorNome();
+  const auto& mapa = CodesByName();
   auto it = mapa.find(Utf8Upper(name));
   return it == mapa.end() ? std::string() : it->second;
 }

@@ -25,7 +25,7 @@ constexpr const char* kConsumidorFinal = "999999990";
 // The CustomerID of a document without a customer.
 constexpr const char* kDesconhecido = "DESCONHECIDO";
 
-bool SoAlgarismos(const std::string& s) {
+bool IsAllDigits(const std::string& s) {
   if (s.empty()) return false;
   for (char c : s)
     if (c < '0' || c > '9') return false;
@@ -45,11 +45,11 @@ long long CustomersWithNif(RunContext& ctx, const std::string& nif) {
         "replace(ncontribuinte,' ','')");
     for (; !rs.eof(); rs.moveNext()) {
       std::string texto = rs.text("nif");
-      if (SoAlgarismos(texto)) (*contagens)["#" + texto] = rs.field("n").integer("n");
+      if (IsAllDigits(texto)) (*contagens)["#" + texto] = rs.field("n").integer("n");
     }
   }
   auto it = contagens->find("#" + nif);
-  if (SoAlgarismos(nif) && it != contagens->end()) return it->second;
+  if (IsAllDigits(nif) && it != contagens->end()) return it->second;
   it = contagens->find(nif);
   if (it != contagens->end()) return it->second;
   return (*contagens)[nif] = ctx.db.ContaTotal(
@@ -100,7 +100,7 @@ std::string ReceiptCustomerId(RunContext& ctx, const Value& codcliente) {
 namespace {
 
 // What a "Customer" element says of a customer's row in clientes.
-struct DadosCliente {
+struct CustomerRow {
   std::string codigo;
   std::string nome;
   std::string morada;
@@ -110,13 +110,13 @@ struct DadosCliente {
   std::string fax;
 };
 
-DadosCliente LeCliente(const Recordset& rs, std::string_view colunaCodigo) {
+CustomerRow ReadCustomerRow(const Recordset& rs, std::string_view colunaCodigo) {
   return {rs.text(colunaCodigo), rs.text("Nome"),     rs.text("Morada"), rs.text("CodPostal"),
           rs.text("Pais"),       rs.text("Telefone"), rs.text("Fax")};
 }
 
 // "CustomerTaxID": the final consumer's number for a blank or "0" one.
-std::string ContribuinteDoCliente(const std::string& contribuinte) {
+std::string CustomerTaxId(const std::string& contribuinte) {
   const std::string aparado = Trim(contribuinte);
   return aparado.empty() || aparado == "0" ? kConsumidorFinal : RemoveSpaces(contribuinte);
 }
@@ -124,7 +124,7 @@ std::string ContribuinteDoCliente(const std::string& contribuinte) {
 // One "Customer": `dados` is its row in clientes; without one, every
 // address field is "Desconhecido" and its name `nomeSemDados`.
 void AddCustomer(RunContext& ctx, XmlNode node, const std::string& id,
-                 const std::string& contribuinte, const DadosCliente* dados,
+                 const std::string& contribuinte, const CustomerRow* dados,
                  const std::string& nomeSemDados) {
   std::string codigoPais = "PT";
   if (dados && !dados->pais.empty()) {
@@ -134,28 +134,29 @@ void AddCustomer(RunContext& ctx, XmlNode node, const std::string& id,
                   "Deve verificar o nome do País " + dados->pais + " no cliente " + dados->codigo);
   }
   XmlNode cliente = node.NewChild("Customer", "");
-  AddValor(cliente, "CustomerID", id);
-  AddValor(cliente, "AccountID", "Desconhecido");
-  AddValor(cliente, "CustomerTaxID", ContribuinteDoCliente(contribuinte));
+  AddElement(cliente, "CustomerID", id);
+  AddElement(cliente, "AccountID", "Desconhecido");
+  AddElement(cliente, "CustomerTaxID", CustomerTaxId(contribuinte));
   if (!dados) {
     // Nothing is known of it but what the documents say.
-    AddValor(cliente, "CompanyName", nomeSemDados);
+    AddElement(cliente, "CompanyName", nomeSemDados);
     for (const char* endereco : {"BillingAddress", "ShipToAddress"}) {
       XmlNode e = cliente.NewChild(endereco, "");
       for (const char* campo : {"AddressDetail", "City", "PostalCode", "Region", "Country"})
-        AddValor(e, campo, "Desconhecido");
+        AddElement(e, campo, "Desconhecido");
     }
-    AddValor(cliente, "SelfBillingIndicator", "0");
+    AddElement(cliente, "SelfBillingIndicator", "0");
     return;
   }
   const std::string nome = dados->nome.empty() ? "DESCONHECIDO" : dados->nome;
   const std::string morada = dados->morada.empty() ? "DESCONHECIDO" : dados->morada;
-  AddValor(cliente, "CompanyName", Utf8Left(nome, ctx.V103() ? 60 : 100));
+  AddElement(cliente, "CompanyName", Utf8Left(nome, ctx.V103() ? 60 : 100));
   AddCustomerAddress(cliente, "BillingAddress", morada, "", dados->codPostal, "", codigoPais);
   AddCustomerAddress(cliente, "ShipToAddress", morada, "", dados->codPostal, "", codigoPais);
-  if (!Trim(dados->telefone).empty()) AddValor(cliente, "Telephone", Utf8Left(dados->telefone, 20));
-  if (!Trim(dados->fax).empty()) AddValor(cliente, "Fax", Utf8Left(dados->fax, 20));
-  AddValor(cliente, "SelfBillingIndicator", "0");
+  if (!Trim(dados->telefone).empty())
+    AddElement(cliente, "Telephone", Utf8Left(dados->telefone, 20));
+  if (!Trim(dados->fax).empty()) AddElement(cliente, "Fax", Utf8Left(dados->fax, 20));
+  AddElement(cliente, "SelfBillingIndicator", "0");
 }
 
 // A document's CustomerID differs from its customer's when the tax number
@@ -184,7 +185,7 @@ void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::
 
   struct Extra {
     std::string contribuinte;  // stored on the document
-    std::optional<DadosCliente> dados;
+    std::optional<CustomerRow> dados;
   };
   std::map<std::string, Extra> extras;
   for (; !rs.eof(); rs.moveNext()) {
@@ -196,7 +197,7 @@ void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::
     if (escritos.count(id) || extras.count(id)) continue;
     Extra& e = extras[id];
     e.contribuinte = contribuinte;
-    if (!rs.isNull("saft_cliente")) e.dados = LeCliente(rs, "saft_cliente");
+    if (!rs.isNull("saft_cliente")) e.dados = ReadCustomerRow(rs, "saft_cliente");
   }
   rs.close();
 
@@ -232,7 +233,7 @@ void WriteCustomers(RunContext& ctx, XmlNode masterFiles) {
     if (!escritos.insert(codigo).second) continue;
     ctx.progress.MostraProgressoDetalhe(++contador);
     const std::string contribuinte = rs.text("NContribuinte");
-    const DadosCliente dados = LeCliente(rs, "CodCliente");
+    const CustomerRow dados = ReadCustomerRow(rs, "CodCliente");
     const std::string id = CustomerIdForNif(ctx, codigo, contribuinte);
     AddCustomer(ctx, masterFiles, id, contribuinte, &dados, "");
     ids.insert(id);

@@ -38,12 +38,12 @@ std::string SystemEntryDate(const Recordset& rs) {
   // A zero date ("0000-00-00 00:00:00") is a document never edited.
   Value editada = rs.field("DataEdicao");
   if (!editada.isNull() && DateTime::Parse(editada.text()))
-    return FormataDataHora(editada.date("DataEdicao"));
-  return FormataDataHora(rs.field("Data").date("Data"));
+    return FormatDateTime(editada.date("DataEdicao"));
+  return FormatDateTime(rs.field("Data").date("Data"));
 }
 
 std::string DocumentDate(const Recordset& rs) {
-  return FormataData(rs.field("Data").date("Data"));
+  return FormatDate(rs.field("Data").date("Data"));
 }
 
 LineSide SideOfLine(std::string_view tipodoc, double liquido) {
@@ -57,22 +57,22 @@ LineSide SideOfLine(std::string_view tipodoc, double liquido) {
 LineSide AddLineAmount(XmlNode line, std::string_view tipodoc, double liquido) {
   LineSide lado = SideOfLine(tipodoc, liquido);
   if (lado != LineSide::kNone)
-    AddValor(line, lado == LineSide::kCredit ? "CreditAmount" : "DebitAmount",
-             FormataNumero(std::fabs(liquido), 2));
+    AddElement(line, lado == LineSide::kCredit ? "CreditAmount" : "DebitAmount",
+               FormatNumber(std::fabs(liquido), 2));
   return lado;
 }
 
 void SectionTotals::Add(LineSide lado, double montante) {
   if (lado == LineSide::kNone) return;
   // The cents written for the amount.
-  long long centimos = std::llround(ArredondaNumero(std::fabs(montante), 2) * 100);
+  long long centimos = std::llround(RoundHalfAway(std::fabs(montante), 2) * 100);
   (lado == LineSide::kCredit ? credit_ : debit_) += centimos;
 }
 
 void AddSectionControl(XmlNode section, long long entries, double debit, double credit) {
-  AddValor(section, "NumberOfEntries", FormataNumero(static_cast<double>(entries), 0));
-  AddValor(section, "TotalDebit", FormataNumero(debit, 2));
-  AddValor(section, "TotalCredit", FormataNumero(credit, 2));
+  AddElement(section, "NumberOfEntries", FormatNumber(static_cast<double>(entries), 0));
+  AddElement(section, "TotalDebit", FormatNumber(debit, 2));
+  AddElement(section, "TotalCredit", FormatNumber(credit, 2));
 }
 
 std::string SectionSql(const RunContext& ctx, const SectionKind& kind) {
@@ -96,35 +96,36 @@ OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& ki
 
 void AddDocumentHead(const RunContext& ctx, XmlNode document, const Recordset& rs,
                      const DocumentHeadTags& tags, bool withAtcud, bool signs) {
-  AddValor(document, tags.number, DocumentNumber(rs));
-  if (withAtcud) AddValor(document, "ATCUD", ctx.AtcudText(rs.field("ATCUD"), DocumentNumber(rs)));
+  AddElement(document, tags.number, DocumentNumber(rs));
+  if (withAtcud)
+    AddElement(document, "ATCUD", ctx.AtcudText(rs.field("ATCUD"), DocumentNumber(rs)));
   AddDocumentStatus(document, rs, tags.status, tags.statusDate, "SourceBilling");
   AddHash(document, rs, signs);
-  AddValor(document, "Period", Period(rs));
-  AddValor(document, tags.date, DocumentDate(rs));
+  AddElement(document, "Period", Period(rs));
+  AddElement(document, tags.date, DocumentDate(rs));
 }
 
 void AddEntryAndCustomer(XmlNode document, const Recordset& rs, const std::string& customerId) {
-  AddValor(document, "SourceID", "DESCONHECIDO");
-  AddValor(document, "SystemEntryDate", SystemEntryDate(rs));
-  AddValor(document, "CustomerID", customerId);
+  AddElement(document, "SourceID", "DESCONHECIDO");
+  AddElement(document, "SystemEntryDate", SystemEntryDate(rs));
+  AddElement(document, "CustomerID", customerId);
 }
 
 void AddDocumentStatus(XmlNode parent, const Recordset& rs, std::string_view statusTag,
                        std::string_view dateTag, std::string_view sourceTag) {
   XmlNode estado = parent.NewChild("DocumentStatus", "");
   bool anulado = IsCancelled(rs);
-  AddValor(estado, statusTag, anulado ? "A" : "N");
-  AddValor(estado, dateTag, DocumentDate(rs) + "T00:00:00");
-  if (anulado) AddValor(estado, "Reason", Utf8Left(rs.text("Motivo"), 50));
-  AddValor(estado, "SourceID", "DESCONHECIDO");
-  AddValor(estado, sourceTag, "P");
+  AddElement(estado, statusTag, anulado ? "A" : "N");
+  AddElement(estado, dateTag, DocumentDate(rs) + "T00:00:00");
+  if (anulado) AddElement(estado, "Reason", Utf8Left(rs.text("Motivo"), 50));
+  AddElement(estado, "SourceID", "DESCONHECIDO");
+  AddElement(estado, sourceTag, "P");
 }
 
 void AddHash(XmlNode parent, const Recordset& rs, bool signs) {
   bool assinado = signs && !rs.text("Assinatura").empty();
-  AddValor(parent, "Hash", assinado ? rs.text("Assinatura") : "0");
-  AddValor(parent, "HashControl", assinado ? rs.text("VersaoChavePrivada") : "0");
+  AddElement(parent, "Hash", assinado ? rs.text("Assinatura") : "0");
+  AddElement(parent, "HashControl", assinado ? rs.text("VersaoChavePrivada") : "0");
 }
 
 void AddDocumentTotals(XmlNode parent, const Recordset& rs, bool grossWithRetencao) {
@@ -135,17 +136,17 @@ void AddDocumentTotals(XmlNode parent, const Recordset& rs, bool grossWithRetenc
   double desconto = Amount(rs, "ValorDesconto");
   double total = Amount(rs, "ValorTotal");
   double bruto = grossWithRetencao ? total + Amount(rs, "ValorRetencao") : total;
-  AddValor(totais, "TaxPayable", FormataNumero(std::fabs(iva + selo), 2));
-  AddValor(totais, "NetTotal", FormataNumero(std::fabs(liquido) - std::fabs(desconto), 2));
-  AddValor(totais, "GrossTotal", FormataNumero(std::fabs(bruto), 2));
+  AddElement(totais, "TaxPayable", FormatNumber(std::fabs(iva + selo), 2));
+  AddElement(totais, "NetTotal", FormatNumber(std::fabs(liquido) - std::fabs(desconto), 2));
+  AddElement(totais, "GrossTotal", FormatNumber(std::fabs(bruto), 2));
 }
 
 void AddRetencoes(XmlNode parent, double irc, double irs) {
   auto escreve = [&](const char* tipo, double valor) {
     if (valor <= 0) return;
     XmlNode retencao = parent.NewChild("WithholdingTax", "");
-    AddValor(retencao, "WithholdingTaxType", tipo);
-    AddValor(retencao, "WithholdingTaxAmount", FormataNumero(valor, 2));
+    AddElement(retencao, "WithholdingTaxType", tipo);
+    AddElement(retencao, "WithholdingTaxAmount", FormatNumber(valor, 2));
   };
   escreve("IRC", irc);
   escreve("IRS", irs);
@@ -163,10 +164,10 @@ std::string LineColumns(int versao) {
 
 void AddLineVat(XmlNode line, const RunContext& ctx, double iva) {
   XmlNode tax = line.NewChild("Tax", "");
-  AddValor(tax, "TaxType", "IVA");
-  AddValor(tax, "TaxCountryRegion", TaxRegion(ctx, iva));
-  AddValor(tax, "TaxCode", TaxCode(ctx, iva));
-  AddValor(tax, "TaxPercentage", iva == 0 ? "0" : FormataNumero(iva, 2));
+  AddElement(tax, "TaxType", "IVA");
+  AddElement(tax, "TaxCountryRegion", TaxRegion(ctx, iva));
+  AddElement(tax, "TaxCode", TaxCode(ctx, iva));
+  AddElement(tax, "TaxPercentage", iva == 0 ? "0" : FormatNumber(iva, 2));
 }
 
 double LineTaxRate(const Value& taxa, const Recordset& documento) {

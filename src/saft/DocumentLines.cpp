@@ -42,26 +42,27 @@ void AddDocumentLines(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
   long long numeroLinha = 1;
   for (; !rs.eof(); rs.moveNext(), ++numeroLinha) {
     XmlNode line = document.NewChild("Line", "");
-    AddValor(line, "LineNumber", std::to_string(numeroLinha));
+    AddElement(line, "LineNumber", std::to_string(numeroLinha));
     std::string produto = ProductCode(ctx, rs.field("Referencia"));
     // Cut as the product table cuts it, so the line points at its product.
-    AddValor(line, "ProductCode", Utf8Left(produto, v103 ? 30 : 60));
-    AddValor(line, "ProductDescription",
-             produto == "DIVERSOS"
-                 ? produto
-                 : Utf8Left(ProductDescription(ctx, produto), widths.productDescription));
-    AddValor(line, "Quantity", FormataNumero(rs.field("Quant"), 2));
-    AddValor(line, "UnitOfMeasure", "UN");
+    AddElement(line, "ProductCode", Utf8Left(produto, v103 ? 30 : 60));
+    AddElement(line, "ProductDescription",
+               produto == "DIVERSOS"
+                   ? produto
+                   : Utf8Left(ProductDescription(ctx, produto), widths.productDescription));
+    AddElement(line, "Quantity", FormatNumber(rs.field("Quant"), 2));
+    AddElement(line, "UnitOfMeasure", "UN");
     double quant = Amount(rs, "Quant");
     double preco = std::fabs(Amount(rs, "Preco"));
     double desconto = Amount(rs, "ValorDesconto");
     // The line's discount is spread over its quantity.
-    AddValor(line, "UnitPrice",
-             FormataNumero(preco - std::fabs(desconto / (quant == 0 ? 1 : quant)), 2));
-    AddValor(line, "TaxPointDate", dataDocumento);
+    AddElement(line, "UnitPrice",
+               FormatNumber(preco - std::fabs(desconto / (quant == 0 ? 1 : quant)), 2));
+    AddElement(line, "TaxPointDate", dataDocumento);
     Value descricao = rs.field("Descricao");
-    AddValor(line, "Description",
-             descricao.isNull() ? "DESCONHECIDO" : Utf8Left(descricao.text(), widths.description));
+    AddElement(
+        line, "Description",
+        descricao.isNull() ? "DESCONHECIDO" : Utf8Left(descricao.text(), widths.description));
     AddLineAmount(line, tipodoc, Amount(rs, "ValorLiquido"));
 
     // The schema allows one tax per line: the VAT. A line's stamp duty is
@@ -69,7 +70,7 @@ void AddDocumentLines(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
     double iva = LineTaxRate(rs.field("Iva"), rsDoc);
     AddLineVat(line, ctx, iva);
     AddIsencaoIva(ctx, line, iva, rs.text("IsencaoIva"), v103 ? "" : rs.text("CodMencao"));
-    AddValor(line, "SettlementAmount", FormataNumero(std::fabs(desconto), 2));
+    AddElement(line, "SettlementAmount", FormatNumber(std::fabs(desconto), 2));
   }
 }
 

@@ -29,28 +29,28 @@ void AskCorrection(RunContext& ctx, const ExemptionCase& c) {
 
 }  // namespace
 
-void CheckDocumentReasons(RunContext& ctx, const Recordset& rs_doc) {
-  std::string tipodoc = rs_doc.text("tipodoc");
-  std::string serie = rs_doc.text("serie");
-  std::string numero = rs_doc.text("numero");
+void CheckDocumentReasons(RunContext& ctx, const Recordset& rsDoc) {
+  std::string tipodoc = rsDoc.text("tipodoc");
+  std::string serie = rsDoc.text("serie");
+  std::string numero = rsDoc.text("numero");
   // The section's reasons, read again for this document after a correction.
-  RereadDocument(ctx, rs_doc);
+  RereadDocument(ctx, rsDoc);
   const RunReads& l = ctx.reads;
   std::vector<LineReason> motivos;
   if (l.reasons) {
-    auto it = l.reasons->find(rs_doc.field("IDDoc").integer("IDDoc"));
+    auto it = l.reasons->find(rsDoc.field("IDDoc").integer("IDDoc"));
     if (it != l.reasons->end()) motivos = it->second;
   }
   // The deprecated codes are refused only for periods starting after the day
   // the new table took effect.
-  bool verificaCodigos = ctx.options.start.DateOnly() > kNovaTabelaIsencoes;
+  bool verificaCodigos = ctx.options.start.DateOnly() > kNewMotivosTable;
   // The rows already read are gone through even after a correction: the
   // lines are read afresh when they are written.
   for (const LineReason& m : motivos) {
     bool recusado =
         m.checkText &&
         (!IsAcceptedReason(m.texto, ctx.acceptedReasons) ||
-         (verificaCodigos && !m.codMencao.isNull() && CodigoDescontinuado(m.codMencao.text())));
+         (verificaCodigos && !m.codMencao.isNull() && IsDiscontinuedCodMencao(m.codMencao.text())));
     // A zero-rated line is written with its reason and code: without them the
     // authority rejects the file.
     if (!recusado && m.zeroRate)
@@ -61,13 +61,13 @@ void CheckDocumentReasons(RunContext& ctx, const Recordset& rs_doc) {
   }
 }
 
-void CheckReceiptReasons(RunContext& ctx, const Recordset& rs_doc) {
+void CheckReceiptReasons(RunContext& ctx, const Recordset& rsDoc) {
   // Zero-rated lines of the documents this receipt pays that carry no code,
   // whatever their text; a Null code is as missing as an empty one.
-  RereadDocument(ctx, rs_doc);
+  RereadDocument(ctx, rsDoc);
   const RunReads& l = ctx.reads;
   if (!l.uncoded) return;
-  auto it = l.uncoded->find(rs_doc.field("IDDoc").integer("IDDoc"));
+  auto it = l.uncoded->find(rsDoc.field("IDDoc").integer("IDDoc"));
   if (it == l.uncoded->end()) return;
   // Copied: a correction may not leave the read-ahead rows in place.
   const auto casos = it->second;
@@ -97,10 +97,10 @@ std::string CodMencaoFor(RunContext& ctx, const std::string& texto) {
 void AddIsencaoIva(RunContext& ctx, XmlNode line, double iva, const std::string& isencao,
                    const std::string& codMencao) {
   if (iva != 0 || Trim(isencao).empty()) return;
-  AddValor(line, "TaxExemptionReason", Utf8Left(isencao, 60));
+  AddElement(line, "TaxExemptionReason", Utf8Left(isencao, 60));
   if (ctx.V103()) return;
-  AddValor(line, "TaxExemptionCode",
-           Trim(codMencao).empty() ? CodMencaoFor(ctx, isencao) : codMencao);
+  AddElement(line, "TaxExemptionCode",
+             Trim(codMencao).empty() ? CodMencaoFor(ctx, isencao) : codMencao);
 }
 
 }  // namespace saftpt

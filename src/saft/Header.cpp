@@ -24,25 +24,25 @@ void WriteHeader(RunContext& ctx, XmlNode auditFile) {
   XmlNode header = auditFile.NewChild("Header", "");
   header.AddAttribute("xmlns", AuditFileNamespace(options.versao));
   const std::string contribuinte = RemoveSpaces(office.NumContribuinte);
-  AddValor(header, "AuditFileVersion", AuditFileVersion(options.versao));
-  AddValor(header, "CompanyID", contribuinte);
-  AddValor(header, "TaxRegistrationNumber", contribuinte);
-  AddValor(header, "TaxAccountingBasis", "F");
-  AddValor(header, "CompanyName", Utf8Left(office.nome, 60));
+  AddElement(header, "AuditFileVersion", AuditFileVersion(options.versao));
+  AddElement(header, "CompanyID", contribuinte);
+  AddElement(header, "TaxRegistrationNumber", contribuinte);
+  AddElement(header, "TaxAccountingBasis", "F");
+  AddElement(header, "CompanyName", Utf8Left(office.nome, 60));
   AddCompanyAddress(header, "CompanyAddress", "", "", office.morada, office.Localidade,
                     office.Codpostal, "", "PT");
   ctx.summary.nif = contribuinte;
-  AddValor(header, "FiscalYear", options.fiscalYear);
-  AddValor(header, "StartDate", FormataData(options.start));
-  AddValor(header, "EndDate", FormataData(options.end));
-  AddValor(header, "CurrencyCode", "EUR");
-  AddValor(header, "DateCreated", FormataData(options.today));
-  AddValor(header, "TaxEntity", "Global");
-  AddValor(header, "ProductCompanyTaxID", SAFTPT_PRODUCT_COMPANY_TAX_ID);
-  AddValor(header, "SoftwareCertificateNumber", SAFTPT_SOFTWARE_CERTIFICATE_NUMBER);
-  AddValor(header, "ProductID", "NORTA SISTEMA DE FACTURAÇÃO/QUINTAVELA");
-  AddValor(header, "ProductVersion", "9.4");
-  if (!options.comment.empty()) AddValor(header, "HeaderComment", options.comment);
+  AddElement(header, "FiscalYear", options.fiscalYear);
+  AddElement(header, "StartDate", FormatDate(options.start));
+  AddElement(header, "EndDate", FormatDate(options.end));
+  AddElement(header, "CurrencyCode", "EUR");
+  AddElement(header, "DateCreated", FormatDate(options.today));
+  AddElement(header, "TaxEntity", "Global");
+  AddElement(header, "ProductCompanyTaxID", SAFTPT_PRODUCT_COMPANY_TAX_ID);
+  AddElement(header, "SoftwareCertificateNumber", SAFTPT_SOFTWARE_CERTIFICATE_NUMBER);
+  AddElement(header, "ProductID", "NORTA SISTEMA DE FACTURAÇÃO/QUINTAVELA");
+  AddElement(header, "ProductVersion", "9.4");
+  if (!options.comment.empty()) AddElement(header, "HeaderComment", options.comment);
 }
 
 }  // namespace saftpt

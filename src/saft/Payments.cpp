@@ -17,7 +17,7 @@ namespace saftpt {
 namespace {
 
 // The payment mechanism from the free text the office typed.
-const char* MecanismoPagamento(const std::string& modoPag) {
+const char* PaymentMechanism(const std::string& modoPag) {
   std::string m = Utf8Upper(modoPag);
   if (m.rfind("TRANSF", 0) == 0) return "TB";
   if (m == "CHEQUE") return "CH";
@@ -27,19 +27,19 @@ const char* MecanismoPagamento(const std::string& modoPag) {
 
 // Columns of the rate-groups statement by position: the document's own total
 // comes under the same name as the group's sum.
-constexpr size_t kGrupoIva = 0;
-constexpr size_t kGrupoLiquido = 2;
-constexpr size_t kGrupoDesconto = 4;
-constexpr size_t kGrupoData = 6;
-constexpr size_t kDocumentoTotal = 7;
-constexpr size_t kGrupoIsencao = 8;
-constexpr size_t kGrupoCodMencao = 9;
+constexpr size_t kGroupIva = 0;
+constexpr size_t kGroupLiquido = 2;
+constexpr size_t kGroupDesconto = 4;
+constexpr size_t kGroupData = 6;
+constexpr size_t kDocumentTotal = 7;
+constexpr size_t kGroupIsencao = 8;
+constexpr size_t kGroupCodMencao = 9;
 
 // Share of the settled document that the receipt line pays. Nearly all of it
 // (rounding of the amounts paid) counts as all of it.
-double PartePaga(double pago, double totalDocumento) {
+double PaidShare(double pago, double totalDocumento) {
   if (totalDocumento == 0) return 1;
-  double parte = ArredondaPar(pago / totalDocumento, 10);
+  double parte = RoundHalfEven(pago / totalDocumento, 10);
   // A deducted credit note may be stored with the opposite sign; the amounts
   // written are absolute anyway.
   if (std::fabs(parte) > 0.99) return 1;
@@ -65,34 +65,34 @@ void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
 
     DocumentRows grupos = TakeGroups(ctx, linhas.field("ID").integer("ID"));
     for (; !grupos.eof(); grupos.moveNext(), ++numeroLinha) {
-      double parte = PartePaga(pago, Amount(grupos.field(kDocumentoTotal), "ValorTotal"));
+      double parte = PaidShare(pago, Amount(grupos.field(kDocumentTotal), "ValorTotal"));
 
       XmlNode line = payment.NewChild("Line", "");
-      AddValor(line, "LineNumber", std::to_string(numeroLinha));
+      AddElement(line, "LineNumber", std::to_string(numeroLinha));
       XmlNode origem = line.NewChild("SourceDocumentID", "");
-      AddValor(origem, "OriginatingON", tipodocP + " " + serieP + "/" + numeroP);
-      AddValor(origem, "InvoiceDate", FormataData(grupos.field(kGrupoData).date("data")));
+      AddElement(origem, "OriginatingON", tipodocP + " " + serieP + "/" + numeroP);
+      AddElement(origem, "InvoiceDate", FormatDate(grupos.field(kGroupData).date("data")));
 
-      double desconto = Amount(grupos.field(kGrupoDesconto), "ValorDesconto");
-      AddValor(line, "SettlementAmount",
-               FormataNumero(std::fabs(ArredondaPar(desconto * parte, 2)), 0));
+      double desconto = Amount(grupos.field(kGroupDesconto), "ValorDesconto");
+      AddElement(line, "SettlementAmount",
+                 FormatNumber(std::fabs(RoundHalfEven(desconto * parte, 2)), 0));
 
       double valor =
-          std::fabs(std::fabs(Amount(grupos.field(kGrupoLiquido), "ValorLiquido")) * parte);
-      AddValor(line, debito ? "DebitAmount" : "CreditAmount", FormataNumero(valor, 2));
+          std::fabs(std::fabs(Amount(grupos.field(kGroupLiquido), "ValorLiquido")) * parte);
+      AddElement(line, debito ? "DebitAmount" : "CreditAmount", FormatNumber(valor, 2));
       if (somaTotais)
         (debito ? ctx.paymentTotals.linesDebit : ctx.paymentTotals.linesCredit) +=
-            ArredondaNumero(valor, 2);
+            RoundHalfAway(valor, 2);
 
-      double iva = grupos.field(kGrupoIva).number("iva");
+      double iva = grupos.field(kGroupIva).number("iva");
       documentos::AddLineVat(line, ctx, iva);
-      std::string codigo = grupos.field(kGrupoCodMencao).text();
+      std::string codigo = grupos.field(kGroupCodMencao).text();
       if (!codigo.empty()) {
-        std::string isencao = grupos.field(kGrupoIsencao).text();
-        AddValor(line, "TaxExemptionReason", Utf8Left(isencao, 60));
+        std::string isencao = grupos.field(kGroupIsencao).text();
+        AddElement(line, "TaxExemptionReason", Utf8Left(isencao, 60));
         if (ctx.options.versao >= 4) {
           if (Trim(codigo).empty()) codigo = CodMencaoFor(ctx, isencao);
-          AddValor(line, "TaxExemptionCode", codigo);
+          AddElement(line, "TaxExemptionCode", codigo);
         }
       }
     }
@@ -145,8 +145,8 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
   }
   notas.close();
 
-  ctx.paymentTotals.writtenCredit = ArredondaNumero(credito, 2);
-  ctx.paymentTotals.writtenDebit = ArredondaNumero(debito, 2);
+  ctx.paymentTotals.writtenCredit = RoundHalfAway(credito, 2);
+  ctx.paymentTotals.writtenDebit = RoundHalfAway(debito, 2);
   AddSectionControl(payments, section.entries, debito, credito);
   ctx.summary.receipts = {section.entries, credito, debito};
 
@@ -167,18 +167,18 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
     ctx.progress.MostraProgressoDetalhe(++progresso);
     XmlNode payment = payments.NewChild("Payment", "");
     std::string data = DocumentDate(rs);
-    AddValor(payment, "PaymentRefNo", DocumentNumber(rs));
-    AddValor(payment, "ATCUD", ctx.AtcudText(rs.field("ATCUD"), DocumentNumber(rs)));
-    AddValor(payment, "Period", Period(rs));
-    AddValor(payment, "TransactionDate", data);
-    AddValor(payment, "PaymentType", SerieIvaCaixa(ctx, rs.text("serie")) == 1 ? "RC" : "RG");
+    AddElement(payment, "PaymentRefNo", DocumentNumber(rs));
+    AddElement(payment, "ATCUD", ctx.AtcudText(rs.field("ATCUD"), DocumentNumber(rs)));
+    AddElement(payment, "Period", Period(rs));
+    AddElement(payment, "TransactionDate", data);
+    AddElement(payment, "PaymentType", SerieIvaCaixa(ctx, rs.text("serie")) == 1 ? "RC" : "RG");
     AddDocumentStatus(payment, rs, "PaymentStatus", "PaymentStatusDate", "SourcePayment");
 
     XmlNode metodo = payment.NewChild("PaymentMethod", "");
-    AddValor(metodo, "PaymentMechanism", MecanismoPagamento(rs.text("ModoPag")));
+    AddElement(metodo, "PaymentMechanism", PaymentMechanism(rs.text("ModoPag")));
     double total = Amount(rs, "ValorTotal");
-    AddValor(metodo, "PaymentAmount", FormataNumero(total > 0 ? total : 0, 2));
-    AddValor(metodo, "PaymentDate", data);
+    AddElement(metodo, "PaymentAmount", FormatNumber(total > 0 ? total : 0, 2));
+    AddElement(metodo, "PaymentDate", data);
     AddEntryAndCustomer(payment, rs, ReceiptCustomerId(ctx, rs.field("CodCliente")));
 
     if (ctx.options.versao >= 4) CheckReceiptReasons(ctx, rs);

@@ -15,7 +15,7 @@ constexpr const char* kProdutoDiversos = "DIVERSOS";
 
 // The schema's product types: the stored category in capitals, and a service
 // for anything else.
-std::string TipoProduto(const std::string& categoria) {
+std::string ProductType(const std::string& categoria) {
   std::string tipo = Utf8Upper(Trim(categoria));
   if (tipo == "P" || tipo == "S" || tipo == "O" || tipo == "E" || tipo == "I") return tipo;
   return "S";
@@ -108,21 +108,21 @@ void WriteProducts(RunContext& ctx, XmlNode masterFiles) {
 
     XmlNode produto = masterFiles.NewChild("Product", "");
     auto categoria = categorias.find(referencia);
-    AddValor(produto, "ProductType",
-             TipoProduto(categoria == categorias.end() ? ProductCategory(ctx, referencia)
-                                                       : categoria->second));
-    AddValor(produto, "ProductCode", Utf8Left(referencia, v103 ? 30 : 60));
-    AddValor(produto, "ProductDescription", Utf8Left(descricao, v103 ? 60 : 200));
-    AddValor(produto, "ProductNumberCode", Utf8Left(referencia, v103 ? 50 : 60));
+    AddElement(produto, "ProductType",
+               ProductType(categoria == categorias.end() ? ProductCategory(ctx, referencia)
+                                                         : categoria->second));
+    AddElement(produto, "ProductCode", Utf8Left(referencia, v103 ? 30 : 60));
+    AddElement(produto, "ProductDescription", Utf8Left(descricao, v103 ? 60 : 200));
+    AddElement(produto, "ProductNumberCode", Utf8Left(referencia, v103 ? 50 : 60));
     if (referencia == kProdutoDiversos) temDiversos = true;
   }
   // Document lines without a fee reference point at the catch-all product.
   if (!temDiversos) {
     XmlNode produto = masterFiles.NewChild("Product", "");
-    AddValor(produto, "ProductType", "S");
-    AddValor(produto, "ProductCode", kProdutoDiversos);
-    AddValor(produto, "ProductDescription", kProdutoDiversos);
-    AddValor(produto, "ProductNumberCode", kProdutoDiversos);
+    AddElement(produto, "ProductType", "S");
+    AddElement(produto, "ProductCode", kProdutoDiversos);
+    AddElement(produto, "ProductDescription", kProdutoDiversos);
+    AddElement(produto, "ProductNumberCode", kProdutoDiversos);
   }
   rs.close();
 }

@@ -10,12 +10,12 @@
 
 namespace saftpt {
 
-std::string WhereRestricoesDocumentos(const Restricoes& col_restricoes, const std::string& Tabela,
+std::string WhereRestricoesDocumentos(const Restricoes& restricoes, const std::string& tabela,
                                       const Database& db) {
-  if (col_restricoes.empty()) return "";
-  std::string prefixo = Tabela.empty() ? "" : Tabela + ".";
+  if (restricoes.empty()) return "";
+  std::string prefixo = tabela.empty() ? "" : tabela + ".";
   std::string condicao;
-  for (const clsRestricaoDocumento& r : col_restricoes) {
+  for (const clsRestricaoDocumento& r : restricoes) {
     if (!condicao.empty()) condicao += " or ";
     // Type and series are typed by the user: escaped so a quote stays text.
     condicao += " ( " + prefixo + "Tipodoc='" + db.Escape(r.tipodoc) + "' and " + prefixo +

@@ -12,7 +12,7 @@ namespace {
 
 // Files made from this day on carry each document's ATCUD; before it the tax
 // authority accepts "0".
-constexpr DateTime kInicioAtcud = DateTime{2023, 2, 1, 0, 0, 0};
+constexpr DateTime kAtcudStart = DateTime{2023, 2, 1, 0, 0, 0};
 
 }  // namespace
 
@@ -22,7 +22,7 @@ RunContext::RunContext(Database& db, const ConfiguracaoEscritorio& office,
     : db(db), office(office), options(options), progress(progress), resolver(resolver) {}
 
 void RunContext::ReadOfficeSettings() {
-  acceptedReasons = MotivosAceites(options.start);
+  acceptedReasons = AcceptedMotivos(options.start);
   clienteIndiferenciado =
       db.ObtemValor("ClienteIndiferenciado", "configescritorio", "", Value("")).text();
   // Older databases have no "OC1" column: their quotations are not signed.
@@ -33,11 +33,11 @@ void RunContext::ReadOfficeSettings() {
 }
 
 std::string RunContext::PeriodStart() const {
-  return FormataData(options.start);
+  return FormatDate(options.start);
 }
 
 std::string RunContext::PeriodEnd() const {
-  return FormataData(options.end) + " 23:59:59";
+  return FormatDate(options.end) + " 23:59:59";
 }
 
 std::string RunContext::DocumentRestriction() const {
@@ -48,7 +48,7 @@ std::string RunContext::DocumentRestriction() const {
 // A document without its ATCUD in a file that needs one would be rejected by
 // the tax authority: stop rather than write an empty code.
 std::string RunContext::AtcudText(const Value& atcud, const std::string& documentNumber) const {
-  if (options.today.DateOnly() < kInicioAtcud) return "0";
+  if (options.today.DateOnly() < kAtcudStart) return "0";
   if (atcud.isNull() || Trim(atcud.text()).empty())
     throw Error(Error::kData, "ATCUD em falta no documento " + documentNumber);
   return atcud.text();

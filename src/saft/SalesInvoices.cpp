@@ -56,12 +56,13 @@ void WriteSalesInvoices(RunContext& ctx, XmlNode sourceDocuments) {
     ctx.progress.MostraProgressoDetalhe(++progresso);
     XmlNode invoice = section.element.NewChild("Invoice", "");
     AddDocumentHead(ctx, invoice, rs, kInvoiceTags, ctx.options.versao >= 4, certificada);
-    if (const char* tipo = InvoiceType(rs.text("tipodoc"))) AddValor(invoice, "InvoiceType", tipo);
+    if (const char* tipo = InvoiceType(rs.text("tipodoc")))
+      AddElement(invoice, "InvoiceType", tipo);
     XmlNode regimes = invoice.NewChild("SpecialRegimes", "");
-    AddValor(regimes, "SelfBillingIndicator", "0");
-    AddValor(regimes, "CashVATSchemeIndicator",
-             std::to_string(SerieIvaCaixa(ctx, rs.text("serie"))));
-    AddValor(regimes, "ThirdPartiesBillingIndicator", "0");
+    AddElement(regimes, "SelfBillingIndicator", "0");
+    AddElement(regimes, "CashVATSchemeIndicator",
+               std::to_string(SerieIvaCaixa(ctx, rs.text("serie"))));
+    AddElement(regimes, "ThirdPartiesBillingIndicator", "0");
     AddEntryAndCustomer(
         invoice, rs,
         DocumentCustomerId(ctx, rs.field("CodCliente"), rs.text("NContribuinteCliente")));

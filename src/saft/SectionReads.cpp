@@ -9,7 +9,7 @@ namespace {
 
 // Lines are tied to their document by type, series and number, as the
 // per-document statements select them.
-constexpr const char* kChave =
+constexpr const char* kLineOfDocument =
     " documentoslinhas.tipodoc=documentos.tipodoc and documentoslinhas.Serie=documentos.serie "
     "and documentoslinhas.numero=documentos.numero";
 
@@ -79,16 +79,16 @@ void ReadSection(RunContext& ctx, const std::string& documentsSql, const Section
   l.lines = RowsByDocument(ctx.db.Execute(
       "select documentos.IDDoc as saft_doc, " + read.columns +
       ", documentos.tipodoc as saft_tipodoc, documentos.Anulado as saft_anulado" + origem +
-      "left join documentoslinhas on" + kChave + " and (" + read.filter +
+      "left join documentoslinhas on" + kLineOfDocument + " and (" + read.filter +
       ") order by documentos.Data,documentos.tipodoc,documentos.numero,documentos.IDDoc,"
       "documentoslinhas.ID"));
 
   Recordset rs;
   if (read.reasons) {
     auto& lidos = l.reasons.emplace();
-    rs =
-        ctx.db.Execute("select distinct documentos.IDDoc, " + std::string(kReasonColumns) + origem +
-                       "inner join documentoslinhas on" + kChave + " where " + kReasonFilter);
+    rs = ctx.db.Execute("select distinct documentos.IDDoc, " + std::string(kReasonColumns) +
+                        origem + "inner join documentoslinhas on" + kLineOfDocument + " where " +
+                        kReasonFilter);
     for (; !rs.eof(); rs.moveNext())
       lidos[rs.field(size_t{0}).integer()].push_back(
           {rs.field(1).text(), rs.field(2), rs.field(3).boolean(), rs.field(4).boolean()});
@@ -106,7 +106,7 @@ void ReadSection(RunContext& ctx, const std::string& documentsSql, const Section
                                  : "null, round(sum(documentoslinhas.ValorRetencao),2)";
     auto& somas = l.retencoes.emplace();
     rs = ctx.db.Execute("select documentos.IDDoc, " + soma + origem +
-                        "inner join documentoslinhas on" + kChave + " where " +
+                        "inner join documentoslinhas on" + kLineOfDocument + " where " +
                         read.retencaoFilter + " group by documentos.IDDoc");
     auto valor = [](const Value& v) { return v.isNull() ? 0 : v.number("ValorRetencao"); };
     for (; !rs.eof(); rs.moveNext())

@@ -13,7 +13,7 @@ namespace {
 constexpr double kIvaNormalAcores = 16;
 
 // The intermediate rate of each region.
-double TaxaIntermedia(const std::string& regiao) {
+double IntermediateRate(const std::string& regiao) {
   if (regiao == "PT-AC") return 9;
   if (regiao == "PT-MA") return 12;
   return 13;
@@ -37,7 +37,7 @@ std::string TaxRegion(const RunContext& ctx, double iva) {
 std::string TaxCode(const RunContext& ctx, double iva) {
   if (iva == 0) return "ISE";
   if (iva == ctx.office.Iva || iva == kIvaNormalAcores) return "NOR";
-  if (iva == TaxaIntermedia(TaxRegion(ctx, iva))) return "INT";
+  if (iva == IntermediateRate(TaxRegion(ctx, iva))) return "INT";
   return "RED";
 }
 
@@ -63,11 +63,11 @@ void WriteTaxTable(RunContext& ctx, XmlNode masterFiles) {
     Value nome = rs["nome"];
     double taxa = nome.number("iva.nome");
     XmlNode entrada = tabela.NewChild("TaxTableEntry", "");
-    AddValor(entrada, "TaxType", "IVA");
-    AddValor(entrada, "TaxCountryRegion", TaxRegion(ctx, taxa));
-    AddValor(entrada, "TaxCode", TaxCode(ctx, taxa));
-    AddValor(entrada, "Description", "IVA");
-    AddValor(entrada, "TaxPercentage", FormataNumero(nome, 2));
+    AddElement(entrada, "TaxType", "IVA");
+    AddElement(entrada, "TaxCountryRegion", TaxRegion(ctx, taxa));
+    AddElement(entrada, "TaxCode", TaxCode(ctx, taxa));
+    AddElement(entrada, "Description", "IVA");
+    AddElement(entrada, "TaxPercentage", FormatNumber(nome, 2));
   }
   rs.close();
 
@@ -75,13 +75,13 @@ void WriteTaxTable(RunContext& ctx, XmlNode masterFiles) {
   rs = ctx.db.Execute("select * from impostoselo");
   for (; !rs.eof(); rs.moveNext()) {
     XmlNode entrada = tabela.NewChild("TaxTableEntry", "");
-    AddValor(entrada, "TaxType", "IS");
-    AddValor(entrada, "TaxCountryRegion", FiscalRegion(ctx.office));
-    AddValor(entrada, "TaxCode", rs.text("Codigo"));
-    AddValor(entrada, "Description", Utf8Left(rs.text("Nome"), 200));
+    AddElement(entrada, "TaxType", "IS");
+    AddElement(entrada, "TaxCountryRegion", FiscalRegion(ctx.office));
+    AddElement(entrada, "TaxCode", rs.text("Codigo"));
+    AddElement(entrada, "Description", Utf8Left(rs.text("Nome"), 200));
     // Only the exact word marks a rate; anything else is a fixed amount.
     const char* elemento = rs.text("Tipo") == "Percentagem" ? "TaxPercentage" : "TaxAmount";
-    AddValor(entrada, elemento, FormataNumero(rs["Valor"], 2));
+    AddElement(entrada, elemento, FormatNumber(rs["Valor"], 2));
   }
   rs.close();
 }

@@ -33,7 +33,7 @@ void WriteWorkingDocuments(RunContext& ctx, XmlNode sourceDocuments) {
     ctx.progress.MostraProgressoDetalhe(++progresso);
     XmlNode work = section.element.NewChild("WorkDocument", "");
     AddDocumentHead(ctx, work, rs, kWorkTags, true, ctx.orcamentosAssinados);
-    if (rs.text("tipodoc") == "OR") AddValor(work, "WorkType", "OR");
+    if (rs.text("tipodoc") == "OR") AddElement(work, "WorkType", "OR");
     AddEntryAndCustomer(
         work, rs, DocumentCustomerId(ctx, rs.field("CodCliente"), rs.text("NContribuinteCliente")));
     AddCheckedLinesAndTotals(ctx, work, rs, widths);

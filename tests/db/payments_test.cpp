@@ -208,7 +208,7 @@ TEST_F(PaymentsTest, TotalsKeepTheCentsOfLargeAmounts) {
   for (int i = 0; i < 7; ++i) Pays(10, 1, "F", 1, 0.01, 0.01);
   std::string xml = Payments();
   EXPECT_EQ(Element(xml, "TotalCredit"), "100000.07");
-  EXPECT_DOUBLE_EQ(ctx_->paymentTotals.writtenCredit, ArredondaNumero(100000.07, 2));
+  EXPECT_DOUBLE_EQ(ctx_->paymentTotals.writtenCredit, RoundHalfAway(100000.07, 2));
 }
 
 TEST_F(PaymentsTest, RestrictionsNarrowReceiptsAndDebitNotCredit) {

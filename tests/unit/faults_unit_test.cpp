@@ -40,7 +40,7 @@ void CheckXmlText(const std::string& text) {
   std::string doc = "<?xml version=\"1.0\" encoding=\"Windows-1252\"?><a b=\"";
   AppendXmlText(doc, text, true);
   doc += "\">";
-  AppendXmlText(doc, remove_caracteres_invalidos(text));
+  AppendXmlText(doc, RemoveControlCharacters(text));
   doc += "</a>";
   xmlDocPtr parsed = xmlReadMemory(doc.data(), static_cast<int>(doc.size()), "t.xml", nullptr,
                                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
@@ -107,18 +107,18 @@ TEST(HostileNumbers, TwoDecimalsReadBackBelowTenBillion) {
       if (std::isfinite(v) && std::fabs(v) < 1e10) casos.push_back(v);
     }
   for (double v : casos) {
-    std::string two = FormataNumero(v, 2);
+    std::string two = FormatNumber(v, 2);
     size_t dot = two.find('.');
     ASSERT_NE(dot, std::string::npos) << v;
     EXPECT_EQ(two.size() - dot, 3u) << two;
     EXPECT_LE(std::fabs(std::stod(two) - v), 0.0051) << v << " -> " << two;
   }
   // Out of range: a clear error, never "inf" or "nan" in a file.
-  EXPECT_THROW(FormataNumero(std::nan(""), 2), Error);
-  EXPECT_THROW(FormataNumero(HUGE_VAL, 2), Error);
+  EXPECT_THROW(FormatNumber(std::nan(""), 2), Error);
+  EXPECT_THROW(FormatNumber(HUGE_VAL, 2), Error);
   for (const char* texto : {"", "abc", "1e999", "nan", "--1", "1,5,5"}) {
     try {
-      std::string s = FormataNumero(Value(texto), 2);
+      std::string s = FormatNumber(Value(texto), 2);
       EXPECT_EQ(s.find_first_not_of("-0123456789."), std::string::npos) << texto << " -> " << s;
     } catch (const Error&) {
     }
