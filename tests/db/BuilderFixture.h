@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "../FlatXml.h"
 #include "TestDatabase.h"
 #include "config/OfficeConfig.h"
 #include "saft/ExemptionReasons.h"
@@ -34,20 +35,6 @@ class RecordingProgress : public ProgressSink {
   void MostraProgressoDetalhe(long long n) override { log << "D " << n << "\n"; }
   std::ostringstream log;
 };
-
-// The text without the line breaks and indentation between elements, for
-// looking up runs of elements.
-inline std::string Flat(const std::string& xml) {
-  std::string out;
-  for (size_t i = 0; i < xml.size(); ++i) {
-    if (xml[i] == '\n') {
-      while (i + 1 < xml.size() && xml[i + 1] == ' ') ++i;
-      continue;
-    }
-    out += xml[i];
-  }
-  return out;
-}
 
 // The texts of every element with that tag, in document order.
 inline std::vector<std::string> Texts(const std::string& xml, const std::string& tag) {

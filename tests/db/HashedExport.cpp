@@ -28,10 +28,7 @@ std::string Sha256(const std::string& path) {
 
 }  // namespace
 
-HashedExport ExportYear(Database& db, int year, int versao, const std::string& name,
-                        const std::string& expected) {
-  ConfiguracaoEscritorio office;
-  CarregaConfiguracao(db, office);
+ExportOptions YearOptions(int year, int versao, const std::string& outputPath) {
   ExportOptions options;
   options.fiscalYear = std::to_string(year);
   options.start = DateTime::Date(year, 1, 1);
@@ -39,8 +36,18 @@ HashedExport ExportYear(Database& db, int year, int versao, const std::string& n
   options.versao = versao;
   options.receipts = true;
   options.today = DateTime::Date(2026, 12, 15);
-  options.outputPath = std::filesystem::temp_directory_path().string() + "/saftpt_hashed_" +
-                       std::to_string(getpid()) + "_" + name + ".xml";
+  options.outputPath = outputPath;
+  return options;
+}
+
+HashedExport ExportYear(Database& db, int year, int versao, const std::string& name,
+                        const std::string& expected) {
+  ConfiguracaoEscritorio office;
+  CarregaConfiguracao(db, office);
+  const ExportOptions options =
+      YearOptions(year, versao,
+                  std::filesystem::temp_directory_path().string() + "/saftpt_hashed_" +
+                      std::to_string(getpid()) + "_" + name + ".xml");
   NoProgress progress;
   CancelingResolver resolver;
   AuditFileBuilder builder(db, office, options, progress, resolver);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config/Database.h"
+#include "saft/RunContext.h"
 
 namespace saftpt::test {
 
@@ -14,6 +15,9 @@ struct HashedExport {
   std::string sha;
   uint64_t statements = 0;  // sent by the build and the save
 };
+
+// The options of a whole year's export with receipts, made on 2026-12-15.
+ExportOptions YearOptions(int year, int versao, const std::string& outputPath);
 
 // Exports one year of the office in `db` with fixed options (receipts
 // included, made on 2026-12-15) and returns the file's SHA-256. A file whose

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "HashedExport.h"
 #include "TestDatabase.h"
 #include "app/FileAudit.h"
 #include "app/SchemaValidation.h"
@@ -394,16 +395,10 @@ TEST_P(DemoDataTest, ExportsEveryYearAndVersionAndValidates) {
   for (int year : {2025, 2026}) {
     for (int versao : {3, 4}) {
       SCOPED_TRACE(std::to_string(year) + " versao " + std::to_string(versao));
-      ExportOptions options;
-      options.fiscalYear = std::to_string(year);
-      options.start = DateTime::Date(year, 1, 1);
-      options.end = DateTime::Date(year, 12, 31);
-      options.versao = versao;
-      options.receipts = true;
-      options.today = DateTime::Date(2026, 12, 15);
-      options.outputPath = folder + "/saftpt_demo_" + std::to_string(getpid()) + "_" +
-                           GetParam().name() + "_" + std::to_string(year) + "_" +
-                           std::to_string(versao) + ".xml";
+      const ExportOptions options = YearOptions(
+          year, versao,
+          folder + "/saftpt_demo_" + std::to_string(getpid()) + "_" + GetParam().name() + "_" +
+              std::to_string(year) + "_" + std::to_string(versao) + ".xml");
       NoProgress progress;
       CancelingResolver resolver;  // a reason to correct would cancel
       AuditFileBuilder builder(db_, office, options, progress, resolver);

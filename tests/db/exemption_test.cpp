@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "DocsFixture.h"
 #include "config/Error.h"
 #include "saft/ExemptionCheck.h"
@@ -15,15 +17,19 @@ class ExemptionTest : public DocsTest {
     Insert(Line{.doc = doc, .liquido = net, .taxa = 0, .isencao = reason, .codmencao = code});
   }
 
-  // The invoices section; "" when it was cancelled, with the error kept.
-  std::string InvoicesOrCancel() {
+  // The section `write` writes; "" when it was cancelled, with the error
+  // kept.
+  std::string OrCancel(const std::function<std::string()>& write) {
     try {
-      return Invoices();
+      return write();
     } catch (const Error& e) {
       error_ = e.number();
       message_ = e.description();
       return "";
     }
+  }
+  std::string InvoicesOrCancel() {
+    return OrCancel([this] { return Invoices(); });
   }
 
   std::string Reasons(const std::string& where) {
@@ -263,13 +269,7 @@ class PaymentsExemptionTest : public ExemptionTest {
                 .extra = ", IDDocP=1, TipoDocP='F', SerieP='A', NumeroP=5, ValorTotal=90"});
   }
   std::string PaymentsOrCancel() {
-    try {
-      return Payments();
-    } catch (const Error& e) {
-      error_ = e.number();
-      message_ = e.description();
-      return "";
-    }
+    return OrCancel([this] { return Payments(); });
   }
 };
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "../FlatXml.h"
 #include "config/Database.h"
 #include "config/OfficeConfig.h"
 #include "saft/Addresses.h"
@@ -11,23 +12,9 @@
 namespace saftpt {
 namespace {
 
-// The document's text without the line breaks and indentation between
-// elements (a blank text stays).
-std::string Compacto(const std::string& xml) {
-  std::string out;
-  for (size_t i = 0; i < xml.size(); ++i) {
-    if (xml[i] == '\n') {
-      while (i + 1 < xml.size() && xml[i + 1] == ' ') ++i;
-      continue;
-    }
-    out += xml[i];
-  }
-  return out;
-}
-
 // The elements under the root, compacted.
 std::string Corpo(XmlDocument& doc) {
-  std::string xml = Compacto(doc.ToString());
+  std::string xml = test::Flat(doc.ToString());
   size_t a = xml.find("<R>");
   size_t b = xml.rfind("</R>");
   if (a == std::string::npos || b == std::string::npos) return xml;
