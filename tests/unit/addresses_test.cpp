@@ -21,6 +21,16 @@ std::string Corpo(XmlDocument& doc) {
   return xml.substr(a + 3, b - a - 3);
 }
 
+struct TextAndResult {
+  const char* text;
+  const char* result;
+};
+
+// Every text gives its postal code.
+void ExpectPostalCodes(std::initializer_list<TextAndResult> rows) {
+  for (const TextAndResult& r : rows) EXPECT_EQ(ExtractPostalCode(r.text), r.result) << r.text;
+}
+
 class AddressesTest : public ::testing::Test {
  protected:
   AddressesTest() {
@@ -35,26 +45,32 @@ class AddressesTest : public ::testing::Test {
 };
 
 TEST(ExtractPostalCode, KeepsDigitsAndTheFirstHyphen) {
-  EXPECT_EQ(ExtractPostalCode("1000-001 Lisboa"), "1000-001");
-  EXPECT_EQ(ExtractPostalCode("1000 - 001"), "1000-001");
-  EXPECT_EQ(ExtractPostalCode("P-1000-001"), "-1000001");
-  EXPECT_EQ(ExtractPostalCode("4700-123-45"), "4700-123");
+  ExpectPostalCodes({
+      {"1000-001 Lisboa", "1000-001"},
+      {"1000 - 001", "1000-001"},
+      {"P-1000-001", "-1000001"},
+      {"4700-123-45", "4700-123"},
+  });
 }
 
 TEST(ExtractPostalCode, AddsTheMissingSuffix) {
-  EXPECT_EQ(ExtractPostalCode("4700 Braga"), "4700-000");
-  EXPECT_EQ(ExtractPostalCode("1234567"), "1234567-");
-  EXPECT_EQ(ExtractPostalCode("12345678901"), "12345678");
+  ExpectPostalCodes({
+      {"4700 Braga", "4700-000"},
+      {"1234567", "1234567-"},
+      {"12345678901", "12345678"},
+  });
 }
 
 TEST(ExtractPostalCode, NothingUsableGivesZeros) {
-  EXPECT_EQ(ExtractPostalCode(""), "0000-000");
-  EXPECT_EQ(ExtractPostalCode("   "), "0000-000");
-  EXPECT_EQ(ExtractPostalCode("Lisboa"), "0000-000");
-  // Accented letters are multi-byte: none of their bytes is a digit.
-  EXPECT_EQ(ExtractPostalCode("Évora ç ½ ²"), "0000-000");
-  // A lone hyphen is kept, as the rule has it.
-  EXPECT_EQ(ExtractPostalCode("-"), "-");
+  ExpectPostalCodes({
+      {"", "0000-000"},
+      {"   ", "0000-000"},
+      {"Lisboa", "0000-000"},
+      // Accented letters are multi-byte: none of their bytes is a digit.
+      {"Évora ç ½ ²", "0000-000"},
+      // A lone hyphen is kept, as the rule has it.
+      {"-", "-"},
+  });
 }
 
 TEST_F(AddressesTest, FiscalSpaceIsMatchedExactly) {
