@@ -15,18 +15,6 @@ std::shared_ptr<const std::vector<std::string>> Names(const Recordset& rs, size_
 
 }  // namespace
 
-DocumentRows DocumentRows::From(Recordset& rs) {
-  DocumentRows l;
-  l.names_ = Names(rs, 0);
-  for (; !rs.eof(); rs.moveNext()) {
-    std::vector<Value> row;
-    row.reserve(rs.fieldCount());
-    for (size_t i = 0; i < rs.fieldCount(); ++i) row.push_back(rs.field(i));
-    l.rows_.push_back(std::move(row));
-  }
-  return l;
-}
-
 Value DocumentRows::field(std::string_view name) const {
   std::string lower = AsciiLower(name);
   for (size_t i = 0; i < names_->size(); ++i)

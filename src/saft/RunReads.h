@@ -21,8 +21,6 @@ namespace saftpt {
 class DocumentRows {
  public:
   DocumentRows() = default;
-  // Every row of `rs` from its current one on.
-  static DocumentRows From(Recordset& rs);
 
   bool eof() const { return pos_ >= rows_.size(); }
   void moveNext() { ++pos_; }
