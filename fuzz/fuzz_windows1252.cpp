@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string doc = "<?xml version=\"1.0\" encoding=\"Windows-1252\"?><a b=\"";
   saftpt::AppendXmlText(doc, text, true);
   doc += "\">";
-  saftpt::AppendXmlText(doc, saftpt::remove_caracteres_invalidos(text));
+  saftpt::AppendXmlText(doc, saftpt::RemoveControlCharacters(text));
   doc += "</a>";
   xmlDocPtr parsed = xmlReadMemory(doc.data(), static_cast<int>(doc.size()), "fuzz.xml", nullptr,
                                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);

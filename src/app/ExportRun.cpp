@@ -9,6 +9,7 @@
 #include "BuildInfo.h"
 #include "app/ExportPreChecks.h"
 #include "config/Error.h"
+#include "saft/AuditFileBuilder.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt {
@@ -37,19 +38,21 @@ std::string FolderOf(const std::string& caminho) {
   return caminho.substr(0, barra + 1);
 }
 
-std::string Resumo(const clsSAFT& saft, char decimalSeparator) {
-  auto total = [decimalSeparator](double v) { return FormataNumero2(v, 2, decimalSeparator); };
+std::string Resumo(const ExportSummary& summary, char decimalSeparator) {
+  auto total = [decimalSeparator](double v) {
+    return FormatNumberWithSeparator(v, 2, decimalSeparator);
+  };
   std::string r;
-  r += "NIF: " + saft.NIF;
-  r += "\r\nNºFacturas: " + std::to_string(saft.NumeroFacturas);
-  r += "\r\nTotal Créditos: " + total(saft.TotalCreditos);
-  r += "\r\nTotal Débitos: " + total(saft.TotalDebitos);
-  r += "\r\nNºOrçamentos: " + std::to_string(saft.NumeroOrcamentos);
-  r += "\r\nTotal Créditos: " + total(saft.TotalCreditosOrcamentos);
-  r += "\r\nTotal Débitos: " + total(saft.TotalDebitosOrcamentos);
-  r += "\r\nNºRecibos: " + std::to_string(saft.NumeroRecibos);
-  r += "\r\nTotal Créditos: " + total(saft.TotalCreditosRecibos);
-  r += "\r\nTotal Débitos: " + total(saft.TotalDebitosRecibos);
+  r += "NIF: " + summary.nif;
+  r += "\r\nNºFacturas: " + std::to_string(summary.invoices.entries);
+  r += "\r\nTotal Créditos: " + total(summary.invoices.credit);
+  r += "\r\nTotal Débitos: " + total(summary.invoices.debit);
+  r += "\r\nNºOrçamentos: " + std::to_string(summary.quotations.entries);
+  r += "\r\nTotal Créditos: " + total(summary.quotations.credit);
+  r += "\r\nTotal Débitos: " + total(summary.quotations.debit);
+  r += "\r\nNºRecibos: " + std::to_string(summary.receipts.entries);
+  r += "\r\nTotal Créditos: " + total(summary.receipts.credit);
+  r += "\r\nTotal Débitos: " + total(summary.receipts.debit);
   return r;
 }
 
@@ -67,12 +70,12 @@ ExportResult ExportRun::Run(const ExportRequest& request) {
     if (options.outputPath.empty() || options.outputPath == "*.xml") return result;
     if (FicheiroExiste(options.outputPath) && !dialogs_.confirm(kSobrepor)) return result;
 
-    clsSAFT saft(db_, office_, options, progress_, resolver_);
-    saft.Init();
-    saft.Gravar();
+    AuditFileBuilder builder(db_, office_, options, progress_, resolver_);
+    builder.Build();
+    builder.Save();
 
     result.written = true;
-    result.summary = Resumo(saft, request.decimalSeparator);
+    result.summary = Resumo(builder.Summary(), request.decimalSeparator);
   } catch (const Error& e) {
     dialogs_.error(e.description());
     return result;

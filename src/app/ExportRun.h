@@ -11,7 +11,7 @@
 #include "config/OfficeConfig.h"
 #include "saft/ExemptionReasons.h"
 #include "saft/ProgressSink.h"
-#include "saft/clsSAFT.h"
+#include "saft/RunContext.h"
 
 namespace saftpt {
 
@@ -56,8 +56,8 @@ class ExportRun {
   ExemptionResolver& resolver_;
 };
 
-// The ten summary lines of a finished builder.
-std::string Resumo(const clsSAFT& saft, char decimalSeparator);
+// The ten summary lines of a finished export.
+std::string Resumo(const ExportSummary& summary, char decimalSeparator);
 // "folder/" of a path (up to and including its last slash).
 std::string FolderOf(const std::string& caminho);
 

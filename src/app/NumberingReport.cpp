@@ -14,7 +14,7 @@ namespace {
 const char* const kQuebra = "\r\n";
 
 std::string Data(const DateTime& d) {
-  return FormataData(d);
+  return FormatDate(d);
 }
 
 }  // namespace
@@ -59,11 +59,11 @@ std::vector<AuditFinding> NumeracaoDaBase(Database& db, const DateTime& start,
     d.numero = rs["numero"].integer("numero");
     DateTime data = rs.field("Data").date("Data");
     d.data = Data(data);
-    d.entrada = documentos::DataEntrada(rs);
+    d.entrada = documentos::SystemEntryDate(rs);
     docs.push_back(d);
     std::string atcud = Trim(rs.text("ATCUD"));
     if (d.data >= kInicioAtcudObrigatorio && (atcud.empty() || atcud == "0")) {
-      std::string nome = documentos::NumeroDocumento(rs);
+      std::string nome = documentos::DocumentNumber(rs);
       semAtcud.push_back({Gravidade::kErro, nome, MensagemSemAtcud(nome)});
     }
   }

@@ -400,34 +400,29 @@ bool Database::ExisteCampo(std::string_view table, std::string_view column) {
   return false;
 }
 
-Recordset Database::SingleValue(std::string_view expression, std::string_view table,
-                                std::string_view condition) {
+Value Database::SingleValue(std::string_view expression, std::string_view table,
+                            std::string_view condition) {
   std::string sql = "select " + std::string(expression) + " as total from " + std::string(table);
   if (!condition.empty()) sql += " where " + std::string(condition);
-  return Execute(sql);
+  Recordset rs = Execute(sql);
+  return rs.eof() ? Value::Null() : rs.field("total");
 }
 
 long long Database::ContaTotal(std::string_view expression, std::string_view table,
                                std::string_view condition) {
-  Recordset rs = SingleValue(expression, table, condition);
-  if (rs.eof()) return 0;
-  Value v = rs.field("total");
+  Value v = SingleValue(expression, table, condition);
   return v.isNull() ? 0 : v.integer("total");
 }
 
 double Database::SomaTotal(std::string_view expression, std::string_view table,
                            std::string_view condition) {
-  Recordset rs = SingleValue(expression, table, condition);
-  if (rs.eof()) return 0;
-  Value v = rs.field("total");
+  Value v = SingleValue(expression, table, condition);
   return v.isNull() ? 0 : v.number("total");
 }
 
 Value Database::ObtemValor(std::string_view expression, std::string_view table,
                            std::string_view condition, const Value& fallback) {
-  Recordset rs = SingleValue(expression, table, condition);
-  if (rs.eof()) return fallback;
-  Value v = rs.field("total");
+  Value v = SingleValue(expression, table, condition);
   return v.isNull() ? fallback : v;
 }
 

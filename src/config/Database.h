@@ -146,8 +146,9 @@ class Database {
 
  private:
   [[noreturn]] void Fail(const std::string& sql) const;
-  Recordset SingleValue(std::string_view expression, std::string_view table,
-                        std::string_view condition);
+  // The column "total" of the first row; Null when there is no row.
+  Value SingleValue(std::string_view expression, std::string_view table,
+                    std::string_view condition);
 
   st_mysql* conn_ = nullptr;
   uint64_t statements_ = 0;

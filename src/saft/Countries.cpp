@@ -2,12 +2,13 @@
 // two-letter code written into the addresses. Portuguese names first, then
 // English ones; they are kept letter for letter as the users' data was typed
 // against them ("Kwait", "Romênia"), so do not correct them.
+#include "saft/Countries.h"
+
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 #include "config/Utf8.h"
-#include "saft/clsSAFT.h"
 
 namespace saftpt {
 
@@ -544,7 +545,7 @@ constexpr Pais kPaisesEn[] = {
 };
 
 // Upper-cased name to code; the first row of a name wins.
-const std::unordered_map<std::string, std::string>& CodigosPorNome() {
+const std::unordered_map<std::string, std::string>& CodesByName() {
   static const auto* const mapa = [] {
     auto* m = new std::unordered_map<std::string, std::string>();
     for (const Pais& p : kPaisesPt) m->emplace(Utf8Upper(p.nome), std::string(p.codigo));
@@ -556,26 +557,29 @@ const std::unordered_map<std::string, std::string>& CodigosPorNome() {
 
 }  // namespace
 
-void clsSAFT::Init_Paises() {
-  Paises.clear();
-  Paises.reserve(std::size(kPaisesPt) + std::size(kPaisesEn));
-  int numero = 0;
-  for (const Pais& p : kPaisesPt)
-    Paises.push_back(std::to_string(++numero) + ";" + std::string(p.nome) + ";" +
+const std::vector<std::string>& CountryRows() {
+  static const auto* const rows = [] {
+    auto* r = new std::vector<std::string>();
+    r->reserve(std::size(kPaisesPt) + std::size(kPaisesEn));
+    auto add = [r](const auto& bloco) {
+      int numero = 0;
+      for (const Pais& p : bloco)
+        r->push_back(std::to_string(++numero) + ";" + std::string(p.nome) + ";" +
                      std::string(p.codigo));
-  numero = 0;
-  for (const Pais& p : kPaisesEn)
-    Paises.push_back(std::to_string(++numero) + ";" + std::string(p.nome) + ";" +
-                     std::string(p.codigo));
+    };
+    add(kPaisesPt);
+    add(kPaisesEn);
+    return r;
+  }();
+  return *rows;
 }
 
 // The whole name, ignoring case (accented letters too) but not blanks. An
 // empty result means unknown: the Sovereign Base Areas, which have no code,
 // fall there as well.
-std::string clsSAFT::ProcuraPais(const std::string& s) const {
-  if (Paises.empty()) return "";
-  const auto& mapa = CodigosPorNome();
-  auto it = mapa.find(Utf8Upper(s));
+std::string FindCountry(const std::string& name) {
+  const auto& mapa = CodesByName();
+  auto it = mapa.find(Utf8Upper(name));
   return it == mapa.end() ? std::string() : it->second;
 }
 

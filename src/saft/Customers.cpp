@@ -1,5 +1,7 @@
-// The customers of the master files: every customer with an exported kind of
-// document in the period, and the identifier the documents point at.
+// The customers' elements, and the identifiers and tax numbers read once per
+// run.
+#include "saft/Customers.h"
+
 #include <map>
 #include <optional>
 #include <set>
@@ -8,9 +10,11 @@
 
 #include "config/Error.h"
 #include "config/Utf8.h"
-#include "saft/RunReads.h"
+#include "saft/Addresses.h"
+#include "saft/Countries.h"
+#include "saft/OfficeSettings.h"
+#include "saft/SourceDocuments.h"
 #include "saft/ValueFormat.h"
-#include "saft/clsSAFT.h"
 
 namespace saftpt {
 
@@ -21,69 +25,82 @@ constexpr const char* kConsumidorFinal = "999999990";
 // The CustomerID of a document without a customer.
 constexpr const char* kDesconhecido = "DESCONHECIDO";
 
-}  // namespace
-
-// A unique 9-character tax number identifies the customer; otherwise (no or
-// odd number, final consumer, number shared by several customers) its code.
-std::string clsSAFT::GetCustomerID(const std::string& codcliente,
-                                   const std::string& NContribuinte) {
-  const std::string nif = RemoveSpaces(NContribuinte);
-  if (Utf8Length(nif) != 9) return codcliente;
-  if (nif == kConsumidorFinal) return codcliente;
-  if (ClientesComNif(nif) <= 1) return nif;
-  return codcliente;
-}
-
-namespace {
-
-bool SoAlgarismos(const std::string& s) {
+bool IsAllDigits(const std::string& s) {
   if (s.empty()) return false;
   for (char c : s)
     if (c < '0' || c > '9') return false;
   return true;
 }
 
-}  // namespace
-
 // The customers sharing each tax number, counted once per run in one grouped
 // statement. The grouping compares as the table does; only numbers of plain
 // digits are taken from it (no other text compares equal to them), any other
 // text is counted alone.
-long long clsSAFT::ClientesComNif(const std::string& nif) {
-  auto& contagens = Leituras().clientesPorNif;
+long long CustomersWithNif(RunContext& ctx, const std::string& nif) {
+  auto& contagens = ctx.reads.customersByNif;
   if (!contagens) {
     contagens.emplace();
-    Recordset rs = db_.Execute(
+    Recordset rs = ctx.db.Execute(
         "select replace(ncontribuinte,' ','') as nif, count(*) as n from clientes group by "
         "replace(ncontribuinte,' ','')");
     for (; !rs.eof(); rs.moveNext()) {
       std::string texto = rs.text("nif");
-      if (SoAlgarismos(texto)) (*contagens)["#" + texto] = rs.field("n").integer("n");
+      if (IsAllDigits(texto)) (*contagens)["#" + texto] = rs.field("n").integer("n");
     }
   }
   auto it = contagens->find("#" + nif);
-  if (SoAlgarismos(nif) && it != contagens->end()) return it->second;
+  if (IsAllDigits(nif) && it != contagens->end()) return it->second;
   it = contagens->find(nif);
   if (it != contagens->end()) return it->second;
-  return (*contagens)[nif] = db_.ContaTotal(
-             "count(*)", "clientes", "replace(ncontribuinte,' ','')='" + db_.Escape(nif) + "'");
+  return (*contagens)[nif] = ctx.db.ContaTotal(
+             "count(*)", "clientes", "replace(ncontribuinte,' ','')='" + ctx.db.Escape(nif) + "'");
+}
+
+// The customers' tax numbers, read once per run. A code not read exactly as
+// stored is looked up alone, with the table's own comparison.
+Value NifOfCustomer(RunContext& ctx, const std::string& codigo) {
+  auto& lidos = ctx.reads.nifByCustomer;
+  if (!lidos) {
+    lidos.emplace();
+    Recordset rs = ctx.db.Execute("select CodCliente, NContribuinte from clientes");
+    for (; !rs.eof(); rs.moveNext())
+      lidos->emplace(rs.field(size_t{0}).text(), rs.field(1).isNull() ? Value("") : rs.field(1));
+  }
+  auto it = lidos->find(codigo);
+  if (it != lidos->end()) return it->second;
+  return (*lidos)[codigo] =
+             ctx.db.ObtemValor("NContribuinte", "clientes",
+                               "CodCliente='" + ctx.db.Escape(codigo) + "'", Value(std::string()));
+}
+
+}  // namespace
+
+std::string CustomerIdForNif(RunContext& ctx, const std::string& codcliente,
+                             const std::string& nif) {
+  const std::string semEspacos = RemoveSpaces(nif);
+  if (Utf8Length(semEspacos) != 9) return codcliente;
+  if (semEspacos == kConsumidorFinal) return codcliente;
+  if (CustomersWithNif(ctx, semEspacos) <= 1) return semEspacos;
+  return codcliente;
 }
 
 // A sales or working document's customer: unknown without a code, the
 // walk-in customer's code as stored, otherwise by the document's tax number.
-std::string clsSAFT::CustomerIDDocumento(const Value& codcliente, const std::string& nif) {
+std::string DocumentCustomerId(RunContext& ctx, const Value& codcliente, const std::string& nif) {
   if (codcliente.isNull()) return kDesconhecido;
-  if (codcliente.text() == ClienteIndiferenciado) return ClienteIndiferenciado;
-  return GetCustomerID(codcliente.text(), nif);
+  if (codcliente.text() == ctx.clienteIndiferenciado) return ctx.clienteIndiferenciado;
+  return CustomerIdForNif(ctx, codcliente.text(), nif);
 }
 
-std::string clsSAFT::CustomerIDRecibo(const Value& codcliente) {
-  if (codcliente.isNull() || codcliente.text() == ClienteIndiferenciado) return kDesconhecido;
-  return GetCustomerID(codcliente.text(), NifDoCliente(codcliente.text()).text());
+std::string ReceiptCustomerId(RunContext& ctx, const Value& codcliente) {
+  if (codcliente.isNull() || codcliente.text() == ctx.clienteIndiferenciado) return kDesconhecido;
+  return CustomerIdForNif(ctx, codcliente.text(), NifOfCustomer(ctx, codcliente.text()).text());
 }
+
+namespace {
 
 // What a "Customer" element says of a customer's row in clientes.
-struct DadosCliente {
+struct CustomerRow {
   std::string codigo;
   std::string nome;
   std::string morada;
@@ -93,84 +110,53 @@ struct DadosCliente {
   std::string fax;
 };
 
-namespace {
-
-DadosCliente LeCliente(const Recordset& rs, std::string_view colunaCodigo) {
+CustomerRow ReadCustomerRow(const Recordset& rs, std::string_view colunaCodigo) {
   return {rs.text(colunaCodigo), rs.text("Nome"),     rs.text("Morada"), rs.text("CodPostal"),
           rs.text("Pais"),       rs.text("Telefone"), rs.text("Fax")};
 }
 
 // "CustomerTaxID": the final consumer's number for a blank or "0" one.
-std::string ContribuinteDoCliente(const std::string& contribuinte) {
+std::string CustomerTaxId(const std::string& contribuinte) {
   const std::string aparado = Trim(contribuinte);
   return aparado.empty() || aparado == "0" ? kConsumidorFinal : RemoveSpaces(contribuinte);
 }
 
-}  // namespace
-
-void clsSAFT::AddCliente(XmlNode node, const std::string& id, const std::string& contribuinte,
-                         const DadosCliente* dados, const std::string& nomeSemDados) {
+// One "Customer": `dados` is its row in clientes; without one, every
+// address field is "Desconhecido" and its name `nomeSemDados`.
+void AddCustomer(RunContext& ctx, XmlNode node, const std::string& id,
+                 const std::string& contribuinte, const CustomerRow* dados,
+                 const std::string& nomeSemDados) {
   std::string codigoPais = "PT";
   if (dados && !dados->pais.empty()) {
-    codigoPais = ProcuraPais(dados->pais);
+    codigoPais = FindCountry(dados->pais);
     if (codigoPais.empty())
       throw Error(Error::kBuilder,
                   "Deve verificar o nome do País " + dados->pais + " no cliente " + dados->codigo);
   }
   XmlNode cliente = node.NewChild("Customer", "");
-  AddValor(cliente, "CustomerID", id);
-  AddValor(cliente, "AccountID", "Desconhecido");
-  AddValor(cliente, "CustomerTaxID", ContribuinteDoCliente(contribuinte));
+  AddElement(cliente, "CustomerID", id);
+  AddElement(cliente, "AccountID", "Desconhecido");
+  AddElement(cliente, "CustomerTaxID", CustomerTaxId(contribuinte));
   if (!dados) {
     // Nothing is known of it but what the documents say.
-    AddValor(cliente, "CompanyName", nomeSemDados);
+    AddElement(cliente, "CompanyName", nomeSemDados);
     for (const char* endereco : {"BillingAddress", "ShipToAddress"}) {
       XmlNode e = cliente.NewChild(endereco, "");
       for (const char* campo : {"AddressDetail", "City", "PostalCode", "Region", "Country"})
-        AddValor(e, campo, "Desconhecido");
+        AddElement(e, campo, "Desconhecido");
     }
-    AddValor(cliente, "SelfBillingIndicator", "0");
+    AddElement(cliente, "SelfBillingIndicator", "0");
     return;
   }
   const std::string nome = dados->nome.empty() ? "DESCONHECIDO" : dados->nome;
   const std::string morada = dados->morada.empty() ? "DESCONHECIDO" : dados->morada;
-  AddValor(cliente, "CompanyName", Utf8Left(nome, versao == 3 ? 60 : 100));
-  AddEnderecoCliente(cliente, "BillingAddress", morada, "", dados->codPostal, "", codigoPais);
-  AddEnderecoCliente(cliente, "ShipToAddress", morada, "", dados->codPostal, "", codigoPais);
-  if (!Trim(dados->telefone).empty()) AddValor(cliente, "Telephone", Utf8Left(dados->telefone, 20));
-  if (!Trim(dados->fax).empty()) AddValor(cliente, "Fax", Utf8Left(dados->fax, 20));
-  AddValor(cliente, "SelfBillingIndicator", "0");
-}
-
-void clsSAFT::AddCustomers(XmlNode node) {
-  progress_.MostraProgresso(2, "Customers");
-  const std::string inicio = FormataData(options_.start);
-  const std::string fim = FimDoPeriodo();
-  // Temporary series are never exported, but a customer counts whether or
-  // not its document passes the restrictions.
-  Recordset rs = db_.Execute(
-      "select distinct clientes.* from clientes inner join documentos on "
-      "clientes.codcliente=documentos.codcliente where (tipodoc = 'F' or tipodoc = 'FR' or "
-      "tipodoc = 'FA' or tipodoc = 'FS' or tipodoc='NC' or tipodoc='ND' or tipodoc='R' or "
-      "tipodoc='OR')  AND Serie<>'tmp' and data>='" +
-      inicio + "' and data<='" + fim + "'");
-  progress_.IniciaProgressoDetalhe(static_cast<long long>(rs.recordCount()));
-
-  std::unordered_set<std::string> escritos;
-  std::set<std::string> ids;
-  long long contador = 1;
-  for (; !rs.eof(); rs.moveNext()) {
-    const std::string codigo = rs.text("CodCliente");
-    if (!escritos.insert(codigo).second) continue;
-    progress_.MostraProgressoDetalhe(++contador);
-    const std::string contribuinte = rs.text("NContribuinte");
-    const DadosCliente dados = LeCliente(rs, "CodCliente");
-    const std::string id = GetCustomerID(codigo, contribuinte);
-    AddCliente(node, id, contribuinte, &dados, "");
-    ids.insert(id);
-  }
-  rs.close();
-  AddClientesDosDocumentos(node, ids);
+  AddElement(cliente, "CompanyName", Utf8Left(nome, ctx.V103() ? 60 : 100));
+  AddCustomerAddress(cliente, "BillingAddress", morada, "", dados->codPostal, "", codigoPais);
+  AddCustomerAddress(cliente, "ShipToAddress", morada, "", dados->codPostal, "", codigoPais);
+  if (!Trim(dados->telefone).empty())
+    AddElement(cliente, "Telephone", Utf8Left(dados->telefone, 20));
+  if (!Trim(dados->fax).empty()) AddElement(cliente, "Fax", Utf8Left(dados->fax, 20));
+  AddElement(cliente, "SelfBillingIndicator", "0");
 }
 
 // A document's CustomerID differs from its customer's when the tax number
@@ -178,50 +164,82 @@ void clsSAFT::AddCustomers(XmlNode node) {
 // in clientes, or when it names the final consumer. Only such documents are
 // read, in the order the file lists them: the first that names an ID decides
 // how its customer is written.
-void clsSAFT::AddClientesDosDocumentos(XmlNode node, const std::set<std::string>& escritos) {
-  auto seccao = [](int n, const std::string& documentos) {
+void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::string>& escritos) {
+  auto seccao = [&ctx](int n, const documentos::SectionKind& kind) {
     return "select " + std::to_string(n) +
            " as saft_seccao, CodCliente, NContribuinteCliente, Data, tipodoc, numero from (" +
-           documentos + ") documentos";
+           SectionSql(ctx, kind) + ") documentos";
   };
-  std::string documentos =
-      seccao(1, DocumentosFacturas()) + " union all " + seccao(2, DocumentosOrcamentos());
-  if (EnviaRecibos()) documentos += " union all " + seccao(3, DocumentosRecibos());
+  std::string seccoes = seccao(1, kSalesInvoices) + " union all " + seccao(2, kWorkingDocuments);
+  if (SendsReceipts(ctx)) seccoes += " union all " + seccao(3, kPayments);
   const std::string nif = "replace(coalesce(c.NContribuinte,''),' ','')";
   const std::string nifDoDocumento = "replace(coalesce(d.NContribuinteCliente,''),' ','')";
-  Recordset rs = db_.Execute(
+  Recordset rs = ctx.db.Execute(
       "select d.saft_seccao, d.CodCliente, d.NContribuinteCliente, c.CodCliente as saft_cliente, "
       "c.Nome, c.Morada, c.CodPostal, c.Pais, c.Telefone, c.Fax from (" +
-      documentos +
+      seccoes +
       ") d left join clientes c on c.CodCliente=d.CodCliente where c.CodCliente is null or "
       "binary c.CodCliente<>binary d.CodCliente or binary d.CodCliente='" +
-      db_.Escape(ClienteIndiferenciado) + "' or (d.saft_seccao<>3 and binary " + nif + "<>binary " +
-      nifDoDocumento + ") order by d.saft_seccao, d.Data, d.tipodoc, d.numero");
+      ctx.db.Escape(ctx.clienteIndiferenciado) + "' or (d.saft_seccao<>3 and binary " + nif +
+      "<>binary " + nifDoDocumento + ") order by d.saft_seccao, d.Data, d.tipodoc, d.numero");
 
   struct Extra {
     std::string contribuinte;  // stored on the document
-    std::optional<DadosCliente> dados;
+    std::optional<CustomerRow> dados;
   };
   std::map<std::string, Extra> extras;
   for (; !rs.eof(); rs.moveNext()) {
     const Value codigo = rs.field("CodCliente");
     const std::string contribuinte = rs.text("NContribuinteCliente");
     const std::string id = rs.field("saft_seccao").integer() == 3
-                               ? CustomerIDRecibo(codigo)
-                               : CustomerIDDocumento(codigo, contribuinte);
+                               ? ReceiptCustomerId(ctx, codigo)
+                               : DocumentCustomerId(ctx, codigo, contribuinte);
     if (escritos.count(id) || extras.count(id)) continue;
     Extra& e = extras[id];
     e.contribuinte = contribuinte;
-    if (!rs.isNull("saft_cliente")) e.dados = LeCliente(rs, "saft_cliente");
+    if (!rs.isNull("saft_cliente")) e.dados = ReadCustomerRow(rs, "saft_cliente");
   }
   rs.close();
 
   for (const auto& [id, e] : extras) {
     if (id == kDesconhecido)
-      AddCliente(node, id, "", nullptr, "Consumidor final");
+      AddCustomer(ctx, node, id, "", nullptr, "Consumidor final");
     else
-      AddCliente(node, id, e.contribuinte, e.dados ? &*e.dados : nullptr, "Desconhecido");
+      AddCustomer(ctx, node, id, e.contribuinte, e.dados ? &*e.dados : nullptr, "Desconhecido");
   }
+}
+
+}  // namespace
+
+void WriteCustomers(RunContext& ctx, XmlNode masterFiles) {
+  ctx.ShowStep(kCustomersStep);
+  const std::string inicio = ctx.PeriodStart();
+  const std::string fim = ctx.PeriodEnd();
+  // Temporary series are never exported, but a customer counts whether or
+  // not its document passes the restrictions.
+  Recordset rs = ctx.db.Execute(
+      "select distinct clientes.* from clientes inner join documentos on "
+      "clientes.codcliente=documentos.codcliente where (tipodoc = 'F' or tipodoc = 'FR' or "
+      "tipodoc = 'FA' or tipodoc = 'FS' or tipodoc='NC' or tipodoc='ND' or tipodoc='R' or "
+      "tipodoc='OR')  AND Serie<>'tmp' and data>='" +
+      inicio + "' and data<='" + fim + "'");
+  ctx.progress.IniciaProgressoDetalhe(static_cast<long long>(rs.recordCount()));
+
+  std::unordered_set<std::string> escritos;
+  std::set<std::string> ids;
+  long long contador = 1;
+  for (; !rs.eof(); rs.moveNext()) {
+    const std::string codigo = rs.text("CodCliente");
+    if (!escritos.insert(codigo).second) continue;
+    ctx.progress.MostraProgressoDetalhe(++contador);
+    const std::string contribuinte = rs.text("NContribuinte");
+    const CustomerRow dados = ReadCustomerRow(rs, "CodCliente");
+    const std::string id = CustomerIdForNif(ctx, codigo, contribuinte);
+    AddCustomer(ctx, masterFiles, id, contribuinte, &dados, "");
+    ids.insert(id);
+  }
+  rs.close();
+  AddCustomersOfDocuments(ctx, masterFiles, ids);
 }
 
 }  // namespace saftpt

@@ -5,108 +5,154 @@
 
 #include "config/Error.h"
 #include "config/Utf8.h"
+#include "saft/TaxTable.h"
 #include "saft/ValueFormat.h"
-#include "saft/clsSAFT.h"
 
 namespace saftpt::documentos {
 
-double Montante(const Value& v, std::string_view what) {
+double Amount(const Value& v, std::string_view what) {
   return v.isNull() ? 0 : v.number(what);
 }
 
-double Montante(const Recordset& rs, std::string_view column) {
-  return Montante(rs.field(column), column);
+double Amount(const Recordset& rs, std::string_view column) {
+  return Amount(rs.field(column), column);
 }
 
-double Montante(const Linhas& rs, std::string_view column) {
-  return Montante(rs.field(column), column);
+double Amount(const DocumentRows& rs, std::string_view column) {
+  return Amount(rs.field(column), column);
 }
 
-std::string NumeroDocumento(const Recordset& rs) {
+std::string DocumentNumber(const Recordset& rs) {
   return rs.text("tipodoc") + " " + rs.text("serie") + "/" + rs.text("numero");
 }
 
-bool Anulado(const Recordset& rs) {
+bool IsCancelled(const Recordset& rs) {
   return rs.field("Anulado").boolean("Anulado");
 }
 
-std::string Periodo(const Recordset& rs) {
+std::string Period(const Recordset& rs) {
   return std::to_string(rs.field("Data").date("Data").month);
 }
 
-std::string DataEntrada(const Recordset& rs) {
+std::string SystemEntryDate(const Recordset& rs) {
   // A zero date ("0000-00-00 00:00:00") is a document never edited.
   Value editada = rs.field("DataEdicao");
   if (!editada.isNull() && DateTime::Parse(editada.text()))
-    return FormataDataHora(editada.date("DataEdicao"));
-  return FormataDataHora(rs.field("Data").date("Data"));
+    return FormatDateTime(editada.date("DataEdicao"));
+  return FormatDateTime(rs.field("Data").date("Data"));
 }
 
-LadoLinha LadoDaLinha(std::string_view tipodoc, double liquido) {
-  if (tipodoc == "NC") return LadoLinha::kDebito;
+std::string DocumentDate(const Recordset& rs) {
+  return FormatDate(rs.field("Data").date("Data"));
+}
+
+LineSide SideOfLine(std::string_view tipodoc, double liquido) {
+  if (tipodoc == "NC") return LineSide::kDebit;
   if (tipodoc == "F" || tipodoc == "FA" || tipodoc == "FR" || tipodoc == "FS" || tipodoc == "ND" ||
       tipodoc == "OR")
-    return liquido >= 0 ? LadoLinha::kCredito : LadoLinha::kDebito;
-  return LadoLinha::kNenhum;
+    return liquido >= 0 ? LineSide::kCredit : LineSide::kDebit;
+  return LineSide::kNone;
 }
 
-LadoLinha AddMontanteLinha(XmlNode line, std::string_view tipodoc, double liquido) {
-  LadoLinha lado = LadoDaLinha(tipodoc, liquido);
-  if (lado != LadoLinha::kNenhum)
-    AddValor(line, lado == LadoLinha::kCredito ? "CreditAmount" : "DebitAmount",
-             FormataNumero(std::fabs(liquido), 2));
+LineSide AddLineAmount(XmlNode line, std::string_view tipodoc, double liquido) {
+  LineSide lado = SideOfLine(tipodoc, liquido);
+  if (lado != LineSide::kNone)
+    AddElement(line, lado == LineSide::kCredit ? "CreditAmount" : "DebitAmount",
+               FormatNumber(std::fabs(liquido), 2));
   return lado;
 }
 
-void TotaisDaSeccao::Soma(LadoLinha lado, double montante) {
-  if (lado == LadoLinha::kNenhum) return;
+void SectionTotals::Add(LineSide lado, double montante) {
+  if (lado == LineSide::kNone) return;
   // The cents written for the amount.
-  long long centimos = std::llround(ArredondaNumero(std::fabs(montante), 2) * 100);
-  (lado == LadoLinha::kCredito ? credito_ : debito_) += centimos;
+  long long centimos = std::llround(RoundHalfAway(std::fabs(montante), 2) * 100);
+  (lado == LineSide::kCredit ? credit_ : debit_) += centimos;
 }
 
-void AddControlo(XmlNode seccao, long long entradas, double debito, double credito) {
-  AddValor(seccao, "NumberOfEntries", FormataNumero(static_cast<double>(entradas), 0));
-  AddValor(seccao, "TotalDebit", FormataNumero(debito, 2));
-  AddValor(seccao, "TotalCredit", FormataNumero(credito, 2));
+void AddSectionControl(XmlNode section, long long entries, double debit, double credit) {
+  AddElement(section, "NumberOfEntries", FormatNumber(static_cast<double>(entries), 0));
+  AddElement(section, "TotalDebit", FormatNumber(debit, 2));
+  AddElement(section, "TotalCredit", FormatNumber(credit, 2));
 }
 
-void AddEstado(XmlNode parent, const Recordset& rs, std::string_view statusTag,
-               std::string_view dateTag, std::string_view sourceTag) {
+std::string SectionSql(const RunContext& ctx, const SectionKind& kind) {
+  return std::string("select * from documentos where (") + kind.documents +
+         " AND Serie<>'tmp' and data>='" + ctx.PeriodStart() + "' and data<='" + ctx.PeriodEnd() +
+         "') " + ctx.DocumentRestriction();
+}
+
+OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& kind) {
+  ctx.ShowStep(kind.step);
+  OpenedSection s;
+  s.sql = SectionSql(ctx, kind);
+  s.documents = ctx.db.Execute(s.sql + " order by Data,tipodoc,numero");
+  ctx.progress.IniciaProgressoDetalhe(static_cast<long long>(s.documents.recordCount()));
+  s.element = parent.NewChild(kind.element, "");
+  for (; !s.documents.eof(); s.documents.moveNext())
+    if (kind.isEntry(s.documents.text("tipodoc"))) ++s.entries;
+  s.documents.moveFirst();
+  return s;
+}
+
+void AddDocumentHead(const RunContext& ctx, XmlNode document, const Recordset& rs,
+                     const DocumentHeadTags& tags, bool withAtcud, bool signs) {
+  AddElement(document, tags.number, DocumentNumber(rs));
+  if (withAtcud)
+    AddElement(document, "ATCUD", ctx.AtcudText(rs.field("ATCUD"), DocumentNumber(rs)));
+  AddDocumentStatus(document, rs, tags.status, tags.statusDate, "SourceBilling");
+  AddHash(document, rs, signs);
+  AddElement(document, "Period", Period(rs));
+  AddElement(document, tags.date, DocumentDate(rs));
+}
+
+void AddEntryAndCustomer(XmlNode document, const Recordset& rs, const std::string& customerId) {
+  AddElement(document, "SourceID", "DESCONHECIDO");
+  AddElement(document, "SystemEntryDate", SystemEntryDate(rs));
+  AddElement(document, "CustomerID", customerId);
+}
+
+void AddDocumentStatus(XmlNode parent, const Recordset& rs, std::string_view statusTag,
+                       std::string_view dateTag, std::string_view sourceTag) {
   XmlNode estado = parent.NewChild("DocumentStatus", "");
-  bool anulado = Anulado(rs);
-  AddValor(estado, statusTag, anulado ? "A" : "N");
-  AddValor(estado, dateTag, FormataData(rs.field("Data").date("Data")) + "T00:00:00");
-  if (anulado) AddValor(estado, "Reason", Utf8Left(rs.text("Motivo"), 50));
-  AddValor(estado, "SourceID", "DESCONHECIDO");
-  AddValor(estado, sourceTag, "P");
+  bool anulado = IsCancelled(rs);
+  AddElement(estado, statusTag, anulado ? "A" : "N");
+  AddElement(estado, dateTag, DocumentDate(rs) + "T00:00:00");
+  if (anulado) AddElement(estado, "Reason", Utf8Left(rs.text("Motivo"), 50));
+  AddElement(estado, "SourceID", "DESCONHECIDO");
+  AddElement(estado, sourceTag, "P");
 }
 
-void AddTotais(XmlNode parent, const Recordset& rs, bool grossComRetencao) {
+void AddHash(XmlNode parent, const Recordset& rs, bool signs) {
+  bool assinado = signs && !rs.text("Assinatura").empty();
+  AddElement(parent, "Hash", assinado ? rs.text("Assinatura") : "0");
+  AddElement(parent, "HashControl", assinado ? rs.text("VersaoChavePrivada") : "0");
+}
+
+void AddDocumentTotals(XmlNode parent, const Recordset& rs, bool grossWithRetencao) {
   XmlNode totais = parent.NewChild("DocumentTotals", "");
-  double iva = Montante(rs, "ValorIva");
-  double selo = Montante(rs, "ValorSelo");
-  double liquido = Montante(rs, "ValorLiquido");
-  double desconto = Montante(rs, "ValorDesconto");
-  double total = Montante(rs, "ValorTotal");
-  double bruto = grossComRetencao ? total + Montante(rs, "ValorRetencao") : total;
-  AddValor(totais, "TaxPayable", FormataNumero(std::fabs(iva + selo), 2));
-  AddValor(totais, "NetTotal", FormataNumero(std::fabs(liquido) - std::fabs(desconto), 2));
-  AddValor(totais, "GrossTotal", FormataNumero(std::fabs(bruto), 2));
+  double iva = Amount(rs, "ValorIva");
+  double selo = Amount(rs, "ValorSelo");
+  double liquido = Amount(rs, "ValorLiquido");
+  double desconto = Amount(rs, "ValorDesconto");
+  double total = Amount(rs, "ValorTotal");
+  double bruto = grossWithRetencao ? total + Amount(rs, "ValorRetencao") : total;
+  AddElement(totais, "TaxPayable", FormatNumber(std::fabs(iva + selo), 2));
+  AddElement(totais, "NetTotal", FormatNumber(std::fabs(liquido) - std::fabs(desconto), 2));
+  AddElement(totais, "GrossTotal", FormatNumber(std::fabs(bruto), 2));
 }
 
-void EscreveRetencoes(XmlNode parent, double irc, double irs) {
+void AddRetencoes(XmlNode parent, double irc, double irs) {
   auto escreve = [&](const char* tipo, double valor) {
     if (valor <= 0) return;
     XmlNode retencao = parent.NewChild("WithholdingTax", "");
-    AddValor(retencao, "WithholdingTaxType", tipo);
-    AddValor(retencao, "WithholdingTaxAmount", FormataNumero(valor, 2));
+    AddElement(retencao, "WithholdingTaxType", tipo);
+    AddElement(retencao, "WithholdingTaxAmount", FormatNumber(valor, 2));
   };
   escreve("IRC", irc);
   escreve("IRS", irs);
 }
 
-std::string ColunasDasLinhas(int versao) {
+std::string LineColumns(int versao) {
   return std::string(
              "documentoslinhas.ID, documentoslinhas.Referencia, documentoslinhas.Quant, "
              "documentoslinhas.Preco, documentoslinhas.ValorDesconto, "
@@ -116,19 +162,19 @@ std::string ColunasDasLinhas(int versao) {
          (versao == 3 ? "" : ", documentoslinhas.CodMencao");
 }
 
-void AddImpostoIva(XmlNode line, const clsSAFT& saft, double iva) {
+void AddLineVat(XmlNode line, const RunContext& ctx, double iva) {
   XmlNode tax = line.NewChild("Tax", "");
-  AddValor(tax, "TaxType", "IVA");
-  AddValor(tax, "TaxCountryRegion", saft.RegiaoDaTaxa(iva));
-  AddValor(tax, "TaxCode", saft.GetTaxCode(iva));
-  AddValor(tax, "TaxPercentage", iva == 0 ? "0" : FormataNumero(iva, 2));
+  AddElement(tax, "TaxType", "IVA");
+  AddElement(tax, "TaxCountryRegion", TaxRegion(ctx, iva));
+  AddElement(tax, "TaxCode", TaxCode(ctx, iva));
+  AddElement(tax, "TaxPercentage", iva == 0 ? "0" : FormatNumber(iva, 2));
 }
 
-double TaxaDaLinha(const Value& taxa, const Recordset& documento) {
+double LineTaxRate(const Value& taxa, const Recordset& documento) {
   try {
     return taxa.number("documentoslinhas.Iva");
   } catch (const Error& e) {
-    throw Error(e.number(), "Documento " + NumeroDocumento(documento) + ": " + e.description());
+    throw Error(e.number(), "Documento " + DocumentNumber(documento) + ": " + e.description());
   }
 }
 

@@ -1,6 +1,6 @@
 // Pieces that the sales-invoice, working-document and payment writers share:
-// the document's number, status, totals and withholding, and a line's product
-// code and VAT.
+// a section's opening and control totals, the document's number, status,
+// totals and withholding, and a line's amount and VAT.
 #ifndef SAFTPT_SAFT_DOCUMENTCOMMON_H_
 #define SAFTPT_SAFT_DOCUMENTCOMMON_H_
 
@@ -8,74 +8,110 @@
 #include <string_view>
 
 #include "config/Database.h"
+#include "saft/RunContext.h"
 #include "saft/RunReads.h"
 #include "xml/XmlDocument.h"
 
-namespace saftpt {
-
-class clsSAFT;
-
-namespace documentos {
+namespace saftpt::documentos {
 
 // An amount of a row; Null counts as 0.
-double Montante(const Value& v, std::string_view what);
-double Montante(const Recordset& rs, std::string_view column);
-double Montante(const Linhas& rs, std::string_view column);
+double Amount(const Value& v, std::string_view what);
+double Amount(const Recordset& rs, std::string_view column);
+double Amount(const DocumentRows& rs, std::string_view column);
 
 // "F A/12": stored type code, series and number.
-std::string NumeroDocumento(const Recordset& rs);
+std::string DocumentNumber(const Recordset& rs);
 // The VAT rate of a line; a rate that is Null or no number stops the export
 // with a message naming the column and the document.
-double TaxaDaLinha(const Value& taxa, const Recordset& documento);
+double LineTaxRate(const Value& taxa, const Recordset& documento);
 // Cancelled: Anulado holds a non-zero value (Null is not cancelled).
-bool Anulado(const Recordset& rs);
+bool IsCancelled(const Recordset& rs);
 // Month of Data, "1" to "12".
-std::string Periodo(const Recordset& rs);
+std::string Period(const Recordset& rs);
 // DataEdicao, or Data when the document was never edited.
-std::string DataEntrada(const Recordset& rs);
+std::string SystemEntryDate(const Recordset& rs);
+// Data as "yyyy-mm-dd".
+std::string DocumentDate(const Recordset& rs);
 
 // The side of its section's totals a line's net value goes to. Sales
 // documents and quotations credit their lines and debit the negative ones (a
 // discount line); credit notes debit every line.
-enum class LadoLinha { kNenhum, kCredito, kDebito };
-LadoLinha LadoDaLinha(std::string_view tipodoc, double liquido);
+enum class LineSide { kNone, kCredit, kDebit };
+LineSide SideOfLine(std::string_view tipodoc, double liquido);
 // Writes the line's "CreditAmount" or "DebitAmount", |liquido| in cents, and
 // returns the side.
-LadoLinha AddMontanteLinha(XmlNode line, std::string_view tipodoc, double liquido);
+LineSide AddLineAmount(XmlNode line, std::string_view tipodoc, double liquido);
 
 // A section's "TotalDebit" and "TotalCredit": the sums of the amounts its
 // lines write, in whole cents so that a year of lines adds up exactly.
-class TotaisDaSeccao {
+class SectionTotals {
  public:
-  void Soma(LadoLinha lado, double montante);
-  double Debito() const { return static_cast<double>(debito_) / 100; }
-  double Credito() const { return static_cast<double>(credito_) / 100; }
+  void Add(LineSide side, double amount);
+  double Debit() const { return static_cast<double>(debit_) / 100; }
+  double Credit() const { return static_cast<double>(credit_) / 100; }
 
  private:
-  long long debito_ = 0;
-  long long credito_ = 0;
+  long long debit_ = 0;
+  long long credit_ = 0;
 };
 
 // A section's "NumberOfEntries", "TotalDebit" and "TotalCredit".
-void AddControlo(XmlNode seccao, long long entradas, double debito, double credito);
+void AddSectionControl(XmlNode section, long long entries, double debit, double credit);
+
+// What defines a source-document section: its step on the progress bar, its
+// element, the documents of the period it writes (drafts and the
+// restrictions' documents left out) and those it counts as entries.
+struct SectionKind {
+  ProgressStep step;
+  const char* element;
+  const char* documents;  // the condition on documentos
+  bool (*isEntry)(std::string_view tipodoc);
+};
+// The section's documents statement, without its order.
+std::string SectionSql(const RunContext& ctx, const SectionKind& kind);
+
+// The opening every source-document section shares: its step, its documents
+// in the order they are written, its element and its number of entries.
+struct OpenedSection {
+  std::string sql;      // SectionSql
+  Recordset documents;  // on its first row
+  XmlNode element;
+  long long entries = 0;
+};
+OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& kind);
+
+// The tags a sales or working document opens with.
+struct DocumentHeadTags {
+  const char* number;
+  const char* status;
+  const char* statusDate;
+  const char* date;
+};
+// Its number, ATCUD (when `withAtcud`), status, hash (the stored signature
+// when `signs`), period and date.
+void AddDocumentHead(const RunContext& ctx, XmlNode document, const Recordset& rs,
+                     const DocumentHeadTags& tags, bool withAtcud, bool signs);
+// "SourceID", "SystemEntryDate" and "CustomerID", as every kind writes them.
+void AddEntryAndCustomer(XmlNode document, const Recordset& rs, const std::string& customerId);
 
 // "DocumentStatus": status, its date, the reason of a cancellation, source
 // and "P".
-void AddEstado(XmlNode parent, const Recordset& rs, std::string_view statusTag,
-               std::string_view dateTag, std::string_view sourceTag);
+void AddDocumentStatus(XmlNode parent, const Recordset& rs, std::string_view statusTag,
+                       std::string_view dateTag, std::string_view sourceTag);
+// "Hash" and "HashControl": the stored signature when `signs`, else "0".
+void AddHash(XmlNode parent, const Recordset& rs, bool signs);
 // "DocumentTotals". The sales and working documents add the withheld amount
 // back into the gross total; a receipt's gross total is its own total.
-void AddTotais(XmlNode parent, const Recordset& rs, bool grossComRetencao);
+void AddDocumentTotals(XmlNode parent, const Recordset& rs, bool grossWithRetencao);
 // "WithholdingTax" elements, IRC first, from the document's IRC and IRS sums.
-void EscreveRetencoes(XmlNode parent, double irc, double irs);
+void AddRetencoes(XmlNode parent, double irc, double irs);
 
 // The columns of a sales or working document's lines in the section's read.
-std::string ColunasDasLinhas(int versao);
+std::string LineColumns(int versao);
 
 // The line's VAT "Tax" element.
-void AddImpostoIva(XmlNode line, const clsSAFT& saft, double iva);
+void AddLineVat(XmlNode line, const RunContext& ctx, double iva);
 
-}  // namespace documentos
-}  // namespace saftpt
+}  // namespace saftpt::documentos
 
 #endif  // SAFTPT_SAFT_DOCUMENTCOMMON_H_

@@ -122,21 +122,21 @@ const std::vector<std::string> kCodificadosNovos = {
     "artigo 2.º, n.º 2  artigo 3.º, n.ºs 4, 6 e 7 artigo 4.º, n.º 5, todos do CIVA)",
 };
 
-bool PeriodoAntigo(const DateTime& periodStart) {
-  return periodStart.DateOnly() < kNovaTabelaIsencoes;
+bool IsOldPeriod(const DateTime& periodStart) {
+  return periodStart.DateOnly() < kNewMotivosTable;
 }
 
 }  // namespace
 
-const std::vector<std::string>& MotivosAceites(const DateTime& periodStart) {
-  return PeriodoAntigo(periodStart) ? kAceitesAntigos : kAceitesNovos;
+const std::vector<std::string>& AcceptedMotivos(const DateTime& periodStart) {
+  return IsOldPeriod(periodStart) ? kAceitesAntigos : kAceitesNovos;
 }
 
 const std::vector<std::string>& MotivosCodificados(const DateTime& periodStart) {
-  return PeriodoAntigo(periodStart) ? kCodificadosAntigos : kCodificadosNovos;
+  return IsOldPeriod(periodStart) ? kCodificadosAntigos : kCodificadosNovos;
 }
 
-bool CodigoDescontinuado(const std::string& code) {
+bool IsDiscontinuedCodMencao(const std::string& code) {
   return code == "M03" || code == "M08" || code == "M17" || code == "M18";
 }
 

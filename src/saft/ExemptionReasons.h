@@ -13,15 +13,15 @@ namespace saftpt {
 class Database;
 
 // Periods starting before this day use the earlier lists.
-inline constexpr DateTime kNovaTabelaIsencoes = DateTime{2023, 1, 1, 0, 0, 0};
+inline constexpr DateTime kNewMotivosTable = DateTime{2023, 1, 1, 0, 0, 0};
 
 // Accepted reason texts for a period (16 or 27 texts).
-const std::vector<std::string>& MotivosAceites(const DateTime& periodStart);
+const std::vector<std::string>& AcceptedMotivos(const DateTime& periodStart);
 // The dialog's coded entries for a period ("M07 - Isento Artigo 9.º do
 // CIVA"...; 18 or 29 entries).
 const std::vector<std::string>& MotivosCodificados(const DateTime& periodStart);
 // Codes that are no longer accepted after 2023-01-01.
-bool CodigoDescontinuado(const std::string& code);
+bool IsDiscontinuedCodMencao(const std::string& code);
 
 // An entry split into code (before the first hyphen, trimmed) and text
 // (after the first hyphen and the blank that follows it).

@@ -1,18 +1,23 @@
-// "Payments": the receipts of the period, with the section's control totals.
+// The receipts' elements and their lines, one per VAT rate of each document
+// they settle.
+#include "saft/SourceDocuments.h"
+
 #include <cmath>
 
 #include "config/Utf8.h"
+#include "saft/Customers.h"
 #include "saft/DocumentCommon.h"
-#include "saft/RunReads.h"
+#include "saft/ExemptionCheck.h"
+#include "saft/OfficeSettings.h"
+#include "saft/SectionReads.h"
 #include "saft/ValueFormat.h"
-#include "saft/clsSAFT.h"
 
 namespace saftpt {
 
 namespace {
 
 // The payment mechanism from the free text the office typed.
-const char* MecanismoPagamento(const std::string& modoPag) {
+const char* PaymentMechanism(const std::string& modoPag) {
   std::string m = Utf8Upper(modoPag);
   if (m.rfind("TRANSF", 0) == 0) return "TB";
   if (m == "CHEQUE") return "CH";
@@ -20,37 +25,100 @@ const char* MecanismoPagamento(const std::string& modoPag) {
   return "OU";
 }
 
-}  // namespace
+// Columns of the rate-groups statement by position: the document's own total
+// comes under the same name as the group's sum.
+constexpr size_t kGroupIva = 0;
+constexpr size_t kGroupLiquido = 2;
+constexpr size_t kGroupDesconto = 4;
+constexpr size_t kGroupData = 6;
+constexpr size_t kDocumentTotal = 7;
+constexpr size_t kGroupIsencao = 8;
+constexpr size_t kGroupCodMencao = 9;
 
-std::string clsSAFT::DocumentosRecibos() const {
-  return "select * from documentos where ((tipodoc = 'R' )  AND Serie<>'tmp'  and CodCliente<>'' "
-         "and data>='" +
-         FormataData(options_.start) + "' and data<='" + FimDoPeriodo() + "') " +
-         RestricaoDocumentos();
+// Share of the settled document that the receipt line pays. Nearly all of it
+// (rounding of the amounts paid) counts as all of it.
+double PaidShare(double pago, double totalDocumento) {
+  if (totalDocumento == 0) return 1;
+  double parte = RoundHalfEven(pago / totalDocumento, 10);
+  // A deducted credit note may be stored with the opposite sign; the amounts
+  // written are absolute anyway.
+  if (std::fabs(parte) > 0.99) return 1;
+  return parte;
 }
 
-void clsSAFT::AddPayments(XmlNode node) {
-  using namespace documentos;
-  progress_.MostraProgresso(7, "Payments");
-  const std::string restricao = RestricaoDocumentos();
-  const std::string inicio = FormataData(options_.start);
-  const std::string fim = FimDoPeriodo();
-  const std::string documentos = DocumentosRecibos();
-  Recordset rs = db_.Execute(documentos + " order by Data,tipodoc,numero");
-  progress_.IniciaProgressoDetalhe(static_cast<long long>(rs.recordCount()));
-  XmlNode payments = node.NewChild("Payments", "");
-  // Gravar rewrites the totals once the lines are summed.
-  payments.Retain();
+// For every document the receipt settles, one line per VAT rate of that
+// document, scaled by the share of it that was paid.
+void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
+  using documentos::Amount;
+  DocumentRows linhas = TakeLines(ctx, rsDoc);
+  // A cancelled receipt is written but its lines do not count in the totals
+  // that Save puts in the section.
+  bool somaTotais = !documentos::IsCancelled(rsDoc);
 
-  long long entradas = 0;
-  for (; !rs.eof(); rs.moveNext()) {
-    std::string tipodoc = rs.text("tipodoc");
-    if (tipodoc == "R" || tipodoc == "RC") ++entradas;
+  long long numeroLinha = 1;
+  for (; !linhas.eof(); linhas.moveNext()) {
+    std::string tipodocP = linhas.text("TipoDocP");
+    std::string serieP = linhas.text("SerieP");
+    std::string numeroP = linhas.text("NumeroP");
+    double pago = Amount(linhas, "ValorTotal");
+    bool debito = tipodocP == "FA" || tipodocP == "NC";
+
+    DocumentRows grupos = TakeGroups(ctx, linhas.field("ID").integer("ID"));
+    for (; !grupos.eof(); grupos.moveNext(), ++numeroLinha) {
+      double parte = PaidShare(pago, Amount(grupos.field(kDocumentTotal), "ValorTotal"));
+
+      XmlNode line = payment.NewChild("Line", "");
+      AddElement(line, "LineNumber", std::to_string(numeroLinha));
+      XmlNode origem = line.NewChild("SourceDocumentID", "");
+      AddElement(origem, "OriginatingON", tipodocP + " " + serieP + "/" + numeroP);
+      AddElement(origem, "InvoiceDate", FormatDate(grupos.field(kGroupData).date("data")));
+
+      double desconto = Amount(grupos.field(kGroupDesconto), "ValorDesconto");
+      AddElement(line, "SettlementAmount",
+                 FormatNumber(std::fabs(RoundHalfEven(desconto * parte, 2)), 0));
+
+      double valor =
+          std::fabs(std::fabs(Amount(grupos.field(kGroupLiquido), "ValorLiquido")) * parte);
+      AddElement(line, debito ? "DebitAmount" : "CreditAmount", FormatNumber(valor, 2));
+      if (somaTotais)
+        (debito ? ctx.paymentTotals.linesDebit : ctx.paymentTotals.linesCredit) +=
+            RoundHalfAway(valor, 2);
+
+      double iva = grupos.field(kGroupIva).number("iva");
+      documentos::AddLineVat(line, ctx, iva);
+      std::string codigo = grupos.field(kGroupCodMencao).text();
+      if (!codigo.empty()) {
+        std::string isencao = grupos.field(kGroupIsencao).text();
+        AddElement(line, "TaxExemptionReason", Utf8Left(isencao, 60));
+        if (ctx.options.versao >= 4) {
+          if (Trim(codigo).empty()) codigo = CodMencaoFor(ctx, isencao);
+          AddElement(line, "TaxExemptionCode", codigo);
+        }
+      }
+    }
   }
+}
+
+}  // namespace
+
+const documentos::SectionKind kPayments{
+    kPaymentsStep, "Payments", "tipodoc = 'R' and CodCliente<>''",
+    [](std::string_view tipodoc) { return tipodoc == "R" || tipodoc == "RC"; }};
+
+void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
+  using namespace documentos;
+  const std::string restricao = ctx.DocumentRestriction();
+  const std::string inicio = ctx.PeriodStart();
+  const std::string fim = ctx.PeriodEnd();
+  OpenedSection section = OpenSection(ctx, sourceDocuments, kPayments);
+  Recordset& rs = section.documents;
+  XmlNode payments = section.element;
+  // Save rewrites the totals once the lines are summed.
+  payments.Retain();
 
   // Totals in double precision: a year of receipts must add up to the cent.
   double credito = 0;
-  Recordset soma = db_.Execute(
+  Recordset soma = ctx.db.Execute(
       "select "
       "Sum(Round(documentoslinhas.ValorLiquido,2)-Round(documentoslinhas.ValorDesconto,2)) as "
       "Total from documentoslinhas inner join documentos ON  "
@@ -63,7 +131,7 @@ void clsSAFT::AddPayments(XmlNode node) {
 
   // Credit notes deducted in receipts.
   double debito = 0;
-  Recordset notas = db_.Execute(
+  Recordset notas = ctx.db.Execute(
       "select "
       "SUM(Round(ABS(documentoslinhas.ValorLiquido),2)-Round(ABS(documentoslinhas.ValorDesconto),"
       "2)) from documentos INNER JOIN documentoslinhas ON "
@@ -77,51 +145,46 @@ void clsSAFT::AddPayments(XmlNode node) {
   }
   notas.close();
 
-  PagamentosTotalCredito = ArredondaNumero(credito, 2);
-  PagamentosTotalDebito = ArredondaNumero(debito, 2);
-  AddControlo(payments, entradas, debito, credito);
-  NumeroRecibos = entradas;
-  TotalCreditosRecibos += credito;
-  TotalDebitosRecibos += debito;
+  ctx.paymentTotals.writtenCredit = RoundHalfAway(credito, 2);
+  ctx.paymentTotals.writtenDebit = RoundHalfAway(debito, 2);
+  AddSectionControl(payments, section.entries, debito, credito);
+  ctx.summary.receipts = {section.entries, credito, debito};
 
-  LeituraDaSeccao leitura;
-  leitura.colunas =
+  SectionRead read;
+  read.columns =
       "documentoslinhas.ID, documentoslinhas.Referencia, documentoslinhas.Quant, "
       "documentoslinhas.Preco, documentoslinhas.ValorDesconto, documentoslinhas.ValorTotal, "
       "documentoslinhas.ValorLiquido, substring(documentoslinhas.Descricao,1,60) as Descricao, "
       "documentoslinhas.Iva, documentoslinhas.IsencaoIva, documentoslinhas.CodigoSelo, "
       "documentoslinhas.ValorSelo, documentoslinhas.NumeroP, documentoslinhas.TipoDocP, "
       "documentoslinhas.SerieP";
-  leitura.filtro = "documentoslinhas.tipodocp<>''";
-  leitura.filtroRetencoes = "round(documentoslinhas.valorretencao,2)<>0";
-  leitura.pagamentos = true;
-  LeSeccao(documentos, leitura);
+  read.filter = "documentoslinhas.tipodocp<>''";
+  read.retencaoFilter = "round(documentoslinhas.valorretencao,2)<>0";
+  read.receipts = true;
+  ReadSection(ctx, section.sql, read);
   long long progresso = 1;
-  for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-    progress_.MostraProgressoDetalhe(++progresso);
+  for (; !rs.eof(); rs.moveNext()) {
+    ctx.progress.MostraProgressoDetalhe(++progresso);
     XmlNode payment = payments.NewChild("Payment", "");
-    std::string data = FormataData(rs.field("Data").date("Data"));
-    AddValor(payment, "PaymentRefNo", NumeroDocumento(rs));
-    AddValor(payment, "ATCUD", AtcudTexto(rs.field("ATCUD"), NumeroDocumento(rs)));
-    AddValor(payment, "Period", Periodo(rs));
-    AddValor(payment, "TransactionDate", data);
-    AddValor(payment, "PaymentType", SerieIvaCaixa(rs.text("serie")) == 1 ? "RC" : "RG");
-    AddEstado(payment, rs, "PaymentStatus", "PaymentStatusDate", "SourcePayment");
+    std::string data = DocumentDate(rs);
+    AddElement(payment, "PaymentRefNo", DocumentNumber(rs));
+    AddElement(payment, "ATCUD", ctx.AtcudText(rs.field("ATCUD"), DocumentNumber(rs)));
+    AddElement(payment, "Period", Period(rs));
+    AddElement(payment, "TransactionDate", data);
+    AddElement(payment, "PaymentType", SerieIvaCaixa(ctx, rs.text("serie")) == 1 ? "RC" : "RG");
+    AddDocumentStatus(payment, rs, "PaymentStatus", "PaymentStatusDate", "SourcePayment");
 
     XmlNode metodo = payment.NewChild("PaymentMethod", "");
-    AddValor(metodo, "PaymentMechanism", MecanismoPagamento(rs.text("ModoPag")));
-    double total = Montante(rs, "ValorTotal");
-    AddValor(metodo, "PaymentAmount", FormataNumero(total > 0 ? total : 0, 2));
-    AddValor(metodo, "PaymentDate", data);
-    AddValor(payment, "SourceID", "DESCONHECIDO");
-    AddValor(payment, "SystemEntryDate", DataEntrada(rs));
+    AddElement(metodo, "PaymentMechanism", PaymentMechanism(rs.text("ModoPag")));
+    double total = Amount(rs, "ValorTotal");
+    AddElement(metodo, "PaymentAmount", FormatNumber(total > 0 ? total : 0, 2));
+    AddElement(metodo, "PaymentDate", data);
+    AddEntryAndCustomer(payment, rs, ReceiptCustomerId(ctx, rs.field("CodCliente")));
 
-    AddValor(payment, "CustomerID", CustomerIDRecibo(rs.field("CodCliente")));
-
-    if (versao >= 4) ValidaMotivosIsencaoIvaPayments(rs);
-    AddPaymentLines(payment, rs);
-    AddTotais(payment, rs, false);
-    AddRetencoesDoDocumento(payment, rs);
+    if (ctx.options.versao >= 4) CheckReceiptReasons(ctx, rs);
+    AddPaymentLines(ctx, payment, rs);
+    AddDocumentTotals(payment, rs, false);
+    AddDocumentRetencoes(ctx, payment, rs);
   }
   rs.close();
 }

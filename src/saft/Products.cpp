@@ -1,14 +1,11 @@
-// The products of the master files (the office's fee types, one per distinct
-// reference, plus the catch-all "DIVERSOS") and the look-ups the document
-// lines make by reference.
+// The fee types as products, and their look-ups read once per run.
+#include "saft/Products.h"
+
 #include <exception>
 #include <map>
-#include <string>
 
 #include "config/Utf8.h"
-#include "saft/RunReads.h"
 #include "saft/ValueFormat.h"
-#include "saft/clsSAFT.h"
 
 namespace saftpt {
 
@@ -18,7 +15,7 @@ constexpr const char* kProdutoDiversos = "DIVERSOS";
 
 // The schema's product types: the stored category in capitals, and a service
 // for anything else.
-std::string TipoProduto(const std::string& categoria) {
+std::string ProductType(const std::string& categoria) {
   std::string tipo = Utf8Upper(Trim(categoria));
   if (tipo == "P" || tipo == "S" || tipo == "O" || tipo == "E" || tipo == "I") return tipo;
   return "S";
@@ -28,25 +25,27 @@ std::string TipoProduto(const std::string& categoria) {
 
 // Never fails: a reference without a category, or a failed look-up, is a
 // service.
-std::string clsSAFT::CategoriaProduto(const std::string& ProductCode) {
+std::string ProductCategory(RunContext& ctx, const std::string& productCode) {
   try {
-    Value categoria = db_.ObtemValor("Categoria", "honorarios",
-                                     "referencia='" + db_.Escape(ProductCode) + "'", Value(""));
+    Value categoria = ctx.db.ObtemValor(
+        "Categoria", "honorarios", "referencia='" + ctx.db.Escape(productCode) + "'", Value(""));
     if (!categoria.text().empty()) return categoria.text();
   } catch (const std::exception&) {
   }
   return "S";
 }
 
+namespace {
+
 // The fee types of every reference the lines carry, read once per run: the
 // server matches them with the catalogue's own comparison (its collation).
 // A reference not read then is looked up alone.
-Honorario clsSAFT::ProcuraHonorario(const std::string& referencia) {
-  auto& lidos = Leituras().honorarios;
+Honorario FindHonorario(RunContext& ctx, const std::string& referencia) {
+  auto& lidos = ctx.reads.honorarios;
   if (!lidos) {
     lidos.emplace();
     try {
-      Recordset rs = db_.Execute(
+      Recordset rs = ctx.db.Execute(
           "select r.ref, (select h.Referencia from honorarios h where h.Referencia=r.ref limit 1), "
           "(select h.Descricao from honorarios h where h.Referencia=r.ref limit 1) from (select "
           "Referencia as ref from documentoslinhas where Referencia<>'' group by "
@@ -60,40 +59,39 @@ Honorario clsSAFT::ProcuraHonorario(const std::string& referencia) {
   auto it = lidos->find(referencia);
   if (it != lidos->end()) return it->second;
   Honorario h;
-  h.referencia = db_.ObtemValor("Referencia", "honorarios",
-                                "Referencia='" + db_.Escape(referencia) + "'", Value(std::string()))
-                     .text();
-  h.descricao = db_.ObtemValor("Descricao", "honorarios",
-                               "Referencia='" + db_.Escape(referencia) + "'", Value(""))
-                    .text();
+  const std::string condicao = "Referencia='" + ctx.db.Escape(referencia) + "'";
+  h.referencia =
+      ctx.db.ObtemValor("Referencia", "honorarios", condicao, Value(std::string())).text();
+  h.descricao = ctx.db.ObtemValor("Descricao", "honorarios", condicao, Value("")).text();
   return (*lidos)[referencia] = h;
 }
 
-// A reference without a description is described by itself.
-std::string clsSAFT::GetProductDescription(const std::string& ProductCode) {
-  std::string descricao = ProcuraHonorario(ProductCode).descricao;
-  if (Trim(descricao).empty()) return ProductCode;
+}  // namespace
+
+std::string ProductDescription(RunContext& ctx, const std::string& productCode) {
+  std::string descricao = FindHonorario(ctx, productCode).descricao;
+  if (Trim(descricao).empty()) return productCode;
   return descricao;
 }
 
-std::string clsSAFT::CodigoProduto(const Value& referencia) {
+std::string ProductCode(RunContext& ctx, const Value& referencia) {
   const std::string& ref = referencia.text();
   if (ref.empty()) return kProdutoDiversos;
-  return ProcuraHonorario(ref).referencia.empty() ? kProdutoDiversos : ref;
+  return FindHonorario(ctx, ref).referencia.empty() ? kProdutoDiversos : ref;
 }
 
-void clsSAFT::AddProducts(XmlNode node) {
-  progress_.MostraProgresso(5, "");
-  Recordset rs = db_.Execute(
+void WriteProducts(RunContext& ctx, XmlNode masterFiles) {
+  ctx.ShowStep(kProductsStep);
+  Recordset rs = ctx.db.Execute(
       "select * from honorarios where not referencia is null and referencia<>'' group by "
       "referencia order by referencia");
-  const bool v103 = versao == 3;
+  const bool v103 = ctx.V103();
   bool temDiversos = false;
   // The categories of all references in one statement, matched by the server
   // as each reference's own look-up would; any other is looked up alone.
   std::map<std::string, std::string> categorias;
   try {
-    Recordset c = db_.Execute(
+    Recordset c = ctx.db.Execute(
         "select r.ref, (select h.Categoria from honorarios h where h.referencia=r.ref limit 1) "
         "from (select referencia as ref from honorarios where not referencia is null and "
         "referencia<>'' group by cast(referencia as binary)) r");
@@ -108,23 +106,23 @@ void clsSAFT::AddProducts(XmlNode node) {
     std::string descricao = rs.text("Descricao");
     if (Trim(descricao).empty()) descricao = referencia;
 
-    XmlNode produto = node.NewChild("Product", "");
+    XmlNode produto = masterFiles.NewChild("Product", "");
     auto categoria = categorias.find(referencia);
-    AddValor(produto, "ProductType",
-             TipoProduto(categoria == categorias.end() ? CategoriaProduto(referencia)
-                                                       : categoria->second));
-    AddValor(produto, "ProductCode", Utf8Left(referencia, v103 ? 30 : 60));
-    AddValor(produto, "ProductDescription", Utf8Left(descricao, v103 ? 60 : 200));
-    AddValor(produto, "ProductNumberCode", Utf8Left(referencia, v103 ? 50 : 60));
+    AddElement(produto, "ProductType",
+               ProductType(categoria == categorias.end() ? ProductCategory(ctx, referencia)
+                                                         : categoria->second));
+    AddElement(produto, "ProductCode", Utf8Left(referencia, v103 ? 30 : 60));
+    AddElement(produto, "ProductDescription", Utf8Left(descricao, v103 ? 60 : 200));
+    AddElement(produto, "ProductNumberCode", Utf8Left(referencia, v103 ? 50 : 60));
     if (referencia == kProdutoDiversos) temDiversos = true;
   }
   // Document lines without a fee reference point at the catch-all product.
   if (!temDiversos) {
-    XmlNode produto = node.NewChild("Product", "");
-    AddValor(produto, "ProductType", "S");
-    AddValor(produto, "ProductCode", kProdutoDiversos);
-    AddValor(produto, "ProductDescription", kProdutoDiversos);
-    AddValor(produto, "ProductNumberCode", kProdutoDiversos);
+    XmlNode produto = masterFiles.NewChild("Product", "");
+    AddElement(produto, "ProductType", "S");
+    AddElement(produto, "ProductCode", kProdutoDiversos);
+    AddElement(produto, "ProductDescription", kProdutoDiversos);
+    AddElement(produto, "ProductNumberCode", kProdutoDiversos);
   }
   rs.close();
 }

@@ -7,16 +7,15 @@
 #include "config/Database.h"
 #include "config/Error.h"
 #include "config/Utf8.h"
-#include "saft/clsSAFT.h"
 
 namespace saftpt {
 
-std::string WhereRestricoesDocumentos(const Restricoes& col_restricoes, const std::string& Tabela,
+std::string WhereRestricoesDocumentos(const Restricoes& restricoes, const std::string& tabela,
                                       const Database& db) {
-  if (col_restricoes.empty()) return "";
-  std::string prefixo = Tabela.empty() ? "" : Tabela + ".";
+  if (restricoes.empty()) return "";
+  std::string prefixo = tabela.empty() ? "" : tabela + ".";
   std::string condicao;
-  for (const clsRestricaoDocumento& r : col_restricoes) {
+  for (const clsRestricaoDocumento& r : restricoes) {
     if (!condicao.empty()) condicao += " or ";
     // Type and series are typed by the user: escaped so a quote stays text.
     condicao += " ( " + prefixo + "Tipodoc='" + db.Escape(r.tipodoc) + "' and " + prefixo +
@@ -60,15 +59,6 @@ clsRestricaoDocumento ParseRestricao(const std::string& text) {
   if (!LeNumero(inicial, r.NumeroInicial)) throw Error(Error::kBuilder, "Número Inicial Inválido");
   if (!LeNumero(final, r.NumeroFinal)) throw Error(Error::kBuilder, "Número Final Inválido");
   return r;
-}
-
-std::string clsSAFT::WhereRestricoesDocumentos(const std::string& Tabela) const {
-  return saftpt::WhereRestricoesDocumentos(options_.restrictions, Tabela, db_);
-}
-
-std::string clsSAFT::RestricaoDocumentos() const {
-  std::string restricao = WhereRestricoesDocumentos("documentos");
-  return restricao.empty() ? restricao : " and " + restricao;
 }
 
 }  // namespace saftpt

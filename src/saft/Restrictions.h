@@ -23,7 +23,7 @@ using Restricoes = std::vector<clsRestricaoDocumento>;
 // documentos.Numero>=1 and documentos.Numero<=99999 )  ) " for one
 // restriction; "" for none. Type and series are escaped with the
 // connection's escaping.
-std::string WhereRestricoesDocumentos(const Restricoes& col_restricoes, const std::string& Tabela,
+std::string WhereRestricoesDocumentos(const Restricoes& restricoes, const std::string& tabela,
                                       const Database& db);
 
 // Parses "TYPE:SERIES:FIRST-LAST" (the command line's --restrict). Throws

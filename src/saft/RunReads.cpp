@@ -7,7 +7,7 @@ namespace saftpt {
 
 namespace {
 
-std::shared_ptr<const std::vector<std::string>> Nomes(const Recordset& rs, size_t from) {
+std::shared_ptr<const std::vector<std::string>> Names(const Recordset& rs, size_t from) {
   auto names = std::make_shared<std::vector<std::string>>();
   for (size_t i = from; i < rs.fieldCount(); ++i) names->push_back(AsciiLower(rs.fieldName(i)));
   return names;
@@ -15,61 +15,49 @@ std::shared_ptr<const std::vector<std::string>> Nomes(const Recordset& rs, size_
 
 }  // namespace
 
-Linhas Linhas::De(Recordset& rs) {
-  Linhas l;
-  l.names_ = Nomes(rs, 0);
-  for (; !rs.eof(); rs.moveNext()) {
-    std::vector<Value> row;
-    row.reserve(rs.fieldCount());
-    for (size_t i = 0; i < rs.fieldCount(); ++i) row.push_back(rs.field(i));
-    l.rows_.push_back(std::move(row));
-  }
-  return l;
-}
-
-Value Linhas::field(std::string_view name) const {
+Value DocumentRows::field(std::string_view name) const {
   std::string lower = AsciiLower(name);
   for (size_t i = 0; i < names_->size(); ++i)
     if ((*names_)[i] == lower) return rows_[pos_][i];
   throw Error(Error::kData, "Coluna desconhecida: " + std::string(name));
 }
 
-LinhasPorDocumento::LinhasPorDocumento(Recordset rs, size_t primeira)
-    : rs_(std::move(rs)), names_(Nomes(rs_, primeira)), primeira_(primeira), aberto_(true) {}
+RowsByDocument::RowsByDocument(Recordset rs, size_t first)
+    : rs_(std::move(rs)), names_(Names(rs_, first)), first_(first), open_(true) {}
 
-std::vector<Value> LinhasPorDocumento::LeLinha() const {
+std::vector<Value> RowsByDocument::ReadRow() const {
   std::vector<Value> row;
   row.reserve(names_->size());
-  for (size_t i = primeira_; i < rs_.fieldCount(); ++i) row.push_back(rs_.field(i));
+  for (size_t i = first_; i < rs_.fieldCount(); ++i) row.push_back(rs_.field(i));
   return row;
 }
 
-void LinhasPorDocumento::ParaCadaLinha(const std::function<void(const Recordset&)>& visita) {
-  if (!aberto_) return;
+void RowsByDocument::ForEachRow(const std::function<void(const Recordset&)>& visit) {
+  if (!open_) return;
   for (rs_.moveFirst(); !rs_.eof(); rs_.moveNext())
-    if (!rs_.field(size_t{1}).isNull()) visita(rs_);
+    if (!rs_.field(size_t{1}).isNull()) visit(rs_);
   rs_.moveFirst();
 }
 
-std::optional<Linhas> LinhasPorDocumento::Retira(long long iddoc) {
-  if (!aberto_) return std::nullopt;
-  Linhas l;
+std::optional<DocumentRows> RowsByDocument::Take(long long iddoc) {
+  if (!open_) return std::nullopt;
+  DocumentRows l;
   l.names_ = names_;
-  auto it = pendentes_.find(iddoc);
-  if (it != pendentes_.end()) {
+  auto it = pending_.find(iddoc);
+  if (it != pending_.end()) {
     l.rows_ = std::move(it->second);
-    pendentes_.erase(it);
+    pending_.erase(it);
     return l;
   }
-  bool achado = false;
+  bool found = false;
   for (; !rs_.eof(); rs_.moveNext()) {
     long long id = rs_.field(size_t{0}).integer();
-    if (achado && id != iddoc) break;
-    auto& destino = id == iddoc ? l.rows_ : pendentes_[id];
-    if (id == iddoc) achado = true;
-    if (!rs_.field(size_t{1}).isNull()) destino.push_back(LeLinha());
+    if (found && id != iddoc) break;
+    auto& target = id == iddoc ? l.rows_ : pending_[id];
+    if (id == iddoc) found = true;
+    if (!rs_.field(size_t{1}).isNull()) target.push_back(ReadRow());
   }
-  if (!achado) return std::nullopt;
+  if (!found) return std::nullopt;
   return l;
 }
 

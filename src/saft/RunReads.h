@@ -18,11 +18,9 @@
 namespace saftpt {
 
 // The rows of one document, read like a Recordset.
-class Linhas {
+class DocumentRows {
  public:
-  Linhas() = default;
-  // Every row of `rs` from its current one on.
-  static Linhas De(Recordset& rs);
+  DocumentRows() = default;
 
   bool eof() const { return pos_ >= rows_.size(); }
   void moveNext() { ++pos_; }
@@ -32,7 +30,7 @@ class Linhas {
   std::string text(std::string_view name) const { return field(name).text(); }
 
  private:
-  friend class LinhasPorDocumento;
+  friend class RowsByDocument;
   std::shared_ptr<const std::vector<std::string>> names_;  // lower case
   std::vector<std::vector<Value>> rows_;
   size_t pos_ = 0;
@@ -42,25 +40,25 @@ class Linhas {
 // document's IDDoc and its second is Null on the one row of a document without
 // rows (a left join); the rows of a document come together, in the order the
 // documents are written, so only documents that sort alike wait in memory.
-class LinhasPorDocumento {
+class RowsByDocument {
  public:
-  LinhasPorDocumento() = default;
-  // The rows' own columns start at `primeira` (1 or 2).
-  explicit LinhasPorDocumento(Recordset rs, size_t primeira = 1);
-  // The rows of the document, from column `primeira` on; nothing when the
-  // read did not hold the document.
-  std::optional<Linhas> Retira(long long iddoc);
+  RowsByDocument() = default;
+  // The rows' own columns start at `first` (1 or 2).
+  explicit RowsByDocument(Recordset rs, size_t first = 1);
+  // The rows of the document, from column `first` on; nothing when the read
+  // did not hold the document.
+  std::optional<DocumentRows> Take(long long iddoc);
   // Goes once through every row of the read (documents without rows left
-  // out), before any is handed out; the rows stay for Retira.
-  void ParaCadaLinha(const std::function<void(const Recordset&)>& visita);
+  // out), before any is handed out; the rows stay for Take.
+  void ForEachRow(const std::function<void(const Recordset&)>& visit);
 
  private:
-  std::vector<Value> LeLinha() const;
+  std::vector<Value> ReadRow() const;
   Recordset rs_;
   std::shared_ptr<const std::vector<std::string>> names_;
-  size_t primeira_ = 1;
-  std::unordered_map<long long, std::vector<std::vector<Value>>> pendentes_;
-  bool aberto_ = false;
+  size_t first_ = 1;
+  std::unordered_map<long long, std::vector<std::vector<Value>>> pending_;
+  bool open_ = false;
 };
 
 // A fee type as the lines look it up by reference.
@@ -70,55 +68,51 @@ struct Honorario {
 };
 
 // A distinct reason of a document's lines as the exemption check reads it.
-struct MotivoDaLinha {
-  std::string texto;   // trimmed; "" for a blank or Null reason
-  Value codigo;        // the stored CodMencao
-  bool verificaTexto;  // a line without VAT that names a reason: the text is checked
-  bool taxaZero;       // a zero-rated line: it needs a reason and, in 1.04_01, a code
+struct LineReason {
+  std::string texto;  // trimmed; "" for a blank or Null reason
+  Value codMencao;    // as stored
+  bool checkText;     // a line without VAT that names a reason: the text is checked
+  bool zeroRate;      // a zero-rated line: it needs a reason and, in 1.04_01, a code
 };
-// Its columns and filter on documentoslinhas, for the section's read and a
-// document's own.
-extern const char* const kColunasMotivos;
-extern const char* const kFiltroMotivos;
 
 // What a section reads of its documents besides their rows: defined once and
 // used both for all its documents and, after a correction, for one.
-struct LeituraDaSeccao {
-  std::string colunas;          // of documentoslinhas
-  std::string filtro;           // of the lines written
-  std::string filtroRetencoes;  // of the withholding lines; "" reads none
-  bool motivos = false;         // the reasons the exemption check looks at
-  bool pagamentos = false;      // a receipt's rate groups and uncoded lines
+struct SectionRead {
+  std::string columns;         // of documentoslinhas
+  std::string filter;          // of the lines written
+  std::string retencaoFilter;  // of the withholding lines; "" reads none
+  bool reasons = false;        // the reasons the exemption check looks at
+  bool receipts = false;       // a receipt's rate groups and uncoded lines
 };
 
 // Read once per run: they cannot change during an export (the exemption
 // dialog only rewrites the reasons of document lines).
-struct LeiturasDaExportacao {
-  std::optional<bool> certificada;
-  std::optional<bool> temTipoRetencao;
+struct RunReads {
+  std::optional<bool> certified;
+  std::optional<bool> hasTipoRetencao;
   std::map<std::string, int> serieIvaCaixa;
   std::map<std::string, std::string> codMencao;
-  std::map<std::string, double> percentagemSelo;
+  std::map<std::string, double> stampDutyRates;
   std::optional<std::map<std::string, Honorario>> honorarios;
-  std::optional<std::map<std::string, long long>> clientesPorNif;
-  std::optional<std::map<std::string, Value>> nifPorCliente;
+  std::optional<std::map<std::string, long long>> customersByNif;
+  std::optional<std::map<std::string, Value>> nifByCustomer;
   // Per section, by IDDoc.
-  LinhasPorDocumento linhas;
-  std::optional<std::unordered_map<long long, std::vector<MotivoDaLinha>>> motivos;
+  RowsByDocument lines;
+  std::optional<std::unordered_map<long long, std::vector<LineReason>>> reasons;
   std::optional<std::unordered_map<long long, std::pair<double, double>>> retencoes;  // IRC, IRS
   // Receipts: the rate groups of each settled document, by the receipt
   // line's ID, and the uncoded zero-rated lines of the documents paid.
-  LinhasPorDocumento grupos;
-  std::optional<std::unordered_map<long long, std::vector<std::vector<std::string>>>> semCodigo;
+  RowsByDocument groups;
+  std::optional<std::unordered_map<long long, std::vector<std::vector<std::string>>>> uncoded;
   // The section's reads: what they are, and how many corrections the dialog
   // had made when they were taken. A correction makes the reasons read
   // ahead stale: from then on each document of the section is read again,
   // alone, through the same definition (amounts never change, so the totals
   // summed from the section's read stand).
-  LeituraDaSeccao seccao;
-  int correcoes = 0;
-  int lidasComCorrecoes = 0;
-  std::optional<long long> lidoSo;  // the one document read again, if so
+  SectionRead section;
+  int corrections = 0;
+  int correctionsAtRead = 0;
+  std::optional<long long> onlyDocument;  // the one document read again, if so
 };
 
 }  // namespace saftpt

@@ -1,23 +1,24 @@
-// "SalesInvoices": invoices, invoice-receipts, simplified invoices, debit and
-// credit notes of the period, with the section's control totals.
-#include <cmath>
+// The sales documents' elements, their lines and withholding.
+#include "saft/SourceDocuments.h"
 
-#include "config/Utf8.h"
+#include "saft/Customers.h"
 #include "saft/DocumentCommon.h"
-#include "saft/RunReads.h"
+#include "saft/DocumentLines.h"
+#include "saft/OfficeSettings.h"
+#include "saft/SectionReads.h"
 #include "saft/ValueFormat.h"
-#include "saft/clsSAFT.h"
 
 namespace saftpt {
 
 namespace {
 
-bool LadoCredito(const std::string& tipodoc) {
-  return tipodoc == "F" || tipodoc == "FA" || tipodoc == "FR" || tipodoc == "FS" || tipodoc == "ND";
+bool IsEntry(std::string_view tipodoc) {
+  return tipodoc == "F" || tipodoc == "FA" || tipodoc == "FR" || tipodoc == "FS" ||
+         tipodoc == "ND" || tipodoc == "NC";
 }
 
 // The file's invoice type; "FA" documents are reported as invoice-receipts.
-const char* TipoFactura(const std::string& tipodoc) {
+const char* InvoiceType(const std::string& tipodoc) {
   if (tipodoc == "F") return "FT";
   if (tipodoc == "FR" || tipodoc == "FA") return "FR";
   if (tipodoc == "FS") return "FS";
@@ -26,109 +27,47 @@ const char* TipoFactura(const std::string& tipodoc) {
   return nullptr;
 }
 
+constexpr documentos::DocumentHeadTags kInvoiceTags{"InvoiceNo", "InvoiceStatus",
+                                                    "InvoiceStatusDate", "InvoiceDate"};
+
 }  // namespace
 
-// Read once per run: neither can change during an export.
-bool clsSAFT::Certificada() {
-  auto& certificada = Leituras().certificada;
-  if (!certificada)
-    certificada = db_.ObtemValor("OC", "configescritorio", "", Value("0")).integer("OC") != 0;
-  return *certificada;
-}
+const documentos::SectionKind kSalesInvoices{kSalesInvoicesStep, "SalesInvoices",
+                                             "tipodoc IN ('F','FA','FR','FS','ND','NC')", IsEntry};
 
-int clsSAFT::SerieIvaCaixa(const std::string& Serie) {
-  auto& series = Leituras().serieIvaCaixa;
-  auto it = series.find(Serie);
-  if (it != series.end()) return it->second;
-  int valor = 0;
-  try {
-    Recordset rs =
-        db_.Execute("select IvaCaixa from series where serie='" + db_.Escape(Serie) + "'");
-    valor = !rs.eof() && rs.field("Ivacaixa").boolean("IvaCaixa") ? 1 : 0;
-  } catch (const std::exception&) {
-    // A missing series or column is a series without cash-basis VAT.
-    valor = 0;
-  }
-  series[Serie] = valor;
-  return valor;
-}
-
-int clsSAFT::EmpresaIvaCaixa() {
-  try {
-    Recordset rs = db_.Execute("select IvaCaixa from configescritorio");
-    return !rs.eof() && rs.field("Ivacaixa").boolean("IvaCaixa") ? 1 : 0;
-  } catch (const std::exception&) {
-    return 0;
-  }
-}
-
-std::string clsSAFT::DocumentosFacturas() const {
-  return "select * from documentos where (tipodoc IN ('F','FA','FR','FS','ND','NC')   AND "
-         "Serie<>'tmp' and data>='" +
-         FormataData(options_.start) + "' and data<='" + FimDoPeriodo() + "') " +
-         RestricaoDocumentos();
-}
-
-void clsSAFT::AddInvoices(XmlNode node) {
+void WriteSalesInvoices(RunContext& ctx, XmlNode sourceDocuments) {
   using namespace documentos;
-  progress_.MostraProgresso(6, "Invoices");
-  const std::string documentos = DocumentosFacturas();
-  Recordset rs = db_.Execute(documentos + " order by Data,tipodoc,numero");
-  progress_.IniciaProgressoDetalhe(static_cast<long long>(rs.recordCount()));
-  XmlNode sales = node.NewChild("SalesInvoices", "");
-
-  long long entradas = 0;
-  for (; !rs.eof(); rs.moveNext()) {
-    std::string tipodoc = rs.text("tipodoc");
-    if (LadoCredito(tipodoc) || tipodoc == "NC") ++entradas;
-  }
+  OpenedSection section = OpenSection(ctx, sourceDocuments, kSalesInvoices);
+  Recordset& rs = section.documents;
 
   // Cannot change during a run.
-  bool certificada = Certificada();
+  const bool certificada = IsCertified(ctx);
   // 1.04_01 also wants the zero-amount lines that carry a VAT rate.
-  LeituraDaSeccao leitura;
-  leitura.colunas = ColunasDasLinhas(versao);
-  leitura.filtro = versao == 3 ? "documentoslinhas.valorliquido<>0"
-                               : "documentoslinhas.valorliquido<>0 or "
-                                 "(documentoslinhas.valorliquido=0 and documentoslinhas.iva<>0)";
-  leitura.filtroRetencoes = "documentoslinhas.valorretencao>0";
-  leitura.motivos = true;
-  LeSeccao(documentos, leitura);
-  TotaisDaSeccao totais = SomaDasLinhas();
-  AddControlo(sales, entradas, totais.Debito(), totais.Credito());
-  NumeroFacturas = entradas;
-  TotalCreditos = totais.Credito();
-  TotalDebitos = totais.Debito();
+  const std::string linhas = ctx.V103() ? "documentoslinhas.valorliquido<>0"
+                                        : "documentoslinhas.valorliquido<>0 or "
+                                          "(documentoslinhas.valorliquido=0 and "
+                                          "documentoslinhas.iva<>0)";
+  ctx.summary.invoices = ReadAndAddControl(
+      ctx, section, DocumentLinesRead(ctx, linhas, "documentoslinhas.valorretencao>0"));
 
+  const LineTextWidths widths{ctx.V103() ? size_t{60} : size_t{200}, 60};
   long long progresso = 1;
-  for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-    progress_.MostraProgressoDetalhe(++progresso);
-    XmlNode invoice = sales.NewChild("Invoice", "");
-    std::string tipodoc = rs.text("tipodoc");
-    AddValor(invoice, "InvoiceNo", NumeroDocumento(rs));
-    if (versao >= 4) AddValor(invoice, "ATCUD", AtcudTexto(rs.field("ATCUD"), NumeroDocumento(rs)));
-    AddEstado(invoice, rs, "InvoiceStatus", "InvoiceStatusDate", "SourceBilling");
-    bool assinado = certificada && !rs.text("Assinatura").empty();
-    AddValor(invoice, "Hash", assinado ? rs.text("Assinatura") : "0");
-    AddValor(invoice, "HashControl", assinado ? rs.text("VersaoChavePrivada") : "0");
-    AddValor(invoice, "Period", Periodo(rs));
-    AddValor(invoice, "InvoiceDate", FormataData(rs.field("Data").date("Data")));
-    if (const char* tipo = TipoFactura(tipodoc)) AddValor(invoice, "InvoiceType", tipo);
+  for (; !rs.eof(); rs.moveNext()) {
+    ctx.progress.MostraProgressoDetalhe(++progresso);
+    XmlNode invoice = section.element.NewChild("Invoice", "");
+    AddDocumentHead(ctx, invoice, rs, kInvoiceTags, ctx.options.versao >= 4, certificada);
+    if (const char* tipo = InvoiceType(rs.text("tipodoc")))
+      AddElement(invoice, "InvoiceType", tipo);
     XmlNode regimes = invoice.NewChild("SpecialRegimes", "");
-    AddValor(regimes, "SelfBillingIndicator", "0");
-    AddValor(regimes, "CashVATSchemeIndicator", std::to_string(SerieIvaCaixa(rs.text("serie"))));
-    AddValor(regimes, "ThirdPartiesBillingIndicator", "0");
-    AddValor(invoice, "SourceID", "DESCONHECIDO");
-    AddValor(invoice, "SystemEntryDate", DataEntrada(rs));
-
-    AddValor(invoice, "CustomerID",
-             CustomerIDDocumento(rs.field("CodCliente"), rs.text("NContribuinteCliente")));
-
-    // Validated first, so the lines are read with any correction made.
-    ValidaMotivosIsencaoIva(rs);
-    AddInvoiceLines(invoice, rs);
-    AddTotais(invoice, rs, true);
-    AddRetencoesDoDocumento(invoice, rs);
+    AddElement(regimes, "SelfBillingIndicator", "0");
+    AddElement(regimes, "CashVATSchemeIndicator",
+               std::to_string(SerieIvaCaixa(ctx, rs.text("serie"))));
+    AddElement(regimes, "ThirdPartiesBillingIndicator", "0");
+    AddEntryAndCustomer(
+        invoice, rs,
+        DocumentCustomerId(ctx, rs.field("CodCliente"), rs.text("NContribuinteCliente")));
+    AddCheckedLinesAndTotals(ctx, invoice, rs, widths);
+    AddDocumentRetencoes(ctx, invoice, rs);
   }
   rs.close();
 }

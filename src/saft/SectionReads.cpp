@@ -1,12 +1,7 @@
-// The set-based reads of a section: the lines, exemption reasons and
-// withholding sums of all its documents, each in one statement, and the
-// look-ups read once per run.
-#include <memory>
-#include <optional>
+// The statements of a section's reads and the handing out of their rows.
+#include "saft/SectionReads.h"
 
-#include "saft/DocumentCommon.h"
-#include "saft/RunReads.h"
-#include "saft/clsSAFT.h"
+#include <optional>
 
 namespace saftpt {
 
@@ -14,159 +9,154 @@ namespace {
 
 // Lines are tied to their document by type, series and number, as the
 // per-document statements select them.
-constexpr const char* kChave =
+constexpr const char* kLineOfDocument =
     " documentoslinhas.tipodoc=documentos.tipodoc and documentoslinhas.Serie=documentos.serie "
     "and documentoslinhas.numero=documentos.numero";
 
-}  // namespace
+// Lines with a net value whose reason is looked at: a line without VAT naming
+// a reason (its text must be one the authority accepts), and every zero-rated
+// line (it must have a reason and, in 1.04_01, a code).
+constexpr const char* kReasonColumns =
+    "trim(documentoslinhas.isencaoiva), documentoslinhas.CodMencao, "
+    "(documentoslinhas.valoriva = 0 and length(trim(documentoslinhas.isencaoiva))>0), "
+    "documentoslinhas.iva = 0";
+constexpr const char* kReasonFilter =
+    "documentoslinhas.valorliquido<>0 and ((documentoslinhas.valoriva = 0 and "
+    "length(trim(documentoslinhas.isencaoiva))>0) or documentoslinhas.iva = 0)";
 
-LeiturasDaExportacao& clsSAFT::Leituras() {
-  if (!leituras_) leituras_ = std::make_unique<LeiturasDaExportacao>();
-  return *leituras_;
+// A receipt's rate groups of the documents it pays and their uncoded
+// zero-rated lines; `origem` is the section's documents and `recibo` joins
+// their lines.
+void ReadReceiptGroups(RunContext& ctx, const std::string& origem, const std::string& recibo) {
+  RunReads& l = ctx.reads;
+  l.groups = RowsByDocument();
+  l.uncoded.reset();
+  const std::string ordem =
+      "documentos.Data,documentos.tipodoc,documentos.numero,documentos.IDDoc,pl.ID";
+
+  // One row per VAT rate of each settled document, as the receipt's lines
+  // are written; a line settling nothing still has its row.
+  l.groups = RowsByDocument(
+      ctx.db.Execute("select pl.ID as saft_linha, max(l.ID) as saft_marca, l.iva, "
+                     "Sum(l.ValorIva) as ValorIva, sum(l.ValorLiquido) as ValorLiquido, "
+                     "sum(l.ValorTotal) as ValorTotal, sum(l.ValorDesconto) as ValorDesconto, "
+                     "sum(l.ValorRetencao) as ValorRetencao, d.data, d.ValorTotal, l.IsencaoIva, "
+                     "l.codmencao" +
+                     origem + recibo +
+                     "and pl.tipodocp<>'' left join (documentoslinhas l inner join documentos d "
+                     "on l.IDDoc = d.IDDoc) on l.tipodoc=pl.TipoDocP and l.serie=pl.SerieP and "
+                     "l.numero=pl.NumeroP and l.valorliquido<>0 group by " +
+                     ordem + ",l.Iva order by " + ordem + ",l.Iva"),
+      2);
+
+  if (ctx.options.versao < 4) return;
+  auto& uncoded = l.uncoded.emplace();
+  Recordset rs = ctx.db.Execute(
+      "select distinct documentos.IDDoc, l.ID, l.tipodoc, l.serie, l.numero, l.isencaoiva" +
+      origem + recibo +
+      "inner join documentoslinhas l on l.iddoc=pl.iddocp where (l.codmencao is null or "
+      "length(l.codmencao)=0) and l.valorliquido>0 and l.iva=0 order by documentos.IDDoc, l.ID");
+  for (; !rs.eof(); rs.moveNext())
+    uncoded[rs.field(size_t{0}).integer()].push_back(
+        {rs.field(2).text(), rs.field(3).text(), rs.field(4).text(), rs.field(5).text()});
 }
 
-void clsSAFT::LeSeccao(const std::string& documentos, const LeituraDaSeccao& leitura) {
-  LeiturasDaExportacao& l = Leituras();
-  l.seccao = leitura;
-  l.lidasComCorrecoes = l.correcoes;
-  l.lidoSo.reset();
-  l.linhas = LinhasPorDocumento();
-  l.motivos.reset();
+}  // namespace
+
+void ReadSection(RunContext& ctx, const std::string& documentsSql, const SectionRead& read) {
+  RunReads& l = ctx.reads;
+  l.section = read;
+  l.correctionsAtRead = l.corrections;
+  l.onlyDocument.reset();
+  l.lines = RowsByDocument();
+  l.reasons.reset();
   l.retencoes.reset();
-  const std::string origem = " from (" + documentos + ") documentos ";
+  const std::string origem = " from (" + documentsSql + ") documentos ";
 
   // In the order the documents are written, so the lines pair with them as
   // they are read. The document's type and status come along for the
   // section's totals.
-  l.linhas = LinhasPorDocumento(db_.Execute(
-      "select documentos.IDDoc as saft_doc, " + leitura.colunas +
+  l.lines = RowsByDocument(ctx.db.Execute(
+      "select documentos.IDDoc as saft_doc, " + read.columns +
       ", documentos.tipodoc as saft_tipodoc, documentos.Anulado as saft_anulado" + origem +
-      "left join documentoslinhas on" + kChave + " and (" + leitura.filtro +
+      "left join documentoslinhas on" + kLineOfDocument + " and (" + read.filter +
       ") order by documentos.Data,documentos.tipodoc,documentos.numero,documentos.IDDoc,"
       "documentoslinhas.ID"));
 
   Recordset rs;
-  if (leitura.motivos) {
-    auto& lidos = l.motivos.emplace();
-    rs = db_.Execute("select distinct documentos.IDDoc, " + std::string(kColunasMotivos) + origem +
-                     "inner join documentoslinhas on" + kChave + " where " + kFiltroMotivos);
+  if (read.reasons) {
+    auto& lidos = l.reasons.emplace();
+    rs = ctx.db.Execute("select distinct documentos.IDDoc, " + std::string(kReasonColumns) +
+                        origem + "inner join documentoslinhas on" + kLineOfDocument + " where " +
+                        kReasonFilter);
     for (; !rs.eof(); rs.moveNext())
       lidos[rs.field(size_t{0}).integer()].push_back(
           {rs.field(1).text(), rs.field(2), rs.field(3).boolean(), rs.field(4).boolean()});
   }
 
-  if (!leitura.filtroRetencoes.empty()) {
+  if (!read.retencaoFilter.empty()) {
     // Without the TipoRetencao column everything withheld is IRS.
-    if (!l.temTipoRetencao) l.temTipoRetencao = db_.ExisteCampo("documentoslinhas", "TipoRetencao");
-    const std::string soma = *l.temTipoRetencao
+    if (!l.hasTipoRetencao)
+      l.hasTipoRetencao = ctx.db.ExisteCampo("documentoslinhas", "TipoRetencao");
+    const std::string soma = *l.hasTipoRetencao
                                  ? "round(sum(if(documentoslinhas.TipoRetencao='IRC',"
                                    "documentoslinhas.ValorRetencao,null)),2), "
                                    "round(sum(if(documentoslinhas.TipoRetencao='IRS',"
                                    "documentoslinhas.ValorRetencao,null)),2)"
                                  : "null, round(sum(documentoslinhas.ValorRetencao),2)";
     auto& somas = l.retencoes.emplace();
-    rs =
-        db_.Execute("select documentos.IDDoc, " + soma + origem + "inner join documentoslinhas on" +
-                    kChave + " where " + leitura.filtroRetencoes + " group by documentos.IDDoc");
+    rs = ctx.db.Execute("select documentos.IDDoc, " + soma + origem +
+                        "inner join documentoslinhas on" + kLineOfDocument + " where " +
+                        read.retencaoFilter + " group by documentos.IDDoc");
     auto valor = [](const Value& v) { return v.isNull() ? 0 : v.number("ValorRetencao"); };
     for (; !rs.eof(); rs.moveNext())
       somas[rs.field(size_t{0}).integer()] = {valor(rs.field(1)), valor(rs.field(2))};
   }
 
-  if (leitura.pagamentos)
-    LePagamentos(origem,
-                 "inner join documentoslinhas pl on pl.tipodoc=documentos.tipodoc and "
-                 "pl.Serie=documentos.serie and pl.numero=documentos.numero ");
+  if (read.receipts)
+    ReadReceiptGroups(ctx, origem,
+                      "inner join documentoslinhas pl on pl.tipodoc=documentos.tipodoc and "
+                      "pl.Serie=documentos.serie and pl.numero=documentos.numero ");
 }
 
-void clsSAFT::ReleDocumento(const Recordset& rs_doc) {
-  LeiturasDaExportacao& l = Leituras();
-  const long long id = rs_doc.field("IDDoc").integer("IDDoc");
-  if (l.lidasComCorrecoes == l.correcoes && (!l.lidoSo || *l.lidoSo == id)) return;
-  const LeituraDaSeccao leitura = l.seccao;
-  LeSeccao("select * from documentos where IDDoc=" + std::to_string(id), leitura);
-  l.lidoSo = id;
+void RereadDocument(RunContext& ctx, const Recordset& document) {
+  RunReads& l = ctx.reads;
+  const long long id = document.field("IDDoc").integer("IDDoc");
+  if (l.correctionsAtRead == l.corrections && (!l.onlyDocument || *l.onlyDocument == id)) return;
+  const SectionRead read = l.section;
+  ReadSection(ctx, "select * from documentos where IDDoc=" + std::to_string(id), read);
+  l.onlyDocument = id;
 }
 
-TotaisDaSeccao clsSAFT::SomaDasLinhas() {
+documentos::SectionTotals SumSectionLines(RunContext& ctx) {
   using namespace documentos;
-  TotaisDaSeccao totais;
+  SectionTotals totais;
   // Cancelled documents are written but left out of the totals.
-  Leituras().linhas.ParaCadaLinha([&totais](const Recordset& linha) {
+  ctx.reads.lines.ForEachRow([&totais](const Recordset& linha) {
     if (linha.field("saft_anulado").boolean("Anulado")) return;
-    double liquido = Montante(linha, "ValorLiquido");
-    totais.Soma(LadoDaLinha(linha.text("saft_tipodoc"), liquido), liquido);
+    double liquido = Amount(linha, "ValorLiquido");
+    totais.Add(SideOfLine(linha.text("saft_tipodoc"), liquido), liquido);
   });
   return totais;
 }
 
-void clsSAFT::LePagamentos(const std::string& origem, const std::string& recibo) {
-  LeiturasDaExportacao& l = Leituras();
-  l.grupos = LinhasPorDocumento();
-  l.semCodigo.reset();
-  const std::string ordem =
-      "documentos.Data,documentos.tipodoc,documentos.numero,documentos.IDDoc,pl.ID";
-
-  // One row per VAT rate of each settled document, as the receipt's lines
-  // are written; a line settling nothing still has its row.
-  l.grupos = LinhasPorDocumento(
-      db_.Execute("select pl.ID as saft_linha, max(l.ID) as saft_marca, l.iva, "
-                  "Sum(l.ValorIva) as ValorIva, sum(l.ValorLiquido) as ValorLiquido, "
-                  "sum(l.ValorTotal) as ValorTotal, sum(l.ValorDesconto) as ValorDesconto, "
-                  "sum(l.ValorRetencao) as ValorRetencao, d.data, d.ValorTotal, l.IsencaoIva, "
-                  "l.codmencao" +
-                  origem + recibo +
-                  "and pl.tipodocp<>'' left join (documentoslinhas l inner join documentos d on "
-                  "l.IDDoc = d.IDDoc) on l.tipodoc=pl.TipoDocP and l.serie=pl.SerieP and "
-                  "l.numero=pl.NumeroP and l.valorliquido<>0 group by " +
-                  ordem + ",l.Iva order by " + ordem + ",l.Iva"),
-      2);
-
-  if (versao < 4) return;
-  auto& semCodigo = l.semCodigo.emplace();
-  Recordset rs = db_.Execute(
-      "select distinct documentos.IDDoc, l.ID, l.tipodoc, l.serie, l.numero, l.isencaoiva" +
-      origem + recibo +
-      "inner join documentoslinhas l on l.iddoc=pl.iddocp where (l.codmencao is null or "
-      "length(l.codmencao)=0) and l.valorliquido>0 and l.iva=0 order by documentos.IDDoc, l.ID");
-  for (; !rs.eof(); rs.moveNext())
-    semCodigo[rs.field(size_t{0}).integer()].push_back(
-        {rs.field(2).text(), rs.field(3).text(), rs.field(4).text(), rs.field(5).text()});
+DocumentRows TakeLines(RunContext& ctx, const Recordset& document) {
+  RereadDocument(ctx, document);
+  std::optional<DocumentRows> linhas =
+      ctx.reads.lines.Take(document.field("IDDoc").integer("IDDoc"));
+  return linhas ? *linhas : DocumentRows();
 }
 
-Linhas clsSAFT::GruposDaLinha(long long id) {
-  std::optional<Linhas> grupos = Leituras().grupos.Retira(id);
-  return grupos ? *grupos : Linhas();
+DocumentRows TakeGroups(RunContext& ctx, long long receiptLineId) {
+  std::optional<DocumentRows> grupos = ctx.reads.groups.Take(receiptLineId);
+  return grupos ? *grupos : DocumentRows();
 }
 
-// The customers' tax numbers, read once per run. A code not read exactly as
-// stored is looked up alone, with the table's own comparison.
-Value clsSAFT::NifDoCliente(const std::string& codigo) {
-  auto& lidos = Leituras().nifPorCliente;
-  if (!lidos) {
-    lidos.emplace();
-    Recordset rs = db_.Execute("select CodCliente, NContribuinte from clientes");
-    for (; !rs.eof(); rs.moveNext())
-      lidos->emplace(rs.field(size_t{0}).text(), rs.field(1).isNull() ? Value("") : rs.field(1));
-  }
-  auto it = lidos->find(codigo);
-  if (it != lidos->end()) return it->second;
-  return (*lidos)[codigo] =
-             db_.ObtemValor("NContribuinte", "clientes", "CodCliente='" + db_.Escape(codigo) + "'",
-                            Value(std::string()));
-}
-
-Linhas clsSAFT::LinhasDoDocumento(const Recordset& rs_doc) {
-  ReleDocumento(rs_doc);
-  std::optional<Linhas> linhas = Leituras().linhas.Retira(rs_doc.field("IDDoc").integer("IDDoc"));
-  return linhas ? *linhas : Linhas();
-}
-
-void clsSAFT::AddRetencoesDoDocumento(XmlNode parent, const Recordset& rs_doc) {
-  const auto& somas = Leituras().retencoes;
+void AddDocumentRetencoes(RunContext& ctx, XmlNode parent, const Recordset& document) {
+  const auto& somas = ctx.reads.retencoes;
   if (!somas) return;
-  auto it = somas->find(rs_doc.field("IDDoc").integer("IDDoc"));
-  if (it != somas->end()) documentos::EscreveRetencoes(parent, it->second.first, it->second.second);
+  auto it = somas->find(document.field("IDDoc").integer("IDDoc"));
+  if (it != somas->end()) documentos::AddRetencoes(parent, it->second.first, it->second.second);
 }
 
 }  // namespace saftpt

@@ -149,57 +149,57 @@ bool WholeNumberText(std::string_view text, std::string& out) {
 
 }  // namespace
 
-std::string FormataData(const DateTime& d) {
+std::string FormatDate(const DateTime& d) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year, d.month, d.day);
   return buf;
 }
 
-std::string FormataDataHora(const DateTime& d) {
+std::string FormatDateTime(const DateTime& d) {
   char buf[48];
   std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", d.year, d.month, d.day, d.hour,
                 d.minute, d.second);
   return buf;
 }
 
-std::string FormataNumero(double v, int casasdecimais) {
-  if (casasdecimais == 0) return PlainText(v);
-  return WithPlaces(RoundDecimal(v, casasdecimais, false), casasdecimais, '.');
+std::string FormatNumber(double v, int places) {
+  if (places == 0) return PlainText(v);
+  return WithPlaces(RoundDecimal(v, places, false), places, '.');
 }
 
-std::string FormataNumero(const Value& v, int casasdecimais) {
-  CheckPlaces(casasdecimais);
-  if (v.isNull()) return FormataNumero(0.0, casasdecimais);
+std::string FormatNumber(const Value& v, int places) {
+  CheckPlaces(places);
+  if (v.isNull()) return FormatNumber(0.0, places);
   std::string whole;
-  if (casasdecimais == 0 && WholeNumberText(v.text(), whole)) return whole;
-  return FormataNumero(v.number(), casasdecimais);
+  if (places == 0 && WholeNumberText(v.text(), whole)) return whole;
+  return FormatNumber(v.number(), places);
 }
 
-std::string FormataNumero2(double v, int casasdecimais, char separadorDecimal) {
-  if (casasdecimais == 0) return PlainText(v);
-  return WithPlaces(RoundDecimal(v, casasdecimais, false), casasdecimais, separadorDecimal);
+std::string FormatNumberWithSeparator(double v, int places, char decimalSeparator) {
+  if (places == 0) return PlainText(v);
+  return WithPlaces(RoundDecimal(v, places, false), places, decimalSeparator);
 }
 
-double ArredondaNumero(double v, int places) {
+double RoundHalfAway(double v, int places) {
   return ToDouble(RoundDecimal(v, places, false), places);
 }
 
-double ArredondaPar(double v, int places) {
+double RoundHalfEven(double v, int places) {
   return ToDouble(RoundDecimal(v, places, true), places);
 }
 
-std::string remove_caracteres_invalidos(std::string_view Valor) {
+std::string RemoveControlCharacters(std::string_view text) {
   // Bytes below 32 are never part of a multi-byte UTF-8 character, so
   // dropping them never splits one.
   std::string out;
-  out.reserve(Valor.size());
-  for (char c : Valor)
+  out.reserve(text.size());
+  for (char c : text)
     if (static_cast<unsigned char>(c) >= 32) out += c;
   return out;
 }
 
-void AddValor(XmlNode node, std::string_view Chave, std::string_view Valor) {
-  node.NewChild(Chave, remove_caracteres_invalidos(Valor));
+void AddElement(XmlNode node, std::string_view tag, std::string_view text) {
+  node.NewChild(tag, RemoveControlCharacters(text));
 }
 
 }  // namespace saftpt

@@ -128,6 +128,13 @@ struct XmlDocument::Impl {
     if (writeError != 0) FileError(target, writeError);
   }
 
+  // The handle's element, when it and the document can still change.
+  Node& Writable(const XmlNode& handle) {
+    Node& n = Get(handle);
+    CheckWritable();
+    return n;
+  }
+
   uint32_t Allocate() {
     uint32_t index;
     if (!freeList.empty()) {
@@ -377,11 +384,14 @@ struct XmlDocument::Impl {
 
 // XmlNode forwards to the document's tree.
 
-void XmlNode::SetTag(std::string_view tag) {
+XmlDocument& XmlNode::Document() const {
   if (!doc_) BuilderError("Elemento XML inválido.");
-  XmlDocument::Impl& d = *doc_->impl_;
-  XmlDocument::Impl::Node& n = d.Get(*this);
-  d.CheckWritable();
+  return *doc_;
+}
+
+void XmlNode::SetTag(std::string_view tag) {
+  XmlDocument::Impl& d = *Document().impl_;
+  XmlDocument::Impl::Node& n = d.Writable(*this);
   CheckName(tag);
   if (n.startWritten)
     BuilderError("O elemento XML <" + n.tag + "> já foi escrito e não pode mudar de nome.");
@@ -389,10 +399,8 @@ void XmlNode::SetTag(std::string_view tag) {
 }
 
 void XmlNode::AddAttribute(std::string_view name, std::string_view value) {
-  if (!doc_) BuilderError("Elemento XML inválido.");
-  XmlDocument::Impl& d = *doc_->impl_;
-  XmlDocument::Impl::Node& n = d.Get(*this);
-  d.CheckWritable();
+  XmlDocument::Impl& d = *Document().impl_;
+  XmlDocument::Impl::Node& n = d.Writable(*this);
   CheckName(name);
   if (n.startWritten)
     BuilderError("O elemento XML <" + n.tag + "> já foi escrito e não aceita atributos.");
@@ -405,17 +413,14 @@ void XmlNode::AddAttribute(std::string_view name, std::string_view value) {
 }
 
 XmlNode XmlNode::NewChild(std::string_view tag, std::string_view text) {
-  if (!doc_) BuilderError("Elemento XML inválido.");
-  XmlDocument::Impl& d = *doc_->impl_;
-  d.Get(*this);
-  d.CheckWritable();
+  XmlDocument::Impl& d = *Document().impl_;
+  d.Writable(*this);
   uint32_t index = d.NewChild(index_, tag, text);
   return XmlNode(doc_, index, d.nodes[index].generation);
 }
 
 bool XmlNode::MoveToChild(std::string_view tag) {
-  if (!doc_) BuilderError("Elemento XML inválido.");
-  XmlDocument::Impl& d = *doc_->impl_;
+  XmlDocument::Impl& d = *Document().impl_;
   d.Get(*this);
   uint32_t child = d.FindChild(index_, tag);
   if (child == kNone) return false;
@@ -425,16 +430,14 @@ bool XmlNode::MoveToChild(std::string_view tag) {
 }
 
 void XmlNode::MoveToRoot() {
-  if (!doc_) BuilderError("Elemento XML inválido.");
+  XmlDocument& doc = Document();
   index_ = 0;
-  generation_ = doc_->impl_->nodes[0].generation;
+  generation_ = doc.impl_->nodes[0].generation;
 }
 
 void XmlNode::UpdateChildContent(std::string_view tag, std::string_view text) {
-  if (!doc_) BuilderError("Elemento XML inválido.");
-  XmlDocument::Impl& d = *doc_->impl_;
-  XmlDocument::Impl::Node& n = d.Get(*this);
-  d.CheckWritable();
+  XmlDocument::Impl& d = *Document().impl_;
+  XmlDocument::Impl::Node& n = d.Writable(*this);
   uint32_t child = d.FindChild(index_, tag);
   if (child == kNone) {
     // Its children went to the file already: the one asked for may be there.
@@ -452,8 +455,7 @@ void XmlNode::UpdateChildContent(std::string_view tag, std::string_view text) {
 }
 
 void XmlNode::Retain() {
-  if (!doc_) BuilderError("Elemento XML inválido.");
-  XmlDocument::Impl& d = *doc_->impl_;
+  XmlDocument::Impl& d = *Document().impl_;
   d.Get(*this).retained = true;
   for (uint32_t i = index_; i != kNone; i = d.nodes[i].parent) d.nodes[i].retainedBelow = true;
 }

@@ -50,6 +50,8 @@ class XmlNode {
   friend class XmlDocument;
   XmlNode(XmlDocument* doc, uint32_t index, uint32_t generation)
       : doc_(doc), index_(index), generation_(generation) {}
+  // Its document; throws for a handle of none.
+  XmlDocument& Document() const;
 
   XmlDocument* doc_ = nullptr;
   uint32_t index_ = 0;

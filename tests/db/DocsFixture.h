@@ -1,53 +1,21 @@
 // Shared by the source-document tests: a small office with customers, series,
-// fee types and reasons, helpers that insert documents and lines, a resolver
-// that answers the exemption dialog from a script, and the comparison of a
-// section with its golden file.
+// fee types and reasons, helpers that insert documents and lines, and a
+// section written under a "SourceDocuments" root with its golden files in
+// tests/golden/docs.
 #ifndef SAFTPT_TESTS_DB_DOCSFIXTURE_H_
 #define SAFTPT_TESTS_DB_DOCSFIXTURE_H_
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <fstream>
 #include <functional>
-#include <memory>
 #include <sstream>
 #include <string>
-#include <vector>
 
-#include "MasterFixture.h"
-#include "TestDatabase.h"
-#include "config/OfficeConfig.h"
+#include "BuilderFixture.h"
 #include "config/Utf8.h"
-#include "saft/ExemptionReasons.h"
-#include "saft/clsSAFT.h"
-#include "xml/XmlDocument.h"
+#include "saft/SourceDocuments.h"
 
 namespace saftpt::test {
-
-// Answers the exemption dialog from a list: cancel, correct the document, or
-// correct every occurrence. With no answer left it cancels.
-class ScriptedResolver : public ExemptionResolver {
- public:
-  enum Kind { kCancel, kDocument, kAll };
-  struct Answer {
-    Kind kind;
-    std::string entry;  // "M07 - Isento Artigo 9.º do CIVA"
-  };
-  bool Resolve(const ExemptionCase& c, ExemptionFixer& fixer) override {
-    cases.push_back(c);
-    if (answers.empty()) return false;
-    Answer a = answers.front();
-    answers.pop_front();
-    if (a.kind == kCancel) return false;
-    MotivoIsencao m = SeparaMotivo(a.entry);
-    changed.push_back(a.kind == kDocument ? fixer.UpdateDocument(m) : fixer.UpdateAll(m));
-    return true;
-  }
-  std::deque<Answer> answers;
-  std::vector<ExemptionCase> cases;
-  std::vector<unsigned long long> changed;
-};
 
 // One document row; the fields are SQL literals.
 struct Doc {
@@ -81,18 +49,8 @@ struct Line {
   std::string extra = "";  // ", Column=value" pairs set after the insert
 };
 
-class DocsTest : public DbTest {
+class DocsTest : public BuilderTest {
  protected:
-  DocsTest() {
-    office_.nome = "Sociedade de Advogados Teste";
-    office_.NumContribuinte = "501234567";
-    office_.Iva = 23;
-    options_.fiscalYear = "2024";
-    options_.start = DateTime::Date(2024, 1, 1);
-    options_.end = DateTime::Date(2024, 1, 31);
-    options_.today = DateTime::Date(2024, 2, 10);
-  }
-
   void SetUp() override {
     DbTest::SetUp();
     LoadOffice();
@@ -156,56 +114,21 @@ class DocsTest : public DbTest {
            "(SELECT ID FROM documentoslinhas) t)");
   }
 
-  // A builder over db_ as Init prepares it before the sections.
-  std::unique_ptr<clsSAFT> Builder() {
-    auto saft = std::make_unique<clsSAFT>(db_, office_, options_, progress_, resolver_);
-    saft->Init_Paises();
-    saft->Init_Motivos_Isencao();
-    saft->ClienteIndiferenciado =
-        db_.ObtemValor("ClienteIndiferenciado", "configescritorio", "", Value("")).text();
-    return saft;
-  }
-
-  // Runs one section writer under a "SourceDocuments" root and returns the
-  // text in UTF-8 (the bytes as written stay in raw_). `prepare` may change the builder first.
-  std::string Section(const std::function<void(clsSAFT&, XmlNode)>& writer,
-                      const std::function<void(clsSAFT&)>& prepare = nullptr) {
-    saft_ = Builder();
-    if (prepare) prepare(*saft_);
-    XmlDocument doc;
-    doc.SetEncoding("Windows-1252");
-    XmlNode root = doc.Root();
-    root.SetTag("SourceDocuments");
-    writer(*saft_, root);
-    raw_ = doc.ToString();
+  // Runs one section writer and returns the text in UTF-8 (the bytes as
+  // written stay in raw_). `prepare` may change the run first.
+  std::string Section(const SectionWriter& writer,
+                      const std::function<void(RunContext&)>& prepare = nullptr) {
+    raw_ = Write("SourceDocuments", writer, prepare);
     std::string utf8;
     for (unsigned char c : raw_) AppendUtf8(utf8, Windows1252CodePoint(c));
     return utf8;
   }
-  std::string Invoices() {
-    return Section([](clsSAFT& s, XmlNode n) { s.AddInvoices(n); });
-  }
-  std::string Working() {
-    return Section([](clsSAFT& s, XmlNode n) { s.AddWorkingDocuments(n); });
-  }
-  std::string Payments() {
-    return Section([](clsSAFT& s, XmlNode n) { s.AddPayments(n); });
-  }
+  std::string Invoices() { return Section(WriteSalesInvoices); }
+  std::string Working() { return Section(WriteWorkingDocuments); }
+  std::string Payments() { return Section(WritePayments); }
 
-  // Compares the bytes of the last section with tests/golden/docs/NAME; on a
-  // difference they are written beside it as NAME.actual for review.
-  void ExpectGolden(const std::string& name) {
-    const std::string& actual = raw_;
-    const std::string path = std::string(SAFTPT_SOURCE_DIR) + "/tests/golden/docs/" + name;
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream expected;
-    if (in) expected << in.rdbuf();
-    if (!in || expected.str() != actual) {
-      std::ofstream(path + ".actual", std::ios::binary | std::ios::trunc) << actual;
-      ADD_FAILURE() << "differs from golden " << name << " (actual written to " << path
-                    << ".actual)";
-    }
-  }
+  // Compares the bytes of the last section with tests/golden/docs/NAME.
+  void ExpectGolden(const std::string& name) { ExpectSameAsGolden(raw_, "docs/" + name); }
 
   // The text of the first element with that tag, "" when there is none.
   static std::string Element(const std::string& xml, const std::string& tag, size_t from = 0) {
@@ -220,12 +143,7 @@ class DocsTest : public DbTest {
     return n;
   }
 
-  ConfiguracaoEscritorio office_;
-  ExportOptions options_;
-  RecordingProgress progress_;
-  ScriptedResolver resolver_;
-  std::unique_ptr<clsSAFT> saft_;  // the builder of the last Section
-  std::string raw_;                // the bytes of the last Section
+  std::string raw_;  // the bytes of the last Section
 };
 
 }  // namespace saftpt::test

@@ -4,6 +4,7 @@
 
 #include "MasterFixture.h"
 #include "config/Error.h"
+#include "saft/Customers.h"
 
 namespace saftpt::test {
 namespace {
@@ -58,12 +59,12 @@ class CustomersTest : public MasterTest {
 
 TEST_F(CustomersTest, IdentifierNameAddressAndCountryRules) {
   LoadCustomers();
-  ExpectGolden(Section([](clsSAFT& s, XmlNode r) { s.AddCustomers(r); }), "customers.xml");
+  ExpectGolden(Section(WriteCustomers), "customers.xml");
 }
 
 TEST_F(CustomersTest, ProgressCountsWrittenCustomersFromTwo) {
   LoadCustomers();
-  Section([](clsSAFT& s, XmlNode r) { s.AddCustomers(r); });
+  Section(WriteCustomers);
   const std::string log = progress_.log.str();
   EXPECT_EQ(log.rfind("M 2 Customers\nID ", 0), 0u) << log;
   EXPECT_NE(log.find("D 2\n"), std::string::npos);
@@ -79,7 +80,7 @@ TEST_F(CustomersTest, OnlyExportedDocumentsOfThePeriodCount) {
       Doc("T1", "F", "tmp", "2024-01-10") + Doc("T2", "F", "A", "2023-12-31") +
       Doc("T3", "FR", "A", "2024-02-01") + Doc("T4", "GT", "A", "2024-01-10") +
       Doc("T5", "OR", "A", "2024-01-31"));
-  const std::string xml = Flat(Section([](clsSAFT& s, XmlNode r) { s.AddCustomers(r); }));
+  const std::string xml = Flat(Section(WriteCustomers));
   EXPECT_NE(xml.find("<CustomerID>555555555</CustomerID>"), std::string::npos) << xml;
   for (const char* fora : {"111111111", "222222222", "333333333", "444444444"})
     EXPECT_EQ(xml.find(fora), std::string::npos) << fora;
@@ -98,10 +99,8 @@ TEST_F(CustomersTest, EveryIdADocumentNamesHasItsCustomer) {
        Doc("C02", "R", "A", "2024-01-03", "'0'") +            // receipts: the customer's own
        Doc("0", "R", "A", "2024-01-12", "'999999990'") +      // the walk-in customer's receipt
        "INSERT INTO documentos (tipodoc, serie, numero, Data) VALUES ('FS','A',90,'2024-01-13');");
-  const std::string xml = Flat(Section([](clsSAFT& s, XmlNode r) {
-    s.ClienteIndiferenciado = "0";
-    s.AddCustomers(r);
-  }));
+  const std::string xml = Flat(
+      Write("AuditFile", WriteCustomers, [](RunContext& c) { c.clienteIndiferenciado = "0"; }));
   using V = std::vector<std::string>;
   EXPECT_EQ(Texts(xml, "CustomerID"), V({"123456789", "C02", "500100200", "DESCONHECIDO", "GONE"}));
   EXPECT_NE(xml.find("<CustomerID>500100200</CustomerID><AccountID>Desconhecido</AccountID>"
@@ -131,7 +130,7 @@ TEST_F(CustomersTest, NameIsCutTo60InTheOlderVersion) {
   options_.versao = 3;
   Exec("INSERT INTO clientes (CodCliente, Nome) VALUES ('C1','" + std::string(59, 'a') + "çãé');" +
        Doc("C1", "F", "A", "2024-01-05"));
-  const std::string xml = Flat(Section([](clsSAFT& s, XmlNode r) { s.AddCustomers(r); }));
+  const std::string xml = Flat(Section(WriteCustomers));
   // Cut in characters: the 60th is the "ç", written in one byte.
   EXPECT_NE(xml.find("<CompanyName>" + std::string(59, 'a') + "\xE7</CompanyName>"),
             std::string::npos)
@@ -144,7 +143,7 @@ TEST_F(CustomersTest, UnknownCountryStopsWithTheCustomersCode) {
       "('C2','Mau',' Portugal');" +
       Doc("C1", "F", "A", "2024-01-05") + Doc("C2", "F", "A", "2024-01-06"));
   try {
-    Section([](clsSAFT& s, XmlNode r) { s.AddCustomers(r); });
+    Section(WriteCustomers);
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_EQ(e.number(), Error::kBuilder);
@@ -158,7 +157,7 @@ TEST_F(CustomersTest, CountryWithoutCodeIsUnknownToo) {
       "('X9','Base','British Sovereign Base Areas');" +
       Doc("X9", "F", "A", "2024-01-05"));
   try {
-    Section([](clsSAFT& s, XmlNode r) { s.AddCustomers(r); });
+    Section(WriteCustomers);
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_EQ(e.description(),
@@ -170,26 +169,26 @@ TEST_F(CustomersTest, QuotesInTaxNumbersCannotBreakTheCount) {
   Exec(
       "INSERT INTO clientes (CodCliente, NContribuinte) VALUES ('Q1','12''45678\\\\'),"
       "('Q2','1''3456789'),('Q3','1''3 456 789');");
-  auto saft = Builder();
-  EXPECT_EQ(saft->GetCustomerID("Q1", "12'45678\\"), "12'45678\\");
+  auto ctx = Context();
+  EXPECT_EQ(CustomerIdForNif(*ctx, "Q1", "12'45678\\"), "12'45678\\");
   // Both customers share the number with the quote.
-  EXPECT_EQ(saft->GetCustomerID("Q2", "1'3456789"), "Q2");
-  EXPECT_EQ(saft->GetCustomerID("Q9", "1' OR '1'='1"), "Q9");
+  EXPECT_EQ(CustomerIdForNif(*ctx, "Q2", "1'3456789"), "Q2");
+  EXPECT_EQ(CustomerIdForNif(*ctx, "Q9", "1' OR '1'='1"), "Q9");
 }
 
 TEST_F(CustomersTest, IdentifierCountsCharactersAndSharedNumbers) {
   Exec(
       "INSERT INTO clientes (CodCliente, NContribuinte) VALUES ('A1','12345678é'),"
       "('B1','987654321'),('B2','987 654 321'),('B3','111222333');");
-  auto saft = Builder();
-  EXPECT_EQ(saft->GetCustomerID("A1", "12345678é"), "12345678é");  // 9 characters, 10 bytes
-  EXPECT_EQ(saft->GetCustomerID("B1", "987654321"), "B1");
-  EXPECT_EQ(saft->GetCustomerID("B3", "111 222 333"), "111222333");
+  auto ctx = Context();
+  EXPECT_EQ(CustomerIdForNif(*ctx, "A1", "12345678é"), "12345678é");  // 9 characters, 10 bytes
+  EXPECT_EQ(CustomerIdForNif(*ctx, "B1", "987654321"), "B1");
+  EXPECT_EQ(CustomerIdForNif(*ctx, "B3", "111 222 333"), "111222333");
   // A number nobody has is unique as well.
-  EXPECT_EQ(saft->GetCustomerID("Z", "555666777"), "555666777");
-  EXPECT_EQ(saft->GetCustomerID("Z", "999999990"), "Z");
-  EXPECT_EQ(saft->GetCustomerID("Z", "12345\t789"), "12345\t789");
-  EXPECT_EQ(saft->GetCustomerID("Z", ""), "Z");
+  EXPECT_EQ(CustomerIdForNif(*ctx, "Z", "555666777"), "555666777");
+  EXPECT_EQ(CustomerIdForNif(*ctx, "Z", "999999990"), "Z");
+  EXPECT_EQ(CustomerIdForNif(*ctx, "Z", "12345\t789"), "12345\t789");
+  EXPECT_EQ(CustomerIdForNif(*ctx, "Z", ""), "Z");
 }
 
 // Offices' databases differ in column types and character sets: the same
@@ -200,7 +199,7 @@ class CustomersKindsTest : public CustomersTest,
 TEST_P(CustomersKindsTest, SameFileOnEveryKindOfDatabase) {
   CreateDatabase(GetParam());
   LoadCustomers();
-  ExpectGolden(Section([](clsSAFT& s, XmlNode r) { s.AddCustomers(r); }), "customers.xml");
+  ExpectGolden(Section(WriteCustomers), "customers.xml");
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, CustomersKindsTest,

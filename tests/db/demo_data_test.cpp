@@ -13,14 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "HashedExport.h"
 #include "TestDatabase.h"
 #include "app/FileAudit.h"
 #include "app/SchemaValidation.h"
 #include "config/OfficeConfig.h"
 #include "config/Utf8.h"
+#include "saft/AuditFileBuilder.h"
+#include "saft/Countries.h"
 #include "saft/ExemptionReasons.h"
 #include "saft/ProgressSink.h"
-#include "saft/clsSAFT.h"
 
 namespace saftpt::test {
 namespace {
@@ -247,18 +249,12 @@ TEST_P(DemoDataTest, CreditAndDebitNotesReferTheirInvoice) {
 }
 
 TEST_P(DemoDataTest, EveryCustomerCountryIsKnown) {
-  ConfiguracaoEscritorio office;
-  ExportOptions options;
-  NoProgress progress;
-  CancelingResolver resolver;
-  clsSAFT saft(db_, office, options, progress, resolver);
-  saft.Init_Paises();
   std::set<std::string> codes;
   for (Recordset rs = db_.Execute("select CodCliente, Pais from clientes"); !rs.eof();
        rs.moveNext()) {
     const std::string pais = rs.text("Pais");
     if (pais.empty()) continue;
-    const std::string code = saft.ProcuraPais(pais);
+    const std::string code = FindCountry(pais);
     EXPECT_FALSE(code.empty()) << rs.text("CodCliente") << ": " << pais;
     codes.insert(code);
   }
@@ -283,7 +279,7 @@ TEST_P(DemoDataTest, ZeroRatedLinesCarryAnAcceptedReasonAndCode) {
     }
     const Documento& d = docs_.at(l->iddoc);
     std::set<std::string> accepted;
-    for (const std::string& t : MotivosAceites(d.data)) accepted.insert(Key(t));
+    for (const std::string& t : AcceptedMotivos(d.data)) accepted.insert(Key(t));
     EXPECT_EQ(accepted.count(Key(l->isencao)), 1u) << l->isencao;
     std::string code = l->codMencao;
     if (code.empty()) {
@@ -291,7 +287,7 @@ TEST_P(DemoDataTest, ZeroRatedLinesCarryAnAcceptedReasonAndCode) {
       code = table[Key(l->isencao)];
     }
     EXPECT_TRUE(code.size() == 3 && code[0] == 'M') << code;
-    EXPECT_FALSE(CodigoDescontinuado(code)) << code;
+    EXPECT_FALSE(IsDiscontinuedCodMencao(code)) << code;
     // The receipts' check sends code-less lines of paid documents to the
     // correction dialog, which a demo must never need.
     if (paid.count(d.id)) {
@@ -399,32 +395,26 @@ TEST_P(DemoDataTest, ExportsEveryYearAndVersionAndValidates) {
   for (int year : {2025, 2026}) {
     for (int versao : {3, 4}) {
       SCOPED_TRACE(std::to_string(year) + " versao " + std::to_string(versao));
-      ExportOptions options;
-      options.fiscalYear = std::to_string(year);
-      options.start = DateTime::Date(year, 1, 1);
-      options.end = DateTime::Date(year, 12, 31);
-      options.versao = versao;
-      options.receipts = true;
-      options.today = DateTime::Date(2026, 12, 15);
-      options.outputPath = folder + "/saftpt_demo_" + std::to_string(getpid()) + "_" +
-                           GetParam().name() + "_" + std::to_string(year) + "_" +
-                           std::to_string(versao) + ".xml";
+      const ExportOptions options = YearOptions(
+          year, versao,
+          folder + "/saftpt_demo_" + std::to_string(getpid()) + "_" + GetParam().name() + "_" +
+              std::to_string(year) + "_" + std::to_string(versao) + ".xml");
       NoProgress progress;
       CancelingResolver resolver;  // a reason to correct would cancel
-      clsSAFT saft(db_, office, options, progress, resolver);
+      AuditFileBuilder builder(db_, office, options, progress, resolver);
       ASSERT_NO_THROW({
-        saft.Init();
-        saft.Gravar();
+        builder.Build();
+        builder.Save();
       });
       // Every document of the period outside the drafts is in the file.
       const std::string period = "Serie<>'tmp' and data>='" + std::to_string(year) +
                                  "-01-01' and data<='" + std::to_string(year) + "-12-31'";
-      EXPECT_EQ(saft.NumeroFacturas,
+      EXPECT_EQ(builder.Summary().invoices.entries,
                 db_.ContaTotal("count(*)", "documentos",
                                period + " and tipodoc in ('F','FA','FR','FS','ND','NC')"));
-      EXPECT_EQ(saft.NumeroOrcamentos,
+      EXPECT_EQ(builder.Summary().quotations.entries,
                 db_.ContaTotal("count(*)", "documentos", period + " and tipodoc='OR'"));
-      EXPECT_EQ(saft.NumeroRecibos,
+      EXPECT_EQ(builder.Summary().receipts.entries,
                 db_.ContaTotal("count(*)", "documentos", period + " and tipodoc='R'"));
       if (year == 2025 && versao == 4) {
         ValidationReport report = ValidateSaftFile(options.outputPath, DefaultSchemaPath());

@@ -10,6 +10,9 @@
 #include "BuildInfo.h"
 #include "MasterFixture.h"
 #include "config/Error.h"
+#include "saft/AuditFileBuilder.h"
+#include "saft/Countries.h"
+#include "saft/Header.h"
 
 namespace saftpt::test {
 
@@ -42,9 +45,9 @@ class HeaderTest : public MasterTest {
 TEST_F(HeaderTest, CurrentVersionWithComment) {
   options_.comment = "Exportação de Janeiro & correções";
   std::string nif;
-  ExpectGolden(SemConstantes(Section([&](clsSAFT& s, XmlNode r) {
-                 s.AddHeader(r);
-                 nif = s.NIF;
+  ExpectGolden(SemConstantes(Section([&](RunContext& c, XmlNode r) {
+                 WriteHeader(c, r);
+                 nif = c.summary.nif;
                })),
                "header_v4.xml");
   EXPECT_EQ(nif, "501234567");
@@ -60,11 +63,10 @@ TEST_F(HeaderTest, OlderVersionWithoutComment) {
   office_.morada = "";
   office_.Localidade = "";
   office_.Codpostal = "";
-  ExpectGolden(SemConstantes(Section([](clsSAFT& s, XmlNode r) { s.AddHeader(r); })),
-               "header_v3.xml");
+  ExpectGolden(SemConstantes(Section(WriteHeader)), "header_v3.xml");
 }
 
-// The whole file: Init over a small office, saved by Gravar into a folder of
+// The whole file: built over a small office, saved into a folder of
 // the test's own.
 class AuditFileTest : public MasterTest {
  protected:
@@ -91,11 +93,11 @@ class AuditFileTest : public MasterTest {
   }
 
   // Builds and saves the file; returns its text.
-  std::string Export(const std::function<void(clsSAFT&)>& beforeSaving = nullptr) {
-    saft_ = std::make_unique<clsSAFT>(db_, office_, options_, progress_, resolver_);
-    saft_->Init();
-    if (beforeSaving) beforeSaving(*saft_);
-    saft_->Gravar();
+  std::string Export(const std::function<void(RunContext&)>& beforeSaving = nullptr) {
+    builder_ = std::make_unique<AuditFileBuilder>(db_, office_, options_, progress_, resolver_);
+    builder_->Build();
+    if (beforeSaving) beforeSaving(builder_->Context());
+    builder_->Save();
     std::ifstream in(options_.outputPath, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
@@ -108,7 +110,7 @@ class AuditFileTest : public MasterTest {
   }
 
   std::filesystem::path folder_;
-  std::unique_ptr<clsSAFT> saft_;
+  std::unique_ptr<AuditFileBuilder> builder_;
 };
 
 TEST_F(AuditFileTest, SectionsInOrderWithTheVersionsNamespace) {
@@ -134,10 +136,10 @@ TEST_F(AuditFileTest, SectionsInOrderWithTheVersionsNamespace) {
   EXPECT_EQ(xml.find("<Payments>"), std::string::npos);
   EXPECT_EQ(FilesInFolder(), 1u);
 
-  EXPECT_EQ(saft_->ClienteIndiferenciado, "CF9");
-  EXPECT_FALSE(saft_->OrcamentosAssinados);
-  EXPECT_EQ(saft_->NIF, "501234567");
-  EXPECT_EQ(saft_->Paises.size(), 516u);
+  EXPECT_EQ(builder_->Context().clienteIndiferenciado, "CF9");
+  EXPECT_FALSE(builder_->Context().orcamentosAssinados);
+  EXPECT_EQ(builder_->Summary().nif, "501234567");
+  EXPECT_EQ(CountryRows().size(), 516u);
   EXPECT_EQ(progress_.log.str().rfind(
                 "I 6\nM 1 Header\nM 2 Customers\nID 0\nM 5 \nM 3 TaxTable\nM 4 TaxTableIS\n", 0),
             0u)
@@ -158,11 +160,11 @@ TEST_F(AuditFileTest, OlderVersionNamespaceButNotOnSourceDocuments) {
 TEST_F(AuditFileTest, QuotationsAreSignedOnlyWhenTheOfficeSaysSo) {
   Exec("UPDATE configescritorio SET OC1=1");
   Export();
-  EXPECT_TRUE(saft_->OrcamentosAssinados);
+  EXPECT_TRUE(builder_->Context().orcamentosAssinados);
   // Databases from before the switch have no such column.
   Exec("ALTER TABLE configescritorio DROP COLUMN OC1");
   Export();
-  EXPECT_FALSE(saft_->OrcamentosAssinados);
+  EXPECT_FALSE(builder_->Context().orcamentosAssinados);
 }
 
 TEST_F(AuditFileTest, PaymentsWhenAskedOrOnCashBasisVat) {
@@ -175,12 +177,12 @@ TEST_F(AuditFileTest, PaymentsWhenAskedOrOnCashBasisVat) {
 
 TEST_F(AuditFileTest, SavingCarriesTheLinesSumsIntoThePaymentsTotals) {
   options_.receipts = true;
-  std::string xml = Flat(Export([](clsSAFT& s) { s.PagamentosSomaCredito = 1234.5; }));
+  std::string xml = Flat(Export([](RunContext& c) { c.paymentTotals.linesCredit = 1234.5; }));
   EXPECT_NE(xml.find("<Payments><NumberOfEntries>0</NumberOfEntries><TotalDebit>0.00</"
                      "TotalDebit><TotalCredit>1234.50</TotalCredit>"),
             std::string::npos)
       << xml;
-  xml = Flat(Export([](clsSAFT& s) { s.PagamentosSomaDebito = -0.005; }));
+  xml = Flat(Export([](RunContext& c) { c.paymentTotals.linesDebit = -0.005; }));
   EXPECT_NE(xml.find("<TotalDebit>-0.01</TotalDebit><TotalCredit>0.00</TotalCredit>"),
             std::string::npos)
       << xml;
@@ -192,9 +194,9 @@ TEST_F(AuditFileTest, FailedBuildLeavesTheExistingFileAlone) {
       "UPDATE clientes SET Pais='Portugall';"
       "INSERT INTO documentos (tipodoc, serie, numero, Data, CodCliente) VALUES "
       "('F', 'A', 1, '2024-01-10', 'C1');");
-  saft_ = std::make_unique<clsSAFT>(db_, office_, options_, progress_, resolver_);
-  EXPECT_THROW(saft_->Init(), Error);
-  saft_.reset();
+  builder_ = std::make_unique<AuditFileBuilder>(db_, office_, options_, progress_, resolver_);
+  EXPECT_THROW(builder_->Build(), Error);
+  builder_.reset();
   std::ifstream in(options_.outputPath);
   std::string text;
   std::getline(in, text);

@@ -3,65 +3,16 @@
 // compared by their SHA-256 with the files this program wrote when every
 // look-up was still its own statement.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <map>
 #include <string>
 
 #include "../../bench/BenchData.h"
+#include "HashedExport.h"
 #include "TestDatabase.h"
-#include "config/OfficeConfig.h"
-#include "saft/ExemptionReasons.h"
-#include "saft/ProgressSink.h"
-#include "saft/clsSAFT.h"
 
 namespace saftpt::test {
 namespace {
-
-std::string Sha256(const std::string& path) {
-  std::string out;
-  if (FILE* p = popen(("sha256sum '" + path + "'").c_str(), "r")) {
-    char buf[256];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    pclose(p);
-  }
-  return out.substr(0, out.find(' '));
-}
-
-// Exports one year with fixed options and returns the file's SHA-256 and the
-// statements the export sent.
-struct Exportado {
-  std::string sha;
-  uint64_t statements = 0;
-};
-
-Exportado Exporta(Database& db, int year, int versao, const std::string& tag) {
-  ConfiguracaoEscritorio office;
-  CarregaConfiguracao(db, office);
-  ExportOptions options;
-  options.fiscalYear = std::to_string(year);
-  options.start = DateTime::Date(year, 1, 1);
-  options.end = DateTime::Date(year, 12, 31);
-  options.versao = versao;
-  options.receipts = true;
-  options.today = DateTime::Date(2026, 12, 15);
-  options.outputPath = std::filesystem::temp_directory_path().string() + "/saftpt_identical_" +
-                       std::to_string(getpid()) + "_" + tag + ".xml";
-  NoProgress progress;
-  CancelingResolver resolver;
-  clsSAFT saft(db, office, options, progress, resolver);
-  uint64_t before = db.StatementCount();
-  saft.Init();
-  saft.Gravar();
-  Exportado e;
-  e.statements = db.StatementCount() - before;
-  e.sha = Sha256(options.outputPath);
-  std::filesystem::remove(options.outputPath);
-  return e;
-}
 
 SchemaKind Kind(bool d, bool dt, bool u, bool b = false) {
   SchemaKind k;
@@ -106,7 +57,7 @@ TEST_F(IdenticalOutputTest, DemoOfficeOnEveryKindOfTables) {
         const std::string key = std::string(kind.utf8mb4 ? "utf8mb4" : "latin1") + "_" +
                                 std::to_string(year) + "_" + std::to_string(versao);
         SCOPED_TRACE(kind.name() + " " + key);
-        EXPECT_EQ(Exporta(db_, year, versao, key).sha, kDemo.at(key));
+        EXPECT_EQ(ExportYear(db_, year, versao, "demo_" + key, kDemo.at(key)).sha, kDemo.at(key));
       }
     }
   }
@@ -124,7 +75,11 @@ TEST_F(IdenticalOutputTest, GeneratedOfficeOnEveryKindOfTables) {
     LoadBench(400);
     for (int versao : {3, 4}) {
       SCOPED_TRACE(kind.name() + " versao " + std::to_string(versao));
-      EXPECT_EQ(Exporta(db_, 2025, versao, kind.name()).sha, kBench.at(std::to_string(versao)));
+      const std::string& expected = kBench.at(std::to_string(versao));
+      EXPECT_EQ(ExportYear(db_, 2025, versao, "bench_" + kind.name() + "_" + std::to_string(versao),
+                           expected)
+                    .sha,
+                expected);
     }
   }
 }
@@ -134,10 +89,10 @@ TEST_F(IdenticalOutputTest, GeneratedOfficeOnEveryKindOfTables) {
 TEST_F(IdenticalOutputTest, StatementsDoNotGrowWithTheOffice) {
   CreateDatabase();
   LoadBench(200);
-  Exportado small = Exporta(db_, 2025, 4, "small");
+  HashedExport small = ExportYear(db_, 2025, 4, "small", "");
   CreateDatabase();
   LoadBench(800);
-  Exportado large = Exporta(db_, 2025, 4, "large");
+  HashedExport large = ExportYear(db_, 2025, 4, "large", "");
   EXPECT_NE(small.sha, large.sha);
   EXPECT_EQ(small.statements, large.statements);
   EXPECT_LE(large.statements, 60u);

@@ -99,9 +99,9 @@ TEST_P(InvoicesKindTest, Golden) {
   LoadDocuments();
   Invoices();
   ExpectGolden("invoices.xml");
-  EXPECT_EQ(saft_->NumeroFacturas, 6);
-  EXPECT_DOUBLE_EQ(saft_->TotalCreditos, 1260);
-  EXPECT_DOUBLE_EQ(saft_->TotalDebitos, 60);
+  EXPECT_EQ(ctx_->summary.invoices.entries, 6);
+  EXPECT_DOUBLE_EQ(ctx_->summary.invoices.credit, 1260);
+  EXPECT_DOUBLE_EQ(ctx_->summary.invoices.debit, 60);
   EXPECT_EQ(progress_.log.str(), "M 6 Invoices\nID 6\nD 2\nD 3\nD 4\nD 5\nD 6\nD 7\n");
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "DocsFixture.h"
+#include "saft/AuditFileBuilder.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt::test {
@@ -103,25 +104,25 @@ TEST_F(PaymentsTest, Golden) {
   LoadDocuments();
   Payments();
   ExpectGolden("payments.xml");
-  EXPECT_EQ(saft_->NumeroRecibos, 4);
+  EXPECT_EQ(ctx_->summary.receipts.entries, 4);
   // Credit: every receipt line but the credit note's, cancelled receipts too.
-  EXPECT_DOUBLE_EQ(saft_->PagamentosTotalCredito, 799);
-  EXPECT_DOUBLE_EQ(saft_->PagamentosTotalDebito, 50);
-  EXPECT_DOUBLE_EQ(saft_->TotalCreditosRecibos, 799);
+  EXPECT_DOUBLE_EQ(ctx_->paymentTotals.writtenCredit, 799);
+  EXPECT_DOUBLE_EQ(ctx_->paymentTotals.writtenDebit, 50);
+  EXPECT_DOUBLE_EQ(ctx_->summary.receipts.credit, 799);
   // The lines written, without the cancelled receipt's.
-  EXPECT_DOUBLE_EQ(saft_->PagamentosSomaCredito, 100 + 45 + 100 + 200 + 200);
-  EXPECT_DOUBLE_EQ(saft_->PagamentosSomaDebito, 50 + 60);
+  EXPECT_DOUBLE_EQ(ctx_->paymentTotals.linesCredit, 100 + 45 + 100 + 200 + 200);
+  EXPECT_DOUBLE_EQ(ctx_->paymentTotals.linesDebit, 50 + 60);
 }
 
-TEST_F(PaymentsTest, GravarWritesTheSumsOfTheLinesOfActiveReceipts) {
+TEST_F(PaymentsTest, SaveWritesTheSumsOfTheLinesOfActiveReceipts) {
   LoadDocuments();
   options_.receipts = true;
   options_.outputPath = ::testing::TempDir() + "/payments_gravar.xml";
   std::filesystem::remove(options_.outputPath);
   {
-    clsSAFT saft(db_, office_, options_, progress_, resolver_);
-    saft.Init();
-    saft.Gravar();
+    AuditFileBuilder builder(db_, office_, options_, progress_, resolver_);
+    builder.Build();
+    builder.Save();
   }
   std::ifstream in(options_.outputPath, std::ios::binary);
   std::ostringstream text;
@@ -196,7 +197,7 @@ TEST_F(PaymentsTest, SharesComeFromTheDocumentTotal) {
             std::string::npos);
   // The zero-total document's exempt lines sum to 0 in one group.
   EXPECT_EQ(Count(xml, "<Line>"), 3u);
-  EXPECT_DOUBLE_EQ(saft_->PagamentosSomaCredito, 150);
+  EXPECT_DOUBLE_EQ(ctx_->paymentTotals.linesCredit, 150);
 }
 
 // The totals were once held in single precision and lost cents past 100,000.
@@ -207,7 +208,7 @@ TEST_F(PaymentsTest, TotalsKeepTheCentsOfLargeAmounts) {
   for (int i = 0; i < 7; ++i) Pays(10, 1, "F", 1, 0.01, 0.01);
   std::string xml = Payments();
   EXPECT_EQ(Element(xml, "TotalCredit"), "100000.07");
-  EXPECT_DOUBLE_EQ(saft_->PagamentosTotalCredito, ArredondaNumero(100000.07, 2));
+  EXPECT_DOUBLE_EQ(ctx_->paymentTotals.writtenCredit, RoundHalfAway(100000.07, 2));
 }
 
 TEST_F(PaymentsTest, RestrictionsNarrowReceiptsAndDebitNotCredit) {
@@ -230,7 +231,7 @@ TEST_F(PaymentsTest, WithholdingWithoutTheTypeColumnAndSchemaKinds) {
                      "</WithholdingTax></Payment>"),
             std::string::npos);
   EXPECT_EQ(Count(xml, "<WithholdingTax>"), 1u);
-  EXPECT_DOUBLE_EQ(saft_->PagamentosSomaCredito, 645);
+  EXPECT_DOUBLE_EQ(ctx_->paymentTotals.linesCredit, 645);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "MasterFixture.h"
 #include "config/Error.h"
+#include "saft/Products.h"
 
 namespace saftpt::test {
 
@@ -31,21 +32,21 @@ class ProductsTest : public MasterTest {};
 
 TEST_F(ProductsTest, CatchAllIsAddedLastWhenMissing) {
   Exec(Honorarios());
-  ExpectGolden(Section([](clsSAFT& s, XmlNode r) { s.AddProducts(r); }), "products_v4.xml");
+  ExpectGolden(Section(WriteProducts), "products_v4.xml");
   EXPECT_EQ(progress_.log.str(), "M 5 \n");
 }
 
 TEST_F(ProductsTest, OlderVersionCutsCodesAndDescriptionsShorter) {
   options_.versao = 3;
   Exec(Honorarios());
-  ExpectGolden(Section([](clsSAFT& s, XmlNode r) { s.AddProducts(r); }), "products_v3.xml");
+  ExpectGolden(Section(WriteProducts), "products_v3.xml");
 }
 
 TEST_F(ProductsTest, ExistingCatchAllIsNotRepeated) {
   Exec(
       "INSERT INTO honorarios (Referencia, Descricao, Categoria) VALUES ('B2','b','S'),"
       "('DIVERSOS','Despesas diversas','S'),('A1','a','S');");
-  const std::string xml = Flat(Section([](clsSAFT& s, XmlNode r) { s.AddProducts(r); }));
+  const std::string xml = Flat(Section(WriteProducts));
   size_t a1 = xml.find("<ProductCode>A1<");
   size_t b2 = xml.find("<ProductCode>B2<");
   size_t div = xml.find("<ProductCode>DIVERSOS<");
@@ -57,7 +58,7 @@ TEST_F(ProductsTest, ExistingCatchAllIsNotRepeated) {
 }
 
 TEST_F(ProductsTest, EmptyTableStillHasTheCatchAll) {
-  const std::string xml = Flat(Section([](clsSAFT& s, XmlNode r) { s.AddProducts(r); }));
+  const std::string xml = Flat(Section(WriteProducts));
   EXPECT_NE(xml.find("<ProductType>S</ProductType><ProductCode>DIVERSOS</ProductCode>"
                      "<ProductDescription>DIVERSOS</ProductDescription>"
                      "<ProductNumberCode>DIVERSOS</ProductNumberCode>"),
@@ -69,27 +70,27 @@ TEST_F(ProductsTest, LookupsByReference) {
   Exec(Honorarios() +
        "INSERT INTO honorarios (Referencia, Descricao, Categoria) VALUES "
        "('O''Neil','Com apóstrofo','P'),('Barra\\\\','Com barra',NULL);");
-  auto saft = Builder();
-  EXPECT_EQ(saft->GetProductDescription("B2"), "Consulta jurídica");
-  EXPECT_EQ(saft->GetProductDescription("D4"), "D4");  // blank
-  EXPECT_EQ(saft->GetProductDescription("C3"), "C3");  // Null
-  EXPECT_EQ(saft->GetProductDescription("ZZ"), "ZZ");  // unknown
-  EXPECT_EQ(saft->GetProductDescription("O'Neil"), "Com apóstrofo");
-  EXPECT_EQ(saft->GetProductDescription("Barra\\"), "Com barra");
-  EXPECT_EQ(saft->CategoriaProduto("B2"), "P");
-  EXPECT_EQ(saft->CategoriaProduto("A1"), "S");  // Null
-  EXPECT_EQ(saft->CategoriaProduto("C3"), "S");  // empty
-  EXPECT_EQ(saft->CategoriaProduto("ZZ"), "S");
-  EXPECT_EQ(saft->CategoriaProduto("O'Neil"), "P");
-  EXPECT_EQ(saft->CategoriaProduto("Barra\\"), "S");
+  auto ctx = Context();
+  EXPECT_EQ(ProductDescription(*ctx, "B2"), "Consulta jurídica");
+  EXPECT_EQ(ProductDescription(*ctx, "D4"), "D4");  // blank
+  EXPECT_EQ(ProductDescription(*ctx, "C3"), "C3");  // Null
+  EXPECT_EQ(ProductDescription(*ctx, "ZZ"), "ZZ");  // unknown
+  EXPECT_EQ(ProductDescription(*ctx, "O'Neil"), "Com apóstrofo");
+  EXPECT_EQ(ProductDescription(*ctx, "Barra\\"), "Com barra");
+  EXPECT_EQ(ProductCategory(*ctx, "B2"), "P");
+  EXPECT_EQ(ProductCategory(*ctx, "A1"), "S");  // Null
+  EXPECT_EQ(ProductCategory(*ctx, "C3"), "S");  // empty
+  EXPECT_EQ(ProductCategory(*ctx, "ZZ"), "S");
+  EXPECT_EQ(ProductCategory(*ctx, "O'Neil"), "P");
+  EXPECT_EQ(ProductCategory(*ctx, "Barra\\"), "S");
 }
 
 TEST_F(ProductsTest, CategoryFallsBackToServiceOnErrors) {
   Exec("DROP TABLE honorarios");
-  auto saft = Builder();
-  EXPECT_EQ(saft->CategoriaProduto("A1"), "S");
+  auto ctx = Context();
+  EXPECT_EQ(ProductCategory(*ctx, "A1"), "S");
   // The description look-up does not hide a failing database.
-  EXPECT_THROW(saft->GetProductDescription("A1"), Error);
+  EXPECT_THROW(ProductDescription(*ctx, "A1"), Error);
 }
 
 class ProductsKindsTest : public ProductsTest, public ::testing::WithParamInterface<SchemaKind> {};
@@ -97,7 +98,7 @@ class ProductsKindsTest : public ProductsTest, public ::testing::WithParamInterf
 TEST_P(ProductsKindsTest, SameFileOnEveryKindOfDatabase) {
   CreateDatabase(GetParam());
   Exec(Honorarios());
-  ExpectGolden(Section([](clsSAFT& s, XmlNode r) { s.AddProducts(r); }), "products_v4.xml");
+  ExpectGolden(Section(WriteProducts), "products_v4.xml");
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ProductsKindsTest, ::testing::Values(SchemaKind{true, true, true}),

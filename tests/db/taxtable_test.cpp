@@ -4,6 +4,7 @@
 
 #include "MasterFixture.h"
 #include "config/Error.h"
+#include "saft/TaxTable.h"
 
 namespace saftpt::test {
 
@@ -20,7 +21,7 @@ class TaxTableTest : public MasterTest {};
 
 TEST_F(TaxTableTest, MainlandOffice) {
   Exec(kTaxas);
-  ExpectGolden(Section([](clsSAFT& s, XmlNode r) { s.AddTaxTable(r); }), "taxtable.xml");
+  ExpectGolden(Section(WriteTaxTable), "taxtable.xml");
   EXPECT_EQ(progress_.log.str(), "M 3 TaxTable\nM 4 TaxTableIS\n");
 }
 
@@ -28,7 +29,7 @@ TEST_F(TaxTableTest, MadeiraOfficeKeepsTheAzoresRateInTheAzores) {
   office_.espacofiscal = "Madeira";
   office_.Iva = 22;
   Exec(kTaxas);
-  const std::string xml = Section([](clsSAFT& s, XmlNode r) { s.AddTaxTable(r); });
+  const std::string xml = Section(WriteTaxTable);
   using V = std::vector<std::string>;
   EXPECT_EQ(Texts(xml, "TaxCountryRegion"),
             V({"PT-MA", "PT-AC", "PT-MA", "PT-MA", "PT-MA", "PT-MA", "PT-MA", "PT-MA", "PT-MA"}));
@@ -43,7 +44,7 @@ TEST_F(TaxTableTest, AzoresOfficeWritesItsRegionEverywhere) {
   Exec(
       "INSERT INTO iva (nome) VALUES ('16'),('9'),('4');"
       "INSERT INTO impostoselo (Codigo, Nome, Tipo, Valor) VALUES ('1','Selo','Valor',1);");
-  const std::string xml = Flat(Section([](clsSAFT& s, XmlNode r) { s.AddTaxTable(r); }));
+  const std::string xml = Flat(Section(WriteTaxTable));
   EXPECT_EQ(xml.find("<TaxCountryRegion>PT<"), std::string::npos) << xml;
   EXPECT_NE(xml.find("<TaxCountryRegion>PT-AC</TaxCountryRegion><TaxCode>INT</TaxCode>"
                      "<Description>IVA</Description><TaxPercentage>9.00</TaxPercentage>"),
@@ -56,7 +57,7 @@ TEST_F(TaxTableTest, AzoresOfficeWritesItsRegionEverywhere) {
 }
 
 TEST_F(TaxTableTest, EmptyTablesGiveAnEmptyTaxTable) {
-  const std::string xml = Flat(Section([](clsSAFT& s, XmlNode r) { s.AddTaxTable(r); }));
+  const std::string xml = Flat(Section(WriteTaxTable));
   EXPECT_TRUE(xml.find("<TaxTable/>") != std::string::npos ||
               xml.find("<TaxTable></TaxTable>") != std::string::npos)
       << xml;
@@ -65,39 +66,39 @@ TEST_F(TaxTableTest, EmptyTablesGiveAnEmptyTaxTable) {
 TEST_F(TaxTableTest, RateThatIsNoNumberStopsTheRun) {
   for (const char* taxa : {"NULL", "'abc'"}) {
     Exec(std::string("DELETE FROM iva; INSERT INTO iva (nome) VALUES (") + taxa + ");");
-    EXPECT_THROW(Section([](clsSAFT& s, XmlNode r) { s.AddTaxTable(r); }), Error) << taxa;
+    EXPECT_THROW(Section(WriteTaxTable), Error) << taxa;
   }
 }
 
 TEST_F(TaxTableTest, TaxCodes) {
-  auto saft = Builder();
-  EXPECT_EQ(saft->GetTaxCode(23), "NOR");
-  EXPECT_EQ(saft->GetTaxCode(16), "NOR");
-  EXPECT_EQ(saft->GetTaxCode(13), "INT");
-  EXPECT_EQ(saft->GetTaxCode(12), "RED");
-  EXPECT_EQ(saft->GetTaxCode(6), "RED");
-  EXPECT_EQ(saft->GetTaxCode(0), "ISE");
-  EXPECT_EQ(saft->GetTaxCode(22.999), "RED");
+  auto ctx = Context();
+  EXPECT_EQ(TaxCode(*ctx, 23), "NOR");
+  EXPECT_EQ(TaxCode(*ctx, 16), "NOR");
+  EXPECT_EQ(TaxCode(*ctx, 13), "INT");
+  EXPECT_EQ(TaxCode(*ctx, 12), "RED");
+  EXPECT_EQ(TaxCode(*ctx, 6), "RED");
+  EXPECT_EQ(TaxCode(*ctx, 0), "ISE");
+  EXPECT_EQ(TaxCode(*ctx, 22.999), "RED");
   office_.Iva = 22;
-  auto madeira = Builder();
-  EXPECT_EQ(madeira->GetTaxCode(22), "NOR");
-  EXPECT_EQ(madeira->GetTaxCode(23), "RED");
+  auto madeira = Context();
+  EXPECT_EQ(TaxCode(*madeira, 22), "NOR");
+  EXPECT_EQ(TaxCode(*madeira, 23), "RED");
   office_.espacofiscal = "Madeira";
-  madeira = Builder();
-  EXPECT_EQ(madeira->GetTaxCode(12), "INT");
-  EXPECT_EQ(madeira->GetTaxCode(13), "RED");
+  madeira = Context();
+  EXPECT_EQ(TaxCode(*madeira, 12), "INT");
+  EXPECT_EQ(TaxCode(*madeira, 13), "RED");
 }
 
 TEST_F(TaxTableTest, StampDutyPercentages) {
   Exec(
       std::string(kTaxas) +
       "INSERT INTO impostoselo (Codigo, Nome, Tipo, Valor) VALUES ('O''1','Q','Percentagem',0.5);");
-  auto saft = Builder();
-  EXPECT_EQ(saft->GetISPercentagem("17.3.1"), 4);
-  EXPECT_EQ(saft->GetISPercentagem("17.3.4"), 0);  // not the exact word
-  EXPECT_EQ(saft->GetISPercentagem("9"), 0);       // a fixed amount
-  EXPECT_EQ(saft->GetISPercentagem("99"), 0);      // unknown
-  EXPECT_EQ(saft->GetISPercentagem("O'1"), 0.5);
+  auto ctx = Context();
+  EXPECT_EQ(StampDutyRate(*ctx, "17.3.1"), 4);
+  EXPECT_EQ(StampDutyRate(*ctx, "17.3.4"), 0);  // not the exact word
+  EXPECT_EQ(StampDutyRate(*ctx, "9"), 0);       // a fixed amount
+  EXPECT_EQ(StampDutyRate(*ctx, "99"), 0);      // unknown
+  EXPECT_EQ(StampDutyRate(*ctx, "O'1"), 0.5);
 }
 
 class TaxTableKindsTest : public TaxTableTest, public ::testing::WithParamInterface<SchemaKind> {};
@@ -105,7 +106,7 @@ class TaxTableKindsTest : public TaxTableTest, public ::testing::WithParamInterf
 TEST_P(TaxTableKindsTest, SameFileOnEveryKindOfDatabase) {
   CreateDatabase(GetParam());
   Exec(kTaxas);
-  ExpectGolden(Section([](clsSAFT& s, XmlNode r) { s.AddTaxTable(r); }), "taxtable.xml");
+  ExpectGolden(Section(WriteTaxTable), "taxtable.xml");
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, TaxTableKindsTest, ::testing::Values(SchemaKind{true, false, true}),

@@ -47,9 +47,9 @@ TEST_F(WorkingDocumentsTest, Golden) {
 
   Working();
   ExpectGolden("working_documents.xml");
-  EXPECT_EQ(saft_->NumeroOrcamentos, 2);
-  EXPECT_DOUBLE_EQ(saft_->TotalCreditosOrcamentos, 105);
-  EXPECT_DOUBLE_EQ(saft_->TotalDebitosOrcamentos, 5);
+  EXPECT_EQ(ctx_->summary.quotations.entries, 2);
+  EXPECT_DOUBLE_EQ(ctx_->summary.quotations.credit, 105);
+  EXPECT_DOUBLE_EQ(ctx_->summary.quotations.debit, 5);
   EXPECT_EQ(progress_.log.str(), "M 7 WorkingDocuments\nID 2\nD 2\nD 3\n");
 }
 
@@ -93,7 +93,7 @@ TEST_F(WorkingDocumentsTest, TotalsKeepTheCentsOfLargeAmounts) {
   std::string xml = Working();
   EXPECT_EQ(Element(xml, "NumberOfEntries"), "8");
   EXPECT_EQ(Element(xml, "TotalCredit"), "100000.07");
-  EXPECT_NEAR(saft_->TotalCreditosOrcamentos, 100000.07, 1e-9);
+  EXPECT_NEAR(ctx_->summary.quotations.credit, 100000.07, 1e-9);
 }
 
 TEST_F(WorkingDocumentsTest, SignedQuotationsAndVersion103) {
@@ -106,8 +106,8 @@ TEST_F(WorkingDocumentsTest, SignedQuotationsAndVersion103) {
               .codmencao = "'M07'"});
   Insert(Doc{.id = 2, .tipo = "OR", .numero = 2, .extra = ", Assinatura=NULL"});
 
-  std::string xml = Flat(Section([](clsSAFT& s, XmlNode n) { s.AddWorkingDocuments(n); },
-                                 [](clsSAFT& s) { s.OrcamentosAssinados = true; }));
+  std::string xml =
+      Flat(Section(WriteWorkingDocuments, [](RunContext& c) { c.orcamentosAssinados = true; }));
   EXPECT_NE(xml.find("<Hash>sig1</Hash><HashControl>1</HashControl>"), std::string::npos);
   EXPECT_NE(xml.find("<Hash>0</Hash><HashControl>0</HashControl>"), std::string::npos);
   EXPECT_NE(xml.find("<TaxExemptionCode>M07</TaxExemptionCode>"), std::string::npos);

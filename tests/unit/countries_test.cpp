@@ -3,35 +3,30 @@
 #include <set>
 #include <string>
 
-#include "config/Database.h"
-#include "config/OfficeConfig.h"
-#include "saft/clsSAFT.h"
+#include "saft/Countries.h"
 
 namespace saftpt {
 namespace {
 
-// A builder with its country table, no database needed.
-class CountriesTest : public ::testing::Test {
- protected:
-  CountriesTest() : saft_(db_, office_, options_, progress_, resolver_) { saft_.Init_Paises(); }
-
-  Database db_;
-  ConfiguracaoEscritorio office_;
-  ExportOptions options_;
-  NoProgress progress_;
-  CancelingResolver resolver_;
-  clsSAFT saft_;
+struct NameAndCode {
+  const char* name;
+  const char* code;  // "" for a name without one
 };
 
-TEST_F(CountriesTest, TableHoldsBothBlocksInOrder) {
-  ASSERT_EQ(saft_.Paises.size(), 516u);
-  EXPECT_EQ(saft_.Paises.front(), "1;Andorra;AD");
-  EXPECT_EQ(saft_.Paises[246], "247;Curaçau;CW");
-  EXPECT_EQ(saft_.Paises[247], "1;Afghanistan;AF");
-  EXPECT_EQ(saft_.Paises.back(), "269;Curaçau;CW");
+// Every name gives its code.
+void ExpectCodes(std::initializer_list<NameAndCode> rows) {
+  for (const NameAndCode& r : rows) EXPECT_EQ(FindCountry(r.name), r.code) << r.name;
+}
+
+TEST(CountriesTest, TableHoldsBothBlocksInOrder) {
+  ASSERT_EQ(CountryRows().size(), 516u);
+  EXPECT_EQ(CountryRows().front(), "1;Andorra;AD");
+  EXPECT_EQ(CountryRows()[246], "247;Curaçau;CW");
+  EXPECT_EQ(CountryRows()[247], "1;Afghanistan;AF");
+  EXPECT_EQ(CountryRows().back(), "269;Curaçau;CW");
   // Every row is number;name;code with a two-letter code, but one.
   int semCodigo = 0;
-  for (const std::string& row : saft_.Paises) {
+  for (const std::string& row : CountryRows()) {
     size_t a = row.find(';');
     size_t b = row.rfind(';');
     ASSERT_NE(a, b) << row;
@@ -44,61 +39,71 @@ TEST_F(CountriesTest, TableHoldsBothBlocksInOrder) {
   EXPECT_EQ(semCodigo, 1);
 }
 
-TEST_F(CountriesTest, MatchesWholeNameIgnoringCase) {
-  EXPECT_EQ(saft_.ProcuraPais("ESPANHA"), "ES");
-  EXPECT_EQ(saft_.ProcuraPais("spain"), "ES");
-  EXPECT_EQ(saft_.ProcuraPais("portugal"), "PT");
-  EXPECT_EQ(saft_.ProcuraPais("Portugal"), "PT");
-  EXPECT_EQ(saft_.ProcuraPais("Cote d'Ivoire (Ivory Coast)"), "CI");
-  EXPECT_EQ(saft_.ProcuraPais("Grã-Bretanha (Reino Unido, UK)"), "GB");
+TEST(CountriesTest, MatchesWholeNameIgnoringCase) {
+  ExpectCodes({
+      {"ESPANHA", "ES"},
+      {"spain", "ES"},
+      {"portugal", "PT"},
+      {"Portugal", "PT"},
+      {"Cote d'Ivoire (Ivory Coast)", "CI"},
+      {"Grã-Bretanha (Reino Unido, UK)", "GB"},
+  });
 }
 
-TEST_F(CountriesTest, AccentedLettersAreUpperCasedToo) {
-  EXPECT_EQ(saft_.ProcuraPais("SUÍÇA"), "CH");
-  EXPECT_EQ(saft_.ProcuraPais("suíça"), "CH");
-  EXPECT_EQ(saft_.ProcuraPais("ÁFRICA DO SUL"), "ZA");
-  EXPECT_EQ(saft_.ProcuraPais("são tomé e príncipe"), "ST");
-  // Accents are not dropped: the unaccented spelling is another name.
-  EXPECT_EQ(saft_.ProcuraPais("Suica"), "");
+TEST(CountriesTest, AccentedLettersAreUpperCasedToo) {
+  ExpectCodes({
+      {"SUÍÇA", "CH"},
+      {"suíça", "CH"},
+      {"ÁFRICA DO SUL", "ZA"},
+      {"são tomé e príncipe", "ST"},
+      // Accents are not dropped: the unaccented spelling is another name.
+      {"Suica", ""},
+  });
 }
 
-TEST_F(CountriesTest, UsersSpellingsAreKept) {
-  EXPECT_EQ(saft_.ProcuraPais("Kwait"), "KW");
-  EXPECT_EQ(saft_.ProcuraPais("Kuwait"), "KW");
-  EXPECT_EQ(saft_.ProcuraPais("Romênia"), "RO");
-  EXPECT_EQ(saft_.ProcuraPais("Saint Vincente e Granadinas"), "VC");
-  EXPECT_EQ(saft_.ProcuraPais("Curaçau"), "CW");
+TEST(CountriesTest, UsersSpellingsAreKept) {
+  ExpectCodes({
+      {"Kwait", "KW"},
+      {"Kuwait", "KW"},
+      {"Romênia", "RO"},
+      {"Saint Vincente e Granadinas", "VC"},
+      {"Curaçau", "CW"},
+  });
 }
 
-TEST_F(CountriesTest, TerritoriesCarryTheirOwnRowsCode) {
-  EXPECT_EQ(saft_.ProcuraPais("Saint Martin"), "GP");
-  EXPECT_EQ(saft_.ProcuraPais("São Martim"), "MF");
-  EXPECT_EQ(saft_.ProcuraPais("Abkhazia"), "GE");
-  EXPECT_EQ(saft_.ProcuraPais("Baker Island"), "UM");
-  EXPECT_EQ(saft_.ProcuraPais("Ascension"), "AC");
-  EXPECT_EQ(saft_.ProcuraPais("Tristan da Cunha"), "TA");
-  EXPECT_EQ(saft_.ProcuraPais("Netherlands Antilles"), "AN");
-  EXPECT_EQ(saft_.ProcuraPais("Antilhas Holandesas"), "AN");
+TEST(CountriesTest, TerritoriesCarryTheirOwnRowsCode) {
+  ExpectCodes({
+      {"Saint Martin", "GP"},
+      {"São Martim", "MF"},
+      {"Abkhazia", "GE"},
+      {"Baker Island", "UM"},
+      {"Ascension", "AC"},
+      {"Tristan da Cunha", "TA"},
+      {"Netherlands Antilles", "AN"},
+      {"Antilhas Holandesas", "AN"},
+  });
 }
 
-TEST_F(CountriesTest, UnknownNamesGiveNothing) {
-  EXPECT_EQ(saft_.ProcuraPais(" Portugal"), "");
-  EXPECT_EQ(saft_.ProcuraPais("Portugal "), "");
-  EXPECT_EQ(saft_.ProcuraPais("Portugall"), "");
-  EXPECT_EQ(saft_.ProcuraPais(""), "");
-  EXPECT_EQ(saft_.ProcuraPais("PT"), "");
-  // A row without a code is as good as no row.
-  EXPECT_EQ(saft_.ProcuraPais("British Sovereign Base Areas"), "");
+TEST(CountriesTest, UnknownNamesGiveNothing) {
+  ExpectCodes({
+      {" Portugal", ""},
+      {"Portugal ", ""},
+      {"Portugall", ""},
+      {"", ""},
+      {"PT", ""},
+      // A row without a code is as good as no row.
+      {"British Sovereign Base Areas", ""},
+  });
 }
 
-TEST_F(CountriesTest, NoNameMapsToTwoCodes) {
+TEST(CountriesTest, NoNameMapsToTwoCodes) {
   // The same name may appear in both blocks, always with the same code.
-  for (const std::string& row : saft_.Paises) {
+  for (const std::string& row : CountryRows()) {
     size_t a = row.find(';');
     size_t b = row.rfind(';');
     std::string name = row.substr(a + 1, b - a - 1);
     std::string code = row.substr(b + 1);
-    EXPECT_EQ(saft_.ProcuraPais(name), code) << name;
+    EXPECT_EQ(FindCountry(name), code) << name;
   }
 }
 

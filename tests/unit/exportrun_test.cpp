@@ -27,44 +27,39 @@ std::vector<std::string> Linhas(const std::string& texto) {
 
 class ResumoTest : public ::testing::Test {
  protected:
-  Database db_;  // never opened: the summary reads the builder's fields only
-  ConfiguracaoEscritorio office_;
-  ExportOptions options_;
-  NoProgress progress_;
-  CancelingResolver resolver_;
-  clsSAFT saft_{db_, office_, options_, progress_, resolver_};
+  ExportSummary summary_;
 };
 
 TEST_F(ResumoTest, TenLinesInTheWindowsOrder) {
-  saft_.NIF = "501234567";
-  saft_.NumeroFacturas = 12;
-  saft_.TotalCreditos = 1234.5;
-  saft_.TotalDebitos = 10;
-  saft_.NumeroOrcamentos = 3;
-  saft_.TotalCreditosOrcamentos = 0.125;
-  saft_.TotalDebitosOrcamentos = 0;
-  saft_.NumeroRecibos = 100000;
-  saft_.TotalCreditosRecibos = 99.999;
-  saft_.TotalDebitosRecibos = 2.675;
+  summary_.nif = "501234567";
+  summary_.invoices.entries = 12;
+  summary_.invoices.credit = 1234.5;
+  summary_.invoices.debit = 10;
+  summary_.quotations.entries = 3;
+  summary_.quotations.credit = 0.125;
+  summary_.quotations.debit = 0;
+  summary_.receipts.entries = 100000;
+  summary_.receipts.credit = 99.999;
+  summary_.receipts.debit = 2.675;
   std::vector<std::string> esperado = {"NIF: 501234567",          "NºFacturas: 12",
                                        "Total Créditos: 1234,50", "Total Débitos: 10,00",
                                        "NºOrçamentos: 3",         "Total Créditos: 0,13",
                                        "Total Débitos: 0,00",     "NºRecibos: 100000",
                                        "Total Créditos: 100,00",  "Total Débitos: 2,68"};
-  EXPECT_EQ(Linhas(Resumo(saft_, ',')), esperado);
+  EXPECT_EQ(Linhas(Resumo(summary_, ',')), esperado);
 }
 
 TEST_F(ResumoTest, DecimalSeparatorIsTheGivenOne) {
-  saft_.TotalCreditos = 7.5;
-  saft_.TotalDebitosRecibos = -3.2;
-  std::vector<std::string> linhas = Linhas(Resumo(saft_, '.'));
+  summary_.invoices.credit = 7.5;
+  summary_.receipts.debit = -3.2;
+  std::vector<std::string> linhas = Linhas(Resumo(summary_, '.'));
   ASSERT_EQ(linhas.size(), 10u);
   EXPECT_EQ(linhas[0], "NIF: ");
   EXPECT_EQ(linhas[1], "NºFacturas: 0");
   EXPECT_EQ(linhas[2], "Total Créditos: 7.50");
   EXPECT_EQ(linhas[9], "Total Débitos: -3.20");
   // No line break after the last line.
-  std::string resumo = Resumo(saft_, '.');
+  std::string resumo = Resumo(summary_, '.');
   EXPECT_NE(resumo.back(), '\n');
 }
 

@@ -13,8 +13,8 @@
 
 #include "config/Error.h"
 #include "config/Settings.h"
+#include "saft/Addresses.h"
 #include "saft/ValueFormat.h"
-#include "saft/clsSAFT.h"
 #include "xml/Windows1252.h"
 
 namespace saftpt {
@@ -40,7 +40,7 @@ void CheckXmlText(const std::string& text) {
   std::string doc = "<?xml version=\"1.0\" encoding=\"Windows-1252\"?><a b=\"";
   AppendXmlText(doc, text, true);
   doc += "\">";
-  AppendXmlText(doc, remove_caracteres_invalidos(text));
+  AppendXmlText(doc, RemoveControlCharacters(text));
   doc += "</a>";
   xmlDocPtr parsed = xmlReadMemory(doc.data(), static_cast<int>(doc.size()), "t.xml", nullptr,
                                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
@@ -71,7 +71,7 @@ TEST(HostileText, PostalCodesAreAlwaysDigitsAndADash) {
                         "1000 - 001 Lisboa", "12345678901234567890"})
     casos.push_back(e);
   for (const std::string& c : casos) {
-    std::string code = clsSAFT::ExtractPostalCode(c);
+    std::string code = ExtractPostalCode(c);
     EXPECT_FALSE(code.empty()) << c;
     EXPECT_LE(code.size(), 8u) << c;
     for (char ch : code) EXPECT_TRUE(ch == '-' || (ch >= '0' && ch <= '9')) << c << " -> " << code;
@@ -100,25 +100,25 @@ TEST(HostileNumbers, TwoDecimalsReadBackBelowTenBillion) {
   std::vector<double> casos = {0.005,           -0.005,        0.015,        2.675,
                                1e-300,          -0.0,          5e-324,       9999999999.995,
                                -9999999999.994, 123456789.125, 4503599627.37};
-  for (const std::string& c : Corpus("formatanumero"))
+  for (const std::string& c : Corpus("formatnumber"))
     if (c.size() >= sizeof(double)) {
       double v;
       std::memcpy(&v, c.data(), sizeof v);
       if (std::isfinite(v) && std::fabs(v) < 1e10) casos.push_back(v);
     }
   for (double v : casos) {
-    std::string two = FormataNumero(v, 2);
+    std::string two = FormatNumber(v, 2);
     size_t dot = two.find('.');
     ASSERT_NE(dot, std::string::npos) << v;
     EXPECT_EQ(two.size() - dot, 3u) << two;
     EXPECT_LE(std::fabs(std::stod(two) - v), 0.0051) << v << " -> " << two;
   }
   // Out of range: a clear error, never "inf" or "nan" in a file.
-  EXPECT_THROW(FormataNumero(std::nan(""), 2), Error);
-  EXPECT_THROW(FormataNumero(HUGE_VAL, 2), Error);
+  EXPECT_THROW(FormatNumber(std::nan(""), 2), Error);
+  EXPECT_THROW(FormatNumber(HUGE_VAL, 2), Error);
   for (const char* texto : {"", "abc", "1e999", "nan", "--1", "1,5,5"}) {
     try {
-      std::string s = FormataNumero(Value(texto), 2);
+      std::string s = FormatNumber(Value(texto), 2);
       EXPECT_EQ(s.find_first_not_of("-0123456789."), std::string::npos) << texto << " -> " << s;
     } catch (const Error&) {
     }

@@ -54,14 +54,31 @@ TEST(Utf8, CountsAndCutsCharactersNotBytes) {
   EXPECT_EQ(Utf8Left(many, 60).size(), 120u);
 }
 
+struct TextAndResult {
+  const char* text;
+  const char* result;
+};
+
+void ExpectTrimmed(std::initializer_list<TextAndResult> rows) {
+  for (const TextAndResult& r : rows) EXPECT_EQ(Trim(r.text), r.result) << r.text;
+}
+
+void ExpectWithoutSpaces(std::initializer_list<TextAndResult> rows) {
+  for (const TextAndResult& r : rows) EXPECT_EQ(RemoveSpaces(r.text), r.result) << r.text;
+}
+
 TEST(Utf8, TrimRemovesOnlySpaces) {
-  EXPECT_EQ(Trim("  a b  "), "a b");
-  EXPECT_EQ(Trim("   "), "");
-  EXPECT_EQ(Trim(""), "");
-  EXPECT_EQ(Trim("\ta\t"), "\ta\t");
-  EXPECT_EQ(Trim(" x\n"), "x\n");
-  EXPECT_EQ(RemoveSpaces(" 123 456 789 "), "123456789");
-  EXPECT_EQ(RemoveSpaces("1\t2"), "1\t2");
+  ExpectTrimmed({
+      {"  a b  ", "a b"},
+      {"   ", ""},
+      {"", ""},
+      {"\ta\t", "\ta\t"},
+      {" x\n", "x\n"},
+  });
+  ExpectWithoutSpaces({
+      {" 123 456 789 ", "123456789"},
+      {"1\t2", "1\t2"},
+  });
 }
 
 TEST(Utf8, ReplaceAll) {

@@ -20,109 +20,109 @@ double Parse(const std::string& text) {
   return v;
 }
 
-TEST(FormataData, WritesIsoDatesAndTimes) {
-  EXPECT_EQ(FormataData(DateTime::Date(2017, 3, 5)), "2017-03-05");
-  EXPECT_EQ(FormataData(DateTime{2024, 12, 31, 23, 59, 59}), "2024-12-31");
-  EXPECT_EQ(FormataDataHora(DateTime{2017, 3, 5, 14, 7, 9}), "2017-03-05T14:07:09");
-  EXPECT_EQ(FormataDataHora(DateTime::Date(2017, 3, 5)), "2017-03-05T00:00:00");
-  EXPECT_EQ(FormataData(DateTime::Date(999, 1, 2)), "0999-01-02");
+TEST(FormatDate, WritesIsoDatesAndTimes) {
+  EXPECT_EQ(FormatDate(DateTime::Date(2017, 3, 5)), "2017-03-05");
+  EXPECT_EQ(FormatDate(DateTime{2024, 12, 31, 23, 59, 59}), "2024-12-31");
+  EXPECT_EQ(FormatDateTime(DateTime{2017, 3, 5, 14, 7, 9}), "2017-03-05T14:07:09");
+  EXPECT_EQ(FormatDateTime(DateTime::Date(2017, 3, 5)), "2017-03-05T00:00:00");
+  EXPECT_EQ(FormatDate(DateTime::Date(999, 1, 2)), "0999-01-02");
 }
 
-TEST(FormataNumero, TwoPlacesAlwaysWithAPointAndBothDecimals) {
-  EXPECT_EQ(FormataNumero(1234.5, 2), "1234.50");
-  EXPECT_EQ(FormataNumero(-1234.5, 2), "-1234.50");
-  EXPECT_EQ(FormataNumero(0.0, 2), "0.00");
-  EXPECT_EQ(FormataNumero(0.5, 2), "0.50");
-  EXPECT_EQ(FormataNumero(1234567.891, 2), "1234567.89");  // no thousands separator
-  EXPECT_EQ(FormataNumero(0.1 + 0.2, 2), "0.30");
-  EXPECT_EQ(FormataNumero(1e15, 2), "1000000000000000.00");
-  EXPECT_EQ(FormataNumero(1.5e20, 2), "150000000000000000000.00");
-  EXPECT_EQ(FormataNumero(1e-20, 2), "0.00");
+TEST(FormatNumber, TwoPlacesAlwaysWithAPointAndBothDecimals) {
+  EXPECT_EQ(FormatNumber(1234.5, 2), "1234.50");
+  EXPECT_EQ(FormatNumber(-1234.5, 2), "-1234.50");
+  EXPECT_EQ(FormatNumber(0.0, 2), "0.00");
+  EXPECT_EQ(FormatNumber(0.5, 2), "0.50");
+  EXPECT_EQ(FormatNumber(1234567.891, 2), "1234567.89");  // no thousands separator
+  EXPECT_EQ(FormatNumber(0.1 + 0.2, 2), "0.30");
+  EXPECT_EQ(FormatNumber(1e15, 2), "1000000000000000.00");
+  EXPECT_EQ(FormatNumber(1.5e20, 2), "150000000000000000000.00");
+  EXPECT_EQ(FormatNumber(1e-20, 2), "0.00");
 }
 
-TEST(FormataNumero, RoundsTheDecimalFormHalfAwayFromZero) {
+TEST(FormatNumber, RoundsTheDecimalFormHalfAwayFromZero) {
   // These halves are stored just below the half as doubles.
-  EXPECT_EQ(FormataNumero(2.675, 2), "2.68");
-  EXPECT_EQ(FormataNumero(1.005, 2), "1.01");
-  EXPECT_EQ(FormataNumero(1.115, 2), "1.12");
-  EXPECT_EQ(FormataNumero(0.125, 2), "0.13");
-  EXPECT_EQ(FormataNumero(-2.675, 2), "-2.68");
-  EXPECT_EQ(FormataNumero(-0.005, 2), "-0.01");
-  EXPECT_EQ(FormataNumero(1.0049999, 2), "1.00");
-  EXPECT_EQ(FormataNumero(0.0049, 2), "0.00");
+  EXPECT_EQ(FormatNumber(2.675, 2), "2.68");
+  EXPECT_EQ(FormatNumber(1.005, 2), "1.01");
+  EXPECT_EQ(FormatNumber(1.115, 2), "1.12");
+  EXPECT_EQ(FormatNumber(0.125, 2), "0.13");
+  EXPECT_EQ(FormatNumber(-2.675, 2), "-2.68");
+  EXPECT_EQ(FormatNumber(-0.005, 2), "-0.01");
+  EXPECT_EQ(FormatNumber(1.0049999, 2), "1.00");
+  EXPECT_EQ(FormatNumber(0.0049, 2), "0.00");
   // Carries through every digit.
-  EXPECT_EQ(FormataNumero(0.995, 2), "1.00");
-  EXPECT_EQ(FormataNumero(9.995, 2), "10.00");
-  EXPECT_EQ(FormataNumero(-99999.999, 2), "-100000.00");
+  EXPECT_EQ(FormatNumber(0.995, 2), "1.00");
+  EXPECT_EQ(FormatNumber(9.995, 2), "10.00");
+  EXPECT_EQ(FormatNumber(-99999.999, 2), "-100000.00");
 }
 
-TEST(FormataNumero, NeverWritesMinusZero) {
-  EXPECT_EQ(FormataNumero(-0.0, 2), "0.00");
-  EXPECT_EQ(FormataNumero(-0.001, 2), "0.00");
-  EXPECT_EQ(FormataNumero(-1e-300, 2), "0.00");
-  EXPECT_EQ(FormataNumero(-0.0, 0), "0");
+TEST(FormatNumber, NeverWritesMinusZero) {
+  EXPECT_EQ(FormatNumber(-0.0, 2), "0.00");
+  EXPECT_EQ(FormatNumber(-0.001, 2), "0.00");
+  EXPECT_EQ(FormatNumber(-1e-300, 2), "0.00");
+  EXPECT_EQ(FormatNumber(-0.0, 0), "0");
 }
 
-TEST(FormataNumero, OtherPlaces) {
-  EXPECT_EQ(FormataNumero(1.23456, 4), "1.2346");
-  EXPECT_EQ(FormataNumero(0.5, 3), "0.500");
-  EXPECT_EQ(FormataNumero(-0.05, 1), "-0.1");
-  EXPECT_EQ(FormataNumero(23.0, 6), "23.000000");
+TEST(FormatNumber, OtherPlaces) {
+  EXPECT_EQ(FormatNumber(1.23456, 4), "1.2346");
+  EXPECT_EQ(FormatNumber(0.5, 3), "0.500");
+  EXPECT_EQ(FormatNumber(-0.05, 1), "-0.1");
+  EXPECT_EQ(FormatNumber(23.0, 6), "23.000000");
 }
 
-TEST(FormataNumero, ZeroPlacesWritesThePlainText) {
-  EXPECT_EQ(FormataNumero(3.0, 0), "3");
-  EXPECT_EQ(FormataNumero(2.5, 0), "2.5");  // no rounding
-  EXPECT_EQ(FormataNumero(0.1 + 0.2, 0), "0.3");
-  EXPECT_EQ(FormataNumero(1.0 / 3.0, 0), "0.333333333333333");
-  EXPECT_EQ(FormataNumero(1234567.1, 0), "1234567.1");
-  EXPECT_EQ(FormataNumero(123456789012345.0, 0), "123456789012345");
-  EXPECT_EQ(FormataNumero(1e15, 0), "1E+15");
-  EXPECT_EQ(FormataNumero(-2.5e20, 0), "-2.5E+20");
-  EXPECT_EQ(FormataNumero(0.0001, 0), "0.0001");
-  EXPECT_EQ(FormataNumero(1e-5, 0), "1E-05");
+TEST(FormatNumber, ZeroPlacesWritesThePlainText) {
+  EXPECT_EQ(FormatNumber(3.0, 0), "3");
+  EXPECT_EQ(FormatNumber(2.5, 0), "2.5");  // no rounding
+  EXPECT_EQ(FormatNumber(0.1 + 0.2, 0), "0.3");
+  EXPECT_EQ(FormatNumber(1.0 / 3.0, 0), "0.333333333333333");
+  EXPECT_EQ(FormatNumber(1234567.1, 0), "1234567.1");
+  EXPECT_EQ(FormatNumber(123456789012345.0, 0), "123456789012345");
+  EXPECT_EQ(FormatNumber(1e15, 0), "1E+15");
+  EXPECT_EQ(FormatNumber(-2.5e20, 0), "-2.5E+20");
+  EXPECT_EQ(FormatNumber(0.0001, 0), "0.0001");
+  EXPECT_EQ(FormatNumber(1e-5, 0), "1E-05");
 }
 
-TEST(FormataNumero, StoredValues) {
-  EXPECT_EQ(FormataNumero(Value::Null(), 2), "0.00");
-  EXPECT_EQ(FormataNumero(Value::Null(), 0), "0");
-  EXPECT_EQ(FormataNumero(Value("1234.5000"), 2), "1234.50");
-  EXPECT_EQ(FormataNumero(Value("2.675"), 2), "2.68");
-  EXPECT_EQ(FormataNumero(Value("-0.004"), 2), "0.00");
-  EXPECT_EQ(FormataNumero(Value("1e3"), 2), "1000.00");
-  EXPECT_EQ(FormataNumero(Value("007"), 0), "7");
-  EXPECT_EQ(FormataNumero(Value("-0"), 0), "0");
-  EXPECT_EQ(FormataNumero(Value("123456789012345"), 0), "123456789012345");
+TEST(FormatNumber, StoredValues) {
+  EXPECT_EQ(FormatNumber(Value::Null(), 2), "0.00");
+  EXPECT_EQ(FormatNumber(Value::Null(), 0), "0");
+  EXPECT_EQ(FormatNumber(Value("1234.5000"), 2), "1234.50");
+  EXPECT_EQ(FormatNumber(Value("2.675"), 2), "2.68");
+  EXPECT_EQ(FormatNumber(Value("-0.004"), 2), "0.00");
+  EXPECT_EQ(FormatNumber(Value("1e3"), 2), "1000.00");
+  EXPECT_EQ(FormatNumber(Value("007"), 0), "7");
+  EXPECT_EQ(FormatNumber(Value("-0"), 0), "0");
+  EXPECT_EQ(FormatNumber(Value("123456789012345"), 0), "123456789012345");
 }
 
-TEST(FormataNumero, RejectsWhatIsNoNumber) {
+TEST(FormatNumber, RejectsWhatIsNoNumber) {
   for (const char* text : {"abc", "", "12,5", "1.2.3", "--1", "nan", "inf"}) {
     try {
-      FormataNumero(Value(text), 2);
+      FormatNumber(Value(text), 2);
       ADD_FAILURE() << "no error for \"" << text << "\"";
     } catch (const Error& e) {
       EXPECT_EQ(e.number(), Error::kData) << text;
     }
   }
-  EXPECT_THROW(FormataNumero(Value("abc"), 0), Error);
-  EXPECT_THROW(FormataNumero(std::nan(""), 2), Error);
-  EXPECT_THROW(FormataNumero(INFINITY, 0), Error);
-  EXPECT_THROW(FormataNumero(1.0, -1), Error);
+  EXPECT_THROW(FormatNumber(Value("abc"), 0), Error);
+  EXPECT_THROW(FormatNumber(std::nan(""), 2), Error);
+  EXPECT_THROW(FormatNumber(INFINITY, 0), Error);
+  EXPECT_THROW(FormatNumber(1.0, -1), Error);
 }
 
-TEST(FormataNumero2, KeepsTheGivenSeparatorOnlyWithPlaces) {
-  EXPECT_EQ(FormataNumero2(1234.567, 2, ','), "1234,57");
-  EXPECT_EQ(FormataNumero2(-0.5, 2, ','), "-0,50");
-  EXPECT_EQ(FormataNumero2(2.5, 0, ','), "2.5");
+TEST(FormatNumberWithSeparator, KeepsTheGivenSeparatorOnlyWithPlaces) {
+  EXPECT_EQ(FormatNumberWithSeparator(1234.567, 2, ','), "1234,57");
+  EXPECT_EQ(FormatNumberWithSeparator(-0.5, 2, ','), "-0,50");
+  EXPECT_EQ(FormatNumberWithSeparator(2.5, 0, ','), "2.5");
 }
 
-TEST(ArredondaNumero, IsTheNumberFormataNumeroWrites) {
-  EXPECT_EQ(ArredondaNumero(2.675, 2), 2.68);
-  EXPECT_EQ(ArredondaNumero(-1.005, 2), -1.01);
-  EXPECT_EQ(ArredondaNumero(0.125, 2), 0.13);
-  EXPECT_EQ(ArredondaNumero(2.5, 0), 3.0);
-  EXPECT_EQ(ArredondaNumero(-2.5, 0), -3.0);
-  EXPECT_FALSE(std::signbit(ArredondaNumero(-0.001, 2)));
+TEST(RoundHalfAway, IsTheNumberFormataNumeroWrites) {
+  EXPECT_EQ(RoundHalfAway(2.675, 2), 2.68);
+  EXPECT_EQ(RoundHalfAway(-1.005, 2), -1.01);
+  EXPECT_EQ(RoundHalfAway(0.125, 2), 0.13);
+  EXPECT_EQ(RoundHalfAway(2.5, 0), 3.0);
+  EXPECT_EQ(RoundHalfAway(-2.5, 0), -3.0);
+  EXPECT_FALSE(std::signbit(RoundHalfAway(-0.001, 2)));
 
   std::mt19937_64 random(42);
   std::uniform_real_distribution<double> amounts(-1e7, 1e7);
@@ -130,40 +130,40 @@ TEST(ArredondaNumero, IsTheNumberFormataNumeroWrites) {
     // Amounts of whole cents plus or minus a little noise, and any value.
     double cents = std::round(amounts(random)) / 100;
     double v = i % 2 ? cents + (i % 3 - 1) * 1e-9 : amounts(random);
-    const std::string text = FormataNumero(v, 2);
-    ASSERT_EQ(ArredondaNumero(v, 2), Parse(text)) << v;
+    const std::string text = FormatNumber(v, 2);
+    ASSERT_EQ(RoundHalfAway(v, 2), Parse(text)) << v;
     ASSERT_LE(std::fabs(Parse(text) - v), 0.005 + 1e-7) << v;
-    std::string comma = FormataNumero2(v, 2, ',');
+    std::string comma = FormatNumberWithSeparator(v, 2, ',');
     std::replace(comma.begin(), comma.end(), ',', '.');
     ASSERT_EQ(comma, text);
   }
 }
 
-TEST(ArredondaPar, RoundsHalvesToEven) {
-  EXPECT_EQ(ArredondaPar(0.125, 2), 0.12);
-  EXPECT_EQ(ArredondaPar(0.135, 2), 0.14);
-  EXPECT_EQ(ArredondaPar(2.665, 2), 2.66);
-  EXPECT_EQ(ArredondaPar(2.675, 2), 2.68);
-  EXPECT_EQ(ArredondaPar(0.1251, 2), 0.13);  // past the half
-  EXPECT_EQ(ArredondaPar(2.5, 0), 2.0);
-  EXPECT_EQ(ArredondaPar(3.5, 0), 4.0);
-  EXPECT_EQ(ArredondaPar(0.5, 0), 0.0);
-  EXPECT_EQ(ArredondaPar(-2.5, 0), -2.0);
-  EXPECT_EQ(ArredondaPar(-0.135, 2), -0.14);
-  EXPECT_EQ(ArredondaPar(9.995, 2), 10.0);
+TEST(RoundHalfEven, RoundsHalvesToEven) {
+  EXPECT_EQ(RoundHalfEven(0.125, 2), 0.12);
+  EXPECT_EQ(RoundHalfEven(0.135, 2), 0.14);
+  EXPECT_EQ(RoundHalfEven(2.665, 2), 2.66);
+  EXPECT_EQ(RoundHalfEven(2.675, 2), 2.68);
+  EXPECT_EQ(RoundHalfEven(0.1251, 2), 0.13);  // past the half
+  EXPECT_EQ(RoundHalfEven(2.5, 0), 2.0);
+  EXPECT_EQ(RoundHalfEven(3.5, 0), 4.0);
+  EXPECT_EQ(RoundHalfEven(0.5, 0), 0.0);
+  EXPECT_EQ(RoundHalfEven(-2.5, 0), -2.0);
+  EXPECT_EQ(RoundHalfEven(-0.135, 2), -0.14);
+  EXPECT_EQ(RoundHalfEven(9.995, 2), 10.0);
 }
 
 TEST(RemoveCaracteresInvalidos, DropsControlCharactersOnly) {
-  EXPECT_EQ(remove_caracteres_invalidos("linha 1\r\nlinha 2"), "linha 1linha 2");
-  EXPECT_EQ(remove_caracteres_invalidos("a\tb"), "ab");
-  EXPECT_EQ(remove_caracteres_invalidos(std::string("a\0b\x1f"
-                                                    "c",
-                                                    5)),
+  EXPECT_EQ(RemoveControlCharacters("linha 1\r\nlinha 2"), "linha 1linha 2");
+  EXPECT_EQ(RemoveControlCharacters("a\tb"), "ab");
+  EXPECT_EQ(RemoveControlCharacters(std::string("a\0b\x1f"
+                                                "c",
+                                                5)),
             "abc");
-  EXPECT_EQ(remove_caracteres_invalidos("\u00e7\u00e3 \u20ac ~\x7f"), "\u00e7\u00e3 \u20ac ~\x7f");
+  EXPECT_EQ(RemoveControlCharacters("\u00e7\u00e3 \u20ac ~\x7f"), "\u00e7\u00e3 \u20ac ~\x7f");
   // Characters beyond the code page and stray bytes stay whole.
-  EXPECT_EQ(remove_caracteres_invalidos("\u0142\U0001F600\xe9"), "\u0142\U0001F600\xe9");
-  EXPECT_EQ(remove_caracteres_invalidos(""), "");
+  EXPECT_EQ(RemoveControlCharacters("\u0142\U0001F600\xe9"), "\u0142\U0001F600\xe9");
+  EXPECT_EQ(RemoveControlCharacters(""), "");
 }
 
 TEST(RemoveCaracteresInvalidos, TakesLongTexts) {
@@ -171,16 +171,16 @@ TEST(RemoveCaracteresInvalidos, TakesLongTexts) {
   for (int i = 0; i < 20000; ++i) text += "\u00e7\n";
   std::string expected;
   for (int i = 0; i < 20000; ++i) expected += "\u00e7";
-  EXPECT_EQ(remove_caracteres_invalidos(text), expected);
+  EXPECT_EQ(RemoveControlCharacters(text), expected);
 }
 
-TEST(AddValor, AddsACleanedElementEvenWhenEmpty) {
+TEST(AddElement, AddsACleanedElementEvenWhenEmpty) {
   XmlDocument doc;
   XmlNode root = doc.Root();
   root.SetTag("R");
-  AddValor(root, "Vazio", "");
-  AddValor(root, "Nome", "Ana\r\n & Rui\t");
-  AddValor(root, "Controlo", "\x01\x02");
+  AddElement(root, "Vazio", "");
+  AddElement(root, "Nome", "Ana\r\n & Rui\t");
+  AddElement(root, "Controlo", "\x01\x02");
   EXPECT_EQ(doc.ToString(),
             "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
             "<R>\n"

@@ -1,0 +1,28 @@
+// The customers of the master files: every customer with an exported kind of
+// document in the period, and the identifier the documents point at.
+#ifndef SAFTPT_SAFT_CUSTOMERS_H_
+#define SAFTPT_SAFT_CUSTOMERS_H_
+
+#include <string>
+
+#include "config/Database.h"
+#include "saft/RunContext.h"
+#include "xml/XmlDocument.h"
+
+namespace saftpt {
+
+void WriteCustomers(RunContext& ctx, XmlNode masterFiles);
+
+// A unique 9-character tax number identifies the customer; otherwise (no or
+// odd number, final consumer, number shared by several customers) its code.
+std::string CustomerIdForNif(RunContext& ctx, const std::string& codcliente,
+                             const std::string& nif);
+// A sales or working document's CustomerID, from its CodCliente and the tax
+// number stored on it.
+std::string DocumentCustomerId(RunContext& ctx, const Value& codcliente, const std::string& nif);
+// A receipt's CustomerID, by its customer's own tax number.
+std::string ReceiptCustomerId(RunContext& ctx, const Value& codcliente);
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_SAFT_CUSTOMERS_H_

@@ -1,0 +1,84 @@
+// A document's lines: product, quantity and price, amount, VAT and reason.
+#include "saft/DocumentLines.h"
+
+#include <cmath>
+#include <string>
+
+#include "config/Utf8.h"
+#include "saft/DocumentCommon.h"
+#include "saft/ExemptionCheck.h"
+#include "saft/Products.h"
+#include "saft/SectionReads.h"
+#include "saft/ValueFormat.h"
+
+namespace saftpt {
+
+SectionRead DocumentLinesRead(const RunContext& ctx, const std::string& filter,
+                              const std::string& retencaoFilter) {
+  SectionRead read;
+  read.columns = documentos::LineColumns(ctx.options.versao);
+  read.filter = filter;
+  read.retencaoFilter = retencaoFilter;
+  read.reasons = true;
+  return read;
+}
+
+SectionSummary ReadAndAddControl(RunContext& ctx, const documentos::OpenedSection& section,
+                                 const SectionRead& read) {
+  ReadSection(ctx, section.sql, read);
+  documentos::SectionTotals totais = SumSectionLines(ctx);
+  documentos::AddSectionControl(section.element, section.entries, totais.Debit(), totais.Credit());
+  return {section.entries, totais.Credit(), totais.Debit()};
+}
+
+void AddDocumentLines(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
+                      const LineTextWidths& widths) {
+  using namespace documentos;
+  const bool v103 = ctx.V103();
+  const std::string tipodoc = rsDoc.text("tipodoc");
+  DocumentRows rs = TakeLines(ctx, rsDoc);
+  const std::string dataDocumento = DocumentDate(rsDoc);
+
+  long long numeroLinha = 1;
+  for (; !rs.eof(); rs.moveNext(), ++numeroLinha) {
+    XmlNode line = document.NewChild("Line", "");
+    AddElement(line, "LineNumber", std::to_string(numeroLinha));
+    std::string produto = ProductCode(ctx, rs.field("Referencia"));
+    // Cut as the product table cuts it, so the line points at its product.
+    AddElement(line, "ProductCode", Utf8Left(produto, v103 ? 30 : 60));
+    AddElement(line, "ProductDescription",
+               produto == "DIVERSOS"
+                   ? produto
+                   : Utf8Left(ProductDescription(ctx, produto), widths.productDescription));
+    AddElement(line, "Quantity", FormatNumber(rs.field("Quant"), 2));
+    AddElement(line, "UnitOfMeasure", "UN");
+    double quant = Amount(rs, "Quant");
+    double preco = std::fabs(Amount(rs, "Preco"));
+    double desconto = Amount(rs, "ValorDesconto");
+    // The line's discount is spread over its quantity.
+    AddElement(line, "UnitPrice",
+               FormatNumber(preco - std::fabs(desconto / (quant == 0 ? 1 : quant)), 2));
+    AddElement(line, "TaxPointDate", dataDocumento);
+    Value descricao = rs.field("Descricao");
+    AddElement(
+        line, "Description",
+        descricao.isNull() ? "DESCONHECIDO" : Utf8Left(descricao.text(), widths.description));
+    AddLineAmount(line, tipodoc, Amount(rs, "ValorLiquido"));
+
+    // The schema allows one tax per line: the VAT. A line's stamp duty is
+    // part of the document's TaxPayable.
+    double iva = LineTaxRate(rs.field("Iva"), rsDoc);
+    AddLineVat(line, ctx, iva);
+    AddIsencaoIva(ctx, line, iva, rs.text("IsencaoIva"), v103 ? "" : rs.text("CodMencao"));
+    AddElement(line, "SettlementAmount", FormatNumber(std::fabs(desconto), 2));
+  }
+}
+
+void AddCheckedLinesAndTotals(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
+                              const LineTextWidths& widths) {
+  CheckDocumentReasons(ctx, rsDoc);
+  AddDocumentLines(ctx, document, rsDoc, widths);
+  documentos::AddDocumentTotals(document, rsDoc, true);
+}
+
+}  // namespace saftpt

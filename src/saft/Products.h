@@ -1,0 +1,27 @@
+// The products of the master files (the office's fee types, one per distinct
+// reference, plus the catch-all "DIVERSOS") and what the document lines look
+// up of them by reference.
+#ifndef SAFTPT_SAFT_PRODUCTS_H_
+#define SAFTPT_SAFT_PRODUCTS_H_
+
+#include <string>
+
+#include "config/Database.h"
+#include "saft/RunContext.h"
+#include "xml/XmlDocument.h"
+
+namespace saftpt {
+
+void WriteProducts(RunContext& ctx, XmlNode masterFiles);
+
+// A line's product code: its reference when it is a fee type, otherwise
+// "DIVERSOS".
+std::string ProductCode(RunContext& ctx, const Value& referencia);
+// The fee type's description; a reference without one is described by itself.
+std::string ProductDescription(RunContext& ctx, const std::string& productCode);
+// The stored category; "S" (a service) without one or when the look-up fails.
+std::string ProductCategory(RunContext& ctx, const std::string& productCode);
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_SAFT_PRODUCTS_H_

@@ -1,0 +1,98 @@
+// The state of one export that every section writer shares: where it reads,
+// what it was asked, where it reports progress and exemption cases, what it
+// reads once for the whole run, and the counts and totals it has written.
+#ifndef SAFTPT_SAFT_RUNCONTEXT_H_
+#define SAFTPT_SAFT_RUNCONTEXT_H_
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/Database.h"
+#include "config/DateTime.h"
+#include "config/OfficeConfig.h"
+#include "saft/ExemptionReasons.h"
+#include "saft/ProgressSink.h"
+#include "saft/ProgressSteps.h"
+#include "saft/Restrictions.h"
+#include "saft/RunReads.h"
+
+namespace saftpt {
+
+// Everything an export takes from its front end.
+struct ExportOptions {
+  std::string fiscalYear;   // written as it stands into "FiscalYear"
+  DateTime start;           // first day of the period (inclusive)
+  DateTime end;             // last day of the period (inclusive)
+  int versao = 4;           // 3 writes "1.03_01", anything else "1.04_01"
+  std::string comment;      // "HeaderComment" when not empty
+  bool receipts = false;    // "Enviar recibos"
+  Restricoes restrictions;  // document restrictions, in the order added
+  DateTime today;           // the day of the run ("DateCreated", ATCUD switch)
+  std::string outputPath;   // where Save writes the file
+};
+
+// One source-document section as the summary reports it.
+struct SectionSummary {
+  long long entries = 0;
+  double credit = 0;
+  double debit = 0;
+};
+
+// What the summary shows of a finished export.
+struct ExportSummary {
+  std::string nif;  // the office's, as written in the header
+  SectionSummary invoices;
+  SectionSummary quotations;
+  SectionSummary receipts;
+};
+
+// The payments section's totals: those written before its lines, and the
+// sums of the line amounts written, which Save puts in their place.
+struct PaymentTotals {
+  double writtenCredit = 0;
+  double writtenDebit = 0;
+  double linesCredit = 0;
+  double linesDebit = 0;
+};
+
+struct RunContext {
+  RunContext(Database& db, const ConfiguracaoEscritorio& office, const ExportOptions& options,
+             ProgressSink& progress, ExemptionResolver& resolver);
+
+  // Reads what the sections need of the office's settings before they start:
+  // the walk-in customer, whether quotations are signed, the accepted reasons.
+  void ReadOfficeSettings();
+
+  bool V103() const { return options.versao == 3; }
+  // The period's first day, and its last one as the statements' upper bound:
+  // the whole day, so that documents stored with a time of day (DATETIME
+  // columns) are included.
+  std::string PeriodStart() const;
+  std::string PeriodEnd() const;
+  // The restrictions' clause after " and ", or nothing without restrictions.
+  std::string DocumentRestriction() const;
+  // The "ATCUD" element's text: "0" before 1 February 2023 (the run's date).
+  std::string AtcudText(const Value& atcud, const std::string& documentNumber) const;
+  // Starts a section on the main bar.
+  void ShowStep(const ProgressStep& step) { progress.MostraProgresso(step.number, step.label); }
+
+  Database& db;
+  const ConfiguracaoEscritorio& office;
+  const ExportOptions options;
+  ProgressSink& progress;
+  ExemptionResolver& resolver;
+
+  std::string clienteIndiferenciado;  // the walk-in customer's code
+  bool orcamentosAssinados = false;   // quotations carry their signature
+  std::vector<std::string> acceptedReasons;
+  std::optional<bool> sendsReceipts;
+  RunReads reads;
+
+  ExportSummary summary;
+  PaymentTotals paymentTotals;
+};
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_SAFT_RUNCONTEXT_H_

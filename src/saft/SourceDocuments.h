@@ -1,0 +1,29 @@
+// The three source-document sections, each written by its own file:
+// "SalesInvoices" (invoices, invoice-receipts, simplified invoices, debit
+// and credit notes), "WorkingDocuments" (the fee quotations) and "Payments"
+// (the receipts). Each writer takes its counts and totals into the run's
+// summary; the payments writer also sums the line amounts it writes into
+// ctx.paymentTotals for the builder's Save.
+#ifndef SAFTPT_SAFT_SOURCEDOCUMENTS_H_
+#define SAFTPT_SAFT_SOURCEDOCUMENTS_H_
+
+#include <string>
+
+#include "saft/DocumentCommon.h"
+#include "saft/RunContext.h"
+#include "xml/XmlDocument.h"
+
+namespace saftpt {
+
+// What each section writes (its documents' statement is SectionSql).
+extern const documentos::SectionKind kSalesInvoices;
+extern const documentos::SectionKind kWorkingDocuments;
+extern const documentos::SectionKind kPayments;
+
+void WriteSalesInvoices(RunContext& ctx, XmlNode sourceDocuments);
+void WriteWorkingDocuments(RunContext& ctx, XmlNode sourceDocuments);
+void WritePayments(RunContext& ctx, XmlNode sourceDocuments);
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_SAFT_SOURCEDOCUMENTS_H_
