@@ -39,11 +39,7 @@ class PaymentsTest : public DocsTest {
     Insert(Doc{.id = 4, .tipo = "NC", .numero = 1, .liquido = -50, .iva = -11.5, .total = -61.5});
     Insert(Line{.doc = 4, .liquido = -50});
     Insert(Doc{.id = 5, .tipo = "FA", .numero = 7, .liquido = 60, .iva = 0, .total = 60});
-    Insert(Line{.doc = 5,
-                .liquido = 60,
-                .taxa = 0,
-                .isencao = "'Isento Artigo 9.º do CIVA'",
-                .codmencao = "'M07'"});
+    Insert(Isenta(5, 60));
 
     Insert(Doc{.id = 10,
                .tipo = "R",
@@ -168,16 +164,8 @@ TEST_F(PaymentsTest, SharesComeFromTheDocumentTotal) {
   Insert(Line{.doc = 1, .liquido = 100});
   Insert(Line{.doc = 1, .liquido = 200, .taxa = 6});
   Insert(Doc{.id = 2, .numero = 2, .liquido = 0, .iva = 0, .total = 0});
-  Insert(Line{.doc = 2,
-              .liquido = 40,
-              .taxa = 0,
-              .isencao = "'Isento Artigo 9.º do CIVA'",
-              .codmencao = "'M07'"});
-  Insert(Line{.doc = 2,
-              .liquido = -40,
-              .taxa = 0,
-              .isencao = "'Isento Artigo 9.º do CIVA'",
-              .codmencao = "'M07'"});
+  Insert(Isenta(2, 40));
+  Insert(Isenta(2, -40));
   Insert(Doc{.id = 10, .tipo = "R", .numero = 1, .liquido = 150});
   Pays(10, 1, "F", 1, 167.5, 150);
   Pays(10, 2, "F", 2, 10, 10);  // a document of total 0: all of it

@@ -7,23 +7,26 @@ namespace saftpt::gui {
 namespace {
 
 TEST(DefaultPeriod, PreviousMonthAndItsYear) {
-  PeriodoInicial march = DefaultExportPeriod(DateTime::Date(2025, 3, 15));
-  EXPECT_EQ(march.exercicio, 2025);
-  EXPECT_EQ(march.inicio, DateTime::Date(2025, 2, 1));
-  EXPECT_EQ(march.fim, DateTime::Date(2025, 2, 28));
-
-  PeriodoInicial leap = DefaultExportPeriod(DateTime::Date(2024, 3, 1));
-  EXPECT_EQ(leap.fim, DateTime::Date(2024, 2, 29));
-
   // January: the previous year's December, and that year as fiscal year.
-  PeriodoInicial january = DefaultExportPeriod(DateTime::Date(2026, 1, 10));
-  EXPECT_EQ(january.exercicio, 2025);
-  EXPECT_EQ(january.inicio, DateTime::Date(2025, 12, 1));
-  EXPECT_EQ(january.fim, DateTime::Date(2025, 12, 31));
-
-  PeriodoInicial december = DefaultExportPeriod(DateTime::Date(2024, 12, 31));
-  EXPECT_EQ(december.inicio, DateTime::Date(2024, 11, 1));
-  EXPECT_EQ(december.fim, DateTime::Date(2024, 11, 30));
+  const struct {
+    DateTime today;
+    int exercicio;
+    DateTime inicio, fim;
+  } cases[] = {
+      {DateTime::Date(2025, 3, 15), 2025, DateTime::Date(2025, 2, 1), DateTime::Date(2025, 2, 28)},
+      {DateTime::Date(2024, 3, 1), 2024, DateTime::Date(2024, 2, 1), DateTime::Date(2024, 2, 29)},
+      {DateTime::Date(2026, 1, 10), 2025, DateTime::Date(2025, 12, 1),
+       DateTime::Date(2025, 12, 31)},
+      {DateTime::Date(2024, 12, 31), 2024, DateTime::Date(2024, 11, 1),
+       DateTime::Date(2024, 11, 30)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.today.day);
+    PeriodoInicial p = DefaultExportPeriod(c.today);
+    EXPECT_EQ(p.exercicio, c.exercicio);
+    EXPECT_EQ(p.inicio, c.inicio);
+    EXPECT_EQ(p.fim, c.fim);
+  }
 }
 
 TEST(FiscalYearCheck, LimitsAndNonNumbers) {
