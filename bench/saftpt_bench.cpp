@@ -63,7 +63,7 @@ int RunExport(const std::string& settings, const std::string& output, int versao
     return 1;
   }
   saftpt::ConfiguracaoEscritorio office;
-  saftpt::CarregaConfiguracao(db, office);
+  saftpt::LoadOfficeConfig(db, office);
   Silent ui;
   saftpt::NoProgress progress;
   saftpt::CancelingResolver resolver;
@@ -248,8 +248,8 @@ int main(int argc, char** argv) {
   {
     std::ofstream ini(settings);
     ini << "[bd]\nservidor=" << server.server << "\nporta=" << server.port << "\nbasedados=" << name
-        << "\nusername=" << saftpt::Encripta(server.user)
-        << "\npassword=" << saftpt::Encripta(server.password) << "\n";
+        << "\nusername=" << saftpt::Scramble(server.user)
+        << "\npassword=" << saftpt::Scramble(server.password) << "\n";
   }
 
   // The export runs in a child of its own, so its peak memory is its own.

@@ -15,10 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   std::string value;
   for (const char* key : {"servidor", "porta", "basedados", "username", "password", "saftrecibos"})
-    saftpt::LeIni(path, "bd", key, value);
-  saftpt::EscreveIni(path, "bd", "saftrecibos", "1", nullptr);
+    saftpt::ReadIni(path, "bd", key, value);
+  saftpt::WriteIni(path, "bd", "saftrecibos", "1", nullptr);
   value.clear();
   // What was just written must read back.
-  if (!saftpt::LeIni(path, "bd", "saftrecibos", value) || value != "1") __builtin_trap();
+  if (!saftpt::ReadIni(path, "bd", "saftrecibos", value) || value != "1") __builtin_trap();
   return 0;
 }

@@ -3,7 +3,7 @@
 namespace saftpt {
 
 std::string CheckDatabaseUpdated(Database& db) {
-  if (db.ExisteCampo("tipoisencaoiva", "CodMencao")) return "";
+  if (db.HasColumn("tipoisencaoiva", "CodMencao")) return "";
   return "Deve correr o utilitário ZAZorezed para atualizar a Base de Dados.";
 }
 

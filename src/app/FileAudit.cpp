@@ -177,7 +177,7 @@ bool AddPublicKey(AuditOptions& options, const std::string& texto, std::string& 
 bool ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& options,
                                 std::string& erro) {
   std::string valor;
-  if (!LeIni(iniPath, "saft", "chave_publica", valor)) return true;
+  if (!ReadIni(iniPath, "saft", "chave_publica", valor)) return true;
   AuditOptions lidas;
   size_t inicio = 0;
   while (inicio <= valor.size()) {

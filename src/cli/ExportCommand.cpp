@@ -85,13 +85,13 @@ class ExportCommand : public Command {
       options.receipts = true;
     } else if (!noReceipts_) {
       std::string receipts;
-      options.receipts = LeIni(settingsFile, "bd", "saftrecibos", receipts) && receipts == "1";
+      options.receipts = ReadIni(settingsFile, "bd", "saftrecibos", receipts) && receipts == "1";
     }
 
     Database db;
     Connect(db, settingsFile);
     ConfiguracaoEscritorio office;
-    CarregaConfiguracao(db, office);
+    LoadOfficeConfig(db, office);
 
     TerminalProgress progress;
     Terminal terminal{std::cin, std::cout, std::cerr, !noInput_ && isatty(0) == 1 && isatty(2) == 1,

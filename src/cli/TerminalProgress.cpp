@@ -58,17 +58,17 @@ TerminalProgress::~TerminalProgress() {
   Limpa();
 }
 
-void TerminalProgress::IniciaProgresso(long long n) {
+void TerminalProgress::StartProgress(long long n) {
   total_ = n;
   posicao_ = 0;
 }
 
-void TerminalProgress::IniciaProgressoDetalhe(long long n) {
+void TerminalProgress::StartDetailProgress(long long n) {
   totalDetalhe_ = n;
   detalhe_ = 0;
 }
 
-void TerminalProgress::MostraProgresso(long long n, const std::string& mensagem) {
+void TerminalProgress::ShowProgress(long long n, const std::string& mensagem) {
   posicao_ = n;
   mensagem_ = mensagem;
   totalDetalhe_ = 0;
@@ -76,7 +76,7 @@ void TerminalProgress::MostraProgresso(long long n, const std::string& mensagem)
   Desenha(true);
 }
 
-void TerminalProgress::MostraProgressoDetalhe(long long n) {
+void TerminalProgress::ShowDetailProgress(long long n) {
   detalhe_ = n;
   Desenha(false);
 }

@@ -23,10 +23,10 @@ class TerminalProgress : public ProgressSink {
   TerminalProgress(const TerminalProgress&) = delete;
   TerminalProgress& operator=(const TerminalProgress&) = delete;
 
-  void IniciaProgresso(long long n) override;
-  void IniciaProgressoDetalhe(long long n) override;
-  void MostraProgresso(long long n, const std::string& mensagem) override;
-  void MostraProgressoDetalhe(long long n) override;
+  void StartProgress(long long n) override;
+  void StartDetailProgress(long long n) override;
+  void ShowProgress(long long n, const std::string& mensagem) override;
+  void ShowDetailProgress(long long n) override;
 
   // Clears the line, so that a message or a question can be written; the
   // next step draws it again.

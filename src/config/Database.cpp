@@ -386,7 +386,7 @@ std::string Database::Number(std::string_view text) const {
 
 // ---- Single-value queries --------------------------------------------------
 
-bool Database::ExisteCampo(std::string_view table, std::string_view column) {
+bool Database::HasColumn(std::string_view table, std::string_view column) {
   // The catalogue is compared here, not in the statement: the collation of its
   // names differs between servers and their case settings.
   Recordset rs = Execute(
@@ -408,20 +408,20 @@ Value Database::SingleValue(std::string_view expression, std::string_view table,
   return rs.eof() ? Value::Null() : rs.field("total");
 }
 
-long long Database::ContaTotal(std::string_view expression, std::string_view table,
-                               std::string_view condition) {
+long long Database::CountRows(std::string_view expression, std::string_view table,
+                              std::string_view condition) {
   Value v = SingleValue(expression, table, condition);
   return v.isNull() ? 0 : v.integer("total");
 }
 
-double Database::SomaTotal(std::string_view expression, std::string_view table,
+double Database::SumValues(std::string_view expression, std::string_view table,
                            std::string_view condition) {
   Value v = SingleValue(expression, table, condition);
   return v.isNull() ? 0 : v.number("total");
 }
 
-Value Database::ObtemValor(std::string_view expression, std::string_view table,
-                           std::string_view condition, const Value& fallback) {
+Value Database::ReadValue(std::string_view expression, std::string_view table,
+                          std::string_view condition, const Value& fallback) {
   Value v = SingleValue(expression, table, condition);
   return v.isNull() ? fallback : v;
 }

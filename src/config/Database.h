@@ -135,14 +135,14 @@ class Database {
 
   // Single-value queries. They run "select " + expression + " as total from "
   // + table, with " where " + condition when the condition is not empty.
-  bool ExisteCampo(std::string_view table, std::string_view column);
-  long long ContaTotal(std::string_view expression, std::string_view table,
-                       std::string_view condition);
-  double SomaTotal(std::string_view expression, std::string_view table, std::string_view condition);
+  bool HasColumn(std::string_view table, std::string_view column);
+  long long CountRows(std::string_view expression, std::string_view table,
+                      std::string_view condition);
+  double SumValues(std::string_view expression, std::string_view table, std::string_view condition);
   // The column "total" of the first row, or `fallback` when there is no row
   // or the value is Null.
-  Value ObtemValor(std::string_view expression, std::string_view table, std::string_view condition,
-                   const Value& fallback);
+  Value ReadValue(std::string_view expression, std::string_view table, std::string_view condition,
+                  const Value& fallback);
 
  private:
   [[noreturn]] void Fail(const std::string& sql) const;

@@ -61,7 +61,7 @@ void ReadText(const Recordset& rs, const char* name, std::string& target) {
 
 }  // namespace
 
-void CarregaConfiguracao(Database& db, ConfiguracaoEscritorio& config) {
+void LoadOfficeConfig(Database& db, ConfiguracaoEscritorio& config) {
   Recordset rs = db.Execute("Select * from configescritorio Where ID=1 limit 1");
   if (rs.eof())
     throw Error(Error::kData,

@@ -21,7 +21,7 @@ struct ConfiguracaoEscritorio {
 
 // Runs "Select * from configescritorio Where ID=1 limit 1" and fills `config`.
 // A missing row or column, or a Null "Iva" or "OC", throws Error naming it.
-void CarregaConfiguracao(Database& db, ConfiguracaoEscritorio& config);
+void LoadOfficeConfig(Database& db, ConfiguracaoEscritorio& config);
 
 }  // namespace saftpt
 

@@ -226,8 +226,8 @@ bool ReplaceContent(const std::string& path, const std::string& content) {
 
 }  // namespace
 
-bool LeIni(const std::string& path, const std::string& section, const std::string& key,
-           std::string& value) {
+bool ReadIni(const std::string& path, const std::string& section, const std::string& key,
+             std::string& value) {
   std::string content;
   if (!ReadFile(path, content)) return false;
   if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) content.erase(0, 3);
@@ -249,8 +249,8 @@ bool LeIni(const std::string& path, const std::string& section, const std::strin
   return false;
 }
 
-void EscreveIni(const std::string& path, const std::string& section, const std::string& key,
-                const std::string& value, void (*warn)(const std::string&)) {
+void WriteIni(const std::string& path, const std::string& section, const std::string& key,
+              const std::string& value, void (*warn)(const std::string&)) {
   const std::string prefix = "Ficheiro " + path + " não existe ou inválido";
   try {
     // Names the file format cannot hold, and a value that would split into
@@ -317,7 +317,7 @@ void EscreveIni(const std::string& path, const std::string& section, const std::
   }
 }
 
-std::string Desencripta(const std::string& texto) {
+std::string Unscramble(const std::string& texto) {
   std::vector<std::string> chars;  // the text's characters, each as UTF-8
   for (size_t pos = 0; pos < texto.size();) {
     size_t start = pos;
@@ -339,7 +339,7 @@ std::string Desencripta(const std::string& texto) {
   return result;
 }
 
-std::string Encripta(const std::string& texto) {
+std::string Scramble(const std::string& texto) {
   std::string out;
   for (size_t pos = 0; pos < texto.size();) {
     char32_t cp = NextCodePoint(texto, pos);
@@ -360,13 +360,13 @@ std::string Encripta(const std::string& texto) {
 ConnectionSettings LeLigacaoIni(const std::string& path) {
   ConnectionSettings s;
   std::string password, user;
-  LeIni(path, "bd", "servidor", s.server);
-  LeIni(path, "bd", "password", password);
-  s.password = Desencripta(password);
-  LeIni(path, "bd", "username", user);
-  s.user = Desencripta(user);
-  LeIni(path, "bd", "basedados", s.database);
-  LeIni(path, "bd", "porta", s.port);
+  ReadIni(path, "bd", "servidor", s.server);
+  ReadIni(path, "bd", "password", password);
+  s.password = Unscramble(password);
+  ReadIni(path, "bd", "username", user);
+  s.user = Unscramble(user);
+  ReadIni(path, "bd", "basedados", s.database);
+  ReadIni(path, "bd", "porta", s.port);
   if (s.port.empty()) s.port = "3306";
   return s;
 }
@@ -379,7 +379,7 @@ bool PortaValida(const std::string& porta) {
 
 namespace {
 
-// EscreveIni reports through a plain function; GravaLigacao collects here.
+// WriteIni reports through a plain function; GravaLigacao collects here.
 thread_local std::vector<std::string>* avisosDaGravacao = nullptr;
 
 void GuardaAviso(const std::string& texto) {
@@ -424,18 +424,18 @@ std::string ProblemaNaLigacao(const std::string& path, const ConnectionSettings&
 void GravaLigacao(const std::string& path, const ConnectionSettings& s) {
   if (std::string problema = ProblemaNaLigacao(path, s); !problema.empty())
     throw Error(Error::kSettings, problema);
-  std::string utilizador = Encripta(s.user);
-  std::string palavraPasse = Encripta(s.password);
+  std::string utilizador = Scramble(s.user);
+  std::string palavraPasse = Scramble(s.password);
   if (!CriaPasta(path) || !ProtegeFicheiro(path))
     throw Error(Error::kSettings,
                 "Não foi possível criar o ficheiro de configuração " + path + ".");
   std::vector<std::string> avisos;
   avisosDaGravacao = &avisos;
-  EscreveIni(path, "bd", "servidor", s.server, &GuardaAviso);
-  EscreveIni(path, "bd", "porta", s.port, &GuardaAviso);
-  EscreveIni(path, "bd", "basedados", s.database, &GuardaAviso);
-  EscreveIni(path, "bd", "username", utilizador, &GuardaAviso);
-  EscreveIni(path, "bd", "password", palavraPasse, &GuardaAviso);
+  WriteIni(path, "bd", "servidor", s.server, &GuardaAviso);
+  WriteIni(path, "bd", "porta", s.port, &GuardaAviso);
+  WriteIni(path, "bd", "basedados", s.database, &GuardaAviso);
+  WriteIni(path, "bd", "username", utilizador, &GuardaAviso);
+  WriteIni(path, "bd", "password", palavraPasse, &GuardaAviso);
   avisosDaGravacao = nullptr;
   if (!avisos.empty()) {
     std::string texto;

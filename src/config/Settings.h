@@ -17,23 +17,23 @@ inline constexpr const char* kSettingsFileName = "lexora.ini";
 // around the value are trimmed (and one pair of enclosing quotes removed), and
 // at most 499 characters are returned. True when the value is not empty; when
 // it is empty or missing (or the file is), `value` is left unchanged.
-bool LeIni(const std::string& path, const std::string& section, const std::string& key,
-           std::string& value);
+bool ReadIni(const std::string& path, const std::string& section, const std::string& key,
+             std::string& value);
 
 // Writes one key, creating the file, the section or the key as needed and
 // keeping every other line as it was. Failures are reported to `warn` with the
 // old program's texts ("Ficheiro ... não existe ou inválido"...), not thrown.
-void EscreveIni(const std::string& path, const std::string& section, const std::string& key,
-                const std::string& value, void (*warn)(const std::string&) = nullptr);
+void WriteIni(const std::string& path, const std::string& section, const std::string& key,
+              const std::string& value, void (*warn)(const std::string&) = nullptr);
 
 // Turns a scrambled value back into text: each character is an 8-digit group
 // holding its Windows-1252 code times 52973. A group that is not numeric
 // gives the empty text; a code outside 0-255 throws Error (kSettings). The
 // result is UTF-8.
-std::string Desencripta(const std::string& texto);
+std::string Unscramble(const std::string& texto);
 // The reverse, for `saftpt settings`: UTF-8 text in, scrambled groups out.
 // Throws Error for a character that Windows-1252 cannot represent.
-std::string Encripta(const std::string& texto);
+std::string Scramble(const std::string& texto);
 
 // Reads "servidor", "password", "username", "basedados" and "porta" from
 // section "bd" (the credentials unscrambled; an empty port becomes "3306").

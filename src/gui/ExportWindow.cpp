@@ -189,7 +189,7 @@ ExportWindow::ExportWindow(const StartOptions& options, GuiDialogs& dialogs, She
   exemptionDialog_ = new ExemptionDialog(dialogs_, this);
 
   connect(recibosCheck_, &QCheckBox::clicked, this, [this](bool ticked) {
-    EscreveIni(options_.settingsPath, "bd", "saftrecibos", ticked ? "1" : "0", &SettingsWarning);
+    WriteIni(options_.settingsPath, "bd", "saftrecibos", ticked ? "1" : "0", &SettingsWarning);
   });
   connect(exportButton_, &QPushButton::clicked, this, [this] { Export(); });
   connect(restrictionsButton_, &QPushButton::clicked, this, [this] { ShowRestrictions(); });
@@ -212,7 +212,7 @@ bool ExportWindow::Load() {
     }
 
     std::string recibos;
-    if (LeIni(options_.settingsPath, "bd", "saftrecibos", recibos) && recibos == "1")
+    if (ReadIni(options_.settingsPath, "bd", "saftrecibos", recibos) && recibos == "1")
       recibosCheck_->setChecked(true);
 
     LoadOffice();
@@ -226,10 +226,10 @@ bool ExportWindow::Load() {
     periodEnd_->setDate(QDate(period.fim.year, period.fim.month, period.fim.day));
     periodStart_->setDate(QDate(period.inicio.year, period.inicio.month, period.inicio.day));
 
-    progress_->IniciaProgresso(0);
-    progress_->IniciaProgressoDetalhe(0);
-    progress_->MostraProgresso(0, "");
-    progress_->MostraProgressoDetalhe(0);
+    progress_->StartProgress(0);
+    progress_->StartDetailProgress(0);
+    progress_->ShowProgress(0, "");
+    progress_->ShowDetailProgress(0);
 
     versionBox_->setCurrentIndex(today < DateTime::Date(2017, 7, 1) ? 0 : 1);
     // Start away from "Exercício:", whose every exit resets the period.
@@ -247,7 +247,7 @@ bool ExportWindow::AskForConnection(const std::string& problem) {
 }
 
 void ExportWindow::LoadOffice() {
-  CarregaConfiguracao(db_, office_);
+  LoadOfficeConfig(db_, office_);
   setWindowTitle(Title(office_.nome));
   LoadSeries();
 }

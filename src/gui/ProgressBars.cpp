@@ -26,23 +26,23 @@ int ProgressBars::Largura(long long posicao, long long total) {
   return static_cast<int>(posicao * kEscala / total);
 }
 
-void ProgressBars::IniciaProgresso(long long n) {
+void ProgressBars::StartProgress(long long n) {
   totalPrincipal_ = n;
 }
 
-void ProgressBars::IniciaProgressoDetalhe(long long n) {
+void ProgressBars::StartDetailProgress(long long n) {
   totalDetalhe_ = n;
 }
 
-void ProgressBars::MostraProgresso(long long n, const std::string& mensagem) {
+void ProgressBars::ShowProgress(long long n, const std::string& mensagem) {
   principal_->setValue(Largura(n, totalPrincipal_));
   mensagem_->setText(QString::fromStdString(mensagem));
   Repinta(true);
-  IniciaProgressoDetalhe(0);
-  MostraProgressoDetalhe(0);
+  StartDetailProgress(0);
+  ShowDetailProgress(0);
 }
 
-void ProgressBars::MostraProgressoDetalhe(long long n) {
+void ProgressBars::ShowDetailProgress(long long n) {
   detalhe_->setValue(Largura(n, totalDetalhe_));
   Repinta(false);
 }

@@ -22,10 +22,10 @@ class ProgressBars : public ProgressSink {
 
   ProgressBars(QProgressBar* principal, QProgressBar* detalhe, QLabel* mensagem);
 
-  void IniciaProgresso(long long n) override;
-  void IniciaProgressoDetalhe(long long n) override;
-  void MostraProgresso(long long n, const std::string& mensagem) override;
-  void MostraProgressoDetalhe(long long n) override;
+  void StartProgress(long long n) override;
+  void StartDetailProgress(long long n) override;
+  void ShowProgress(long long n, const std::string& mensagem) override;
+  void ShowDetailProgress(long long n) override;
 
   // The share of the bar a position fills (0 with no total; clipped at full,
   // as the builder may step past its announced total).

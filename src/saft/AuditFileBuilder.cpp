@@ -25,7 +25,7 @@ AuditFileBuilder::AuditFileBuilder(Database& db, const ConfiguracaoEscritorio& o
 
 void AuditFileBuilder::Build() {
   ctx_.ReadOfficeSettings();
-  ctx_.progress.IniciaProgresso(kProgressSteps);
+  ctx_.progress.StartProgress(kProgressSteps);
 
   const std::string ns = AuditFileNamespace(ctx_.options.versao);
   doc_.SetEncoding("Windows-1252");

@@ -52,7 +52,7 @@ long long CustomersWithNif(RunContext& ctx, const std::string& nif) {
   if (IsAllDigits(nif) && it != contagens->end()) return it->second;
   it = contagens->find(nif);
   if (it != contagens->end()) return it->second;
-  return (*contagens)[nif] = ctx.db.ContaTotal(
+  return (*contagens)[nif] = ctx.db.CountRows(
              "count(*)", "clientes", "replace(ncontribuinte,' ','')='" + ctx.db.Escape(nif) + "'");
 }
 
@@ -69,8 +69,8 @@ Value NifOfCustomer(RunContext& ctx, const std::string& codigo) {
   auto it = lidos->find(codigo);
   if (it != lidos->end()) return it->second;
   return (*lidos)[codigo] =
-             ctx.db.ObtemValor("NContribuinte", "clientes",
-                               "CodCliente='" + ctx.db.Escape(codigo) + "'", Value(std::string()));
+             ctx.db.ReadValue("NContribuinte", "clientes",
+                              "CodCliente='" + ctx.db.Escape(codigo) + "'", Value(std::string()));
 }
 
 }  // namespace
@@ -223,7 +223,7 @@ void WriteCustomers(RunContext& ctx, XmlNode masterFiles) {
       "tipodoc = 'FA' or tipodoc = 'FS' or tipodoc='NC' or tipodoc='ND' or tipodoc='R' or "
       "tipodoc='OR')  AND Serie<>'tmp' and data>='" +
       inicio + "' and data<='" + fim + "'");
-  ctx.progress.IniciaProgressoDetalhe(static_cast<long long>(rs.recordCount()));
+  ctx.progress.StartDetailProgress(static_cast<long long>(rs.recordCount()));
 
   std::unordered_set<std::string> escritos;
   std::set<std::string> ids;
@@ -231,7 +231,7 @@ void WriteCustomers(RunContext& ctx, XmlNode masterFiles) {
   for (; !rs.eof(); rs.moveNext()) {
     const std::string codigo = rs.text("CodCliente");
     if (!escritos.insert(codigo).second) continue;
-    ctx.progress.MostraProgressoDetalhe(++contador);
+    ctx.progress.ShowDetailProgress(++contador);
     const std::string contribuinte = rs.text("NContribuinte");
     const CustomerRow dados = ReadCustomerRow(rs, "CodCliente");
     const std::string id = CustomerIdForNif(ctx, codigo, contribuinte);

@@ -86,7 +86,7 @@ OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& ki
   OpenedSection s;
   s.sql = SectionSql(ctx, kind);
   s.documents = ctx.db.Execute(s.sql + " order by Data,tipodoc,numero");
-  ctx.progress.IniciaProgressoDetalhe(static_cast<long long>(s.documents.recordCount()));
+  ctx.progress.StartDetailProgress(static_cast<long long>(s.documents.recordCount()));
   s.element = parent.NewChild(kind.element, "");
   for (; !s.documents.eof(); s.documents.moveNext())
     if (kind.isEntry(s.documents.text("tipodoc"))) ++s.entries;

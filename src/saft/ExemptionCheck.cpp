@@ -87,11 +87,11 @@ std::string CodMencaoFor(RunContext& ctx, const std::string& texto) {
     if (c == '\\' || c == '%' || c == '_') padrao += '\\';
     padrao += c;
   }
-  return lidos[texto] = ctx.db
-                            .ObtemValor("CodMencao", "tipoisencaoiva",
-                                        "trim(Nome) like '" + ctx.db.Escape(padrao) + "'",
-                                        Value(std::string()))
-                            .text();
+  return lidos[texto] =
+             ctx.db
+                 .ReadValue("CodMencao", "tipoisencaoiva",
+                            "trim(Nome) like '" + ctx.db.Escape(padrao) + "'", Value(std::string()))
+                 .text();
 }
 
 void AddIsencaoIva(RunContext& ctx, XmlNode line, double iva, const std::string& isencao,

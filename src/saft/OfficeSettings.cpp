@@ -9,7 +9,7 @@ namespace saftpt {
 bool IsCertified(RunContext& ctx) {
   auto& certified = ctx.reads.certified;
   if (!certified)
-    certified = ctx.db.ObtemValor("OC", "configescritorio", "", Value("0")).integer("OC") != 0;
+    certified = ctx.db.ReadValue("OC", "configescritorio", "", Value("0")).integer("OC") != 0;
   return *certified;
 }
 

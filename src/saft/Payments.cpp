@@ -164,7 +164,7 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
   ReadSection(ctx, section.sql, read);
   long long progresso = 1;
   for (; !rs.eof(); rs.moveNext()) {
-    ctx.progress.MostraProgressoDetalhe(++progresso);
+    ctx.progress.ShowDetailProgress(++progresso);
     XmlNode payment = payments.NewChild("Payment", "");
     std::string data = DocumentDate(rs);
     AddElement(payment, "PaymentRefNo", DocumentNumber(rs));

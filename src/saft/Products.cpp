@@ -27,7 +27,7 @@ std::string ProductType(const std::string& categoria) {
 // service.
 std::string ProductCategory(RunContext& ctx, const std::string& productCode) {
   try {
-    Value categoria = ctx.db.ObtemValor(
+    Value categoria = ctx.db.ReadValue(
         "Categoria", "honorarios", "referencia='" + ctx.db.Escape(productCode) + "'", Value(""));
     if (!categoria.text().empty()) return categoria.text();
   } catch (const std::exception&) {
@@ -61,8 +61,8 @@ Honorario FindHonorario(RunContext& ctx, const std::string& referencia) {
   Honorario h;
   const std::string condicao = "Referencia='" + ctx.db.Escape(referencia) + "'";
   h.referencia =
-      ctx.db.ObtemValor("Referencia", "honorarios", condicao, Value(std::string())).text();
-  h.descricao = ctx.db.ObtemValor("Descricao", "honorarios", condicao, Value("")).text();
+      ctx.db.ReadValue("Referencia", "honorarios", condicao, Value(std::string())).text();
+  h.descricao = ctx.db.ReadValue("Descricao", "honorarios", condicao, Value("")).text();
   return (*lidos)[referencia] = h;
 }
 

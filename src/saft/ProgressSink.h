@@ -10,20 +10,20 @@ namespace saftpt {
 class ProgressSink {
  public:
   virtual ~ProgressSink() = default;
-  virtual void IniciaProgresso(long long n) = 0;
-  virtual void IniciaProgressoDetalhe(long long n) = 0;
+  virtual void StartProgress(long long n) = 0;
+  virtual void StartDetailProgress(long long n) = 0;
   // Also resets the detail bar.
-  virtual void MostraProgresso(long long n, const std::string& mensagem) = 0;
-  virtual void MostraProgressoDetalhe(long long n) = 0;
+  virtual void ShowProgress(long long n, const std::string& mensagem) = 0;
+  virtual void ShowDetailProgress(long long n) = 0;
 };
 
 // Progress that nobody watches.
 class NoProgress : public ProgressSink {
  public:
-  void IniciaProgresso(long long) override {}
-  void IniciaProgressoDetalhe(long long) override {}
-  void MostraProgresso(long long, const std::string&) override {}
-  void MostraProgressoDetalhe(long long) override {}
+  void StartProgress(long long) override {}
+  void StartDetailProgress(long long) override {}
+  void ShowProgress(long long, const std::string&) override {}
+  void ShowDetailProgress(long long) override {}
 };
 
 }  // namespace saftpt

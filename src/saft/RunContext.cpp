@@ -24,12 +24,12 @@ RunContext::RunContext(Database& db, const ConfiguracaoEscritorio& office,
 void RunContext::ReadOfficeSettings() {
   acceptedReasons = AcceptedMotivos(options.start);
   clienteIndiferenciado =
-      db.ObtemValor("ClienteIndiferenciado", "configescritorio", "", Value("")).text();
+      db.ReadValue("ClienteIndiferenciado", "configescritorio", "", Value("")).text();
   // Older databases have no "OC1" column: their quotations are not signed.
   orcamentosAssinados = false;
-  if (db.ExisteCampo("configescritorio", "OC1"))
+  if (db.HasColumn("configescritorio", "OC1"))
     orcamentosAssinados =
-        db.ObtemValor("OC1", "configescritorio", "", Value()).boolean("configescritorio.OC1");
+        db.ReadValue("OC1", "configescritorio", "", Value()).boolean("configescritorio.OC1");
 }
 
 std::string RunContext::PeriodStart() const {

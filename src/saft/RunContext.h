@@ -75,7 +75,7 @@ struct RunContext {
   // The "ATCUD" element's text: "0" before 1 February 2023 (the run's date).
   std::string AtcudText(const Value& atcud, const std::string& documentNumber) const;
   // Starts a section on the main bar.
-  void ShowStep(const ProgressStep& step) { progress.MostraProgresso(step.number, step.label); }
+  void ShowStep(const ProgressStep& step) { progress.ShowProgress(step.number, step.label); }
 
   Database& db;
   const ConfiguracaoEscritorio& office;

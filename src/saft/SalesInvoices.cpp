@@ -53,7 +53,7 @@ void WriteSalesInvoices(RunContext& ctx, XmlNode sourceDocuments) {
   const LineTextWidths widths{ctx.V103() ? size_t{60} : size_t{200}, 60};
   long long progresso = 1;
   for (; !rs.eof(); rs.moveNext()) {
-    ctx.progress.MostraProgressoDetalhe(++progresso);
+    ctx.progress.ShowDetailProgress(++progresso);
     XmlNode invoice = section.element.NewChild("Invoice", "");
     AddDocumentHead(ctx, invoice, rs, kInvoiceTags, ctx.options.versao >= 4, certificada);
     if (const char* tipo = InvoiceType(rs.text("tipodoc")))

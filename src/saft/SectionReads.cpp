@@ -97,7 +97,7 @@ void ReadSection(RunContext& ctx, const std::string& documentsSql, const Section
   if (!read.retencaoFilter.empty()) {
     // Without the TipoRetencao column everything withheld is IRS.
     if (!l.hasTipoRetencao)
-      l.hasTipoRetencao = ctx.db.ExisteCampo("documentoslinhas", "TipoRetencao");
+      l.hasTipoRetencao = ctx.db.HasColumn("documentoslinhas", "TipoRetencao");
     const std::string soma = *l.hasTipoRetencao
                                  ? "round(sum(if(documentoslinhas.TipoRetencao='IRC',"
                                    "documentoslinhas.ValorRetencao,null)),2), "

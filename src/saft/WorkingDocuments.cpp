@@ -30,7 +30,7 @@ void WriteWorkingDocuments(RunContext& ctx, XmlNode sourceDocuments) {
   const LineTextWidths widths{60, 200};
   long long progresso = 1;
   for (; !rs.eof(); rs.moveNext()) {
-    ctx.progress.MostraProgressoDetalhe(++progresso);
+    ctx.progress.ShowDetailProgress(++progresso);
     XmlNode work = section.element.NewChild("WorkDocument", "");
     AddDocumentHead(ctx, work, rs, kWorkTags, true, ctx.orcamentosAssinados);
     if (rs.text("tipodoc") == "OR") AddElement(work, "WorkType", "OR");

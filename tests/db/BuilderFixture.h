@@ -27,12 +27,12 @@ namespace saftpt::test {
 // Progress calls as text, one per line ("M 2 Customers", "D 2"...).
 class RecordingProgress : public ProgressSink {
  public:
-  void IniciaProgresso(long long n) override { log << "I " << n << "\n"; }
-  void IniciaProgressoDetalhe(long long n) override { log << "ID " << n << "\n"; }
-  void MostraProgresso(long long n, const std::string& m) override {
+  void StartProgress(long long n) override { log << "I " << n << "\n"; }
+  void StartDetailProgress(long long n) override { log << "ID " << n << "\n"; }
+  void ShowProgress(long long n, const std::string& m) override {
     log << "M " << n << " " << m << "\n";
   }
-  void MostraProgressoDetalhe(long long n) override { log << "D " << n << "\n"; }
+  void ShowDetailProgress(long long n) override { log << "D " << n << "\n"; }
   std::ostringstream log;
 };
 

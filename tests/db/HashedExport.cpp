@@ -43,7 +43,7 @@ ExportOptions YearOptions(int year, int versao, const std::string& outputPath) {
 HashedExport ExportYear(Database& db, int year, int versao, const std::string& name,
                         const std::string& expected) {
   ConfiguracaoEscritorio office;
-  CarregaConfiguracao(db, office);
+  LoadOfficeConfig(db, office);
   const ExportOptions options =
       YearOptions(year, versao,
                   std::filesystem::temp_directory_path().string() + "/saftpt_hashed_" +

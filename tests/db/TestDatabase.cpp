@@ -88,7 +88,9 @@ std::string ReadSourceFile(const std::string& relative) {
   return out.str();
 }
 
-void DbTest::SetUp() { CreateDatabase(); }
+void DbTest::SetUp() {
+  CreateDatabase();
+}
 
 void DbTest::TearDown() {
   db_.Close();
@@ -105,8 +107,8 @@ void DbTest::CreateDatabase(const SchemaKind& kind) {
   db_.Close();
   if (!name_.empty()) RunScript("", "DROP DATABASE IF EXISTS `" + name_ + "`");
   name_ = "saftpt_t" + std::to_string(getpid()) + "_" + std::to_string(++counter);
-  RunScript("", "CREATE DATABASE `" + name_ + "` CHARACTER SET " +
-                    (kind.utf8mb4 ? "utf8mb4" : "latin1"));
+  RunScript(
+      "", "CREATE DATABASE `" + name_ + "` CHARACTER SET " + (kind.utf8mb4 ? "utf8mb4" : "latin1"));
   std::string schema = ReadSourceFile("db/schema.sql");
   if (kind.doubleAmounts) {
     schema = Replace(schema, "DECIMAL(15,2)", "DOUBLE");
@@ -119,9 +121,13 @@ void DbTest::CreateDatabase(const SchemaKind& kind) {
   db_.Open(Settings());
 }
 
-void DbTest::Exec(const std::string& script) { RunScript(name_, script); }
+void DbTest::Exec(const std::string& script) {
+  RunScript(name_, script);
+}
 
-void DbTest::ExecFile(const std::string& relative) { RunScript(name_, ReadSourceFile(relative)); }
+void DbTest::ExecFile(const std::string& relative) {
+  RunScript(name_, ReadSourceFile(relative));
+}
 
 ConnectionSettings DbTest::Settings() const {
   ConnectionSettings s = TestServer();
@@ -133,9 +139,8 @@ std::string DbTest::WriteSettingsFile(const std::string& folder) const {
   ConnectionSettings s = Settings();
   std::string path = folder + "/lexora.ini";
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << "[bd]\r\nservidor=" << s.server << "\r\nporta=" << s.port
-      << "\r\nbasedados=" << s.database << "\r\nusername=" << Encripta(s.user)
-      << "\r\npassword=" << Encripta(s.password) << "\r\n";
+  out << "[bd]\r\nservidor=" << s.server << "\r\nporta=" << s.port << "\r\nbasedados=" << s.database
+      << "\r\nusername=" << Scramble(s.user) << "\r\npassword=" << Scramble(s.password) << "\r\n";
   return path;
 }
 

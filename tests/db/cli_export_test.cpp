@@ -366,7 +366,7 @@ TEST_F(CliExportTest, SignedChainVerifiesUntilAnAmountIsChanged) {
 TEST_F(CliExportTest, WrongPasswordShowsTheServersMessage) {
   std::string texto = FileText(ini_);
   size_t p = texto.find("password=");
-  texto = texto.substr(0, p) + "password=" + Encripta("errada") + "\r\n";
+  texto = texto.substr(0, p) + "password=" + Scramble("errada") + "\r\n";
   std::ofstream(ini_, std::ios::binary | std::ios::trunc) << texto;
   CliResult r = Export({"--output", xml_, "--year", "2024"});
   EXPECT_EQ(r.status, 1);

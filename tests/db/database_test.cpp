@@ -132,10 +132,10 @@ TEST_F(DatabaseTest, StatementsRunWhileRowsAreOpen) {
     EXPECT_EQ(db_.ExecuteUpdate("update series set descricao = 'x' where serie = '" +
                                 db_.Escape(rs.text("serie")) + "'"),
               1u);
-    EXPECT_EQ(db_.ContaTotal("count(*)", "series", ""), 2);
+    EXPECT_EQ(db_.CountRows("count(*)", "series", ""), 2);
   }
   EXPECT_EQ(seen, 2);
-  EXPECT_EQ(db_.ContaTotal("count(*)", "series", "descricao = 'x'"), 2);
+  EXPECT_EQ(db_.CountRows("count(*)", "series", "descricao = 'x'"), 2);
 }
 
 TEST_F(DatabaseTest, StatementWithoutRowsGivesAnEmptyRecordset) {
@@ -150,42 +150,42 @@ TEST_F(DatabaseTest, StatementWithoutRowsGivesAnEmptyRecordset) {
 }
 
 TEST_F(DatabaseTest, ExisteCampoIgnoresCase) {
-  EXPECT_TRUE(db_.ExisteCampo("TipoIsencaoIva", "codmencao"));
-  EXPECT_TRUE(db_.ExisteCampo("tipoisencaoiva", "CodMencao"));
-  EXPECT_TRUE(db_.ExisteCampo("CONFIGESCRITORIO", "oc1"));
-  EXPECT_FALSE(db_.ExisteCampo("tipoisencaoiva", "CodMencao2"));
-  EXPECT_FALSE(db_.ExisteCampo("semtabela", "CodMencao"));
+  EXPECT_TRUE(db_.HasColumn("TipoIsencaoIva", "codmencao"));
+  EXPECT_TRUE(db_.HasColumn("tipoisencaoiva", "CodMencao"));
+  EXPECT_TRUE(db_.HasColumn("CONFIGESCRITORIO", "oc1"));
+  EXPECT_FALSE(db_.HasColumn("tipoisencaoiva", "CodMencao2"));
+  EXPECT_FALSE(db_.HasColumn("semtabela", "CodMencao"));
   // A column of another table does not count.
-  EXPECT_FALSE(db_.ExisteCampo("series", "CodMencao"));
+  EXPECT_FALSE(db_.HasColumn("series", "CodMencao"));
   Exec("ALTER TABLE configescritorio DROP COLUMN OC1");
-  EXPECT_FALSE(db_.ExisteCampo("configescritorio", "OC1"));
+  EXPECT_FALSE(db_.HasColumn("configescritorio", "OC1"));
 }
 
 TEST_F(DatabaseTest, SingleValueQueries) {
-  EXPECT_EQ(db_.ContaTotal("count(*)", "series", ""), 0);
+  EXPECT_EQ(db_.CountRows("count(*)", "series", ""), 0);
   Exec("INSERT INTO series (serie) VALUES ('A'), ('B'), ('tmp')");
-  EXPECT_EQ(db_.ContaTotal("count(*)", "series", ""), 3);
-  EXPECT_EQ(db_.ContaTotal("count(*)", "series", "serie <> 'tmp'"), 2);
+  EXPECT_EQ(db_.CountRows("count(*)", "series", ""), 3);
+  EXPECT_EQ(db_.CountRows("count(*)", "series", "serie <> 'tmp'"), 2);
   // No row at all, and a sum over no rows (Null).
-  EXPECT_EQ(db_.ContaTotal("serie", "series", "serie = 'Z'"), 0);
-  EXPECT_DOUBLE_EQ(db_.SomaTotal("sum(ValorTotal)", "documentos", ""), 0);
+  EXPECT_EQ(db_.CountRows("serie", "series", "serie = 'Z'"), 0);
+  EXPECT_DOUBLE_EQ(db_.SumValues("sum(ValorTotal)", "documentos", ""), 0);
   Exec(
       "INSERT INTO documentos (tipodoc, serie, numero, ValorTotal) VALUES "
       "('F', 'A', 1, 10.25), ('F', 'A', 2, 5.50), ('F', 'A', 3, NULL)");
-  EXPECT_DOUBLE_EQ(db_.SomaTotal("sum(ValorTotal)", "documentos", ""), 15.75);
-  EXPECT_DOUBLE_EQ(db_.SomaTotal("ValorTotal", "documentos", "numero = 3"), 0);
-  EXPECT_EQ(db_.ContaTotal("sum(ValorTotal)", "documentos", "numero = 1"), 10);
+  EXPECT_DOUBLE_EQ(db_.SumValues("sum(ValorTotal)", "documentos", ""), 15.75);
+  EXPECT_DOUBLE_EQ(db_.SumValues("ValorTotal", "documentos", "numero = 3"), 0);
+  EXPECT_EQ(db_.CountRows("sum(ValorTotal)", "documentos", "numero = 1"), 10);
 }
 
 TEST_F(DatabaseTest, ObtemValorFallsBackOnNoRowAndOnNull) {
-  Value v = db_.ObtemValor("nome", "configescritorio", "", Value(""));
+  Value v = db_.ReadValue("nome", "configescritorio", "", Value(""));
   EXPECT_FALSE(v.isNull());
   EXPECT_EQ(v.text(), "");
-  EXPECT_EQ(db_.ObtemValor("nome", "configescritorio", "ID=1", Value("x")).text(), "x");
-  EXPECT_TRUE(db_.ObtemValor("nome", "configescritorio", "", Value::Null()).isNull());
+  EXPECT_EQ(db_.ReadValue("nome", "configescritorio", "ID=1", Value("x")).text(), "x");
+  EXPECT_TRUE(db_.ReadValue("nome", "configescritorio", "", Value::Null()).isNull());
   Exec("INSERT INTO configescritorio (ID, nome, ClienteIndiferenciado) VALUES (1, NULL, '0')");
-  EXPECT_EQ(db_.ObtemValor("nome", "configescritorio", "ID=1", Value("x")).text(), "x");
-  Value found = db_.ObtemValor("ClienteIndiferenciado", "configescritorio", "ID=1", Value("x"));
+  EXPECT_EQ(db_.ReadValue("nome", "configescritorio", "ID=1", Value("x")).text(), "x");
+  Value found = db_.ReadValue("ClienteIndiferenciado", "configescritorio", "ID=1", Value("x"));
   EXPECT_EQ(found.text(), "0");
 }
 
@@ -198,13 +198,13 @@ TEST_F(DatabaseTest, BadStatementCarriesTheServerNumberAndMessage) {
     EXPECT_NE(e.description().find("naoexiste"), std::string::npos) << e.description();
   }
   try {
-    db_.ContaTotal("count(*)", "series", "semcoluna = 1");
+    db_.CountRows("count(*)", "series", "semcoluna = 1");
     FAIL() << "a bad condition ran";
   } catch (const Error& e) {
     EXPECT_EQ(e.number(), 1054);  // ER_BAD_FIELD_ERROR
   }
   // The connection still works afterwards.
-  EXPECT_EQ(db_.ContaTotal("count(*)", "series", ""), 0);
+  EXPECT_EQ(db_.CountRows("count(*)", "series", ""), 0);
 }
 
 TEST_F(DatabaseTest, WrongPasswordAndClosedConnection) {
@@ -231,15 +231,15 @@ TEST_F(DatabaseTest, EscapeRoundTripsQuotesAndBackslashes) {
   const std::string tricky = "O'Neil \\ \"aspas\" \\' ; -- fim";
   db_.ExecuteUpdate("INSERT INTO series (serie, descricao) VALUES ('A', '" + db_.Escape(tricky) +
                     "')");
-  EXPECT_EQ(db_.ObtemValor("descricao", "series", "serie='A'", Value("")).text(), tricky);
-  EXPECT_EQ(db_.ContaTotal("count(*)", "series", "descricao = '" + db_.Escape(tricky) + "'"), 1);
+  EXPECT_EQ(db_.ReadValue("descricao", "series", "serie='A'", Value("")).text(), tricky);
+  EXPECT_EQ(db_.CountRows("count(*)", "series", "descricao = '" + db_.Escape(tricky) + "'"), 1);
   EXPECT_EQ(db_.Number("12"), "12");
   EXPECT_EQ(db_.Number("-3.50"), "-3.50");
   EXPECT_EQ(db_.Number("1 or 1=1"), "'1 or 1=1'");
   EXPECT_EQ(db_.Number("1'"), "'1\\''");
   EXPECT_EQ(db_.Number(""), "''");
   EXPECT_EQ(db_.Number("."), "'.'");
-  EXPECT_EQ(db_.ContaTotal("count(*)", "series", "seriegeral = " + db_.Number("1 or 1=1")), 0);
+  EXPECT_EQ(db_.CountRows("count(*)", "series", "seriegeral = " + db_.Number("1 or 1=1")), 0);
 }
 
 TEST_F(DatabaseTest, OpensFromTheSettingsFile) {
@@ -250,17 +250,17 @@ TEST_F(DatabaseTest, OpensFromTheSettingsFile) {
   std::string erro = "antigo";
   EXPECT_TRUE(AbreLigacaoIni(other, path, erro)) << erro;
   EXPECT_EQ(erro, "");
-  EXPECT_EQ(other.ContaTotal("count(*)", "series", ""), 0);
+  EXPECT_EQ(other.CountRows("count(*)", "series", ""), 0);
 
   // A wrong password: false, with the server's own message.
-  EscreveIni(path, "bd", "password", Encripta("errada"));
+  WriteIni(path, "bd", "password", Scramble("errada"));
   Database denied;
   EXPECT_FALSE(AbreLigacaoIni(denied, path, erro));
   EXPECT_NE(erro.find("Access denied"), std::string::npos) << erro;
   EXPECT_FALSE(denied.IsOpen());
 
   // Scrambled credentials that give no character: false, not a crash.
-  EscreveIni(path, "bd", "username", "99999999");
+  WriteIni(path, "bd", "username", "99999999");
   EXPECT_FALSE(AbreLigacaoIni(denied, path, erro));
   EXPECT_FALSE(erro.empty());
 
@@ -291,7 +291,7 @@ TEST_F(DatabaseTest, SettingsCommandWritesAWorkingFile) {
   ASSERT_EQ(std::system(command.c_str()), 0) << FileText(dir + "/err");
   const std::string shown = FileText(dir + "/out") + FileText(dir + "/err");
   EXPECT_EQ(shown.find(s.password), std::string::npos) << shown;
-  EXPECT_EQ(shown.find(Encripta(s.password)), std::string::npos) << shown;
+  EXPECT_EQ(shown.find(Scramble(s.password)), std::string::npos) << shown;
   struct stat st {};
   ASSERT_EQ(::stat(ini.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -299,7 +299,7 @@ TEST_F(DatabaseTest, SettingsCommandWritesAWorkingFile) {
   EXPECT_EQ(text.rfind("; do produto\n[bd]\nsaftrecibos=1\nservidor=", 0), 0u) << text;
   EXPECT_EQ(text.find(s.password), std::string::npos);
   std::string recibos;
-  EXPECT_TRUE(LeIni(ini, "bd", "saftrecibos", recibos));
+  EXPECT_TRUE(ReadIni(ini, "bd", "saftrecibos", recibos));
   EXPECT_EQ(recibos, "1");
 
   Database other;
@@ -336,8 +336,8 @@ TEST_P(DatabaseKindTest, AmountsDatesAndTextsArriveAlike) {
   EXPECT_DOUBLE_EQ(d["ValorTotal"].number(), 1234.56);
   EXPECT_DOUBLE_EQ(d["ValorIva"].number(), 0.1);
   EXPECT_TRUE(d["ValorTotal"].isNumeric());
-  EXPECT_DOUBLE_EQ(db_.SomaTotal("sum(ValorTotal)", "documentos", "Data >= '2024-02-01'"), 1234.56);
-  EXPECT_EQ(db_.ContaTotal("count(*)", "clientes", "Nome like 'Jo\u00e3o%'"), 1);
+  EXPECT_DOUBLE_EQ(db_.SumValues("sum(ValorTotal)", "documentos", "Data >= '2024-02-01'"), 1234.56);
+  EXPECT_EQ(db_.CountRows("count(*)", "clientes", "Nome like 'Jo\u00e3o%'"), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, DatabaseKindTest,

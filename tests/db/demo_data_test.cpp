@@ -330,8 +330,8 @@ TEST_P(DemoDataTest, EveryKindOfDocumentIsThereAndNumberedInDateOrder) {
     }
   }
   // Series and types the export window and the restrictions list offer.
-  EXPECT_EQ(db_.ContaTotal("count(*)", "series", ""), 3);
-  EXPECT_EQ(db_.ContaTotal("count(*)", "seriedocumento", "ultimonumero>0"),
+  EXPECT_EQ(db_.CountRows("count(*)", "series", ""), 3);
+  EXPECT_EQ(db_.CountRows("count(*)", "seriedocumento", "ultimonumero>0"),
             static_cast<long long>(bySeries.size()));
 }
 
@@ -360,7 +360,7 @@ TEST_P(DemoDataTest, CustomersAndTheTaxNumbersOnTheirDocuments) {
   EXPECT_EQ(pares, 1);
   // The walk-in consumer is the office's undifferentiated customer.
   const std::string walkin =
-      db_.ObtemValor("ClienteIndiferenciado", "configescritorio", "", Value("")).text();
+      db_.ReadValue("ClienteIndiferenciado", "configescritorio", "", Value("")).text();
   ASSERT_EQ(nifs.count(walkin), 1u);
   EXPECT_EQ(nifs[walkin], "999999990");
   // A document names an existing customer and the tax number the customer
@@ -390,7 +390,7 @@ TEST_P(DemoDataTest, NamesOutsideWindows1252OnlyInUtf8Tables) {
 // years' files pass the numbering and ATCUD checks.
 TEST_P(DemoDataTest, ExportsEveryYearAndVersionAndValidates) {
   ConfiguracaoEscritorio office;
-  CarregaConfiguracao(db_, office);
+  LoadOfficeConfig(db_, office);
   const std::string folder = std::filesystem::temp_directory_path().string();
   for (int year : {2025, 2026}) {
     for (int versao : {3, 4}) {
@@ -410,12 +410,12 @@ TEST_P(DemoDataTest, ExportsEveryYearAndVersionAndValidates) {
       const std::string period = "Serie<>'tmp' and data>='" + std::to_string(year) +
                                  "-01-01' and data<='" + std::to_string(year) + "-12-31'";
       EXPECT_EQ(builder.Summary().invoices.entries,
-                db_.ContaTotal("count(*)", "documentos",
-                               period + " and tipodoc in ('F','FA','FR','FS','ND','NC')"));
+                db_.CountRows("count(*)", "documentos",
+                              period + " and tipodoc in ('F','FA','FR','FS','ND','NC')"));
       EXPECT_EQ(builder.Summary().quotations.entries,
-                db_.ContaTotal("count(*)", "documentos", period + " and tipodoc='OR'"));
+                db_.CountRows("count(*)", "documentos", period + " and tipodoc='OR'"));
       EXPECT_EQ(builder.Summary().receipts.entries,
-                db_.ContaTotal("count(*)", "documentos", period + " and tipodoc='R'"));
+                db_.CountRows("count(*)", "documentos", period + " and tipodoc='R'"));
       if (year == 2025 && versao == 4) {
         ValidationReport report = ValidateSaftFile(options.outputPath, DefaultSchemaPath());
         EXPECT_TRUE(report.valid()) << report.Erro1006();

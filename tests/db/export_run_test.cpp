@@ -81,7 +81,7 @@ class ExportRunTest : public ExportTest {
   }
 
   ExportResult Run() {
-    CarregaConfiguracao(db_, office_);
+    LoadOfficeConfig(db_, office_);
     ExportRun run(db_, office_, dialogs_, shell_, progress_, resolver_);
     return run.Run(request_);
   }
@@ -223,7 +223,7 @@ TEST_F(ExportRunTest, CorrectedExemptionIsExported) {
 }
 
 TEST_F(ExportRunTest, LostConnectionIsShownAsAnError) {
-  CarregaConfiguracao(db_, office_);
+  LoadOfficeConfig(db_, office_);
   db_.Close();
   ExportRun run(db_, office_, dialogs_, shell_, progress_, resolver_);
   EXPECT_FALSE(run.Run(request_).written);

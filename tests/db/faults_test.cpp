@@ -51,10 +51,10 @@ class Cancel : public ExemptionResolver {
 class KillAt : public ProgressSink {
  public:
   KillAt(Database& admin, std::string id, long long n) : admin_(admin), id_(id), n_(n) {}
-  void IniciaProgresso(long long) override { Step(); }
-  void IniciaProgressoDetalhe(long long) override { Step(); }
-  void MostraProgresso(long long, const std::string&) override { Step(); }
-  void MostraProgressoDetalhe(long long) override { Step(); }
+  void StartProgress(long long) override { Step(); }
+  void StartDetailProgress(long long) override { Step(); }
+  void ShowProgress(long long, const std::string&) override { Step(); }
+  void ShowDetailProgress(long long) override { Step(); }
   bool killed = false;
 
  private:
@@ -110,7 +110,7 @@ TEST_F(FaultsTest, ConnectionKilledAtAnyStepFailsWithoutAFile) {
     db_.Close();
     db_.Open(Settings());
     ConfiguracaoEscritorio office;
-    CarregaConfiguracao(db_, office);
+    LoadOfficeConfig(db_, office);
     std::string id = db_.Execute("SELECT CONNECTION_ID()").field(size_t{0}).text();
     KillAt progress(admin, id, passo);
     Dialogs dialogs;
@@ -153,9 +153,9 @@ TEST_F(FaultsTest, UnreachableServerWrongPasswordAndMissingDatabase) {
 
   // The password given is never shown, neither as typed nor scrambled.
   const std::string segredo = "Segr3do-Conhecido-42";
-  r = Export(SettingsWith("password", "password=" + Encripta(segredo)), xml_);
+  r = Export(SettingsWith("password", "password=" + Scramble(segredo)), xml_);
   Falhou(r, "Access denied");
-  for (const std::string& t : {segredo, Encripta(segredo), Settings().password}) {
+  for (const std::string& t : {segredo, Scramble(segredo), Settings().password}) {
     EXPECT_EQ(r.err.find(t), std::string::npos) << r.err;
     EXPECT_EQ(r.out.find(t), std::string::npos);
   }

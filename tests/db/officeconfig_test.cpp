@@ -10,10 +10,10 @@ namespace {
 
 class OfficeConfigTest : public DbTest {
  protected:
-  // The description of the error CarregaConfiguracao raises.
+  // The description of the error LoadOfficeConfig raises.
   std::string Failure(ConfiguracaoEscritorio& config) {
     try {
-      CarregaConfiguracao(db_, config);
+      LoadOfficeConfig(db_, config);
     } catch (const Error& e) {
       return e.description();
     }
@@ -29,7 +29,7 @@ TEST_F(OfficeConfigTest, LoadsTheOfficeRow) {
       "(1, 'Sociedade de Advogados Conce\u00e7\u00e3o', 'Rua do Ouro, 12', 'Lisboa', "
       "'1100-060', ' 501 234 567 ', 'PT', 23.00, 1)");
   ConfiguracaoEscritorio c;
-  CarregaConfiguracao(db_, c);
+  LoadOfficeConfig(db_, c);
   EXPECT_EQ(c.nome, "Sociedade de Advogados Conce\u00e7\u00e3o");
   EXPECT_EQ(c.morada, "Rua do Ouro, 12");
   EXPECT_EQ(c.Localidade, "Lisboa");
@@ -45,7 +45,7 @@ TEST_F(OfficeConfigTest, EmptyOrNullTextsKeepThePreviousValue) {
       "INSERT INTO configescritorio (ID, nome, morada, Localidade, Iva, OC) "
       "VALUES (1, NULL, '', 'Porto', 13.5, 0)");
   ConfiguracaoEscritorio c;
-  CarregaConfiguracao(db_, c);
+  LoadOfficeConfig(db_, c);
   EXPECT_EQ(c.nome, "");
   EXPECT_EQ(c.morada, "");
   EXPECT_EQ(c.Localidade, "Porto");
@@ -53,7 +53,7 @@ TEST_F(OfficeConfigTest, EmptyOrNullTextsKeepThePreviousValue) {
   EXPECT_FALSE(c.OC);
   c.nome = "Anterior";
   c.morada = "Antiga";
-  CarregaConfiguracao(db_, c);
+  LoadOfficeConfig(db_, c);
   EXPECT_EQ(c.nome, "Anterior");
   EXPECT_EQ(c.morada, "Antiga");
 }

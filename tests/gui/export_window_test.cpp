@@ -82,14 +82,14 @@ TEST_F(WindowTest, VersionByTheDayTheLawTookEffectAndTheRestrictionSwitch) {
 }
 
 TEST_F(WindowTest, ReceiptsSwitchIsReadAtLoadAndWrittenAtEveryClick) {
-  EscreveIni(settings_, "bd", "saftrecibos", "1");
+  WriteIni(settings_, "bd", "saftrecibos", "1");
   Open(DateTime::Date(2025, 3, 15));
   QCheckBox* box = Child<QCheckBox>("recibosCheck");
   EXPECT_TRUE(box->isChecked());
 
   auto stored = [this] {
     std::string v;
-    LeIni(settings_, "bd", "saftrecibos", v);
+    ReadIni(settings_, "bd", "saftrecibos", v);
     return v;
   };
   box->click();
@@ -120,7 +120,7 @@ TEST_F(WindowTest, ReceiptsSwitchIsReadAtLoadAndWrittenAtEveryClick) {
   WriteSettingsFile(folder_);
 
   // Any other stored value leaves the box as designed (not ticked).
-  EscreveIni(settings_, "bd", "saftrecibos", "sim");
+  WriteIni(settings_, "bd", "saftrecibos", "sim");
   Open(DateTime::Date(2025, 3, 15));
   EXPECT_FALSE(Child<QCheckBox>("recibosCheck")->isChecked());
 }
@@ -166,7 +166,7 @@ TEST_F(WindowTest, LoadFailuresAreShownAndEndTheProgram) {
   // A connection refused asks for the connection with the server's own
   // message; cancelled, the program ends without another box.
   dialogs_.log.clear();
-  EscreveIni(settings_, "bd", "basedados", "nao_existe_saftpt");
+  WriteIni(settings_, "bd", "basedados", "nao_existe_saftpt");
   std::string problema;
   WhenModal(kConnectionDialog, [&problema](QWidget* d) {
     problema = LabelText(d, "problemLabel");
@@ -225,8 +225,8 @@ TEST_F(WindowTest, FirstRunAsksForTheConnectionUntilItWorks) {
   ASSERT_EQ(::stat(settings_.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);
   std::string user;
-  ASSERT_TRUE(LeIni(settings_, "bd", "username", user));
-  EXPECT_EQ(user, Encripta(good.user));
+  ASSERT_TRUE(ReadIni(settings_, "bd", "username", user));
+  EXPECT_EQ(user, Scramble(good.user));
   EXPECT_EQ(LeLigacaoIni(settings_).password, good.password);
   EXPECT_EQ(Child<QListWidget>("seriesList")->count(), 2);
   EXPECT_NE(window_->windowTitle().toStdString().find("Sociedade de Advogados Teste"),

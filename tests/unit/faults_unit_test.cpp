@@ -86,8 +86,8 @@ TEST(HostileText, ScrambledTextsRoundTripOrFailCleanly) {
     casos.push_back(e);
   for (const std::string& c : casos) {
     try {
-      std::string plain = Desencripta(c);
-      EXPECT_EQ(Desencripta(Encripta(plain)), plain) << c;
+      std::string plain = Unscramble(c);
+      EXPECT_EQ(Unscramble(Scramble(plain)), plain) << c;
     } catch (const Error& e) {
       EXPECT_FALSE(e.description().empty()) << c;
     }
@@ -148,10 +148,10 @@ TEST_F(HostileSettings, AnyFileReadsAndTakesTheReceiptsSwitch) {
     std::ofstream(path_, std::ios::binary | std::ios::trunc) << c;
     std::string v;
     for (const char* key : {"servidor", "porta", "basedados", "username", "password"})
-      LeIni(path_, "bd", key, v);
-    EscreveIni(path_, "bd", "saftrecibos", "1", nullptr);
+      ReadIni(path_, "bd", key, v);
+    WriteIni(path_, "bd", "saftrecibos", "1", nullptr);
     v.clear();
-    EXPECT_TRUE(LeIni(path_, "bd", "saftrecibos", v));
+    EXPECT_TRUE(ReadIni(path_, "bd", "saftrecibos", v));
     EXPECT_EQ(v, "1") << c.substr(0, 40);
   }
 }

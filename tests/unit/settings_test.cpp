@@ -38,7 +38,7 @@ class SettingsFile : public ::testing::Test {
   }
   std::string Read(const std::string& section, const std::string& key) {
     std::string value = "<unchanged>";
-    LeIni(path_, section, key, value);
+    ReadIni(path_, section, key, value);
     return value;
   }
   static void Collect(const std::string& text) { warnings_.push_back(text); }
@@ -65,7 +65,7 @@ TEST_F(SettingsFile, ReadsSectionsAndKeysWithoutRegardToCase) {
   EXPECT_EQ(Read("bd", "aspas"), "\"meia");  // unmatched quote stays
   // Empty, commented out and missing keys leave the value unchanged.
   std::string value = "antes";
-  EXPECT_FALSE(LeIni(path_, "bd", "porta", value));
+  EXPECT_FALSE(ReadIni(path_, "bd", "porta", value));
   EXPECT_EQ(value, "antes");
   EXPECT_EQ(Read("bd", "password"), "<unchanged>");
   EXPECT_EQ(Read("bd", "linha sem igual"), "<unchanged>");
@@ -76,9 +76,9 @@ TEST_F(SettingsFile, ReadsSectionsAndKeysWithoutRegardToCase) {
 
 TEST_F(SettingsFile, MissingFileReadsAsMissingKeys) {
   std::string value = "x";
-  EXPECT_FALSE(LeIni(dir_ + "/naoexiste.ini", "bd", "servidor", value));
+  EXPECT_FALSE(ReadIni(dir_ + "/naoexiste.ini", "bd", "servidor", value));
   EXPECT_EQ(value, "x");
-  EXPECT_FALSE(LeIni(dir_, "bd", "servidor", value));  // a folder, not a file
+  EXPECT_FALSE(ReadIni(dir_, "bd", "servidor", value));  // a folder, not a file
   EXPECT_EQ(value, "x");
 }
 
@@ -98,16 +98,16 @@ TEST_F(SettingsFile, WriteKeepsEveryOtherLineAndTheLineEndings) {
       "; comentario\r\n\r\n[geral]\r\nchave = valor com espacos \r\n\r\n"
       "[bd]\r\nServidor=velho\r\nporta=3306\r\n\r\n; fim\r\n[outra]\r\nx=1";
   Write(before);
-  EscreveIni(path_, "BD", "servidor", "novo", &Collect);
+  WriteIni(path_, "BD", "servidor", "novo", &Collect);
   EXPECT_EQ(Content(),
             "; comentario\r\n\r\n[geral]\r\nchave = valor com espacos \r\n\r\n"
             "[bd]\r\nServidor=novo\r\nporta=3306\r\n\r\n; fim\r\n[outra]\r\nx=1");
-  EscreveIni(path_, "bd", "saftrecibos", "1", &Collect);
+  WriteIni(path_, "bd", "saftrecibos", "1", &Collect);
   EXPECT_EQ(Content(),
             "; comentario\r\n\r\n[geral]\r\nchave = valor com espacos \r\n\r\n"
             "[bd]\r\nServidor=novo\r\nporta=3306\r\nsaftrecibos=1\r\n\r\n; fim\r\n"
             "[outra]\r\nx=1");
-  EscreveIni(path_, "nova", "k", "v", &Collect);
+  WriteIni(path_, "nova", "k", "v", &Collect);
   EXPECT_EQ(Content(),
             "; comentario\r\n\r\n[geral]\r\nchave = valor com espacos \r\n\r\n"
             "[bd]\r\nServidor=novo\r\nporta=3306\r\nsaftrecibos=1\r\n\r\n; fim\r\n"
@@ -120,10 +120,10 @@ TEST_F(SettingsFile, WriteKeepsEveryOtherLineAndTheLineEndings) {
 
 TEST_F(SettingsFile, WriteKeepsLfFilesAndCreatesMissingOnes) {
   Write("[bd]\nporta=1\n");
-  EscreveIni(path_, "bd", "saftrecibos", "0", &Collect);
+  WriteIni(path_, "bd", "saftrecibos", "0", &Collect);
   EXPECT_EQ(Content(), "[bd]\nporta=1\nsaftrecibos=0\n");
   std::filesystem::remove(path_);
-  EscreveIni(path_, "bd", "saftrecibos", "1", &Collect);
+  WriteIni(path_, "bd", "saftrecibos", "1", &Collect);
   EXPECT_EQ(Content(), "[bd]\r\nsaftrecibos=1\r\n");
   EXPECT_TRUE(warnings_.empty());
 }
@@ -131,7 +131,7 @@ TEST_F(SettingsFile, WriteKeepsLfFilesAndCreatesMissingOnes) {
 TEST_F(SettingsFile, WriteKeepsPermissionsAndEncoding) {
   Write("[bd]\r\nbasedados=escrit\xf3rio\r\n");
   ASSERT_EQ(::chmod(path_.c_str(), 0600), 0);
-  EscreveIni(path_, "bd", "servidor", "s\u00e3o", &Collect);
+  WriteIni(path_, "bd", "servidor", "s\u00e3o", &Collect);
   struct stat st {};
   ASSERT_EQ(::stat(path_.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -140,7 +140,7 @@ TEST_F(SettingsFile, WriteKeepsPermissionsAndEncoding) {
   EXPECT_EQ(Read("bd", "servidor"), "s\u00e3o");
   // A UTF-8 file (with its mark) stays one.
   Write("\xEF\xBB\xBF[bd]\r\nbasedados=escrit\xc3\xb3rio\r\n");
-  EscreveIni(path_, "bd", "servidor", "s\u00e3o", &Collect);
+  WriteIni(path_, "bd", "servidor", "s\u00e3o", &Collect);
   EXPECT_EQ(Content(),
             "\xEF\xBB\xBF[bd]\r\nbasedados=escrit\xc3\xb3rio\r\nservidor=s\xc3\xa3o\r\n");
   EXPECT_EQ(Read("bd", "basedados"), "escrit\u00f3rio");
@@ -149,69 +149,69 @@ TEST_F(SettingsFile, WriteKeepsPermissionsAndEncoding) {
 
 TEST_F(SettingsFile, WriteFailuresAreReportedNotThrown) {
   const std::string missing = dir_ + "/semPasta/lexora.ini";
-  EscreveIni(missing, " bd ", " saftrecibos ", "1", &Collect);
+  WriteIni(missing, " bd ", " saftrecibos ", "1", &Collect);
   ASSERT_EQ(warnings_.size(), 1u);
   EXPECT_EQ(warnings_[0], "Ficheiro " + missing +
                               " não existe ou inválido\nActualização abortada\n"
                               "Entrada: [bd] saftrecibos");
   // A value that would add lines to the file is refused.
   Write("[bd]\r\nporta=1\r\n");
-  EscreveIni(path_, "bd", "porta", "2\r\n[outra]", &Collect);
+  WriteIni(path_, "bd", "porta", "2\r\n[outra]", &Collect);
   EXPECT_EQ(warnings_.size(), 2u);
   EXPECT_EQ(Content(), "[bd]\r\nporta=1\r\n");
 }
 
-TEST(Desencripta, GroupsOfEightDigits) {
+TEST(Unscramble, GroupsOfEightDigits) {
   // 'A' = 65, 65 * 52973 = 3443245; 'b' = 98 -> 5191354.
-  EXPECT_EQ(Desencripta("0344324505191354"), "Ab");
-  EXPECT_EQ(Desencripta(""), "");
+  EXPECT_EQ(Unscramble("0344324505191354"), "Ab");
+  EXPECT_EQ(Unscramble(""), "");
   // Codes are rounded to the nearest whole number.
-  EXPECT_EQ(Desencripta("03443250"), "A");
-  EXPECT_EQ(Desencripta("03443200"), "A");
+  EXPECT_EQ(Unscramble("03443250"), "A");
+  EXPECT_EQ(Unscramble("03443200"), "A");
   // Windows-1252 codes come back as UTF-8: 0xE7 'ç', 0x80 '€'.
-  EXPECT_EQ(Desencripta(Encripta("pa\u00e7o\u20ac")), "pa\u00e7o\u20ac");
-  EXPECT_EQ(Desencripta("1223676306780544"), "\u00e7\u20ac");
+  EXPECT_EQ(Unscramble(Scramble("pa\u00e7o\u20ac")), "pa\u00e7o\u20ac");
+  EXPECT_EQ(Unscramble("1223676306780544"), "\u00e7\u20ac");
 }
 
-TEST(Desencripta, GroupCountRoundsHalvesToEven) {
-  EXPECT_EQ(Desencripta("0344"), "");                             // 0.5 groups: none
-  EXPECT_EQ(Desencripta("034432450344"), std::string("A\0", 2));  // 1.5: two, one short
-  EXPECT_EQ(Desencripta("03443245034432450344"), "AA");           // 2.5: two
-  EXPECT_EQ(Desencripta("0344324503443245034"), "AA");            // 2.375: two
-  EXPECT_EQ(Desencripta("03443245034432450344324"), "AA\x06");    // 2.875: three, 6.49.. -> 6
+TEST(Unscramble, GroupCountRoundsHalvesToEven) {
+  EXPECT_EQ(Unscramble("0344"), "");                             // 0.5 groups: none
+  EXPECT_EQ(Unscramble("034432450344"), std::string("A\0", 2));  // 1.5: two, one short
+  EXPECT_EQ(Unscramble("03443245034432450344"), "AA");           // 2.5: two
+  EXPECT_EQ(Unscramble("0344324503443245034"), "AA");            // 2.375: two
+  EXPECT_EQ(Unscramble("03443245034432450344324"), "AA\x06");    // 2.875: three, 6.49.. -> 6
 }
 
-TEST(Desencripta, NonNumericGroupEmptiesTheWholeValue) {
-  EXPECT_EQ(Desencripta("03443245x5191354"), "");
-  EXPECT_EQ(Desencripta("0344324505191354abcdefgh"), "");
-  EXPECT_EQ(Desencripta(" 3443245"), "A");  // blanks around a number are allowed
+TEST(Unscramble, NonNumericGroupEmptiesTheWholeValue) {
+  EXPECT_EQ(Unscramble("03443245x5191354"), "");
+  EXPECT_EQ(Unscramble("0344324505191354abcdefgh"), "");
+  EXPECT_EQ(Unscramble(" 3443245"), "A");  // blanks around a number are allowed
 }
 
-TEST(Desencripta, CodeOutsideARangeIsAnErrorNotACrash) {
+TEST(Unscramble, CodeOutsideARangeIsAnErrorNotACrash) {
   try {
-    Desencripta("99999999");
+    Unscramble("99999999");
     FAIL() << "code 1888 accepted";
   } catch (const Error& e) {
     EXPECT_EQ(e.number(), Error::kSettings);
     EXPECT_FALSE(e.description().empty());
   }
-  EXPECT_THROW(Desencripta("-1000000"), Error);
-  EXPECT_EQ(Desencripta("00000000"), std::string(1, '\0'));
+  EXPECT_THROW(Unscramble("-1000000"), Error);
+  EXPECT_EQ(Unscramble("00000000"), std::string(1, '\0'));
 }
 
-TEST(Encripta, ZeroPaddedGroupsAndUnrepresentableCharacters) {
-  EXPECT_EQ(Encripta("Ab"), "0344324505191354");
-  EXPECT_EQ(Encripta(""), "");
-  EXPECT_EQ(Encripta("\xff"), "13508115");  // a stray byte is taken as 'ÿ'
-  EXPECT_THROW(Encripta("\u0100"), Error);
-  EXPECT_THROW(Encripta("\U0001F600"), Error);
+TEST(Scramble, ZeroPaddedGroupsAndUnrepresentableCharacters) {
+  EXPECT_EQ(Scramble("Ab"), "0344324505191354");
+  EXPECT_EQ(Scramble(""), "");
+  EXPECT_EQ(Scramble("\xff"), "13508115");  // a stray byte is taken as 'ÿ'
+  EXPECT_THROW(Scramble("\u0100"), Error);
+  EXPECT_THROW(Scramble("\U0001F600"), Error);
   const std::string all = "Jo\u00e3o.Silva_2024!@#$%&*() \u00c7\u00e9";
-  EXPECT_EQ(Desencripta(Encripta(all)), all);
+  EXPECT_EQ(Unscramble(Scramble(all)), all);
 }
 
 TEST_F(SettingsFile, ConnectionSettingsFromTheFile) {
   Write("[bd]\r\nservidor=10.0.0.5\r\nporta=\r\nbasedados=lex\r\nusername=" +
-        Encripta("utilizador") + "\r\npassword=" + Encripta("s3gr\u00e9d'o") + "\r\n");
+        Scramble("utilizador") + "\r\npassword=" + Scramble("s3gr\u00e9d'o") + "\r\n");
   ConnectionSettings s = LeLigacaoIni(path_);
   EXPECT_EQ(s.server, "10.0.0.5");
   EXPECT_EQ(s.port, "3306");
@@ -265,8 +265,8 @@ TEST_F(SettingsFile, ConnectionWrittenInANewFolderForItsOwnerOnly) {
   EXPECT_EQ(lida.user, s.user);
   EXPECT_EQ(lida.password, s.password);
   std::string password;
-  ASSERT_TRUE(LeIni(ini, "bd", "password", password));
-  EXPECT_EQ(password, Encripta(s.password));
+  ASSERT_TRUE(ReadIni(ini, "bd", "password", password));
+  EXPECT_EQ(password, Scramble(s.password));
 
   // An existing file keeps its other keys and is closed to others.
   Write("[bd]\r\nsaftrecibos=1\r\n[saft]\r\nchave_publica=a.pem\r\n");
