@@ -44,12 +44,12 @@ std::string Env(const char* name) {
 
 class Silent : public saftpt::UserDialogs, public saftpt::Shell {
  public:
-  void inform(const std::string&, const std::string&) override {}
-  void warn(const std::string& t) override { std::cerr << t << "\n"; }
-  void error(const std::string& t) override { std::cerr << t << "\n"; }
-  bool confirm(const std::string&) override { return true; }
-  void openFolder(const std::string&) override {}
-  void openUrl(const std::string&) override {}
+  void Inform(const std::string&, const std::string&) override {}
+  void Warn(const std::string& t) override { std::cerr << t << "\n"; }
+  void ShowError(const std::string& t) override { std::cerr << t << "\n"; }
+  bool Confirm(const std::string&) override { return true; }
+  void OpenFolder(const std::string&) override {}
+  void OpenUrl(const std::string&) override {}
 };
 
 // The child: one export, as the command line runs it, reporting its own
@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
     try {
       return RunExport(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
     } catch (const saftpt::Error& e) {
-      std::cerr << e.description() << "\n";
+      std::cerr << e.Description() << "\n";
       return 1;
     }
   }
@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
     try {
       return RunCheck(argv[2], std::atoi(argv[3]));
     } catch (const saftpt::Error& e) {
-      std::cerr << e.description() << "\n";
+      std::cerr << e.Description() << "\n";
       return 1;
     }
   }
@@ -238,7 +238,7 @@ int main(int argc, char** argv) {
     LoadDatabase(server, name, size, counts);
     std::cerr << "loaded in " << Seconds(t) << " s\n";
   } catch (const saftpt::Error& e) {
-    std::cerr << e.description() << "\n";
+    std::cerr << e.Description() << "\n";
     return 1;
   }
 

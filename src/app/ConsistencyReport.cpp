@@ -26,14 +26,14 @@ std::string DataFinal(const DateTime& d) {
 // A value as the old program showed it: numbers with the user's decimal
 // separator (doubles to 15 significant digits), Null as empty text.
 std::string Texto(const Value& v, char decimalSeparator) {
-  if (v.isNull()) return "";
-  std::string text = v.text();
-  if (!v.isNumeric()) return text;
+  if (v.IsNull()) return "";
+  std::string text = v.Text();
+  if (!v.IsNumeric()) return text;
   size_t digits = 0;
   for (char c : text) digits += c >= '0' && c <= '9';
   if (text.find_first_of("eE") != std::string::npos || digits > 15) {
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.15g", v.number());
+    std::snprintf(buffer, sizeof buffer, "%.15g", v.Number());
     text = buffer;
   }
   for (char& c : text)
@@ -43,8 +43,8 @@ std::string Texto(const Value& v, char decimalSeparator) {
 
 // Both values are rounded to cents by the statement; a Null never differs.
 bool Diferentes(const Value& v1, const Value& v2) {
-  if (v1.isNull() || v2.isNull()) return false;
-  return std::fabs(v1.number("V1") - v2.number("V2")) >= 0.005;
+  if (v1.IsNull() || v2.IsNull()) return false;
+  return std::fabs(v1.Number("V1") - v2.Number("V2")) >= 0.005;
 }
 
 // The documents dated from `start` to the end of `end`'s day.
@@ -59,8 +59,8 @@ std::string ListOf(Database& db, const std::string& sql, Line line, const char* 
                    const char* none, bool& found) {
   std::string lines;
   Recordset rs = db.Execute(sql);
-  for (; !rs.eof(); rs.moveNext()) lines += line(rs);
-  rs.close();
+  for (; !rs.Eof(); rs.MoveNext()) lines += line(rs);
+  rs.Close();
   found = !lines.empty();
   if (!found) return none;
   return heading + std::string(kQuebra) + lines;
@@ -110,7 +110,7 @@ std::string CheckFaturas(Database& db, const DateTime& start, const DateTime& en
 
   auto line = [decimalSeparator](const Recordset& rs) {
     return kQuebra + Texto(rs["IDDocP"], decimalSeparator) + " paga pelos documentos:" + kQuebra +
-           rs.text("Documentos") + kQuebra +
+           rs.Text("Documentos") + kQuebra +
            " Valor Total:" + Texto(rs["ValorTotal"], decimalSeparator) +
            " Valor Pago: " + Texto(rs["ValorReal"], decimalSeparator) + kQuebra + kQuebra;
   };

@@ -63,12 +63,12 @@ ExportResult ExportRun::Run(const ExportRequest& request) {
     if (std::string problem =
             CheckBeforeExport(db_, request.seriesSelected, options.start, options.end);
         !problem.empty()) {
-      dialogs_.warn(problem);
+      dialogs_.Warn(problem);
       return result;
     }
     // No file chosen: the user cancelled the save dialog.
     if (options.outputPath.empty() || options.outputPath == "*.xml") return result;
-    if (FicheiroExiste(options.outputPath) && !dialogs_.confirm(kSobrepor)) return result;
+    if (FicheiroExiste(options.outputPath) && !dialogs_.Confirm(kSobrepor)) return result;
 
     AuditFileBuilder builder(db_, office_, options, progress_, resolver_);
     builder.Build();
@@ -77,21 +77,21 @@ ExportResult ExportRun::Run(const ExportRequest& request) {
     result.written = true;
     result.summary = Resumo(builder.Summary(), request.decimalSeparator);
   } catch (const Error& e) {
-    dialogs_.error(e.description());
+    dialogs_.ShowError(e.Description());
     return result;
   } catch (const std::exception& e) {
-    dialogs_.error(e.what());
+    dialogs_.ShowError(e.what());
     return result;
   }
 
-  dialogs_.showSummary(result.summary);
-  dialogs_.inform(kExportado, kTituloExportado);
+  dialogs_.ShowSummary(result.summary);
+  dialogs_.Inform(kExportado, kTituloExportado);
   // The file is saved by now: a desktop that cannot open the folder or the
   // portal does not make the export fail.
   try {
     std::string pasta = FolderOf(options.outputPath);
-    shell_.openFolder(pasta.empty() ? "./" : pasta);
-    if (request.openPortal) shell_.openUrl(PortalAddress());
+    shell_.OpenFolder(pasta.empty() ? "./" : pasta);
+    if (request.openPortal) shell_.OpenUrl(PortalAddress());
   } catch (const std::exception&) {
   }
   return result;

@@ -43,7 +43,7 @@ class ExportRun {
 
   // Checks, builds and saves. Problems the user must fix are shown through
   // the dialogs and give written=false; an Error from the builder or the
-  // database is shown with dialogs.error(description) and gives written=false,
+  // database is shown with dialogs.ShowError(description) and gives written=false,
   // with no file written and an existing one left as it was.
   ExportResult Run(const ExportRequest& request);
 

@@ -27,9 +27,9 @@ std::vector<AuditFinding> NumeracaoDaBase(Database& db, const DateTime& start,
       "SELECT tipodoc, serie, MAX(numero) AS Ultimo FROM documentos WHERE serie<>'tmp' AND "
       "Data<'" +
       Data(start) + "' GROUP BY tipodoc, serie");
-  for (; !antes.eof(); antes.moveNext())
-    ultimos[{antes.text("tipodoc"), antes.text("serie")}] = antes["Ultimo"].integer("Ultimo");
-  antes.close();
+  for (; !antes.Eof(); antes.MoveNext())
+    ultimos[{antes.Text("tipodoc"), antes.Text("serie")}] = antes["Ultimo"].Integer("Ultimo");
+  antes.Close();
 
   std::vector<AuditFinding> findings, semAtcud;
   std::string tipo, serie;
@@ -48,26 +48,26 @@ std::vector<AuditFinding> NumeracaoDaBase(Database& db, const DateTime& start,
       "serie<>'tmp' AND Data>='" +
       Data(start) + "' AND Data<='" + Data(end) +
       " 23:59:59' ORDER BY tipodoc, serie, numero, IDDoc");
-  for (; !rs.eof(); rs.moveNext()) {
-    std::string t = rs.text("tipodoc"), s = rs.text("serie");
+  for (; !rs.Eof(); rs.MoveNext()) {
+    std::string t = rs.Text("tipodoc"), s = rs.Text("serie");
     if (t != tipo || s != serie) {
       fechaSerie();
       tipo = t;
       serie = s;
     }
     DocumentoDaSerie d;
-    d.numero = rs["numero"].integer("numero");
-    DateTime data = rs.field("Data").date("Data");
+    d.numero = rs["numero"].Integer("numero");
+    DateTime data = rs.Field("Data").Date("Data");
     d.data = Data(data);
     d.entrada = documentos::SystemEntryDate(rs);
     docs.push_back(d);
-    std::string atcud = Trim(rs.text("ATCUD"));
+    std::string atcud = Trim(rs.Text("ATCUD"));
     if (d.data >= kInicioAtcudObrigatorio && (atcud.empty() || atcud == "0")) {
       std::string nome = documentos::DocumentNumber(rs);
       semAtcud.push_back({Gravidade::kErro, nome, MensagemSemAtcud(nome)});
     }
   }
-  rs.close();
+  rs.Close();
   fechaSerie();
   return findings;
 }

@@ -8,8 +8,8 @@ namespace {
 std::vector<std::string> FirstColumn(Database& db, const std::string& sql) {
   std::vector<std::string> values;
   Recordset rs = db.Execute(sql);
-  for (; !rs.eof(); rs.moveNext()) values.push_back(rs.field(size_t{0}).text());
-  rs.close();
+  for (; !rs.Eof(); rs.MoveNext()) values.push_back(rs.Field(size_t{0}).Text());
+  rs.Close();
   return values;
 }
 

@@ -41,10 +41,10 @@ void AbreDestacado(const std::string& alvo) {
 
 }  // namespace
 
-void DesktopShell::openFolder(const std::string& path) {
+void DesktopShell::OpenFolder(const std::string& path) {
   AbreDestacado(path);
 }
-void DesktopShell::openUrl(const std::string& url) {
+void DesktopShell::OpenUrl(const std::string& url) {
   AbreDestacado(url);
 }
 

@@ -11,29 +11,29 @@ namespace saftpt {
 class UserDialogs {
  public:
   virtual ~UserDialogs() = default;
-  virtual void inform(const std::string& text, const std::string& title) = 0;
-  virtual void warn(const std::string& text) = 0;
-  virtual void error(const std::string& text) = 0;
+  virtual void Inform(const std::string& text, const std::string& title) = 0;
+  virtual void Warn(const std::string& text) = 0;
+  virtual void ShowError(const std::string& text) = 0;
   // A Yes/No question; true for Yes.
-  virtual bool confirm(const std::string& question) = 0;
+  virtual bool Confirm(const std::string& question) = 0;
   // The summary of a finished export, shown before "Ficheiro exportado" (the
   // window's "Resumo:" box, the terminal's standard output).
-  virtual void showSummary(const std::string& /*summary*/) {}
+  virtual void ShowSummary(const std::string& /*summary*/) {}
 };
 
 class Shell {
  public:
   virtual ~Shell() = default;
-  virtual void openFolder(const std::string& path) = 0;
-  virtual void openUrl(const std::string& url) = 0;
+  virtual void OpenFolder(const std::string& path) = 0;
+  virtual void OpenUrl(const std::string& url) = 0;
 };
 
 // The desktop's "open" (xdg-open), started detached; failures are ignored, as
 // the file is already written.
 class DesktopShell : public Shell {
  public:
-  void openFolder(const std::string& path) override;
-  void openUrl(const std::string& url) override;
+  void OpenFolder(const std::string& path) override;
+  void OpenUrl(const std::string& url) override;
 };
 
 }  // namespace saftpt

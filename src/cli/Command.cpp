@@ -34,7 +34,7 @@ ExitStatus Command::RunAndReport() {
     std::cerr << f.message << std::endl;
     return f.status;
   } catch (const Error& e) {
-    std::cerr << e.description() << std::endl;
+    std::cerr << e.Description() << std::endl;
   } catch (const std::exception& e) {
     std::cerr << e.what() << std::endl;
   }

@@ -24,8 +24,8 @@ namespace {
 // Nothing to open for a terminal user.
 class NoShell : public Shell {
  public:
-  void openFolder(const std::string&) override {}
-  void openUrl(const std::string&) override {}
+  void OpenFolder(const std::string&) override {}
+  void OpenUrl(const std::string&) override {}
 };
 
 class ExportCommand : public Command {
@@ -144,7 +144,7 @@ class ExportCommand : public Command {
       try {
         o.restrictions.push_back(ParseRestricao(r));
       } catch (const Error& e) {
-        BadArgument("Restrição \"" + r + "\" inválida: " + e.description());
+        BadArgument("Restrição \"" + r + "\" inválida: " + e.Description());
       }
     }
     return o;

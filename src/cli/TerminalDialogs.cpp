@@ -58,22 +58,22 @@ bool PerguntaSimNao(Terminal& t, const std::string& question) {
   }
 }
 
-void TerminalDialogs::inform(const std::string& text, const std::string&) {
+void TerminalDialogs::Inform(const std::string& text, const std::string&) {
   Limpa(t_);
   t_.out << SemCR(text) << std::endl;
 }
 
-void TerminalDialogs::warn(const std::string& text) {
+void TerminalDialogs::Warn(const std::string& text) {
   Limpa(t_);
   t_.err << SemCR(text) << std::endl;
 }
 
-void TerminalDialogs::error(const std::string& text) {
+void TerminalDialogs::ShowError(const std::string& text) {
   Limpa(t_);
   t_.err << SemCR(text) << std::endl;
 }
 
-bool TerminalDialogs::confirm(const std::string& question) {
+bool TerminalDialogs::Confirm(const std::string& question) {
   if (assumeYes_) return true;
   Limpa(t_);
   if (!t_.interactive) {
@@ -83,7 +83,7 @@ bool TerminalDialogs::confirm(const std::string& question) {
   return PerguntaSimNao(t_, question);
 }
 
-void TerminalDialogs::showSummary(const std::string& summary) {
+void TerminalDialogs::ShowSummary(const std::string& summary) {
   Limpa(t_);
   t_.out << SemCR(summary) << std::endl;
 }
@@ -143,7 +143,7 @@ bool TerminalExemptionResolver::Resolve(const ExemptionCase& c, ExemptionFixer& 
       }
       return true;
     } catch (const Error& e) {
-      t_.err << "Não foi possível atualizar: " << e.description() << "\n";
+      t_.err << "Não foi possível atualizar: " << e.Description() << "\n";
     } catch (const std::exception& e) {
       t_.err << "Não foi possível atualizar: " << e.what() << "\n";
     }

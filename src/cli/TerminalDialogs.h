@@ -34,11 +34,11 @@ class TerminalDialogs : public UserDialogs {
   TerminalDialogs(Terminal& t, bool assumeYes, std::string semResposta)
       : t_(t), assumeYes_(assumeYes), semResposta_(std::move(semResposta)) {}
 
-  void inform(const std::string& text, const std::string& title) override;
-  void warn(const std::string& text) override;
-  void error(const std::string& text) override;
-  bool confirm(const std::string& question) override;
-  void showSummary(const std::string& summary) override;
+  void Inform(const std::string& text, const std::string& title) override;
+  void Warn(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  bool Confirm(const std::string& question) override;
+  void ShowSummary(const std::string& summary) override;
 
  private:
   Terminal& t_;

@@ -14,7 +14,7 @@ bool AbreLigacao(Database& db, const ConnectionSettings& settings, std::string& 
   try {
     db.Open(s);
   } catch (const Error& e) {
-    ErroLigacao = e.description();
+    ErroLigacao = e.Description();
     return false;
   }
   ErroLigacao.clear();
@@ -26,9 +26,9 @@ bool TestaLigacao(const ConnectionSettings& settings, std::string& resposta) {
   if (!AbreLigacao(db, settings, resposta)) return false;
   try {
     Recordset rs = db.Execute("SELECT VERSION()");
-    resposta = "Ligação estabelecida: servidor " + rs.field(size_t{0}).text() + ".";
+    resposta = "Ligação estabelecida: servidor " + rs.Field(size_t{0}).Text() + ".";
   } catch (const Error& e) {
-    resposta = e.description();
+    resposta = e.Description();
     return false;
   }
   return true;
@@ -45,7 +45,7 @@ bool AbreLigacaoIni(Database& db, const std::string& path, std::string& ErroLiga
   try {
     s = LeLigacaoIni(path);
   } catch (const Error& e) {  // scrambled credentials that give no character
-    ErroLigacao = e.description();
+    ErroLigacao = e.Description();
     return false;
   }
   if (AbreLigacao(db, s, ErroLigacao)) return true;

@@ -81,11 +81,11 @@ std::string AsciiLower(std::string_view text) {
 
 // ---- Value -----------------------------------------------------------------
 
-bool Value::isNumeric() const {
+bool Value::IsNumeric() const {
   return !null_ && IsNumberText(text_);
 }
 
-double Value::number(std::string_view what) const {
+double Value::Number(std::string_view what) const {
   if (null_) NullValue(what);
   if (!IsNumberText(text_))
     throw Error(Error::kData, "O valor \"" + text_ + "\"" + Named(what) + " não é um número.");
@@ -97,8 +97,8 @@ double Value::number(std::string_view what) const {
   return result;
 }
 
-long long Value::integer(std::string_view what) const {
-  double d = number(what);
+long long Value::Integer(std::string_view what) const {
+  double d = Number(what);
   // Whole numbers are read exactly, beyond the precision of a double.
   std::string_view body = NumberBody(text_);
   long long exact = 0;
@@ -111,12 +111,12 @@ long long Value::integer(std::string_view what) const {
   return static_cast<long long>(rounded);
 }
 
-bool Value::boolean(std::string_view what) const {
+bool Value::Boolean(std::string_view what) const {
   if (null_) return false;
-  return number(what) != 0;
+  return Number(what) != 0;
 }
 
-DateTime Value::date(std::string_view what) const {
+DateTime Value::Date(std::string_view what) const {
   if (null_) NullValue(what);
   std::optional<DateTime> d = DateTime::Parse(TrimBlanks(text_));
   if (!d) throw Error(Error::kData, "O valor \"" + text_ + "\"" + Named(what) + " não é uma data.");
@@ -131,7 +131,7 @@ Recordset::Recordset(Recordset&& other) noexcept {
 
 Recordset& Recordset::operator=(Recordset&& other) noexcept {
   if (this != &other) {
-    close();
+    Close();
     res_ = other.res_;
     names_ = std::move(other.names_);
     lowerNames_ = std::move(other.lowerNames_);
@@ -150,57 +150,57 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
 }
 
 Recordset::~Recordset() {
-  close();
+  Close();
 }
 
-void Recordset::close() {
+void Recordset::Close() {
   if (res_) mysql_free_result(res_);
   res_ = nullptr;
   row_ = nullptr;
   lengths_ = nullptr;
 }
 
-void Recordset::fetch() {
+void Recordset::Fetch() {
   row_ = res_ ? mysql_fetch_row(res_) : nullptr;
   lengths_ = row_ ? mysql_fetch_lengths(res_) : nullptr;
 }
 
-bool Recordset::eof() const {
+bool Recordset::Eof() const {
   return row_ == nullptr;
 }
 
-void Recordset::moveNext() {
-  if (row_) fetch();
+void Recordset::MoveNext() {
+  if (row_) Fetch();
 }
 
-void Recordset::moveFirst() {
+void Recordset::MoveFirst() {
   if (!res_) return;
   mysql_data_seek(res_, 0);
-  fetch();
+  Fetch();
 }
 
-uint64_t Recordset::recordCount() const {
+uint64_t Recordset::RecordCount() const {
   return res_ ? mysql_num_rows(res_) : 0;
 }
 
-size_t Recordset::fieldCount() const {
+size_t Recordset::FieldCount() const {
   return names_.size();
 }
 
-const std::string& Recordset::fieldName(size_t index) const {
+const std::string& Recordset::FieldName(size_t index) const {
   if (index >= names_.size())
     throw Error(Error::kData, "A coluna " + std::to_string(index) + " não existe no resultado.");
   return names_[index];
 }
 
-bool Recordset::hasField(std::string_view name) const {
+bool Recordset::HasField(std::string_view name) const {
   std::string lower = AsciiLower(name);
   for (const std::string& n : lowerNames_)
     if (n == lower) return true;
   return false;
 }
 
-size_t Recordset::indexOf(std::string_view name) const {
+size_t Recordset::IndexOf(std::string_view name) const {
   std::string lower = AsciiLower(name);
   for (size_t i = 0; i < lowerNames_.size(); ++i)
     if (lowerNames_[i] == lower) return i;
@@ -208,11 +208,11 @@ size_t Recordset::indexOf(std::string_view name) const {
               "A coluna \"" + std::string(name) + "\" não existe no resultado da consulta.");
 }
 
-Value Recordset::field(std::string_view name) const {
-  return field(indexOf(name));
+Value Recordset::Field(std::string_view name) const {
+  return Field(IndexOf(name));
 }
 
-Value Recordset::field(size_t index) const {
+Value Recordset::Field(size_t index) const {
   if (index >= names_.size())
     throw Error(Error::kData, "A coluna " + std::to_string(index) + " não existe no resultado.");
   if (!row_) throw Error(Error::kData, "Não há registo atual: o fim dos registos foi atingido.");
@@ -227,12 +227,12 @@ Value Recordset::field(size_t index) const {
   return Value(std::string(row_[index], lengths_[index]));
 }
 
-std::string Recordset::text(std::string_view name) const {
-  return field(name).text();
+std::string Recordset::Text(std::string_view name) const {
+  return Field(name).Text();
 }
 
-bool Recordset::isNull(std::string_view name) const {
-  return field(name).isNull();
+bool Recordset::IsNull(std::string_view name) const {
+  return Field(name).IsNull();
 }
 
 // ---- Database --------------------------------------------------------------
@@ -314,7 +314,7 @@ Recordset Database::Execute(const std::string& sql) {
     rs.lowerNames_.push_back(AsciiLower(rs.names_.back()));
     rs.bits_.push_back(fields[i].type == MYSQL_TYPE_BIT);
   }
-  rs.fetch();
+  rs.Fetch();
   return rs;
 }
 
@@ -394,8 +394,8 @@ bool Database::HasColumn(std::string_view table, std::string_view column) {
       "where table_schema=database()");
   std::string t = AsciiLower(table);
   std::string c = AsciiLower(column);
-  for (; !rs.eof(); rs.moveNext())
-    if (AsciiLower(rs.field(size_t{0}).text()) == t && AsciiLower(rs.field(1).text()) == c)
+  for (; !rs.Eof(); rs.MoveNext())
+    if (AsciiLower(rs.Field(size_t{0}).Text()) == t && AsciiLower(rs.Field(1).Text()) == c)
       return true;
   return false;
 }
@@ -405,25 +405,25 @@ Value Database::SingleValue(std::string_view expression, std::string_view table,
   std::string sql = "select " + std::string(expression) + " as total from " + std::string(table);
   if (!condition.empty()) sql += " where " + std::string(condition);
   Recordset rs = Execute(sql);
-  return rs.eof() ? Value::Null() : rs.field("total");
+  return rs.Eof() ? Value::Null() : rs.Field("total");
 }
 
 long long Database::CountRows(std::string_view expression, std::string_view table,
                               std::string_view condition) {
   Value v = SingleValue(expression, table, condition);
-  return v.isNull() ? 0 : v.integer("total");
+  return v.IsNull() ? 0 : v.Integer("total");
 }
 
 double Database::SumValues(std::string_view expression, std::string_view table,
                            std::string_view condition) {
   Value v = SingleValue(expression, table, condition);
-  return v.isNull() ? 0 : v.number("total");
+  return v.IsNull() ? 0 : v.Number("total");
 }
 
 Value Database::ReadValue(std::string_view expression, std::string_view table,
                           std::string_view condition, const Value& fallback) {
   Value v = SingleValue(expression, table, condition);
-  return v.isNull() ? fallback : v;
+  return v.IsNull() ? fallback : v;
 }
 
 }  // namespace saftpt

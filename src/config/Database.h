@@ -28,21 +28,21 @@ class Value {
   explicit Value(std::string text) : text_(std::move(text)), null_(false) {}
   static Value Null() { return Value(); }
 
-  bool isNull() const { return null_; }
+  bool IsNull() const { return null_; }
   // The text; Null gives "" (a Null joined with an empty string).
-  const std::string& text() const { return text_; }
+  const std::string& Text() const { return text_; }
   // Whether the text reads as a number (a Null does not).
-  bool isNumeric() const;
+  bool IsNumeric() const;
   // The value as a double. Throws Error for Null or a text that is no number;
   // `what` names the value in that message.
-  double number(std::string_view what = "") const;
-  // A whole number (the double rounded halves to even). Throws like number().
-  long long integer(std::string_view what = "") const;
+  double Number(std::string_view what = "") const;
+  // A whole number (the double rounded halves to even). Throws like Number().
+  long long Integer(std::string_view what = "") const;
   // True when the value is a non-zero number; Null and 0 are false. A text that
   // is no number throws.
-  bool boolean(std::string_view what = "") const;
+  bool Boolean(std::string_view what = "") const;
   // The value as a date. Throws Error for Null or a text that is no date.
-  DateTime date(std::string_view what = "") const;
+  DateTime Date(std::string_view what = "") const;
 
  private:
   std::string text_;
@@ -50,7 +50,7 @@ class Value {
 };
 
 // Rows of one statement, positioned on the first row. The rows are held on the
-// client side, so the result can be rewound with moveFirst().
+// client side, so the result can be rewound with MoveFirst().
 class Recordset {
  public:
   Recordset() = default;
@@ -58,33 +58,33 @@ class Recordset {
   Recordset& operator=(Recordset&&) noexcept;
   ~Recordset();
 
-  bool eof() const;
-  void moveNext();
-  void moveFirst();
+  bool Eof() const;
+  void MoveNext();
+  void MoveFirst();
   // Number of rows of the result (what the execution reports).
-  uint64_t recordCount() const;
+  uint64_t RecordCount() const;
 
-  size_t fieldCount() const;
-  const std::string& fieldName(size_t index) const;
+  size_t FieldCount() const;
+  const std::string& FieldName(size_t index) const;
   // Whether the result has a column of that name (without regard to case).
-  bool hasField(std::string_view name) const;
+  bool HasField(std::string_view name) const;
 
   // Field of the current row by name (without regard to case; the first
   // column of that name wins) or by position. An unknown name throws Error.
   // A BIT column's value is given as its number ("0", "1"), like TINYINT's.
-  Value operator[](std::string_view name) const { return field(name); }
-  Value field(std::string_view name) const;
-  Value field(size_t index) const;
-  // Shortcuts: field(name).text() and field(name).isNull().
-  std::string text(std::string_view name) const;
-  bool isNull(std::string_view name) const;
+  Value operator[](std::string_view name) const { return Field(name); }
+  Value Field(std::string_view name) const;
+  Value Field(size_t index) const;
+  // Shortcuts: Field(name).Text() and Field(name).IsNull().
+  std::string Text(std::string_view name) const;
+  bool IsNull(std::string_view name) const;
 
-  void close();
+  void Close();
 
  private:
   friend class Database;
-  size_t indexOf(std::string_view name) const;
-  void fetch();
+  size_t IndexOf(std::string_view name) const;
+  void Fetch();
 
   st_mysql_res* res_ = nullptr;
   std::vector<std::string> names_;

@@ -2,7 +2,7 @@
 //
 // 9000 is the builder's own number ("Exportação do ficheiro cancelada.", an
 // unknown country...); database failures carry the server's or client's error
-// number; 1006 is a schema validation failure. Front ends show description().
+// number; 1006 is a schema validation failure. Front ends show Description().
 #ifndef SAFTPT_CONFIG_ERROR_H_
 #define SAFTPT_CONFIG_ERROR_H_
 
@@ -23,8 +23,8 @@ class Error : public std::runtime_error {
   Error(int number, std::string description)
       : std::runtime_error(description), number_(number), description_(std::move(description)) {}
 
-  int number() const { return number_; }
-  const std::string& description() const { return description_; }
+  int Number() const { return number_; }
+  const std::string& Description() const { return description_; }
 
  private:
   int number_;

@@ -47,15 +47,15 @@ constexpr const char* kOtherColumns[] = {
 };
 
 Value Column(const Recordset& rs, const char* name) {
-  if (!rs.hasField(name))
+  if (!rs.HasField(name))
     throw Error(Error::kData,
                 std::string("A tabela configescritorio não tem a coluna \"") + name + "\".");
-  return rs.field(name);
+  return rs.Field(name);
 }
 
 // An empty or Null text keeps the value there was.
 void ReadText(const Recordset& rs, const char* name, std::string& target) {
-  std::string text = Column(rs, name).text();
+  std::string text = Column(rs, name).Text();
   if (!text.empty()) target = std::move(text);
 }
 
@@ -63,7 +63,7 @@ void ReadText(const Recordset& rs, const char* name, std::string& target) {
 
 void LoadOfficeConfig(Database& db, ConfiguracaoEscritorio& config) {
   Recordset rs = db.Execute("Select * from configescritorio Where ID=1 limit 1");
-  if (rs.eof())
+  if (rs.Eof())
     throw Error(Error::kData,
                 "A tabela configescritorio não tem a configuração do escritório (ID=1).");
   // Read into a copy: a failure leaves the caller's values as they were.
@@ -74,10 +74,10 @@ void LoadOfficeConfig(Database& db, ConfiguracaoEscritorio& config) {
   ReadText(rs, "Codpostal", c.Codpostal);
   ReadText(rs, "NumContribuinte", c.NumContribuinte);
   ReadText(rs, "EspacoFiscal", c.espacofiscal);
-  c.Iva = Column(rs, "Iva").number("Iva");
+  c.Iva = Column(rs, "Iva").Number("Iva");
   for (const char* name : kOtherColumns) Column(rs, name);
   // Converted with no test: a Null fails, it is not taken as false.
-  c.OC = Column(rs, "OC").number("OC") != 0;
+  c.OC = Column(rs, "OC").Number("OC") != 0;
   config = std::move(c);
 }
 

@@ -163,8 +163,8 @@ bool FindSection(const std::vector<Line>& lines, const std::string& section, siz
 // Converts one group of a scrambled value; false when it is not numeric.
 bool GroupCode(const std::string& group, int& code) {
   Value v(group);
-  if (!v.isNumeric()) return false;
-  double whole = std::nearbyint(v.number());  // CLng: halves to even
+  if (!v.IsNumeric()) return false;
+  double whole = std::nearbyint(v.Number());  // CLng: halves to even
   double c = std::nearbyint(whole / static_cast<double>(kDivisor));
   if (!(c >= 0 && c <= 255))
     throw Error(Error::kSettings,

@@ -121,7 +121,7 @@ void ConnectionDialog::Save() {
     GravaLigacao(settingsPath_, Ligacao());
     accept();
   } catch (const Error& e) {
-    dialogs_.error(e.description());
+    dialogs_.ShowError(e.Description());
   }
 }
 

@@ -102,10 +102,10 @@ bool ExemptionDialog::Resolve(const ExemptionCase& c, ExemptionFixer& fixer) {
 void ExemptionDialog::Update(bool todos) {
   int index = reasonBox_->currentIndex();
   if (index < 0 || static_cast<size_t>(index) >= motivos_.size()) {
-    dialogs_.warn("Tem de indicar um motivo de isenção válido.");
+    dialogs_.Warn("Tem de indicar um motivo de isenção válido.");
     return;
   }
-  if (!dialogs_.confirm("Confirma a atualização?")) return;
+  if (!dialogs_.Confirm("Confirma a atualização?")) return;
   if (fixer_ == nullptr) return;
   MotivoIsencao escolhido = SeparaMotivo(motivos_[static_cast<size_t>(index)]);
   // A failing update writes nothing (one statement); the user may retry or
@@ -116,7 +116,7 @@ void ExemptionDialog::Update(bool todos) {
     else
       fixer_->UpdateDocument(escolhido);
   } catch (const std::exception& e) {
-    dialogs_.error(e.what());
+    dialogs_.ShowError(e.what());
     return;
   }
   updated_ = true;

@@ -59,13 +59,13 @@ class ExportDialogs : public UserDialogs {
  public:
   ExportDialogs(UserDialogs& dialogs, QPlainTextEdit* summary)
       : dialogs_(dialogs), summary_(summary) {}
-  void inform(const std::string& text, const std::string& title) override {
-    dialogs_.inform(text, title);
+  void Inform(const std::string& text, const std::string& title) override {
+    dialogs_.Inform(text, title);
   }
-  void warn(const std::string& text) override { dialogs_.warn(text); }
-  void error(const std::string& text) override { dialogs_.error(text); }
-  bool confirm(const std::string& question) override { return dialogs_.confirm(question); }
-  void showSummary(const std::string& summary) override {
+  void Warn(const std::string& text) override { dialogs_.Warn(text); }
+  void ShowError(const std::string& text) override { dialogs_.ShowError(text); }
+  bool Confirm(const std::string& question) override { return dialogs_.Confirm(question); }
+  void ShowSummary(const std::string& summary) override {
     QString text = QString::fromStdString(summary);
     text.replace("\r\n", "\n");
     summary_->setPlainText(text);
@@ -236,7 +236,7 @@ bool ExportWindow::Load() {
     seriesList_->setFocus();
     return true;
   } catch (const std::exception& e) {
-    dialogs_.error(e.what());
+    dialogs_.ShowError(e.what());
     return false;
   }
 }
@@ -262,13 +262,13 @@ void ExportWindow::ChangeConnection() {
   }
   try {
     if (!AbreLigacaoIni(db_, options_.settingsPath, problem)) {
-      dialogs_.warn(problem);
+      dialogs_.Warn(problem);
       return;
     }
     restricoes_.clear();
     LoadOffice();
   } catch (const std::exception& e) {
-    dialogs_.error(e.what());
+    dialogs_.ShowError(e.what());
   }
 }
 
@@ -284,7 +284,7 @@ bool ExportWindow::CheckFiscalYear() {
   int year = 0;
   if (!ValidFiscalYear(fiscalYearEdit_->text().toStdString(), year)) {
     checkingFiscalYear_ = true;
-    dialogs_.warn("Exercicio inválido");
+    dialogs_.Warn("Exercicio inválido");
     checkingFiscalYear_ = false;
     fiscalYearEdit_->setFocus();
     return false;
@@ -338,15 +338,15 @@ void ExportWindow::Export() {
     std::string problem =
         CheckBeforeExport(db_, !seriesList_->selectedItems().isEmpty(), start, end);
     if (!problem.empty()) {
-      dialogs_.warn(problem);
+      dialogs_.Warn(problem);
       return;
     }
   } catch (const std::exception& e) {
-    dialogs_.error(e.what());
+    dialogs_.ShowError(e.what());
     return;
   }
 
-  std::string path = dialogs_.askSaveFile();
+  std::string path = dialogs_.AskSaveFile();
   if (path.empty() || path == "*.xml") return;
 
   ExportRequest request;
@@ -373,7 +373,7 @@ void ExportWindow::Export() {
     ExportRun run(db_, office_, exportDialogs, shell_, *progress_, *exemptionDialog_);
     result = run.Run(request);
   } catch (const std::exception& e) {
-    dialogs_.error(e.what());
+    dialogs_.ShowError(e.what());
     result = ExportResult{};
   }
   EnableControls(true);
@@ -391,16 +391,16 @@ void ExportWindow::CheckWrittenFile(const std::string& path, int versao) {
     AuditOptions audit;
     std::string keysProblem;
     if (!ReadPublicKeysFromSettings(options_.settingsPath, audit, keysProblem)) {
-      dialogs_.error(keysProblem);
+      dialogs_.ShowError(keysProblem);
       return;
     }
     VerificacaoDoFicheiro check = CheckExportedFile(path, versao, options_.schemaPath, audit);
     if (check.cumpre() || !check.verificado)
-      dialogs_.inform(check.Texto(), kTituloAplicacao);
+      dialogs_.Inform(check.Texto(), kTituloAplicacao);
     else
-      dialogs_.warn(check.Texto());
+      dialogs_.Warn(check.Texto());
   } catch (const std::exception& e) {
-    dialogs_.error(e.what());
+    dialogs_.ShowError(e.what());
   }
 }
 
@@ -419,11 +419,11 @@ void ExportWindow::ShowConsistencyReport() {
   // Each box is shown before the next check runs.
   try {
     bool found = false;
-    dialogs_.warn(CheckRecibos(db_, start, end, separator, found));
-    dialogs_.warn(CheckFaturas(db_, start, end, separator, found));
-    dialogs_.warn(CheckNumeracao(db_, start, end, found));
+    dialogs_.Warn(CheckRecibos(db_, start, end, separator, found));
+    dialogs_.Warn(CheckFaturas(db_, start, end, separator, found));
+    dialogs_.Warn(CheckNumeracao(db_, start, end, found));
   } catch (const std::exception& e) {
-    dialogs_.error(e.what());
+    dialogs_.ShowError(e.what());
   }
 }
 

@@ -25,19 +25,19 @@ QWidget* MessageOwner() {
   return QApplication::activeWindow();
 }
 
-void QtDialogs::inform(const std::string& text, const std::string& title) {
+void QtDialogs::Inform(const std::string& text, const std::string& title) {
   Box(QMessageBox::Information, text, title);
 }
 
-void QtDialogs::warn(const std::string& text) {
+void QtDialogs::Warn(const std::string& text) {
   Box(QMessageBox::NoIcon, text, kTituloAplicacao);
 }
 
-void QtDialogs::error(const std::string& text) {
+void QtDialogs::ShowError(const std::string& text) {
   Box(QMessageBox::Critical, text, kTituloAplicacao);
 }
 
-bool QtDialogs::confirm(const std::string& question) {
+bool QtDialogs::Confirm(const std::string& question) {
   QMessageBox box(QMessageBox::Question, kTituloAplicacao, Q(question),
                   QMessageBox::Yes | QMessageBox::No, MessageOwner());
   box.button(QMessageBox::Yes)->setText("Sim");
@@ -46,7 +46,7 @@ bool QtDialogs::confirm(const std::string& question) {
   return box.exec() == QMessageBox::Yes;
 }
 
-std::string QtDialogs::askSaveFile() {
+std::string QtDialogs::AskSaveFile() {
   QFileDialog dialog(MessageOwner(), "Gravar Ficheiro SAFT");
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);

@@ -14,23 +14,23 @@ namespace saftpt::gui {
 // The caption of every message box but "Ficheiro exportado".
 inline constexpr const char* kTituloAplicacao = "Exportação SAF-T PT";
 
-// warn(): OK only, no icon (the program's plain notices and the consistency
-// report); error(): the critical icon; inform(): the information icon under
-// the given title; confirm(): the question icon, "Sim" and "Não".
+// Warn(): OK only, no icon (the program's plain notices and the consistency
+// report); ShowError(): the critical icon; Inform(): the information icon under
+// the given title; Confirm(): the question icon, "Sim" and "Não".
 class GuiDialogs : public UserDialogs {
  public:
   // Asks where to save the audit file; empty when the user cancels.
-  virtual std::string askSaveFile() = 0;
+  virtual std::string AskSaveFile() = 0;
 };
 
 // The real thing: Qt message boxes in Portuguese over the active window.
 class QtDialogs : public GuiDialogs {
  public:
-  void inform(const std::string& text, const std::string& title) override;
-  void warn(const std::string& text) override;
-  void error(const std::string& text) override;
-  bool confirm(const std::string& question) override;
-  std::string askSaveFile() override;
+  void Inform(const std::string& text, const std::string& title) override;
+  void Warn(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  bool Confirm(const std::string& question) override;
+  std::string AskSaveFile() override;
 };
 
 // The window the boxes belong to: the modal dialog on top, else the active

@@ -75,7 +75,7 @@ void RestrictionDialog::Fill(QComboBox* box, Read read) {
   try {
     for (const std::string& value : read()) box->addItem(Q(value));
   } catch (const std::exception& e) {
-    dialogs_.error(e.what());
+    dialogs_.ShowError(e.what());
   }
   if (box->count() > 0) box->setCurrentIndex(0);
 }
@@ -96,9 +96,9 @@ void RestrictionDialog::ShowItemCount() {
 void RestrictionDialog::AddRestriction() {
   clsRestricaoDocumento r;
   if (!ReadInt32(numeroInicialEdit_->text().toStdString(), r.NumeroInicial)) {
-    dialogs_.warn("Número Inicial Inválido");
+    dialogs_.Warn("Número Inicial Inválido");
   } else if (!ReadInt32(numeroFinalEdit_->text().toStdString(), r.NumeroFinal)) {
-    dialogs_.warn("Número Final Inválido");
+    dialogs_.Warn("Número Final Inválido");
   } else {
     r.tipodoc = tipoDocBox_->currentText().toStdString();
     r.Serie = serieBox_->currentText().toStdString();

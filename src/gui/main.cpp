@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   saftpt::gui::QtDialogs dialogs;
   saftpt::gui::ArgumentosGui lidos = saftpt::gui::ReadArguments(args);
   if (!lidos.erro.empty()) {
-    dialogs.error(lidos.erro);
+    dialogs.ShowError(lidos.erro);
     return 2;
   }
 
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
   try {
     opcoes.settingsPath = saftpt::FindSettingsFile(lidos.settingsPath);
   } catch (const std::exception& e) {
-    dialogs.error(e.what());
+    dialogs.ShowError(e.what());
     return 1;
   }
 

@@ -43,9 +43,9 @@ long long CustomersWithNif(RunContext& ctx, const std::string& nif) {
     Recordset rs = ctx.db.Execute(
         "select replace(ncontribuinte,' ','') as nif, count(*) as n from clientes group by "
         "replace(ncontribuinte,' ','')");
-    for (; !rs.eof(); rs.moveNext()) {
-      std::string texto = rs.text("nif");
-      if (IsAllDigits(texto)) (*contagens)["#" + texto] = rs.field("n").integer("n");
+    for (; !rs.Eof(); rs.MoveNext()) {
+      std::string texto = rs.Text("nif");
+      if (IsAllDigits(texto)) (*contagens)["#" + texto] = rs.Field("n").Integer("n");
     }
   }
   auto it = contagens->find("#" + nif);
@@ -63,8 +63,8 @@ Value NifOfCustomer(RunContext& ctx, const std::string& codigo) {
   if (!lidos) {
     lidos.emplace();
     Recordset rs = ctx.db.Execute("select CodCliente, NContribuinte from clientes");
-    for (; !rs.eof(); rs.moveNext())
-      lidos->emplace(rs.field(size_t{0}).text(), rs.field(1).isNull() ? Value("") : rs.field(1));
+    for (; !rs.Eof(); rs.MoveNext())
+      lidos->emplace(rs.Field(size_t{0}).Text(), rs.Field(1).IsNull() ? Value("") : rs.Field(1));
   }
   auto it = lidos->find(codigo);
   if (it != lidos->end()) return it->second;
@@ -87,14 +87,14 @@ std::string CustomerIdForNif(RunContext& ctx, const std::string& codcliente,
 // A sales or working document's customer: unknown without a code, the
 // walk-in customer's code as stored, otherwise by the document's tax number.
 std::string DocumentCustomerId(RunContext& ctx, const Value& codcliente, const std::string& nif) {
-  if (codcliente.isNull()) return kDesconhecido;
-  if (codcliente.text() == ctx.clienteIndiferenciado) return ctx.clienteIndiferenciado;
-  return CustomerIdForNif(ctx, codcliente.text(), nif);
+  if (codcliente.IsNull()) return kDesconhecido;
+  if (codcliente.Text() == ctx.clienteIndiferenciado) return ctx.clienteIndiferenciado;
+  return CustomerIdForNif(ctx, codcliente.Text(), nif);
 }
 
 std::string ReceiptCustomerId(RunContext& ctx, const Value& codcliente) {
-  if (codcliente.isNull() || codcliente.text() == ctx.clienteIndiferenciado) return kDesconhecido;
-  return CustomerIdForNif(ctx, codcliente.text(), NifOfCustomer(ctx, codcliente.text()).text());
+  if (codcliente.IsNull() || codcliente.Text() == ctx.clienteIndiferenciado) return kDesconhecido;
+  return CustomerIdForNif(ctx, codcliente.Text(), NifOfCustomer(ctx, codcliente.Text()).Text());
 }
 
 namespace {
@@ -111,8 +111,8 @@ struct CustomerRow {
 };
 
 CustomerRow ReadCustomerRow(const Recordset& rs, std::string_view colunaCodigo) {
-  return {rs.text(colunaCodigo), rs.text("Nome"),     rs.text("Morada"), rs.text("CodPostal"),
-          rs.text("Pais"),       rs.text("Telefone"), rs.text("Fax")};
+  return {rs.Text(colunaCodigo), rs.Text("Nome"),     rs.Text("Morada"), rs.Text("CodPostal"),
+          rs.Text("Pais"),       rs.Text("Telefone"), rs.Text("Fax")};
 }
 
 // "CustomerTaxID": the final consumer's number for a blank or "0" one.
@@ -188,18 +188,18 @@ void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::
     std::optional<CustomerRow> dados;
   };
   std::map<std::string, Extra> extras;
-  for (; !rs.eof(); rs.moveNext()) {
-    const Value codigo = rs.field("CodCliente");
-    const std::string contribuinte = rs.text("NContribuinteCliente");
-    const std::string id = rs.field("saft_seccao").integer() == 3
+  for (; !rs.Eof(); rs.MoveNext()) {
+    const Value codigo = rs.Field("CodCliente");
+    const std::string contribuinte = rs.Text("NContribuinteCliente");
+    const std::string id = rs.Field("saft_seccao").Integer() == 3
                                ? ReceiptCustomerId(ctx, codigo)
                                : DocumentCustomerId(ctx, codigo, contribuinte);
     if (escritos.count(id) || extras.count(id)) continue;
     Extra& e = extras[id];
     e.contribuinte = contribuinte;
-    if (!rs.isNull("saft_cliente")) e.dados = ReadCustomerRow(rs, "saft_cliente");
+    if (!rs.IsNull("saft_cliente")) e.dados = ReadCustomerRow(rs, "saft_cliente");
   }
-  rs.close();
+  rs.Close();
 
   for (const auto& [id, e] : extras) {
     if (id == kDesconhecido)
@@ -223,22 +223,22 @@ void WriteCustomers(RunContext& ctx, XmlNode masterFiles) {
       "tipodoc = 'FA' or tipodoc = 'FS' or tipodoc='NC' or tipodoc='ND' or tipodoc='R' or "
       "tipodoc='OR')  AND Serie<>'tmp' and data>='" +
       inicio + "' and data<='" + fim + "'");
-  ctx.progress.StartDetailProgress(static_cast<long long>(rs.recordCount()));
+  ctx.progress.StartDetailProgress(static_cast<long long>(rs.RecordCount()));
 
   std::unordered_set<std::string> escritos;
   std::set<std::string> ids;
   long long contador = 1;
-  for (; !rs.eof(); rs.moveNext()) {
-    const std::string codigo = rs.text("CodCliente");
+  for (; !rs.Eof(); rs.MoveNext()) {
+    const std::string codigo = rs.Text("CodCliente");
     if (!escritos.insert(codigo).second) continue;
     ctx.progress.ShowDetailProgress(++contador);
-    const std::string contribuinte = rs.text("NContribuinte");
+    const std::string contribuinte = rs.Text("NContribuinte");
     const CustomerRow dados = ReadCustomerRow(rs, "CodCliente");
     const std::string id = CustomerIdForNif(ctx, codigo, contribuinte);
     AddCustomer(ctx, masterFiles, id, contribuinte, &dados, "");
     ids.insert(id);
   }
-  rs.close();
+  rs.Close();
   AddCustomersOfDocuments(ctx, masterFiles, ids);
 }
 

@@ -11,39 +11,39 @@
 namespace saftpt::documentos {
 
 double Amount(const Value& v, std::string_view what) {
-  return v.isNull() ? 0 : v.number(what);
+  return v.IsNull() ? 0 : v.Number(what);
 }
 
 double Amount(const Recordset& rs, std::string_view column) {
-  return Amount(rs.field(column), column);
+  return Amount(rs.Field(column), column);
 }
 
 double Amount(const DocumentRows& rs, std::string_view column) {
-  return Amount(rs.field(column), column);
+  return Amount(rs.Field(column), column);
 }
 
 std::string DocumentNumber(const Recordset& rs) {
-  return rs.text("tipodoc") + " " + rs.text("serie") + "/" + rs.text("numero");
+  return rs.Text("tipodoc") + " " + rs.Text("serie") + "/" + rs.Text("numero");
 }
 
 bool IsCancelled(const Recordset& rs) {
-  return rs.field("Anulado").boolean("Anulado");
+  return rs.Field("Anulado").Boolean("Anulado");
 }
 
 std::string Period(const Recordset& rs) {
-  return std::to_string(rs.field("Data").date("Data").month);
+  return std::to_string(rs.Field("Data").Date("Data").month);
 }
 
 std::string SystemEntryDate(const Recordset& rs) {
   // A zero date ("0000-00-00 00:00:00") is a document never edited.
-  Value editada = rs.field("DataEdicao");
-  if (!editada.isNull() && DateTime::Parse(editada.text()))
-    return FormatDateTime(editada.date("DataEdicao"));
-  return FormatDateTime(rs.field("Data").date("Data"));
+  Value editada = rs.Field("DataEdicao");
+  if (!editada.IsNull() && DateTime::Parse(editada.Text()))
+    return FormatDateTime(editada.Date("DataEdicao"));
+  return FormatDateTime(rs.Field("Data").Date("Data"));
 }
 
 std::string DocumentDate(const Recordset& rs) {
-  return FormatDate(rs.field("Data").date("Data"));
+  return FormatDate(rs.Field("Data").Date("Data"));
 }
 
 LineSide SideOfLine(std::string_view tipodoc, double liquido) {
@@ -86,11 +86,11 @@ OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& ki
   OpenedSection s;
   s.sql = SectionSql(ctx, kind);
   s.documents = ctx.db.Execute(s.sql + " order by Data,tipodoc,numero");
-  ctx.progress.StartDetailProgress(static_cast<long long>(s.documents.recordCount()));
+  ctx.progress.StartDetailProgress(static_cast<long long>(s.documents.RecordCount()));
   s.element = parent.NewChild(kind.element, "");
-  for (; !s.documents.eof(); s.documents.moveNext())
-    if (kind.isEntry(s.documents.text("tipodoc"))) ++s.entries;
-  s.documents.moveFirst();
+  for (; !s.documents.Eof(); s.documents.MoveNext())
+    if (kind.isEntry(s.documents.Text("tipodoc"))) ++s.entries;
+  s.documents.MoveFirst();
   return s;
 }
 
@@ -98,7 +98,7 @@ void AddDocumentHead(const RunContext& ctx, XmlNode document, const Recordset& r
                      const DocumentHeadTags& tags, bool withAtcud, bool signs) {
   AddElement(document, tags.number, DocumentNumber(rs));
   if (withAtcud)
-    AddElement(document, "ATCUD", ctx.AtcudText(rs.field("ATCUD"), DocumentNumber(rs)));
+    AddElement(document, "ATCUD", ctx.AtcudText(rs.Field("ATCUD"), DocumentNumber(rs)));
   AddDocumentStatus(document, rs, tags.status, tags.statusDate, "SourceBilling");
   AddHash(document, rs, signs);
   AddElement(document, "Period", Period(rs));
@@ -117,15 +117,15 @@ void AddDocumentStatus(XmlNode parent, const Recordset& rs, std::string_view sta
   bool anulado = IsCancelled(rs);
   AddElement(estado, statusTag, anulado ? "A" : "N");
   AddElement(estado, dateTag, DocumentDate(rs) + "T00:00:00");
-  if (anulado) AddElement(estado, "Reason", Utf8Left(rs.text("Motivo"), 50));
+  if (anulado) AddElement(estado, "Reason", Utf8Left(rs.Text("Motivo"), 50));
   AddElement(estado, "SourceID", "DESCONHECIDO");
   AddElement(estado, sourceTag, "P");
 }
 
 void AddHash(XmlNode parent, const Recordset& rs, bool signs) {
-  bool assinado = signs && !rs.text("Assinatura").empty();
-  AddElement(parent, "Hash", assinado ? rs.text("Assinatura") : "0");
-  AddElement(parent, "HashControl", assinado ? rs.text("VersaoChavePrivada") : "0");
+  bool assinado = signs && !rs.Text("Assinatura").empty();
+  AddElement(parent, "Hash", assinado ? rs.Text("Assinatura") : "0");
+  AddElement(parent, "HashControl", assinado ? rs.Text("VersaoChavePrivada") : "0");
 }
 
 void AddDocumentTotals(XmlNode parent, const Recordset& rs, bool grossWithRetencao) {
@@ -172,9 +172,9 @@ void AddLineVat(XmlNode line, const RunContext& ctx, double iva) {
 
 double LineTaxRate(const Value& taxa, const Recordset& documento) {
   try {
-    return taxa.number("documentoslinhas.Iva");
+    return taxa.Number("documentoslinhas.Iva");
   } catch (const Error& e) {
-    throw Error(e.number(), "Documento " + DocumentNumber(documento) + ": " + e.description());
+    throw Error(e.Number(), "Documento " + DocumentNumber(documento) + ": " + e.Description());
   }
 }
 

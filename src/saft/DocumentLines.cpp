@@ -35,22 +35,22 @@ void AddDocumentLines(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
                       const LineTextWidths& widths) {
   using namespace documentos;
   const bool v103 = ctx.V103();
-  const std::string tipodoc = rsDoc.text("tipodoc");
+  const std::string tipodoc = rsDoc.Text("tipodoc");
   DocumentRows rs = TakeLines(ctx, rsDoc);
   const std::string dataDocumento = DocumentDate(rsDoc);
 
   long long numeroLinha = 1;
-  for (; !rs.eof(); rs.moveNext(), ++numeroLinha) {
+  for (; !rs.Eof(); rs.MoveNext(), ++numeroLinha) {
     XmlNode line = document.NewChild("Line", "");
     AddElement(line, "LineNumber", std::to_string(numeroLinha));
-    std::string produto = ProductCode(ctx, rs.field("Referencia"));
+    std::string produto = ProductCode(ctx, rs.Field("Referencia"));
     // Cut as the product table cuts it, so the line points at its product.
     AddElement(line, "ProductCode", Utf8Left(produto, v103 ? 30 : 60));
     AddElement(line, "ProductDescription",
                produto == "DIVERSOS"
                    ? produto
                    : Utf8Left(ProductDescription(ctx, produto), widths.productDescription));
-    AddElement(line, "Quantity", FormatNumber(rs.field("Quant"), 2));
+    AddElement(line, "Quantity", FormatNumber(rs.Field("Quant"), 2));
     AddElement(line, "UnitOfMeasure", "UN");
     double quant = Amount(rs, "Quant");
     double preco = std::fabs(Amount(rs, "Preco"));
@@ -59,17 +59,17 @@ void AddDocumentLines(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
     AddElement(line, "UnitPrice",
                FormatNumber(preco - std::fabs(desconto / (quant == 0 ? 1 : quant)), 2));
     AddElement(line, "TaxPointDate", dataDocumento);
-    Value descricao = rs.field("Descricao");
+    Value descricao = rs.Field("Descricao");
     AddElement(
         line, "Description",
-        descricao.isNull() ? "DESCONHECIDO" : Utf8Left(descricao.text(), widths.description));
+        descricao.IsNull() ? "DESCONHECIDO" : Utf8Left(descricao.Text(), widths.description));
     AddLineAmount(line, tipodoc, Amount(rs, "ValorLiquido"));
 
     // The schema allows one tax per line: the VAT. A line's stamp duty is
     // part of the document's TaxPayable.
-    double iva = LineTaxRate(rs.field("Iva"), rsDoc);
+    double iva = LineTaxRate(rs.Field("Iva"), rsDoc);
     AddLineVat(line, ctx, iva);
-    AddIsencaoIva(ctx, line, iva, rs.text("IsencaoIva"), v103 ? "" : rs.text("CodMencao"));
+    AddIsencaoIva(ctx, line, iva, rs.Text("IsencaoIva"), v103 ? "" : rs.Text("CodMencao"));
     AddElement(line, "SettlementAmount", FormatNumber(std::fabs(desconto), 2));
   }
 }

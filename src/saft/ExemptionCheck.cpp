@@ -30,15 +30,15 @@ void AskCorrection(RunContext& ctx, const ExemptionCase& c) {
 }  // namespace
 
 void CheckDocumentReasons(RunContext& ctx, const Recordset& rsDoc) {
-  std::string tipodoc = rsDoc.text("tipodoc");
-  std::string serie = rsDoc.text("serie");
-  std::string numero = rsDoc.text("numero");
+  std::string tipodoc = rsDoc.Text("tipodoc");
+  std::string serie = rsDoc.Text("serie");
+  std::string numero = rsDoc.Text("numero");
   // The section's reasons, read again for this document after a correction.
   RereadDocument(ctx, rsDoc);
   const RunReads& l = ctx.reads;
   std::vector<LineReason> motivos;
   if (l.reasons) {
-    auto it = l.reasons->find(rsDoc.field("IDDoc").integer("IDDoc"));
+    auto it = l.reasons->find(rsDoc.Field("IDDoc").Integer("IDDoc"));
     if (it != l.reasons->end()) motivos = it->second;
   }
   // The deprecated codes are refused only for periods starting after the day
@@ -50,11 +50,11 @@ void CheckDocumentReasons(RunContext& ctx, const Recordset& rsDoc) {
     bool recusado =
         m.checkText &&
         (!IsAcceptedReason(m.texto, ctx.acceptedReasons) ||
-         (verificaCodigos && !m.codMencao.isNull() && IsDiscontinuedCodMencao(m.codMencao.text())));
+         (verificaCodigos && !m.codMencao.IsNull() && IsDiscontinuedCodMencao(m.codMencao.Text())));
     // A zero-rated line is written with its reason and code: without them the
     // authority rejects the file.
     if (!recusado && m.zeroRate)
-      recusado = m.texto.empty() || (ctx.options.versao >= 4 && Trim(m.codMencao.text()).empty() &&
+      recusado = m.texto.empty() || (ctx.options.versao >= 4 && Trim(m.codMencao.Text()).empty() &&
                                      CodMencaoFor(ctx, m.texto).empty());
     if (recusado)
       AskCorrection(ctx, ExemptionCase{tipodoc, serie, numero, m.texto, ctx.options.start});
@@ -67,7 +67,7 @@ void CheckReceiptReasons(RunContext& ctx, const Recordset& rsDoc) {
   RereadDocument(ctx, rsDoc);
   const RunReads& l = ctx.reads;
   if (!l.uncoded) return;
-  auto it = l.uncoded->find(rsDoc.field("IDDoc").integer("IDDoc"));
+  auto it = l.uncoded->find(rsDoc.Field("IDDoc").Integer("IDDoc"));
   if (it == l.uncoded->end()) return;
   // Copied: a correction may not leave the read-ahead rows in place.
   const auto casos = it->second;
@@ -91,7 +91,7 @@ std::string CodMencaoFor(RunContext& ctx, const std::string& texto) {
              ctx.db
                  .ReadValue("CodMencao", "tipoisencaoiva",
                             "trim(Nome) like '" + ctx.db.Escape(padrao) + "'", Value(std::string()))
-                 .text();
+                 .Text();
 }
 
 void AddIsencaoIva(RunContext& ctx, XmlNode line, double iva, const std::string& isencao,

@@ -9,7 +9,7 @@ namespace saftpt {
 bool IsCertified(RunContext& ctx) {
   auto& certified = ctx.reads.certified;
   if (!certified)
-    certified = ctx.db.ReadValue("OC", "configescritorio", "", Value("0")).integer("OC") != 0;
+    certified = ctx.db.ReadValue("OC", "configescritorio", "", Value("0")).Integer("OC") != 0;
   return *certified;
 }
 
@@ -21,7 +21,7 @@ int SerieIvaCaixa(RunContext& ctx, const std::string& serie) {
   try {
     Recordset rs =
         ctx.db.Execute("select IvaCaixa from series where serie='" + ctx.db.Escape(serie) + "'");
-    valor = !rs.eof() && rs.field("Ivacaixa").boolean("IvaCaixa") ? 1 : 0;
+    valor = !rs.Eof() && rs.Field("Ivacaixa").Boolean("IvaCaixa") ? 1 : 0;
   } catch (const std::exception&) {
     // A missing series or column is a series without cash-basis VAT.
     valor = 0;
@@ -33,7 +33,7 @@ int SerieIvaCaixa(RunContext& ctx, const std::string& serie) {
 int EmpresaIvaCaixa(RunContext& ctx) {
   try {
     Recordset rs = ctx.db.Execute("select IvaCaixa from configescritorio");
-    return !rs.eof() && rs.field("Ivacaixa").boolean("IvaCaixa") ? 1 : 0;
+    return !rs.Eof() && rs.Field("Ivacaixa").Boolean("IvaCaixa") ? 1 : 0;
   } catch (const std::exception&) {
     return 0;
   }

@@ -56,39 +56,39 @@ void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
   bool somaTotais = !documentos::IsCancelled(rsDoc);
 
   long long numeroLinha = 1;
-  for (; !linhas.eof(); linhas.moveNext()) {
-    std::string tipodocP = linhas.text("TipoDocP");
-    std::string serieP = linhas.text("SerieP");
-    std::string numeroP = linhas.text("NumeroP");
+  for (; !linhas.Eof(); linhas.MoveNext()) {
+    std::string tipodocP = linhas.Text("TipoDocP");
+    std::string serieP = linhas.Text("SerieP");
+    std::string numeroP = linhas.Text("NumeroP");
     double pago = Amount(linhas, "ValorTotal");
     bool debito = tipodocP == "FA" || tipodocP == "NC";
 
-    DocumentRows grupos = TakeGroups(ctx, linhas.field("ID").integer("ID"));
-    for (; !grupos.eof(); grupos.moveNext(), ++numeroLinha) {
-      double parte = PaidShare(pago, Amount(grupos.field(kDocumentTotal), "ValorTotal"));
+    DocumentRows grupos = TakeGroups(ctx, linhas.Field("ID").Integer("ID"));
+    for (; !grupos.Eof(); grupos.MoveNext(), ++numeroLinha) {
+      double parte = PaidShare(pago, Amount(grupos.Field(kDocumentTotal), "ValorTotal"));
 
       XmlNode line = payment.NewChild("Line", "");
       AddElement(line, "LineNumber", std::to_string(numeroLinha));
       XmlNode origem = line.NewChild("SourceDocumentID", "");
       AddElement(origem, "OriginatingON", tipodocP + " " + serieP + "/" + numeroP);
-      AddElement(origem, "InvoiceDate", FormatDate(grupos.field(kGroupData).date("data")));
+      AddElement(origem, "InvoiceDate", FormatDate(grupos.Field(kGroupData).Date("data")));
 
-      double desconto = Amount(grupos.field(kGroupDesconto), "ValorDesconto");
+      double desconto = Amount(grupos.Field(kGroupDesconto), "ValorDesconto");
       AddElement(line, "SettlementAmount",
                  FormatNumber(std::fabs(RoundHalfEven(desconto * parte, 2)), 0));
 
       double valor =
-          std::fabs(std::fabs(Amount(grupos.field(kGroupLiquido), "ValorLiquido")) * parte);
+          std::fabs(std::fabs(Amount(grupos.Field(kGroupLiquido), "ValorLiquido")) * parte);
       AddElement(line, debito ? "DebitAmount" : "CreditAmount", FormatNumber(valor, 2));
       if (somaTotais)
         (debito ? ctx.paymentTotals.linesDebit : ctx.paymentTotals.linesCredit) +=
             RoundHalfAway(valor, 2);
 
-      double iva = grupos.field(kGroupIva).number("iva");
+      double iva = grupos.Field(kGroupIva).Number("iva");
       documentos::AddLineVat(line, ctx, iva);
-      std::string codigo = grupos.field(kGroupCodMencao).text();
+      std::string codigo = grupos.Field(kGroupCodMencao).Text();
       if (!codigo.empty()) {
-        std::string isencao = grupos.field(kGroupIsencao).text();
+        std::string isencao = grupos.Field(kGroupIsencao).Text();
         AddElement(line, "TaxExemptionReason", Utf8Left(isencao, 60));
         if (ctx.options.versao >= 4) {
           if (Trim(codigo).empty()) codigo = CodMencaoFor(ctx, isencao);
@@ -126,8 +126,8 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
       "AND documentos.serie=documentoslinhas.serie)  where documentos.tipodoc IN ('R') and "
       "documentoslinhas.TipoDocP<>'NC'  AND documentoslinhas.Serie<>'tmp' and data>='" +
       inicio + "' and data<='" + fim + "'");
-  if (!soma.eof() && soma.field("Total").isNumeric()) credito = soma.field("Total").number("Total");
-  soma.close();
+  if (!soma.Eof() && soma.Field("Total").IsNumeric()) credito = soma.Field("Total").Number("Total");
+  soma.Close();
 
   // Credit notes deducted in receipts.
   double debito = 0;
@@ -139,11 +139,11 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
       "documentoslinhas.TipoDocP='NC' AND documentoslinhas.Serie<>'tmp'  and CodCliente<>'' and "
       "Ncontribuintecliente<>'' and data>='" +
       inicio + "' and data<='" + fim + "' " + restricao);
-  for (; !notas.eof(); notas.moveNext()) {
-    Value v = notas.field(size_t{0});
-    if (!v.isNull()) debito = std::fabs(v.number("TotalDebit"));
+  for (; !notas.Eof(); notas.MoveNext()) {
+    Value v = notas.Field(size_t{0});
+    if (!v.IsNull()) debito = std::fabs(v.Number("TotalDebit"));
   }
-  notas.close();
+  notas.Close();
 
   ctx.paymentTotals.writtenCredit = RoundHalfAway(credito, 2);
   ctx.paymentTotals.writtenDebit = RoundHalfAway(debito, 2);
@@ -163,30 +163,30 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
   read.receipts = true;
   ReadSection(ctx, section.sql, read);
   long long progresso = 1;
-  for (; !rs.eof(); rs.moveNext()) {
+  for (; !rs.Eof(); rs.MoveNext()) {
     ctx.progress.ShowDetailProgress(++progresso);
     XmlNode payment = payments.NewChild("Payment", "");
     std::string data = DocumentDate(rs);
     AddElement(payment, "PaymentRefNo", DocumentNumber(rs));
-    AddElement(payment, "ATCUD", ctx.AtcudText(rs.field("ATCUD"), DocumentNumber(rs)));
+    AddElement(payment, "ATCUD", ctx.AtcudText(rs.Field("ATCUD"), DocumentNumber(rs)));
     AddElement(payment, "Period", Period(rs));
     AddElement(payment, "TransactionDate", data);
-    AddElement(payment, "PaymentType", SerieIvaCaixa(ctx, rs.text("serie")) == 1 ? "RC" : "RG");
+    AddElement(payment, "PaymentType", SerieIvaCaixa(ctx, rs.Text("serie")) == 1 ? "RC" : "RG");
     AddDocumentStatus(payment, rs, "PaymentStatus", "PaymentStatusDate", "SourcePayment");
 
     XmlNode metodo = payment.NewChild("PaymentMethod", "");
-    AddElement(metodo, "PaymentMechanism", PaymentMechanism(rs.text("ModoPag")));
+    AddElement(metodo, "PaymentMechanism", PaymentMechanism(rs.Text("ModoPag")));
     double total = Amount(rs, "ValorTotal");
     AddElement(metodo, "PaymentAmount", FormatNumber(total > 0 ? total : 0, 2));
     AddElement(metodo, "PaymentDate", data);
-    AddEntryAndCustomer(payment, rs, ReceiptCustomerId(ctx, rs.field("CodCliente")));
+    AddEntryAndCustomer(payment, rs, ReceiptCustomerId(ctx, rs.Field("CodCliente")));
 
     if (ctx.options.versao >= 4) CheckReceiptReasons(ctx, rs);
     AddPaymentLines(ctx, payment, rs);
     AddDocumentTotals(payment, rs, false);
     AddDocumentRetencoes(ctx, payment, rs);
   }
-  rs.close();
+  rs.Close();
 }
 
 }  // namespace saftpt

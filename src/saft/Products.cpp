@@ -29,7 +29,7 @@ std::string ProductCategory(RunContext& ctx, const std::string& productCode) {
   try {
     Value categoria = ctx.db.ReadValue(
         "Categoria", "honorarios", "referencia='" + ctx.db.Escape(productCode) + "'", Value(""));
-    if (!categoria.text().empty()) return categoria.text();
+    if (!categoria.Text().empty()) return categoria.Text();
   } catch (const std::exception&) {
   }
   return "S";
@@ -50,8 +50,8 @@ Honorario FindHonorario(RunContext& ctx, const std::string& referencia) {
           "(select h.Descricao from honorarios h where h.Referencia=r.ref limit 1) from (select "
           "Referencia as ref from documentoslinhas where Referencia<>'' group by "
           "cast(Referencia as binary)) r");
-      for (; !rs.eof(); rs.moveNext())
-        (*lidos)[rs.field(size_t{0}).text()] = Honorario{rs.field(1).text(), rs.field(2).text()};
+      for (; !rs.Eof(); rs.MoveNext())
+        (*lidos)[rs.Field(size_t{0}).Text()] = Honorario{rs.Field(1).Text(), rs.Field(2).Text()};
     } catch (const std::exception&) {
       // Looked up one by one, with their own errors.
     }
@@ -61,8 +61,8 @@ Honorario FindHonorario(RunContext& ctx, const std::string& referencia) {
   Honorario h;
   const std::string condicao = "Referencia='" + ctx.db.Escape(referencia) + "'";
   h.referencia =
-      ctx.db.ReadValue("Referencia", "honorarios", condicao, Value(std::string())).text();
-  h.descricao = ctx.db.ReadValue("Descricao", "honorarios", condicao, Value("")).text();
+      ctx.db.ReadValue("Referencia", "honorarios", condicao, Value(std::string())).Text();
+  h.descricao = ctx.db.ReadValue("Descricao", "honorarios", condicao, Value("")).Text();
   return (*lidos)[referencia] = h;
 }
 
@@ -75,7 +75,7 @@ std::string ProductDescription(RunContext& ctx, const std::string& productCode) 
 }
 
 std::string ProductCode(RunContext& ctx, const Value& referencia) {
-  const std::string& ref = referencia.text();
+  const std::string& ref = referencia.Text();
   if (ref.empty()) return kProdutoDiversos;
   return FindHonorario(ctx, ref).referencia.empty() ? kProdutoDiversos : ref;
 }
@@ -95,15 +95,15 @@ void WriteProducts(RunContext& ctx, XmlNode masterFiles) {
         "select r.ref, (select h.Categoria from honorarios h where h.referencia=r.ref limit 1) "
         "from (select referencia as ref from honorarios where not referencia is null and "
         "referencia<>'' group by cast(referencia as binary)) r");
-    for (; !c.eof(); c.moveNext()) categorias[c.field(size_t{0}).text()] = c.field(1).text();
+    for (; !c.Eof(); c.MoveNext()) categorias[c.Field(size_t{0}).Text()] = c.Field(1).Text();
   } catch (const std::exception&) {
     categorias.clear();
   }
-  for (; !rs.eof(); rs.moveNext()) {
-    const std::string referencia = rs.text("Referencia");
+  for (; !rs.Eof(); rs.MoveNext()) {
+    const std::string referencia = rs.Text("Referencia");
     // The schema wants a description: a fee type without one is described by
     // its reference, as the document lines do.
-    std::string descricao = rs.text("Descricao");
+    std::string descricao = rs.Text("Descricao");
     if (Trim(descricao).empty()) descricao = referencia;
 
     XmlNode produto = masterFiles.NewChild("Product", "");
@@ -124,7 +124,7 @@ void WriteProducts(RunContext& ctx, XmlNode masterFiles) {
     AddElement(produto, "ProductDescription", kProdutoDiversos);
     AddElement(produto, "ProductNumberCode", kProdutoDiversos);
   }
-  rs.close();
+  rs.Close();
 }
 
 }  // namespace saftpt

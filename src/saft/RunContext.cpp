@@ -24,12 +24,12 @@ RunContext::RunContext(Database& db, const ConfiguracaoEscritorio& office,
 void RunContext::ReadOfficeSettings() {
   acceptedReasons = AcceptedMotivos(options.start);
   clienteIndiferenciado =
-      db.ReadValue("ClienteIndiferenciado", "configescritorio", "", Value("")).text();
+      db.ReadValue("ClienteIndiferenciado", "configescritorio", "", Value("")).Text();
   // Older databases have no "OC1" column: their quotations are not signed.
   orcamentosAssinados = false;
   if (db.HasColumn("configescritorio", "OC1"))
     orcamentosAssinados =
-        db.ReadValue("OC1", "configescritorio", "", Value()).boolean("configescritorio.OC1");
+        db.ReadValue("OC1", "configescritorio", "", Value()).Boolean("configescritorio.OC1");
 }
 
 std::string RunContext::PeriodStart() const {
@@ -49,9 +49,9 @@ std::string RunContext::DocumentRestriction() const {
 // the tax authority: stop rather than write an empty code.
 std::string RunContext::AtcudText(const Value& atcud, const std::string& documentNumber) const {
   if (options.today.DateOnly() < kAtcudStart) return "0";
-  if (atcud.isNull() || Trim(atcud.text()).empty())
+  if (atcud.IsNull() || Trim(atcud.Text()).empty())
     throw Error(Error::kData, "ATCUD em falta no documento " + documentNumber);
-  return atcud.text();
+  return atcud.Text();
 }
 
 }  // namespace saftpt

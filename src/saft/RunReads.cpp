@@ -9,13 +9,13 @@ namespace {
 
 std::shared_ptr<const std::vector<std::string>> Names(const Recordset& rs, size_t from) {
   auto names = std::make_shared<std::vector<std::string>>();
-  for (size_t i = from; i < rs.fieldCount(); ++i) names->push_back(AsciiLower(rs.fieldName(i)));
+  for (size_t i = from; i < rs.FieldCount(); ++i) names->push_back(AsciiLower(rs.FieldName(i)));
   return names;
 }
 
 }  // namespace
 
-Value DocumentRows::field(std::string_view name) const {
+Value DocumentRows::Field(std::string_view name) const {
   std::string lower = AsciiLower(name);
   for (size_t i = 0; i < names_->size(); ++i)
     if ((*names_)[i] == lower) return rows_[pos_][i];
@@ -28,15 +28,15 @@ RowsByDocument::RowsByDocument(Recordset rs, size_t first)
 std::vector<Value> RowsByDocument::ReadRow() const {
   std::vector<Value> row;
   row.reserve(names_->size());
-  for (size_t i = first_; i < rs_.fieldCount(); ++i) row.push_back(rs_.field(i));
+  for (size_t i = first_; i < rs_.FieldCount(); ++i) row.push_back(rs_.Field(i));
   return row;
 }
 
 void RowsByDocument::ForEachRow(const std::function<void(const Recordset&)>& visit) {
   if (!open_) return;
-  for (rs_.moveFirst(); !rs_.eof(); rs_.moveNext())
-    if (!rs_.field(size_t{1}).isNull()) visit(rs_);
-  rs_.moveFirst();
+  for (rs_.MoveFirst(); !rs_.Eof(); rs_.MoveNext())
+    if (!rs_.Field(size_t{1}).IsNull()) visit(rs_);
+  rs_.MoveFirst();
 }
 
 std::optional<DocumentRows> RowsByDocument::Take(long long iddoc) {
@@ -50,12 +50,12 @@ std::optional<DocumentRows> RowsByDocument::Take(long long iddoc) {
     return l;
   }
   bool found = false;
-  for (; !rs_.eof(); rs_.moveNext()) {
-    long long id = rs_.field(size_t{0}).integer();
+  for (; !rs_.Eof(); rs_.MoveNext()) {
+    long long id = rs_.Field(size_t{0}).Integer();
     if (found && id != iddoc) break;
     auto& target = id == iddoc ? l.rows_ : pending_[id];
     if (id == iddoc) found = true;
-    if (!rs_.field(size_t{1}).isNull()) target.push_back(ReadRow());
+    if (!rs_.Field(size_t{1}).IsNull()) target.push_back(ReadRow());
   }
   if (!found) return std::nullopt;
   return l;

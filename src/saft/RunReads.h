@@ -22,12 +22,12 @@ class DocumentRows {
  public:
   DocumentRows() = default;
 
-  bool eof() const { return pos_ >= rows_.size(); }
-  void moveNext() { ++pos_; }
+  bool Eof() const { return pos_ >= rows_.size(); }
+  void MoveNext() { ++pos_; }
   // By name, without regard to case; an unknown name throws Error.
-  Value field(std::string_view name) const;
-  Value field(size_t index) const { return rows_[pos_][index]; }
-  std::string text(std::string_view name) const { return field(name).text(); }
+  Value Field(std::string_view name) const;
+  Value Field(size_t index) const { return rows_[pos_][index]; }
+  std::string Text(std::string_view name) const { return Field(name).Text(); }
 
  private:
   friend class RowsByDocument;

@@ -52,24 +52,24 @@ void WriteSalesInvoices(RunContext& ctx, XmlNode sourceDocuments) {
 
   const LineTextWidths widths{ctx.V103() ? size_t{60} : size_t{200}, 60};
   long long progresso = 1;
-  for (; !rs.eof(); rs.moveNext()) {
+  for (; !rs.Eof(); rs.MoveNext()) {
     ctx.progress.ShowDetailProgress(++progresso);
     XmlNode invoice = section.element.NewChild("Invoice", "");
     AddDocumentHead(ctx, invoice, rs, kInvoiceTags, ctx.options.versao >= 4, certificada);
-    if (const char* tipo = InvoiceType(rs.text("tipodoc")))
+    if (const char* tipo = InvoiceType(rs.Text("tipodoc")))
       AddElement(invoice, "InvoiceType", tipo);
     XmlNode regimes = invoice.NewChild("SpecialRegimes", "");
     AddElement(regimes, "SelfBillingIndicator", "0");
     AddElement(regimes, "CashVATSchemeIndicator",
-               std::to_string(SerieIvaCaixa(ctx, rs.text("serie"))));
+               std::to_string(SerieIvaCaixa(ctx, rs.Text("serie"))));
     AddElement(regimes, "ThirdPartiesBillingIndicator", "0");
     AddEntryAndCustomer(
         invoice, rs,
-        DocumentCustomerId(ctx, rs.field("CodCliente"), rs.text("NContribuinteCliente")));
+        DocumentCustomerId(ctx, rs.Field("CodCliente"), rs.Text("NContribuinteCliente")));
     AddCheckedLinesAndTotals(ctx, invoice, rs, widths);
     AddDocumentRetencoes(ctx, invoice, rs);
   }
-  rs.close();
+  rs.Close();
 }
 
 }  // namespace saftpt

@@ -56,9 +56,9 @@ void ReadReceiptGroups(RunContext& ctx, const std::string& origem, const std::st
       origem + recibo +
       "inner join documentoslinhas l on l.iddoc=pl.iddocp where (l.codmencao is null or "
       "length(l.codmencao)=0) and l.valorliquido>0 and l.iva=0 order by documentos.IDDoc, l.ID");
-  for (; !rs.eof(); rs.moveNext())
-    uncoded[rs.field(size_t{0}).integer()].push_back(
-        {rs.field(2).text(), rs.field(3).text(), rs.field(4).text(), rs.field(5).text()});
+  for (; !rs.Eof(); rs.MoveNext())
+    uncoded[rs.Field(size_t{0}).Integer()].push_back(
+        {rs.Field(2).Text(), rs.Field(3).Text(), rs.Field(4).Text(), rs.Field(5).Text()});
 }
 
 }  // namespace
@@ -89,9 +89,9 @@ void ReadSection(RunContext& ctx, const std::string& documentsSql, const Section
     rs = ctx.db.Execute("select distinct documentos.IDDoc, " + std::string(kReasonColumns) +
                         origem + "inner join documentoslinhas on" + kLineOfDocument + " where " +
                         kReasonFilter);
-    for (; !rs.eof(); rs.moveNext())
-      lidos[rs.field(size_t{0}).integer()].push_back(
-          {rs.field(1).text(), rs.field(2), rs.field(3).boolean(), rs.field(4).boolean()});
+    for (; !rs.Eof(); rs.MoveNext())
+      lidos[rs.Field(size_t{0}).Integer()].push_back(
+          {rs.Field(1).Text(), rs.Field(2), rs.Field(3).Boolean(), rs.Field(4).Boolean()});
   }
 
   if (!read.retencaoFilter.empty()) {
@@ -108,9 +108,9 @@ void ReadSection(RunContext& ctx, const std::string& documentsSql, const Section
     rs = ctx.db.Execute("select documentos.IDDoc, " + soma + origem +
                         "inner join documentoslinhas on" + kLineOfDocument + " where " +
                         read.retencaoFilter + " group by documentos.IDDoc");
-    auto valor = [](const Value& v) { return v.isNull() ? 0 : v.number("ValorRetencao"); };
-    for (; !rs.eof(); rs.moveNext())
-      somas[rs.field(size_t{0}).integer()] = {valor(rs.field(1)), valor(rs.field(2))};
+    auto valor = [](const Value& v) { return v.IsNull() ? 0 : v.Number("ValorRetencao"); };
+    for (; !rs.Eof(); rs.MoveNext())
+      somas[rs.Field(size_t{0}).Integer()] = {valor(rs.Field(1)), valor(rs.Field(2))};
   }
 
   if (read.receipts)
@@ -121,7 +121,7 @@ void ReadSection(RunContext& ctx, const std::string& documentsSql, const Section
 
 void RereadDocument(RunContext& ctx, const Recordset& document) {
   RunReads& l = ctx.reads;
-  const long long id = document.field("IDDoc").integer("IDDoc");
+  const long long id = document.Field("IDDoc").Integer("IDDoc");
   if (l.correctionsAtRead == l.corrections && (!l.onlyDocument || *l.onlyDocument == id)) return;
   const SectionRead read = l.section;
   ReadSection(ctx, "select * from documentos where IDDoc=" + std::to_string(id), read);
@@ -133,9 +133,9 @@ documentos::SectionTotals SumSectionLines(RunContext& ctx) {
   SectionTotals totais;
   // Cancelled documents are written but left out of the totals.
   ctx.reads.lines.ForEachRow([&totais](const Recordset& linha) {
-    if (linha.field("saft_anulado").boolean("Anulado")) return;
+    if (linha.Field("saft_anulado").Boolean("Anulado")) return;
     double liquido = Amount(linha, "ValorLiquido");
-    totais.Add(SideOfLine(linha.text("saft_tipodoc"), liquido), liquido);
+    totais.Add(SideOfLine(linha.Text("saft_tipodoc"), liquido), liquido);
   });
   return totais;
 }
@@ -143,7 +143,7 @@ documentos::SectionTotals SumSectionLines(RunContext& ctx) {
 DocumentRows TakeLines(RunContext& ctx, const Recordset& document) {
   RereadDocument(ctx, document);
   std::optional<DocumentRows> linhas =
-      ctx.reads.lines.Take(document.field("IDDoc").integer("IDDoc"));
+      ctx.reads.lines.Take(document.Field("IDDoc").Integer("IDDoc"));
   return linhas ? *linhas : DocumentRows();
 }
 
@@ -155,7 +155,7 @@ DocumentRows TakeGroups(RunContext& ctx, long long receiptLineId) {
 void AddDocumentRetencoes(RunContext& ctx, XmlNode parent, const Recordset& document) {
   const auto& somas = ctx.reads.retencoes;
   if (!somas) return;
-  auto it = somas->find(document.field("IDDoc").integer("IDDoc"));
+  auto it = somas->find(document.Field("IDDoc").Integer("IDDoc"));
   if (it != somas->end()) documentos::AddRetencoes(parent, it->second.first, it->second.second);
 }
 

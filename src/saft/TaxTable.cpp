@@ -49,8 +49,8 @@ double StampDutyRate(RunContext& ctx, const std::string& codigo) {
   Recordset rs = ctx.db.Execute("select Tipo,Valor from impostoselo where Codigo='" +
                                 ctx.db.Escape(codigo) + "'");
   double valor = 0;
-  if (!rs.eof() && rs.text("Tipo") == "Percentagem")
-    valor = rs["Valor"].number("impostoselo.Valor");
+  if (!rs.Eof() && rs.Text("Tipo") == "Percentagem")
+    valor = rs["Valor"].Number("impostoselo.Valor");
   lidas[codigo] = valor;
   return valor;
 }
@@ -59,9 +59,9 @@ void WriteTaxTable(RunContext& ctx, XmlNode masterFiles) {
   ctx.ShowStep(kTaxTableStep);
   Recordset rs = ctx.db.Execute("select * from iva");
   XmlNode tabela = masterFiles.NewChild("TaxTable", "");
-  for (; !rs.eof(); rs.moveNext()) {
+  for (; !rs.Eof(); rs.MoveNext()) {
     Value nome = rs["nome"];
-    double taxa = nome.number("iva.nome");
+    double taxa = nome.Number("iva.nome");
     XmlNode entrada = tabela.NewChild("TaxTableEntry", "");
     AddElement(entrada, "TaxType", "IVA");
     AddElement(entrada, "TaxCountryRegion", TaxRegion(ctx, taxa));
@@ -69,21 +69,21 @@ void WriteTaxTable(RunContext& ctx, XmlNode masterFiles) {
     AddElement(entrada, "Description", "IVA");
     AddElement(entrada, "TaxPercentage", FormatNumber(nome, 2));
   }
-  rs.close();
+  rs.Close();
 
   ctx.ShowStep(kStampDutyStep);
   rs = ctx.db.Execute("select * from impostoselo");
-  for (; !rs.eof(); rs.moveNext()) {
+  for (; !rs.Eof(); rs.MoveNext()) {
     XmlNode entrada = tabela.NewChild("TaxTableEntry", "");
     AddElement(entrada, "TaxType", "IS");
     AddElement(entrada, "TaxCountryRegion", FiscalRegion(ctx.office));
-    AddElement(entrada, "TaxCode", rs.text("Codigo"));
-    AddElement(entrada, "Description", Utf8Left(rs.text("Nome"), 200));
+    AddElement(entrada, "TaxCode", rs.Text("Codigo"));
+    AddElement(entrada, "Description", Utf8Left(rs.Text("Nome"), 200));
     // Only the exact word marks a rate; anything else is a fixed amount.
-    const char* elemento = rs.text("Tipo") == "Percentagem" ? "TaxPercentage" : "TaxAmount";
+    const char* elemento = rs.Text("Tipo") == "Percentagem" ? "TaxPercentage" : "TaxAmount";
     AddElement(entrada, elemento, FormatNumber(rs["Valor"], 2));
   }
-  rs.close();
+  rs.Close();
 }
 
 }  // namespace saftpt

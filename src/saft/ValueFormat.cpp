@@ -169,10 +169,10 @@ std::string FormatNumber(double v, int places) {
 
 std::string FormatNumber(const Value& v, int places) {
   CheckPlaces(places);
-  if (v.isNull()) return FormatNumber(0.0, places);
+  if (v.IsNull()) return FormatNumber(0.0, places);
   std::string whole;
-  if (places == 0 && WholeNumberText(v.text(), whole)) return whole;
-  return FormatNumber(v.number(), places);
+  if (places == 0 && WholeNumberText(v.Text(), whole)) return whole;
+  return FormatNumber(v.Number(), places);
 }
 
 std::string FormatNumberWithSeparator(double v, int places, char decimalSeparator) {

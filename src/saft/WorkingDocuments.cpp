@@ -29,16 +29,16 @@ void WriteWorkingDocuments(RunContext& ctx, XmlNode sourceDocuments) {
 
   const LineTextWidths widths{60, 200};
   long long progresso = 1;
-  for (; !rs.eof(); rs.moveNext()) {
+  for (; !rs.Eof(); rs.MoveNext()) {
     ctx.progress.ShowDetailProgress(++progresso);
     XmlNode work = section.element.NewChild("WorkDocument", "");
     AddDocumentHead(ctx, work, rs, kWorkTags, true, ctx.orcamentosAssinados);
-    if (rs.text("tipodoc") == "OR") AddElement(work, "WorkType", "OR");
+    if (rs.Text("tipodoc") == "OR") AddElement(work, "WorkType", "OR");
     AddEntryAndCustomer(
-        work, rs, DocumentCustomerId(ctx, rs.field("CodCliente"), rs.text("NContribuinteCliente")));
+        work, rs, DocumentCustomerId(ctx, rs.Field("CodCliente"), rs.Text("NContribuinteCliente")));
     AddCheckedLinesAndTotals(ctx, work, rs, widths);
   }
-  rs.close();
+  rs.Close();
 }
 
 }  // namespace saftpt

@@ -550,9 +550,9 @@ TEST_F(CliExportTest, TerminalCorrectsAnExemptionReason) {
   EXPECT_EQ(c.Termina(), 0) << c.Ecra();
 
   Recordset rs = db_.Execute("select IsencaoIva, CodMencao from documentoslinhas where IDDoc=2");
-  ASSERT_FALSE(rs.eof());
-  EXPECT_EQ(rs.text("IsencaoIva"), "Isento Artigo 9.º do CIVA");
-  EXPECT_EQ(rs.text("CodMencao"), "M07");
+  ASSERT_FALSE(rs.Eof());
+  EXPECT_EQ(rs.Text("IsencaoIva"), "Isento Artigo 9.º do CIVA");
+  EXPECT_EQ(rs.Text("CodMencao"), "M07");
   EXPECT_TRUE(Contem(FileText(xml_), "<TaxExemptionCode>M07</TaxExemptionCode>"));
 }
 
@@ -574,7 +574,7 @@ TEST_F(CliExportTest, TerminalCancelAndEndOfInputAbandonTheExport) {
   }
   EXPECT_TRUE(OutputFiles().empty());
   Recordset rs = db_.Execute("select IsencaoIva from documentoslinhas where IDDoc=2");
-  EXPECT_EQ(rs.text("IsencaoIva"), "Isento (art. 9)");
+  EXPECT_EQ(rs.Text("IsencaoIva"), "Isento (art. 9)");
 }
 
 TEST_F(CliExportTest, FailedUpdateIsShownAndAskedAgain) {
@@ -617,7 +617,7 @@ TEST_F(CliExportTest, BlankReasonOffersNoUpdateOfEveryDocument) {
   EXPECT_EQ(c.Termina(), 0) << c.Ecra();
   EXPECT_FALSE(Contem(c.Ecra(), "2 - Atualizar todas"));
   Recordset rs = db_.Execute("select CodMencao from documentoslinhas where IDDoc=2");
-  EXPECT_EQ(rs.text("CodMencao"), "M07");
+  EXPECT_EQ(rs.Text("CodMencao"), "M07");
 }
 
 }  // namespace

@@ -202,7 +202,7 @@ TEST_F(ConsistencyTest, FailingQueryThrowsTheServerMessage) {
     CheckConsistency(db_, kInicio, kFim, ',');
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_TRUE(Contem(e.description(), "documentoslinhas")) << e.description();
+    EXPECT_TRUE(Contem(e.Description(), "documentoslinhas")) << e.Description();
   }
 }
 

@@ -146,8 +146,8 @@ TEST_F(CustomersTest, UnknownCountryStopsWithTheCustomersCode) {
     Section(WriteCustomers);
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_EQ(e.number(), Error::kBuilder);
-    EXPECT_EQ(e.description(), "Deve verificar o nome do País  Portugal no cliente C2");
+    EXPECT_EQ(e.Number(), Error::kBuilder);
+    EXPECT_EQ(e.Description(), "Deve verificar o nome do País  Portugal no cliente C2");
   }
 }
 
@@ -160,7 +160,7 @@ TEST_F(CustomersTest, CountryWithoutCodeIsUnknownToo) {
     Section(WriteCustomers);
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_EQ(e.description(),
+    EXPECT_EQ(e.Description(),
               "Deve verificar o nome do País British Sovereign Base Areas no cliente X9");
   }
 }

@@ -20,55 +20,55 @@ namespace {
 
 TEST(Value, NumericTextsAsTheServerSendsThem) {
   for (const char* yes : {"0", "-12", "+3", " 12.50 ", "1.", ".5", "1e3", "-2.5E-2", "007"})
-    EXPECT_TRUE(Value(yes).isNumeric()) << yes;
+    EXPECT_TRUE(Value(yes).IsNumeric()) << yes;
   for (const char* no : {"", " ", "-", ".", "1.2.3", "12a", "1e", "e3", "1,5", "inf", "nan"})
-    EXPECT_FALSE(Value(no).isNumeric()) << no;
-  EXPECT_FALSE(Value::Null().isNumeric());
-  EXPECT_DOUBLE_EQ(Value(" 12.50 ").number(), 12.5);
-  EXPECT_DOUBLE_EQ(Value("-2.5E-2").number(), -0.025);
-  EXPECT_DOUBLE_EQ(Value("+3").number(), 3);
+    EXPECT_FALSE(Value(no).IsNumeric()) << no;
+  EXPECT_FALSE(Value::Null().IsNumeric());
+  EXPECT_DOUBLE_EQ(Value(" 12.50 ").Number(), 12.5);
+  EXPECT_DOUBLE_EQ(Value("-2.5E-2").Number(), -0.025);
+  EXPECT_DOUBLE_EQ(Value("+3").Number(), 3);
 }
 
 TEST(Value, WholeNumbersRoundHalvesToEven) {
-  EXPECT_EQ(Value("2.5").integer(), 2);
-  EXPECT_EQ(Value("3.5").integer(), 4);
-  EXPECT_EQ(Value("-2.5").integer(), -2);
-  EXPECT_EQ(Value("2.51").integer(), 3);
-  EXPECT_EQ(Value("1e3").integer(), 1000);
-  EXPECT_EQ(Value("9007199254740993").integer(), 9007199254740993LL);  // beyond a double
-  EXPECT_THROW(Value("1e30").integer(), Error);
+  EXPECT_EQ(Value("2.5").Integer(), 2);
+  EXPECT_EQ(Value("3.5").Integer(), 4);
+  EXPECT_EQ(Value("-2.5").Integer(), -2);
+  EXPECT_EQ(Value("2.51").Integer(), 3);
+  EXPECT_EQ(Value("1e3").Integer(), 1000);
+  EXPECT_EQ(Value("9007199254740993").Integer(), 9007199254740993LL);  // beyond a double
+  EXPECT_THROW(Value("1e30").Integer(), Error);
 }
 
 TEST(Value, BooleansAndDates) {
-  EXPECT_FALSE(Value::Null().boolean());
-  EXPECT_FALSE(Value("0").boolean());
-  EXPECT_FALSE(Value("0.00").boolean());
-  EXPECT_TRUE(Value("1").boolean());
-  EXPECT_TRUE(Value("-1").boolean());
-  EXPECT_THROW(Value("sim").boolean(), Error);
-  EXPECT_EQ(Value("2024-02-29").date(), DateTime::Date(2024, 2, 29));
-  EXPECT_EQ(Value("2024-02-29 13:14:15").date().minute, 14);
-  EXPECT_THROW(Value("0000-00-00").date(), Error);
+  EXPECT_FALSE(Value::Null().Boolean());
+  EXPECT_FALSE(Value("0").Boolean());
+  EXPECT_FALSE(Value("0.00").Boolean());
+  EXPECT_TRUE(Value("1").Boolean());
+  EXPECT_TRUE(Value("-1").Boolean());
+  EXPECT_THROW(Value("sim").Boolean(), Error);
+  EXPECT_EQ(Value("2024-02-29").Date(), DateTime::Date(2024, 2, 29));
+  EXPECT_EQ(Value("2024-02-29 13:14:15").Date().minute, 14);
+  EXPECT_THROW(Value("0000-00-00").Date(), Error);
 }
 
 TEST(Value, ConversionFailuresNameTheValue) {
   try {
-    Value::Null().number("Iva");
+    Value::Null().Number("Iva");
     FAIL() << "a Null converted to a number";
   } catch (const Error& e) {
-    EXPECT_EQ(e.number(), Error::kData);
-    EXPECT_NE(e.description().find("\"Iva\""), std::string::npos) << e.description();
+    EXPECT_EQ(e.Number(), Error::kData);
+    EXPECT_NE(e.Description().find("\"Iva\""), std::string::npos) << e.Description();
   }
   try {
-    Value("abc").integer("numero");
+    Value("abc").Integer("numero");
     FAIL() << "a text converted to a number";
   } catch (const Error& e) {
-    EXPECT_EQ(e.number(), Error::kData);
-    EXPECT_NE(e.description().find("\"abc\""), std::string::npos) << e.description();
-    EXPECT_NE(e.description().find("\"numero\""), std::string::npos) << e.description();
+    EXPECT_EQ(e.Number(), Error::kData);
+    EXPECT_NE(e.Description().find("\"abc\""), std::string::npos) << e.Description();
+    EXPECT_NE(e.Description().find("\"numero\""), std::string::npos) << e.Description();
   }
-  EXPECT_THROW(Value::Null().date("Data"), Error);
-  EXPECT_THROW(Value("ontem").date("Data"), Error);
+  EXPECT_THROW(Value::Null().Date("Data"), Error);
+  EXPECT_THROW(Value("ontem").Date("Data"), Error);
 }
 
 class DatabaseTest : public DbTest {};
@@ -78,30 +78,30 @@ TEST_F(DatabaseTest, RecordsetReadsFieldsByNameInAnyCaseAndByPosition) {
       "INSERT INTO series (serie, descricao, seriegeral) VALUES ('A', 'Geral', 1), "
       "('B', NULL, 0), ('C', 'Terceira', NULL)");
   Recordset rs = db_.Execute("select serie, descricao, seriegeral from series order by serie");
-  EXPECT_EQ(rs.recordCount(), 3u);
-  ASSERT_EQ(rs.fieldCount(), 3u);
-  EXPECT_EQ(rs.fieldName(1), "descricao");
-  EXPECT_TRUE(rs.hasField("SERIE"));
-  EXPECT_FALSE(rs.hasField("serie2"));
-  ASSERT_FALSE(rs.eof());
-  EXPECT_EQ(rs.text("SERIE"), "A");
-  EXPECT_EQ(rs["Descricao"].text(), "Geral");
-  EXPECT_EQ(rs.field(2).integer(), 1);
-  rs.moveNext();
-  EXPECT_TRUE(rs.isNull("descricao"));
-  EXPECT_EQ(rs.text("descricao"), "");
-  EXPECT_FALSE(rs.isNull("seriegeral"));
-  rs.moveNext();
-  EXPECT_EQ(rs.text("serie"), "C");
-  EXPECT_FALSE(rs["seriegeral"].boolean());
-  rs.moveNext();
-  EXPECT_TRUE(rs.eof());
-  rs.moveNext();  // past the end stays at the end
-  EXPECT_TRUE(rs.eof());
-  EXPECT_THROW(rs.field("serie"), Error);
-  rs.moveFirst();
-  ASSERT_FALSE(rs.eof());
-  EXPECT_EQ(rs.text("serie"), "A");
+  EXPECT_EQ(rs.RecordCount(), 3u);
+  ASSERT_EQ(rs.FieldCount(), 3u);
+  EXPECT_EQ(rs.FieldName(1), "descricao");
+  EXPECT_TRUE(rs.HasField("SERIE"));
+  EXPECT_FALSE(rs.HasField("serie2"));
+  ASSERT_FALSE(rs.Eof());
+  EXPECT_EQ(rs.Text("SERIE"), "A");
+  EXPECT_EQ(rs["Descricao"].Text(), "Geral");
+  EXPECT_EQ(rs.Field(2).Integer(), 1);
+  rs.MoveNext();
+  EXPECT_TRUE(rs.IsNull("descricao"));
+  EXPECT_EQ(rs.Text("descricao"), "");
+  EXPECT_FALSE(rs.IsNull("seriegeral"));
+  rs.MoveNext();
+  EXPECT_EQ(rs.Text("serie"), "C");
+  EXPECT_FALSE(rs["seriegeral"].Boolean());
+  rs.MoveNext();
+  EXPECT_TRUE(rs.Eof());
+  rs.MoveNext();  // past the end stays at the end
+  EXPECT_TRUE(rs.Eof());
+  EXPECT_THROW(rs.Field("serie"), Error);
+  rs.MoveFirst();
+  ASSERT_FALSE(rs.Eof());
+  EXPECT_EQ(rs.Text("serie"), "A");
 }
 
 TEST_F(DatabaseTest, FirstColumnOfARepeatedNameWinsAndUnknownNamesThrow) {
@@ -112,14 +112,14 @@ TEST_F(DatabaseTest, FirstColumnOfARepeatedNameWinsAndUnknownNamesThrow) {
   Recordset rs = db_.Execute(
       "select d.ValorTotal, l.ValorTotal from documentos d inner join documentoslinhas l "
       "on l.IDDoc = d.IDDoc");
-  ASSERT_FALSE(rs.eof());
-  EXPECT_DOUBLE_EQ(rs["valortotal"].number(), 10);
-  EXPECT_DOUBLE_EQ(rs.field(1).number(), 7.25);
+  ASSERT_FALSE(rs.Eof());
+  EXPECT_DOUBLE_EQ(rs["valortotal"].Number(), 10);
+  EXPECT_DOUBLE_EQ(rs.Field(1).Number(), 7.25);
   try {
-    rs.field("ValorIva");
+    rs.Field("ValorIva");
     FAIL() << "unknown column read";
   } catch (const Error& e) {
-    EXPECT_NE(e.description().find("ValorIva"), std::string::npos) << e.description();
+    EXPECT_NE(e.Description().find("ValorIva"), std::string::npos) << e.Description();
   }
 }
 
@@ -127,10 +127,10 @@ TEST_F(DatabaseTest, StatementsRunWhileRowsAreOpen) {
   Exec("INSERT INTO series (serie, descricao) VALUES ('A', 'a'), ('B', 'b')");
   Recordset rs = db_.Execute("select serie from series order by serie");
   int seen = 0;
-  for (; !rs.eof(); rs.moveNext()) {
+  for (; !rs.Eof(); rs.MoveNext()) {
     ++seen;
     EXPECT_EQ(db_.ExecuteUpdate("update series set descricao = 'x' where serie = '" +
-                                db_.Escape(rs.text("serie")) + "'"),
+                                db_.Escape(rs.Text("serie")) + "'"),
               1u);
     EXPECT_EQ(db_.CountRows("count(*)", "series", ""), 2);
   }
@@ -140,9 +140,9 @@ TEST_F(DatabaseTest, StatementsRunWhileRowsAreOpen) {
 
 TEST_F(DatabaseTest, StatementWithoutRowsGivesAnEmptyRecordset) {
   Recordset rs = db_.Execute("set @a = 1");
-  EXPECT_TRUE(rs.eof());
-  EXPECT_EQ(rs.recordCount(), 0u);
-  EXPECT_EQ(rs.fieldCount(), 0u);
+  EXPECT_TRUE(rs.Eof());
+  EXPECT_EQ(rs.RecordCount(), 0u);
+  EXPECT_EQ(rs.FieldCount(), 0u);
   uint64_t before = db_.StatementCount();
   db_.Execute("select 1");
   db_.ExecuteUpdate("set @b = 2");
@@ -179,14 +179,14 @@ TEST_F(DatabaseTest, SingleValueQueries) {
 
 TEST_F(DatabaseTest, ObtemValorFallsBackOnNoRowAndOnNull) {
   Value v = db_.ReadValue("nome", "configescritorio", "", Value(""));
-  EXPECT_FALSE(v.isNull());
-  EXPECT_EQ(v.text(), "");
-  EXPECT_EQ(db_.ReadValue("nome", "configescritorio", "ID=1", Value("x")).text(), "x");
-  EXPECT_TRUE(db_.ReadValue("nome", "configescritorio", "", Value::Null()).isNull());
+  EXPECT_FALSE(v.IsNull());
+  EXPECT_EQ(v.Text(), "");
+  EXPECT_EQ(db_.ReadValue("nome", "configescritorio", "ID=1", Value("x")).Text(), "x");
+  EXPECT_TRUE(db_.ReadValue("nome", "configescritorio", "", Value::Null()).IsNull());
   Exec("INSERT INTO configescritorio (ID, nome, ClienteIndiferenciado) VALUES (1, NULL, '0')");
-  EXPECT_EQ(db_.ReadValue("nome", "configescritorio", "ID=1", Value("x")).text(), "x");
+  EXPECT_EQ(db_.ReadValue("nome", "configescritorio", "ID=1", Value("x")).Text(), "x");
   Value found = db_.ReadValue("ClienteIndiferenciado", "configescritorio", "ID=1", Value("x"));
-  EXPECT_EQ(found.text(), "0");
+  EXPECT_EQ(found.Text(), "0");
 }
 
 TEST_F(DatabaseTest, BadStatementCarriesTheServerNumberAndMessage) {
@@ -194,14 +194,14 @@ TEST_F(DatabaseTest, BadStatementCarriesTheServerNumberAndMessage) {
     db_.Execute("select * from naoexiste");
     FAIL() << "a bad statement ran";
   } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 1146);  // ER_NO_SUCH_TABLE
-    EXPECT_NE(e.description().find("naoexiste"), std::string::npos) << e.description();
+    EXPECT_EQ(e.Number(), 1146);  // ER_NO_SUCH_TABLE
+    EXPECT_NE(e.Description().find("naoexiste"), std::string::npos) << e.Description();
   }
   try {
     db_.CountRows("count(*)", "series", "semcoluna = 1");
     FAIL() << "a bad condition ran";
   } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 1054);  // ER_BAD_FIELD_ERROR
+    EXPECT_EQ(e.Number(), 1054);  // ER_BAD_FIELD_ERROR
   }
   // The connection still works afterwards.
   EXPECT_EQ(db_.CountRows("count(*)", "series", ""), 0);
@@ -215,8 +215,8 @@ TEST_F(DatabaseTest, WrongPasswordAndClosedConnection) {
     other.Open(s);
     FAIL() << "opened with a wrong password";
   } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 1045);  // ER_ACCESS_DENIED_ERROR
-    EXPECT_NE(e.description().find("Access denied"), std::string::npos) << e.description();
+    EXPECT_EQ(e.Number(), 1045);  // ER_ACCESS_DENIED_ERROR
+    EXPECT_NE(e.Description().find("Access denied"), std::string::npos) << e.Description();
   }
   EXPECT_FALSE(other.IsOpen());
   EXPECT_THROW(other.Execute("select 1"), Error);
@@ -231,7 +231,7 @@ TEST_F(DatabaseTest, EscapeRoundTripsQuotesAndBackslashes) {
   const std::string tricky = "O'Neil \\ \"aspas\" \\' ; -- fim";
   db_.ExecuteUpdate("INSERT INTO series (serie, descricao) VALUES ('A', '" + db_.Escape(tricky) +
                     "')");
-  EXPECT_EQ(db_.ReadValue("descricao", "series", "serie='A'", Value("")).text(), tricky);
+  EXPECT_EQ(db_.ReadValue("descricao", "series", "serie='A'", Value("")).Text(), tricky);
   EXPECT_EQ(db_.CountRows("count(*)", "series", "descricao = '" + db_.Escape(tricky) + "'"), 1);
   EXPECT_EQ(db_.Number("12"), "12");
   EXPECT_EQ(db_.Number("-3.50"), "-3.50");
@@ -325,17 +325,17 @@ TEST_P(DatabaseKindTest, AmountsDatesAndTextsArriveAlike) {
       "INSERT INTO documentos (tipodoc, serie, numero, Data, DataEdicao, ValorTotal, ValorIva) "
       "VALUES ('F', 'A', 1, '2024-02-29', '2024-03-01 09:08:07', 1234.56, 0.1)");
   Recordset c = db_.Execute("select Nome, Morada from clientes");
-  ASSERT_FALSE(c.eof());
-  EXPECT_EQ(c.text("Nome"), "Jo\u00e3o Ara\u00fajo & Filhos");
-  EXPECT_EQ(c.text("Morada"), "Pra\u00e7a \u20ac 5\u00ba");
+  ASSERT_FALSE(c.Eof());
+  EXPECT_EQ(c.Text("Nome"), "Jo\u00e3o Ara\u00fajo & Filhos");
+  EXPECT_EQ(c.Text("Morada"), "Pra\u00e7a \u20ac 5\u00ba");
   Recordset d = db_.Execute("select Data, DataEdicao, ValorTotal, ValorIva from documentos");
-  ASSERT_FALSE(d.eof());
-  EXPECT_EQ(d["Data"].date(), DateTime::Date(2024, 2, 29));
-  DateTime edited = d["DataEdicao"].date();
+  ASSERT_FALSE(d.Eof());
+  EXPECT_EQ(d["Data"].Date(), DateTime::Date(2024, 2, 29));
+  DateTime edited = d["DataEdicao"].Date();
   EXPECT_EQ(edited, (DateTime{2024, 3, 1, 9, 8, 7}));
-  EXPECT_DOUBLE_EQ(d["ValorTotal"].number(), 1234.56);
-  EXPECT_DOUBLE_EQ(d["ValorIva"].number(), 0.1);
-  EXPECT_TRUE(d["ValorTotal"].isNumeric());
+  EXPECT_DOUBLE_EQ(d["ValorTotal"].Number(), 1234.56);
+  EXPECT_DOUBLE_EQ(d["ValorIva"].Number(), 0.1);
+  EXPECT_TRUE(d["ValorTotal"].IsNumeric());
   EXPECT_DOUBLE_EQ(db_.SumValues("sum(ValorTotal)", "documentos", "Data >= '2024-02-01'"), 1234.56);
   EXPECT_EQ(db_.CountRows("count(*)", "clientes", "Nome like 'Jo\u00e3o%'"), 1);
 }

@@ -29,7 +29,7 @@ namespace {
 
 // An amount (or a quantity, a rate) in hundredths.
 long long Cents(const Value& v) {
-  return v.isNull() ? 0 : std::llround(v.number() * 100);
+  return v.IsNull() ? 0 : std::llround(v.Number() * 100);
 }
 
 // num / den rounded half away from zero (den > 0).
@@ -68,20 +68,20 @@ class DemoDataTest : public DbTest, public ::testing::WithParamInterface<SchemaK
   }
 
   void Load() {
-    for (Recordset rs = db_.Execute("select * from documentos order by IDDoc"); !rs.eof();
-         rs.moveNext()) {
+    for (Recordset rs = db_.Execute("select * from documentos order by IDDoc"); !rs.Eof();
+         rs.MoveNext()) {
       Documento d;
-      d.id = rs["IDDoc"].integer();
-      d.tipodoc = rs.text("tipodoc");
-      d.serie = rs.text("serie");
-      d.numero = rs["numero"].integer();
-      d.data = rs["Data"].date();
-      d.anulado = rs["Anulado"].boolean();
-      d.motivo = rs.text("Motivo");
-      d.atcud = rs.text("ATCUD");
-      d.codCliente = rs.text("CodCliente");
-      d.nif = rs.text("NContribuinteCliente");
-      d.nifNull = rs.isNull("NContribuinteCliente");
+      d.id = rs["IDDoc"].Integer();
+      d.tipodoc = rs.Text("tipodoc");
+      d.serie = rs.Text("serie");
+      d.numero = rs["numero"].Integer();
+      d.data = rs["Data"].Date();
+      d.anulado = rs["Anulado"].Boolean();
+      d.motivo = rs.Text("Motivo");
+      d.atcud = rs.Text("ATCUD");
+      d.codCliente = rs.Text("CodCliente");
+      d.nif = rs.Text("NContribuinteCliente");
+      d.nifNull = rs.IsNull("NContribuinteCliente");
       d.liquido = Cents(rs["ValorLiquido"]);
       d.iva = Cents(rs["ValorIva"]);
       d.selo = Cents(rs["ValorSelo"]);
@@ -90,14 +90,14 @@ class DemoDataTest : public DbTest, public ::testing::WithParamInterface<SchemaK
       d.desconto = Cents(rs["ValorDesconto"]);
       docs_[d.id] = d;
     }
-    for (Recordset rs = db_.Execute("select * from documentoslinhas order by ID"); !rs.eof();
-         rs.moveNext()) {
+    for (Recordset rs = db_.Execute("select * from documentoslinhas order by ID"); !rs.Eof();
+         rs.MoveNext()) {
       auto l = std::make_unique<Linha>();
-      l->id = rs["ID"].integer();
-      l->iddoc = rs["IDDoc"].integer();
-      l->tipodoc = rs.text("tipodoc");
-      l->serie = rs.text("Serie");
-      l->numero = rs["numero"].integer();
+      l->id = rs["ID"].Integer();
+      l->iddoc = rs["IDDoc"].Integer();
+      l->tipodoc = rs.Text("tipodoc");
+      l->serie = rs.Text("Serie");
+      l->numero = rs["numero"].Integer();
       l->quant = Cents(rs["Quant"]);
       l->preco = Cents(rs["Preco"]);
       l->desconto = Cents(rs["ValorDesconto"]);
@@ -107,16 +107,16 @@ class DemoDataTest : public DbTest, public ::testing::WithParamInterface<SchemaK
       l->total = Cents(rs["ValorTotal"]);
       l->retencao = Cents(rs["ValorRetencao"]);
       l->selo = Cents(rs["ValorSelo"]);
-      l->tipoRetencao = rs.text("TipoRetencao");
-      l->isencao = rs.text("IsencaoIva");
-      l->codMencao = rs.text("CodMencao");
-      l->codMencaoNull = rs.isNull("CodMencao");
-      l->tipoDocP = rs.text("TipoDocP");
-      l->serieP = rs.text("SerieP");
-      l->hasDocP = !rs.isNull("IDDocP");
+      l->tipoRetencao = rs.Text("TipoRetencao");
+      l->isencao = rs.Text("IsencaoIva");
+      l->codMencao = rs.Text("CodMencao");
+      l->codMencaoNull = rs.IsNull("CodMencao");
+      l->tipoDocP = rs.Text("TipoDocP");
+      l->serieP = rs.Text("SerieP");
+      l->hasDocP = !rs.IsNull("IDDocP");
       if (l->hasDocP) {
-        l->idDocP = rs["IDDocP"].integer();
-        l->numeroP = rs["NumeroP"].integer();
+        l->idDocP = rs["IDDocP"].Integer();
+        l->numeroP = rs["NumeroP"].Integer();
       }
       auto it = docs_.find(l->iddoc);
       ASSERT_NE(it, docs_.end()) << "line " << l->id << " of a missing document";
@@ -250,12 +250,12 @@ TEST_P(DemoDataTest, CreditAndDebitNotesReferTheirInvoice) {
 
 TEST_P(DemoDataTest, EveryCustomerCountryIsKnown) {
   std::set<std::string> codes;
-  for (Recordset rs = db_.Execute("select CodCliente, Pais from clientes"); !rs.eof();
-       rs.moveNext()) {
-    const std::string pais = rs.text("Pais");
+  for (Recordset rs = db_.Execute("select CodCliente, Pais from clientes"); !rs.Eof();
+       rs.MoveNext()) {
+    const std::string pais = rs.Text("Pais");
     if (pais.empty()) continue;
     const std::string code = FindCountry(pais);
-    EXPECT_FALSE(code.empty()) << rs.text("CodCliente") << ": " << pais;
+    EXPECT_FALSE(code.empty()) << rs.Text("CodCliente") << ": " << pais;
     codes.insert(code);
   }
   // Customers abroad, named in Portuguese and in English.
@@ -265,9 +265,9 @@ TEST_P(DemoDataTest, EveryCustomerCountryIsKnown) {
 
 TEST_P(DemoDataTest, ZeroRatedLinesCarryAnAcceptedReasonAndCode) {
   std::map<std::string, std::string> table;  // reason text -> code
-  for (Recordset rs = db_.Execute("select Nome, CodMencao from tipoisencaoiva"); !rs.eof();
-       rs.moveNext())
-    table[Key(rs.text("Nome"))] = rs.text("CodMencao");
+  for (Recordset rs = db_.Execute("select Nome, CodMencao from tipoisencaoiva"); !rs.Eof();
+       rs.MoveNext())
+    table[Key(rs.Text("Nome"))] = rs.Text("CodMencao");
   const std::set<long long> paid = PaidDocuments();
   int lookedUp = 0;
   for (const auto& l : lines_) {
@@ -339,17 +339,17 @@ TEST_P(DemoDataTest, CustomersAndTheTaxNumbersOnTheirDocuments) {
   std::map<std::string, std::string> nifs;  // code -> tax number as stored
   std::map<std::string, int> shared;
   int spaced = 0;
-  for (Recordset rs = db_.Execute("select CodCliente, NContribuinte from clientes"); !rs.eof();
-       rs.moveNext()) {
-    const std::string nif = rs.text("NContribuinte");
-    nifs[rs.text("CodCliente")] = nif;
+  for (Recordset rs = db_.Execute("select CodCliente, NContribuinte from clientes"); !rs.Eof();
+       rs.MoveNext()) {
+    const std::string nif = rs.Text("NContribuinte");
+    nifs[rs.Text("CodCliente")] = nif;
     const std::string digits = RemoveSpaces(nif);
     if (digits.size() != 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
     // Portuguese tax numbers end in their mod-11 check digit.
     int sum = 0;
     for (int i = 0; i < 8; ++i) sum += (digits[i] - '0') * (9 - i);
     int check = 11 - sum % 11;
-    EXPECT_EQ(digits[8] - '0', check >= 10 ? 0 : check) << rs.text("CodCliente");
+    EXPECT_EQ(digits[8] - '0', check >= 10 ? 0 : check) << rs.Text("CodCliente");
     ++shared[digits];
     spaced += digits != nif ? 1 : 0;
   }
@@ -360,7 +360,7 @@ TEST_P(DemoDataTest, CustomersAndTheTaxNumbersOnTheirDocuments) {
   EXPECT_EQ(pares, 1);
   // The walk-in consumer is the office's undifferentiated customer.
   const std::string walkin =
-      db_.ReadValue("ClienteIndiferenciado", "configescritorio", "", Value("")).text();
+      db_.ReadValue("ClienteIndiferenciado", "configescritorio", "", Value("")).Text();
   ASSERT_EQ(nifs.count(walkin), 1u);
   EXPECT_EQ(nifs[walkin], "999999990");
   // A document names an existing customer and the tax number the customer
@@ -378,11 +378,11 @@ TEST_P(DemoDataTest, CustomersAndTheTaxNumbersOnTheirDocuments) {
 
 TEST_P(DemoDataTest, NamesOutsideWindows1252OnlyInUtf8Tables) {
   Recordset rs = db_.Execute("select Nome from clientes where CodCliente='0018'");
-  ASSERT_FALSE(rs.eof());
-  EXPECT_EQ(rs.text("Nome"), GetParam().utf8mb4 ? "Łukasz Nowak" : "Lukasz Nowak");
+  ASSERT_FALSE(rs.Eof());
+  EXPECT_EQ(rs.Text("Nome"), GetParam().utf8mb4 ? "Łukasz Nowak" : "Lukasz Nowak");
   rs = db_.Execute("select Nome from clientes where CodCliente='0002'");
-  ASSERT_FALSE(rs.eof());
-  EXPECT_EQ(rs.text("Nome"), "João Pedro D'Almeida Santos");
+  ASSERT_FALSE(rs.Eof());
+  EXPECT_EQ(rs.Text("Nome"), "João Pedro D'Almeida Santos");
 }
 
 // The demo exists to be exported: both years, both versions, without any

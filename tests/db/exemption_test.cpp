@@ -23,8 +23,8 @@ class ExemptionTest : public DocsTest {
     try {
       return write();
     } catch (const Error& e) {
-      error_ = e.number();
-      message_ = e.description();
+      error_ = e.Number();
+      message_ = e.Description();
       return "";
     }
   }
@@ -38,7 +38,7 @@ class ExemptionTest : public DocsTest {
         "documentoslinhas where " +
         where + " order by ID");
     std::string out;
-    for (; !rs.eof(); rs.moveNext()) out += rs.text("r") + "\n";
+    for (; !rs.Eof(); rs.MoveNext()) out += rs.Text("r") + "\n";
     return out;
   }
 
@@ -102,7 +102,7 @@ TEST_F(ExemptionTest, ZeroRatedLinesNeedAReasonAndACode) {
     Working();
     ADD_FAILURE() << "a quotation line without a code was written";
   } catch (const Error& e) {
-    EXPECT_EQ(e.description(), "Exportação do ficheiro cancelada.");
+    EXPECT_EQ(e.Description(), "Exportação do ficheiro cancelada.");
   }
   ASSERT_EQ(resolver_.cases.size(), 2u);
   EXPECT_EQ(resolver_.cases[1].tipodoc, "OR");

@@ -28,16 +28,16 @@ INSERT INTO documentoslinhas (IDDoc, tipodoc, Serie, numero, Referencia, Descric
 
 class FakeDialogs : public UserDialogs {
  public:
-  void inform(const std::string& text, const std::string& title) override {
+  void Inform(const std::string& text, const std::string& title) override {
     events.push_back("inform:" + text + "|" + title);
   }
-  void warn(const std::string& text) override { events.push_back("warn:" + text); }
-  void error(const std::string& text) override { events.push_back("error:" + text); }
-  bool confirm(const std::string& question) override {
+  void Warn(const std::string& text) override { events.push_back("warn:" + text); }
+  void ShowError(const std::string& text) override { events.push_back("error:" + text); }
+  bool Confirm(const std::string& question) override {
     events.push_back("confirm:" + question);
     return answer;
   }
-  void showSummary(const std::string& summary) override {
+  void ShowSummary(const std::string& summary) override {
     events.push_back("summary");
     shownSummary = summary;
   }
@@ -49,8 +49,8 @@ class FakeDialogs : public UserDialogs {
 
 class FakeShell : public Shell {
  public:
-  void openFolder(const std::string& path) override { events.push_back("folder:" + path); }
-  void openUrl(const std::string& url) override { events.push_back("url:" + url); }
+  void OpenFolder(const std::string& path) override { events.push_back("folder:" + path); }
+  void OpenUrl(const std::string& url) override { events.push_back("url:" + url); }
   std::vector<std::string> events;
 };
 

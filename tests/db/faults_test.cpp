@@ -27,19 +27,19 @@ const char* kAntigo = "<antigo/>\r\n";
 
 class Dialogs : public UserDialogs {
  public:
-  void inform(const std::string& text, const std::string&) override {
+  void Inform(const std::string& text, const std::string&) override {
     events.push_back("i:" + text);
   }
-  void warn(const std::string& text) override { events.push_back("w:" + text); }
-  void error(const std::string& text) override { events.push_back("e:" + text); }
-  bool confirm(const std::string&) override { return true; }
+  void Warn(const std::string& text) override { events.push_back("w:" + text); }
+  void ShowError(const std::string& text) override { events.push_back("e:" + text); }
+  bool Confirm(const std::string&) override { return true; }
   std::vector<std::string> events;
 };
 
 class NoShell : public Shell {
  public:
-  void openFolder(const std::string&) override {}
-  void openUrl(const std::string&) override {}
+  void OpenFolder(const std::string&) override {}
+  void OpenUrl(const std::string&) override {}
 };
 
 class Cancel : public ExemptionResolver {
@@ -111,7 +111,7 @@ TEST_F(FaultsTest, ConnectionKilledAtAnyStepFailsWithoutAFile) {
     db_.Open(Settings());
     ConfiguracaoEscritorio office;
     LoadOfficeConfig(db_, office);
-    std::string id = db_.Execute("SELECT CONNECTION_ID()").field(size_t{0}).text();
+    std::string id = db_.Execute("SELECT CONNECTION_ID()").Field(size_t{0}).Text();
     KillAt progress(admin, id, passo);
     Dialogs dialogs;
     NoShell shell;

@@ -218,8 +218,8 @@ TEST_F(AuditFileTest, AtcudIsZeroBeforeItsStartAndRequiredAfter) {
     Export();
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_EQ(e.number(), Error::kData);
-    EXPECT_NE(e.description().find("ATCUD em falta"), std::string::npos) << e.description();
+    EXPECT_EQ(e.Number(), Error::kData);
+    EXPECT_NE(e.Description().find("ATCUD em falta"), std::string::npos) << e.Description();
   }
   Exec("UPDATE documentos SET ATCUD=' '");
   EXPECT_THROW(Export(), Error);

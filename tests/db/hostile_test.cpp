@@ -59,7 +59,7 @@ class HostileTest : public ExportTest {
     return Saftpt({"export", "--settings", ini_, "--year", "2024", "--receipts", "--no-input",
                    "--force", "--schema", schema, "-o", xml_});
   }
-  std::string Db(const std::string& sql) { return db_.Execute(sql).field(size_t{0}).text(); }
+  std::string Db(const std::string& sql) { return db_.Execute(sql).Field(size_t{0}).Text(); }
 
   // The checks every written file passes, whatever its version.
   void CheckFile(const std::string& schema) {

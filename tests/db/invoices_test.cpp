@@ -340,7 +340,7 @@ TEST_F(InvoicesTest, NullRateNamesTheDocument) {
     Invoices();
     FAIL() << "exported a line without a rate";
   } catch (const Error& e) {
-    EXPECT_EQ(e.description(), "Documento F A/7: O valor de \"documentoslinhas.Iva\" é nulo.");
+    EXPECT_EQ(e.Description(), "Documento F A/7: O valor de \"documentoslinhas.Iva\" é nulo.");
   }
 }
 

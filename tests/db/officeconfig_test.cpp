@@ -15,7 +15,7 @@ class OfficeConfigTest : public DbTest {
     try {
       LoadOfficeConfig(db_, config);
     } catch (const Error& e) {
-      return e.description();
+      return e.Description();
     }
     ADD_FAILURE() << "the configuration loaded";
     return "";

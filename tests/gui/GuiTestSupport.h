@@ -19,19 +19,19 @@ namespace saftpt::test {
 // questions are answered from `answers` (No when it runs out).
 class ScriptedDialogs : public gui::GuiDialogs {
  public:
-  void inform(const std::string& text, const std::string& title) override {
+  void Inform(const std::string& text, const std::string& title) override {
     log.push_back("inform[" + title + "]: " + text);
   }
-  void warn(const std::string& text) override { log.push_back("warn: " + text); }
-  void error(const std::string& text) override { log.push_back("error: " + text); }
-  bool confirm(const std::string& question) override {
+  void Warn(const std::string& text) override { log.push_back("warn: " + text); }
+  void ShowError(const std::string& text) override { log.push_back("error: " + text); }
+  bool Confirm(const std::string& question) override {
     log.push_back("confirm: " + question);
     if (answers.empty()) return false;
     bool a = answers.front();
     answers.pop_front();
     return a;
   }
-  std::string askSaveFile() override {
+  std::string AskSaveFile() override {
     ++fileQuestions;
     return saveAs;
   }
@@ -44,8 +44,8 @@ class ScriptedDialogs : public gui::GuiDialogs {
 
 class RecordingShell : public Shell {
  public:
-  void openFolder(const std::string& path) override { opened.push_back("folder " + path); }
-  void openUrl(const std::string& url) override { opened.push_back("url " + url); }
+  void OpenFolder(const std::string& path) override { opened.push_back("folder " + path); }
+  void OpenUrl(const std::string& url) override { opened.push_back("url " + url); }
   std::vector<std::string> opened;
 };
 

@@ -91,8 +91,8 @@ class ExemptionDialogTest : public DbTest {
     std::vector<std::string> out;
     Recordset rs =
         db_.Execute("select numero, CodMencao, IsencaoIva from documentoslinhas order by ID");
-    for (; !rs.eof(); rs.moveNext())
-      out.push_back(rs.text("numero") + ":" + rs.text("CodMencao") + ":" + rs.text("IsencaoIva"));
+    for (; !rs.Eof(); rs.MoveNext())
+      out.push_back(rs.Text("numero") + ":" + rs.Text("CodMencao") + ":" + rs.Text("IsencaoIva"));
     return out;
   }
 
@@ -186,7 +186,7 @@ TEST_F(ExemptionDialogTest, FailingUpdateIsShownAndTheDialogStaysOpen) {
   EXPECT_EQ(dialogs_.log[3].rfind("error: ", 0), 0u) << dialogs_.log[3];
   Recordset rs =
       db_.Execute("select count(*) as n from documentoslinhas where IsencaoIva='Isento d''IVA'");
-  EXPECT_EQ(rs.text("n"), "4");
+  EXPECT_EQ(rs.Text("n"), "4");
 }
 
 }  // namespace

@@ -37,25 +37,25 @@ TEST(QtDialogs, IconsCaptionsAndPortugueseButtons) {
   QtDialogs dialogs;
   Seen no, yes, error, plain, info;
   Answer(no, "Não");
-  EXPECT_FALSE(dialogs.confirm("Confirma a atualização?"));
+  EXPECT_FALSE(dialogs.Confirm("Confirma a atualização?"));
   EXPECT_EQ(no.icon, QMessageBox::Question);
   EXPECT_EQ(no.title, kTituloAplicacao);
   EXPECT_EQ(no.text, "Confirma a atualização?");
   Answer(yes, "Sim");
-  EXPECT_TRUE(dialogs.confirm("Já existe um ficheiro com esse nome. Deseja sobrepôr?"));
+  EXPECT_TRUE(dialogs.Confirm("Já existe um ficheiro com esse nome. Deseja sobrepôr?"));
 
   Answer(error, "OK");
-  dialogs.error("Exportação do ficheiro cancelada.");
+  dialogs.ShowError("Exportação do ficheiro cancelada.");
   EXPECT_EQ(error.icon, QMessageBox::Critical);
   EXPECT_EQ(error.title, kTituloAplicacao);
   EXPECT_EQ(error.buttons, std::vector<std::string>{"OK"});
 
   Answer(plain, "OK");
-  dialogs.warn("Não foram detetados erros em recibos");
+  dialogs.Warn("Não foram detetados erros em recibos");
   EXPECT_EQ(plain.icon, QMessageBox::NoIcon);
 
   Answer(info, "OK");
-  dialogs.inform("Ficheiro exportado", "Exportação ficheiro SAFT-PT");
+  dialogs.Inform("Ficheiro exportado", "Exportação ficheiro SAFT-PT");
   EXPECT_EQ(info.icon, QMessageBox::Information);
   EXPECT_EQ(info.title, "Exportação ficheiro SAFT-PT");
 }

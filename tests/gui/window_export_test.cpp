@@ -87,7 +87,7 @@ TEST_P(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
         "<TaxExemptionCode>M07</TaxExemptionCode>"})
     EXPECT_NE(xml.find(part), std::string::npos) << part;
   Recordset rs = db_.Execute("select CodMencao from documentoslinhas where Iva=0");
-  EXPECT_EQ(rs.text("CodMencao"), "M07");
+  EXPECT_EQ(rs.Text("CodMencao"), "M07");
 
   // Again to the same file, refusing to overwrite it: nothing changes.
   dialogs_.log.clear();

@@ -34,9 +34,9 @@ TEST_F(WindowTest, DatabaseFaultsDuringAnExportAreShownAndTheWindowStaysUsable) 
   // The window's connection killed by the server.
   Recordset ligacoes = db_.Execute("SELECT id FROM information_schema.processlist WHERE db='" +
                                    name_ + "' AND id<>CONNECTION_ID()");
-  ASSERT_FALSE(ligacoes.eof());
-  for (; !ligacoes.eof(); ligacoes.moveNext())
-    db_.ExecuteUpdate("KILL CONNECTION " + ligacoes.field(size_t{0}).text());
+  ASSERT_FALSE(ligacoes.Eof());
+  for (; !ligacoes.Eof(); ligacoes.MoveNext())
+    db_.ExecuteUpdate("KILL CONNECTION " + ligacoes.Field(size_t{0}).Text());
   dialogs_.log.clear();
   Child<QPushButton>("exportButton")->click();
   ASSERT_FALSE(dialogs_.log.empty());

@@ -114,13 +114,13 @@ class DesktopShellTest : public ::testing::Test {
 TEST_F(DesktopShellTest, PathReachesXdgOpenUnchanged) {
   DesktopShell shell;
   const std::string pasta = "/tmp/a pasta/d'Ana \"x\" $(false);/";
-  shell.openFolder(pasta);
+  shell.OpenFolder(pasta);
   EXPECT_EQ(Registo(), pasta + "\n");
 }
 
 TEST_F(DesktopShellTest, UrlIsOneArgument) {
   DesktopShell shell;
-  shell.openUrl(PortalAddress());
+  shell.OpenUrl(PortalAddress());
   EXPECT_EQ(Registo(), PortalAddress() + "\n");
 }
 
@@ -129,7 +129,7 @@ TEST(DesktopShellMissingTest, NoXdgOpenIsIgnored) {
   std::string old = path ? path : "";
   setenv("PATH", "/nonexistent", 1);
   DesktopShell shell;
-  EXPECT_NO_THROW(shell.openFolder("/tmp/"));
+  EXPECT_NO_THROW(shell.OpenFolder("/tmp/"));
   setenv("PATH", old.c_str(), 1);
 }
 

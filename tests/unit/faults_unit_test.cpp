@@ -89,7 +89,7 @@ TEST(HostileText, ScrambledTextsRoundTripOrFailCleanly) {
       std::string plain = Unscramble(c);
       EXPECT_EQ(Unscramble(Scramble(plain)), plain) << c;
     } catch (const Error& e) {
-      EXPECT_FALSE(e.description().empty()) << c;
+      EXPECT_FALSE(e.Description().empty()) << c;
     }
   }
 }

@@ -59,7 +59,7 @@ std::string ParseError(const std::string& text) {
   try {
     ParseRestricao(text);
   } catch (const Error& e) {
-    return e.description();
+    return e.Description();
   }
   return "(aceite)";
 }

@@ -217,8 +217,8 @@ TEST(SchemaValidation, UnreadableInputsThrow) {
   try {
     ValidateSaftFile(kValid, kXsd11 + ".missing");
   } catch (const Error& e) {
-    EXPECT_EQ(e.number(), Error::kValidation);
-    EXPECT_NE(e.description().find(".missing"), std::string::npos);
+    EXPECT_EQ(e.Number(), Error::kValidation);
+    EXPECT_NE(e.Description().find(".missing"), std::string::npos);
   }
 }
 

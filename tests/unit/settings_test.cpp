@@ -192,8 +192,8 @@ TEST(Unscramble, CodeOutsideARangeIsAnErrorNotACrash) {
     Unscramble("99999999");
     FAIL() << "code 1888 accepted";
   } catch (const Error& e) {
-    EXPECT_EQ(e.number(), Error::kSettings);
-    EXPECT_FALSE(e.description().empty());
+    EXPECT_EQ(e.Number(), Error::kSettings);
+    EXPECT_FALSE(e.Description().empty());
   }
   EXPECT_THROW(Unscramble("-1000000"), Error);
   EXPECT_EQ(Unscramble("00000000"), std::string(1, '\0'));

@@ -101,7 +101,7 @@ TEST(FormatNumber, RejectsWhatIsNoNumber) {
       FormatNumber(Value(text), 2);
       ADD_FAILURE() << "no error for \"" << text << "\"";
     } catch (const Error& e) {
-      EXPECT_EQ(e.number(), Error::kData) << text;
+      EXPECT_EQ(e.Number(), Error::kData) << text;
     }
   }
   EXPECT_THROW(FormatNumber(Value("abc"), 0), Error);

@@ -211,7 +211,7 @@ TEST_F(XmlDocumentTest, BuilderMistakesThrowInsteadOfWritingAWrongFile) {
     XmlNode().NewChild("X", "");
     ADD_FAILURE() << "an empty handle was used";
   } catch (const Error& e) {
-    EXPECT_EQ(e.number(), Error::kBuilder);
+    EXPECT_EQ(e.Number(), Error::kBuilder);
   }
   for (const char* tag : {"", "a b", "<x", "1a", "a&b"})
     EXPECT_THROW(second.NewChild(tag, ""), Error);
@@ -321,11 +321,11 @@ TEST_F(XmlDocumentTest, AFailedSaveLeavesTheTargetUntouched) {
       doc.SaveToFile(Path("target"));
       ADD_FAILURE() << "saved over a folder";
     } catch (const Error& e) {
-      EXPECT_EQ(e.number(), Error::kFile);
+      EXPECT_EQ(e.Number(), Error::kFile);
       EXPECT_EQ(
-          e.description().rfind("Não foi possível gravar o ficheiro " + Path("target") + ": ", 0),
+          e.Description().rfind("Não foi possível gravar o ficheiro " + Path("target") + ": ", 0),
           0u)
-          << e.description();
+          << e.Description();
     }
     EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"target"});
     EXPECT_EQ(ReadFile(Path("target/keep")), "x");
@@ -348,7 +348,7 @@ TEST_F(XmlDocumentTest, AFolderThatCannotBeWrittenThrows) {
       streamed.StreamTo(Path("ro/out.xml"));
       return 11;
     } catch (const Error& e) {
-      if (e.number() != Error::kFile) return 12;
+      if (e.Number() != Error::kFile) return 12;
     }
     XmlDocument memory;
     memory.Root().NewChild("A", "1");
@@ -356,7 +356,7 @@ TEST_F(XmlDocumentTest, AFolderThatCannotBeWrittenThrows) {
       memory.SaveToFile(Path("ro/out.xml"));
       return 13;
     } catch (const Error& e) {
-      if (e.number() != Error::kFile) return 14;
+      if (e.Number() != Error::kFile) return 14;
     }
     return 0;
   });
@@ -382,8 +382,8 @@ TEST_F(XmlDocumentTest, AWriteFailureLeavesNoHalfFile) {
         doc.SaveToFile(Path("out.xml"));
         return 11;
       } catch (const Error& e) {
-        if (e.number() != Error::kFile) return 12;
-        if (e.description().find(Path("out.xml")) == std::string::npos) return 13;
+        if (e.Number() != Error::kFile) return 12;
+        if (e.Description().find(Path("out.xml")) == std::string::npos) return 13;
       }
       return 0;
     });
