@@ -2,7 +2,10 @@
 #ifndef SAFTPT_TESTS_FLATXML_H_
 #define SAFTPT_TESTS_FLATXML_H_
 
+#include <gtest/gtest.h>
+
 #include <string>
+#include <vector>
 
 namespace saftpt::test {
 
@@ -18,6 +21,19 @@ inline std::string Flat(const std::string& xml) {
     out += xml[i];
   }
   return out;
+}
+
+// Each part is found in `xml` after the one before it.
+inline ::testing::AssertionResult InOrder(const std::string& xml,
+                                          const std::vector<std::string>& parts) {
+  size_t at = 0;
+  for (const std::string& part : parts) {
+    size_t found = xml.find(part, at);
+    if (found == std::string::npos)
+      return ::testing::AssertionFailure() << "\"" << part << "\" not found in order in " << xml;
+    at = found + part.size();
+  }
+  return ::testing::AssertionSuccess();
 }
 
 }  // namespace saftpt::test

@@ -122,17 +122,11 @@ TEST_F(AuditFileTest, SectionsInOrderWithTheVersionsNamespace) {
                      ns + "\"><AuditFileVersion>1.04_01<"),
             std::string::npos)
       << xml;
-  size_t master = xml.find("</Header><MasterFiles xmlns=\"" + ns + "\"><Product>");
-  size_t tax = xml.find("</Product><TaxTable>");
-  size_t source = xml.find("</TaxTable></MasterFiles><SourceDocuments><SalesInvoices>");
-  size_t working = xml.find("</SalesInvoices><WorkingDocuments>");
-  size_t end = xml.find("</WorkingDocuments></SourceDocuments></AuditFile>");
-  ASSERT_NE(master, std::string::npos) << xml;
-  EXPECT_LT(master, tax);
-  EXPECT_LT(tax, source);
-  EXPECT_LT(source, working);
-  EXPECT_LT(working, end);
-  EXPECT_NE(end, std::string::npos);
+  EXPECT_TRUE(InOrder(
+      xml,
+      {"</Header><MasterFiles xmlns=\"" + ns + "\"><Product>", "</Product><TaxTable>",
+       "</TaxTable></MasterFiles><SourceDocuments><SalesInvoices>",
+       "</SalesInvoices><WorkingDocuments>", "</WorkingDocuments></SourceDocuments></AuditFile>"}));
   EXPECT_EQ(xml.find("<Payments>"), std::string::npos);
   EXPECT_EQ(FilesInFolder(), 1u);
 
