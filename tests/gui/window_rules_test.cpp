@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "gui/ProgressBars.h"
 #include "gui/WindowRules.h"
 
@@ -33,12 +35,10 @@ TEST(FiscalYearCheck, LimitsAndNonNumbers) {
   int year = 0;
   EXPECT_FALSE(ValidFiscalYear("1990", year));
   EXPECT_FALSE(ValidFiscalYear("2040", year));
-  EXPECT_TRUE(ValidFiscalYear("1991", year));
-  EXPECT_EQ(year, 1991);
-  EXPECT_TRUE(ValidFiscalYear("2039", year));
-  EXPECT_EQ(year, 2039);
-  EXPECT_TRUE(ValidFiscalYear(" 2024 ", year));
-  EXPECT_EQ(year, 2024);
+  for (auto [text, value] : {std::pair{"1991", 1991}, {"2039", 2039}, {" 2024 ", 2024}}) {
+    EXPECT_TRUE(ValidFiscalYear(text, year)) << text;
+    EXPECT_EQ(year, value);
+  }
   year = 7;
   for (const char* bad : {"", " ", "abcd", "20a4", "2024.5", "-2024", "99999999999999999999"})
     EXPECT_FALSE(ValidFiscalYear(bad, year)) << bad;
@@ -47,14 +47,13 @@ TEST(FiscalYearCheck, LimitsAndNonNumbers) {
 
 TEST(RestrictionNumbers, WholeNumbersWithin32Bits) {
   long long v = -1;
-  EXPECT_TRUE(ReadInt32("0", v));
-  EXPECT_EQ(v, 0);
-  EXPECT_TRUE(ReadInt32(" 99999 ", v));
-  EXPECT_EQ(v, 99999);
-  EXPECT_TRUE(ReadInt32("2147483647", v));
-  EXPECT_EQ(v, 2147483647);
-  EXPECT_TRUE(ReadInt32("-2147483648", v));
-  EXPECT_EQ(v, -2147483648LL);
+  for (auto [text, value] : {std::pair<const char*, long long>{"0", 0},
+                             {" 99999 ", 99999},
+                             {"2147483647", 2147483647},
+                             {"-2147483648", -2147483648LL}}) {
+    EXPECT_TRUE(ReadInt32(text, v)) << text;
+    EXPECT_EQ(v, value);
+  }
   v = 5;
   for (const char* bad : {"", "12a", "1.5", "1e3", "2147483648", "-2147483649", "+", "1 2",
                           "99999999999999999999999"})
