@@ -44,21 +44,8 @@ trap cleanup EXIT
 db_env=$(scripts/test-db.sh start)
 eval "$db_env"
 
-# The client reads the credentials from a file, never from its command line.
-cat >"$work/client.cnf" <<CNF
-[client]
-host=$SAFTPT_TEST_DB_HOST
-port=$SAFTPT_TEST_DB_PORT
-user=$SAFTPT_TEST_DB_USER
-password=$SAFTPT_TEST_DB_PASSWORD
-CNF
-chmod 600 "$work/client.cnf"
-sql() { mariadb --defaults-file="$work/client.cnf" "$@"; }
-
 echo "A criar a base de dados de demonstração saftpt_demo..."
-sql -e "CREATE DATABASE saftpt_demo CHARACTER SET latin1"
-sql saftpt_demo <db/schema.sql
-sql saftpt_demo <db/demo.sql
+scripts/test-db.sh demo saftpt_demo
 
 printf '%s\n' "$SAFTPT_TEST_DB_PASSWORD" |
   "$SAFTPT" settings --settings "$work/lexora.ini" --server "$SAFTPT_TEST_DB_HOST" \

@@ -2,6 +2,7 @@
 # A private, throwaway MariaDB server for the tests and the demo.
 #
 #   eval "$(scripts/test-db.sh start)"   # prints the SAFTPT_TEST_DB_* variables
+#   scripts/test-db.sh demo DATABASE     # creates DATABASE on it with the demo office
 #   scripts/test-db.sh stop              # stops the server named by SAFTPT_TEST_DB_DIR
 #
 # The server lives in a temporary folder, listens on 127.0.0.1 at a free port
@@ -73,6 +74,17 @@ export SAFTPT_TEST_DB_SOCKET=$dir/mysqld.sock
 ENV
   cat "$dir/env"
   ;;
+demo)
+  # A new database holding the demo office, as root through the server's own
+  # socket (no credentials on any command line).
+  db=${2:?usage: $0 demo DATABASE}
+  dir=${SAFTPT_TEST_DB_DIR:?no test server: eval \"\$($0 start)\"}
+  CLIENT=$(command -v mariadb || command -v mysql)
+  root=("$CLIENT" --no-defaults -uroot --socket="$dir/mysqld.sock")
+  src=$(cd "$(dirname "$0")/.." && pwd)
+  "${root[@]}" -e "CREATE DATABASE \`$db\` CHARACTER SET latin1"
+  cat "$src/db/schema.sql" "$src/db/demo.sql" | "${root[@]}" "$db"
+  ;;
 stop)
   dir=${2:-${SAFTPT_TEST_DB_DIR:-}}
   [ -n "$dir" ] && [ -d "$dir" ] || { echo "test-db.sh: no test server to stop" >&2; exit 0; }
@@ -86,7 +98,7 @@ stop)
   rm -rf "$dir"
   ;;
 *)
-  echo "usage: $0 start|stop [dir]" >&2
+  echo "usage: $0 start|stop [dir]|demo DATABASE" >&2
   exit 2
   ;;
 esac

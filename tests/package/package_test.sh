@@ -87,9 +87,7 @@ user=$SAFTPT_TEST_DB_USER
 password=$SAFTPT_TEST_DB_PASSWORD
 CNF
 chmod 600 "$work/client.cnf"
-sql -e "CREATE DATABASE $database CHARACTER SET latin1"
-sql "$database" <"$source_dir/db/schema.sql"
-sql "$database" <"$source_dir/db/demo.sql"
+"$source_dir/scripts/test-db.sh" demo "$database"
 
 # Without a file named and none beside the program, the user's folder.
 ini="$XDG_CONFIG_HOME/saftpt/lexora.ini"
