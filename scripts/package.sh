@@ -1,15 +1,27 @@
 #!/usr/bin/env bash
 # Builds a Release (with Debian's hardening flags) in build-release/ and the
 # Debian package saftpt_<version>_amd64.deb into out/, then runs lintian on it.
+# The package's maintainer is whoever builds it: DEBFULLNAME and DEBEMAIL, else
+# the cache variable SAFTPT_PACKAGE_MAINTAINER ("Name <address>").
 #
-#   scripts/package.sh
+#   DEBFULLNAME="Name" DEBEMAIL=address scripts/package.sh
 #   sudo apt install ./out/saftpt_*.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+BUILD=${BUILD_DIR:-build-release}
+if [ -z "${DEBFULLNAME:-}" ] || [ -z "${DEBEMAIL:-}" ]; then
+  cached=$(sed -n 's/^SAFTPT_PACKAGE_MAINTAINER:STRING=//p' "$BUILD/CMakeCache.txt" 2>/dev/null || true)
+  if [ -z "$cached" ]; then
+    echo "package.sh: diga quem faz o pacote: defina DEBFULLNAME e DEBEMAIL" \
+      "(export DEBFULLNAME=\"Nome\" DEBEMAIL=endereco@exemplo.pt) ou configure $BUILD" \
+      "com -DSAFTPT_PACKAGE_MAINTAINER=\"Nome <endereco@exemplo.pt>\"." >&2
+    exit 1
+  fi
+fi
+
 scripts/install-deps.sh
 
-BUILD=${BUILD_DIR:-build-release}
 GEN=()
 command -v ninja >/dev/null && [ ! -f "$BUILD/CMakeCache.txt" ] && GEN=(-G Ninja)
 # Debian's hardening flags, all of them (bindnow included), given on every
@@ -26,5 +38,5 @@ mkdir -p out
 cpack --config "$BUILD/CPackConfig.cmake" -B out
 rm -rf out/_CPack_Packages
 deb=$(ls -t out/saftpt_*_amd64.deb | head -1)
-lintian --fail-on error "$deb"
+lintian --fail-on error,warning "$deb"
 echo "Pacote: $(pwd)/$deb"

@@ -29,6 +29,13 @@ trap cleanup EXIT
 fail() { echo "FALHOU: $*" >&2; exit 1; }
 
 # --- the package --------------------------------------------------------
+# Its maintainer is whoever builds it: nobody named, no package.
+if env -u DEBFULLNAME -u DEBEMAIL cpack --config "$build/CPackConfig.cmake" -B "$work/anon" \
+  >"$work/cpack.log" 2>&1; then
+  fail "cpack fez um pacote sem responsável"
+fi
+grep -q "defina DEBFULLNAME e DEBEMAIL" "$work/cpack.log" || { cat "$work/cpack.log" >&2; fail "cpack sem responsável"; }
+export DEBFULLNAME="Teste do Pacote" DEBEMAIL="pacote@example.org"
 cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log" >&2; fail "cpack"; }
 debs=("$work"/out/saftpt_*_amd64.deb)
@@ -38,7 +45,9 @@ version=$(dpkg-deb -f "$deb" Version)
 [ "$(basename "$deb")" = "saftpt_${version}_amd64.deb" ] || fail "nome do pacote $(basename "$deb")"
 
 echo "== lintian ==" >&2
-lintian --fail-on error "$deb" >&2 || fail "lintian encontrou erros"
+lintian --fail-on error,warning "$deb" >&2 || fail "lintian encontrou erros ou avisos"
+[ "$(dpkg-deb -f "$deb" Maintainer)" = "Teste do Pacote <pacote@example.org>" ] ||
+  fail "Maintainer: $(dpkg-deb -f "$deb" Maintainer)"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 case "$depends" in *-dev*) fail "depende de pacotes -dev: $depends" ;; esac
@@ -65,6 +74,9 @@ bin="$root/usr/bin"
 for exe in saftpt saftpt-gui; do
   grep -q ", stripped" <<<"$(file "$bin/$exe")" || fail "$exe não está stripped"
 done
+grep -q -- "-- Teste do Pacote <pacote@example.org>  " <<<"$(zcat "$root/usr/share/doc/saftpt/changelog.gz")" ||
+  fail "o changelog não é assinado por quem fez o pacote"
+grep -qx "License: Apache-2.0" "$root/usr/share/doc/saftpt/copyright" || fail "copyright sem Apache-2.0"
 grep -q "PNG image data, 256 x 256" <<<"$(file "$root/usr/share/icons/hicolor/256x256/apps/saftpt.png")" ||
   fail "o ícone PNG não tem 256 px"
 
