@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "gui/ProblemsDialog.h"
 #include "gui/Widgets.h"
 
 namespace saftpt::gui {
@@ -46,16 +47,22 @@ bool QtDialogs::Confirm(const std::string& question) {
   return box.exec() == QMessageBox::Yes;
 }
 
-std::string QtDialogs::AskSaveFile() {
-  QFileDialog dialog(MessageOwner(), "Gravar Ficheiro SAFT");
+std::string QtDialogs::AskSaveFile(const SaveQuestion& question) {
+  QFileDialog dialog(MessageOwner(), Q(question.title), QFile::decodeName(question.folder.c_str()));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilter("Xml (*.xml)");
-  dialog.setDefaultSuffix("xml");
+  dialog.setNameFilter(Q(question.filter));
+  dialog.setDefaultSuffix(Q(question.suffix));
+  dialog.selectFile(Q(question.name));
   // The export asks its own overwrite question.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return "";
   return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
+}
+
+void QtDialogs::ShowProblems(const VerificacaoDoFicheiro& check) {
+  ProblemsDialog dialog(check, MessageOwner());
+  dialog.exec();
 }
 
 }  // namespace saftpt::gui
