@@ -19,6 +19,18 @@ void Box(QMessageBox::Icon icon, const std::string& text, const std::string& tit
   box.exec();
 }
 
+// The file dialogs' own texts in European Portuguese, whatever Qt's
+// catalogues hold: Debian has no European one for Qt 6, and its old qt_pt_PT
+// says "&Gravar" and "FIcheiros do tipo:". Called once the accept mode is set.
+void LabelInPortuguese(QFileDialog& dialog) {
+  const bool save = dialog.acceptMode() == QFileDialog::AcceptSave;
+  dialog.setLabelText(QFileDialog::Accept, save ? "Guardar" : "Abrir");
+  dialog.setLabelText(QFileDialog::Reject, "Cancelar");
+  dialog.setLabelText(QFileDialog::FileName, "Nome do ficheiro:");
+  dialog.setLabelText(QFileDialog::FileType, "Ficheiros do tipo:");
+  dialog.setLabelText(QFileDialog::LookIn, "Procurar em:");
+}
+
 }  // namespace
 
 QWidget* MessageOwner() {
@@ -51,6 +63,7 @@ std::string QtDialogs::AskSaveFile(const SaveQuestion& question) {
   QFileDialog dialog(MessageOwner(), Q(question.title), QFile::decodeName(question.folder.c_str()));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
+  LabelInPortuguese(dialog);
   dialog.setNameFilter(Q(question.filter));
   dialog.setDefaultSuffix(Q(question.suffix));
   dialog.selectFile(Q(question.name));

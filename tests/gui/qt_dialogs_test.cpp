@@ -1,5 +1,5 @@
 // The real message boxes (icons, captions and the Portuguese buttons), the
-// save dialog in Qt's Portuguese, and the table of a file's problems.
+// save dialog's own texts in European Portuguese, and the table of a file's problems.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -82,11 +82,13 @@ TEST(QtDialogs, SaveDialogInPortugueseWhereItIsAsked) {
   QtTranslations translations;
   ASSERT_TRUE(translations.Install()) << "sem as traduções do Qt (qt6-translations-l10n)";
   std::string folder = test::TempFolder();
-  std::string label, name, shownFolder;
+  std::string label, typeLabel, lookIn, name, shownFolder;
   std::vector<std::string> buttons;
   test::WhenModal("QFileDialog", [&](QWidget* w) {
     auto* dialog = static_cast<QFileDialog*>(w);
     label = dialog->findChild<QLabel*>("fileNameLabel")->text().toStdString();
+    typeLabel = dialog->findChild<QLabel*>("fileTypeLabel")->text().toStdString();
+    lookIn = dialog->findChild<QLabel*>("lookInLabel")->text().toStdString();
     name = dialog->findChild<QLineEdit*>("fileNameEdit")->text().toStdString();
     shownFolder = dialog->directory().absolutePath().toStdString();
     buttons = Texts(dialog->findChild<QDialogButtonBox*>("buttonBox")->buttons());
@@ -96,8 +98,11 @@ TEST(QtDialogs, SaveDialogInPortugueseWhereItIsAsked) {
   EXPECT_EQ(dialogs.AskSaveFile({"Gravar Ficheiro SAFT", folder, "SAFT-PT 501234567 2024-02.xml",
                                  "Xml (*.xml)", "xml"}),
             "");
-  EXPECT_EQ(label, "&Nome do Ficheiro:");
-  EXPECT_EQ(buttons, (std::vector<std::string>{"&Gravar", "Cancelar"}));
+  // The program's own words, not the old catalogue's "&Gravar".
+  EXPECT_EQ(label, "Nome do ficheiro:");
+  EXPECT_EQ(typeLabel, "Ficheiros do tipo:");
+  EXPECT_EQ(lookIn, "Procurar em:");
+  EXPECT_EQ(buttons, (std::vector<std::string>{"Guardar", "Cancelar"}));
   EXPECT_EQ(name, "SAFT-PT 501234567 2024-02.xml");
   EXPECT_EQ(shownFolder, folder);
 
