@@ -223,7 +223,7 @@ std::string ResumoIvaTexto(const ResumoIva& r) {
   out += cabecalho;
   Tabela(out, r.total, "");
   if (r.meses.empty()) return out;
-  out += "\nPor mês\n" + Coluna("Mês", 5) + cabecalho;
+  out += "\n" + std::string(kPorMes) + "\n" + Coluna(kColunaMes, 5) + cabecalho;
   for (const auto& [mes, totais] : r.meses) {
     out += "\n";
     Tabela(out, totais, Coluna(std::to_string(mes), 5));

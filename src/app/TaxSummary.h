@@ -65,6 +65,10 @@ ResumoIva ComputeResumoIva(const std::string& path);
 inline constexpr const char* kColunasResumoIva[] = {"Imposto", "Região", "Código",
                                                     "Taxa",    "Base",   "Valor"};
 
+// The monthly part's heading, and its first column (the month, as Period).
+inline constexpr const char* kPorMes = "Por mês";
+inline constexpr const char* kColunaMes = "Mês";
+
 // "Resumo do IVA e das retenções na fonte (N documentos de venda não anulados)".
 std::string ResumoIvaTitulo(const ResumoIva& resumo);
 // A table in Portuguese, for the terminal: the title, the whole file's rows

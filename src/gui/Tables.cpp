@@ -48,9 +48,13 @@ QString TabSeparated(const QAbstractItemModel& model) {
 }
 
 QPushButton* NewCopyButton(QWidget* parent, const char* name, const QAbstractItemModel* model) {
+  return NewCopyButton(parent, name, [model] { return TabSeparated(*model); });
+}
+
+QPushButton* NewCopyButton(QWidget* parent, const char* name, std::function<QString()> text) {
   auto* button = NamedChild<QPushButton>(parent, name, "Copiar");
   QObject::connect(button, &QPushButton::clicked, button,
-                   [model] { QGuiApplication::clipboard()->setText(TabSeparated(*model)); });
+                   [text] { QGuiApplication::clipboard()->setText(text()); });
   return button;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QAbstractItemModel;
 class QPushButton;
@@ -27,6 +28,8 @@ QString TabSeparated(const QAbstractItemModel& model);
 
 // "Copiar" (called `name`): puts TabSeparated(model) on the clipboard.
 QPushButton* NewCopyButton(QWidget* parent, const char* name, const QAbstractItemModel* model);
+// "Copiar" for a view of several tables: puts `text()` on the clipboard.
+QPushButton* NewCopyButton(QWidget* parent, const char* name, std::function<QString()> text);
 
 }  // namespace saftpt::gui
 

@@ -40,7 +40,10 @@ VatSummaryPanel::VatSummaryPanel(GuiDialogs& dialogs, QWidget* parent)
   for (const char* column : kColunasResumoIva) headers << column;
   model_ = NewTableModel(this, headers);
   table_ = NewTable(this, "vatSummaryTable", model_);
-  copyButton_ = NewCopyButton(this, "copyVatSummaryButton", model_);
+  monthsCaption_ = NamedChild<QLabel>(this, "vatMonthsCaption", kPorMes);
+  monthsModel_ = NewTableModel(this, QStringList(kColunaMes) + headers);
+  monthsTable_ = NewTable(this, "vatMonthsTable", monthsModel_);
+  copyButton_ = NewCopyButton(this, "copyVatSummaryButton", [this] { return CopyText(); });
   saveCsvButton_ = NamedChild<QPushButton>(this, "saveVatCsvButton", "Guardar CSV…");
   copyButton_->setEnabled(false);
   saveCsvButton_->setEnabled(false);
@@ -53,31 +56,49 @@ VatSummaryPanel::VatSummaryPanel(GuiDialogs& dialogs, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(caption_);
   layout->addWidget(table_, 1);
+  layout->addWidget(monthsCaption_);
+  layout->addWidget(monthsTable_, 1);
   layout->addLayout(buttons);
 }
 
 void VatSummaryPanel::Show(const std::string& path) {
   model_->removeRows(0, model_->rowCount());
+  monthsModel_->removeRows(0, monthsModel_->rowCount());
   auditPath_ = path;
+  resumo_ = {};
   bool read = false;
   try {
     resumo_ = ComputeResumoIva(path);
     caption_->setText(Q(ResumoIvaTitulo(resumo_)));
-    for (const LinhaResumoIva& linha : LinhasResumoIva(resumo_.total)) AddRow(linha);
+    for (const LinhaResumoIva& linha : LinhasResumoIva(resumo_.total))
+      model_->appendRow(Row(linha));
+    for (const auto& [mes, totais] : resumo_.meses) {
+      for (const LinhaResumoIva& linha : LinhasResumoIva(totais))
+        monthsModel_->appendRow(Row(linha, {Cell(std::to_string(mes))}));
+    }
     read = true;
   } catch (const std::exception& e) {
     caption_->setText(Q(e.what()));
   }
+  // As `saftpt summary`: no monthly part without documents.
+  monthsCaption_->setVisible(!resumo_.meses.empty());
+  monthsTable_->setVisible(!resumo_.meses.empty());
   copyButton_->setEnabled(read);
   saveCsvButton_->setEnabled(read);
   table_->resizeColumnsToContents();
+  monthsTable_->resizeColumnsToContents();
 }
 
-void VatSummaryPanel::AddRow(const LinhaResumoIva& l) {
-  QList<QStandardItem*> row = {
-      Cell(l.Rotulo()), Cell(l.regiao),
-      Cell(l.codigo),   Number(l.taxa < 0 ? std::nullopt : std::optional<long long>(l.taxa)),
-      Number(l.base),   Number(l.valor)};
+QString VatSummaryPanel::CopyText() const {
+  QString text = TabSeparated(*model_);
+  if (resumo_.meses.empty()) return text;
+  return text + "\n" + kPorMes + "\n" + TabSeparated(*monthsModel_);
+}
+
+QList<QStandardItem*> VatSummaryPanel::Row(const LinhaResumoIva& l, QList<QStandardItem*> row) {
+  row << Cell(l.Rotulo()) << Cell(l.regiao) << Cell(l.codigo)
+      << Number(l.taxa < 0 ? std::nullopt : std::optional<long long>(l.taxa)) << Number(l.base)
+      << Number(l.valor);
   if (l.tipo == LinhaResumoIva::Tipo::kTotalIva) {
     for (QStandardItem* cell : row) {
       QFont bold = cell->font();
@@ -85,7 +106,7 @@ void VatSummaryPanel::AddRow(const LinhaResumoIva& l) {
       cell->setFont(bold);
     }
   }
-  model_->appendRow(row);
+  return row;
 }
 
 void VatSummaryPanel::SaveCsv() {

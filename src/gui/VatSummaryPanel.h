@@ -1,9 +1,12 @@
 // The "Resumo do IVA" tab: the VAT and withholding summary of the file just
 // written, as a table with the columns of `saftpt summary` (amounts in
-// Portuguese form, the VAT total in bold), "Copiar" and "Guardar CSV…".
+// Portuguese form, the VAT total in bold), the same rows of each month below
+// it ("Por mês"), "Copiar" (both tables) and "Guardar CSV…" (the whole file's).
 #ifndef SAFTPT_GUI_VATSUMMARYPANEL_H_
 #define SAFTPT_GUI_VATSUMMARYPANEL_H_
 
+#include <QList>
+#include <QString>
 #include <QWidget>
 #include <string>
 
@@ -12,6 +15,7 @@
 
 class QLabel;
 class QPushButton;
+class QStandardItem;
 class QStandardItemModel;
 class QTableView;
 
@@ -31,7 +35,11 @@ class VatSummaryPanel : public QWidget {
   void SaveCsv();
 
  private:
-  void AddRow(const LinhaResumoIva& linha);
+  // `row` (the month's cell, if any) followed by the cells of `linha`; the
+  // VAT total all in bold.
+  static QList<QStandardItem*> Row(const LinhaResumoIva& linha, QList<QStandardItem*> row = {});
+  // Both tables, tab-separated, the months under their heading.
+  QString CopyText() const;
 
   GuiDialogs& dialogs_;
   std::string auditPath_;
@@ -39,6 +47,9 @@ class VatSummaryPanel : public QWidget {
   QLabel* caption_;
   QStandardItemModel* model_;
   QTableView* table_;
+  QLabel* monthsCaption_;
+  QStandardItemModel* monthsModel_;
+  QTableView* monthsTable_;
   QPushButton* copyButton_;
   QPushButton* saveCsvButton_;
 };

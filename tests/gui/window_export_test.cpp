@@ -111,7 +111,14 @@ TEST_P(WindowExportTest, ExportCorrectsTheReasonWritesValidatesAndSummarises) {
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
             "Imposto\tRegião\tCódigo\tTaxa\tBase\tValor\nIVA\tPT\tNOR\t23,00\t100,00\t23,00\n"
             "IVA\tPT\tISE\t0,00\t50,00\t0,00\nTotal do IVA\t\t\t\t150,00\t23,00\n"
-            "Isenção\t\tM07\t\t50,00\t0,00\nTaxPayable dos documentos\t\t\t\t\t23,00\n");
+            "Isenção\t\tM07\t\t50,00\t0,00\nTaxPayable dos documentos\t\t\t\t\t23,00\n"
+            "\nPor mês\nMês\tImposto\tRegião\tCódigo\tTaxa\tBase\tValor\n"
+            "2\tIVA\tPT\tNOR\t23,00\t100,00\t23,00\n2\tIVA\tPT\tISE\t0,00\t50,00\t0,00\n"
+            "2\tTotal do IVA\t\t\t\t150,00\t23,00\n2\tIsenção\t\tM07\t\t50,00\t0,00\n"
+            "2\tTaxPayable dos documentos\t\t\t\t\t23,00\n");
+  // The months, as `saftpt summary` prints them under "Por mês".
+  EXPECT_EQ(Rows(*Child<QTableView>("vatMonthsTable")->model())[3],
+            "**2|Total do IVA||||150,00|23,00**");
   auto* tabs = Child<QTabWidget>("summaryTabs");
   tabs->setCurrentIndex(1);
   SaveScreenshot(window_.get(), "frmExportacaoSAFT_resumo_iva");
