@@ -12,7 +12,7 @@ namespace {
 // ("Gravar", "Nome do Ficheiro") but older than Qt 6 and misses some texts,
 // such as the standard buttons ("Cancel", "Yes"); the Brazilian qtbase_pt_BR
 // under it has those ("Cancelar", "Sim"). A qtbase_pt, when Qt ships one,
-// comes first.
+// comes first. The program's file dialogs set their own texts (GuiDialogs).
 constexpr const char* kCatalogues[] = {"qtbase_pt_BR", "qt_pt_PT", "qtbase_pt"};
 
 }  // namespace
