@@ -90,7 +90,8 @@ int RunCheck(const std::string& file, int versao) {
   saftpt::VerificacaoDoFicheiro v = saftpt::CheckExportedFile(file, versao);
   std::cout << "problems " << v.problemas.size() << "\n"
             << "seconds " << Seconds(start) << "\n";
-  for (size_t i = 0; i < v.problemas.size() && i < 5; ++i) std::cerr << v.problemas[i] << "\n";
+  for (size_t i = 0; i < v.problemas.size() && i < 5; ++i)
+    std::cerr << v.problemas[i].texto << "\n";
   return 0;
 }
 

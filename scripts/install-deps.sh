@@ -9,7 +9,7 @@ PACKAGES=(
   libxml2-dev libxml2-utils libssl-dev
   googletest libgtest-dev libgmock-dev
   libcli11-dev libsimpleini-dev
-  qt6-base-dev xdg-utils
+  qt6-base-dev qt6-translations-l10n xdg-utils
   dpkg-dev file lintian desktop-file-utils librsvg2-bin man-db bash-completion
 )
 

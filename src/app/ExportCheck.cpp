@@ -70,20 +70,29 @@ std::string WhatToFix(const ValidationProblem& p) {
 
 }  // namespace
 
-std::string ProblemText(const ValidationProblem& p) {
+ProblemaDoFicheiro DescribeProblem(const ValidationProblem& p) {
+  ProblemaDoFicheiro d;
   const std::string& m = p.message;
-  if (p.rule == Regra::kTotalDaSeccao) return Seccao(p.document) + ": " + SemLocal(m, p.document);
-  std::string where = p.document;
-  if (!p.lineNumber.empty()) where += (where.empty() ? "Linha " : ", linha ") + p.lineNumber;
-  if (where.empty() && p.line > 0) where = "Linha " + std::to_string(p.line) + " do ficheiro";
-  std::string what = WhatToFix(p);
-  return where.empty() ? what : where + ": " + what;
+  if (p.rule == Regra::kTotalDaSeccao) {
+    d.documento = Seccao(p.document);
+    d.problema = SemLocal(m, p.document);
+  } else {
+    d.documento = p.document;
+    d.linha = p.lineNumber;
+    if (d.documento.empty() && d.linha.empty() && p.line > 0)
+      d.linha = std::to_string(p.line) + " do ficheiro";
+    d.problema = WhatToFix(p);
+  }
+  std::string where = d.documento;
+  if (!d.linha.empty()) where += (where.empty() ? "Linha " : ", linha ") + d.linha;
+  d.texto = where.empty() ? d.problema : where + ": " + d.problema;
+  return d;
 }
 
 std::string VerificacaoDoFicheiro::Texto() const {
   if (!verificado) return kNaoVerificado;
   std::string text = problemas.empty() ? kFicheiroCumpre : "";
-  for (const std::string& p : problemas) text += (text.empty() ? "" : "\n") + p;
+  for (const ProblemaDoFicheiro& p : problemas) text += (text.empty() ? "" : "\n") + p.texto;
   for (const std::string& a : avisos) text += "\nAviso: " + a;
   return text;
 }
@@ -95,12 +104,18 @@ VerificacaoDoFicheiro CheckExportedFile(const std::string& file, int versao,
   ValidationReport r = ValidateSaftFile(file, xsdPath.empty() ? DefaultSchemaPath() : xsdPath);
   v.verificado = true;
   // The AT rejects a file whose totals do not add up: here they count too.
-  for (const ValidationProblem& p : r.errors) v.problemas.push_back(ProblemText(p));
-  for (const ValidationProblem& p : r.warnings) v.problemas.push_back(ProblemText(p));
-  if (r.omitted > 0)
-    v.problemas.push_back("... e mais " + std::to_string(r.omitted) + " problemas.");
-  for (const AuditFinding& f : AuditSaftFile(file, auditoria).findings)
-    (f.gravidade == Gravidade::kErro ? v.problemas : v.avisos).push_back(f.message);
+  for (const ValidationProblem& p : r.errors) v.problemas.push_back(DescribeProblem(p));
+  for (const ValidationProblem& p : r.warnings) v.problemas.push_back(DescribeProblem(p));
+  if (r.omitted > 0) {
+    std::string more = "... e mais " + std::to_string(r.omitted) + " problemas.";
+    v.problemas.push_back({"", "", more, more});
+  }
+  for (const AuditFinding& f : AuditSaftFile(file, auditoria).findings) {
+    if (f.gravidade == Gravidade::kErro)
+      v.problemas.push_back({f.documento, "", SemLocal(f.message, f.documento), f.message});
+    else
+      v.avisos.push_back(f.message);
+  }
   return v;
 }
 

@@ -15,13 +15,22 @@ namespace saftpt {
 // Said when the file passes.
 extern const char* const kFicheiroCumpre;
 
-// One problem on one line: "F A/12, linha 3: taxa 0 % sem motivo de isenção".
-std::string ProblemText(const ValidationProblem& problem);
+// One problem of the file, as the window's table shows it and, in `texto`,
+// on one line: "F A/12, linha 3: taxa 0 % sem motivo de isenção".
+struct ProblemaDoFicheiro {
+  std::string documento;  // "F A/12", a section ("Faturas"), or empty
+  std::string linha;      // the document's line, "40 do ficheiro", or empty
+  std::string problema;   // what to fix
+  std::string texto;
+};
+
+ProblemaDoFicheiro DescribeProblem(const ValidationProblem& problem);
 
 struct VerificacaoDoFicheiro {
-  bool verificado = false;             // false for a 1.03_01 file
-  std::vector<std::string> problemas;  // schema, assertions, totals, numbering, ATCUD, signatures
-  std::vector<std::string> avisos;     // what may be right (a gap left by a restriction...)
+  bool verificado = false;  // false for a 1.03_01 file
+  // schema, assertions, totals, numbering, ATCUD, signatures
+  std::vector<ProblemaDoFicheiro> problemas;
+  std::vector<std::string> avisos;  // what may be right (a gap left by a restriction...)
   bool cumpre() const { return verificado && problemas.empty(); }
   // kFicheiroCumpre, the note on an unchecked file, or the problems one a
   // line; then the warnings, each after "Aviso: ".

@@ -1,11 +1,14 @@
 #include "app/TaxSummary.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <vector>
 
 #include "app/SaftFileReader.h"
+#include "config/Error.h"
 #include "config/Utf8.h"
 
 namespace saftpt {
@@ -106,35 +109,82 @@ std::vector<std::pair<TotaisIva::Imposto, long long>> Ordenados(const TotaisIva&
   return v;
 }
 
-std::string LinhaImposto(const std::string& inicio, const TotaisIva::Imposto& i, long long base,
-                         long long imposto) {
-  return inicio + Coluna(std::get<0>(i), 9) + Coluna(std::get<1>(i), 8) +
-         Coluna(std::get<2>(i), 8) + Coluna(Taxa(std::get<3>(i)), 7, true) +
-         Coluna(Euros(base), 18, true) + Coluna(Euros(imposto), 16, true) + "\n";
+const char* const kTotalDoIva = "Total do IVA";
+const char* const kIsencao = "Isenção";
+const char* const kRetencao = "Retenção";
+const char* const kTaxPayable = "TaxPayable dos documentos";
+
+std::string Opcional(const std::optional<long long>& centimos) {
+  return centimos ? Euros(*centimos) : "";
 }
 
 void Tabela(std::string& out, const TotaisIva& t, const std::string& inicio) {
-  long long somaBase = 0, somaImposto = 0;
-  for (const auto& [imposto, base] : Ordenados(t)) {
-    long long centimos = t.ImpostoCentimos(imposto);
-    out += LinhaImposto(inicio, imposto, Centimos(base), centimos);
-    if (std::get<0>(imposto) != "IVA") continue;
-    somaBase += Centimos(base);
-    somaImposto += centimos;
+  using Tipo = LinhaResumoIva::Tipo;
+  for (const LinhaResumoIva& l : LinhasResumoIva(t)) {
+    std::string rotulo = l.Rotulo() + (l.codigo.empty() ? "" : " " + l.codigo);
+    switch (l.tipo) {
+      case Tipo::kImposto:
+        rotulo = Coluna(l.imposto, 9) + Coluna(l.regiao, 8) + Coluna(l.codigo, 8) +
+                 Coluna(Taxa(l.taxa), 7, true);
+        break;
+      case Tipo::kIsencao:  // no tax on an exempt base
+        out += inicio + Coluna(rotulo, 32) + Coluna(Opcional(l.base), 18, true) + "\n";
+        continue;
+      default:
+        rotulo = Coluna(rotulo, 32);
+    }
+    out += inicio + rotulo + Coluna(Opcional(l.base), 18, true) +
+           Coluna(Opcional(l.valor), 16, true) + "\n";
   }
-  out += inicio + Coluna("Total do IVA", 32) + Coluna(Euros(somaBase), 18, true) +
-         Coluna(Euros(somaImposto), 16, true) + "\n";
-  for (const auto& [codigo, base] : t.isencoes)
-    out +=
-        inicio + Coluna("Isenção " + codigo, 32) + Coluna(Euros(Centimos(base)), 18, true) + "\n";
-  for (const auto& [tipo, valor] : t.retencoes)
-    out += inicio + Coluna("Retenção " + tipo, 32) + Coluna("", 18) +
-           Coluna(Euros(Centimos(valor)), 16, true) + "\n";
-  out += inicio + Coluna("TaxPayable dos documentos", 32) + Coluna("", 18) +
-         Coluna(Euros(Centimos(t.taxPayable)), 16, true) + "\n";
 }
 
 }  // namespace
+
+std::string LinhaResumoIva::Rotulo() const {
+  switch (tipo) {
+    case Tipo::kImposto:
+      return imposto;
+    case Tipo::kTotalIva:
+      return kTotalDoIva;
+    case Tipo::kIsencao:
+      return kIsencao;
+    case Tipo::kRetencao:
+      return kRetencao;
+    case Tipo::kTaxPayable:
+      return kTaxPayable;
+  }
+  return "";
+}
+
+std::vector<LinhaResumoIva> LinhasResumoIva(const TotaisIva& t) {
+  using Tipo = LinhaResumoIva::Tipo;
+  std::vector<LinhaResumoIva> linhas;
+  long long somaBase = 0, somaImposto = 0;
+  for (const auto& [imposto, base] : Ordenados(t)) {
+    const auto& [tipo, regiao, codigo, taxa] = imposto;
+    long long centimos = t.ImpostoCentimos(imposto);
+    linhas.push_back({Tipo::kImposto, tipo, regiao, codigo, taxa, Centimos(base), centimos});
+    if (tipo != "IVA") continue;
+    somaBase += Centimos(base);
+    somaImposto += centimos;
+  }
+  linhas.push_back({Tipo::kTotalIva, "", "", "", -1, somaBase, somaImposto});
+  for (const auto& [codigo, base] : t.isencoes)
+    linhas.push_back({Tipo::kIsencao, "", "", codigo, -1, Centimos(base), 0});
+  for (const auto& [tipo, valor] : t.retencoes)
+    linhas.push_back({Tipo::kRetencao, "", "", tipo, -1, std::nullopt, Centimos(valor)});
+  linhas.push_back({Tipo::kTaxPayable, "", "", "", -1, std::nullopt, Centimos(t.taxPayable)});
+  return linhas;
+}
+
+std::string EurosPortugues(long long centimos, bool agrupado) {
+  std::string texto = Euros(centimos);
+  texto[texto.size() - 3] = ',';
+  if (!agrupado) return texto;
+  size_t inicio = centimos < 0 ? 1 : 0;
+  for (size_t p = texto.size() - 3; p > inicio + 3; p -= 3) texto.insert(p - 3, " ");
+  return texto;
+}
 
 long long TotaisIva::ImpostoCentimos(const Imposto& imposto) const {
   long long taxa = std::get<3>(imposto);
@@ -159,16 +209,21 @@ ResumoIva ComputeResumoIva(const std::string& path) {
   return r;
 }
 
+std::string ResumoIvaTitulo(const ResumoIva& r) {
+  return "Resumo do IVA e das retenções na fonte (" + std::to_string(r.documentos) +
+         " documentos de venda não anulados)";
+}
+
 std::string ResumoIvaTexto(const ResumoIva& r) {
-  std::string out = "Resumo do IVA e das retenções na fonte (" + std::to_string(r.documentos) +
-                    " documentos de venda não anulados)\n\n";
-  const std::string cabecalho = Coluna("Imposto", 9) + Coluna("Região", 8) + Coluna("Código", 8) +
-                                Coluna("Taxa", 7, true) + Coluna("Base", 18, true) +
-                                Coluna("Valor", 16, true) + "\n";
+  std::string out = ResumoIvaTitulo(r) + "\n\n";
+  const char* const* c = kColunasResumoIva;
+  const std::string cabecalho = Coluna(c[0], 9) + Coluna(c[1], 8) + Coluna(c[2], 8) +
+                                Coluna(c[3], 7, true) + Coluna(c[4], 18, true) +
+                                Coluna(c[5], 16, true) + "\n";
   out += cabecalho;
   Tabela(out, r.total, "");
   if (r.meses.empty()) return out;
-  out += "\nPor mês\n" + Coluna("Mês", 5) + cabecalho;
+  out += "\n" + std::string(kPorMes) + "\n" + Coluna(kColunaMes, 5) + cabecalho;
   for (const auto& [mes, totais] : r.meses) {
     out += "\n";
     Tabela(out, totais, Coluna(std::to_string(mes), 5));
@@ -177,18 +232,37 @@ std::string ResumoIvaTexto(const ResumoIva& r) {
 }
 
 std::string ResumoIvaCsv(const ResumoIva& r) {
-  const TotaisIva& t = r.total;
+  using Tipo = LinhaResumoIva::Tipo;
   std::string out = "imposto,regiao,codigo,taxa,base,valor\n";
-  for (const auto& [imposto, base] : Ordenados(t))
-    out += std::get<0>(imposto) + "," + std::get<1>(imposto) + "," + std::get<2>(imposto) + "," +
-           Taxa(std::get<3>(imposto)) + "," + Euros(Centimos(base)) + "," +
-           Euros(t.ImpostoCentimos(imposto)) + "\n";
-  for (const auto& [codigo, base] : t.isencoes)
-    out += "ISENCAO,," + codigo + ",," + Euros(Centimos(base)) + ",0.00\n";
-  for (const auto& [tipo, valor] : t.retencoes)
-    out += "RETENCAO,," + tipo + ",,," + Euros(Centimos(valor)) + "\n";
-  out += "TAXPAYABLE,,,,," + Euros(Centimos(t.taxPayable)) + "\n";
+  for (const LinhaResumoIva& l : LinhasResumoIva(r.total)) {
+    std::string imposto;
+    switch (l.tipo) {
+      case Tipo::kImposto:
+        imposto = l.imposto;
+        break;
+      case Tipo::kTotalIva:  // the spreadsheet sums the rows itself
+        continue;
+      case Tipo::kIsencao:
+        imposto = "ISENCAO";
+        break;
+      case Tipo::kRetencao:
+        imposto = "RETENCAO";
+        break;
+      case Tipo::kTaxPayable:
+        imposto = "TAXPAYABLE";
+        break;
+    }
+    out += imposto + "," + l.regiao + "," + l.codigo + "," + Taxa(l.taxa) + "," + Opcional(l.base) +
+           "," + Opcional(l.valor) + "\n";
+  }
   return out;
+}
+
+void SaveResumoIvaCsv(const ResumoIva& r, const std::string& path) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << ResumoIvaCsv(r);
+  out.close();
+  if (!out) WriteError(path, errno);
 }
 
 }  // namespace saftpt

@@ -6,6 +6,7 @@
 #ifndef SAFTPT_CONFIG_ERROR_H_
 #define SAFTPT_CONFIG_ERROR_H_
 
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -30,6 +31,12 @@ class Error : public std::runtime_error {
   int number_;
   std::string description_;
 };
+
+// A file that could not be written, with the system's reason (an errno).
+[[noreturn]] inline void WriteError(const std::string& path, int err) {
+  throw Error(Error::kFile,
+              "Não foi possível gravar o ficheiro " + path + ": " + std::strerror(err));
+}
 
 }  // namespace saftpt
 

@@ -4,8 +4,9 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QFile>
 #include <QFocusEvent>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -17,16 +18,18 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <filesystem>
 
 #include "app/ConsistencyReport.h"
 #include "app/ExportCheck.h"
+#include "app/ExportFileNames.h"
 #include "app/ExportPreChecks.h"
 #include "app/ExportRun.h"
 #include "app/NumberingReport.h"
 #include "app/SeriesLists.h"
-#include "app/TaxSummary.h"
 #include "app/Version.h"
 #include "config/Connection.h"
 #include "config/Settings.h"
@@ -34,6 +37,7 @@
 #include "gui/ExemptionDialog.h"
 #include "gui/ProgressBars.h"
 #include "gui/RestrictionDialog.h"
+#include "gui/VatSummaryPanel.h"
 #include "gui/Widgets.h"
 #include "gui/WindowRules.h"
 
@@ -100,6 +104,8 @@ ExportWindow::ExportWindow(const StartOptions& options, GuiDialogs& dialogs, She
   periodStart_ = NamedChild<QDateEdit>(controls_, "periodStart");
   periodEnd_ = NamedChild<QDateEdit>(controls_, "periodEnd");
   for (QDateEdit* d : {periodStart_, periodEnd_}) {
+    // The calendar's months and weekdays in Portuguese whatever the desktop's.
+    d->setLocale(QLocale(QLocale::Portuguese, QLocale::Portugal));
     d->setCalendarPopup(true);
     d->setDisplayFormat("dd/MM/yyyy");
   }
@@ -131,13 +137,10 @@ ExportWindow::ExportWindow(const StartOptions& options, GuiDialogs& dialogs, She
 
   summaryText_ = NamedChild<QPlainTextEdit>(this, "summaryText");
   summaryText_->setReadOnly(true);
-  vatSummaryText_ = NamedChild<QPlainTextEdit>(this, "vatSummaryText");
-  vatSummaryText_->setReadOnly(true);
-  vatSummaryText_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  vatSummaryText_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  vatSummary_ = NamedChild<VatSummaryPanel>(this, "vatSummary", dialogs_);
   auto* summaryTabs = NamedChild<QTabWidget>(this, "summaryTabs");
   summaryTabs->addTab(summaryText_, "Resumo");
-  summaryTabs->addTab(vatSummaryText_, "Resumo do IVA");
+  summaryTabs->addTab(vatSummary_, "Resumo do IVA");
   progressBar_ = NamedChild<QProgressBar>(this, "progressBar");
   detailProgressBar_ = NamedChild<QProgressBar>(this, "detailProgressBar");
   progressMessage_ = NamedChild<QLabel>(this, "progressMessage");
@@ -346,7 +349,9 @@ void ExportWindow::Export() {
     return;
   }
 
-  std::string path = dialogs_.AskSaveFile();
+  std::string path = dialogs_.AskSaveFile(
+      {"Gravar Ficheiro SAFT", ExportFolder(),
+       ProposedSaftFileName(office_.NumContribuinte, start, end), "Xml (*.xml)", "xml"});
   if (path.empty() || path == "*.xml") return;
 
   ExportRequest request;
@@ -379,7 +384,10 @@ void ExportWindow::Export() {
   EnableControls(true);
   exporting_ = false;
 
-  if (result.written) ShowVatSummary(path);
+  if (result.written) {
+    RememberExportFolder(options_.settingsPath, path, &SettingsWarning);
+    vatSummary_->Show(path);
+  }
   if (result.written && validateCheck_->isChecked()) CheckWrittenFile(path, request.options.versao);
 }
 
@@ -398,18 +406,20 @@ void ExportWindow::CheckWrittenFile(const std::string& path, int versao) {
     if (check.cumpre() || !check.verificado)
       dialogs_.Inform(check.Texto(), kTituloAplicacao);
     else
-      dialogs_.Warn(check.Texto());
+      dialogs_.ShowProblems(check);
   } catch (const std::exception& e) {
     dialogs_.ShowError(e.what());
   }
 }
 
-void ExportWindow::ShowVatSummary(const std::string& path) {
-  try {
-    vatSummaryText_->setPlainText(Q(ResumoIvaTexto(ComputeResumoIva(path))));
-  } catch (const std::exception& e) {
-    vatSummaryText_->setPlainText(Q(e.what()));
-  }
+std::string ExportWindow::ExportFolder() const {
+  std::string folder = LastExportFolder(options_.settingsPath);
+  std::error_code ignored;  // a folder that is gone is no folder
+  if (!folder.empty() && std::filesystem::is_directory(folder, ignored)) return folder;
+  folder = QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+               .toStdString();
+  if (std::filesystem::is_directory(folder, ignored)) return folder;
+  return QFile::encodeName(QDir::homePath()).toStdString();
 }
 
 void ExportWindow::ShowConsistencyReport() {

@@ -31,6 +31,7 @@ namespace saftpt::gui {
 
 class ExemptionDialog;
 class ProgressBars;
+class VatSummaryPanel;
 
 // What the window is started with.
 struct StartOptions {
@@ -79,8 +80,9 @@ class ExportWindow : public QWidget {
   void LoadSeries();
   void EnableControls(bool enabled);
   void CheckWrittenFile(const std::string& path, int versao);
-  // The VAT summary of the file just written, in its tab.
-  void ShowVatSummary(const std::string& path);
+  // Where the save dialog opens: the last export's folder, else the user's
+  // documents (else the home folder, never the one the program started in).
+  std::string ExportFolder() const;
   static DateTime DateOf(const QDateEdit* edit);
   DateTime Today() const { return options_.today ? *options_.today : DateTime::Today(); }
 
@@ -104,7 +106,7 @@ class ExportWindow : public QWidget {
   QCheckBox* validateCheck_;
   QLineEdit* commentEdit_;
   QPlainTextEdit* summaryText_;
-  QPlainTextEdit* vatSummaryText_;
+  VatSummaryPanel* vatSummary_;
   QPushButton* exportButton_;
   QPushButton* restrictionsButton_;
   QPushButton* checkErrorsButton_;

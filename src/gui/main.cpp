@@ -1,7 +1,5 @@
 // saftpt-gui: the export window over the billing database.
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,6 +11,7 @@
 #include "config/Settings.h"
 #include "gui/ExportWindow.h"
 #include "gui/GuiDialogs.h"
+#include "gui/QtTranslations.h"
 #include "gui/WindowRules.h"
 
 int main(int argc, char** argv) {
@@ -26,16 +25,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   app.setApplicationName("saftpt-gui");
 
-  // Qt's own texts (the file dialog...) in Portuguese; Brazilian when that is
-  // the only one installed.
-  QTranslator traducao;
-  const QString pasta = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-  for (const char* nome : {"qtbase_pt_PT", "qtbase_pt", "qtbase_pt_BR"}) {
-    if (traducao.load(nome, pasta)) {
-      app.installTranslator(&traducao);
-      break;
-    }
-  }
+  saftpt::gui::QtTranslations traducoes;
+  traducoes.Install();
 
   std::vector<std::string> args;
   const QStringList all = QCoreApplication::arguments();

@@ -24,11 +24,6 @@ constexpr const char* kDeclaration = "<?xml version=\"1.0\" encoding=\"Windows-1
   throw Error(Error::kBuilder, message);
 }
 
-[[noreturn]] void FileError(const std::string& path, int err) {
-  throw Error(Error::kFile,
-              "Não foi possível gravar o ficheiro " + path + ": " + std::strerror(err));
-}
-
 bool IsNameStart(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
 }
@@ -125,7 +120,7 @@ struct XmlDocument::Impl {
 
   void CheckWritable() const {
     if (finished) BuilderError("O documento XML já foi gravado.");
-    if (writeError != 0) FileError(target, writeError);
+    if (writeError != 0) WriteError(target, writeError);
   }
 
   // The handle's element, when it and the document can still change.
@@ -318,7 +313,7 @@ struct XmlDocument::Impl {
     if (fd < 0 || out.empty()) return;
     if (!WriteAll(fd, out.data(), out.size())) {
       writeError = errno;
-      FileError(target, writeError);
+      WriteError(target, writeError);
     }
     out.clear();
   }
@@ -329,9 +324,9 @@ struct XmlDocument::Impl {
       name = path + RandomSuffix();
       int f = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
       if (f >= 0) return f;
-      if (errno != EEXIST) FileError(path, errno);
+      if (errno != EEXIST) WriteError(path, errno);
     }
-    FileError(path, EEXIST);
+    WriteError(path, EEXIST);
   }
 
   // Closes the whole tree into the output.
@@ -363,7 +358,7 @@ struct XmlDocument::Impl {
     if (err != 0) {
       ::unlink(temp.c_str());
       temp.clear();
-      FileError(path, err);
+      WriteError(path, err);
     }
     temp.clear();
     // The new name must survive a crash as well as the data.
@@ -492,7 +487,7 @@ void XmlDocument::SaveToFile(const std::string& path) {
       BuilderError("O documento XML está a ser gravado em " + d.target + ", não em " + path + ".");
     }
     try {
-      if (d.writeError != 0) FileError(path, d.writeError);
+      if (d.writeError != 0) WriteError(path, d.writeError);
       d.Finish();
       d.Flush();
     } catch (...) {
@@ -507,7 +502,7 @@ void XmlDocument::SaveToFile(const std::string& path) {
   if (!WriteAll(d.fd, d.out.data(), d.out.size())) {
     int err = errno;
     d.Discard();
-    FileError(path, err);
+    WriteError(path, err);
   }
   d.Commit(path);
 }

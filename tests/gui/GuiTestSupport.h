@@ -15,7 +15,8 @@ class QWidget;
 
 namespace saftpt::test {
 
-// Every message as "kind: text" (kinds: inform[title], warn, error, confirm);
+// Every message as "kind: text" (kinds: inform[title], warn, error, confirm,
+// problems);
 // questions are answered from `answers` (No when it runs out).
 class ScriptedDialogs : public gui::GuiDialogs {
  public:
@@ -31,15 +32,20 @@ class ScriptedDialogs : public gui::GuiDialogs {
     answers.pop_front();
     return a;
   }
-  std::string AskSaveFile() override {
+  std::string AskSaveFile(const gui::SaveQuestion& question) override {
     ++fileQuestions;
+    asked = question;
     return saveAs;
+  }
+  void ShowProblems(const VerificacaoDoFicheiro& check) override {
+    log.push_back("problems: " + check.Texto());
   }
 
   std::vector<std::string> log;
   std::deque<bool> answers;
   std::string saveAs;  // empty: the user cancels
   int fileQuestions = 0;
+  gui::SaveQuestion asked;  // the last save dialog's
 };
 
 class RecordingShell : public Shell {

@@ -293,6 +293,27 @@ TEST_F(WindowTest, CancelledSaveDialogChangesNothing) {
   dialogs_.saveAs = "";
   Child<QPushButton>("exportButton")->click();
   EXPECT_EQ(dialogs_.fileQuestions, 1);
+  // No export yet: the user's documents, the office's number and the month.
+  EXPECT_EQ(dialogs_.asked.name, "SAFT-PT 501234567 2025-02.xml");
+  EXPECT_EQ(dialogs_.asked.title, "Gravar Ficheiro SAFT");
+  std::string home = TempFolder(), documents = home + "/Documents";
+  QByteArray realHome = qgetenv("HOME");
+  qputenv("HOME", home.c_str());
+  Child<QPushButton>("exportButton")->click();
+  EXPECT_EQ(dialogs_.asked.folder, home);  // no documents folder
+  std::filesystem::create_directory(documents);
+  Child<QPushButton>("exportButton")->click();
+  EXPECT_EQ(dialogs_.asked.folder, documents);
+  qputenv("HOME", realHome);
+  // A whole year, and any other period.
+  Child<QLineEdit>("fiscalYearEdit")->setText("2024");
+  LeaveBox(Child<QLineEdit>("fiscalYearEdit"));
+  Child<QPushButton>("exportButton")->click();
+  EXPECT_EQ(dialogs_.asked.name, "SAFT-PT 501234567 2024.xml");
+  Child<QDateEdit>("periodStart")->setDate(QDate(2024, 3, 15));
+  Child<QPushButton>("exportButton")->click();
+  EXPECT_EQ(dialogs_.asked.name, "SAFT-PT 501234567 2024-03-15 a 2024-12-31.xml");
+  EXPECT_EQ(dialogs_.fileQuestions, 5);
   EXPECT_EQ(dialogs_.log, Log{});
   EXPECT_EQ(Child<QPlainTextEdit>("summaryText")->toPlainText(), "anterior");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_),

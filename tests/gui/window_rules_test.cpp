@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "app/ExportFileNames.h"
+#include "app/TaxSummary.h"
 #include "gui/ProgressBars.h"
 #include "gui/WindowRules.h"
 
@@ -29,6 +31,37 @@ TEST(DefaultPeriod, PreviousMonthAndItsYear) {
     EXPECT_EQ(p.inicio, c.inicio);
     EXPECT_EQ(p.fim, c.fim);
   }
+}
+
+TEST(ExportFileNames, MonthYearOrDaysAndTheCsvBeside) {
+  const struct {
+    DateTime inicio, fim;
+    const char* name;
+  } cases[] = {
+      {DateTime::Date(2026, 11, 1), DateTime::Date(2026, 11, 30), "SAFT-PT 501234560 2026-11.xml"},
+      {DateTime::Date(2024, 2, 1), DateTime::Date(2024, 2, 29), "SAFT-PT 501234560 2024-02.xml"},
+      {DateTime::Date(2025, 1, 1), DateTime::Date(2025, 12, 31), "SAFT-PT 501234560 2025.xml"},
+      {DateTime::Date(2024, 2, 1), DateTime::Date(2024, 2, 28),
+       "SAFT-PT 501234560 2024-02-01 a 2024-02-28.xml"},
+      {DateTime::Date(2025, 1, 1), DateTime::Date(2025, 2, 28),
+       "SAFT-PT 501234560 2025-01-01 a 2025-02-28.xml"},
+      {DateTime::Date(2024, 1, 1), DateTime::Date(2025, 12, 31),
+       "SAFT-PT 501234560 2024-01-01 a 2025-12-31.xml"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ProposedSaftFileName("501234560", c.inicio, c.fim), c.name);
+  EXPECT_EQ(ProposedSaftFileName("PT/50", cases[0].inicio, cases[0].fim),
+            "SAFT-PT PT50 2026-11.xml");
+  EXPECT_EQ(ResumoIvaCsvPath("/a/b.c/SAFT-PT 501234560 2026-11.xml"),
+            "/a/b.c/SAFT-PT 501234560 2026-11-resumo-iva.csv");
+  EXPECT_EQ(ResumoIvaCsvPath("saft"), "saft-resumo-iva.csv");
+}
+
+TEST(ExportFileNames, AmountsInPortugueseForm) {
+  const std::pair<long long, const char*> cases[] = {
+      {1743677, "17 436,77"},        {5, "0,05"},      {-50, "-0,50"}, {100000, "1 000,00"},
+      {-123456789, "-1 234 567,89"}, {99999, "999,99"}};
+  for (const auto& [centimos, text] : cases) EXPECT_EQ(EurosPortugues(centimos), text);
+  EXPECT_EQ(EurosPortugues(-123456789, false), "-1234567,89");
 }
 
 TEST(FiscalYearCheck, LimitsAndNonNumbers) {

@@ -54,6 +54,9 @@ case "$depends" in *-dev*) fail "depende de pacotes -dev: $depends" ;; esac
 for lib in libmariadb3 libxml2 libssl3 libqt6widgets6; do
   case "$depends" in *"$lib"*) ;; *) fail "falta $lib nas dependências: $depends" ;; esac
 done
+case "$(dpkg-deb -f "$deb" Recommends)" in
+  *qt6-translations-l10n*) ;; *) fail "não recomenda qt6-translations-l10n (a janela em português)" ;;
+esac
 
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/contents"
 for path in /usr/bin/saftpt /usr/bin/saftpt-gui \
