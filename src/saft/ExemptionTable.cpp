@@ -48,11 +48,13 @@ class TableReader {
  public:
   explicit TableReader(const std::string& path) : path_(path) {}
 
+  // "motivos-isencao.csv: …" of the whole file, "motivos-isencao.csv,
+  // linha 12: …" of one line.
   [[noreturn]] void Fail(const std::string& what) const {
     throw Error(Error::kSettings, path_ + ": " + what);
   }
   [[noreturn]] void Fail(int line, const std::string& what) const {
-    Fail("linha " + std::to_string(line) + ": " + what);
+    throw Error(Error::kSettings, path_ + ", linha " + std::to_string(line) + ": " + what);
   }
 
   std::vector<CsvRow> ReadRows() const {
