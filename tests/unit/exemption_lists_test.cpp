@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -101,21 +102,22 @@ TEST(ExemptionLists, BrokenTablesNameFileAndLine) {
   const std::string path =
       (std::filesystem::temp_directory_path() / ("motivos-" + std::to_string(::getpid()) + ".csv"))
           .string();
+  auto mensagem = [&path] {
+    try {
+      ExemptionTable::Read(path);
+      return std::string("lida");
+    } catch (const Error& e) {
+      return e.Description();
+    }
+  };
   const std::string cabecalho = "codigo,texto,desde,ate,aceite,dialogo\n";
   const std::string valida = "M07,Isento Artigo 9.º do CIVA,2023-01-01,,1,1\n";
-  struct Caso {
-    std::string text;
-    std::string message;
-  };
-  const Caso casos[] = {
+  const std::pair<std::string, std::string> casos[] = {
       {cabecalho + valida + "M7,Isento,2023-01-01,,1,1\n",
        "linha 3: código «M7» inválido (M e dois algarismos)"},
-      {cabecalho + "X07,Isento,,,1,1\n", "linha 2: código «X07» inválido (M e dois algarismos)"},
-      {cabecalho + valida + valida + "M07,,2023-01-01,,1,1\n", "linha 4: texto vazio"},
-      {cabecalho + "M07,\"  \",,,1,1\n", "linha 2: texto vazio"},
+      {cabecalho + valida + valida + "M07,\"  \",2023-01-01,,1,1\n", "linha 4: texto vazio"},
       {cabecalho + "M44,\"IVA, art. 6.º\",2025-13-01,,1,1\n",
        "linha 2: data «2025-13-01» inválida"},
-      {cabecalho + "M44,Isento,2025-01-01,2025-1-31,1,1\n", "linha 2: data «2025-1-31» inválida"},
       {cabecalho + "M44,Isento,2025-01-01,2024-12-31,1,1\n",
        "linha 2: data «2024-12-31» anterior a «2025-01-01»"},
       {cabecalho + "M44,Isento,2025-01-01,,sim,1\n", "linha 2: aceite «sim» inválido (0 ou 1)"},
@@ -125,26 +127,12 @@ TEST(ExemptionLists, BrokenTablesNameFileAndLine) {
        "linha 1: o cabeçalho deve ser «codigo,texto,desde,ate,aceite,dialogo»"},
       {cabecalho, "linha 1: nenhum motivo de isenção depois do cabeçalho"},
   };
-  for (const Caso& c : casos) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << c.text;
-    try {
-      ExemptionTable::Read(path);
-      ADD_FAILURE() << "read: " << c.text;
-    } catch (const Error& e) {
-      EXPECT_EQ(e.Description(), path + ", " + c.message);
-    }
+  for (const auto& [texto, erro] : casos) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << texto;
+    EXPECT_EQ(mensagem(), path + ", " + erro);
   }
   std::filesystem::remove(path);
-  EXPECT_THROW(
-      {
-        try {
-          ExemptionTable::Read(path);
-        } catch (const Error& e) {
-          EXPECT_EQ(e.Description(), path + ": ficheiro em falta ou ilegível");
-          throw;
-        }
-      },
-      Error);
+  EXPECT_EQ(mensagem(), path + ": ficheiro em falta ou ilegível");
 }
 
 }  // namespace
