@@ -51,6 +51,8 @@ void CheckDocumentReasons(RunContext& ctx, const Recordset& rsDoc) {
   // The rows already read are gone through even after a correction: the
   // lines are read afresh when they are written.
   for (const LineReason& m : motivos) {
+    // An accepted text is still refused with a code the table withdrew for
+    // the period (M03, M08, M17 and M18 after 2023-01-01).
     bool recusado = m.checkText &&
                     (!IsAcceptedReason(m.texto, ctx.acceptedReasons) ||
                      (!m.codMencao.IsNull() &&
