@@ -23,6 +23,7 @@
 #include "BenchData.h"
 #include "app/ExportCheck.h"
 #include "app/ExportRun.h"
+#include "app/SettingsLocation.h"
 #include "config/Connection.h"
 #include "config/Error.h"
 #include "config/OfficeConfig.h"
@@ -76,6 +77,8 @@ int RunExport(const std::string& settings, const std::string& output, int versao
   request.options.receipts = true;
   request.options.today = saftpt::DateTime::Date(year + 1, 1, 15);
   request.options.outputPath = output;
+  request.options.motivos =
+      saftpt::ExemptionTable::Read(saftpt::FindDataFile(saftpt::kExemptionTableName));
   auto result = run.Run(request);
   if (!result.written) return 1;
   std::cout << "statements " << db.StatementCount() << "\n"

@@ -8,7 +8,7 @@ PACKAGES=(
   libmariadb-dev mariadb-server mariadb-client
   libxml2-dev libxml2-utils libssl-dev
   googletest libgtest-dev libgmock-dev
-  libcli11-dev libsimpleini-dev
+  libcli11-dev libsimpleini-dev libcsv-dev
   qt6-base-dev qt6-translations-l10n xdg-utils
   dpkg-dev file lintian desktop-file-utils librsvg2-bin man-db bash-completion
 )

@@ -20,6 +20,7 @@
 
 #include "app/LibraryHandles.h"
 #include "app/SaftRules.h"
+#include "app/SettingsLocation.h"
 #include "config/Error.h"
 #include "config/Settings.h"
 
@@ -334,15 +335,8 @@ void Adapt(xmlNode* node, Esquema& e) {
   }
 }
 
-bool Readable(const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary);
-  return static_cast<bool>(in);
-}
-
 std::unique_ptr<Esquema> LoadSchema(const std::string& path) {
-  if (!Readable(path))
+  if (!IsReadableFile(path))
     throw Error(Error::kValidation, "Não foi possível ler o esquema " + path + ".");
   auto e = std::make_unique<Esquema>();
   Recolha problems("");
@@ -614,20 +608,12 @@ std::string ValidationReport::Erro1006() const {
 }
 
 std::string DefaultSchemaPath() {
-  // Beside the program (the build folder, a portable copy), then the data
-  // folder of the prefix it is installed under, then the system's.
-  const std::string nome = "/SAFTPT1.04_01.xsd";
-  const std::string pasta = PastaDoPrograma();
-  for (const std::string& caminho :
-       {pasta + nome, pasta + "/../share/saftpt" + nome, "/usr/share/saftpt" + nome}) {
-    if (Readable(caminho)) return std::filesystem::path(caminho).lexically_normal().string();
-  }
-  return "/usr/share/saftpt" + nome;
+  return FindDataFile("SAFTPT1.04_01.xsd");
 }
 
 ValidationReport ValidateSaftFile(const std::string& file, const std::string& xsdPath) {
   xmlInitParser();
-  if (!Readable(file))
+  if (!IsReadableFile(file))
     throw Error(Error::kValidation, "Não foi possível ler o ficheiro " + file + ".");
   std::unique_ptr<Esquema> schema = LoadSchema(xsdPath);
 

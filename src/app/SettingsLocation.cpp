@@ -5,8 +5,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "config/Settings.h"
+#include "saft/ExemptionTable.h"
 
 namespace saftpt {
 
@@ -33,6 +35,29 @@ std::string FindSettingsFile(const std::string& chosen, const std::string& progr
 std::string FindSettingsFile(const std::string& chosen) {
   return FindSettingsFile(chosen, PastaDoPrograma(), std::getenv("XDG_CONFIG_HOME"),
                           std::getenv("HOME"));
+}
+
+bool IsReadableFile(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return false;
+  std::ifstream in(path, std::ios::binary);
+  return static_cast<bool>(in);
+}
+
+std::string FindDataFile(const std::string& name) {
+  const std::string pasta = PastaDoPrograma();
+  for (const std::string& caminho :
+       {pasta + "/" + name, pasta + "/../share/saftpt/" + name, "/usr/share/saftpt/" + name}) {
+    if (IsReadableFile(caminho)) return std::filesystem::path(caminho).lexically_normal().string();
+  }
+  return "/usr/share/saftpt/" + name;
+}
+
+std::string FindExemptionTable(const std::string& settingsFile) {
+  std::string office =
+      (std::filesystem::path(settingsFile).parent_path() / kExemptionTableName).string();
+  if (IsReadableFile(office)) return office;
+  return FindDataFile(kExemptionTableName);
 }
 
 }  // namespace saftpt

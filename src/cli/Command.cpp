@@ -61,6 +61,10 @@ void Command::AddFileArgument(CLI::App& cmd, std::string& file, const std::strin
   cmd.add_option("ficheiro", file, help)->required();
 }
 
+ExemptionTable Command::ReadExemptionTable() const {
+  return ExemptionTable::Read(FindExemptionTable(SettingsFile()));
+}
+
 void Command::Connect(Database& db, const std::string& settingsFile) const {
   std::string problem;
   if (!AbreLigacaoIni(db, settingsFile, problem)) Fail(problem);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/Database.h"
+#include "saft/ExemptionTable.h"
 
 namespace saftpt::cli {
 
@@ -15,7 +16,7 @@ namespace saftpt::cli {
 // each verb; the footer of each verb's help says which of these it uses.
 enum class ExitStatus : int {
   kOk = 0,
-  kProblemsFound = 1,  // check: possible errors; validate: an invalid file
+  kProblemsFound = 1,  // check: possible errors; validate: an invalid file; reasons: a broken table
   kNotWritten = 1,     // export: nothing written; settings: not saved
   kBadArguments = 2,   // export, settings
   kFailed = 2,         // check, validate, summary: no connection, an unreadable file
@@ -53,6 +54,9 @@ class Command {
   // The required positional FILE.
   static void AddFileArgument(CLI::App& cmd, std::string& file, const std::string& help);
 
+  // The table of exemption reasons found from the settings file; a missing
+  // file or a broken row ends the verb, before the database is opened.
+  ExemptionTable ReadExemptionTable() const;
   // Opens the database the settings file names; a failure ends the verb.
   void Connect(Database& db, const std::string& settingsFile) const;
   // Ends the verb with `message` and the verb's failure status.

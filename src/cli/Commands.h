@@ -12,6 +12,7 @@ CLI::App* AddSettingsCommand(CLI::App& app, int& status);
 CLI::App* AddCheckCommand(CLI::App& app, int& status);
 CLI::App* AddValidateCommand(CLI::App& app, int& status);
 CLI::App* AddSummaryCommand(CLI::App& app, int& status);
+CLI::App* AddReasonsCommand(CLI::App& app, int& status);
 
 }  // namespace saftpt::cli
 

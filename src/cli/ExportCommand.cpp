@@ -77,6 +77,7 @@ class ExportCommand : public Command {
     AddPublicKeys(audit, publicKeys_, ExitStatus::kBadArguments);
 
     std::string settingsFile = SettingsFile();
+    options.motivos = ReadExemptionTable();
     // Without --public-key, the keys the settings file names check the signatures.
     std::string keysProblem;
     if (publicKeys_.empty() && !ReadPublicKeysFromSettings(settingsFile, audit, keysProblem))

@@ -95,7 +95,7 @@ bool TerminalExemptionResolver::Resolve(const ExemptionCase& c, ExemptionFixer& 
            << c.numero << ": «" << c.currentReason << "»" << std::endl;
     return false;
   }
-  const auto& motivos = MotivosCodificados(c.periodStart);
+  const auto& motivos = c.offered;
   // The update of every document matches by the reason's text: a blank one
   // would touch every line without a reason.
   const bool todos = !Trim(c.currentReason).empty();

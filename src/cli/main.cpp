@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
   saftpt::cli::AddCheckCommand(app, status);
   saftpt::cli::AddValidateCommand(app, status);
   saftpt::cli::AddSummaryCommand(app, status);
+  saftpt::cli::AddReasonsCommand(app, status);
   for (CLI::App* sub : app.get_subcommands({})) {
     sub->group("Comandos");
     if (CLI::Option* help = sub->get_help_ptr()) help->group("Opções");

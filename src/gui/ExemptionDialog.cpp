@@ -81,7 +81,7 @@ ExemptionDialog::ExemptionDialog(UserDialogs& dialogs, QWidget* parent)
 void ExemptionDialog::FillCase(const ExemptionCase& c) {
   // The list follows each case's period, so a later export of another period
   // is offered its own reasons.
-  motivos_ = MotivosCodificados(c.periodStart);
+  motivos_ = c.offered;
   reasonBox_->clear();
   for (const std::string& m : motivos_) reasonBox_->addItem(Q(m));
   reasonBox_->setCurrentIndex(-1);

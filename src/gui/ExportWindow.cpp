@@ -30,6 +30,7 @@
 #include "app/ExportRun.h"
 #include "app/NumberingReport.h"
 #include "app/SeriesLists.h"
+#include "app/SettingsLocation.h"
 #include "app/Version.h"
 #include "config/Connection.h"
 #include "config/Settings.h"
@@ -335,9 +336,12 @@ void ExportWindow::Export() {
   DateTime start = DateOf(periodStart_);
   DateTime end = DateOf(periodEnd_);
 
-  // The run makes these checks too; they come first so that the user is not
-  // asked for a file in vain.
+  // The table of exemption reasons is read before anything of the database:
+  // a broken one stops the export. The run makes the other checks too; they
+  // come first so that the user is not asked for a file in vain.
+  ExemptionTable motivos;
   try {
+    motivos = ExemptionTable::Read(FindExemptionTable(options_.settingsPath));
     std::string problem =
         CheckBeforeExport(db_, !seriesList_->selectedItems().isEmpty(), start, end);
     if (!problem.empty()) {
@@ -364,6 +368,7 @@ void ExportWindow::Export() {
   request.options.restrictions = restricoes_;
   request.options.today = Today();
   request.options.outputPath = path;
+  request.options.motivos = std::move(motivos);
   request.seriesSelected = true;
   request.openPortal = openPortalCheck_->isChecked();
   request.decimalSeparator = DecimalSeparator();

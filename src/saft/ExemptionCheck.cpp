@@ -17,9 +17,16 @@ bool IsAcceptedReason(const std::string& texto, const std::vector<std::string>& 
 
 namespace {
 
-// Asks the resolver about one case; throws "Exportação do ficheiro
-// cancelada." when it does not correct it.
-void AskCorrection(RunContext& ctx, const ExemptionCase& c) {
+// Asks the resolver about one case, with the period's entries of the table;
+// throws "Exportação do ficheiro cancelada." when it does not correct it.
+void AskCorrection(RunContext& ctx, const std::string& tipodoc, const std::string& serie,
+                   const std::string& numero, const std::string& reason) {
+  const ExemptionCase c{tipodoc,
+                        serie,
+                        numero,
+                        reason,
+                        ctx.options.start,
+                        ctx.options.motivos.Offered(ctx.options.start)};
   ExemptionFixer fixer(ctx.db, c);
   if (!ctx.resolver.Resolve(c, fixer))
     throw Error(Error::kBuilder, "Exportação do ficheiro cancelada.");
@@ -41,23 +48,21 @@ void CheckDocumentReasons(RunContext& ctx, const Recordset& rsDoc) {
     auto it = l.reasons->find(rsDoc.Field("IDDoc").Integer("IDDoc"));
     if (it != l.reasons->end()) motivos = it->second;
   }
-  // The deprecated codes are refused only for periods starting after the day
-  // the new table took effect.
-  bool verificaCodigos = ctx.options.start.DateOnly() > kNewMotivosTable;
   // The rows already read are gone through even after a correction: the
   // lines are read afresh when they are written.
   for (const LineReason& m : motivos) {
-    bool recusado =
-        m.checkText &&
-        (!IsAcceptedReason(m.texto, ctx.acceptedReasons) ||
-         (verificaCodigos && !m.codMencao.IsNull() && IsDiscontinuedCodMencao(m.codMencao.Text())));
+    // An accepted text is still refused with a code the table withdrew for
+    // the period (M03, M08, M17 and M18 after 2023-01-01).
+    bool recusado = m.checkText &&
+                    (!IsAcceptedReason(m.texto, ctx.acceptedReasons) ||
+                     (!m.codMencao.IsNull() &&
+                      ctx.options.motivos.IsWithdrawnCode(m.codMencao.Text(), ctx.options.start)));
     // A zero-rated line is written with its reason and code: without them the
     // authority rejects the file.
     if (!recusado && m.zeroRate)
       recusado = m.texto.empty() || (ctx.options.versao >= 4 && Trim(m.codMencao.Text()).empty() &&
                                      CodMencaoFor(ctx, m.texto).empty());
-    if (recusado)
-      AskCorrection(ctx, ExemptionCase{tipodoc, serie, numero, m.texto, ctx.options.start});
+    if (recusado) AskCorrection(ctx, tipodoc, serie, numero, m.texto);
   }
 }
 
@@ -71,8 +76,7 @@ void CheckReceiptReasons(RunContext& ctx, const Recordset& rsDoc) {
   if (it == l.uncoded->end()) return;
   // Copied: a correction may not leave the read-ahead rows in place.
   const auto casos = it->second;
-  for (const auto& c : casos)
-    AskCorrection(ctx, ExemptionCase{c[0], c[1], c[2], c[3], ctx.options.start});
+  for (const auto& c : casos) AskCorrection(ctx, c[0], c[1], c[2], c[3]);
 }
 
 // Read once per distinct text: the table cannot change during an export.

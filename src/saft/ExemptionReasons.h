@@ -1,5 +1,5 @@
-// The tax authority's VAT-exemption reasons: the texts an export accepts, the
-// coded lists the correction dialog offers, and the dialog's two updates.
+// What the correction dialog of VAT-exemption reasons is asked about, and its
+// two updates of the billing database.
 #ifndef SAFTPT_SAFT_EXEMPTIONREASONS_H_
 #define SAFTPT_SAFT_EXEMPTIONREASONS_H_
 
@@ -11,17 +11,6 @@
 namespace saftpt {
 
 class Database;
-
-// Periods starting before this day use the earlier lists.
-inline constexpr DateTime kNewMotivosTable = DateTime{2023, 1, 1, 0, 0, 0};
-
-// Accepted reason texts for a period (16 or 27 texts).
-const std::vector<std::string>& AcceptedMotivos(const DateTime& periodStart);
-// The dialog's coded entries for a period ("M07 - Isento Artigo 9.º do
-// CIVA"...; 18 or 29 entries).
-const std::vector<std::string>& MotivosCodificados(const DateTime& periodStart);
-// Codes that are no longer accepted after 2023-01-01.
-bool IsDiscontinuedCodMencao(const std::string& code);
 
 // An entry split into code (before the first hyphen, trimmed) and text
 // (after the first hyphen and the blank that follows it).
@@ -38,6 +27,7 @@ struct ExemptionCase {
   std::string numero;
   std::string currentReason;  // as stored, possibly empty
   DateTime periodStart;
+  std::vector<std::string> offered;  // the entries of the table for the period
 };
 
 // Runs the dialog's update statements on the billing database.

@@ -22,7 +22,7 @@ RunContext::RunContext(Database& db, const ConfiguracaoEscritorio& office,
     : db(db), office(office), options(options), progress(progress), resolver(resolver) {}
 
 void RunContext::ReadOfficeSettings() {
-  acceptedReasons = AcceptedMotivos(options.start);
+  acceptedReasons = options.motivos.Accepted(options.start);
   clienteIndiferenciado =
       db.ReadValue("ClienteIndiferenciado", "configescritorio", "", Value("")).Text();
   // Older databases have no "OC1" column: their quotations are not signed.

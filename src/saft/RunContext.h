@@ -12,6 +12,7 @@
 #include "config/DateTime.h"
 #include "config/OfficeConfig.h"
 #include "saft/ExemptionReasons.h"
+#include "saft/ExemptionTable.h"
 #include "saft/ProgressSink.h"
 #include "saft/ProgressSteps.h"
 #include "saft/Restrictions.h"
@@ -30,6 +31,7 @@ struct ExportOptions {
   Restricoes restrictions;  // document restrictions, in the order added
   DateTime today;           // the day of the run ("DateCreated", ATCUD switch)
   std::string outputPath;   // where Save writes the file
+  ExemptionTable motivos;   // the exemption reasons, read by the front end
 };
 
 // One source-document section as the summary reports it.

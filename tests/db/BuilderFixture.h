@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "../FlatXml.h"
+#include "../ShippedTable.h"
 #include "TestDatabase.h"
 #include "config/OfficeConfig.h"
 #include "saft/ExemptionReasons.h"
@@ -85,6 +86,7 @@ class BuilderTest : public DbTest {
     options_.start = DateTime::Date(2024, 1, 1);
     options_.end = DateTime::Date(2024, 1, 31);
     options_.today = DateTime::Date(2024, 2, 10);
+    options_.motivos = ShippedMotivos();
   }
 
   // A run over db_ with the fixture's office and options, as Build prepares

@@ -8,6 +8,7 @@
 
 #include "config/OfficeConfig.h"
 #include "saft/AuditFileBuilder.h"
+#include "../ShippedTable.h"
 #include "saft/ExemptionReasons.h"
 #include "saft/ProgressSink.h"
 
@@ -37,6 +38,7 @@ ExportOptions YearOptions(int year, int versao, const std::string& outputPath) {
   options.receipts = true;
   options.today = DateTime::Date(2026, 12, 15);
   options.outputPath = outputPath;
+  options.motivos = ShippedMotivos();
   return options;
 }
 

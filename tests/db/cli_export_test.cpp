@@ -375,6 +375,38 @@ TEST_F(CliExportTest, WrongPasswordShowsTheServersMessage) {
   EXPECT_TRUE(OutputFiles().empty());
 }
 
+// The office's table beside the settings file is the one read, before the
+// database is opened: a broken row stops even an export that could not
+// connect; `reasons` shows the rows and the file.
+TEST_F(CliExportTest, OfficeTableBesideTheSettingsIsReadFirst) {
+  const std::string tabela =
+      (std::filesystem::path(ini_).parent_path() / "motivos-isencao.csv").string();
+  std::ofstream(tabela, std::ios::binary) << "codigo,texto,desde,ate,aceite,dialogo\n"
+                                             "M07,Isento Artigo 9.º do CIVA,,,1,1\n"
+                                             "M47,Motivo novo da AT,2025-06-01,,0,1\n";
+  CliResult r = Saftpt({"reasons", "--settings", ini_, "--date", "2025-09-01"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Tabela: " + tabela +
+                       "\nMotivos em vigor num período que começa em 2025-09-01:\n"
+                       "código  aceite  oferecido  texto\n"
+                       "M07     sim     sim        Isento Artigo 9.º do CIVA\n"
+                       "M47     sim     sim        Motivo novo da AT\n");
+  EXPECT_EQ(Saftpt({"reasons", "--settings", ini_, "--date", "2025-13-01"}).status, 2);
+
+  std::ofstream(tabela, std::ios::binary | std::ios::app) << "M48,Outro,2025-13-01,,1,1\n";
+  std::string texto = FileText(ini_);
+  std::ofstream(ini_, std::ios::binary | std::ios::trunc)
+      << texto.substr(0, texto.find("password=")) << "password=" << Scramble("errada") << "\r\n";
+  const std::string quebrada = tabela + ", linha 4: data «2025-13-01» inválida\n";
+  r = Export({"--output", xml_, "--year", "2024"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, quebrada);
+  EXPECT_TRUE(OutputFiles().empty());
+  r = Saftpt({"reasons", "--settings", ini_});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, quebrada);
+}
+
 TEST_F(CliExportTest, MissingCodMencaoColumnStops) {
   Exec("ALTER TABLE tipoisencaoiva DROP COLUMN CodMencao");
   CliResult r = Export({"--output", xml_, "--year", "2024"});

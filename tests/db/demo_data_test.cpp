@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../ShippedTable.h"
 #include "HashedExport.h"
 #include "TestDatabase.h"
 #include "app/FileAudit.h"
@@ -279,7 +280,7 @@ TEST_P(DemoDataTest, ZeroRatedLinesCarryAnAcceptedReasonAndCode) {
     }
     const Documento& d = docs_.at(l->iddoc);
     std::set<std::string> accepted;
-    for (const std::string& t : AcceptedMotivos(d.data)) accepted.insert(Key(t));
+    for (const std::string& t : ShippedMotivos().Accepted(d.data)) accepted.insert(Key(t));
     EXPECT_EQ(accepted.count(Key(l->isencao)), 1u) << l->isencao;
     std::string code = l->codMencao;
     if (code.empty()) {
@@ -287,7 +288,7 @@ TEST_P(DemoDataTest, ZeroRatedLinesCarryAnAcceptedReasonAndCode) {
       code = table[Key(l->isencao)];
     }
     EXPECT_TRUE(code.size() == 3 && code[0] == 'M') << code;
-    EXPECT_FALSE(IsDiscontinuedCodMencao(code)) << code;
+    EXPECT_FALSE(ShippedMotivos().IsWithdrawnCode(code, d.data)) << code;
     // The receipts' check sends code-less lines of paid documents to the
     // correction dialog, which a demo must never need.
     if (paid.count(d.id)) {

@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "DocsFixture.h"
+#include "app/SettingsLocation.h"
 #include "config/Error.h"
 #include "saft/ExemptionCheck.h"
+#include "saft/ValueFormat.h"
 
 namespace saftpt::test {
 namespace {
@@ -149,6 +155,80 @@ TEST_F(ExemptionTest, DeprecatedCodesAfterTheFirstOfJanuary2023) {
   EXPECT_EQ(resolver_.cases.size(), 1u);
 }
 
+// The month starting on `start` is exported, with a document on its tenth day.
+void ExportMonth(ExportOptions& o, const DateTime& start) {
+  o.start = start;
+  o.end = DateTime::Date(start.year, start.month, start.DaysInMonth());
+  o.today = DateTime::Date(start.year + start.month / 12, start.month % 12 + 1, 5);
+}
+
+// A reason corrected to an entry the dialog offers passes the next export,
+// with the shipped table (the four entries that once came back to the dialog)
+// and with an office's copy that adds a row.
+TEST_F(ExemptionTest, ACorrectedReasonPassesTheNextExport) {
+  const std::filesystem::path pasta =
+      std::filesystem::temp_directory_path() / ("saftpt-motivos-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(pasta);
+  const std::string copia = (pasta / kExemptionTableName).string();
+  std::ifstream shipped(FindDataFile(kExemptionTableName), std::ios::binary);
+  std::ofstream(copia, std::ios::binary)
+      << shipped.rdbuf() << "M47,Motivo novo da AT,2025-06-01,,1,1\n";
+  EXPECT_EQ(FindExemptionTable((pasta / "lexora.ini").string()), copia);
+  const ExemptionTable doEscritorio = ExemptionTable::Read(copia);
+  std::filesystem::remove_all(pasta);
+  struct Caso {
+    DateTime start;
+    std::string entry;
+    const ExemptionTable& table;
+  };
+  for (const Caso& c : {
+           Caso{DateTime::Date(2023, 5, 1),
+                "M26 - Isenção de IVA com direito à dedução no cabaz "
+                "alimentar - Lei n.º 17/2023, de 14 de abril",
+                ShippedMotivos()},
+           Caso{DateTime::Date(2024, 1, 1),
+                "M34 - Iva - autoliquidação - Artigo 2.º n.º 1 alínea n) do CIVA",
+                ShippedMotivos()},
+           Caso{DateTime::Date(2022, 3, 1), "M16 - Isento Artigo 14.º do RITI (ou similar)",
+                ShippedMotivos()},
+           Caso{DateTime::Date(2019, 1, 1), "M20 - IVA - Regime forefetário", ShippedMotivos()},
+           Caso{DateTime::Date(2025, 6, 1), "M47 - Motivo novo da AT", doEscritorio},
+       }) {
+    SCOPED_TRACE(c.entry);
+    Exec("DELETE FROM documentoslinhas; DELETE FROM documentos");
+    const std::string data = FormatDate(DateTime::Date(c.start.year, c.start.month, 10));
+    Insert(Doc{.id = 1, .data = data});
+    Exempt(1, "'Isento por lei'");
+    ExportMonth(options_, c.start);
+    options_.motivos = c.table;
+    resolver_ = ScriptedResolver{};
+    resolver_.answers = {{ScriptedResolver::kDocument, c.entry}};
+    EXPECT_NE(InvoicesOrCancel(), "") << message_;
+    ASSERT_EQ(resolver_.cases.size(), 1u);
+    const auto& offered = resolver_.cases[0].offered;
+    EXPECT_NE(std::find(offered.begin(), offered.end(), c.entry), offered.end());
+    // The next export writes the corrected line without asking again.
+    std::string xml = InvoicesOrCancel();
+    EXPECT_EQ(resolver_.cases.size(), 1u);
+    EXPECT_EQ(Count(xml, "<TaxExemptionCode>" + c.entry.substr(0, 3) + "</TaxExemptionCode>"), 1u);
+  }
+}
+
+// M44 is in the table from 2025: a 2025 export writes it without a question,
+// a 2024 one asks.
+TEST_F(ExemptionTest, CodesOf2025FromTheirFirstDay) {
+  for (int year : {2025, 2024}) {
+    Exec("DELETE FROM documentoslinhas; DELETE FROM documentos");
+    Insert(Doc{.id = 1, .data = std::to_string(year) + "-01-10"});
+    Exempt(1, "'IVA - Regras específicas - artigo 6.º'", "'M44'");
+    ExportMonth(options_, DateTime::Date(year, 1, 1));
+    resolver_ = ScriptedResolver{};
+    std::string xml = InvoicesOrCancel();
+    EXPECT_EQ(resolver_.cases.size(), year == 2025 ? 0u : 1u) << year;
+    EXPECT_EQ(Count(xml, "<TaxExemptionCode>M44</TaxExemptionCode>"), year == 2025 ? 1u : 0u);
+  }
+}
+
 TEST_F(ExemptionTest, EachDistinctTextAndCodeIsAskedOnce) {
   Insert(Doc{.id = 1});
   Exempt(1, "'Motivo A'", "'M07'");
@@ -235,7 +315,7 @@ TEST_F(ExemptionTest, QuotesAndBackslashesCannotChangeWhatIsUpdated) {
   EXPECT_EQ(Reasons("IDDoc=2"), "Motivo d'el \\ rei|NULL\n");
 
   // Every occurrence: still only that exact text.
-  ExemptionCase c{"Q", "Q", "1", "Motivo d'el \\ rei", options_.start};
+  ExemptionCase c{"Q", "Q", "1", "Motivo d'el \\ rei", options_.start, {}};
   ExemptionFixer fixer(db_, c);
   EXPECT_EQ(fixer.UpdateAll({"M99", "Outro"}), 1u);
   EXPECT_EQ(Reasons("IDDoc=2"), "Outro|M99\n");
@@ -245,7 +325,7 @@ TEST_F(ExemptionTest, QuotesAndBackslashesCannotChangeWhatIsUpdated) {
 TEST_F(ExemptionTest, EmptyReasonCannotUpdateEveryOccurrence) {
   Insert(Doc{.id = 1});
   Exempt(1, "''");
-  ExemptionCase c{"F", "A", "1", "", options_.start};
+  ExemptionCase c{"F", "A", "1", "", options_.start, {}};
   ExemptionFixer fixer(db_, c);
   EXPECT_THROW(fixer.UpdateAll({"M07", "Isento Artigo 9.º do CIVA"}), Error);
   EXPECT_EQ(Reasons("1=1"), "|NULL\n");

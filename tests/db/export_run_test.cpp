@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../ShippedTable.h"
 #include "ExportFixture.h"
 #include "app/ExportRun.h"
 #include "config/OfficeConfig.h"
@@ -78,6 +79,7 @@ class ExportRunTest : public ExportTest {
     request_.options.end = DateTime::Date(2024, 3, 31);
     request_.options.today = DateTime::Date(2024, 4, 2);
     request_.options.outputPath = xml_;
+    request_.options.motivos = ShippedMotivos();
   }
 
   ExportResult Run() {

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../ShippedTable.h"
 #include "ExportFixture.h"
 #include "app/ExportRun.h"
 #include "config/Connection.h"
@@ -123,6 +124,7 @@ TEST_F(FaultsTest, ConnectionKilledAtAnyStepFailsWithoutAFile) {
     req.options.today = DateTime::Date(2026, 1, 15);
     req.options.receipts = true;
     req.options.outputPath = xml_;
+    req.options.motivos = ShippedMotivos();
     ExportRun run(db_, office, dialogs, shell, progress, resolver);
     ExportResult res = run.Run(req);
     ASSERT_TRUE(progress.killed) << "the export has fewer steps";

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "../ShippedTable.h"
 #include "GuiTestSupport.h"
 #include "TestDatabase.h"
 #include "gui/ExemptionDialog.h"
@@ -20,6 +21,7 @@ ExemptionCase Case(const std::string& reason, const DateTime& start) {
   c.numero = "5";
   c.currentReason = reason;
   c.periodStart = start;
+  c.offered = ShippedMotivos().Offered(start);
   return c;
 }
 

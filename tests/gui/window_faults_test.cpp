@@ -1,8 +1,10 @@
-// Database faults during an export from the window: each is shown in a box,
-// nothing is written, and the same window goes on working.
+// Faults during an export from the window (the database's, a broken table of
+// exemption reasons): each is shown in a box, nothing is written, and the same
+// window goes on working.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "WindowFixture.h"
 
@@ -14,6 +16,17 @@ namespace fs = std::filesystem;
 TEST_F(WindowTest, DatabaseFaultsDuringAnExportAreShownAndTheWindowStaysUsable) {
   Open(DateTime::Date(2025, 3, 15));
   dialogs_.saveAs = folder_ + "/saft.xml";
+
+  // The office's table of exemption reasons is broken: the message names its
+  // line, before the database is read or a file asked for.
+  const std::string tabela = folder_ + "/motivos-isencao.csv";
+  std::ofstream(tabela) << "codigo,texto,desde,ate,aceite,dialogo\nX07,Isento,,,1,1\n";
+  dialogs_.log.clear();
+  Child<QPushButton>("exportButton")->click();
+  EXPECT_EQ(dialogs_.log,
+            std::vector<std::string>{"error: " + tabela +
+                                     ", linha 2: código «X07» inválido (M e dois algarismos)"});
+  fs::remove(tabela);
 
   // A table the export reads is missing.
   Exec("RENAME TABLE honorarios TO honorarios_antiga");

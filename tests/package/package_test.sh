@@ -63,13 +63,13 @@ for path in /usr/bin/saftpt /usr/bin/saftpt-gui \
   /usr/share/applications/saftpt.desktop \
   /usr/share/icons/hicolor/scalable/apps/saftpt.svg \
   /usr/share/icons/hicolor/256x256/apps/saftpt.png \
-  /usr/share/saftpt/SAFTPT1.04_01.xsd \
+  /usr/share/saftpt/SAFTPT1.04_01.xsd /usr/share/saftpt/motivos-isencao.csv \
   /usr/share/man/man1/saftpt.1.gz /usr/share/man/man1/saftpt-gui.1.gz \
   /usr/share/bash-completion/completions/saftpt \
   /usr/share/doc/saftpt/README.md /usr/share/doc/saftpt/copyright; do
   grep -qx "$path" "$work/contents" || fail "o pacote não tem $path"
 done
-if grep -q '^/usr/bin/.*\.xsd$' "$work/contents"; then fail "esquema em /usr/bin"; fi
+if grep -q '^/usr/bin/.*\.\(xsd\|csv\)$' "$work/contents"; then fail "dados em /usr/bin"; fi
 
 root="$work/root"
 dpkg -x "$deb" "$root"
@@ -112,6 +112,12 @@ printf '%s\n' "$SAFTPT_TEST_DB_PASSWORD" |
 grep -qF "$ini" "$work/settings.out" || fail "saftpt settings: $(cat "$work/settings.out")"
 [ "$(stat -c %a "$ini")" = 600 ] || fail "$ini com modo $(stat -c %a "$ini")"
 [ ! -e "$bin/lexora.ini" ] || fail "lexora.ini escrito junto ao programa"
+
+# The table of exemption reasons is found in usr/share/saftpt, as the schema.
+"$bin/saftpt" reasons --date 2025-09-01 >"$work/reasons.out" || fail "saftpt reasons: $(cat "$work/reasons.out")"
+[ "$(head -1 "$work/reasons.out")" = "Tabela: $root/usr/share/saftpt/motivos-isencao.csv" ] ||
+  fail "saftpt reasons: $(head -1 "$work/reasons.out")"
+grep -q "^M44 " "$work/reasons.out" || fail "saftpt reasons sem M44"
 
 # The export's default check finds the schema in usr/share/saftpt.
 status=0

@@ -1,53 +1,62 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <set>
 
+#include "../ShippedTable.h"
+#include "config/Error.h"
 #include "saft/ExemptionCheck.h"
 #include "saft/ExemptionReasons.h"
 
 namespace saftpt {
 namespace {
 
+using test::ShippedMotivos;
+
 const DateTime kAntes = DateTime{2022, 12, 31, 23, 59, 59};
 const DateTime kDia = DateTime::Date(2023, 1, 1);
+const DateTime k2025 = DateTime::Date(2025, 1, 1);
 
+// The dialog's lists of today, and the three codes of 2025 from that day on.
 TEST(ExemptionLists, PeriodChoosesTheList) {
-  EXPECT_EQ(AcceptedMotivos(kAntes).size(), 16u);
-  EXPECT_EQ(MotivosCodificados(kAntes).size(), 18u);
-  EXPECT_EQ(AcceptedMotivos(kDia).size(), 27u);
-  EXPECT_EQ(MotivosCodificados(kDia).size(), 29u);
-  EXPECT_EQ(AcceptedMotivos(DateTime{2023, 1, 1, 12, 0, 0}).size(), 27u);
-  EXPECT_EQ(MotivosCodificados(kAntes).front(), "M01 - Artigo 16.º n.º 6 do CIVA (ou similar)");
-  EXPECT_EQ(MotivosCodificados(kDia)[22],
-            "M34 - Iva - autoliquidação - Artigo 2.º n.º 1 alínea n) do CIVA");
-  EXPECT_EQ(AcceptedMotivos(kDia).back(),
-            "Não sujeito ou não tributado - Outras situações de não liquidação do imposto (Ex: "
-            "artigo 2.º, n.º 2  artigo 3.º, n.ºs 4, 6 e 7 artigo 4.º, n.º 5, todos do CIVA)");
+  const ExemptionTable& t = ShippedMotivos();
+  EXPECT_EQ(t.Offered(kAntes).size(), 18u);
+  EXPECT_EQ(t.Offered(kDia).size(), 29u);
+  EXPECT_EQ(t.Offered(DateTime::Date(2024, 12, 31)).size(), 29u);
+  EXPECT_EQ(t.Offered(k2025).size(), 32u);
+  EXPECT_EQ(t.Accepted(DateTime{2023, 1, 1, 12, 0, 0}).size(), 29u);
+  EXPECT_EQ(t.Offered(kAntes).front(), "M01 - Artigo 16.º n.º 6 do CIVA (ou similar)");
+  EXPECT_EQ(t.Offered(kDia)[22], "M34 - Iva - autoliquidação - Artigo 2.º n.º 1 alínea n) do CIVA");
+  EXPECT_EQ(t.Offered(k2025)[27], "M44 - IVA - Regras específicas - artigo 6.º");
+  EXPECT_EQ(t.Offered(k2025)[29], "M46 - IVA - e-TaxFree");
+  EXPECT_EQ(t.Offered(k2025).back(),
+            "M99 - Não sujeito ou não tributado - Outras situações de não liquidação do imposto "
+            "(Ex: artigo 2.º, n.º 2  artigo 3.º, n.ºs 4, 6 e 7 artigo 4.º, n.º 5, todos do CIVA)");
 }
 
-// Every accepted text is offered by the dialog of the same period; the dialog
-// offers exactly two codes whose texts are not accepted.
-TEST(ExemptionLists, AcceptedTextsMatchTheDialogEntries) {
+// Every entry the dialog offers is accepted, so a reason corrected to it
+// passes the next export; the rows not marked accepted are the four that once
+// came back to the dialog.
+TEST(ExemptionLists, OfferedEntriesAreAccepted) {
   struct Periodo {
     DateTime start;
-    std::set<std::string> naoAceites;
+    std::set<std::string> soNoDialogo;
   };
   for (const Periodo& p : {Periodo{kAntes, {"M16", "M20"}}, Periodo{kDia, {"M26", "M34"}}}) {
-    const auto& aceites = AcceptedMotivos(p.start);
-    std::set<std::string> textosDialogo;
-    std::set<std::string> codigosFora;
-    for (const std::string& entrada : MotivosCodificados(p.start)) {
-      MotivoIsencao m = SeparaMotivo(entrada);
-      ASSERT_EQ(m.code.size(), 3u) << entrada;
-      EXPECT_EQ(m.code + " - " + m.text, entrada);
-      textosDialogo.insert(m.text);
-      if (std::find(aceites.begin(), aceites.end(), m.text) == aceites.end())
-        codigosFora.insert(m.code);
+    const auto aceites = ShippedMotivos().Accepted(p.start);
+    std::set<std::string> soNoDialogo;
+    for (const MotivoEntry& e : ShippedMotivos().InForce(p.start)) {
+      if (!e.dialogo) continue;
+      EXPECT_EQ(SeparaMotivo(e.Entry()).text, e.texto);
+      EXPECT_TRUE(IsAcceptedReason(e.texto, aceites)) << e.Entry();
+      if (!e.aceite) soNoDialogo.insert(e.codigo);
     }
-    for (const std::string& t : aceites) EXPECT_EQ(textosDialogo.count(t), 1u) << t;
-    EXPECT_EQ(codigosFora, p.naoAceites);
+    EXPECT_EQ(soNoDialogo, p.soNoDialogo);
   }
+  EXPECT_FALSE(IsAcceptedReason("IVA - e-TaxFree", ShippedMotivos().Accepted(kDia)));
+  EXPECT_TRUE(IsAcceptedReason("IVA - e-TaxFree", ShippedMotivos().Accepted(k2025)));
 }
 
 TEST(ExemptionLists, SeparaMotivoSplitsAtTheFirstHyphen) {
@@ -65,21 +74,65 @@ TEST(ExemptionLists, SeparaMotivoSplitsAtTheFirstHyphen) {
   EXPECT_EQ(m.text, "");
 }
 
-TEST(ExemptionLists, DeprecatedCodesAreExact) {
-  for (const char* c : {"M03", "M08", "M17", "M18"}) EXPECT_TRUE(IsDiscontinuedCodMencao(c)) << c;
+// Withdrawn from periods starting after 2023-01-01.
+TEST(ExemptionLists, WithdrawnCodesAreExact) {
+  const DateTime depois = DateTime::Date(2023, 1, 2);
+  for (const char* c : {"M03", "M08", "M17", "M18"}) {
+    EXPECT_TRUE(ShippedMotivos().IsWithdrawnCode(c, depois)) << c;
+    EXPECT_FALSE(ShippedMotivos().IsWithdrawnCode(c, kDia)) << c;
+  }
   for (const char* c : {"m03", "M03 ", "M3", "M07", "M99", ""})
-    EXPECT_FALSE(IsDiscontinuedCodMencao(c)) << c;
+    EXPECT_FALSE(ShippedMotivos().IsWithdrawnCode(c, depois)) << c;
 }
 
 TEST(ExemptionLists, MembershipIgnoresCaseAndSurroundingBlanks) {
-  const auto& novos = AcceptedMotivos(kDia);
+  const auto novos = ShippedMotivos().Accepted(kDia);
   EXPECT_TRUE(IsAcceptedReason("isento ARTIGO 9.º do civa ", novos));
   EXPECT_TRUE(IsAcceptedReason("  REGIME DA MARGEM DE LUCRO - AGÊNCIAS DE VIAGENS", novos));
   EXPECT_FALSE(IsAcceptedReason("Isento Artigo 9.º do CIVA (ou similar)", novos));
-  EXPECT_TRUE(IsAcceptedReason("Isento Artigo 9.º do CIVA (ou similar)", AcceptedMotivos(kAntes)));
+  EXPECT_TRUE(IsAcceptedReason("Isento Artigo 9.º do CIVA (ou similar)",
+                               ShippedMotivos().Accepted(kAntes)));
   EXPECT_FALSE(IsAcceptedReason("Isento  Artigo 9.º do CIVA", novos));  // inner blanks count
   EXPECT_FALSE(IsAcceptedReason("", novos));
   EXPECT_FALSE(IsAcceptedReason("x", {}));
+}
+
+// Each kind of broken table stops with the file and the line.
+TEST(ExemptionLists, BrokenTablesNameFileAndLine) {
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("motivos-" + std::to_string(::getpid()) + ".csv"))
+          .string();
+  auto mensagem = [&path] {
+    try {
+      ExemptionTable::Read(path);
+      return std::string("lida");
+    } catch (const Error& e) {
+      return e.Description();
+    }
+  };
+  const std::string cabecalho = "codigo,texto,desde,ate,aceite,dialogo\n";
+  const std::string valida = "M07,Isento Artigo 9.º do CIVA,2023-01-01,,1,1\n";
+  const std::pair<std::string, std::string> casos[] = {
+      {cabecalho + valida + "M7,Isento,2023-01-01,,1,1\n",
+       "linha 3: código «M7» inválido (M e dois algarismos)"},
+      {cabecalho + valida + valida + "M07,\"  \",2023-01-01,,1,1\n", "linha 4: texto vazio"},
+      {cabecalho + "M44,\"IVA, art. 6.º\",2025-13-01,,1,1\n",
+       "linha 2: data «2025-13-01» inválida"},
+      {cabecalho + "M44,Isento,2025-01-01,2024-12-31,1,1\n",
+       "linha 2: data «2024-12-31» anterior a «2025-01-01»"},
+      {cabecalho + "M44,Isento,2025-01-01,,sim,1\n", "linha 2: aceite «sim» inválido (0 ou 1)"},
+      {cabecalho + "M44,Isento,2025-01-01,,1\n", "linha 2: 5 campos em vez de 6"},
+      {cabecalho + "M44,\"Isento,2025-01-01,,1,1\n", "linha 2: aspas por fechar"},
+      {"codigo;texto;desde;ate;aceite;dialogo\n",
+       "linha 1: o cabeçalho deve ser «codigo,texto,desde,ate,aceite,dialogo»"},
+      {cabecalho, "linha 1: nenhum motivo de isenção depois do cabeçalho"},
+  };
+  for (const auto& [texto, erro] : casos) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << texto;
+    EXPECT_EQ(mensagem(), path + ", " + erro);
+  }
+  std::filesystem::remove(path);
+  EXPECT_EQ(mensagem(), path + ": ficheiro em falta ou ilegível");
 }
 
 }  // namespace
