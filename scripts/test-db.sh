@@ -2,6 +2,9 @@
 # A private, throwaway MariaDB server for the tests and the demo.
 #
 #   eval "$(scripts/test-db.sh start)"   # prints the SAFTPT_TEST_DB_* variables
+#   scripts/test-db.sh start --tls       # the same, but a server that takes only TLS
+#                                        # connections, with a throwaway CA of its own
+#                                        # (SAFTPT_TEST_DB_CA names its certificate)
 #   scripts/test-db.sh demo DATABASE     # creates DATABASE on it with the demo office
 #   scripts/test-db.sh stop              # stops the server named by SAFTPT_TEST_DB_DIR
 #
@@ -13,6 +16,12 @@ set -euo pipefail
 cmd=${1:-}
 case "$cmd" in
 start)
+  tls=0
+  case "${2:-}" in
+  "") ;;
+  --tls) tls=1 ;;
+  *) echo "usage: $0 start [--tls]" >&2; exit 2 ;;
+  esac
   MARIADBD=$(command -v mariadbd || command -v mysqld || ls /usr/sbin/mariadbd 2>/dev/null || true)
   INSTALL_DB=$(command -v mariadb-install-db || command -v mysql_install_db || true)
   CLIENT=$(command -v mariadb || command -v mysql || true)
@@ -39,12 +48,31 @@ start)
   done
   [ -n "$port" ] || { echo "test-db.sh: no free port" >&2; exit 1; }
 
+  # A CA made for this server alone and a certificate for 127.0.0.1 signed by
+  # it; the server then refuses every TCP connection without TLS.
+  tls_opt=()
+  if [ "$tls" = 1 ]; then
+    mkdir -p "$dir/tls"
+    (
+      cd "$dir/tls"
+      openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=saftpt test CA" \
+          -keyout ca-key.pem -out ca.pem
+      openssl req -newkey rsa:2048 -nodes -subj "/CN=127.0.0.1" \
+          -keyout server-key.pem -out server.csr
+      printf 'subjectAltName=IP:127.0.0.1\n' >server.ext
+      openssl x509 -req -in server.csr -CA ca.pem -CAkey ca-key.pem -CAcreateserial \
+          -days 2 -extfile server.ext -out server-cert.pem
+    ) >"$dir/tls.log" 2>&1 || { cat "$dir/tls.log" >&2; exit 1; }
+    tls_opt=(--ssl-ca="$dir/tls/ca.pem" --ssl-cert="$dir/tls/server-cert.pem"
+             --ssl-key="$dir/tls/server-key.pem" --require-secure-transport=ON)
+  fi
+
   "$MARIADBD" --no-defaults --datadir="$dir/data" --tmpdir="$dir/tmp" "${user_opt[@]}" \
       --socket="$dir/mysqld.sock" --port="$port" --bind-address=127.0.0.1 \
       --pid-file="$dir/mysqld.pid" --log-error="$dir/error.log" \
       --skip-log-bin --innodb-flush-log-at-trx-commit=0 --innodb-doublewrite=0 \
       --innodb-buffer-pool-size=256M --max-allowed-packet=256M \
-      --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
+      --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci "${tls_opt[@]}" \
       >/dev/null 2>&1 &
   for _ in $(seq 1 120); do
     [ -S "$dir/mysqld.sock" ] && "$CLIENT" --no-defaults -uroot --socket="$dir/mysqld.sock" \
@@ -72,6 +100,7 @@ export SAFTPT_TEST_DB_USER=saftpt
 export SAFTPT_TEST_DB_PASSWORD=$password
 export SAFTPT_TEST_DB_SOCKET=$dir/mysqld.sock
 ENV
+  if [ "$tls" = 1 ]; then echo "export SAFTPT_TEST_DB_CA=$dir/tls/ca.pem" >>"$dir/env"; fi
   cat "$dir/env"
   ;;
 demo)
@@ -98,7 +127,7 @@ stop)
   rm -rf "$dir"
   ;;
 *)
-  echo "usage: $0 start|stop [dir]|demo DATABASE" >&2
+  echo "usage: $0 start [--tls]|stop [dir]|demo DATABASE" >&2
   exit 2
   ;;
 esac

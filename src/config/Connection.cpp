@@ -26,7 +26,9 @@ bool TestaLigacao(const ConnectionSettings& settings, std::string& resposta) {
   if (!AbreLigacao(db, settings, resposta)) return false;
   try {
     Recordset rs = db.Execute("SELECT VERSION()");
-    resposta = "Ligação estabelecida: servidor " + rs.Field(size_t{0}).Text() + ".";
+    std::string tls = db.TlsVersion();
+    resposta = "Ligação estabelecida: servidor " + rs.Field(size_t{0}).Text() + ".\n" +
+               (tls.empty() ? "Ligação não cifrada." : "Ligação cifrada: " + tls);
   } catch (const Error& e) {
     resposta = e.Description();
     return false;
