@@ -84,6 +84,7 @@ Error ConnectFailure(st_mysql* handle, const ConnectionSettings& s) {
       return Error(number, "O certificado do servidor " + s.server +
                                " não é emitido para esse nome. Indique em servidor" + kWhereToSet +
                                " o nome ou o endereço que o certificado tem.");
+    if (!Contains(reason, "certificate")) return Error(number, message);  // not the chain's fault
     const std::string issuers =
         s.tlsCa.empty() ? "nenhuma autoridade de certificação do sistema o reconhece"
                         : "a autoridade de certificação de " + s.tlsCa + " não o reconhece";
