@@ -2,9 +2,11 @@
 # A private, throwaway MariaDB server for the tests and the demo.
 #
 #   eval "$(scripts/test-db.sh start)"   # prints the SAFTPT_TEST_DB_* variables
-#   scripts/test-db.sh start --tls       # the same, but a server that takes only TLS
+#   scripts/test-db.sh start --tls [OPTION...]
+#                                        # the same, but a server that takes only TLS
 #                                        # connections, with a throwaway CA of its own
-#                                        # (SAFTPT_TEST_DB_CA names its certificate)
+#                                        # (SAFTPT_TEST_DB_CA names its certificate);
+#                                        # OPTIONs go to the server after the TLS ones
 #   scripts/test-db.sh demo DATABASE     # creates DATABASE on it with the demo office
 #   scripts/test-db.sh stop              # stops the server named by SAFTPT_TEST_DB_DIR
 #
@@ -17,13 +19,16 @@ cmd=${1:-}
 case "$cmd" in
 start)
   tls=0
+  extra_opt=()
   case "${2:-}" in
   "") ;;
-  --tls) tls=1 ;;
-  *) echo "usage: $0 start [--tls]" >&2; exit 2 ;;
+  --tls) tls=1; extra_opt=("${@:3}") ;;
+  *) echo "usage: $0 start [--tls [OPTION...]]" >&2; exit 2 ;;
   esac
   MARIADBD=$(command -v mariadbd || command -v mysqld || ls /usr/sbin/mariadbd 2>/dev/null || true)
   INSTALL_DB=$(command -v mariadb-install-db || command -v mysql_install_db || true)
+  # The root client goes through the socket, where TLS adds nothing
+  # (--skip-ssl): a server may offer a TLS the client refuses.
   CLIENT=$(command -v mariadb || command -v mysql || true)
   if [ -z "$MARIADBD" ] || [ -z "$INSTALL_DB" ] || [ -z "$CLIENT" ]; then
     echo "test-db.sh: mariadb-server is not installed (scripts/install-deps.sh)" >&2
@@ -73,19 +78,20 @@ start)
       --skip-log-bin --innodb-flush-log-at-trx-commit=0 --innodb-doublewrite=0 \
       --innodb-buffer-pool-size=256M --max-allowed-packet=256M \
       --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci "${tls_opt[@]}" \
+      "${extra_opt[@]}" \
       >/dev/null 2>&1 &
   for _ in $(seq 1 120); do
-    [ -S "$dir/mysqld.sock" ] && "$CLIENT" --no-defaults -uroot --socket="$dir/mysqld.sock" \
+    [ -S "$dir/mysqld.sock" ] && "$CLIENT" --no-defaults --skip-ssl -uroot --socket="$dir/mysqld.sock" \
         -e "select 1" >/dev/null 2>&1 && break
     sleep 0.25
   done
-  if ! "$CLIENT" --no-defaults -uroot --socket="$dir/mysqld.sock" -e "select 1" >/dev/null 2>&1; then
+  if ! "$CLIENT" --no-defaults --skip-ssl -uroot --socket="$dir/mysqld.sock" -e "select 1" >/dev/null 2>&1; then
     echo "test-db.sh: the server did not start" >&2
     cat "$dir/error.log" >&2 || true
     exit 1
   fi
   password="saftpt-$RANDOM$RANDOM"
-  "$CLIENT" --no-defaults -uroot --socket="$dir/mysqld.sock" <<SQL
+  "$CLIENT" --no-defaults --skip-ssl -uroot --socket="$dir/mysqld.sock" <<SQL
 CREATE USER 'saftpt'@'127.0.0.1' IDENTIFIED BY '$password';
 CREATE USER 'saftpt'@'localhost' IDENTIFIED BY '$password';
 GRANT ALL PRIVILEGES ON *.* TO 'saftpt'@'127.0.0.1' WITH GRANT OPTION;
@@ -109,7 +115,7 @@ demo)
   db=${2:?usage: $0 demo DATABASE}
   dir=${SAFTPT_TEST_DB_DIR:?no test server: eval \"\$($0 start)\"}
   CLIENT=$(command -v mariadb || command -v mysql)
-  root=("$CLIENT" --no-defaults -uroot --socket="$dir/mysqld.sock")
+  root=("$CLIENT" --no-defaults --skip-ssl -uroot --socket="$dir/mysqld.sock")
   src=$(cd "$(dirname "$0")/.." && pwd)
   "${root[@]}" -e "CREATE DATABASE \`$db\` CHARACTER SET latin1"
   cat "$src/db/schema.sql" "$src/db/demo.sql" | "${root[@]}" "$db"
@@ -127,7 +133,7 @@ stop)
   rm -rf "$dir"
   ;;
 *)
-  echo "usage: $0 start [--tls]|stop [dir]|demo DATABASE" >&2
+  echo "usage: $0 start [--tls [OPTION...]]|stop [dir]|demo DATABASE" >&2
   exit 2
   ;;
 esac

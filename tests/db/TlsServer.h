@@ -1,6 +1,7 @@
 // A second test server that takes only TLS connections (`scripts/test-db.sh
-// start --tls`), holding the demo office in `saftpt_demo`, and a second CA
-// that did not sign its certificate. Removed with the object.
+// start --tls`, with `options` for the server after its own), holding the
+// demo office in `saftpt_demo`, and a second CA that did not sign its
+// certificate. Removed with the object.
 #ifndef SAFTPT_TESTS_DB_TLSSERVER_H_
 #define SAFTPT_TESTS_DB_TLSSERVER_H_
 
@@ -16,9 +17,10 @@ namespace saftpt::test {
 
 class TlsServer {
  public:
-  TlsServer() {
+  explicit TlsServer(const std::string& options = "") {
     const std::string start =
-        "out=$(" + script_ + " start --tls) && echo \"$out\" && eval \"$out\" && " + script_ +
+        "out=$(" + script_ + " start --tls " + options + ") && echo \"$out\" && eval \"$out\" && " +
+        script_ +
         " demo saftpt_demo >&2 && openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=outra "
         "-keyout $SAFTPT_TEST_DB_DIR/other-key.pem -out $SAFTPT_TEST_DB_DIR/other-ca.pem "
         "2>/dev/null";

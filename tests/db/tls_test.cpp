@@ -15,9 +15,10 @@
 namespace saftpt::test {
 namespace {
 
+enum Server { kTlsOnly, kPlain, kOldTls };  // the last offers TLS 1.1 only
 enum Ca { kNoCa, kOwnCa, kOtherCa };
 struct TlsCase {
-  bool tlsOnlyServer;
+  Server server;
   const char* tls;
   Ca ca;
   bool wrongPassword;  // a certificate named in spite of it: refused before authentication
@@ -26,27 +27,30 @@ struct TlsCase {
 };
 const char* const kPasses = "O ficheiro cumpre as regras da AT.";
 const TlsCase kCases[] = {
-    {true, "1", kOwnCa, false, 0, kPasses},
-    {true, "0", kNoCa, false, 1, "Access denied for user"},  // the server's own message
-    {true, "1", kOtherCa, true, 1,
+    {kTlsOnly, "1", kOwnCa, false, 0, kPasses},
+    {kTlsOnly, "0", kNoCa, false, 1, "Access denied for user"},  // the server's own message
+    {kTlsOnly, "1", kOtherCa, true, 1,
      "O certificado do servidor 127.0.0.1 não é de confiança (self-signed certificate in "
      "certificate chain): a autoridade de certificação de "},
-    {true, "1", kNoCa, true, 1, "nenhuma autoridade de certificação do sistema o reconhece"},
-    {false, "1", kOwnCa, false, 1, "O servidor 127.0.0.1 não aceita ligações cifradas (TLS)."},
-    {true, "preferir", kNoCa, false, 0, kPasses},
-    {false, "preferir", kNoCa, false, 0, kPasses},
+    {kTlsOnly, "1", kNoCa, true, 1, "nenhuma autoridade de certificação do sistema o reconhece"},
+    {kPlain, "1", kOwnCa, false, 1, "O servidor 127.0.0.1 não aceita ligações cifradas (TLS)."},
+    {kTlsOnly, "preferir", kNoCa, false, 0, kPasses},
+    {kPlain, "preferir", kNoCa, false, 0, kPasses},
+    {kOldTls, "preferir", kNoCa, false, 0, kPasses},  // in clear text, as before
 };
 
 TEST_F(DbTest, TlsAgainstAServerThatRequiresItAndOneWithout) {
   ExecFile("db/demo.sql");
-  TlsServer tlsServer;
+  TlsServer tlsServer, oldTls("--tls-version=TLSv1.1 --require-secure-transport=OFF");
   char folder[] = "/tmp/saftpt-tls-XXXXXX";
   ASSERT_NE(::mkdtemp(folder), nullptr);
   const std::filesystem::path dir = folder;
   const std::string ini = (dir / "lexora.ini").string();
   for (const TlsCase& c : kCases) {
     SCOPED_TRACE(std::string(c.tls) + " " + c.message);
-    ConnectionSettings s = c.tlsOnlyServer ? tlsServer.Settings() : Settings();
+    ConnectionSettings s = c.server == kPlain    ? Settings()
+                           : c.server == kOldTls ? oldTls.Settings()
+                                                 : tlsServer.Settings();
     const std::string ca = c.ca == kOwnCa     ? " --tls-ca " + tlsServer.Ca()
                            : c.ca == kOtherCa ? " --tls-ca " + tlsServer.OtherCa()
                                               : "";
