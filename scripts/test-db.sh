@@ -88,6 +88,7 @@ start)
   if ! "$CLIENT" --no-defaults --skip-ssl -uroot --socket="$dir/mysqld.sock" -e "select 1" >/dev/null 2>&1; then
     echo "test-db.sh: the server did not start" >&2
     cat "$dir/error.log" >&2 || true
+    "$0" stop "$dir" >&2  # nor is it left running
     exit 1
   fi
   password="saftpt-$RANDOM$RANDOM"
