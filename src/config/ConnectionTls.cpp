@@ -57,8 +57,9 @@ std::string TlsModeText(TlsMode mode) {
 void SetTlsOptions(st_mysql* handle, const ConnectionSettings& s) {
   if (s.tls == TlsMode::kNever) return;  // the connector's default: no TLS
   my_bool on = 1;
-  // Asks for TLS; the connector still goes on in clear text when the server
-  // does not offer it, unless the certificate is to be verified.
+  // Asks for TLS. Connector/C 3.3 still goes on in clear text when the server
+  // does not offer it, and checks nothing, unless the certificate is to be
+  // verified; a CA file alone would check the chain but not the name.
   mysql_optionsv(handle, MYSQL_OPT_SSL_ENFORCE, &on);
   if (s.tls == TlsMode::kPrefer) return;
   // Chain and name checked during the handshake, before authentication.
