@@ -49,7 +49,8 @@ scripts/test-db.sh demo saftpt_demo
 
 printf '%s\n' "$SAFTPT_TEST_DB_PASSWORD" |
   "$SAFTPT" settings --settings "$work/lexora.ini" --server "$SAFTPT_TEST_DB_HOST" \
-    --port "$SAFTPT_TEST_DB_PORT" --database saftpt_demo --user "$SAFTPT_TEST_DB_USER"
+    --port "$SAFTPT_TEST_DB_PORT" --database saftpt_demo --user "$SAFTPT_TEST_DB_USER" \
+    --tls preferir
 
 check=()
 if [ "$VALIDATE" = 0 ]; then

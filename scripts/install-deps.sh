@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
   libmariadb-dev mariadb-server mariadb-client
-  libxml2-dev libxml2-utils libssl-dev
+  libxml2-dev libxml2-utils libssl-dev openssl
   googletest libgtest-dev libgmock-dev
   libcli11-dev libsimpleini-dev libcsv-dev
   qt6-base-dev qt6-translations-l10n xdg-utils

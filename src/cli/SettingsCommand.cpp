@@ -3,11 +3,16 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "cli/Command.h"
 #include "cli/Commands.h"
+#include "config/ConnectionTls.h"
+#include "config/Error.h"
 #include "config/Settings.h"
 
 namespace saftpt::cli {
@@ -51,10 +56,37 @@ class SettingsCommand : public Command {
     cmd.add_option("--port", connection_.port, "Porta do servidor")->default_str("3306");
     cmd.add_option("--database", connection_.database, "Nome da base de dados")->required();
     cmd.add_option("--user", connection_.user, "Utilizador da base de dados")->required();
+    cmd.add_option("--tls", tls_,
+                   "Ligação cifrada: 1 (verifica o certificado do servidor; o valor de um "
+                   "ficheiro novo), preferir (quando o servidor a oferece, sem verificação) "
+                   "ou 0")
+        ->check(CLI::IsMember({"0", "1", "preferir"}));
+    cmd.add_option("--tls-ca", tlsCa_,
+                   "Ficheiro (PEM) da autoridade de certificação do servidor (por omissão, as "
+                   "do sistema)");
+  }
+
+  // The TLS keys: those given, else the file's own (a new file verifies the
+  // server's certificate).
+  void TakeTls(const std::string& settingsFile) {
+    if (std::ifstream(settingsFile)) {
+      try {
+        ConnectionSettings existing = LeLigacaoIni(settingsFile);
+        connection_.tls = existing.tls;
+        connection_.tlsCa = existing.tlsCa;
+      } catch (const Error&) {
+        // A broken key is replaced by what is written now.
+      }
+    } else {
+      connection_.tls = TlsMode::kVerify;
+    }
+    if (tls_) ParseTlsMode(*tls_, connection_.tls);
+    if (tlsCa_) connection_.tlsCa = tlsCa_->empty() ? "" : std::filesystem::absolute(*tlsCa_);
   }
 
   ExitStatus Run() override {
     std::string settingsFile = SettingsFile();
+    TakeTls(settingsFile);
     if (std::string problem = ProblemaNaLigacao(settingsFile, connection_); !problem.empty())
       throw CommandFailure{problem, ExitStatus::kBadArguments};
     if (!ReadPassword(connection_.password))
@@ -67,6 +99,7 @@ class SettingsCommand : public Command {
   }
 
   ConnectionSettings connection_;
+  std::optional<std::string> tls_, tlsCa_;
 };
 
 }  // namespace

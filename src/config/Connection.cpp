@@ -1,6 +1,8 @@
 // Opening the database connection, with the failure kept as a message.
 #include "config/Connection.h"
 
+#include <errmsg.h>
+
 #include <fstream>
 
 #include "config/Error.h"
@@ -15,7 +17,12 @@ bool AbreLigacao(Database& db, const ConnectionSettings& settings, std::string& 
     db.Open(s);
   } catch (const Error& e) {
     ErroLigacao = e.Description();
-    return false;
+    // A server whose TLS the connector no longer takes (TLS 1.0, a weak key)
+    // was reached in clear text before the choice existed; "preferir" keeps
+    // reaching it so.
+    if (s.tls != TlsMode::kPrefer || e.Number() != CR_SSL_CONNECTION_ERROR) return false;
+    s.tls = TlsMode::kNever;
+    return AbreLigacao(db, s, ErroLigacao);
   }
   ErroLigacao.clear();
   return true;
@@ -26,7 +33,9 @@ bool TestaLigacao(const ConnectionSettings& settings, std::string& resposta) {
   if (!AbreLigacao(db, settings, resposta)) return false;
   try {
     Recordset rs = db.Execute("SELECT VERSION()");
-    resposta = "Ligação estabelecida: servidor " + rs.Field(size_t{0}).Text() + ".";
+    std::string tls = db.TlsVersion();
+    resposta = "Ligação estabelecida: servidor " + rs.Field(size_t{0}).Text() + ".\n" +
+               (tls.empty() ? "Ligação não cifrada." : "Ligação cifrada: " + tls);
   } catch (const Error& e) {
     resposta = e.Description();
     return false;

@@ -13,7 +13,8 @@ namespace saftpt {
 bool AbreLigacao(Database& db, const ConnectionSettings& settings, std::string& ErroLigacao);
 // Tries the settings on a connection of its own, closed again. True when it
 // opens; `resposta` is then "Ligação estabelecida: " and the server's version,
-// else the server's or client's message.
+// and on a line of its own "Ligação cifrada: " and the TLS protocol (or
+// "Ligação não cifrada."), else the server's or client's message.
 bool TestaLigacao(const ConnectionSettings& settings, std::string& resposta);
 // Reads the connection settings from the settings file, then AbreLigacao.
 bool AbreLigacaoIni(Database& db, const std::string& path, std::string& ErroLigacao);

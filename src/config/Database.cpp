@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 
+#include "config/ConnectionTls.h"
 #include "config/Error.h"
 
 namespace saftpt {
@@ -248,6 +249,10 @@ void Database::Close() {
   conn_ = nullptr;
 }
 
+std::string Database::TlsVersion() const {
+  return conn_ ? TlsVersionOf(conn_) : "";
+}
+
 void Database::Open(const ConnectionSettings& settings) {
   Close();
   std::string portText = settings.port.empty() ? "3306" : settings.port;
@@ -263,10 +268,16 @@ void Database::Open(const ConnectionSettings& settings) {
   mysql_options(m, MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
   my_bool reconnect = 0;  // a silent reconnect would lose the session's sql_mode
   mysql_options(m, MYSQL_OPT_RECONNECT, &reconnect);
+  try {
+    SetTlsOptions(m, settings);
+  } catch (const Error&) {
+    mysql_close(m);
+    throw;
+  }
   if (!mysql_real_connect(
           m, settings.server.c_str(), settings.user.c_str(), settings.password.c_str(),
           settings.database.empty() ? nullptr : settings.database.c_str(), port, nullptr, 0)) {
-    Error e(static_cast<int>(mysql_errno(m)), mysql_error(m));
+    Error e = ConnectFailure(m, settings);
     mysql_close(m);
     throw e;
   }

@@ -95,12 +95,19 @@ class Recordset {
   std::string statement_;  // for messages
 };
 
+// Whether the connection is encrypted: never, always with the server's
+// certificate verified, or when the server offers it (no verification: what
+// settings files from before the choice existed get).
+enum class TlsMode { kNever, kVerify, kPrefer };
+
 struct ConnectionSettings {
   std::string server;
   std::string port;  // empty means "3306"
   std::string database;
   std::string user;
   std::string password;
+  TlsMode tls = TlsMode::kPrefer;
+  std::string tlsCa;  // CA file (PEM) for kVerify; empty: the system's CA store
 };
 
 class Database {
@@ -116,6 +123,9 @@ class Database {
   void Open(const ConnectionSettings& settings);
   bool IsOpen() const { return conn_ != nullptr; }
   void Close();
+  // The TLS protocol of the open connection ("TLSv1.3"), or "" when it is
+  // not encrypted.
+  std::string TlsVersion() const;
 
   // Runs a statement that returns rows.
   Recordset Execute(const std::string& sql);

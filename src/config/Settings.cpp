@@ -21,6 +21,7 @@
 #include <sstream>
 #include <vector>
 
+#include "config/ConnectionTls.h"
 #include "config/Error.h"
 #include "config/Utf8.h"
 
@@ -368,6 +369,14 @@ ConnectionSettings LeLigacaoIni(const std::string& path) {
   ReadIni(path, "bd", "basedados", s.database);
   ReadIni(path, "bd", "porta", s.port);
   if (s.port.empty()) s.port = "3306";
+  std::string tls;
+  if (ReadIni(path, "bd", "tls", tls) && !ParseTlsMode(tls, s.tls))
+    throw Error(Error::kSettings, "O valor \"" + tls + "\" de tls na secção [bd] de " + path +
+                                      " não é válido (0, 1 ou preferir).");
+  if (ReadIni(path, "bd", "tls_ca", s.tlsCa)) {
+    std::filesystem::path ca(s.tlsCa);  // a relative file is beside the settings file
+    if (ca.is_relative()) s.tlsCa = (std::filesystem::path(path).parent_path() / ca).string();
+  }
   return s;
 }
 
@@ -414,7 +423,7 @@ bool ProtegeFicheiro(const std::string& path) {
 
 std::string ProblemaNaLigacao(const std::string& path, const ConnectionSettings& s) {
   if (!PortaValida(s.port)) return "Porta inválida: \"" + s.port + "\" (um número de 1 a 65535).";
-  for (const std::string* valor : {&s.server, &s.database, &path}) {
+  for (const std::string* valor : {&s.server, &s.database, &s.tlsCa, &path}) {
     if (valor->find_first_of("\r\n") != std::string::npos)
       return "Os valores não podem ter mudanças de linha.";
   }
@@ -436,6 +445,10 @@ void GravaLigacao(const std::string& path, const ConnectionSettings& s) {
   WriteIni(path, "bd", "basedados", s.database, &GuardaAviso);
   WriteIni(path, "bd", "username", utilizador, &GuardaAviso);
   WriteIni(path, "bd", "password", palavraPasse, &GuardaAviso);
+  WriteIni(path, "bd", "tls", TlsModeText(s.tls), &GuardaAviso);
+  std::string caNoFicheiro;
+  if (!s.tlsCa.empty() || ReadIni(path, "bd", "tls_ca", caNoFicheiro))
+    WriteIni(path, "bd", "tls_ca", s.tlsCa, &GuardaAviso);
   avisosDaGravacao = nullptr;
   if (!avisos.empty()) {
     std::string texto;

@@ -35,19 +35,24 @@ std::string Unscramble(const std::string& texto);
 // Throws Error for a character that Windows-1252 cannot represent.
 std::string Scramble(const std::string& texto);
 
-// Reads "servidor", "password", "username", "basedados" and "porta" from
-// section "bd" (the credentials unscrambled; an empty port becomes "3306").
+// Reads "servidor", "password", "username", "basedados", "porta", "tls" and
+// "tls_ca" from section "bd" (the credentials unscrambled; an empty port
+// becomes "3306"; no "tls" is "preferir", as before the key existed; a
+// relative CA file is beside the settings file). A "tls" other than 0, 1 or
+// preferir throws Error (kSettings).
 ConnectionSettings LeLigacaoIni(const std::string& path);
 
 // A TCP port: a whole number from 1 to 65535, nothing else.
 bool PortaValida(const std::string& porta);
 
 // What keeps GravaLigacao from writing these settings (a bad port, a line
-// break in the server, the database or the path), or "" when nothing does.
+// break in the server, the database, the CA file or the path), or "" when
+// nothing does.
 std::string ProblemaNaLigacao(const std::string& path, const ConnectionSettings& settings);
 
-// Writes the connection keys of section "bd" (servidor, porta, basedados, and
-// the scrambled username and password) as `saftpt settings` and the window's
+// Writes the connection keys of section "bd" (servidor, porta, basedados, the
+// scrambled username and password, tls, and tls_ca when there is one or the
+// file had it) as `saftpt settings` and the window's
 // connection dialog do: the file's folder is created when missing (readable
 // by its owner only) and the file is left with mode 0600, also when it
 // existed. Throws Error (kSettings) with what went wrong.

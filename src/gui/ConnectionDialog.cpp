@@ -1,7 +1,10 @@
 #include "gui/ConnectionDialog.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,11 +44,18 @@ ConnectionDialog::ConnectionDialog(const std::string& settingsPath, const std::s
   passwordEdit_ = new QLineEdit(this);
   passwordEdit_->setObjectName("passwordEdit");
   passwordEdit_->setEchoMode(QLineEdit::Password);
+  tlsCheck_ = NamedChild<QCheckBox>(this, "tlsCheck", "Ligação cifrada (TLS)");
+  tlsCheck_->setChecked(true);
+  caEdit_ = NamedChild<QLineEdit>(this, "caEdit");
+  caEdit_->setPlaceholderText("as autoridades de certificação do sistema");
+  auto* caButton = NamedChild<QPushButton>(this, "caButton", "Escolher…");
+  caButton->setAutoDefault(false);
 
   // What the file already says, so a wrong key is corrected, not retyped.
   if (std::ifstream(settingsPath)) {
+    ConnectionSettings s;
     try {
-      ConnectionSettings s = LeLigacaoIni(settingsPath);
+      s = LeLigacaoIni(settingsPath);
       serverEdit_->setText(Q(s.server));
       portEdit_->setText(Q(s.port));
       databaseEdit_->setText(Q(s.database));
@@ -54,6 +64,9 @@ ConnectionDialog::ConnectionDialog(const std::string& settingsPath, const std::s
     } catch (const Error&) {
       // Credentials that do not unscramble are typed again.
     }
+    tlsCheck_->setChecked(s.tls == TlsMode::kVerify);
+    if (s.tls != TlsMode::kVerify) untickedTls_ = s.tls;
+    caEdit_->setText(Q(s.tlsCa));
   }
 
   auto* testButton = new QPushButton("Testar ligação", this);
@@ -77,6 +90,11 @@ ConnectionDialog::ConnectionDialog(const std::string& settingsPath, const std::s
   campos->addRow("Base de dados:", databaseEdit_);
   campos->addRow("Utilizador:", userEdit_);
   campos->addRow("Palavra-passe:", passwordEdit_);
+  campos->addRow(tlsCheck_);
+  auto* caLinha = new QHBoxLayout;
+  caLinha->addWidget(caEdit_, 1);
+  caLinha->addWidget(caButton);
+  campos->addRow("Autoridade (CA):", caLinha);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(problemLabel);
@@ -91,6 +109,21 @@ ConnectionDialog::ConnectionDialog(const std::string& settingsPath, const std::s
   connect(testButton, &QPushButton::clicked, this, [this] { TestConnection(); });
   connect(saveButton, &QPushButton::clicked, this, [this] { Save(); });
   connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  connect(caButton, &QPushButton::clicked, this, [this] { ChooseCa(); });
+  // The CA file serves only the verification.
+  auto enableCa = [caButton, this](bool on) {
+    caEdit_->setEnabled(on);
+    caButton->setEnabled(on);
+  };
+  connect(tlsCheck_, &QCheckBox::toggled, this, enableCa);
+  enableCa(tlsCheck_->isChecked());
+}
+
+void ConnectionDialog::ChooseCa() {
+  QString file =
+      QFileDialog::getOpenFileName(this, "Autoridade de certificação do servidor", caEdit_->text(),
+                                   "Certificados PEM (*.pem *.crt);;Todos os ficheiros (*)");
+  if (!file.isEmpty()) caEdit_->setText(file);
 }
 
 ConnectionSettings ConnectionDialog::Ligacao() const {
@@ -100,6 +133,8 @@ ConnectionSettings ConnectionDialog::Ligacao() const {
   s.database = databaseEdit_->text().trimmed().toStdString();
   s.user = userEdit_->text().toStdString();
   s.password = passwordEdit_->text().toStdString();
+  s.tls = tlsCheck_->isChecked() ? TlsMode::kVerify : untickedTls_;
+  s.tlsCa = caEdit_->text().trimmed().toStdString();
   return s;
 }
 

@@ -1,7 +1,12 @@
 // "Ligação à base de dados": the connection keys of the settings file. Shown
 // when the window finds no settings file or cannot connect with it, and from
-// the window's "Ligação…" button. "Testar ligação" shows the server's answer;
-// "Gravar" writes the keys as `saftpt settings` does.
+// the window's "Ligação…" button. "Testar ligação" shows the server's answer
+// and whether the connection is encrypted; "Gravar" writes the keys as
+// `saftpt settings` does.
+//
+// "Ligação cifrada (TLS)" ticked is tls=1 (the server's certificate verified
+// against the CA file chosen, else the system's CA store); it starts ticked
+// for a new file. Unticked keeps a file's tls=0, else writes tls=preferir.
 #ifndef SAFTPT_GUI_CONNECTIONDIALOG_H_
 #define SAFTPT_GUI_CONNECTIONDIALOG_H_
 
@@ -11,6 +16,7 @@
 #include "config/Database.h"
 #include "gui/GuiDialogs.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 
@@ -34,13 +40,19 @@ class ConnectionDialog : public QDialog {
   void Save();
 
  private:
+  // "Escolher…": a CA file (PEM) for the verification.
+  void ChooseCa();
+
   std::string settingsPath_;
+  TlsMode untickedTls_ = TlsMode::kPrefer;
   UserDialogs& dialogs_;
   QLineEdit* serverEdit_;
   QLineEdit* portEdit_;
   QLineEdit* databaseEdit_;
   QLineEdit* userEdit_;
   QLineEdit* passwordEdit_;
+  QCheckBox* tlsCheck_;
+  QLineEdit* caEdit_;
   QLabel* answerLabel_;
 };
 

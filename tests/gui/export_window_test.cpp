@@ -2,13 +2,16 @@
 
 #include <sys/stat.h>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFocusEvent>
 #include <QMessageBox>
 #include <filesystem>
 
 #include "BuildInfo.h"
+#include "TlsServer.h"
 #include "WindowFixture.h"
 #include "config/Settings.h"
+#include "gui/ConnectionDialog.h"
 
 namespace saftpt::test {
 namespace {
@@ -186,6 +189,11 @@ TEST_F(WindowTest, FirstRunAsksForTheConnectionUntilItWorks) {
   WhenModal(kConnectionDialog, [&](QWidget* d) {
     problemas.push_back(LabelText(d, "problemLabel"));
     EXPECT_EQ(Field(d, "portEdit")->text(), "3306");
+    // A new file verifies the server's certificate; the test server has no TLS.
+    QCheckBox* tls = d->findChild<QCheckBox*>("tlsCheck");
+    ASSERT_NE(tls, nullptr);
+    EXPECT_TRUE(tls->isChecked());
+    tls->setChecked(false);
     Field(d, "serverEdit")->setText(QString::fromStdString(good.server));
     Field(d, "portEdit")->setText(QString::fromStdString(good.port));
     Field(d, "databaseEdit")->setText(QString::fromStdString(good.database));
@@ -218,6 +226,7 @@ TEST_F(WindowTest, FirstRunAsksForTheConnectionUntilItWorks) {
   ASSERT_EQ(respostas.size(), 2u);
   EXPECT_NE(respostas[0].find("Access denied"), std::string::npos) << respostas[0];
   EXPECT_EQ(respostas[1].rfind("Ligação estabelecida: servidor ", 0), 0u) << respostas[1];
+  EXPECT_NE(respostas[1].find("\nLigação não cifrada."), std::string::npos) << respostas[1];
   EXPECT_EQ(dialogs_.log, Log{});
 
   // Written as `saftpt settings` writes it.
@@ -231,6 +240,27 @@ TEST_F(WindowTest, FirstRunAsksForTheConnectionUntilItWorks) {
   EXPECT_EQ(Child<QListWidget>("seriesList")->count(), 2);
   EXPECT_NE(window_->windowTitle().toStdString().find("Sociedade de Advogados Teste"),
             std::string::npos);
+}
+
+// On a server that takes only TLS, with its CA chosen, the answer names the
+// protocol, and "Gravar" keeps the verification and the CA file.
+TEST_F(WindowTest, ConnectionDialogSaysTheConnectionIsEncrypted) {
+  TlsServer server;
+  ConnectionSettings s = server.Settings();
+  gui::ConnectionDialog d(folder_ + "/tls.ini", "", dialogs_);
+  for (auto [field, text] : {std::pair{"serverEdit", s.server},
+                             {"portEdit", s.port},
+                             {"databaseEdit", s.database},
+                             {"userEdit", s.user},
+                             {"passwordEdit", s.password},
+                             {"caEdit", server.Ca()}})
+    Field(&d, field)->setText(QString::fromStdString(text));
+  Press(&d, "testButton");
+  const std::string resposta = LabelText(&d, "answerLabel");
+  EXPECT_NE(resposta.find("\nLigação cifrada: TLSv1."), std::string::npos) << resposta;
+  Press(&d, "saveButton");
+  EXPECT_EQ(LeLigacaoIni(folder_ + "/tls.ini").tls, TlsMode::kVerify);
+  EXPECT_EQ(LeLigacaoIni(folder_ + "/tls.ini").tlsCa, server.Ca());
 }
 
 // "Ligação…": saved settings that connect are taken; ones that do not are

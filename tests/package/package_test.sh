@@ -108,7 +108,7 @@ chmod 600 "$work/client.cnf"
 ini="$XDG_CONFIG_HOME/saftpt/lexora.ini"
 printf '%s\n' "$SAFTPT_TEST_DB_PASSWORD" |
   "$bin/saftpt" settings --server "$SAFTPT_TEST_DB_HOST" --port "$SAFTPT_TEST_DB_PORT" \
-    --database "$database" --user "$SAFTPT_TEST_DB_USER" >"$work/settings.out"
+    --database "$database" --user "$SAFTPT_TEST_DB_USER" --tls preferir >"$work/settings.out"
 grep -qF "$ini" "$work/settings.out" || fail "saftpt settings: $(cat "$work/settings.out")"
 [ "$(stat -c %a "$ini")" = 600 ] || fail "$ini com modo $(stat -c %a "$ini")"
 [ ! -e "$bin/lexora.ini" ] || fail "lexora.ini escrito junto ao programa"

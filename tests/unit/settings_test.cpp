@@ -267,16 +267,29 @@ TEST_F(SettingsFile, ConnectionWrittenInANewFolderForItsOwnerOnly) {
   std::string password;
   ASSERT_TRUE(ReadIni(ini, "bd", "password", password));
   EXPECT_EQ(password, Scramble(s.password));
+  EXPECT_EQ(lida.tls, TlsMode::kPrefer);  // written as "preferir"
 
-  // An existing file keeps its other keys and is closed to others.
+  // An existing file keeps its other keys and is closed to others; without
+  // "tls" it connects as before the key existed; a relative CA is beside it.
   Write("[bd]\r\nsaftrecibos=1\r\n[saft]\r\nchave_publica=a.pem\r\n");
   ASSERT_EQ(::chmod(path_.c_str(), 0644), 0);
+  EXPECT_EQ(LeLigacaoIni(path_).tls, TlsMode::kPrefer);
+  WriteIni(path_, "bd", "tls", "sim");
+  EXPECT_THROW(LeLigacaoIni(path_), Error);
+  WriteIni(path_, "bd", "tls", "0");
+  WriteIni(path_, "bd", "tls_ca", "ca.pem");
+  EXPECT_EQ(LeLigacaoIni(path_).tls, TlsMode::kNever);
+  s.tls = TlsMode::kVerify;
+  s.tlsCa = LeLigacaoIni(path_).tlsCa;
+  EXPECT_EQ(s.tlsCa, dir_ + "/ca.pem");
   GravaLigacao(path_, s);
   ASSERT_EQ(::stat(path_.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);
   EXPECT_EQ(Read("bd", "saftrecibos"), "1");
   EXPECT_EQ(Read("saft", "chave_publica"), "a.pem");
   EXPECT_EQ(Read("bd", "basedados"), "faturacao");
+  EXPECT_EQ(Read("bd", "tls"), "1");
+  EXPECT_EQ(Read("bd", "tls_ca"), s.tlsCa);
 
   // What cannot be written is refused before anything is created.
   const std::string nova = dir_ + "/nova/lexora.ini";
