@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "../ShippedTable.h"
 #include "config/OfficeConfig.h"
 #include "saft/AuditFileBuilder.h"
-#include "../ShippedTable.h"
 #include "saft/ExemptionReasons.h"
 #include "saft/ProgressSink.h"
 
