@@ -116,6 +116,9 @@ class Database {
   void Open(const ConnectionSettings& settings);
   bool IsOpen() const { return conn_ != nullptr; }
   void Close();
+  // The settings it was opened with, for a second connection to the same
+  // database.
+  const ConnectionSettings& Settings() const { return settings_; }
 
   // Runs a statement that returns rows.
   Recordset Execute(const std::string& sql);
@@ -152,6 +155,7 @@ class Database {
 
   st_mysql* conn_ = nullptr;
   uint64_t statements_ = 0;
+  ConnectionSettings settings_;
 };
 
 // Lower-case of an ASCII text (names of tables and columns).

@@ -20,7 +20,7 @@ namespace {
 // Asks the resolver about one case; throws "Exportação do ficheiro
 // cancelada." when it does not correct it.
 void AskCorrection(RunContext& ctx, const ExemptionCase& c) {
-  ExemptionFixer fixer(ctx.db, c);
+  ExemptionFixer fixer([&ctx]() -> Database& { return ctx.Corrections(); }, c);
   if (!ctx.resolver.Resolve(c, fixer))
     throw Error(Error::kBuilder, "Exportação do ficheiro cancelada.");
   // The reasons of document lines were rewritten: what was read ahead is stale.

@@ -9,11 +9,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <thread>
 
+#include "../../bench/BenchData.h"
 #include "../TestKeys.h"
 #include "ExportFixture.h"
 #include "app/SignatureCheck.h"
@@ -146,6 +150,7 @@ class Conversa {
     return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
   }
   const std::string& Ecra() const { return ecra_; }
+  void Sinal(int sinal) { kill(pid_, sinal); }
 
  private:
   void Le(int ms) {
@@ -166,6 +171,51 @@ class Conversa {
   size_t lido_ = 0;
   bool fim_ = false;
 };
+
+// A tax number with its check digit, from a number of up to 8 digits.
+std::string Nif(int base) {
+  std::string d = std::to_string(20000000 + base);
+  int soma = 0;
+  for (int i = 0; i < 8; ++i) soma += (d[static_cast<size_t>(i)] - '0') * (9 - i);
+  int resto = soma % 11;
+  return d + std::to_string(resto < 2 ? 0 : 11 - resto);
+}
+
+// What the billing program saves at once: a new customer, an invoice for it
+// with its line and the receipt paying it, numbered `n` in `serie`; with
+// `cancela`, the first quotation not yet cancelled is cancelled too. Each unit
+// is saved whole: in a transaction, or under the billing program's own locks
+// on tables without transactions.
+std::string UnidadeDoEscritorio(int n, const std::string& serie, const std::string& data,
+                                bool cancela, bool myisam = false) {
+  const std::string i = std::to_string(n), fatura = std::to_string(100000 + 2 * n),
+                    recibo = std::to_string(100001 + 2 * n), cliente = "'W" + i + "'",
+                    nif = "'" + Nif(n) + "'", s = "'" + serie + "'", d = "'" + data + "'";
+  std::string sql =
+      std::string(myisam ? "LOCK TABLES clientes WRITE, documentos WRITE, "
+                           "documentoslinhas WRITE;"
+                         : "START TRANSACTION;") +
+      "INSERT INTO clientes (CodCliente, NContribuinte, Nome, Morada, CodPostal, Pais) VALUES (" +
+      cliente + "," + nif +
+      ",'Cliente novo','Rua Nova 1','1000-001','Portugal');"
+      "INSERT INTO documentos (IDDoc, tipodoc, serie, numero, Data, DataEdicao, Anulado, ATCUD, "
+      "CodCliente, NContribuinteCliente, ValorIva, ValorLiquido, ValorTotal, ModoPag) VALUES (" +
+      fatura + ",'F'," + s + "," + i + "," + d + "," + d + ",0,'JFW-" + i + "'," + cliente + "," +
+      nif + ",23,100,123,'NU'), (" + recibo + ",'R'," + s + "," + i + "," + d + "," + d +
+      ",0,'JFWR-" + i + "'," + cliente + "," + nif +
+      ",0,100,123,'NU');"
+      "INSERT INTO documentoslinhas (IDDoc, tipodoc, Serie, numero, Referencia, Descricao, Quant, "
+      "Preco, ValorLiquido, Iva, ValorIva, ValorTotal, IDDocP, TipoDocP, SerieP, NumeroP) VALUES "
+      "(" +
+      fatura + ",'F'," + s + "," + i + ",'H1','Consulta',1,100,100,23,23,123,0,NULL,NULL,NULL), (" +
+      recibo + ",'R'," + s + "," + i + ",NULL,NULL,1,0,100,0,0,123," + fatura + ",'F'," + s + "," +
+      i + ");";
+  if (cancela)
+    sql +=
+        "UPDATE documentos SET Anulado=1, Motivo='Erro' WHERE tipodoc='OR' AND Anulado=0 "
+        "ORDER BY IDDoc LIMIT 1;";
+  return sql + (myisam ? "UNLOCK TABLES" : "COMMIT");
+}
 
 class CliExportTest : public ExportTest {
  protected:
@@ -545,9 +595,12 @@ TEST_F(CliExportTest, TerminalCorrectsAnExemptionReason) {
   c.Envia("n");
   // Back to the menu: nothing written yet.
   ASSERT_TRUE(c.Espera("Opção")) << c.Ecra();
+  // Saved while the dialog waits: after the export's view was taken.
+  Exec(UnidadeDoEscritorio(3, "A", "2024-03-28", false));
   c.Envia("1");
   ASSERT_TRUE(c.ChooseM07("s")) << c.Ecra();
   EXPECT_EQ(c.Termina(), 0) << c.Ecra();
+  EXPECT_FALSE(Contem(FileText(xml_), "F A/3<")) << "saved after the export started";
 
   Recordset rs = db_.Execute("select IsencaoIva, CodMencao from documentoslinhas where IDDoc=2");
   ASSERT_FALSE(rs.Eof());
@@ -618,6 +671,117 @@ TEST_F(CliExportTest, BlankReasonOffersNoUpdateOfEveryDocument) {
   EXPECT_FALSE(Contem(c.Ecra(), "2 - Atualizar todas"));
   Recordset rs = db_.Execute("select CodMencao from documentoslinhas where IDDoc=2");
   EXPECT_EQ(rs.Text("CodMencao"), "M07");
+}
+
+// An export while the office keeps invoicing, on each kind of table.
+struct EnquantoFatura {
+  const char* name;
+  bool myisam;
+  bool mayLock;  // the user may lock tables
+};
+
+class ConsistentExportTest : public ExportTest,
+                             public ::testing::WithParamInterface<EnquantoFatura> {};
+
+TEST_P(ConsistentExportTest, WriterDuringTheExportLeavesTheFileWhole) {
+  const EnquantoFatura& caso = GetParam();
+  SchemaKind kind;
+  kind.myisam = caso.myisam;
+  CreateDatabase(kind);
+  bench::BenchSize size;
+  size.documents = 3000;
+  size.customers = 300;
+  bench::GenerateBenchData(size, [this](const std::string& sql) { Exec(sql); });
+  Exec(
+      "INSERT INTO series (serie, descricao) VALUES ('W', 'Série W');"
+      "INSERT INTO honorarios (Referencia, Descricao, Categoria, Valor) "
+      "VALUES ('H1', 'Consulta', 'S', 100)");
+  std::string ini = ini_;
+  if (!caso.mayLock) {
+    Exec(
+        "CREATE OR REPLACE USER saftpt_sem_lock@localhost IDENTIFIED BY 'x';"
+        "GRANT SELECT, INSERT, UPDATE ON `" +
+        name_ + "`.* TO saftpt_sem_lock@localhost");
+    ini = (dir_ / "sem_lock.ini").string();
+    ConnectionSettings s = Settings();
+    std::ofstream(ini) << "[bd]\nservidor=" << s.server << "\nporta=" << s.port
+                       << "\nbasedados=" << s.database
+                       << "\nusername=" << Scramble("saftpt_sem_lock")
+                       << "\npassword=" << Scramble("x") << "\n";
+  }
+
+  // The writer saves a unit every few milliseconds, at most 400, until told.
+  std::atomic<bool> parar{false};
+  std::atomic<int> gravadas{0};
+  std::thread escritor([&] {
+    for (int n = 1; n <= 400 && !parar; ++n) {
+      Exec(UnidadeDoEscritorio(n, "W", "2025-12-31", true, caso.myisam));
+      gravadas = n;
+      std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    }
+  });
+  while (caso.mayLock && gravadas < 5) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  const int antes = gravadas;
+  CliResult r =
+      Saftpt({"export", "--settings", ini, "--output", xml_, "--year", "2025", "--receipts"});
+  const int depois = gravadas;
+  parar = true;
+  escritor.join();
+  std::cout << "[ writer   ] " << caso.name << ": " << depois - antes
+            << " units saved during the export, exit " << r.status << "\n";
+
+  if (!caso.mayLock) {
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contem(r.err, "Aviso: as tabelas configescritorio, clientes, series, ")) << r.err;
+    EXPECT_TRUE(Contem(r.err,
+                       " não permitem uma leitura consistente; exporte quando ninguém "
+                       "estiver a faturar.\n"))
+        << r.err;
+    EXPECT_TRUE(Contem(r.out, "não permitem uma leitura consistente")) << r.out;
+    Exec("DROP USER saftpt_sem_lock@localhost");
+    return;
+  }
+  // The program's own check: every customer named is in MasterFiles, the
+  // totals are the lines', no document lacks its lines.
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contem(r.out, kCumpre)) << r.out;
+  EXPECT_FALSE(Contem(r.err, "Aviso")) << r.err;
+  // Each unit wholly in or out: as many of its invoices as of its receipts.
+  const std::string ficheiro = FileText(xml_);
+  int faturas = 0, recibos = 0;
+  for (size_t p = 0; (p = ficheiro.find("<InvoiceNo>F W/", p)) != std::string::npos; ++p) ++faturas;
+  for (size_t p = 0; (p = ficheiro.find("<PaymentRefNo>R W/", p)) != std::string::npos; ++p)
+    ++recibos;
+  EXPECT_EQ(faturas, recibos);
+  EXPECT_GE(faturas, antes);
+  // No lock is left behind: the billing program saves again at once.
+  Exec("SET SESSION lock_wait_timeout=5;" +
+       UnidadeDoEscritorio(1000, "W", "2025-12-31", false, caso.myisam));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ConsistentExportTest,
+                         ::testing::Values(EnquantoFatura{"innodb", false, true},
+                                           EnquantoFatura{"myisam", true, true},
+                                           EnquantoFatura{"myisam_sem_lock", true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliExportTest, KilledExportLeavesNoLockBehind) {
+  SchemaKind kind;
+  kind.myisam = true;
+  CreateDatabase(kind);
+  Exec(kDados);
+  Exec(kMotivoInvalido);
+  // The dialog waits with the tables locked: the billing program's save waits.
+  Conversa c(ExportArgs(), dir_ / "stdout");
+  ASSERT_TRUE(c.Espera("Opção")) << c.Ecra();
+  EXPECT_THROW(Exec("SET SESSION lock_wait_timeout=1;" +
+                    UnidadeDoEscritorio(3, "A", "2024-03-28", false, true)),
+               std::runtime_error);
+  c.Sinal(SIGTERM);
+  EXPECT_EQ(c.Termina(), -1);
+  Exec("SET SESSION lock_wait_timeout=10;" +
+       UnidadeDoEscritorio(3, "A", "2024-03-28", false, true));
+  EXPECT_TRUE(OutputFiles().empty());
 }
 
 }  // namespace
