@@ -56,22 +56,31 @@ ReadView::ReadView(Database& db, const std::vector<std::string>& tables) : db_(d
     kind_ = Kind::kSnapshot;
     return;
   }
-  std::string lock;
-  for (const std::string& t : present) lock += (lock.empty() ? "" : ", ") + t + " READ";
+  // The run's connection opens every table before the locks are taken, in a
+  // transaction that keeps them open to it: a billing program's LOCK TABLES
+  // … WRITE waiting behind the locks would otherwise keep each of the run's
+  // statements waiting in turn, and the run would never end.
+  std::string from, lock;
+  for (const std::string& t : present) {
+    from += (from.empty() ? "" : ", ") + t;
+    lock += (lock.empty() ? "" : ", ") + t + " READ";
+  }
+  Send("START TRANSACTION");
+  Send("SELECT 1 FROM " + from + " LIMIT 0");
+  kind_ = Kind::kLocked;
   locks_ = std::make_unique<Database>();
-  locks_->Open(db_.Settings());
   try {
+    locks_->Open(db_.Settings());
     locks_->ExecuteUpdate("LOCK TABLES " + lock);
-    kind_ = Kind::kLocked;
   } catch (const Error& e) {
     if (!IsAccessDenied(e)) throw;
-    locks_.reset();
-    SetWarning(unsafe_);
+    GiveUpLocks();
   }
 }
 
 ReadView::~ReadView() {
-  if (ended_ || kind_ != Kind::kSnapshot) return;  // closing locks_ releases its locks
+  if (ended_ || kind_ == Kind::kNone) return;
+  locks_.reset();  // the session's end releases its locks
   try {
     Send("ROLLBACK");
   } catch (const Error&) {
@@ -83,18 +92,20 @@ ReadView::~ReadView() {
 void ReadView::End() {
   if (ended_) return;
   ended_ = true;
-  if (kind_ == Kind::kSnapshot) Send("COMMIT");
   if (locks_) locks_->ExecuteUpdate("UNLOCK TABLES");
   locks_.reset();
+  if (kind_ != Kind::kNone) Send("COMMIT");
+}
+
+void ReadView::GiveUpLocks() {
+  locks_.reset();
+  Send("COMMIT");
+  kind_ = Kind::kNone;
+  SetWarning(unsafe_);
 }
 
 Database& ReadView::Corrections() {
-  if (kind_ == Kind::kLocked) {
-    locks_->ExecuteUpdate("UNLOCK TABLES");
-    locks_.reset();
-    kind_ = Kind::kNone;
-    SetWarning(unsafe_);
-  }
+  if (kind_ == Kind::kLocked) GiveUpLocks();
   if (kind_ != Kind::kSnapshot) return db_;
   if (!corrections_) {
     corrections_ = std::make_unique<Database>();

@@ -49,13 +49,16 @@ class ReadView {
   // read back through: a snapshot does not see them, so a second connection
   // (autocommit) of the same settings; the run's own otherwise. A locked
   // view would keep that write waiting on its own locks: it gives them up
-  // first, and reads on as before with the warning.
+  // first (the user is then asked before the billing program's writes go
+  // on), and the run reads on as before, with the warning.
   Database& Corrections();
 
  private:
   // Runs a statement of the view on the run's connection.
   void Send(const std::string& sql);
   void SetWarning(const std::vector<std::string>& tables);
+  // Reads on without locks, and says so.
+  void GiveUpLocks();
 
   Database& db_;
   Kind kind_ = Kind::kNone;
