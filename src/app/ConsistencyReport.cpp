@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/NumberingReport.h"
+#include "config/ReadView.h"
 
 namespace saftpt {
 
@@ -121,9 +122,12 @@ std::string CheckFaturas(Database& db, const DateTime& start, const DateTime& en
 RelatorioConsistencia CheckConsistency(Database& db, const DateTime& start, const DateTime& end,
                                        char decimalSeparator) {
   RelatorioConsistencia r;
+  ReadView view(db, BillingTables());
   r.recibos = CheckRecibos(db, start, end, decimalSeparator, r.errosRecibos);
   r.faturas = CheckFaturas(db, start, end, decimalSeparator, r.errosFaturas);
   r.numeracao = CheckNumeracao(db, start, end, r.errosNumeracao);
+  view.End();
+  r.aviso = view.Warning();
   return r;
 }
 

@@ -17,6 +17,7 @@ struct RelatorioConsistencia {
   bool errosRecibos = false;
   bool errosFaturas = false;
   bool errosNumeracao = false;
+  std::string aviso;  // "" or why the lists may not be one view of the office
   bool encontrouErros() const { return errosRecibos || errosFaturas || errosNumeracao; }
 };
 
@@ -27,7 +28,8 @@ std::string CheckRecibos(Database& db, const DateTime& start, const DateTime& en
 // Check 2: documents paid for more than their total.
 std::string CheckFaturas(Database& db, const DateTime& start, const DateTime& end,
                          char decimalSeparator, bool& encontrou);
-// The three checks. A failing query throws Error with the database's message.
+// The three checks, reading one view of the office (config/ReadView.h). A
+// failing query throws Error with the database's message.
 RelatorioConsistencia CheckConsistency(Database& db, const DateTime& start, const DateTime& end,
                                        char decimalSeparator);
 

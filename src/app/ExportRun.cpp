@@ -9,6 +9,7 @@
 #include "BuildInfo.h"
 #include "app/ExportPreChecks.h"
 #include "config/Error.h"
+#include "config/ReadView.h"
 #include "saft/AuditFileBuilder.h"
 #include "saft/ValueFormat.h"
 
@@ -70,12 +71,20 @@ ExportResult ExportRun::Run(const ExportRequest& request) {
     if (options.outputPath.empty() || options.outputPath == "*.xml") return result;
     if (FicheiroExiste(options.outputPath) && !dialogs_.Confirm(kSobrepor)) return result;
 
+    // Every statement of the file reads one view of the office, which keeps
+    // invoicing meanwhile; the view ends before the file is saved.
+    ReadView view(db_, BillingTables());
     AuditFileBuilder builder(db_, office_, options, progress_, resolver_);
+    builder.Context().view = &view;
     builder.Build();
+    view.End();
     builder.Save();
 
     result.written = true;
+    result.warning = view.Warning();
+    result.viewStatements = view.StatementCount();
     result.summary = Resumo(builder.Summary(), request.decimalSeparator);
+    if (!result.warning.empty()) result.summary += "\r\n" + result.warning;
   } catch (const Error& e) {
     dialogs_.ShowError(e.Description());
     return result;

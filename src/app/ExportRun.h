@@ -3,6 +3,7 @@
 #ifndef SAFTPT_APP_EXPORTRUN_H_
 #define SAFTPT_APP_EXPORTRUN_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -26,8 +27,10 @@ struct ExportRequest {
 };
 
 struct ExportResult {
-  bool written = false;  // the file was saved
-  std::string summary;   // the ten lines, "\r\n" between them
+  bool written = false;         // the file was saved
+  std::string summary;          // the ten lines, "\r\n" between them, and the warning
+  std::string warning;          // "" or why the file may not be one view of the office
+  uint64_t viewStatements = 0;  // those of the consistent view (config/ReadView.h)
 };
 
 class ExportRun {

@@ -56,6 +56,7 @@ class CheckCommand : public Command {
     std::cout << ForTerminal(report.recibos) << "\n\n"
               << ForTerminal(report.faturas) << "\n\n"
               << ForTerminal(report.numeracao) << std::endl;
+    if (!report.aviso.empty()) std::cerr << report.aviso << std::endl;
     return report.encontrouErros() ? ExitStatus::kProblemsFound : ExitStatus::kOk;
   }
 

@@ -110,6 +110,7 @@ class ExportCommand : public Command {
     ExportResult result = run.Run(request);
     progress.Limpa();
     if (!result.written) return ExitStatus::kNotWritten;
+    if (!result.warning.empty()) std::cerr << result.warning << std::endl;
     if (noValidate_) return ExitStatus::kOk;
     return CheckWrittenFile(options.versao, audit);
   }

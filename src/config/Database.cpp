@@ -291,6 +291,7 @@ void Database::Open(const ConnectionSettings& settings) {
     throw e;
   }
   conn_ = m;
+  settings_ = settings;
 }
 
 void Database::Fail(const std::string& /*sql*/) const {

@@ -126,6 +126,9 @@ class Database {
   // The TLS protocol of the open connection ("TLSv1.3"), or "" when it is
   // not encrypted.
   std::string TlsVersion() const;
+  // The settings it was opened with, for a second connection to the same
+  // database.
+  const ConnectionSettings& Settings() const { return settings_; }
 
   // Runs a statement that returns rows.
   Recordset Execute(const std::string& sql);
@@ -162,6 +165,7 @@ class Database {
 
   st_mysql* conn_ = nullptr;
   uint64_t statements_ = 0;
+  ConnectionSettings settings_;
 };
 
 // Lower-case of an ASCII text (names of tables and columns).

@@ -28,7 +28,6 @@
 #include "app/ExportFileNames.h"
 #include "app/ExportPreChecks.h"
 #include "app/ExportRun.h"
-#include "app/NumberingReport.h"
 #include "app/SeriesLists.h"
 #include "app/SettingsLocation.h"
 #include "app/Version.h"
@@ -431,12 +430,13 @@ void ExportWindow::ShowConsistencyReport() {
   DateTime start = DateOf(periodStart_);
   DateTime end = DateOf(periodEnd_);
   char separator = DecimalSeparator();
-  // Each box is shown before the next check runs.
+  // The three lists read one view of the office, then each box is shown.
   try {
-    bool found = false;
-    dialogs_.Warn(CheckRecibos(db_, start, end, separator, found));
-    dialogs_.Warn(CheckFaturas(db_, start, end, separator, found));
-    dialogs_.Warn(CheckNumeracao(db_, start, end, found));
+    RelatorioConsistencia report = CheckConsistency(db_, start, end, separator);
+    dialogs_.Warn(report.recibos);
+    dialogs_.Warn(report.faturas);
+    dialogs_.Warn(report.numeracao);
+    if (!report.aviso.empty()) dialogs_.Warn(report.aviso);
   } catch (const std::exception& e) {
     dialogs_.ShowError(e.what());
   }

@@ -27,7 +27,7 @@ void AskCorrection(RunContext& ctx, const std::string& tipodoc, const std::strin
                         reason,
                         ctx.options.start,
                         ctx.options.motivos.Offered(ctx.options.start)};
-  ExemptionFixer fixer(ctx.db, c);
+  ExemptionFixer fixer([&ctx]() -> Database& { return ctx.Corrections(); }, c);
   if (!ctx.resolver.Resolve(c, fixer))
     throw Error(Error::kBuilder, "Exportação do ficheiro cancelada.");
   // The reasons of document lines were rewritten: what was read ahead is stale.

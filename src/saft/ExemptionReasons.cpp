@@ -38,11 +38,12 @@ std::string MotivoActual(const Database& db, const std::string& reason) {
 }  // namespace
 
 unsigned long long ExemptionFixer::UpdateDocument(const MotivoIsencao& chosen) {
-  return db_.ExecuteUpdate("update documentoslinhas set isencaoiva='" + db_.Escape(chosen.text) +
-                           "',CodMencao='" + db_.Escape(chosen.code) + "' where " +
-                           MotivoActual(db_, case_.currentReason) + " and tipodoc='" +
-                           db_.Escape(case_.tipodoc) + "' and numero=" + db_.Number(case_.numero) +
-                           " and serie='" + db_.Escape(case_.serie) + "'");
+  Database& db = connection_();
+  return db.ExecuteUpdate("update documentoslinhas set isencaoiva='" + db.Escape(chosen.text) +
+                          "',CodMencao='" + db.Escape(chosen.code) + "' where " +
+                          MotivoActual(db, case_.currentReason) + " and tipodoc='" +
+                          db.Escape(case_.tipodoc) + "' and numero=" + db.Number(case_.numero) +
+                          " and serie='" + db.Escape(case_.serie) + "'");
 }
 
 unsigned long long ExemptionFixer::UpdateAll(const MotivoIsencao& chosen) {
@@ -50,9 +51,10 @@ unsigned long long ExemptionFixer::UpdateAll(const MotivoIsencao& chosen) {
   if (Trim(case_.currentReason).empty())
     throw Error(Error::kBuilder,
                 "Não é possível atualizar todas as ocorrências de um motivo de isenção vazio.");
-  return db_.ExecuteUpdate(
-      "update documentoslinhas set isencaoiva='" + db_.Escape(chosen.text) + "',CodMencao='" +
-      db_.Escape(chosen.code) + "' where " + MotivoActual(db_, case_.currentReason) +
+  Database& db = connection_();
+  return db.ExecuteUpdate(
+      "update documentoslinhas set isencaoiva='" + db.Escape(chosen.text) + "',CodMencao='" +
+      db.Escape(chosen.code) + "' where " + MotivoActual(db, case_.currentReason) +
       " and concat(tipodoc,'-',numero,'-',serie) in (select concat(tipodoc,'-',numero,'-',serie) "
       "from documentos where data>='2017/01/01')");
 }

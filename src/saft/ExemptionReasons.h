@@ -3,6 +3,7 @@
 #ifndef SAFTPT_SAFT_EXEMPTIONREASONS_H_
 #define SAFTPT_SAFT_EXEMPTIONREASONS_H_
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,12 @@ struct ExemptionCase {
 // Runs the dialog's update statements on the billing database.
 class ExemptionFixer {
  public:
-  ExemptionFixer(Database& db, const ExemptionCase& c) : db_(db), case_(c) {}
+  ExemptionFixer(Database& db, const ExemptionCase& c)
+      : connection_([&db]() -> Database& { return db; }), case_(c) {}
+  // The connection is asked for when an update is written: an export's view
+  // of the database may have to make way for it first (config/ReadView.h).
+  ExemptionFixer(std::function<Database&()> connection, const ExemptionCase& c)
+      : connection_(std::move(connection)), case_(c) {}
   // "Atualizar documento": the lines of this document carrying the current
   // reason get the chosen text and code. Returns the rows changed.
   unsigned long long UpdateDocument(const MotivoIsencao& chosen);
@@ -41,7 +47,7 @@ class ExemptionFixer {
   unsigned long long UpdateAll(const MotivoIsencao& chosen);
 
  private:
-  Database& db_;
+  std::function<Database&()> connection_;
   const ExemptionCase& case_;
 };
 

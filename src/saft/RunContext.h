@@ -11,6 +11,7 @@
 #include "config/Database.h"
 #include "config/DateTime.h"
 #include "config/OfficeConfig.h"
+#include "config/ReadView.h"
 #include "saft/ExemptionReasons.h"
 #include "saft/ExemptionTable.h"
 #include "saft/ProgressSink.h"
@@ -76,6 +77,11 @@ struct RunContext {
   std::string DocumentRestriction() const;
   // The "ATCUD" element's text: "0" before 1 February 2023 (the run's date).
   std::string AtcudText(const Value& atcud, const std::string& documentNumber) const;
+  // Where the exemption dialog's corrections are written and read back: the
+  // view's (config/ReadView.h), or db without one.
+  Database& Corrections() { return view ? view->Corrections() : db; }
+  // Whether that is another connection than the one the run reads through.
+  bool CorrectsElsewhere() const { return view && view->GetKind() == ReadView::Kind::kSnapshot; }
   // Starts a section on the main bar.
   void ShowStep(const ProgressStep& step) { progress.ShowProgress(step.number, step.label); }
 
@@ -84,6 +90,7 @@ struct RunContext {
   const ExportOptions options;
   ProgressSink& progress;
   ExemptionResolver& resolver;
+  ReadView* view = nullptr;  // the run's consistent view, when it has one
 
   std::string clienteIndiferenciado;  // the walk-in customer's code
   bool orcamentosAssinados = false;   // quotations carry their signature

@@ -107,8 +107,9 @@ struct RunReads {
   // The section's reads: what they are, and how many corrections the dialog
   // had made when they were taken. A correction makes the reasons read
   // ahead stale: from then on each document of the section is read again,
-  // alone, through the same definition (amounts never change, so the totals
-  // summed from the section's read stand).
+  // alone, through the same definition and the connection the correction was
+  // written on (amounts never change, so the totals summed from the
+  // section's read stand).
   SectionRead section;
   int corrections = 0;
   int correctionsAtRead = 0;

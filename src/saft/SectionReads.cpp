@@ -27,7 +27,8 @@ constexpr const char* kReasonFilter =
 // A receipt's rate groups of the documents it pays and their uncoded
 // zero-rated lines; `origem` is the section's documents and `recibo` joins
 // their lines.
-void ReadReceiptGroups(RunContext& ctx, const std::string& origem, const std::string& recibo) {
+void ReadReceiptGroups(RunContext& ctx, Database& db, const std::string& origem,
+                       const std::string& recibo) {
   RunReads& l = ctx.reads;
   l.groups = RowsByDocument();
   l.uncoded.reset();
@@ -37,21 +38,21 @@ void ReadReceiptGroups(RunContext& ctx, const std::string& origem, const std::st
   // One row per VAT rate of each settled document, as the receipt's lines
   // are written; a line settling nothing still has its row.
   l.groups = RowsByDocument(
-      ctx.db.Execute("select pl.ID as saft_linha, max(l.ID) as saft_marca, l.iva, "
-                     "Sum(l.ValorIva) as ValorIva, sum(l.ValorLiquido) as ValorLiquido, "
-                     "sum(l.ValorTotal) as ValorTotal, sum(l.ValorDesconto) as ValorDesconto, "
-                     "sum(l.ValorRetencao) as ValorRetencao, d.data, d.ValorTotal, l.IsencaoIva, "
-                     "l.codmencao" +
-                     origem + recibo +
-                     "and pl.tipodocp<>'' left join (documentoslinhas l inner join documentos d "
-                     "on l.IDDoc = d.IDDoc) on l.tipodoc=pl.TipoDocP and l.serie=pl.SerieP and "
-                     "l.numero=pl.NumeroP and l.valorliquido<>0 group by " +
-                     ordem + ",l.Iva order by " + ordem + ",l.Iva"),
+      db.Execute("select pl.ID as saft_linha, max(l.ID) as saft_marca, l.iva, "
+                 "Sum(l.ValorIva) as ValorIva, sum(l.ValorLiquido) as ValorLiquido, "
+                 "sum(l.ValorTotal) as ValorTotal, sum(l.ValorDesconto) as ValorDesconto, "
+                 "sum(l.ValorRetencao) as ValorRetencao, d.data, d.ValorTotal, l.IsencaoIva, "
+                 "l.codmencao" +
+                 origem + recibo +
+                 "and pl.tipodocp<>'' left join (documentoslinhas l inner join documentos d "
+                 "on l.IDDoc = d.IDDoc) on l.tipodoc=pl.TipoDocP and l.serie=pl.SerieP and "
+                 "l.numero=pl.NumeroP and l.valorliquido<>0 group by " +
+                 ordem + ",l.Iva order by " + ordem + ",l.Iva"),
       2);
 
   if (ctx.options.versao < 4) return;
   auto& uncoded = l.uncoded.emplace();
-  Recordset rs = ctx.db.Execute(
+  Recordset rs = db.Execute(
       "select distinct documentos.IDDoc, l.ID, l.tipodoc, l.serie, l.numero, l.isencaoiva" +
       origem + recibo +
       "inner join documentoslinhas l on l.iddoc=pl.iddocp where (l.codmencao is null or "
@@ -61,9 +62,9 @@ void ReadReceiptGroups(RunContext& ctx, const std::string& origem, const std::st
         {rs.Field(2).Text(), rs.Field(3).Text(), rs.Field(4).Text(), rs.Field(5).Text()});
 }
 
-}  // namespace
-
-void ReadSection(RunContext& ctx, const std::string& documentsSql, const SectionRead& read) {
+// The section's reads through `db`.
+void ReadSectionFrom(RunContext& ctx, Database& db, const std::string& documentsSql,
+                     const SectionRead& read) {
   RunReads& l = ctx.reads;
   l.section = read;
   l.correctionsAtRead = l.corrections;
@@ -76,7 +77,7 @@ void ReadSection(RunContext& ctx, const std::string& documentsSql, const Section
   // In the order the documents are written, so the lines pair with them as
   // they are read. The document's type and status come along for the
   // section's totals.
-  l.lines = RowsByDocument(ctx.db.Execute(
+  l.lines = RowsByDocument(db.Execute(
       "select documentos.IDDoc as saft_doc, " + read.columns +
       ", documentos.tipodoc as saft_tipodoc, documentos.Anulado as saft_anulado" + origem +
       "left join documentoslinhas on" + kLineOfDocument + " and (" + read.filter +
@@ -86,9 +87,8 @@ void ReadSection(RunContext& ctx, const std::string& documentsSql, const Section
   Recordset rs;
   if (read.reasons) {
     auto& lidos = l.reasons.emplace();
-    rs = ctx.db.Execute("select distinct documentos.IDDoc, " + std::string(kReasonColumns) +
-                        origem + "inner join documentoslinhas on" + kLineOfDocument + " where " +
-                        kReasonFilter);
+    rs = db.Execute("select distinct documentos.IDDoc, " + std::string(kReasonColumns) + origem +
+                    "inner join documentoslinhas on" + kLineOfDocument + " where " + kReasonFilter);
     for (; !rs.Eof(); rs.MoveNext())
       lidos[rs.Field(size_t{0}).Integer()].push_back(
           {rs.Field(1).Text(), rs.Field(2), rs.Field(3).Boolean(), rs.Field(4).Boolean()});
@@ -96,8 +96,7 @@ void ReadSection(RunContext& ctx, const std::string& documentsSql, const Section
 
   if (!read.retencaoFilter.empty()) {
     // Without the TipoRetencao column everything withheld is IRS.
-    if (!l.hasTipoRetencao)
-      l.hasTipoRetencao = ctx.db.HasColumn("documentoslinhas", "TipoRetencao");
+    if (!l.hasTipoRetencao) l.hasTipoRetencao = db.HasColumn("documentoslinhas", "TipoRetencao");
     const std::string soma = *l.hasTipoRetencao
                                  ? "round(sum(if(documentoslinhas.TipoRetencao='IRC',"
                                    "documentoslinhas.ValorRetencao,null)),2), "
@@ -105,18 +104,27 @@ void ReadSection(RunContext& ctx, const std::string& documentsSql, const Section
                                    "documentoslinhas.ValorRetencao,null)),2)"
                                  : "null, round(sum(documentoslinhas.ValorRetencao),2)";
     auto& somas = l.retencoes.emplace();
-    rs = ctx.db.Execute("select documentos.IDDoc, " + soma + origem +
-                        "inner join documentoslinhas on" + kLineOfDocument + " where " +
-                        read.retencaoFilter + " group by documentos.IDDoc");
+    rs = db.Execute("select documentos.IDDoc, " + soma + origem + "inner join documentoslinhas on" +
+                    kLineOfDocument + " where " + read.retencaoFilter +
+                    " group by documentos.IDDoc");
     auto valor = [](const Value& v) { return v.IsNull() ? 0 : v.Number("ValorRetencao"); };
     for (; !rs.Eof(); rs.MoveNext())
       somas[rs.Field(size_t{0}).Integer()] = {valor(rs.Field(1)), valor(rs.Field(2))};
   }
 
   if (read.receipts)
-    ReadReceiptGroups(ctx, origem,
+    ReadReceiptGroups(ctx, db, origem,
                       "inner join documentoslinhas pl on pl.tipodoc=documentos.tipodoc and "
                       "pl.Serie=documentos.serie and pl.numero=documentos.numero ");
+}
+
+}  // namespace
+
+void ReadSection(RunContext& ctx, const std::string& documentsSql, const SectionRead& read) {
+  ReadSectionFrom(ctx, ctx.db, documentsSql, read);
+  // Corrections written on another connection are not in what the run reads:
+  // each document is then read again, alone, through that connection.
+  if (ctx.reads.corrections > 0 && ctx.CorrectsElsewhere()) ctx.reads.correctionsAtRead = -1;
 }
 
 void RereadDocument(RunContext& ctx, const Recordset& document) {
@@ -124,7 +132,11 @@ void RereadDocument(RunContext& ctx, const Recordset& document) {
   const long long id = document.Field("IDDoc").Integer("IDDoc");
   if (l.correctionsAtRead == l.corrections && (!l.onlyDocument || *l.onlyDocument == id)) return;
   const SectionRead read = l.section;
-  ReadSection(ctx, "select * from documentos where IDDoc=" + std::to_string(id), read);
+  // A document, once saved, changes only by these corrections (and by its
+  // cancellation, which its section's totals read before): read through
+  // their connection, it is the run's view of it plus the user's choices.
+  ReadSectionFrom(ctx, ctx.Corrections(),
+                  "select * from documentos where IDDoc=" + std::to_string(id), read);
   l.onlyDocument = id;
 }
 

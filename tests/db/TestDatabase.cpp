@@ -65,6 +65,7 @@ std::string SchemaKind::name() const {
   n += datetimeDates ? "_datetime" : "_date";
   n += utf8mb4 ? "_utf8mb4" : "_latin1";
   if (bitBooleans) n += "_bit";
+  if (myisam) n += "_myisam";
   return n;
 }
 
@@ -117,6 +118,7 @@ void DbTest::CreateDatabase(const SchemaKind& kind) {
   if (kind.datetimeDates) schema = Replace(schema, " DATE NULL", " DATETIME NULL");
   if (kind.utf8mb4) schema = Replace(schema, "CHARSET=latin1", "CHARSET=utf8mb4");
   if (kind.bitBooleans) schema = Replace(schema, "TINYINT(1)", "BIT(1)");
+  if (kind.myisam) schema = "SET SESSION default_storage_engine=MyISAM;\n" + schema;
   RunScript(name_, schema);
   db_.Open(Settings());
 }

@@ -20,6 +20,7 @@ struct SchemaKind {
   bool datetimeDates = false;  // DATETIME instead of DATE
   bool utf8mb4 = false;        // utf8mb4 tables instead of latin1
   bool bitBooleans = false;    // BIT(1) instead of TINYINT(1)
+  bool myisam = false;         // MyISAM tables (no transactions) instead of InnoDB
   std::string name() const;
 };
 

@@ -9,11 +9,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <thread>
 
+#include "../../bench/BenchData.h"
 #include "../TestKeys.h"
 #include "ExportFixture.h"
 #include "app/SignatureCheck.h"
@@ -146,6 +150,7 @@ class Conversa {
     return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
   }
   const std::string& Ecra() const { return ecra_; }
+  void Sinal(int sinal) { kill(pid_, sinal); }
 
  private:
   void Le(int ms) {
@@ -166,6 +171,34 @@ class Conversa {
   size_t lido_ = 0;
   bool fim_ = false;
 };
+
+// What the billing program saves at once, as unit `n` of series W dated
+// `data`: a new customer, an invoice for it and the receipt paying it, and the
+// first quotation not yet cancelled, cancelled. Saved whole: in a transaction,
+// or under its own locks on tables without transactions.
+std::string UnidadeDoEscritorio(int n, const std::string& data, bool myisam) {
+  std::string sql = R"sql(
+    INSERT INTO clientes (CodCliente, NContribuinte, Nome, Morada, CodPostal, Pais)
+      VALUES ('W#', '2@', 'Novo', 'Rua Nova 1', '1000-001', 'Portugal');
+    INSERT INTO documentos (IDDoc, tipodoc, serie, numero, Data, DataEdicao, Anulado, ATCUD,
+      CodCliente, NContribuinteCliente, ValorIva, ValorLiquido, ValorTotal, ModoPag) VALUES
+      (1@, 'F', 'W', #, 'D', 'D', 0, 'JFWFATURA-#', 'W#', '2@', 23, 100, 123, 'NU'),
+      (2@, 'R', 'W', #, 'D', 'D', 0, 'JFWRECIBO-#', 'W#', '2@', 0, 100, 123, 'NU');
+    INSERT INTO documentoslinhas (IDDoc, tipodoc, Serie, numero, Referencia, Descricao, Quant,
+      Preco, ValorLiquido, Iva, ValorIva, ValorTotal, IDDocP, TipoDocP, SerieP, NumeroP) VALUES
+      (1@, 'F', 'W', #, 'H1', 'Consulta', 1, 100, 100, 23, 23, 123, 0, NULL, NULL, NULL),
+      (2@, 'R', 'W', #, NULL, NULL, 1, 0, 100, 0, 0, 123, 1@, 'F', 'W', #);
+    UPDATE documentos SET Anulado=1, Motivo='Erro' WHERE tipodoc='OR' AND Anulado=0
+      ORDER BY IDDoc LIMIT 1;)sql";
+  char id[16];  // of the documents and the tax number, apart from those of the office
+  std::snprintf(id, sizeof id, "%08d", n);
+  for (size_t p; (p = sql.find('@')) != std::string::npos;) sql.replace(p, 1, id);
+  for (size_t p; (p = sql.find('#')) != std::string::npos;) sql.replace(p, 1, std::to_string(n));
+  for (size_t p; (p = sql.find("'D'")) != std::string::npos;) sql.replace(p, 3, "'" + data + "'");
+  return myisam ? "LOCK TABLES clientes WRITE, documentos WRITE, documentoslinhas WRITE;" + sql +
+                      "UNLOCK TABLES"
+                : "START TRANSACTION;" + sql + "COMMIT";
+}
 
 class CliExportTest : public ExportTest {
  protected:
@@ -577,9 +610,12 @@ TEST_F(CliExportTest, TerminalCorrectsAnExemptionReason) {
   c.Envia("n");
   // Back to the menu: nothing written yet.
   ASSERT_TRUE(c.Espera("Opção")) << c.Ecra();
+  // Saved while the dialog waits: after the export's view was taken.
+  Exec(UnidadeDoEscritorio(3, "2024-03-28", false));
   c.Envia("1");
   ASSERT_TRUE(c.ChooseM07("s")) << c.Ecra();
   EXPECT_EQ(c.Termina(), 0) << c.Ecra();
+  EXPECT_FALSE(Contem(FileText(xml_), "F W/")) << "saved after the export started";
 
   Recordset rs = db_.Execute("select IsencaoIva, CodMencao from documentoslinhas where IDDoc=2");
   ASSERT_FALSE(rs.Eof());
@@ -650,6 +686,98 @@ TEST_F(CliExportTest, BlankReasonOffersNoUpdateOfEveryDocument) {
   EXPECT_FALSE(Contem(c.Ecra(), "2 - Atualizar todas"));
   Recordset rs = db_.Execute("select CodMencao from documentoslinhas where IDDoc=2");
   EXPECT_EQ(rs.Text("CodMencao"), "M07");
+}
+
+// An export while the office keeps invoicing, on each kind of table.
+struct EnquantoFatura {
+  const char* name;
+  bool myisam;
+  bool mayLock;  // the user may lock tables
+};
+
+class ConsistentExportTest : public ExportTest,
+                             public ::testing::WithParamInterface<EnquantoFatura> {};
+
+TEST_P(ConsistentExportTest, WriterDuringTheExportLeavesTheFileWhole) {
+  const EnquantoFatura& caso = GetParam();
+  SchemaKind kind;
+  kind.myisam = caso.myisam;
+  CreateDatabase(kind);
+  ini_ = WriteSettingsFile(dir_.string());
+  bench::BenchSize size;
+  size.documents = 3000;
+  size.customers = 300;
+  bench::GenerateBenchData(size, [this](const std::string& sql) { Exec(sql); });
+  Exec("INSERT INTO honorarios (Referencia, Descricao, Categoria) VALUES ('H1', 'Consulta', 'S')");
+  if (!caso.mayLock) {
+    Exec(
+        "CREATE OR REPLACE USER saftpt_sem_lock@localhost IDENTIFIED BY 'x';"
+        "GRANT SELECT, INSERT, UPDATE ON `" +
+        name_ + "`.* TO saftpt_sem_lock@localhost");
+    std::string texto = FileText(ini_);
+    std::ofstream(ini_, std::ios::trunc)
+        << texto.substr(0, texto.find("username=")) << "username=" << Scramble("saftpt_sem_lock")
+        << "\r\npassword=" << Scramble("x") << "\r\n";
+  }
+  // A unit every few milliseconds, at most 400, until the export has ended.
+  std::atomic<bool> parar{false};
+  std::atomic<int> gravadas{0};
+  std::thread escritor([&] {
+    for (int n = 1; n <= 400 && !parar && caso.mayLock; gravadas = n++) {
+      Exec(UnidadeDoEscritorio(n, "2025-12-31", caso.myisam));
+      std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    }
+  });
+  while (caso.mayLock && gravadas < 5) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  const int antes = gravadas;
+  CliResult r = Saftpt({"export", "--settings", ini_, "-o", xml_, "--year", "2025", "--receipts"});
+  std::cout << "[ writer   ] " << caso.name << ": " << gravadas - antes
+            << " units saved during the export\n";
+  parar = true;
+  escritor.join();
+  // The program's own check: every customer named is in MasterFiles, the
+  // totals are the lines', no document lacks its lines.
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Contem(r.err, "Aviso: as tabelas configescritorio, clientes, series, "), !caso.mayLock);
+  EXPECT_EQ(Contem(r.out,
+                   " não permitem uma leitura consistente; exporte quando ninguém estiver a "
+                   "faturar.\n"),
+            !caso.mayLock)
+      << r.out;
+  // Each unit wholly in or out: as many of its invoices as of its receipts.
+  const std::string ficheiro = FileText(xml_);
+  int faturas = 0, recibos = 0;
+  for (size_t p = 0; (p = ficheiro.find("<InvoiceNo>F W/", p)) != std::string::npos; ++p) ++faturas;
+  for (size_t p = 0; (p = ficheiro.find("<PaymentRefNo>R W/", p)) != std::string::npos; ++p)
+    ++recibos;
+  EXPECT_EQ(faturas, recibos);
+  EXPECT_GE(faturas, antes);
+  // No lock is left behind: the billing program saves at once.
+  Exec("SET SESSION lock_wait_timeout=5;" + UnidadeDoEscritorio(1000, "2025-12-31", caso.myisam));
+  if (!caso.mayLock) Exec("DROP USER saftpt_sem_lock@localhost");
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ConsistentExportTest,
+                         ::testing::Values(EnquantoFatura{"innodb", false, true},
+                                           EnquantoFatura{"myisam", true, true},
+                                           EnquantoFatura{"myisam_sem_lock", true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliExportTest, KilledExportLeavesNoLockBehind) {
+  SchemaKind kind;
+  kind.myisam = true;
+  CreateDatabase(kind);
+  ini_ = WriteSettingsFile(dir_.string());
+  Exec(kDados + kMotivoInvalido);
+  // The dialog waits with the tables locked: the billing program's save waits.
+  Conversa c(ExportArgs(), dir_ / "stdout");
+  ASSERT_TRUE(c.Espera("Opção")) << c.Ecra();
+  EXPECT_THROW(
+      Exec("SET SESSION lock_wait_timeout=1;" + UnidadeDoEscritorio(3, "2024-03-28", true)),
+      std::runtime_error);
+  c.Sinal(SIGTERM);
+  EXPECT_EQ(c.Termina(), -1);
+  Exec("SET SESSION lock_wait_timeout=10;" + UnidadeDoEscritorio(3, "2024-03-28", true));
 }
 
 }  // namespace
