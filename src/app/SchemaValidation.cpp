@@ -22,6 +22,7 @@
 #include "app/SaftRules.h"
 #include "config/Error.h"
 #include "config/Settings.h"
+#include "xml/XmlLibrary.h"
 
 namespace saftpt {
 
@@ -626,7 +627,7 @@ std::string DefaultSchemaPath() {
 }
 
 ValidationReport ValidateSaftFile(const std::string& file, const std::string& xsdPath) {
-  xmlInitParser();
+  InitXmlLibrary();
   if (!Readable(file))
     throw Error(Error::kValidation, "Não foi possível ler o ficheiro " + file + ".");
   std::unique_ptr<Esquema> schema = LoadSchema(xsdPath);

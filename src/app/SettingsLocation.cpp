@@ -1,14 +1,44 @@
 #include "app/SettingsLocation.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
+
+#ifdef _WIN32
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shlobj.h>
+
+#include "config/WidePath.h"
+#else
+#include <pwd.h>
+#include <unistd.h>
+#endif
 
 #include "config/Settings.h"
 
 namespace saftpt {
+
+#ifdef _WIN32
+
+std::string FindSettingsFile(const std::string& chosen) {
+  if (!chosen.empty()) return chosen;
+  std::string beside = PastaDoPrograma() + "\\" + kSettingsFileName;
+  std::error_code ec;
+  if (std::filesystem::exists(WidePath(beside), ec)) return beside;
+  // The user's roaming application data, %APPDATA%.
+  std::string base;
+  PWSTR folder = nullptr;
+  if (::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &folder) == S_OK)
+    base = NarrowPath(folder);
+  ::CoTaskMemFree(folder);
+  if (base.empty()) {
+    const wchar_t* appData = ::_wgetenv(L"APPDATA");
+    base = appData ? NarrowPath(appData) : ".";
+  }
+  return base + "\\saftpt\\" + kSettingsFileName;
+}
+
+#else
 
 std::string FindSettingsFile(const std::string& chosen, const std::string& programFolder,
                              const char* xdgConfigHome, const char* home) {
@@ -34,5 +64,7 @@ std::string FindSettingsFile(const std::string& chosen) {
   return FindSettingsFile(chosen, PastaDoPrograma(), std::getenv("XDG_CONFIG_HOME"),
                           std::getenv("HOME"));
 }
+
+#endif
 
 }  // namespace saftpt
