@@ -9,6 +9,7 @@
 #include "BuildInfo.h"
 #include "app/ExportPreChecks.h"
 #include "config/Error.h"
+#include "config/Utf8Path.h"
 #include "saft/AuditFileBuilder.h"
 #include "saft/ValueFormat.h"
 
@@ -22,7 +23,7 @@ constexpr const char* kTituloExportado = "Exportação ficheiro SAFT-PT";
 
 bool FicheiroExiste(const std::string& caminho) {
   std::error_code ec;
-  return std::filesystem::exists(caminho, ec);
+  return std::filesystem::exists(Utf8Path(caminho), ec);
 }
 
 }  // namespace

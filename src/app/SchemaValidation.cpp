@@ -22,6 +22,7 @@
 #include "app/SaftRules.h"
 #include "config/Error.h"
 #include "config/Settings.h"
+#include "config/Utf8Path.h"
 #include "xml/XmlLibrary.h"
 
 namespace saftpt {
@@ -337,7 +338,7 @@ void Adapt(xmlNode* node, Esquema& e) {
 
 bool Readable(const std::string& path) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
+  if (!std::filesystem::is_regular_file(Utf8Path(path), ec)) return false;
   std::ifstream in(path, std::ios::binary);
   return static_cast<bool>(in);
 }
@@ -621,7 +622,7 @@ std::string DefaultSchemaPath() {
   const std::string pasta = PastaDoPrograma();
   for (const std::string& caminho :
        {pasta + nome, pasta + "/../share/saftpt" + nome, "/usr/share/saftpt" + nome}) {
-    if (Readable(caminho)) return std::filesystem::path(caminho).lexically_normal().string();
+    if (Readable(caminho)) return Utf8Path(caminho).lexically_normal().string();
   }
   return "/usr/share/saftpt" + nome;
 }
