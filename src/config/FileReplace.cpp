@@ -55,6 +55,23 @@ int CreateTempBeside(const std::string& path, std::string& name, int mode) {
 
 #ifdef _WIN32
 
+namespace {
+
+// A file another program keeps open (a spreadsheet, an editor) cannot be
+// replaced, and Windows often says only "access denied": tell it apart by
+// asking for the file alone.
+bool HeldOpen(const std::string& path) {
+  HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    ::CloseHandle(file);
+    return false;
+  }
+  return ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+}  // namespace
+
 int CreateNewFile(const std::string& name, int mode) {
   int permission = (mode & 0200) ? (_S_IREAD | _S_IWRITE) : _S_IREAD;
   return ::_wopen(WidePath(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
@@ -92,7 +109,7 @@ int MoveOver(const std::string& temp, const std::string& target) {
     case ERROR_FILE_NOT_FOUND:
       return ENOENT;
     case ERROR_ACCESS_DENIED:
-      return EACCES;
+      return HeldOpen(target) ? EBUSY : EACCES;
     default:
       return EIO;
   }
