@@ -9,8 +9,17 @@
 # reused while that version stays the same. Nothing here touches build/.
 #
 #   scripts/windows.sh          the zip (prints its path on the last line)
+#   scripts/windows.sh --gui    also cross-builds qtbase (Core, Gui, Widgets, the
+#                               Windows platform plugin) into the cache, timed
 #   SAFTPT_NICE=19 scripts/windows.sh   builds at the given nice level
 set -euo pipefail
+GUI=0
+for arg in "$@"; do
+  case "$arg" in
+    --gui) GUI=1 ;;
+    *) echo "uso: scripts/windows.sh [--gui]" >&2; exit 2 ;;
+  esac
+done
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 TOP=$ROOT/build-windows
@@ -180,6 +189,22 @@ build_openssl() {  # version work prefix
   find "$3/include/openssl" -name '*.in' -delete
 }
 
+build_qtbase() {  # version work prefix
+  unpack_debian qt6-base "$1" "$2"
+  # Against Debian's own host tools (moc, rcc, uic) of the same version.
+  quiet qtbase "${NICE[@]}" "${CROSS_CMAKE[@]}" -S "$2/src" -B "$2/build" -DCMAKE_INSTALL_PREFIX="$3" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+    -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF \
+    -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_testlib=OFF \
+    -DFEATURE_openssl=OFF -DFEATURE_icu=OFF -DFEATURE_vulkan=OFF -DFEATURE_zstd=OFF \
+    -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF \
+    -DFEATURE_system_freetype=OFF -DFEATURE_system_libpng=OFF -DFEATURE_system_jpeg=OFF \
+    -DFEATURE_system_doubleconversion=OFF
+  quiet qtbase "${NICE[@]}" cmake --build "$2/build" -j"$JOBS"
+  quiet qtbase cmake --install "$2/build"
+}
+
 build_cli11() {  # version work prefix
   # Header-only: its headers and a target of the same name as Debian's.
   mkdir -p "$3/include" "$3/lib/cmake/CLI11"
@@ -198,6 +223,11 @@ for spec in libxml2:libxml2-dev mariadb:libmariadb-dev openssl:libssl-dev; do
   [ "${spec%%:*}" = openssl ] && OPENSSL_VERSION=${version#*:}
 done
 dependency cli11 "$(dpkg-query -W -f='${Version}' libcli11-dev)"
+if [ $GUI = 1 ]; then
+  version=$(fetch_source qt6-base qt6-base-dev)
+  dependency qtbase "$version"
+  log "qtbase: $(du -sh "$DEPS/qtbase-${version#*:}" | cut -f1) em build-windows/deps"
+fi
 [ "${SAFTPT_WINDOWS_DEPS_ONLY:-0}" = 1 ] && exit 0
 
 # -- The program -----------------------------------------------------------------
