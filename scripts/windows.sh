@@ -265,7 +265,7 @@ $HOST-strip "$STAGE/saftpt.exe"
 mapfile -t DLL_DIRS < <(find "${PREFIXES[@]}" -name '*.dll' -printf '%h\n' | sort -u)
 DLL_DIRS+=("$(dirname "$($HOST-g++-posix -print-file-name=libstdc++-6.dll)")"
   "$(dirname "$($HOST-g++-posix -print-file-name=libgcc_s_seh-1.dll)")"
-  /usr/$HOST/lib)
+  "/usr/$HOST/lib")
 add_dlls() {  # pe-file
   local dll d
   for dll in $($HOST-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p'); do

@@ -49,7 +49,7 @@ done
 for f in "$source_dir"/data/*; do
   [ -f "$work/zip/$name/$(basename "$f")" ] || fail "o zip não tem $(basename "$f") de data/"
 done
-ok "zip: $(cd "$work/zip/$name" && ls | tr '\n' ' ')"
+ok "zip: $(find "$work/zip/$name" -type f -printf '%f ' | tr ' ' '\n' | sort | tr '\n' ' ')"
 
 "$source_dir/scripts/test-db.sh" demo "$database"
 password='senha €é'
@@ -113,7 +113,9 @@ win export --settings "$(winpath "$work/win.ini")" "${export_args[@]}" --force \
 lstatus=0
 "$linux" export --settings "$work/linux.ini" "${export_args[@]}" --force -o "$work/alvo/pasta" \
   >/dev/null 2>&1 || lstatus=$?
-[ "$status" = "$lstatus" ] && [ "$status" != 0 ] || fail "alvo impossível: saída $status (Linux $lstatus)"
+if [ "$status" != "$lstatus" ] || [ "$status" = 0 ]; then
+  fail "alvo impossível: saída $status (Linux $lstatus)"
+fi
 grep -q "Não foi possível gravar o ficheiro" <"$work/bad.err" ||
   { cat "$work/bad.out" "$work/bad.err" >&2; fail "alvo impossível: sem a mensagem"; }
 [ "$(cd "$work/alvo" && find . | sort | tr '\n' ' ')" = ". ./pasta " ] ||
