@@ -192,15 +192,17 @@ build_openssl() {  # version work prefix
 build_qtbase() {  # version work prefix
   unpack_debian qt6-base "$1" "$2"
   # Against Debian's own host tools (moc, rcc, uic) of the same version.
+  # Debian's source leaves out the tablet header (wintab.h): no tablet events.
+  # The Windows platform plugin of this version needs OpenGL (opengl32).
   quiet qtbase "${NICE[@]}" "${CROSS_CMAKE[@]}" -S "$2/src" -B "$2/build" -DCMAKE_INSTALL_PREFIX="$3" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-    -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF \
+    -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DINPUT_opengl=desktop \
     -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_testlib=OFF \
     -DFEATURE_openssl=OFF -DFEATURE_icu=OFF -DFEATURE_vulkan=OFF -DFEATURE_zstd=OFF \
     -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF \
     -DFEATURE_system_freetype=OFF -DFEATURE_system_libpng=OFF -DFEATURE_system_jpeg=OFF \
-    -DFEATURE_system_doubleconversion=OFF
+    -DFEATURE_system_doubleconversion=OFF -DFEATURE_tabletevent=OFF
   quiet qtbase "${NICE[@]}" cmake --build "$2/build" -j"$JOBS"
   quiet qtbase cmake --install "$2/build"
 }
@@ -226,6 +228,7 @@ dependency cli11 "$(dpkg-query -W -f='${Version}' libcli11-dev)"
 if [ $GUI = 1 ]; then
   version=$(fetch_source qt6-base qt6-base-dev)
   dependency qtbase "$version"
+  QT_VERSION=${version#*:}
   log "qtbase: $(du -sh "$DEPS/qtbase-${version#*:}" | cut -f1) em build-windows/deps"
 fi
 [ "${SAFTPT_WINDOWS_DEPS_ONLY:-0}" = 1 ] && exit 0
@@ -266,20 +269,20 @@ mapfile -t DLL_DIRS < <(find "${PREFIXES[@]}" -name '*.dll' -printf '%h\n' | sor
 DLL_DIRS+=("$(dirname "$($HOST-g++-posix -print-file-name=libstdc++-6.dll)")"
   "$(dirname "$($HOST-g++-posix -print-file-name=libgcc_s_seh-1.dll)")"
   "/usr/$HOST/lib")
-add_dlls() {  # pe-file
+add_dlls() {  # pe-file stage
   local dll d
   for dll in $($HOST-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p'); do
-    [ -f "$STAGE/$dll" ] && continue
+    [ -f "$2/$dll" ] && continue
     for d in "${DLL_DIRS[@]}"; do
       if [ -f "$d/$dll" ]; then
-        cp "$d/$dll" "$STAGE/"
-        add_dlls "$STAGE/$dll"
+        cp "$d/$dll" "$2/"
+        add_dlls "$2/$dll" "$2"
         break
       fi
     done
   done
 }
-add_dlls "$STAGE/saftpt.exe"
+add_dlls "$STAGE/saftpt.exe" "$STAGE"
 $HOST-strip --strip-unneeded "$STAGE"/*.dll
 
 cp "$ROOT/LICENSE" "$ROOT/NOTICE" "$STAGE/"
@@ -293,4 +296,33 @@ ZIP=$ROOT/out/$NAME.zip
 rm -f "$ZIP"
 (cd "$TOP/stage" && TZ=UTC zip -qrX "$ZIP" "$NAME")
 log "$(basename "$ZIP"): $(stat -c %s "$ZIP") bytes; total $(elapsed $SECONDS_START)"
+
+# -- The window, with --gui --------------------------------------------------------
+
+# saftpt-gui.exe over the cross-built qtbase, with the Qt DLLs and the
+# Windows platform plugin, in a zip of its own.
+gui_zip() {
+  local build=$TOP/saftpt-gui start=$SECONDS name=saftpt-gui-$VERSION-windows-x64 qt stage zip
+  qt=$DEPS/qtbase-$QT_VERSION
+  stage=$TOP/stage/$name
+  rm -f "$TOP/logs/saftpt-gui.log"
+  quiet saftpt-gui "${CROSS_CMAKE[@]}" -S "$ROOT" -B "$build" \
+    -DSAFTPT_WINDOWS_PREFIXES="$prefix_list" -DCMAKE_PREFIX_PATH="$prefix_list" \
+    -DOPENSSL_ROOT_DIR="$DEPS/openssl-$OPENSSL_VERSION" -DOPENSSL_USE_STATIC_LIBS=ON \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DSAFTPT_BUILD_GUI=ON -DSAFTPT_BUILD_TESTS=OFF -DSAFTPT_BUILD_BENCH=OFF
+  quiet saftpt-gui "${NICE[@]}" cmake --build "$build" -j"$JOBS" --target saftpt-gui
+  log "saftpt-gui.exe: $(elapsed $start)"
+  mkdir -p "$stage/platforms"
+  cp "$build/src/gui/saftpt-gui.exe" "$TOP/install/share/saftpt/"* "$ROOT/LICENSE" "$ROOT/NOTICE" "$stage/"
+  cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
+  add_dlls "$stage/saftpt-gui.exe" "$stage"
+  add_dlls "$stage/platforms/qwindows.dll" "$stage"
+  $HOST-strip --strip-unneeded "$stage"/*.exe "$stage"/*.dll "$stage"/platforms/*.dll
+  zip=$ROOT/out/$name.zip
+  rm -f "$zip"
+  (cd "$TOP/stage" && TZ=UTC zip -qrX "$zip" "$name")
+  log "$(basename "$zip"): $(stat -c %s "$zip") bytes"
+}
+[ $GUI = 1 ] && gui_zip
 echo "$ZIP"
