@@ -11,6 +11,7 @@ PACKAGES=(
   libcli11-dev libsimpleini-dev libcsv-dev
   qt6-base-dev qt6-translations-l10n xdg-utils
   dpkg-dev file lintian desktop-file-utils librsvg2-bin man-db bash-completion
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 zip unzip
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is missing, builds, starts a private
-# MariaDB, runs every test with ctest; then the same tests built with
+# MariaDB, runs every test with ctest; then the command line built for Windows
+# and checked under Wine (tests/windows/wine_test.sh); then the same tests built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/); then each
 # libFuzzer target for a bounded time (scripts/fuzz.sh). The server is stopped
 # at the end, also when a test fails. Exits non-zero on any failure.
@@ -32,6 +33,14 @@ trap 'scripts/test-db.sh stop "$SAFTPT_TEST_DB_DIR"' EXIT
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)"
 [ "$QUICK" = 1 ] && exit 0
+
+# The command line cross-built for Windows (scripts/windows.sh, its libraries
+# cached in build-windows/) and run under Wine beside this build.
+echo "== Windows (MinGW-w64, Wine) ==" >&2
+stage_start=$SECONDS
+windows_zip=$(scripts/windows.sh | tail -1)
+tests/windows/wine_test.sh "$BUILD" "$windows_zip"
+echo "== Windows: $((SECONDS - stage_start)) s ==" >&2
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer ==" >&2
 cmake --preset sanitize >/dev/null

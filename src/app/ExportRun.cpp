@@ -10,6 +10,7 @@
 #include "app/ExportPreChecks.h"
 #include "config/Error.h"
 #include "config/ReadView.h"
+#include "config/Utf8Path.h"
 #include "saft/AuditFileBuilder.h"
 #include "saft/ValueFormat.h"
 
@@ -23,7 +24,7 @@ constexpr const char* kTituloExportado = "Exportação ficheiro SAFT-PT";
 
 bool FicheiroExiste(const std::string& caminho) {
   std::error_code ec;
-  return std::filesystem::exists(caminho, ec);
+  return std::filesystem::exists(Utf8Path(caminho), ec);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "app/SignatureCheck.h"
 #include "config/Settings.h"
 #include "config/Utf8.h"
+#include "config/Utf8Path.h"
 
 namespace saftpt {
 
@@ -188,9 +189,9 @@ bool ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& option
     if (!parte.empty() && !AddPublicKey(lidas, parte, erro)) return false;
   }
   // A relative file is beside the settings file.
-  std::filesystem::path pasta = std::filesystem::path(iniPath).parent_path();
+  std::filesystem::path pasta = Utf8Path(iniPath).parent_path();
   for (auto& [versao, ficheiro] : lidas.chavesPublicas) {
-    std::filesystem::path p(ficheiro);
+    std::filesystem::path p = Utf8Path(ficheiro);
     if (p.is_relative() && !pasta.empty()) ficheiro = (pasta / p).string();
     if (!AddPublicKey(options, versao.empty() ? ficheiro : versao + "=" + ficheiro, erro))
       return false;

@@ -8,6 +8,7 @@
 
 #include "app/LibraryHandles.h"
 #include "config/Error.h"
+#include "xml/XmlLibrary.h"
 
 namespace saftpt {
 
@@ -87,7 +88,7 @@ std::string* Campo(DocumentoLido& d, const std::vector<std::string>& path, size_
 void LeDocumentosSaft(
     const std::string& path, bool comLinhas,
     const std::function<void(const CabecalhoLido&, const DocumentoLido&)>& documento) {
-  xmlInitParser();
+  InitXmlLibrary();
   if (!std::ifstream(path, std::ios::binary))
     throw Error(Error::kValidation, "Não foi possível ler o ficheiro " + path + ".");
   XmlReaderPtr reader(xmlReaderForFile(path.c_str(), nullptr,

@@ -23,6 +23,8 @@
 #include "app/SettingsLocation.h"
 #include "config/Error.h"
 #include "config/Settings.h"
+#include "config/Utf8Path.h"
+#include "xml/XmlLibrary.h"
 
 namespace saftpt {
 
@@ -612,7 +614,7 @@ std::string DefaultSchemaPath() {
 }
 
 ValidationReport ValidateSaftFile(const std::string& file, const std::string& xsdPath) {
-  xmlInitParser();
+  InitXmlLibrary();
   if (!IsReadableFile(file))
     throw Error(Error::kValidation, "Não foi possível ler o ficheiro " + file + ".");
   std::unique_ptr<Esquema> schema = LoadSchema(xsdPath);

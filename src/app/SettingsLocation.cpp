@@ -1,16 +1,47 @@
 #include "app/SettingsLocation.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#ifdef _WIN32
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shlobj.h>
+
+#include "config/WidePath.h"
+#else
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 #include "config/Settings.h"
+#include "config/Utf8Path.h"
 #include "saft/ExemptionTable.h"
 
 namespace saftpt {
+
+#ifdef _WIN32
+
+std::string FindSettingsFile(const std::string& chosen) {
+  if (!chosen.empty()) return chosen;
+  std::string beside = PastaDoPrograma() + "\\" + kSettingsFileName;
+  std::error_code ec;
+  if (std::filesystem::exists(WidePath(beside), ec)) return beside;
+  // The user's roaming application data, %APPDATA%.
+  std::string base;
+  PWSTR folder = nullptr;
+  if (::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &folder) == S_OK)
+    base = NarrowPath(folder);
+  ::CoTaskMemFree(folder);
+  if (base.empty()) {
+    const wchar_t* appData = ::_wgetenv(L"APPDATA");
+    base = appData ? NarrowPath(appData) : ".";
+  }
+  return base + "\\saftpt\\" + kSettingsFileName;
+}
+
+#else
 
 std::string FindSettingsFile(const std::string& chosen, const std::string& programFolder,
                              const char* xdgConfigHome, const char* home) {
@@ -37,9 +68,11 @@ std::string FindSettingsFile(const std::string& chosen) {
                           std::getenv("HOME"));
 }
 
+#endif
+
 bool IsReadableFile(const std::string& path) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
+  if (!std::filesystem::is_regular_file(Utf8Path(path), ec)) return false;
   std::ifstream in(path, std::ios::binary);
   return static_cast<bool>(in);
 }
@@ -48,14 +81,13 @@ std::string FindDataFile(const std::string& name) {
   const std::string pasta = PastaDoPrograma();
   for (const std::string& caminho :
        {pasta + "/" + name, pasta + "/../share/saftpt/" + name, "/usr/share/saftpt/" + name}) {
-    if (IsReadableFile(caminho)) return std::filesystem::path(caminho).lexically_normal().string();
+    if (IsReadableFile(caminho)) return Utf8Path(caminho).lexically_normal().string();
   }
   return "/usr/share/saftpt/" + name;
 }
 
 std::string FindExemptionTable(const std::string& settingsFile) {
-  std::string office =
-      (std::filesystem::path(settingsFile).parent_path() / kExemptionTableName).string();
+  std::string office = (Utf8Path(settingsFile).parent_path() / kExemptionTableName).string();
   if (IsReadableFile(office)) return office;
   return FindDataFile(kExemptionTableName);
 }

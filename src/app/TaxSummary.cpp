@@ -9,6 +9,7 @@
 
 #include "app/SaftFileReader.h"
 #include "config/Error.h"
+#include "config/FileReplace.h"
 #include "config/Utf8.h"
 
 namespace saftpt {

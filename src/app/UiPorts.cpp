@@ -1,15 +1,32 @@
-// The desktop's "open": xdg-open started in a process of its own, never
-// through a shell, so a path holding quotes or blanks reaches it unchanged.
+// The desktop's "open": on Windows the shell's own; elsewhere xdg-open
+// started in a process of its own, never through a shell, so a path holding
+// quotes or blanks reaches it unchanged.
 #include "app/UiPorts.h"
 
+#ifdef _WIN32
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include "config/WidePath.h"
+#else
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
+#endif
 
 namespace saftpt {
 
 namespace {
+
+#ifdef _WIN32
+
+void AbreDestacado(const std::string& alvo) {
+  ::ShellExecuteW(nullptr, L"open", WidePath(alvo).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+#else
 
 void AbreDestacado(const std::string& alvo) {
   // The argument vector is built before fork: the children only call
@@ -38,6 +55,8 @@ void AbreDestacado(const std::string& alvo) {
   while (waitpid(filho, &estado, 0) < 0 && errno == EINTR) {
   }
 }
+
+#endif
 
 }  // namespace
 

@@ -1,7 +1,5 @@
 // `saftpt export`: the window's export from the command line, with the
 // window's defaults (previous month, 1.04_01, receipts from the settings).
-#include <unistd.h>
-
 #include <iostream>
 
 #include "app/ExportCheck.h"
@@ -10,6 +8,7 @@
 #include "cli/Arguments.h"
 #include "cli/Command.h"
 #include "cli/Commands.h"
+#include "cli/Console.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/TerminalProgress.h"
 #include "config/Error.h"
@@ -95,7 +94,7 @@ class ExportCommand : public Command {
     LoadOfficeConfig(db, office);
 
     TerminalProgress progress;
-    Terminal terminal{std::cin, std::cout, std::cerr, !noInput_ && isatty(0) == 1 && isatty(2) == 1,
+    Terminal terminal{std::cin, std::cout, std::cerr, !noInput_ && IsTerminal(0) && IsTerminal(2),
                       &progress};
     TerminalDialogs dialogs(terminal, force_,
                             "Já existe um ficheiro com esse nome: não foi substituído "

@@ -1,8 +1,5 @@
 // `saftpt settings`: writes the connection keys of the settings file, with the
 // user name and password scrambled as the host product keeps them.
-#include <termios.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -11,6 +8,7 @@
 
 #include "cli/Command.h"
 #include "cli/Commands.h"
+#include "cli/Console.h"
 #include "config/ConnectionTls.h"
 #include "config/Error.h"
 #include "config/Settings.h"
@@ -21,15 +19,11 @@ namespace {
 
 // One line of standard input; on a terminal it is typed without echo.
 bool ReadPassword(std::string& password) {
-  bool terminal = isatty(STDIN_FILENO) == 1;
-  termios before{};
-  if (terminal && tcgetattr(STDIN_FILENO, &before) == 0) {
+  EchoOff noEcho(0);
+  if (noEcho.Active()) {
     std::cerr << "Palavra-passe: " << std::flush;
-    termios noEcho = before;
-    noEcho.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &noEcho);
     bool read = static_cast<bool>(std::getline(std::cin, password));
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &before);
+    noEcho.Restore();
     std::cerr << std::endl;
     if (!read) return false;
   } else if (!std::getline(std::cin, password)) {

@@ -2,9 +2,8 @@
 // ten times a second for the rows, at once for a new section.
 #include "cli/TerminalProgress.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
+#include "cli/Console.h"
+#include "config/FileReplace.h"
 #include "config/Utf8.h"
 
 namespace saftpt::cli {
@@ -23,20 +22,7 @@ std::string Barra(long long posicao, long long total) {
 }
 
 void Escreve(int fd, const std::string& texto) {
-  const char* p = texto.data();
-  size_t falta = texto.size();
-  while (falta > 0) {
-    ssize_t n = ::write(fd, p, falta);
-    if (n <= 0) return;
-    p += n;
-    falta -= static_cast<size_t>(n);
-  }
-}
-
-size_t LarguraTerminal(int fd) {
-  winsize ws{};
-  if (ioctl(fd, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
-  return 80;
+  WriteAll(fd, texto.data(), texto.size());
 }
 
 }  // namespace
@@ -52,7 +38,7 @@ std::string LinhaProgresso(long long posicao, long long total, const std::string
   return Utf8Left(linha, width);
 }
 
-TerminalProgress::TerminalProgress(int fd) : fd_(fd), ativo_(isatty(fd) == 1) {}
+TerminalProgress::TerminalProgress(int fd) : fd_(fd), ativo_(IsTerminal(fd)) {}
 
 TerminalProgress::~TerminalProgress() {
   Limpa();
@@ -92,7 +78,7 @@ void TerminalProgress::Desenha(bool sempre) {
   auto agora = std::chrono::steady_clock::now();
   if (!sempre && visivel_ && agora - ultimo_ < kIntervalo) return;
   ultimo_ = agora;
-  size_t largura = LarguraTerminal(fd_);
+  size_t largura = TerminalWidth(fd_);
   // One column short of the width, so the cursor never wraps to a new line.
   std::string linha = LinhaProgresso(posicao_, total_, mensagem_, detalhe_, totalDetalhe_,
                                      largura > 1 ? largura - 1 : largura);

@@ -4,8 +4,10 @@
 #include "app/Version.h"
 #include "cli/Command.h"
 #include "cli/Commands.h"
+#include "cli/Console.h"
 
 int main(int argc, char** argv) {
+  saftpt::cli::ConsoleSession console;
   CLI::App app{"Exportação SAF-T (PT) da base de dados de faturação", "saftpt"};
   app.option_defaults()->group("Opções");
   app.set_help_flag("-h,--help", "Mostra esta ajuda");

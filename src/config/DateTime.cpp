@@ -15,7 +15,9 @@ bool ReadInt(std::string_view text, size_t pos, size_t len, int& out) {
   return res.ec == std::errc();
 }
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 }  // namespace
 
@@ -34,8 +36,7 @@ bool DateTime::IsValidDate() const {
 std::optional<DateTime> DateTime::Parse(std::string_view text) {
   DateTime d;
   if (text.size() < 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-  if (!ReadInt(text, 0, 4, d.year) || !ReadInt(text, 5, 2, d.month) ||
-      !ReadInt(text, 8, 2, d.day))
+  if (!ReadInt(text, 0, 4, d.year) || !ReadInt(text, 5, 2, d.month) || !ReadInt(text, 8, 2, d.day))
     return std::nullopt;
   if (text.size() > 10) {
     if (text.size() < 19 || (text[10] != ' ' && text[10] != 'T') || text[13] != ':' ||
@@ -53,7 +54,11 @@ std::optional<DateTime> DateTime::Parse(std::string_view text) {
 DateTime DateTime::Today() {
   std::time_t now = std::time(nullptr);
   std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
   localtime_r(&now, &local);
+#endif
   return Date(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 

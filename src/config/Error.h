@@ -32,12 +32,6 @@ class Error : public std::runtime_error {
   std::string description_;
 };
 
-// A file that could not be written, with the system's reason (an errno).
-[[noreturn]] inline void WriteError(const std::string& path, int err) {
-  throw Error(Error::kFile,
-              "Não foi possível gravar o ficheiro " + path + ": " + std::strerror(err));
-}
-
 }  // namespace saftpt
 
 #endif  // SAFTPT_CONFIG_ERROR_H_

@@ -5,9 +5,7 @@
 // keep every line we do not touch.
 #include "config/Settings.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
@@ -16,13 +14,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "config/ConnectionTls.h"
 #include "config/Error.h"
+#include "config/FileReplace.h"
+#include "config/PrivateFiles.h"
 #include "config/Utf8.h"
 
 namespace saftpt {
@@ -181,45 +180,21 @@ void Warn(void (*warn)(const std::string&), const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
 }
 
-// What open() with 0666 would give a new file under the process's umask.
-mode_t NewFileMode() {
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // Replaces the file's content through a file beside it, so a failure never
 // leaves half a settings file; the file keeps its permissions.
 bool ReplaceContent(const std::string& path, const std::string& content) {
-  std::string target = path;
-  char resolved[PATH_MAX];
-  if (::realpath(path.c_str(), resolved)) target = resolved;  // write through a link
-  struct stat st {};
-  bool exists = ::stat(target.c_str(), &st) == 0;
-  std::string temp = target + ".XXXXXX";
-  int fd = ::mkstemp(temp.data());
+  std::string target = ResolvedPath(path);  // write through a link
+  std::string temp;
+  int fd = CreateTempBeside(target, temp, 0600);
   if (fd < 0) {
     // A folder we cannot create files in: write the file in place.
-    int direct = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (direct < 0) return false;
-    bool ok = WriteAll(direct, content);
-    return ::close(direct) == 0 && ok;
+    return WriteInPlace(target, content);
   }
-  ::fchmod(fd, exists ? (st.st_mode & 07777) : NewFileMode());
-  bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
-    ::unlink(temp.c_str());
+  KeepAccess(target, temp, fd);
+  bool ok = WriteAll(fd, content.data(), content.size());
+  ok = FlushAndClose(fd) == 0 && ok;
+  if (!ok || MoveOver(temp, target) != 0) {
+    RemoveFile(temp);
     return false;
   }
   return true;
@@ -397,26 +372,13 @@ void GuardaAviso(const std::string& texto) {
 
 // Creates the file's folder (and the ones above it) for its owner only.
 bool CriaPasta(const std::string& path) {
-  std::filesystem::path pasta = std::filesystem::path(path).parent_path();
-  if (pasta.empty()) return true;
-  std::error_code ec;
-  if (std::filesystem::is_directory(pasta, ec)) return true;
-  std::filesystem::path feita;
-  for (const auto& parte : pasta) {
-    feita /= parte;
-    if (std::filesystem::is_directory(feita, ec)) continue;
-    if (::mkdir(feita.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  }
-  return std::filesystem::is_directory(pasta, ec);
+  return CreatePrivateFoldersOf(path);
 }
 
 // The file holds the credentials: only its owner may read it, also when it
 // existed before.
 bool ProtegeFicheiro(const std::string& path) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  bool ok = ::fchmod(fd, 0600) == 0;
-  return ::close(fd) == 0 && ok;
+  return MakePrivateFile(path);
 }
 
 }  // namespace
@@ -458,13 +420,7 @@ void GravaLigacao(const std::string& path, const ConnectionSettings& s) {
 }
 
 std::string PastaDoPrograma() {
-  char buffer[PATH_MAX];
-  ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return ".";
-  std::string exe(buffer, static_cast<size_t>(n));
-  size_t slash = exe.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : exe.substr(0, slash);
+  return ProgramFolder();
 }
 
 }  // namespace saftpt

@@ -1,15 +1,11 @@
 // The element tree, written out element by element as it is completed.
 #include "xml/XmlDocument.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstring>
-#include <random>
 #include <vector>
 
 #include "config/Error.h"
+#include "config/FileReplace.h"
 #include "xml/Windows1252.h"
 
 namespace saftpt {
@@ -38,33 +34,6 @@ void CheckName(std::string_view name) {
   bool ok = !name.empty() && IsNameStart(name.front());
   for (char c : name) ok = ok && IsNameChar(c);
   if (!ok) BuilderError("Nome de elemento XML inválido: \"" + std::string(name) + "\".");
-}
-
-std::string RandomSuffix() {
-  static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device device;
-  std::string out = ".";
-  for (int i = 0; i < 8; ++i) out += kChars[device() % (sizeof kChars - 1)];
-  return out;
-}
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
-std::string Folder(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace
@@ -106,8 +75,8 @@ struct XmlDocument::Impl {
   }
 
   ~Impl() {
-    if (fd >= 0) ::close(fd);
-    if (!temp.empty()) ::unlink(temp.c_str());
+    if (fd >= 0) CloseFile(fd);
+    if (!temp.empty()) RemoveFile(temp);
   }
 
   Node& Get(const XmlNode& handle) {
@@ -320,13 +289,9 @@ struct XmlDocument::Impl {
 
   // Opens a new file beside `path`, readable by others as the final file is.
   int CreateTemp(const std::string& path, std::string& name) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      name = path + RandomSuffix();
-      int f = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-      if (f >= 0) return f;
-      if (errno != EEXIST) WriteError(path, errno);
-    }
-    WriteError(path, EEXIST);
+    int f = CreateTempBeside(path, name, 0644);
+    if (f < 0) WriteError(path, errno);
+    return f;
   }
 
   // Closes the whole tree into the output.
@@ -350,29 +315,22 @@ struct XmlDocument::Impl {
 
   // Makes the temporary file the target; on failure removes it and throws.
   void Commit(const std::string& path) {
-    int err = 0;
-    if (::fsync(fd) != 0) err = errno;
-    if (::close(fd) != 0 && err == 0) err = errno;
+    int err = FlushAndClose(fd);
     fd = -1;
-    if (err == 0 && ::rename(temp.c_str(), path.c_str()) != 0) err = errno;
+    if (err == 0) err = MoveOver(temp, path);
     if (err != 0) {
-      ::unlink(temp.c_str());
+      RemoveFile(temp);
       temp.clear();
       WriteError(path, err);
     }
     temp.clear();
-    // The new name must survive a crash as well as the data.
-    int dir = ::open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-      ::fsync(dir);
-      ::close(dir);
-    }
+    SyncFolderOf(path);
   }
 
   void Discard() {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) CloseFile(fd);
     fd = -1;
-    if (!temp.empty()) ::unlink(temp.c_str());
+    if (!temp.empty()) RemoveFile(temp);
     temp.clear();
   }
 };

@@ -1,0 +1,14 @@
+// libxml2 made ready for reading audit files, once per process.
+#ifndef SAFTPT_XML_XMLLIBRARY_H_
+#define SAFTPT_XML_XMLLIBRARY_H_
+
+namespace saftpt {
+
+// Initialises the parser. A libxml2 built without iconv (as the Windows
+// build's is) knows no Windows-1252, the audit file's encoding: it is taught
+// it here from the program's own table.
+void InitXmlLibrary();
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_XML_XMLLIBRARY_H_
