@@ -19,6 +19,8 @@
 #include <unistd.h>
 #endif
 
+#include "config/Error.h"
+
 namespace saftpt {
 
 bool WriteAll(int fd, const char* data, size_t size) {
