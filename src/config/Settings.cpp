@@ -23,6 +23,7 @@
 #include "config/FileReplace.h"
 #include "config/PrivateFiles.h"
 #include "config/Utf8.h"
+#include "config/Utf8Path.h"
 
 namespace saftpt {
 
@@ -349,8 +350,9 @@ ConnectionSettings LeLigacaoIni(const std::string& path) {
     throw Error(Error::kSettings, "O valor \"" + tls + "\" de tls na secção [bd] de " + path +
                                       " não é válido (0, 1 ou preferir).");
   if (ReadIni(path, "bd", "tls_ca", s.tlsCa)) {
-    std::filesystem::path ca(s.tlsCa);  // a relative file is beside the settings file
-    if (ca.is_relative()) s.tlsCa = (std::filesystem::path(path).parent_path() / ca).string();
+    const std::filesystem::path ca =
+        Utf8Path(s.tlsCa);  // a relative file is beside the settings file
+    if (ca.is_relative()) s.tlsCa = (Utf8Path(path).parent_path() / ca).string();
   }
   return s;
 }
