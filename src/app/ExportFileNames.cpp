@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "config/Settings.h"
+#include "config/Utf8Path.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt {
@@ -45,7 +46,7 @@ std::string LastExportFolder(const std::string& iniPath) {
 
 void RememberExportFolder(const std::string& iniPath, const std::string& savedFile,
                           void (*warn)(const std::string&)) {
-  std::string pasta = std::filesystem::path(savedFile).parent_path().string();
+  std::string pasta = Utf8Text(Utf8Path(savedFile).parent_path());
   if (pasta.empty() || pasta == LastExportFolder(iniPath)) return;
   WriteIni(iniPath, kSeccao, kPastaExportacao, pasta, warn);
 }

@@ -81,13 +81,13 @@ std::string FindDataFile(const std::string& name) {
   const std::string pasta = PastaDoPrograma();
   for (const std::string& caminho :
        {pasta + "/" + name, pasta + "/../share/saftpt/" + name, "/usr/share/saftpt/" + name}) {
-    if (IsReadableFile(caminho)) return Utf8Path(caminho).lexically_normal().string();
+    if (IsReadableFile(caminho)) return Utf8Text(Utf8Path(caminho).lexically_normal());
   }
   return "/usr/share/saftpt/" + name;
 }
 
 std::string FindExemptionTable(const std::string& settingsFile) {
-  std::string office = (Utf8Path(settingsFile).parent_path() / kExemptionTableName).string();
+  std::string office = Utf8Text(Utf8Path(settingsFile).parent_path() / kExemptionTableName);
   if (IsReadableFile(office)) return office;
   return FindDataFile(kExemptionTableName);
 }

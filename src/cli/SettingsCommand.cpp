@@ -12,6 +12,7 @@
 #include "config/ConnectionTls.h"
 #include "config/Error.h"
 #include "config/Settings.h"
+#include "config/Utf8Path.h"
 
 namespace saftpt::cli {
 
@@ -75,7 +76,9 @@ class SettingsCommand : public Command {
       connection_.tls = TlsMode::kVerify;
     }
     if (tls_) ParseTlsMode(*tls_, connection_.tls);
-    if (tlsCa_) connection_.tlsCa = tlsCa_->empty() ? "" : std::filesystem::absolute(*tlsCa_);
+    if (tlsCa_)
+      connection_.tlsCa =
+          tlsCa_->empty() ? "" : Utf8Text(std::filesystem::absolute(Utf8Path(*tlsCa_)));
   }
 
   ExitStatus Run() override {

@@ -352,7 +352,7 @@ ConnectionSettings LeLigacaoIni(const std::string& path) {
   if (ReadIni(path, "bd", "tls_ca", s.tlsCa)) {
     const std::filesystem::path ca =
         Utf8Path(s.tlsCa);  // a relative file is beside the settings file
-    if (ca.is_relative()) s.tlsCa = (Utf8Path(path).parent_path() / ca).string();
+    if (ca.is_relative()) s.tlsCa = Utf8Text(Utf8Path(path).parent_path() / ca);
   }
   return s;
 }

@@ -5,6 +5,7 @@
 #define SAFTPT_CONFIG_UTF8PATH_H_
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace saftpt {
@@ -12,6 +13,12 @@ namespace saftpt {
 inline std::filesystem::path Utf8Path(std::string_view utf8) {
   const auto* begin = reinterpret_cast<const char8_t*>(utf8.data());
   return std::filesystem::path(begin, begin + utf8.size());
+}
+
+// The program's text (UTF-8) of a path.
+inline std::string Utf8Text(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
 }
 
 }  // namespace saftpt
