@@ -4,7 +4,7 @@
 # files of data/, LEIA-ME.txt, the manual page as text, LICENSE and NOTICE.
 #
 # Toolchain: Debian's MinGW-w64. libxml2, MariaDB Connector/C (TLS through
-# Windows' Schannel) and OpenSSL's libcrypto are cross-built from Debian's own
+# Windows' Schannel), OpenSSL's libcrypto and libcsv are cross-built from Debian's own
 # source packages, each once into build-windows/deps/<name>-<version>/, and
 # reused while that version stays the same. Nothing here touches build/.
 #
@@ -189,6 +189,15 @@ build_openssl() {  # version work prefix
   find "$3/include/openssl" -name '*.in' -delete
 }
 
+build_libcsv() {  # version work prefix
+  unpack_debian libcsv "$1" "$2"
+  # One C file: compiled straight into a static library, as the program links it.
+  mkdir -p "$3/lib" "$3/include"
+  quiet libcsv "${NICE[@]}" $HOST-gcc-posix -O2 -c "$2/src/libcsv.c" -o "$2/libcsv.o"
+  quiet libcsv $HOST-ar rcs "$3/lib/libcsv.a" "$2/libcsv.o"
+  cp "$2/src/csv.h" "$3/include/"
+}
+
 build_qtbase() {  # version work prefix
   unpack_debian qt6-base "$1" "$2"
   # Against Debian's own host tools (moc, rcc, uic) of the same version.
@@ -219,7 +228,7 @@ EOF
 }
 
 PREFIXES=()
-for spec in libxml2:libxml2-dev mariadb:libmariadb-dev openssl:libssl-dev; do
+for spec in libxml2:libxml2-dev mariadb:libmariadb-dev openssl:libssl-dev libcsv:libcsv-dev; do
   version=$(fetch_source "${spec%%:*}" "${spec#*:}")
   dependency "${spec%%:*}" "$version"
   [ "${spec%%:*}" = openssl ] && OPENSSL_VERSION=${version#*:}
