@@ -59,7 +59,7 @@ root_sql -e "CREATE USER '$wine_user'@'%' IDENTIFIED BY '$password';
 # --- settings: the same file from both builds, read back by each export ---------
 settings() {  # program ini
   printf '%s\n' "$password" | "$1" settings --settings "$2" --server "$SAFTPT_TEST_DB_HOST" \
-    --port "$SAFTPT_TEST_DB_PORT" --database "$database" --user "$wine_user"
+    --port "$SAFTPT_TEST_DB_PORT" --database "$database" --user "$wine_user" --tls preferir
 }
 settings "$linux" "$work/linux.ini" >/dev/null
 settings win "$(winpath "$work/win.ini")" >"$work/settings.out" ||
