@@ -52,22 +52,38 @@ elapsed() { echo "$((SECONDS - $1))s"; }
 scripts/install-deps.sh
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-SRC_LIST=/etc/apt/sources.list.d/saftpt-deb-src.sources
-if [ ! -f "$SRC_LIST" ]; then
-  # The same archives as the machine's binary packages, for their sources.
-  $SUDO tee "$SRC_LIST" >/dev/null <<'EOF'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-
-Types: deb-src
-URIs: http://deb.debian.org/debian-security
-Suites: bookworm-security
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
+SRC_LIST=/etc/apt/sources.list.d/saftpt-deb-src
+# The same archives as the machine's own Debian packages, for their sources:
+# each enabled entry signed by Debian's archive key, as deb-src.
+debian_source_entries() {  # .sources | .list
+  local f
+  if [ "$1" = .sources ]; then
+    for f in /etc/apt/sources.list.d/*.sources; do
+      [ -f "$f" ] && [ "$f" != "$SRC_LIST.sources" ] || continue
+      awk 'BEGIN { RS = ""; ORS = "" }
+        { n = split($0, line, "\n"); types = ""; debian = 0
+          for (i = 1; i <= n; i++) {
+            if (line[i] ~ /^Types:/) types = line[i]
+            if (line[i] ~ /debian-archive-keyring/) debian = 1
+          }
+          if (debian && (types " ") ~ /[: ]deb /) {
+            for (i = 1; i <= n; i++) print (line[i] ~ /^Types:/ ? "Types: deb-src" : line[i]) "\n"
+            print "\n"
+          } }' "$f"
+    done
+  else
+    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+      [ -f "$f" ] && [ "$f" != "$SRC_LIST.list" ] || continue
+      sed -n 's/^deb \(.*debian.*\)$/deb-src \1/p' "$f"
+    done
+  fi
+}
+if [ ! -f "$SRC_LIST.sources" ] && [ ! -f "$SRC_LIST.list" ]; then
+  sources=$(debian_source_entries .sources)
+  list=$(debian_source_entries .list)
+  [ -n "$sources$list" ] || { log "nenhuma fonte de pacotes Debian em /etc/apt"; exit 1; }
+  [ -z "$sources" ] || $SUDO tee "$SRC_LIST.sources" >/dev/null <<<"$sources"
+  [ -z "$list" ] || $SUDO tee "$SRC_LIST.list" >/dev/null <<<"$list"
   $SUDO apt-get -o DPkg::Lock::Timeout=600 update -qq
 fi
 
