@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "../tests/TestDoubles.h"
 #include "BenchData.h"
 #include "app/ExportCheck.h"
 #include "app/ExportRun.h"

@@ -426,12 +426,6 @@ long long Database::CountRows(std::string_view expression, std::string_view tabl
   return v.IsNull() ? 0 : v.Integer("total");
 }
 
-double Database::SumValues(std::string_view expression, std::string_view table,
-                           std::string_view condition) {
-  Value v = SingleValue(expression, table, condition);
-  return v.IsNull() ? 0 : v.Number("total");
-}
-
 Value Database::ReadValue(std::string_view expression, std::string_view table,
                           std::string_view condition, const Value& fallback) {
   Value v = SingleValue(expression, table, condition);

@@ -151,7 +151,6 @@ class Database {
   bool HasColumn(std::string_view table, std::string_view column);
   long long CountRows(std::string_view expression, std::string_view table,
                       std::string_view condition);
-  double SumValues(std::string_view expression, std::string_view table, std::string_view condition);
   // The column "total" of the first row, or `fallback` when there is no row
   // or the value is Null.
   Value ReadValue(std::string_view expression, std::string_view table, std::string_view condition,

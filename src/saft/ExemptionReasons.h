@@ -60,12 +60,6 @@ class ExemptionResolver {
   virtual bool Resolve(const ExemptionCase& c, ExemptionFixer& fixer) = 0;
 };
 
-// A resolver that never corrects: every unacceptable reason cancels.
-class CancelingResolver : public ExemptionResolver {
- public:
-  bool Resolve(const ExemptionCase&, ExemptionFixer&) override { return false; }
-};
-
 }  // namespace saftpt
 
 #endif  // SAFTPT_SAFT_EXEMPTIONREASONS_H_

@@ -17,15 +17,6 @@ class ProgressSink {
   virtual void ShowDetailProgress(long long n) = 0;
 };
 
-// Progress that nobody watches.
-class NoProgress : public ProgressSink {
- public:
-  void StartProgress(long long) override {}
-  void StartDetailProgress(long long) override {}
-  void ShowProgress(long long, const std::string&) override {}
-  void ShowDetailProgress(long long) override {}
-};
-
 }  // namespace saftpt
 
 #endif  // SAFTPT_SAFT_PROGRESSSINK_H_

@@ -92,7 +92,6 @@ struct RunReads {
   std::optional<bool> hasTipoRetencao;
   std::map<std::string, int> serieIvaCaixa;
   std::map<std::string, std::string> codMencao;
-  std::map<std::string, double> stampDutyRates;
   std::optional<std::map<std::string, Honorario>> honorarios;
   std::optional<std::map<std::string, long long>> customersByNif;
   std::optional<std::map<std::string, Value>> nifByCustomer;

@@ -41,20 +41,6 @@ std::string TaxCode(const RunContext& ctx, double iva) {
   return "RED";
 }
 
-// Read once per code: the rates cannot change during an export.
-double StampDutyRate(RunContext& ctx, const std::string& codigo) {
-  auto& lidas = ctx.reads.stampDutyRates;
-  auto it = lidas.find(codigo);
-  if (it != lidas.end()) return it->second;
-  Recordset rs = ctx.db.Execute("select Tipo,Valor from impostoselo where Codigo='" +
-                                ctx.db.Escape(codigo) + "'");
-  double valor = 0;
-  if (!rs.Eof() && rs.Text("Tipo") == "Percentagem")
-    valor = rs["Valor"].Number("impostoselo.Valor");
-  lidas[codigo] = valor;
-  return valor;
-}
-
 void WriteTaxTable(RunContext& ctx, XmlNode masterFiles) {
   ctx.ShowStep(kTaxTableStep);
   Recordset rs = ctx.db.Execute("select * from iva");

@@ -21,9 +21,6 @@ std::string FiscalRegion(const ConfiguracaoEscritorio& office);
 std::string TaxRegion(const RunContext& ctx, double iva);
 // "NOR", "INT", "RED" or "ISE" for a rate of the region TaxRegion gives.
 std::string TaxCode(const RunContext& ctx, double iva);
-// A stamp-duty code's percentage; 0 for an unknown code and for a code that
-// carries a fixed amount.
-double StampDutyRate(RunContext& ctx, const std::string& codigo);
 
 }  // namespace saftpt
 

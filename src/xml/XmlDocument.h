@@ -44,8 +44,6 @@ class XmlNode {
   // Keeps this element's children in memory until the document is saved.
   void Retain();
 
-  bool valid() const { return doc_ != nullptr; }
-
  private:
   friend class XmlDocument;
   XmlNode(XmlDocument* doc, uint32_t index, uint32_t generation)

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "../ShippedTable.h"
+#include "../TestDoubles.h"
 #include "config/OfficeConfig.h"
 #include "saft/AuditFileBuilder.h"
 #include "saft/ExemptionReasons.h"

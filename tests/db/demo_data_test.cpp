@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "../ShippedTable.h"
+#include "../TestDoubles.h"
 #include "HashedExport.h"
 #include "TestDatabase.h"
 #include "app/FileAudit.h"

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "../ShippedTable.h"
+#include "../TestDoubles.h"
 #include "ExportFixture.h"
 #include "app/ExportRun.h"
 #include "config/OfficeConfig.h"

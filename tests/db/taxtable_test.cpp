@@ -89,18 +89,6 @@ TEST_F(TaxTableTest, TaxCodes) {
   EXPECT_EQ(TaxCode(*madeira, 13), "RED");
 }
 
-TEST_F(TaxTableTest, StampDutyPercentages) {
-  Exec(
-      std::string(kTaxas) +
-      "INSERT INTO impostoselo (Codigo, Nome, Tipo, Valor) VALUES ('O''1','Q','Percentagem',0.5);");
-  auto ctx = Context();
-  EXPECT_EQ(StampDutyRate(*ctx, "17.3.1"), 4);
-  EXPECT_EQ(StampDutyRate(*ctx, "17.3.4"), 0);  // not the exact word
-  EXPECT_EQ(StampDutyRate(*ctx, "9"), 0);       // a fixed amount
-  EXPECT_EQ(StampDutyRate(*ctx, "99"), 0);      // unknown
-  EXPECT_EQ(StampDutyRate(*ctx, "O'1"), 0.5);
-}
-
 class TaxTableKindsTest : public TaxTableTest, public ::testing::WithParamInterface<SchemaKind> {};
 
 TEST_P(TaxTableKindsTest, SameFileOnEveryKindOfDatabase) {

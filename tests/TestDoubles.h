@@ -1,0 +1,30 @@
+// Front-end ports for runs that nobody watches or answers: the tests' and the
+// benchmark's exports.
+#ifndef SAFTPT_TESTS_TESTDOUBLES_H_
+#define SAFTPT_TESTS_TESTDOUBLES_H_
+
+#include <string>
+
+#include "saft/ExemptionReasons.h"
+#include "saft/ProgressSink.h"
+
+namespace saftpt {
+
+// Progress that nobody watches.
+class NoProgress : public ProgressSink {
+ public:
+  void StartProgress(long long) override {}
+  void StartDetailProgress(long long) override {}
+  void ShowProgress(long long, const std::string&) override {}
+  void ShowDetailProgress(long long) override {}
+};
+
+// A resolver that never corrects: every unacceptable reason cancels.
+class CancelingResolver : public ExemptionResolver {
+ public:
+  bool Resolve(const ExemptionCase&, ExemptionFixer&) override { return false; }
+};
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_TESTS_TESTDOUBLES_H_
