@@ -780,5 +780,23 @@ TEST_F(CliExportTest, KilledExportLeavesNoLockBehind) {
   Exec("SET SESSION lock_wait_timeout=10;" + UnidadeDoEscritorio(3, "2024-03-28", true));
 }
 
+TEST_F(CliExportTest, CorrectionInALockedExportGivesUpTheLocksAndSaysSo) {
+  SchemaKind kind;
+  kind.myisam = true;
+  CreateDatabase(kind);
+  ini_ = WriteSettingsFile(dir_.string());
+  Exec(kDados + kMotivoInvalido);
+  // The correction cannot wait on the export's own locks: they are given up,
+  // the update is written, and the run ends with the warning.
+  Conversa c(ExportArgs(), dir_ / "stdout");
+  ASSERT_TRUE(c.Espera("Opção")) << c.Ecra();
+  c.Envia("1");
+  ASSERT_TRUE(c.ChooseM07("s")) << c.Ecra();
+  EXPECT_EQ(c.Termina(), 0) << c.Ecra();
+  EXPECT_TRUE(Contem(c.Ecra(), "não permitem uma leitura consistente")) << c.Ecra();
+  EXPECT_TRUE(Contem(FileText(xml_), "<TaxExemptionCode>M07</TaxExemptionCode>"));
+  Exec("SET SESSION lock_wait_timeout=10;" + UnidadeDoEscritorio(3, "2024-03-28", true));
+}
+
 }  // namespace
 }  // namespace saftpt::test
