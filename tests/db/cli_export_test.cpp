@@ -763,12 +763,24 @@ INSTANTIATE_TEST_SUITE_P(Engines, ConsistentExportTest,
                                            EnquantoFatura{"myisam_sem_lock", true, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(CliExportTest, KilledExportLeavesNoLockBehind) {
-  SchemaKind kind;
-  kind.myisam = true;
-  CreateDatabase(kind);
-  ini_ = WriteSettingsFile(dir_.string());
-  Exec(kDados + kMotivoInvalido);
+// A MyISAM office whose export stops at the exemption dialog, tables locked.
+class LockedExportTest : public CliExportTest {
+ protected:
+  void SetUp() override {
+    CliExportTest::SetUp();
+    SchemaKind kind;
+    kind.myisam = true;
+    CreateDatabase(kind);
+    ini_ = WriteSettingsFile(dir_.string());
+    Exec(kDados + kMotivoInvalido);
+  }
+  // The billing program's next save, which must not be kept waiting.
+  void SaveAfterTheExport() {
+    Exec("SET SESSION lock_wait_timeout=10;" + UnidadeDoEscritorio(3, "2024-03-28", true));
+  }
+};
+
+TEST_F(LockedExportTest, KilledExportLeavesNoLockBehind) {
   // The dialog waits with the tables locked: the billing program's save waits.
   Conversa c(ExportArgs(), dir_ / "stdout");
   ASSERT_TRUE(c.Espera("Opção")) << c.Ecra();
@@ -777,15 +789,10 @@ TEST_F(CliExportTest, KilledExportLeavesNoLockBehind) {
       std::runtime_error);
   c.Sinal(SIGTERM);
   EXPECT_EQ(c.Termina(), -1);
-  Exec("SET SESSION lock_wait_timeout=10;" + UnidadeDoEscritorio(3, "2024-03-28", true));
+  SaveAfterTheExport();
 }
 
-TEST_F(CliExportTest, CorrectionInALockedExportGivesUpTheLocksAndSaysSo) {
-  SchemaKind kind;
-  kind.myisam = true;
-  CreateDatabase(kind);
-  ini_ = WriteSettingsFile(dir_.string());
-  Exec(kDados + kMotivoInvalido);
+TEST_F(LockedExportTest, CorrectionGivesUpTheLocksAndSaysSo) {
   // The correction cannot wait on the export's own locks: they are given up,
   // the update is written, and the run ends with the warning.
   Conversa c(ExportArgs(), dir_ / "stdout");
@@ -795,7 +802,7 @@ TEST_F(CliExportTest, CorrectionInALockedExportGivesUpTheLocksAndSaysSo) {
   EXPECT_EQ(c.Termina(), 0) << c.Ecra();
   EXPECT_TRUE(Contem(c.Ecra(), "não permitem uma leitura consistente")) << c.Ecra();
   EXPECT_TRUE(Contem(FileText(xml_), "<TaxExemptionCode>M07</TaxExemptionCode>"));
-  Exec("SET SESSION lock_wait_timeout=10;" + UnidadeDoEscritorio(3, "2024-03-28", true));
+  SaveAfterTheExport();
 }
 
 }  // namespace
