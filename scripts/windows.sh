@@ -244,10 +244,10 @@ EOF
 }
 
 PREFIXES=()
-for spec in libxml2:libxml2-dev mariadb:libmariadb-dev openssl:libssl-dev libcsv:libcsv-dev; do
-  version=$(fetch_source "${spec%%:*}" "${spec#*:}")
-  dependency "${spec%%:*}" "$version"
-  [ "${spec%%:*}" = openssl ] && OPENSSL_VERSION=${version#*:}
+for dep in libxml2:libxml2-dev mariadb:libmariadb-dev openssl:libssl-dev libcsv:libcsv-dev; do
+  version=$(fetch_source "${dep%%:*}" "${dep#*:}")
+  dependency "${dep%%:*}" "$version"
+  [ "${dep%%:*}" = openssl ] && OPENSSL_VERSION=${version#*:}
 done
 dependency cli11 "$(dpkg-query -W -f='${Version}' libcli11-dev)"
 if [ $GUI = 1 ]; then
