@@ -372,17 +372,6 @@ void GuardaAviso(const std::string& texto) {
   if (avisosDaGravacao) avisosDaGravacao->push_back(texto);
 }
 
-// Creates the file's folder (and the ones above it) for its owner only.
-bool CriaPasta(const std::string& path) {
-  return CreatePrivateFoldersOf(path);
-}
-
-// The file holds the credentials: only its owner may read it, also when it
-// existed before.
-bool ProtegeFicheiro(const std::string& path) {
-  return MakePrivateFile(path);
-}
-
 }  // namespace
 
 std::string ProblemaNaLigacao(const std::string& path, const ConnectionSettings& s) {
@@ -399,7 +388,9 @@ void GravaLigacao(const std::string& path, const ConnectionSettings& s) {
     throw Error(Error::kSettings, problema);
   std::string utilizador = Scramble(s.user);
   std::string palavraPasse = Scramble(s.password);
-  if (!CriaPasta(path) || !ProtegeFicheiro(path))
+  // The file holds the credentials: its folder and the file itself are its
+  // owner's only, also when they existed before.
+  if (!CreatePrivateFoldersOf(path) || !MakePrivateFile(path))
     throw Error(Error::kSettings,
                 "Não foi possível criar o ficheiro de configuração " + path + ".");
   std::vector<std::string> avisos;
