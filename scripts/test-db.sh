@@ -45,10 +45,13 @@ start)
       --auth-root-authentication-method=socket --skip-test-db >"$dir/install.log" 2>&1 || {
     cat "$dir/install.log" >&2; exit 1; }
 
-  # A free port: one nobody answers on.
+  # A free port: one nobody answers on, below the range the system hands out
+  # to outgoing connections (the tests' own clients may hold any of those).
+  ephemeral=$(cut -f1 /proc/sys/net/ipv4/ip_local_port_range 2>/dev/null || echo 32768)
+  span=$(( ephemeral > 22000 ? ephemeral - 20000 : 20000 ))
   port=""
   for _ in $(seq 1 50); do
-    p=$(( 20000 + RANDOM % 20000 ))
+    p=$(( 20000 + RANDOM % span ))
     if ! (exec 3<>/dev/tcp/127.0.0.1/$p) 2>/dev/null; then port=$p; break; fi
   done
   [ -n "$port" ] || { echo "test-db.sh: no free port" >&2; exit 1; }
