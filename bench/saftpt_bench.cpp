@@ -22,13 +22,13 @@
 
 #include "../tests/TestDoubles.h"
 #include "BenchData.h"
-#include "app/ExportCheck.h"
+#include "app/Connection.h"
 #include "app/ExportRun.h"
-#include "app/SettingsLocation.h"
-#include "config/Connection.h"
-#include "config/Error.h"
+#include "audit/ExportCheck.h"
+#include "base/Error.h"
 #include "config/OfficeConfig.h"
 #include "config/Settings.h"
+#include "config/SettingsLocation.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "config/Error.h"
+#include "base/Error.h"
 #include "config/Settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

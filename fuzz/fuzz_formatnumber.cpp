@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "config/Error.h"
+#include "base/Error.h"
 #include "saft/ValueFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "config/IniFile.h"
 #include "config/Settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,7 +3,7 @@
 #ifndef SAFTPT_TESTS_SHIPPEDTABLE_H_
 #define SAFTPT_TESTS_SHIPPEDTABLE_H_
 
-#include "app/SettingsLocation.h"
+#include "config/SettingsLocation.h"
 #include "saft/ExemptionTable.h"
 
 namespace saftpt::test {

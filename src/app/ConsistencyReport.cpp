@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "app/NumberingReport.h"
-#include "config/ReadView.h"
+#include "db/ReadView.h"
 
 namespace saftpt {
 

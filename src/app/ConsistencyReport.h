@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "config/Database.h"
-#include "config/DateTime.h"
+#include "base/DateTime.h"
+#include "db/Database.h"
 
 namespace saftpt {
 

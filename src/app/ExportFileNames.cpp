@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "config/Settings.h"
-#include "config/Utf8Path.h"
+#include "base/Utf8Path.h"
+#include "config/IniFile.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt {

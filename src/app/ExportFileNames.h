@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "config/DateTime.h"
+#include "base/DateTime.h"
 
 namespace saftpt {
 

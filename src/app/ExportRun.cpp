@@ -8,9 +8,9 @@
 
 #include "BuildInfo.h"
 #include "app/ExportPreChecks.h"
-#include "config/Error.h"
-#include "config/ReadView.h"
-#include "config/Utf8Path.h"
+#include "base/Error.h"
+#include "base/Utf8Path.h"
+#include "db/ReadView.h"
 #include "saft/AuditFileBuilder.h"
 #include "saft/ValueFormat.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/UiPorts.h"
-#include "config/Database.h"
 #include "config/OfficeConfig.h"
+#include "db/Database.h"
 #include "saft/ExemptionReasons.h"
 #include "saft/ProgressSink.h"
 #include "saft/RunContext.h"

@@ -3,7 +3,7 @@
 #include <map>
 #include <utility>
 
-#include "config/Utf8.h"
+#include "base/Utf8.h"
 #include "saft/DocumentCommon.h"
 #include "saft/ValueFormat.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/NumberingRules.h"
-#include "config/Database.h"
-#include "config/DateTime.h"
+#include "audit/NumberingRules.h"
+#include "base/DateTime.h"
+#include "db/Database.h"
 
 namespace saftpt {
 

@@ -8,7 +8,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
-#include "config/WidePath.h"
+#include "base/WidePath.h"
 #else
 #include <fcntl.h>
 #include <sys/wait.h>

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "config/DateTime.h"
+#include "base/DateTime.h"
 
 namespace saftpt {
 

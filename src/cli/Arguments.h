@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/FileAudit.h"
+#include "audit/FileAudit.h"
+#include "base/DateTime.h"
 #include "cli/Command.h"
-#include "config/DateTime.h"
 
 namespace saftpt::cli {
 

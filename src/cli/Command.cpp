@@ -2,9 +2,9 @@
 
 #include <iostream>
 
-#include "app/SettingsLocation.h"
-#include "config/Connection.h"
-#include "config/Error.h"
+#include "app/Connection.h"
+#include "base/Error.h"
+#include "config/SettingsLocation.h"
 
 namespace saftpt::cli {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "config/Database.h"
+#include "db/Database.h"
 #include "saft/ExemptionTable.h"
 
 namespace saftpt::cli {

@@ -9,7 +9,7 @@
 #include <io.h>
 #include <windows.h>
 
-#include "config/WidePath.h"
+#include "base/WidePath.h"
 #else
 #include <sys/ioctl.h>
 #include <termios.h>

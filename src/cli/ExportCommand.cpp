@@ -2,16 +2,17 @@
 // window's defaults (previous month, 1.04_01, receipts from the settings).
 #include <iostream>
 
-#include "app/ExportCheck.h"
 #include "app/ExportRun.h"
 #include "app/WindowDefaults.h"
+#include "audit/ExportCheck.h"
+#include "base/Error.h"
 #include "cli/Arguments.h"
 #include "cli/Command.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/TerminalDialogs.h"
 #include "cli/TerminalProgress.h"
-#include "config/Error.h"
+#include "config/IniFile.h"
 #include "config/OfficeConfig.h"
 #include "config/Settings.h"
 #include "saft/Restrictions.h"

@@ -6,13 +6,13 @@
 #include <optional>
 #include <string>
 
+#include "base/Error.h"
+#include "base/Utf8Path.h"
 #include "cli/Command.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
-#include "config/ConnectionTls.h"
-#include "config/Error.h"
 #include "config/Settings.h"
-#include "config/Utf8Path.h"
+#include "db/ConnectionTls.h"
 
 namespace saftpt::cli {
 

@@ -2,7 +2,7 @@
 // table or as comma-separated values.
 #include <iostream>
 
-#include "app/TaxSummary.h"
+#include "audit/TaxSummary.h"
 #include "cli/Command.h"
 #include "cli/Commands.h"
 

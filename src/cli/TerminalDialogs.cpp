@@ -5,9 +5,9 @@
 #include <iostream>
 #include <optional>
 
+#include "base/Error.h"
+#include "base/Utf8.h"
 #include "cli/TerminalProgress.h"
-#include "config/Error.h"
-#include "config/Utf8.h"
 
 namespace saftpt::cli {
 

@@ -2,9 +2,9 @@
 // ten times a second for the rows, at once for a new section.
 #include "cli/TerminalProgress.h"
 
+#include "base/FileReplace.h"
+#include "base/Utf8.h"
 #include "cli/Console.h"
-#include "config/FileReplace.h"
-#include "config/Utf8.h"
 
 namespace saftpt::cli {
 

@@ -3,8 +3,8 @@
 // signatures.
 #include <iostream>
 
-#include "app/FileAudit.h"
-#include "app/SchemaValidation.h"
+#include "audit/FileAudit.h"
+#include "audit/SchemaValidation.h"
 #include "cli/Arguments.h"
 #include "cli/Command.h"
 #include "cli/Commands.h"

@@ -1,7 +1,7 @@
 // Loading the office's own data from its configuration row.
 #include "config/OfficeConfig.h"
 
-#include "config/Error.h"
+#include "base/Error.h"
 
 namespace saftpt {
 

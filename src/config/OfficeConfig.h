@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "config/Database.h"
+#include "db/Database.h"
 
 namespace saftpt {
 

@@ -1,30 +1,13 @@
-// The settings file of the host product (an INI file beside the program),
-// read and written as the Windows profile functions do it, and the scrambling
-// of the user name and password kept in it.
+// The connection settings kept in the settings file, and the scrambling of
+// the user name and password kept there.
 #ifndef SAFTPT_CONFIG_SETTINGS_H_
 #define SAFTPT_CONFIG_SETTINGS_H_
 
 #include <string>
 
-#include "config/Database.h"
+#include "db/Database.h"
 
 namespace saftpt {
-
-// The settings file's name, looked for in the program's own folder.
-inline constexpr const char* kSettingsFileName = "lexora.ini";
-
-// Reads one key. Sections and keys are found without regard to case, blanks
-// around the value are trimmed (and one pair of enclosing quotes removed), and
-// at most 499 characters are returned. True when the value is not empty; when
-// it is empty or missing (or the file is), `value` is left unchanged.
-bool ReadIni(const std::string& path, const std::string& section, const std::string& key,
-             std::string& value);
-
-// Writes one key, creating the file, the section or the key as needed and
-// keeping every other line as it was. Failures are reported to `warn` with the
-// old program's texts ("Ficheiro ... não existe ou inválido"...), not thrown.
-void WriteIni(const std::string& path, const std::string& section, const std::string& key,
-              const std::string& value, void (*warn)(const std::string&) = nullptr);
 
 // Turns a scrambled value back into text: each character is an 8-digit group
 // holding its Windows-1252 code times 52973. A group that is not numeric
@@ -57,9 +40,6 @@ std::string ProblemaNaLigacao(const std::string& path, const ConnectionSettings&
 // by its owner only) and the file is left with mode 0600, also when it
 // existed. Throws Error (kSettings) with what went wrong.
 void GravaLigacao(const std::string& path, const ConnectionSettings& settings);
-
-// The folder of the running program (no trailing slash).
-std::string PastaDoPrograma();
 
 }  // namespace saftpt
 

@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 #include <fstream>
 
-#include "config/Connection.h"
-#include "config/Error.h"
+#include "app/Connection.h"
+#include "base/Error.h"
 #include "config/Settings.h"
 #include "gui/Widgets.h"
 

@@ -13,7 +13,7 @@
 #include <QDialog>
 #include <string>
 
-#include "config/Database.h"
+#include "db/Database.h"
 #include "gui/GuiDialogs.h"
 
 class QCheckBox;

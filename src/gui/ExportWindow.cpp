@@ -23,16 +23,17 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "app/Connection.h"
 #include "app/ConsistencyReport.h"
-#include "app/ExportCheck.h"
 #include "app/ExportFileNames.h"
 #include "app/ExportPreChecks.h"
 #include "app/ExportRun.h"
 #include "app/SeriesLists.h"
-#include "app/SettingsLocation.h"
 #include "app/Version.h"
-#include "config/Connection.h"
+#include "audit/ExportCheck.h"
+#include "config/IniFile.h"
 #include "config/Settings.h"
+#include "config/SettingsLocation.h"
 #include "gui/ConnectionDialog.h"
 #include "gui/ExemptionDialog.h"
 #include "gui/ProgressBars.h"

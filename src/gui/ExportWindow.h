@@ -11,9 +11,9 @@
 #include <string>
 
 #include "app/UiPorts.h"
-#include "config/Database.h"
-#include "config/DateTime.h"
+#include "base/DateTime.h"
 #include "config/OfficeConfig.h"
+#include "db/Database.h"
 #include "gui/GuiDialogs.h"
 #include "saft/Restrictions.h"
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/ExportCheck.h"
 #include "app/UiPorts.h"
+#include "audit/ExportCheck.h"
 
 class QWidget;
 

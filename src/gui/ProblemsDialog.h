@@ -6,7 +6,7 @@
 
 #include <QDialog>
 
-#include "app/ExportCheck.h"
+#include "audit/ExportCheck.h"
 
 class QStandardItemModel;
 

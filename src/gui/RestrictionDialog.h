@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "config/Database.h"
+#include "db/Database.h"
 #include "gui/GuiDialogs.h"
 #include "saft/Restrictions.h"
 

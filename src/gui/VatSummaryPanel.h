@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <string>
 
-#include "app/TaxSummary.h"
+#include "audit/TaxSummary.h"
 #include "gui/GuiDialogs.h"
 
 class QLabel;

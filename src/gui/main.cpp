@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/SettingsLocation.h"
 #include "app/UiPorts.h"
 #include "app/Version.h"
 #include "config/Settings.h"
+#include "config/SettingsLocation.h"
 #include "gui/ExportWindow.h"
 #include "gui/GuiDialogs.h"
 #include "gui/QtTranslations.h"

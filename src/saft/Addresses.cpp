@@ -1,7 +1,7 @@
 // Addresses of the audit file, with their placeholders for what is unknown.
 #include "saft/Addresses.h"
 
-#include "config/Utf8.h"
+#include "base/Utf8.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt {

@@ -5,8 +5,8 @@
 #ifndef SAFTPT_SAFT_AUDITFILEBUILDER_H_
 #define SAFTPT_SAFT_AUDITFILEBUILDER_H_
 
-#include "config/Database.h"
 #include "config/OfficeConfig.h"
+#include "db/Database.h"
 #include "saft/ExemptionReasons.h"
 #include "saft/ProgressSink.h"
 #include "saft/RunContext.h"

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "config/Utf8.h"
+#include "base/Utf8.h"
 
 namespace saftpt {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <unordered_set>
 
-#include "config/Error.h"
-#include "config/Utf8.h"
+#include "base/Error.h"
+#include "base/Utf8.h"
 #include "saft/Addresses.h"
 #include "saft/Countries.h"
 #include "saft/OfficeSettings.h"

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "config/Error.h"
-#include "config/Utf8.h"
+#include "base/Error.h"
+#include "base/Utf8.h"
 #include "saft/TaxTable.h"
 #include "saft/ValueFormat.h"
 

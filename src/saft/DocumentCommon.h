@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/Database.h"
+#include "db/Database.h"
 #include "saft/RunContext.h"
 #include "saft/RunReads.h"
 #include "xml/XmlDocument.h"

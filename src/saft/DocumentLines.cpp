@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "config/Utf8.h"
+#include "base/Utf8.h"
 #include "saft/DocumentCommon.h"
 #include "saft/ExemptionCheck.h"
 #include "saft/Products.h"

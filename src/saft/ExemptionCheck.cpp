@@ -1,8 +1,8 @@
 // The exemption check's rules and the look-up of a reason's code.
 #include "saft/ExemptionCheck.h"
 
-#include "config/Error.h"
-#include "config/Utf8.h"
+#include "base/Error.h"
+#include "base/Utf8.h"
 #include "saft/SectionReads.h"
 #include "saft/ValueFormat.h"
 

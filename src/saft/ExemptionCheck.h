@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "config/Database.h"
+#include "db/Database.h"
 #include "saft/RunContext.h"
 #include "xml/XmlDocument.h"
 

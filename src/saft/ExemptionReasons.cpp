@@ -2,9 +2,9 @@
 // of the reasons stored on document lines.
 #include "saft/ExemptionReasons.h"
 
-#include "config/Database.h"
-#include "config/Error.h"
-#include "config/Utf8.h"
+#include "base/Error.h"
+#include "base/Utf8.h"
+#include "db/Database.h"
 
 namespace saftpt {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "config/DateTime.h"
+#include "base/DateTime.h"
 
 namespace saftpt {
 

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <memory>
 
-#include "config/Error.h"
-#include "config/Utf8.h"
+#include "base/Error.h"
+#include "base/Utf8.h"
 
 namespace saftpt {
 

@@ -8,12 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "config/DateTime.h"
+#include "base/DateTime.h"
 
 namespace saftpt {
-
-// The file's name, wherever it is kept.
-inline constexpr const char* kExemptionTableName = "motivos-isencao.csv";
 
 // One row of the table.
 struct MotivoEntry {

@@ -2,7 +2,7 @@
 #include "saft/Header.h"
 
 #include "BuildInfo.h"
-#include "config/Utf8.h"
+#include "base/Utf8.h"
 #include "saft/Addresses.h"
 #include "saft/ValueFormat.h"
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "config/Utf8.h"
+#include "base/Utf8.h"
 #include "saft/Customers.h"
 #include "saft/DocumentCommon.h"
 #include "saft/ExemptionCheck.h"

@@ -4,7 +4,7 @@
 #include <exception>
 #include <map>
 
-#include "config/Utf8.h"
+#include "base/Utf8.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt {

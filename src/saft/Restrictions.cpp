@@ -4,9 +4,9 @@
 
 #include <charconv>
 
-#include "config/Database.h"
-#include "config/Error.h"
-#include "config/Utf8.h"
+#include "base/Error.h"
+#include "base/Utf8.h"
+#include "db/Database.h"
 
 namespace saftpt {
 

@@ -2,8 +2,8 @@
 // takes from it.
 #include "saft/RunContext.h"
 
-#include "config/Error.h"
-#include "config/Utf8.h"
+#include "base/Error.h"
+#include "base/Utf8.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "config/Database.h"
-#include "config/DateTime.h"
+#include "base/DateTime.h"
 #include "config/OfficeConfig.h"
-#include "config/ReadView.h"
+#include "db/Database.h"
+#include "db/ReadView.h"
 #include "saft/ExemptionReasons.h"
 #include "saft/ExemptionTable.h"
 #include "saft/ProgressSink.h"

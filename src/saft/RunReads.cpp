@@ -1,7 +1,7 @@
 // Rows of many documents read in one statement and handed out per document.
 #include "saft/RunReads.h"
 
-#include "config/Error.h"
+#include "base/Error.h"
 
 namespace saftpt {
 

@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "config/Database.h"
+#include "db/Database.h"
 
 namespace saftpt {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "config/Database.h"
+#include "db/Database.h"
 #include "saft/DocumentCommon.h"
 #include "saft/RunContext.h"
 #include "saft/RunReads.h"

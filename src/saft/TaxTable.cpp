@@ -1,7 +1,7 @@
 // The tax table's entries and the codes and regions of VAT rates.
 #include "saft/TaxTable.h"
 
-#include "config/Utf8.h"
+#include "base/Utf8.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "config/Error.h"
+#include "base/Error.h"
 
 namespace saftpt {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "config/Database.h"
-#include "config/DateTime.h"
+#include "base/DateTime.h"
+#include "db/Database.h"
 #include "xml/XmlDocument.h"
 
 namespace saftpt {

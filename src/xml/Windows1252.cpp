@@ -1,7 +1,7 @@
 // UTF-8 to escaped Windows-1252 text for the audit file.
 #include "xml/Windows1252.h"
 
-#include "config/Utf8.h"
+#include "base/Utf8.h"
 
 namespace saftpt {
 

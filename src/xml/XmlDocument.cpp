@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <vector>
 
-#include "config/Error.h"
-#include "config/FileReplace.h"
+#include "base/Error.h"
+#include "base/FileReplace.h"
 #include "xml/Windows1252.h"
 
 namespace saftpt {

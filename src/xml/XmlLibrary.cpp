@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "config/Utf8.h"
+#include "base/Utf8.h"
 
 namespace saftpt {
 

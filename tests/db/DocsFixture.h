@@ -12,7 +12,7 @@
 #include <string>
 
 #include "BuilderFixture.h"
-#include "config/Utf8.h"
+#include "base/Utf8.h"
 #include "saft/SourceDocuments.h"
 
 namespace saftpt::test {

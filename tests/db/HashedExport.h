@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "config/Database.h"
+#include "db/Database.h"
 #include "saft/RunContext.h"
 
 namespace saftpt::test {

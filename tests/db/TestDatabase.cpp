@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "config/Error.h"
+#include "base/Error.h"
 #include "config/Settings.h"
 
 namespace saftpt::test {

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "config/Database.h"
+#include "db/Database.h"
 
 namespace saftpt::test {
 

@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "config/Database.h"
+#include "db/Database.h"
 
 namespace saftpt::test {
 

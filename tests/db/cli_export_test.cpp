@@ -20,7 +20,7 @@
 #include "../../bench/BenchData.h"
 #include "../TestKeys.h"
 #include "ExportFixture.h"
-#include "app/SignatureCheck.h"
+#include "audit/SignatureCheck.h"
 #include "config/Settings.h"
 
 extern char** environ;

@@ -13,7 +13,7 @@
 #include "ExportFixture.h"
 #include "app/ConsistencyReport.h"
 #include "app/NumberingReport.h"
-#include "config/Error.h"
+#include "base/Error.h"
 
 namespace saftpt::test {
 namespace {

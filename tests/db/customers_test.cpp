@@ -3,7 +3,7 @@
 #include <string>
 
 #include "MasterFixture.h"
-#include "config/Error.h"
+#include "base/Error.h"
 #include "saft/Customers.h"
 
 namespace saftpt::test {

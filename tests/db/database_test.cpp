@@ -11,8 +11,9 @@
 #include <sstream>
 
 #include "TestDatabase.h"
-#include "config/Connection.h"
-#include "config/Error.h"
+#include "app/Connection.h"
+#include "base/Error.h"
+#include "config/IniFile.h"
 #include "config/Settings.h"
 
 namespace saftpt::test {

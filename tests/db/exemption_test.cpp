@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "DocsFixture.h"
-#include "app/SettingsLocation.h"
-#include "config/Error.h"
+#include "base/Error.h"
+#include "config/SettingsLocation.h"
 #include "saft/ExemptionCheck.h"
 #include "saft/ValueFormat.h"
 

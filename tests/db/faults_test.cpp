@@ -14,8 +14,8 @@
 
 #include "../ShippedTable.h"
 #include "ExportFixture.h"
+#include "app/Connection.h"
 #include "app/ExportRun.h"
-#include "config/Connection.h"
 #include "config/OfficeConfig.h"
 #include "config/Settings.h"
 

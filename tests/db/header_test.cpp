@@ -9,7 +9,7 @@
 
 #include "BuildInfo.h"
 #include "MasterFixture.h"
-#include "config/Error.h"
+#include "base/Error.h"
 #include "saft/AuditFileBuilder.h"
 #include "saft/Countries.h"
 #include "saft/Header.h"

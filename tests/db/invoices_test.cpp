@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "DocsFixture.h"
-#include "config/Error.h"
+#include "base/Error.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt::test {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestDatabase.h"
-#include "config/Error.h"
+#include "base/Error.h"
 #include "config/OfficeConfig.h"
 
 namespace saftpt::test {

@@ -10,6 +10,7 @@
 #include "BuildInfo.h"
 #include "TlsServer.h"
 #include "WindowFixture.h"
+#include "config/IniFile.h"
 #include "config/Settings.h"
 #include "gui/ConnectionDialog.h"
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "app/ExportFileNames.h"
-#include "app/TaxSummary.h"
+#include "audit/TaxSummary.h"
 #include "gui/ProgressBars.h"
 #include "gui/WindowRules.h"
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "../FlatXml.h"
-#include "config/Database.h"
 #include "config/OfficeConfig.h"
+#include "db/Database.h"
 #include "saft/Addresses.h"
 #include "saft/TaxTable.h"
 #include "xml/XmlDocument.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "config/DateTime.h"
+#include "base/DateTime.h"
 
 namespace saftpt {
 namespace {

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "../ShippedTable.h"
-#include "config/Error.h"
+#include "base/Error.h"
 #include "saft/ExemptionCheck.h"
 #include "saft/ExemptionReasons.h"
 

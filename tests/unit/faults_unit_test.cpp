@@ -11,7 +11,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "config/Error.h"
+#include "base/Error.h"
+#include "config/IniFile.h"
 #include "config/Settings.h"
 #include "saft/Addresses.h"
 #include "saft/ValueFormat.h"

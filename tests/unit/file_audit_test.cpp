@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "../TestKeys.h"
-#include "app/FileAudit.h"
-#include "app/SignatureCheck.h"
-#include "app/TaxSummary.h"
-#include "config/Error.h"
+#include "audit/FileAudit.h"
+#include "audit/SignatureCheck.h"
+#include "audit/TaxSummary.h"
+#include "base/Error.h"
 
 namespace saftpt {
 namespace {

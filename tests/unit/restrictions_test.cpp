@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "config/Database.h"
-#include "config/Error.h"
+#include "base/Error.h"
+#include "db/Database.h"
 #include "saft/Restrictions.h"
 
 namespace saftpt {

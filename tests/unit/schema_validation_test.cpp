@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/ExportCheck.h"
-#include "app/SchemaValidation.h"
-#include "config/Error.h"
+#include "audit/ExportCheck.h"
+#include "audit/SchemaValidation.h"
+#include "base/Error.h"
 
 namespace saftpt {
 namespace {

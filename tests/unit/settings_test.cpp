@@ -9,9 +9,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/SettingsLocation.h"
-#include "config/Error.h"
+#include "base/Error.h"
+#include "config/IniFile.h"
 #include "config/Settings.h"
+#include "config/SettingsLocation.h"
 
 namespace saftpt {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "config/Utf8.h"
+#include "base/Utf8.h"
 
 namespace saftpt {
 namespace {

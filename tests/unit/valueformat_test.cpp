@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "config/Error.h"
+#include "base/Error.h"
 #include "saft/ValueFormat.h"
 #include "xml/XmlDocument.h"
 

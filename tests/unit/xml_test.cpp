@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "config/Error.h"
+#include "base/Error.h"
 #include "xml/XmlDocument.h"
 
 namespace saftpt {

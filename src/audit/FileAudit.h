@@ -1,0 +1,47 @@
+// The audit checks of an audit file before it goes to the tax authority:
+// the numbering of each type and series, the ATCUD and, with the public keys,
+// the chain of signatures. One streaming pass over the file; what is kept is
+// a few short fields per document.
+#ifndef SAFTPT_AUDIT_FILEAUDIT_H_
+#define SAFTPT_AUDIT_FILEAUDIT_H_
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "audit/NumberingRules.h"
+
+namespace saftpt {
+
+struct AuditOptions {
+  // The public keys (PEM files) by HashControl version; the key under "" is
+  // used for every version without one of its own. Without keys the
+  // signatures are not verified (only the Hash's form is checked).
+  std::map<std::string, std::string> chavesPublicas;
+  bool numeracao = true;  // numbering and ATCUD
+};
+
+struct AuditReport {
+  std::vector<AuditFinding> findings;  // in the order of the series and numbers
+  size_t erros() const;
+  size_t avisos() const;
+  bool valid() const { return erros() == 0; }
+};
+
+// Adds one key given as "FILE" or "VERSION=FILE" (`--public-key`). False,
+// with the reason in `erro`, when the text is empty or names a version twice.
+bool AddPublicKey(AuditOptions& options, const std::string& texto, std::string& erro);
+
+// The keys of the settings file: key "chave_publica" of section "saft", one or
+// more "FILE" or "VERSION=FILE" separated by ";". A relative file is looked
+// for beside the settings file. False, with the reason, when the entry is bad.
+bool ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& options,
+                                std::string& erro);
+
+// Checks `path`. Throws Error when the file cannot be read or is not
+// well-formed XML, or a key cannot be read.
+AuditReport AuditSaftFile(const std::string& path, const AuditOptions& options = {});
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_AUDIT_FILEAUDIT_H_

@@ -1,0 +1,435 @@
+// The database connection over MariaDB Connector/C, its rows and values.
+#include "db/Database.h"
+
+#include <errmsg.h>
+#include <mysql.h>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "base/Error.h"
+#include "db/ConnectionTls.h"
+
+namespace saftpt {
+
+namespace {
+
+std::string Named(std::string_view what) {
+  return what.empty() ? std::string() : " de \"" + std::string(what) + "\"";
+}
+
+[[noreturn]] void NullValue(std::string_view what) {
+  throw Error(Error::kData, "O valor" + Named(what) + " é nulo.");
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// Digits with at most one decimal point, at least one digit.
+bool IsDecimal(std::string_view s) {
+  bool digit = false;
+  bool point = false;
+  for (char c : s) {
+    if (IsDigit(c)) {
+      digit = true;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digit;
+}
+
+// A number as the server writes it: sign, digits, one point, exponent.
+bool IsNumberText(std::string_view s) {
+  s = TrimBlanks(s);
+  if (!s.empty() && (s.front() == '+' || s.front() == '-')) s.remove_prefix(1);
+  size_t e = s.find_first_of("eE");
+  if (e == std::string_view::npos) return IsDecimal(s);
+  std::string_view exponent = s.substr(e + 1);
+  if (!exponent.empty() && (exponent.front() == '+' || exponent.front() == '-'))
+    exponent.remove_prefix(1);
+  if (exponent.empty()) return false;
+  for (char c : exponent)
+    if (!IsDigit(c)) return false;
+  return IsDecimal(s.substr(0, e));
+}
+
+// from_chars takes neither blanks nor a leading "+".
+std::string_view NumberBody(std::string_view s) {
+  s = TrimBlanks(s);
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  return s;
+}
+
+}  // namespace
+
+std::string AsciiLower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+// ---- Value -----------------------------------------------------------------
+
+bool Value::IsNumeric() const {
+  return !null_ && IsNumberText(text_);
+}
+
+double Value::Number(std::string_view what) const {
+  if (null_) NullValue(what);
+  if (!IsNumberText(text_))
+    throw Error(Error::kData, "O valor \"" + text_ + "\"" + Named(what) + " não é um número.");
+  std::string_view body = NumberBody(text_);
+  double result = 0;
+  auto res = std::from_chars(body.data(), body.data() + body.size(), result);
+  if (res.ec != std::errc() || res.ptr != body.data() + body.size())
+    throw Error(Error::kData, "O valor \"" + text_ + "\"" + Named(what) + " não é um número.");
+  return result;
+}
+
+long long Value::Integer(std::string_view what) const {
+  double d = Number(what);
+  // Whole numbers are read exactly, beyond the precision of a double.
+  std::string_view body = NumberBody(text_);
+  long long exact = 0;
+  auto res = std::from_chars(body.data(), body.data() + body.size(), exact);
+  if (res.ec == std::errc() && res.ptr == body.data() + body.size()) return exact;
+  double rounded = std::nearbyint(d);  // halves to even, as CLng does
+  if (!(rounded >= -9223372036854775808.0 && rounded < 9223372036854775808.0))
+    throw Error(Error::kData,
+                "O valor \"" + text_ + "\"" + Named(what) + " excede o limite de um inteiro.");
+  return static_cast<long long>(rounded);
+}
+
+bool Value::Boolean(std::string_view what) const {
+  if (null_) return false;
+  return Number(what) != 0;
+}
+
+DateTime Value::Date(std::string_view what) const {
+  if (null_) NullValue(what);
+  std::optional<DateTime> d = DateTime::Parse(TrimBlanks(text_));
+  if (!d) throw Error(Error::kData, "O valor \"" + text_ + "\"" + Named(what) + " não é uma data.");
+  return *d;
+}
+
+// ---- Recordset -------------------------------------------------------------
+
+Recordset::Recordset(Recordset&& other) noexcept {
+  *this = std::move(other);
+}
+
+Recordset& Recordset::operator=(Recordset&& other) noexcept {
+  if (this != &other) {
+    Close();
+    res_ = other.res_;
+    names_ = std::move(other.names_);
+    lowerNames_ = std::move(other.lowerNames_);
+    bits_ = std::move(other.bits_);
+    row_ = other.row_;
+    lengths_ = other.lengths_;
+    statement_ = std::move(other.statement_);
+    other.res_ = nullptr;
+    other.row_ = nullptr;
+    other.lengths_ = nullptr;
+    other.names_.clear();
+    other.lowerNames_.clear();
+    other.bits_.clear();
+  }
+  return *this;
+}
+
+Recordset::~Recordset() {
+  Close();
+}
+
+void Recordset::Close() {
+  if (res_) mysql_free_result(res_);
+  res_ = nullptr;
+  row_ = nullptr;
+  lengths_ = nullptr;
+}
+
+void Recordset::Fetch() {
+  row_ = res_ ? mysql_fetch_row(res_) : nullptr;
+  lengths_ = row_ ? mysql_fetch_lengths(res_) : nullptr;
+}
+
+bool Recordset::Eof() const {
+  return row_ == nullptr;
+}
+
+void Recordset::MoveNext() {
+  if (row_) Fetch();
+}
+
+void Recordset::MoveFirst() {
+  if (!res_) return;
+  mysql_data_seek(res_, 0);
+  Fetch();
+}
+
+uint64_t Recordset::RecordCount() const {
+  return res_ ? mysql_num_rows(res_) : 0;
+}
+
+size_t Recordset::FieldCount() const {
+  return names_.size();
+}
+
+const std::string& Recordset::FieldName(size_t index) const {
+  if (index >= names_.size())
+    throw Error(Error::kData, "A coluna " + std::to_string(index) + " não existe no resultado.");
+  return names_[index];
+}
+
+bool Recordset::HasField(std::string_view name) const {
+  std::string lower = AsciiLower(name);
+  for (const std::string& n : lowerNames_)
+    if (n == lower) return true;
+  return false;
+}
+
+size_t Recordset::IndexOf(std::string_view name) const {
+  std::string lower = AsciiLower(name);
+  for (size_t i = 0; i < lowerNames_.size(); ++i)
+    if (lowerNames_[i] == lower) return i;
+  throw Error(Error::kData,
+              "A coluna \"" + std::string(name) + "\" não existe no resultado da consulta.");
+}
+
+Value Recordset::Field(std::string_view name) const {
+  return Field(IndexOf(name));
+}
+
+Value Recordset::Field(size_t index) const {
+  if (index >= names_.size())
+    throw Error(Error::kData, "A coluna " + std::to_string(index) + " não existe no resultado.");
+  if (!row_) throw Error(Error::kData, "Não há registo atual: o fim dos registos foi atingido.");
+  if (!row_[index]) return Value::Null();
+  if (bits_[index]) {
+    // Big-endian bytes of up to 64 bits.
+    unsigned long long n = 0;
+    for (unsigned long i = 0; i < lengths_[index]; ++i)
+      n = (n << 8) | static_cast<unsigned char>(row_[index][i]);
+    return Value(std::to_string(n));
+  }
+  return Value(std::string(row_[index], lengths_[index]));
+}
+
+std::string Recordset::Text(std::string_view name) const {
+  return Field(name).Text();
+}
+
+bool Recordset::IsNull(std::string_view name) const {
+  return Field(name).IsNull();
+}
+
+// ---- Database --------------------------------------------------------------
+
+Database::Database() = default;
+
+Database::~Database() {
+  Close();
+}
+
+void Database::Close() {
+  if (conn_) mysql_close(conn_);
+  conn_ = nullptr;
+}
+
+std::string Database::TlsVersion() const {
+  return conn_ ? TlsVersionOf(conn_) : "";
+}
+
+void Database::Open(const ConnectionSettings& settings) {
+  Close();
+  std::string portText = settings.port.empty() ? "3306" : settings.port;
+  unsigned int port = 0;
+  auto res = std::from_chars(portText.data(), portText.data() + portText.size(), port);
+  if (res.ec != std::errc() || res.ptr != portText.data() + portText.size() || port > 65535)
+    throw Error(Error::kSettings, "A porta \"" + portText + "\" da base de dados é inválida.");
+
+  MYSQL* m = mysql_init(nullptr);
+  if (!m) throw Error(CR_OUT_OF_MEMORY, "Memória insuficiente para abrir a base de dados.");
+  mysql_options(m, MYSQL_SET_CHARSET_NAME, "utf8mb4");
+  unsigned int timeout = 10;
+  mysql_options(m, MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
+  my_bool reconnect = 0;  // a silent reconnect would lose the session's sql_mode
+  mysql_options(m, MYSQL_OPT_RECONNECT, &reconnect);
+  try {
+    SetTlsOptions(m, settings);
+  } catch (const Error&) {
+    mysql_close(m);
+    throw;
+  }
+  if (!mysql_real_connect(
+          m, settings.server.c_str(), settings.user.c_str(), settings.password.c_str(),
+          settings.database.empty() ? nullptr : settings.database.c_str(), port, nullptr, 0)) {
+    Error e = ConnectFailure(m, settings);
+    mysql_close(m);
+    throw e;
+  }
+  // Grouped statements select columns they do not group by; MySQL 5.7 and 8
+  // refuse that unless the mode is relaxed.
+  const std::string mode =
+      "SET SESSION sql_mode=(SELECT REPLACE(@@SESSION.sql_mode,'ONLY_FULL_GROUP_BY',''))";
+  if (mysql_real_query(m, mode.data(), mode.size()) != 0) {
+    Error e(static_cast<int>(mysql_errno(m)), mysql_error(m));
+    mysql_close(m);
+    throw e;
+  }
+  conn_ = m;
+  settings_ = settings;
+}
+
+void Database::Fail(const std::string& /*sql*/) const {
+  throw Error(static_cast<int>(mysql_errno(conn_)), mysql_error(conn_));
+}
+
+namespace {
+
+[[noreturn]] void NotOpen() {
+  throw Error(CR_SERVER_GONE_ERROR, "A ligação à base de dados não está aberta.");
+}
+
+}  // namespace
+
+Recordset Database::Execute(const std::string& sql) {
+  if (!conn_) NotOpen();
+  ++statements_;
+  if (mysql_real_query(conn_, sql.data(), sql.size()) != 0) Fail(sql);
+  Recordset rs;
+  rs.statement_ = sql;
+  rs.res_ = mysql_store_result(conn_);
+  if (!rs.res_) {
+    if (mysql_field_count(conn_) != 0) Fail(sql);
+    return rs;  // a statement without rows
+  }
+  unsigned int count = mysql_num_fields(rs.res_);
+  MYSQL_FIELD* fields = mysql_fetch_fields(rs.res_);
+  rs.names_.reserve(count);
+  rs.lowerNames_.reserve(count);
+  for (unsigned int i = 0; i < count; ++i) {
+    rs.names_.emplace_back(fields[i].name, fields[i].name_length);
+    rs.lowerNames_.push_back(AsciiLower(rs.names_.back()));
+    rs.bits_.push_back(fields[i].type == MYSQL_TYPE_BIT);
+  }
+  rs.Fetch();
+  return rs;
+}
+
+uint64_t Database::ExecuteUpdate(const std::string& sql) {
+  if (!conn_) NotOpen();
+  ++statements_;
+  if (mysql_real_query(conn_, sql.data(), sql.size()) != 0) Fail(sql);
+  MYSQL_RES* res = mysql_store_result(conn_);
+  if (res) {
+    mysql_free_result(res);
+    return 0;
+  }
+  if (mysql_field_count(conn_) != 0) Fail(sql);
+  uint64_t changed = mysql_affected_rows(conn_);
+  return changed == static_cast<uint64_t>(-1) ? 0 : changed;
+}
+
+std::string Database::Escape(std::string_view text) const {
+  std::string out;
+  if (conn_) {
+    out.resize(text.size() * 2 + 1);
+    unsigned long n = mysql_real_escape_string(conn_, out.data(), text.data(),
+                                               static_cast<unsigned long>(text.size()));
+    if (n != static_cast<unsigned long>(-1)) {
+      out.resize(n);
+      return out;
+    }
+    out.clear();
+  }
+  // Without a connection: the server's default escaping.
+  for (char c : text) {
+    switch (c) {
+      case '\0':
+        out += "\\0";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\x1a':
+        out += "\\Z";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\'':
+        out += "\\'";
+        break;
+      case '"':
+        out += "\\\"";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string Database::Number(std::string_view text) const {
+  std::string_view digits = text;
+  if (!digits.empty() && digits.front() == '-') digits.remove_prefix(1);
+  bool plain =
+      !digits.empty() && IsDigit(digits.front()) && IsDigit(digits.back()) && IsDecimal(digits);
+  if (plain) return std::string(text);
+  return "'" + Escape(text) + "'";
+}
+
+// ---- Single-value queries --------------------------------------------------
+
+bool Database::HasColumn(std::string_view table, std::string_view column) {
+  // The catalogue is compared here, not in the statement: the collation of its
+  // names differs between servers and their case settings.
+  Recordset rs = Execute(
+      "select table_name, column_name from information_schema.columns "
+      "where table_schema=database()");
+  std::string t = AsciiLower(table);
+  std::string c = AsciiLower(column);
+  for (; !rs.Eof(); rs.MoveNext())
+    if (AsciiLower(rs.Field(size_t{0}).Text()) == t && AsciiLower(rs.Field(1).Text()) == c)
+      return true;
+  return false;
+}
+
+Value Database::SingleValue(std::string_view expression, std::string_view table,
+                            std::string_view condition) {
+  std::string sql = "select " + std::string(expression) + " as total from " + std::string(table);
+  if (!condition.empty()) sql += " where " + std::string(condition);
+  Recordset rs = Execute(sql);
+  return rs.Eof() ? Value::Null() : rs.Field("total");
+}
+
+long long Database::CountRows(std::string_view expression, std::string_view table,
+                              std::string_view condition) {
+  Value v = SingleValue(expression, table, condition);
+  return v.IsNull() ? 0 : v.Integer("total");
+}
+
+Value Database::ReadValue(std::string_view expression, std::string_view table,
+                          std::string_view condition, const Value& fallback) {
+  Value v = SingleValue(expression, table, condition);
+  return v.IsNull() ? fallback : v;
+}
+
+}  // namespace saftpt

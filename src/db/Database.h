@@ -1,0 +1,175 @@
+// The one connection to the office's billing database (MariaDB Connector/C
+// underneath; it talks to MySQL and MariaDB servers), the rows a statement
+// returns, and the small single-value queries the builders use.
+//
+// Every text travels as UTF-8: the connection asks the server for utf8mb4, so
+// latin1 and utf8 tables arrive alike.
+#ifndef SAFTPT_DB_DATABASE_H_
+#define SAFTPT_DB_DATABASE_H_
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/DateTime.h"
+
+struct st_mysql;
+struct st_mysql_res;
+
+namespace saftpt {
+
+// One field value: Null or a text as the server sent it.
+class Value {
+ public:
+  Value() = default;
+  explicit Value(std::string text) : text_(std::move(text)), null_(false) {}
+  static Value Null() { return Value(); }
+
+  bool IsNull() const { return null_; }
+  // The text; Null gives "" (a Null joined with an empty string).
+  const std::string& Text() const { return text_; }
+  // Whether the text reads as a number (a Null does not).
+  bool IsNumeric() const;
+  // The value as a double. Throws Error for Null or a text that is no number;
+  // `what` names the value in that message.
+  double Number(std::string_view what = "") const;
+  // A whole number (the double rounded halves to even). Throws like Number().
+  long long Integer(std::string_view what = "") const;
+  // True when the value is a non-zero number; Null and 0 are false. A text that
+  // is no number throws.
+  bool Boolean(std::string_view what = "") const;
+  // The value as a date. Throws Error for Null or a text that is no date.
+  DateTime Date(std::string_view what = "") const;
+
+ private:
+  std::string text_;
+  bool null_ = true;
+};
+
+// Rows of one statement, positioned on the first row. The rows are held on the
+// client side, so the result can be rewound with MoveFirst().
+class Recordset {
+ public:
+  Recordset() = default;
+  Recordset(Recordset&&) noexcept;
+  Recordset& operator=(Recordset&&) noexcept;
+  ~Recordset();
+
+  bool Eof() const;
+  void MoveNext();
+  void MoveFirst();
+  // Number of rows of the result (what the execution reports).
+  uint64_t RecordCount() const;
+
+  size_t FieldCount() const;
+  const std::string& FieldName(size_t index) const;
+  // Whether the result has a column of that name (without regard to case).
+  bool HasField(std::string_view name) const;
+
+  // Field of the current row by name (without regard to case; the first
+  // column of that name wins) or by position. An unknown name throws Error.
+  // A BIT column's value is given as its number ("0", "1"), like TINYINT's.
+  Value operator[](std::string_view name) const { return Field(name); }
+  Value Field(std::string_view name) const;
+  Value Field(size_t index) const;
+  // Shortcuts: Field(name).Text() and Field(name).IsNull().
+  std::string Text(std::string_view name) const;
+  bool IsNull(std::string_view name) const;
+
+  void Close();
+
+ private:
+  friend class Database;
+  size_t IndexOf(std::string_view name) const;
+  void Fetch();
+
+  st_mysql_res* res_ = nullptr;
+  std::vector<std::string> names_;
+  std::vector<std::string> lowerNames_;
+  std::vector<bool> bits_;  // BIT columns: the server sends their raw bytes
+  char** row_ = nullptr;
+  unsigned long* lengths_ = nullptr;
+  std::string statement_;  // for messages
+};
+
+// Whether the connection is encrypted: never, always with the server's
+// certificate verified, or when the server offers it (no verification: what
+// settings files from before the choice existed get).
+enum class TlsMode { kNever, kVerify, kPrefer };
+
+struct ConnectionSettings {
+  std::string server;
+  std::string port;  // empty means "3306"
+  std::string database;
+  std::string user;
+  std::string password;
+  TlsMode tls = TlsMode::kPrefer;
+  std::string tlsCa;  // CA file (PEM) for kVerify; empty: the system's CA store
+};
+
+class Database {
+ public:
+  Database();
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  // Opens the connection (utf8mb4, a session sql_mode without
+  // ONLY_FULL_GROUP_BY). Throws Error with the server's or client's number and
+  // message on failure.
+  void Open(const ConnectionSettings& settings);
+  bool IsOpen() const { return conn_ != nullptr; }
+  void Close();
+  // The TLS protocol of the open connection ("TLSv1.3"), or "" when it is
+  // not encrypted.
+  std::string TlsVersion() const;
+  // The settings it was opened with, for a second connection to the same
+  // database.
+  const ConnectionSettings& Settings() const { return settings_; }
+
+  // Runs a statement that returns rows.
+  Recordset Execute(const std::string& sql);
+  // Runs a statement that changes rows; returns the number of rows changed.
+  uint64_t ExecuteUpdate(const std::string& sql);
+
+  // The text escaped for use between single quotes in a statement, with the
+  // connection's own escaping (quotes, backslashes, NUL...).
+  std::string Escape(std::string_view text) const;
+  // A number for a statement: the text itself when it is a plain number,
+  // otherwise the escaped text between quotes, so stored data can never change
+  // a statement's meaning.
+  std::string Number(std::string_view text) const;
+
+  // Statements sent on this connection so far.
+  uint64_t StatementCount() const { return statements_; }
+
+  // Single-value queries. They run "select " + expression + " as total from "
+  // + table, with " where " + condition when the condition is not empty.
+  bool HasColumn(std::string_view table, std::string_view column);
+  long long CountRows(std::string_view expression, std::string_view table,
+                      std::string_view condition);
+  // The column "total" of the first row, or `fallback` when there is no row
+  // or the value is Null.
+  Value ReadValue(std::string_view expression, std::string_view table, std::string_view condition,
+                  const Value& fallback);
+
+ private:
+  [[noreturn]] void Fail(const std::string& sql) const;
+  // The column "total" of the first row; Null when there is no row.
+  Value SingleValue(std::string_view expression, std::string_view table,
+                    std::string_view condition);
+
+  st_mysql* conn_ = nullptr;
+  uint64_t statements_ = 0;
+  ConnectionSettings settings_;
+};
+
+// Lower-case of an ASCII text (names of tables and columns).
+std::string AsciiLower(std::string_view text);
+
+}  // namespace saftpt
+
+#endif  // SAFTPT_DB_DATABASE_H_

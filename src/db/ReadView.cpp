@@ -1,0 +1,129 @@
+// The snapshot or the locks of a run's view, and where its corrections go.
+#include "db/ReadView.h"
+
+#include <mysqld_error.h>
+
+#include <map>
+
+#include "base/Error.h"
+
+namespace saftpt {
+
+namespace {
+
+// Which of `tables` the database holds in an engine without transactions,
+// in the order given; `present` gets those it holds at all. The catalogue is
+// compared here, as its collation differs between servers.
+std::vector<std::string> NonTransactional(Database& db, const std::vector<std::string>& tables,
+                                          std::vector<std::string>& present) {
+  Recordset rs = db.Execute(
+      "select t.table_name, e.transactions from information_schema.tables t inner join "
+      "information_schema.engines e on e.engine=t.engine where t.table_schema=database()");
+  std::map<std::string, bool> transactional;
+  for (; !rs.Eof(); rs.MoveNext())
+    transactional[AsciiLower(rs.Field(size_t{0}).Text())] = AsciiLower(rs.Field(1).Text()) == "yes";
+  std::vector<std::string> found;
+  for (const std::string& t : tables) {
+    auto it = transactional.find(AsciiLower(t));
+    if (it == transactional.end()) continue;
+    present.push_back(t);
+    if (!it->second) found.push_back(t);
+  }
+  return found;
+}
+
+bool IsAccessDenied(const Error& e) {
+  return e.Number() == ER_DBACCESS_DENIED_ERROR || e.Number() == ER_TABLEACCESS_DENIED_ERROR ||
+         e.Number() == ER_SPECIFIC_ACCESS_DENIED_ERROR;
+}
+
+}  // namespace
+
+const std::vector<std::string>& BillingTables() {
+  static const std::vector<std::string> kTables = {
+      "configescritorio", "clientes",   "series",         "seriedocumento", "iva",
+      "impostoselo",      "honorarios", "tipoisencaoiva", "documentos",     "documentoslinhas"};
+  return kTables;
+}
+
+ReadView::ReadView(Database& db, const std::vector<std::string>& tables) : db_(db) {
+  std::vector<std::string> present;
+  ++statements_;
+  unsafe_ = NonTransactional(db_, tables, present);
+  if (unsafe_.empty()) {
+    Send("SET SESSION TRANSACTION ISOLATION LEVEL REPEATABLE READ");
+    Send("START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY");
+    kind_ = Kind::kSnapshot;
+    return;
+  }
+  // The run's connection opens every table before the locks are taken, in a
+  // transaction that keeps them open to it: a billing program's LOCK TABLES
+  // … WRITE waiting behind the locks would otherwise keep each of the run's
+  // statements waiting in turn, and the run would never end.
+  std::string from, lock;
+  for (const std::string& t : present) {
+    from += (from.empty() ? "" : ", ") + t;
+    lock += (lock.empty() ? "" : ", ") + t + " READ";
+  }
+  Send("START TRANSACTION");
+  Send("SELECT 1 FROM " + from + " LIMIT 0");
+  kind_ = Kind::kLocked;
+  locks_ = std::make_unique<Database>();
+  try {
+    locks_->Open(db_.Settings());
+    locks_->ExecuteUpdate("LOCK TABLES " + lock);
+  } catch (const Error& e) {
+    if (!IsAccessDenied(e)) throw;
+    GiveUpLocks();
+  }
+}
+
+ReadView::~ReadView() {
+  if (ended_ || kind_ == Kind::kNone) return;
+  locks_.reset();  // the session's end releases its locks
+  try {
+    Send("ROLLBACK");
+  } catch (const Error&) {
+    // The connection is gone, and its transaction with it: the run is ending
+    // on that failure's own message.
+  }
+}
+
+void ReadView::End() {
+  if (ended_) return;
+  ended_ = true;
+  if (locks_) locks_->ExecuteUpdate("UNLOCK TABLES");
+  locks_.reset();
+  if (kind_ != Kind::kNone) Send("COMMIT");
+}
+
+void ReadView::GiveUpLocks() {
+  locks_.reset();
+  Send("COMMIT");
+  kind_ = Kind::kNone;
+  SetWarning(unsafe_);
+}
+
+Database& ReadView::Corrections() {
+  if (kind_ == Kind::kLocked) GiveUpLocks();
+  if (kind_ != Kind::kSnapshot) return db_;
+  if (!corrections_) {
+    corrections_ = std::make_unique<Database>();
+    corrections_->Open(db_.Settings());
+  }
+  return *corrections_;
+}
+
+void ReadView::Send(const std::string& sql) {
+  ++statements_;
+  db_.ExecuteUpdate(sql);
+}
+
+void ReadView::SetWarning(const std::vector<std::string>& tables) {
+  std::string names;
+  for (const std::string& t : tables) names += (names.empty() ? "" : ", ") + t;
+  warning_ = "Aviso: as tabelas " + names +
+             " não permitem uma leitura consistente; exporte quando ninguém estiver a faturar.";
+}
+
+}  // namespace saftpt
