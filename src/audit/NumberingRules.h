@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "saft/DocumentKinds.h"  // kInicioAtcudObrigatorio
+
 namespace saftpt {
 
 enum class Gravidade { kErro, kAviso };
@@ -39,9 +41,6 @@ void VerificaSequencia(const std::string& prefixo, const std::vector<DocumentoDa
 // "0" only when `zeroAceite`. Empty when it holds, otherwise the reason.
 std::string MotivoAtcudInvalido(const std::string& atcud, const std::string& documento,
                                 bool zeroAceite);
-
-// The first day on which every document must carry its ATCUD.
-inline constexpr const char* kInicioAtcudObrigatorio = "2023-02-01";
 
 // Messages.
 std::string MensagemAtcudInvalido(const std::string& documento, const std::string& motivo);

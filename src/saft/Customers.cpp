@@ -84,17 +84,19 @@ std::string CustomerIdForNif(RunContext& ctx, const std::string& codcliente,
   return codcliente;
 }
 
-// A sales or working document's customer: unknown without a code, the
-// walk-in customer's code as stored, otherwise by the document's tax number.
-std::string DocumentCustomerId(RunContext& ctx, const Value& codcliente, const std::string& nif) {
+// By the document's tax number: unknown without a code, the walk-in
+// customer's code as stored. By the customer's own: unknown for the walk-in
+// customer too.
+std::string DocumentCustomerId(RunContext& ctx, CustomerRule rule, const Recordset& document) {
+  const Value codcliente = document.Field("CodCliente");
   if (codcliente.IsNull()) return kDesconhecido;
-  if (codcliente.Text() == ctx.clienteIndiferenciado) return ctx.clienteIndiferenciado;
-  return CustomerIdForNif(ctx, codcliente.Text(), nif);
-}
-
-std::string ReceiptCustomerId(RunContext& ctx, const Value& codcliente) {
-  if (codcliente.IsNull() || codcliente.Text() == ctx.clienteIndiferenciado) return kDesconhecido;
-  return CustomerIdForNif(ctx, codcliente.Text(), NifOfCustomer(ctx, codcliente.Text()).Text());
+  const std::string codigo = codcliente.Text();
+  if (rule == CustomerRule::kCustomerNif) {
+    if (codigo == ctx.clienteIndiferenciado) return kDesconhecido;
+    return CustomerIdForNif(ctx, codigo, NifOfCustomer(ctx, codigo).Text());
+  }
+  if (codigo == ctx.clienteIndiferenciado) return ctx.clienteIndiferenciado;
+  return CustomerIdForNif(ctx, codigo, document.Text("NContribuinteCliente"));
 }
 
 namespace {
@@ -165,13 +167,19 @@ void AddCustomer(RunContext& ctx, XmlNode node, const std::string& id,
 // read, in the order the file lists them: the first that names an ID decides
 // how its customer is written.
 void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::string>& escritos) {
-  auto seccao = [&ctx](int n, const documentos::SectionKind& kind) {
-    return "select " + std::to_string(n) +
-           " as saft_seccao, CodCliente, NContribuinteCliente, Data, tipodoc, numero from (" +
-           SectionSql(ctx, kind) + ") documentos";
-  };
-  std::string seccoes = seccao(1, kSalesInvoices) + " union all " + seccao(2, kWorkingDocuments);
-  if (SendsReceipts(ctx)) seccoes += " union all " + seccao(3, kPayments);
+  std::string seccoes;
+  // The sections whose documents carry the tax number their CustomerID is
+  // found by.
+  std::string porNifDoDocumento;
+  for (const documentos::SectionKind* kind : {&kSalesInvoices, &kWorkingDocuments, &kPayments}) {
+    if (kind == &kPayments && !SendsReceipts(ctx)) continue;
+    const std::string n = std::to_string(static_cast<int>(kind->section));
+    seccoes += (seccoes.empty() ? "" : " union all ") + std::string("select ") + n +
+               " as saft_seccao, CodCliente, NContribuinteCliente, Data, tipodoc, numero from (" +
+               SectionSql(ctx, *kind) + ") documentos";
+    if (CustomerRuleOf(kind->section) == CustomerRule::kDocumentNif)
+      porNifDoDocumento += (porNifDoDocumento.empty() ? "" : ",") + n;
+  }
   const std::string nif = "replace(coalesce(c.NContribuinte,''),' ','')";
   const std::string nifDoDocumento = "replace(coalesce(d.NContribuinteCliente,''),' ','')";
   Recordset rs = ctx.db.Execute(
@@ -180,8 +188,9 @@ void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::
       seccoes +
       ") d left join clientes c on c.CodCliente=d.CodCliente where c.CodCliente is null or "
       "binary c.CodCliente<>binary d.CodCliente or binary d.CodCliente='" +
-      ctx.db.Escape(ctx.clienteIndiferenciado) + "' or (d.saft_seccao<>3 and binary " + nif +
-      "<>binary " + nifDoDocumento + ") order by d.saft_seccao, d.Data, d.tipodoc, d.numero");
+      ctx.db.Escape(ctx.clienteIndiferenciado) + "' or (d.saft_seccao in (" + porNifDoDocumento +
+      ") and binary " + nif + "<>binary " + nifDoDocumento +
+      ") order by d.saft_seccao, d.Data, d.tipodoc, d.numero");
 
   struct Extra {
     std::string contribuinte;  // stored on the document
@@ -189,11 +198,9 @@ void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::
   };
   std::map<std::string, Extra> extras;
   for (; !rs.Eof(); rs.MoveNext()) {
-    const Value codigo = rs.Field("CodCliente");
     const std::string contribuinte = rs.Text("NContribuinteCliente");
-    const std::string id = rs.Field("saft_seccao").Integer() == 3
-                               ? ReceiptCustomerId(ctx, codigo)
-                               : DocumentCustomerId(ctx, codigo, contribuinte);
+    const auto seccao = static_cast<SourceSection>(rs.Field("saft_seccao").Integer());
+    const std::string id = DocumentCustomerId(ctx, CustomerRuleOf(seccao), rs);
     if (escritos.count(id) || extras.count(id)) continue;
     Extra& e = extras[id];
     e.contribuinte = contribuinte;
@@ -213,16 +220,11 @@ void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::
 
 void WriteCustomers(RunContext& ctx, XmlNode masterFiles) {
   ctx.ShowStep(kCustomersStep);
-  const std::string inicio = ctx.PeriodStart();
-  const std::string fim = ctx.PeriodEnd();
-  // Temporary series are never exported, but a customer counts whether or
-  // not its document passes the restrictions.
-  Recordset rs = ctx.db.Execute(
-      "select distinct clientes.* from clientes inner join documentos on "
-      "clientes.codcliente=documentos.codcliente where (tipodoc = 'F' or tipodoc = 'FR' or "
-      "tipodoc = 'FA' or tipodoc = 'FS' or tipodoc='NC' or tipodoc='ND' or tipodoc='R' or "
-      "tipodoc='OR')  AND Serie<>'tmp' and data>='" +
-      inicio + "' and data<='" + fim + "'");
+  // A customer counts whether or not its document passes the restrictions,
+  // and whether or not the receipts are sent.
+  Recordset rs = ctx.db.Execute("select distinct clientes.* from clientes inner join (" +
+                                ctx.DocumentsOfPeriod(KindsCondition(), false) +
+                                ") documentos on clientes.codcliente=documentos.codcliente");
   ctx.progress.StartDetailProgress(static_cast<long long>(rs.RecordCount()));
 
   std::unordered_set<std::string> escritos;

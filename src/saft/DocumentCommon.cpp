@@ -46,20 +46,14 @@ std::string DocumentDate(const Recordset& rs) {
   return FormatDate(rs.Field("Data").Date("Data"));
 }
 
-LineSide SideOfLine(std::string_view tipodoc, double liquido) {
-  if (tipodoc == "NC") return LineSide::kDebit;
-  if (tipodoc == "F" || tipodoc == "FA" || tipodoc == "FR" || tipodoc == "FS" || tipodoc == "ND" ||
-      tipodoc == "OR")
-    return liquido >= 0 ? LineSide::kCredit : LineSide::kDebit;
-  return LineSide::kNone;
+const DocumentKind* KindOf(const Recordset& rs) {
+  return FindDocumentKind(rs.Text("tipodoc"));
 }
 
-LineSide AddLineAmount(XmlNode line, std::string_view tipodoc, double liquido) {
-  LineSide lado = SideOfLine(tipodoc, liquido);
-  if (lado != LineSide::kNone)
-    AddElement(line, lado == LineSide::kCredit ? "CreditAmount" : "DebitAmount",
-               FormatNumber(std::fabs(liquido), 2));
-  return lado;
+void AddLineAmount(XmlNode line, LineSide side, double amount) {
+  if (side != LineSide::kNone)
+    AddElement(line, side == LineSide::kCredit ? "CreditAmount" : "DebitAmount",
+               FormatNumber(std::fabs(amount), 2));
 }
 
 void SectionTotals::Add(LineSide lado, double montante) {
@@ -76,9 +70,7 @@ void AddSectionControl(XmlNode section, long long entries, double debit, double 
 }
 
 std::string SectionSql(const RunContext& ctx, const SectionKind& kind) {
-  return std::string("select * from documentos where (") + kind.documents +
-         " AND Serie<>'tmp' and data>='" + ctx.PeriodStart() + "' and data<='" + ctx.PeriodEnd() +
-         "') " + ctx.DocumentRestriction();
+  return ctx.DocumentsOfPeriod(KindsCondition(kind.section), true);
 }
 
 OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& kind) {
@@ -89,7 +81,7 @@ OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& ki
   ctx.progress.StartDetailProgress(static_cast<long long>(s.documents.RecordCount()));
   s.element = parent.NewChild(kind.element, "");
   for (; !s.documents.Eof(); s.documents.MoveNext())
-    if (kind.isEntry(s.documents.Text("tipodoc"))) ++s.entries;
+    if (KindOf(s.documents)) ++s.entries;
   s.documents.MoveFirst();
   return s;
 }
@@ -152,14 +144,14 @@ void AddRetencoes(XmlNode parent, double irc, double irs) {
   escreve("IRS", irs);
 }
 
-std::string LineColumns(int versao) {
+std::string LineColumns(SchemaVersion schema) {
   return std::string(
              "documentoslinhas.ID, documentoslinhas.Referencia, documentoslinhas.Quant, "
              "documentoslinhas.Preco, documentoslinhas.ValorDesconto, "
              "documentoslinhas.ValorLiquido, substring(documentoslinhas.Descricao,1,60) as "
              "Descricao, documentoslinhas.Iva, documentoslinhas.IsencaoIva, "
              "documentoslinhas.CodigoSelo, documentoslinhas.ValorSelo") +
-         (versao == 3 ? "" : ", documentoslinhas.CodMencao");
+         (schema == SchemaVersion::k1_03_01 ? "" : ", documentoslinhas.CodMencao");
 }
 
 void AddLineVat(XmlNode line, const RunContext& ctx, double iva) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "db/Database.h"
+#include "saft/DocumentKinds.h"
 #include "saft/RunContext.h"
 #include "saft/RunReads.h"
 #include "xml/XmlDocument.h"
@@ -33,14 +34,12 @@ std::string SystemEntryDate(const Recordset& rs);
 // Data as "yyyy-mm-dd".
 std::string DocumentDate(const Recordset& rs);
 
-// The side of its section's totals a line's net value goes to. Sales
-// documents and quotations credit their lines and debit the negative ones (a
-// discount line); credit notes debit every line.
-enum class LineSide { kNone, kCredit, kDebit };
-LineSide SideOfLine(std::string_view tipodoc, double liquido);
-// Writes the line's "CreditAmount" or "DebitAmount", |liquido| in cents, and
-// returns the side.
-LineSide AddLineAmount(XmlNode line, std::string_view tipodoc, double liquido);
+// The document's kind; nullptr for a stored type the table knows only in
+// another case (the statements compare types without regard to case).
+const DocumentKind* KindOf(const Recordset& rs);
+// Writes the line's "CreditAmount" or "DebitAmount" (|amount| with two
+// decimals); nothing on kNone.
+void AddLineAmount(XmlNode line, LineSide side, double amount);
 
 // A section's "TotalDebit" and "TotalCredit": the sums of the amounts its
 // lines write, in whole cents so that a year of lines adds up exactly.
@@ -59,19 +58,18 @@ class SectionTotals {
 void AddSectionControl(XmlNode section, long long entries, double debit, double credit);
 
 // What defines a source-document section: its step on the progress bar, its
-// element, the documents of the period it writes (drafts and the
-// restrictions' documents left out) and those it counts as entries.
+// element and its kinds of document.
 struct SectionKind {
   ProgressStep step;
   const char* element;
-  const char* documents;  // the condition on documentos
-  bool (*isEntry)(std::string_view tipodoc);
+  SourceSection section;
 };
 // The section's documents statement, without its order.
 std::string SectionSql(const RunContext& ctx, const SectionKind& kind);
 
 // The opening every source-document section shares: its step, its documents
-// in the order they are written, its element and its number of entries.
+// in the order they are written, its element and its number of entries
+// (its documents of a kind the table knows).
 struct OpenedSection {
   std::string sql;      // SectionSql
   Recordset documents;  // on its first row
@@ -107,7 +105,7 @@ void AddDocumentTotals(XmlNode parent, const Recordset& rs, bool grossWithRetenc
 void AddRetencoes(XmlNode parent, double irc, double irs);
 
 // The columns of a sales or working document's lines in the section's read.
-std::string LineColumns(int versao);
+std::string LineColumns(SchemaVersion schema);
 
 // The line's VAT "Tax" element.
 void AddLineVat(XmlNode line, const RunContext& ctx, double iva);

@@ -16,7 +16,7 @@ namespace saftpt {
 SectionRead DocumentLinesRead(const RunContext& ctx, const std::string& filter,
                               const std::string& retencaoFilter) {
   SectionRead read;
-  read.columns = documentos::LineColumns(ctx.options.versao);
+  read.columns = documentos::LineColumns(ctx.options.schema);
   read.filter = filter;
   read.retencaoFilter = retencaoFilter;
   read.reasons = true;
@@ -35,7 +35,7 @@ void AddDocumentLines(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
                       const LineTextWidths& widths) {
   using namespace documentos;
   const bool v103 = ctx.V103();
-  const std::string tipodoc = rsDoc.Text("tipodoc");
+  const DocumentKind* kind = KindOf(rsDoc);
   DocumentRows rs = TakeLines(ctx, rsDoc);
   const std::string dataDocumento = DocumentDate(rsDoc);
 
@@ -63,7 +63,8 @@ void AddDocumentLines(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
     AddElement(
         line, "Description",
         descricao.IsNull() ? "DESCONHECIDO" : Utf8Left(descricao.Text(), widths.description));
-    AddLineAmount(line, tipodoc, Amount(rs, "ValorLiquido"));
+    const double liquido = Amount(rs, "ValorLiquido");
+    AddLineAmount(line, kind ? SideOfLine(*kind, liquido) : LineSide::kNone, liquido);
 
     // The schema allows one tax per line: the VAT. A line's stamp duty is
     // part of the document's TaxPayable.

@@ -60,7 +60,7 @@ void CheckDocumentReasons(RunContext& ctx, const Recordset& rsDoc) {
     // A zero-rated line is written with its reason and code: without them the
     // authority rejects the file.
     if (!recusado && m.zeroRate)
-      recusado = m.texto.empty() || (ctx.options.versao >= 4 && Trim(m.codMencao.Text()).empty() &&
+      recusado = m.texto.empty() || (!ctx.V103() && Trim(m.codMencao.Text()).empty() &&
                                      CodMencaoFor(ctx, m.texto).empty());
     if (recusado) AskCorrection(ctx, tipodoc, serie, numero, m.texto);
   }

@@ -3,6 +3,7 @@
 #include "saft/SourceDocuments.h"
 
 #include <cmath>
+#include <unordered_map>
 
 #include "base/Utf8.h"
 #include "saft/Customers.h"
@@ -34,6 +35,9 @@ constexpr size_t kGroupData = 6;
 constexpr size_t kDocumentTotal = 7;
 constexpr size_t kGroupIsencao = 8;
 constexpr size_t kGroupCodMencao = 9;
+// Where the groups' columns start in the statement's rows (the receipt
+// line's ID and a marker come first).
+constexpr size_t kGroupFirst = 2;
 
 // Share of the settled document that the receipt line pays. Nearly all of it
 // (rounding of the amounts paid) counts as all of it.
@@ -46,14 +50,48 @@ double PaidShare(double pago, double totalDocumento) {
   return parte;
 }
 
+// The amount of a line of the receipt: the share paid of one rate group of
+// the settled document.
+double GroupAmount(double pago, double liquidoGrupo, double totalDocumento) {
+  return std::fabs(std::fabs(liquidoGrupo) * PaidShare(pago, totalDocumento));
+}
+
+// The side a receipt's line takes, by the kind of the document it settles.
+LineSide PaidSide(const std::string& tipodocP) {
+  const DocumentKind* kind = FindDocumentKind(tipodocP);
+  return kind ? kind->whenPaid : LineSide::kCredit;
+}
+
+// The section's totals from what it read, before any receipt is written: the
+// lines AddPaymentLines writes, a cancelled receipt's left out.
+documentos::SectionTotals SumPaymentLines(RunContext& ctx) {
+  using documentos::Amount;
+  struct Paid {
+    double pago;
+    LineSide side;
+  };
+  std::unordered_map<long long, Paid> linhas;  // by the receipt line's ID
+  ctx.reads.lines.ForEachRow([&linhas](const Recordset& l) {
+    if (l.Field("saft_anulado").Boolean("Anulado")) return;
+    linhas[l.Field("ID").Integer("ID")] = {Amount(l, "ValorTotal"), PaidSide(l.Text("TipoDocP"))};
+  });
+  documentos::SectionTotals totais;
+  ctx.reads.groups.ForEachRow([&](const Recordset& g) {
+    auto it = linhas.find(g.Field(size_t{0}).Integer());
+    if (it == linhas.end()) return;
+    totais.Add(
+        it->second.side,
+        GroupAmount(it->second.pago, Amount(g.Field(kGroupFirst + kGroupLiquido), "ValorLiquido"),
+                    Amount(g.Field(kGroupFirst + kDocumentTotal), "ValorTotal")));
+  });
+  return totais;
+}
+
 // For every document the receipt settles, one line per VAT rate of that
 // document, scaled by the share of it that was paid.
 void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
   using documentos::Amount;
   DocumentRows linhas = TakeLines(ctx, rsDoc);
-  // A cancelled receipt is written but its lines do not count in the totals
-  // that Save puts in the section.
-  bool somaTotais = !documentos::IsCancelled(rsDoc);
 
   long long numeroLinha = 1;
   for (; !linhas.Eof(); linhas.MoveNext()) {
@@ -61,11 +99,11 @@ void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
     std::string serieP = linhas.Text("SerieP");
     std::string numeroP = linhas.Text("NumeroP");
     double pago = Amount(linhas, "ValorTotal");
-    bool debito = tipodocP == "FA" || tipodocP == "NC";
+    const LineSide side = PaidSide(tipodocP);
 
     DocumentRows grupos = TakeGroups(ctx, linhas.Field("ID").Integer("ID"));
     for (; !grupos.Eof(); grupos.MoveNext(), ++numeroLinha) {
-      double parte = PaidShare(pago, Amount(grupos.Field(kDocumentTotal), "ValorTotal"));
+      double totalDocumento = Amount(grupos.Field(kDocumentTotal), "ValorTotal");
 
       XmlNode line = payment.NewChild("Line", "");
       AddElement(line, "LineNumber", std::to_string(numeroLinha));
@@ -74,15 +112,13 @@ void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
       AddElement(origem, "InvoiceDate", FormatDate(grupos.Field(kGroupData).Date("data")));
 
       double desconto = Amount(grupos.Field(kGroupDesconto), "ValorDesconto");
-      AddElement(line, "SettlementAmount",
-                 FormatNumber(std::fabs(RoundHalfEven(desconto * parte, 2)), 0));
+      AddElement(
+          line, "SettlementAmount",
+          FormatNumber(std::fabs(RoundHalfEven(desconto * PaidShare(pago, totalDocumento), 2)), 0));
 
-      double valor =
-          std::fabs(std::fabs(Amount(grupos.Field(kGroupLiquido), "ValorLiquido")) * parte);
-      AddElement(line, debito ? "DebitAmount" : "CreditAmount", FormatNumber(valor, 2));
-      if (somaTotais)
-        (debito ? ctx.paymentTotals.linesDebit : ctx.paymentTotals.linesCredit) +=
-            RoundHalfAway(valor, 2);
+      documentos::AddLineAmount(
+          line, side,
+          GroupAmount(pago, Amount(grupos.Field(kGroupLiquido), "ValorLiquido"), totalDocumento));
 
       double iva = grupos.Field(kGroupIva).Number("iva");
       documentos::AddLineVat(line, ctx, iva);
@@ -90,7 +126,7 @@ void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
       if (!codigo.empty()) {
         std::string isencao = grupos.Field(kGroupIsencao).Text();
         AddElement(line, "TaxExemptionReason", Utf8Left(isencao, 60));
-        if (ctx.options.versao >= 4) {
+        if (!ctx.V103()) {
           if (Trim(codigo).empty()) codigo = CodMencaoFor(ctx, isencao);
           AddElement(line, "TaxExemptionCode", codigo);
         }
@@ -101,54 +137,14 @@ void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
 
 }  // namespace
 
-const documentos::SectionKind kPayments{
-    kPaymentsStep, "Payments", "tipodoc = 'R' and CodCliente<>''",
-    [](std::string_view tipodoc) { return tipodoc == "R" || tipodoc == "RC"; }};
+const documentos::SectionKind kPayments{kPaymentsStep, "Payments", SourceSection::kPayments};
 
 void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
   using namespace documentos;
-  const std::string restricao = ctx.DocumentRestriction();
-  const std::string inicio = ctx.PeriodStart();
-  const std::string fim = ctx.PeriodEnd();
   OpenedSection section = OpenSection(ctx, sourceDocuments, kPayments);
   Recordset& rs = section.documents;
   XmlNode payments = section.element;
-  // Save rewrites the totals once the lines are summed.
-  payments.Retain();
-
-  // Totals in double precision: a year of receipts must add up to the cent.
-  double credito = 0;
-  Recordset soma = ctx.db.Execute(
-      "select "
-      "Sum(Round(documentoslinhas.ValorLiquido,2)-Round(documentoslinhas.ValorDesconto,2)) as "
-      "Total from documentoslinhas inner join documentos ON  "
-      "(documentos.numero=documentoslinhas.numero AND documentos.tipodoc=documentoslinhas.tipodoc "
-      "AND documentos.serie=documentoslinhas.serie)  where documentos.tipodoc IN ('R') and "
-      "documentoslinhas.TipoDocP<>'NC'  AND documentoslinhas.Serie<>'tmp' and data>='" +
-      inicio + "' and data<='" + fim + "'");
-  if (!soma.Eof() && soma.Field("Total").IsNumeric()) credito = soma.Field("Total").Number("Total");
-  soma.Close();
-
-  // Credit notes deducted in receipts.
-  double debito = 0;
-  Recordset notas = ctx.db.Execute(
-      "select "
-      "SUM(Round(ABS(documentoslinhas.ValorLiquido),2)-Round(ABS(documentoslinhas.ValorDesconto),"
-      "2)) from documentos INNER JOIN documentoslinhas ON "
-      "(documentos.IDDoc=documentoslinhas.IDDoc) where documentoslinhas.tipodoc IN ('R') AND "
-      "documentoslinhas.TipoDocP='NC' AND documentoslinhas.Serie<>'tmp'  and CodCliente<>'' and "
-      "Ncontribuintecliente<>'' and data>='" +
-      inicio + "' and data<='" + fim + "' " + restricao);
-  for (; !notas.Eof(); notas.MoveNext()) {
-    Value v = notas.Field(size_t{0});
-    if (!v.IsNull()) debito = std::fabs(v.Number("TotalDebit"));
-  }
-  notas.Close();
-
-  ctx.paymentTotals.writtenCredit = RoundHalfAway(credito, 2);
-  ctx.paymentTotals.writtenDebit = RoundHalfAway(debito, 2);
-  AddSectionControl(payments, section.entries, debito, credito);
-  ctx.summary.receipts = {section.entries, credito, debito};
+  const CustomerRule customerRule = CustomerRuleOf(kPayments.section);
 
   SectionRead read;
   read.columns =
@@ -162,6 +158,10 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
   read.retencaoFilter = "round(documentoslinhas.valorretencao,2)<>0";
   read.receipts = true;
   ReadSection(ctx, section.sql, read);
+  const SectionTotals totais = SumPaymentLines(ctx);
+  AddSectionControl(payments, section.entries, totais.Debit(), totais.Credit());
+  ctx.summary.receipts = {section.entries, totais.Credit(), totais.Debit()};
+
   long long progresso = 1;
   for (; !rs.Eof(); rs.MoveNext()) {
     ctx.progress.ShowDetailProgress(++progresso);
@@ -179,9 +179,9 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
     double total = Amount(rs, "ValorTotal");
     AddElement(metodo, "PaymentAmount", FormatNumber(total > 0 ? total : 0, 2));
     AddElement(metodo, "PaymentDate", data);
-    AddEntryAndCustomer(payment, rs, ReceiptCustomerId(ctx, rs.Field("CodCliente")));
+    AddEntryAndCustomer(payment, rs, DocumentCustomerId(ctx, customerRule, rs));
 
-    if (ctx.options.versao >= 4) CheckReceiptReasons(ctx, rs);
+    if (!ctx.V103()) CheckReceiptReasons(ctx, rs);
     AddPaymentLines(ctx, payment, rs);
     AddDocumentTotals(payment, rs, false);
     AddDocumentRetencoes(ctx, payment, rs);

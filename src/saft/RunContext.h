@@ -18,15 +18,16 @@
 #include "saft/ProgressSteps.h"
 #include "saft/Restrictions.h"
 #include "saft/RunReads.h"
+#include "saft/SchemaVersion.h"
 
 namespace saftpt {
 
 // Everything an export takes from its front end.
 struct ExportOptions {
-  std::string fiscalYear;   // written as it stands into "FiscalYear"
-  DateTime start;           // first day of the period (inclusive)
-  DateTime end;             // last day of the period (inclusive)
-  int versao = 4;           // 3 writes "1.03_01", anything else "1.04_01"
+  std::string fiscalYear;  // written as it stands into "FiscalYear"
+  DateTime start;          // first day of the period (inclusive)
+  DateTime end;            // last day of the period (inclusive)
+  SchemaVersion schema = SchemaVersion::k1_04_01;
   std::string comment;      // "HeaderComment" when not empty
   bool receipts = false;    // "Enviar recibos"
   Restricoes restrictions;  // document restrictions, in the order added
@@ -50,15 +51,6 @@ struct ExportSummary {
   SectionSummary receipts;
 };
 
-// The payments section's totals: those written before its lines, and the
-// sums of the line amounts written, which Save puts in their place.
-struct PaymentTotals {
-  double writtenCredit = 0;
-  double writtenDebit = 0;
-  double linesCredit = 0;
-  double linesDebit = 0;
-};
-
 struct RunContext {
   RunContext(Database& db, const ConfiguracaoEscritorio& office, const ExportOptions& options,
              ProgressSink& progress, ExemptionResolver& resolver);
@@ -67,14 +59,11 @@ struct RunContext {
   // the walk-in customer, whether quotations are signed, the accepted reasons.
   void ReadOfficeSettings();
 
-  bool V103() const { return options.versao == 3; }
-  // The period's first day, and its last one as the statements' upper bound:
-  // the whole day, so that documents stored with a time of day (DATETIME
-  // columns) are included.
-  std::string PeriodStart() const;
-  std::string PeriodEnd() const;
-  // The restrictions' clause after " and ", or nothing without restrictions.
-  std::string DocumentRestriction() const;
+  bool V103() const { return options.schema == SchemaVersion::k1_03_01; }
+  // The statement of the period's documents of the kinds `kinds` (a
+  // KindsCondition), without its order: temporary series never and, when
+  // `restricted`, only the restrictions' documents.
+  std::string DocumentsOfPeriod(const std::string& kinds, bool restricted) const;
   // The "ATCUD" element's text: "0" before 1 February 2023 (the run's date).
   std::string AtcudText(const Value& atcud, const std::string& documentNumber) const;
   // Where the exemption dialog's corrections are written and read back: the
@@ -99,7 +88,6 @@ struct RunContext {
   RunReads reads;
 
   ExportSummary summary;
-  PaymentTotals paymentTotals;
 };
 
 }  // namespace saftpt

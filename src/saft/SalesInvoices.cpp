@@ -12,28 +12,13 @@ namespace saftpt {
 
 namespace {
 
-bool IsEntry(std::string_view tipodoc) {
-  return tipodoc == "F" || tipodoc == "FA" || tipodoc == "FR" || tipodoc == "FS" ||
-         tipodoc == "ND" || tipodoc == "NC";
-}
-
-// The file's invoice type; "FA" documents are reported as invoice-receipts.
-const char* InvoiceType(const std::string& tipodoc) {
-  if (tipodoc == "F") return "FT";
-  if (tipodoc == "FR" || tipodoc == "FA") return "FR";
-  if (tipodoc == "FS") return "FS";
-  if (tipodoc == "ND") return "ND";
-  if (tipodoc == "NC") return "NC";
-  return nullptr;
-}
-
 constexpr documentos::DocumentHeadTags kInvoiceTags{"InvoiceNo", "InvoiceStatus",
                                                     "InvoiceStatusDate", "InvoiceDate"};
 
 }  // namespace
 
 const documentos::SectionKind kSalesInvoices{kSalesInvoicesStep, "SalesInvoices",
-                                             "tipodoc IN ('F','FA','FR','FS','ND','NC')", IsEntry};
+                                             SourceSection::kSalesInvoices};
 
 void WriteSalesInvoices(RunContext& ctx, XmlNode sourceDocuments) {
   using namespace documentos;
@@ -42,6 +27,7 @@ void WriteSalesInvoices(RunContext& ctx, XmlNode sourceDocuments) {
 
   // Cannot change during a run.
   const bool certificada = IsCertified(ctx);
+  const CustomerRule customerRule = CustomerRuleOf(kSalesInvoices.section);
   // 1.04_01 also wants the zero-amount lines that carry a VAT rate.
   const std::string linhas = ctx.V103() ? "documentoslinhas.valorliquido<>0"
                                         : "documentoslinhas.valorliquido<>0 or "
@@ -55,17 +41,14 @@ void WriteSalesInvoices(RunContext& ctx, XmlNode sourceDocuments) {
   for (; !rs.Eof(); rs.MoveNext()) {
     ctx.progress.ShowDetailProgress(++progresso);
     XmlNode invoice = section.element.NewChild("Invoice", "");
-    AddDocumentHead(ctx, invoice, rs, kInvoiceTags, ctx.options.versao >= 4, certificada);
-    if (const char* tipo = InvoiceType(rs.Text("tipodoc")))
-      AddElement(invoice, "InvoiceType", tipo);
+    AddDocumentHead(ctx, invoice, rs, kInvoiceTags, !ctx.V103(), certificada);
+    if (const DocumentKind* kind = KindOf(rs)) AddElement(invoice, "InvoiceType", kind->fileType);
     XmlNode regimes = invoice.NewChild("SpecialRegimes", "");
     AddElement(regimes, "SelfBillingIndicator", "0");
     AddElement(regimes, "CashVATSchemeIndicator",
                std::to_string(SerieIvaCaixa(ctx, rs.Text("serie"))));
     AddElement(regimes, "ThirdPartiesBillingIndicator", "0");
-    AddEntryAndCustomer(
-        invoice, rs,
-        DocumentCustomerId(ctx, rs.Field("CodCliente"), rs.Text("NContribuinteCliente")));
+    AddEntryAndCustomer(invoice, rs, DocumentCustomerId(ctx, customerRule, rs));
     AddCheckedLinesAndTotals(ctx, invoice, rs, widths);
     AddDocumentRetencoes(ctx, invoice, rs);
   }

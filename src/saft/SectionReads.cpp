@@ -50,7 +50,7 @@ void ReadReceiptGroups(RunContext& ctx, Database& db, const std::string& origem,
                  ordem + ",l.Iva order by " + ordem + ",l.Iva"),
       2);
 
-  if (ctx.options.versao < 4) return;
+  if (ctx.V103()) return;
   auto& uncoded = l.uncoded.emplace();
   Recordset rs = db.Execute(
       "select distinct documentos.IDDoc, l.ID, l.tipodoc, l.serie, l.numero, l.isencaoiva" +
@@ -146,8 +146,10 @@ documentos::SectionTotals SumSectionLines(RunContext& ctx) {
   // Cancelled documents are written but left out of the totals.
   ctx.reads.lines.ForEachRow([&totais](const Recordset& linha) {
     if (linha.Field("saft_anulado").Boolean("Anulado")) return;
+    const DocumentKind* kind = FindDocumentKind(linha.Text("saft_tipodoc"));
+    if (!kind) return;
     double liquido = Amount(linha, "ValorLiquido");
-    totais.Add(SideOfLine(linha.Text("saft_tipodoc"), liquido), liquido);
+    totais.Add(SideOfLine(*kind, liquido), liquido);
   });
   return totais;
 }

@@ -16,9 +16,8 @@ constexpr documentos::DocumentHeadTags kWorkTags{"DocumentNumber", "WorkStatus",
 
 }  // namespace
 
-const documentos::SectionKind kWorkingDocuments{
-    kWorkingDocumentsStep, "WorkingDocuments", "tipodoc = 'OR'",
-    [](std::string_view tipodoc) { return tipodoc == "OR"; }};
+const documentos::SectionKind kWorkingDocuments{kWorkingDocumentsStep, "WorkingDocuments",
+                                                SourceSection::kWorkingDocuments};
 
 void WriteWorkingDocuments(RunContext& ctx, XmlNode sourceDocuments) {
   using namespace documentos;
@@ -28,14 +27,14 @@ void WriteWorkingDocuments(RunContext& ctx, XmlNode sourceDocuments) {
   ctx.summary.quotations = ReadAndAddControl(ctx, section, DocumentLinesRead(ctx, "true", ""));
 
   const LineTextWidths widths{60, 200};
+  const CustomerRule customerRule = CustomerRuleOf(kWorkingDocuments.section);
   long long progresso = 1;
   for (; !rs.Eof(); rs.MoveNext()) {
     ctx.progress.ShowDetailProgress(++progresso);
     XmlNode work = section.element.NewChild("WorkDocument", "");
     AddDocumentHead(ctx, work, rs, kWorkTags, true, ctx.orcamentosAssinados);
-    if (rs.Text("tipodoc") == "OR") AddElement(work, "WorkType", "OR");
-    AddEntryAndCustomer(
-        work, rs, DocumentCustomerId(ctx, rs.Field("CodCliente"), rs.Text("NContribuinteCliente")));
+    if (const DocumentKind* kind = KindOf(rs)) AddElement(work, "WorkType", kind->fileType);
+    AddEntryAndCustomer(work, rs, DocumentCustomerId(ctx, customerRule, rs));
     AddCheckedLinesAndTotals(ctx, work, rs, widths);
   }
   rs.Close();

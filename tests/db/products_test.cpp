@@ -37,7 +37,7 @@ TEST_F(ProductsTest, CatchAllIsAddedLastWhenMissing) {
 }
 
 TEST_F(ProductsTest, OlderVersionCutsCodesAndDescriptionsShorter) {
-  options_.versao = 3;
+  options_.schema = SchemaVersion::k1_03_01;
   Exec(Honorarios());
   ExpectGolden(Section(WriteProducts), "products_v3.xml");
 }
