@@ -4,7 +4,6 @@
 
 #include "saft/Customers.h"
 #include "saft/Header.h"
-#include "saft/OfficeSettings.h"
 #include "saft/Products.h"
 #include "saft/SourceDocuments.h"
 #include "saft/TaxTable.h"
@@ -23,7 +22,6 @@ AuditFileBuilder::AuditFileBuilder(Database& db, const ConfiguracaoEscritorio& o
     : ctx_(db, office, options, progress, resolver) {}
 
 void AuditFileBuilder::Build() {
-  ctx_.ReadOfficeSettings();
   ctx_.progress.StartProgress(kProgressSteps);
 
   const std::string ns = AuditFileNamespace(ctx_.options.schema);
@@ -45,7 +43,7 @@ void AuditFileBuilder::Build() {
   XmlNode source = root.NewChild("SourceDocuments", "");
   WriteSalesInvoices(ctx_, source);
   WriteWorkingDocuments(ctx_, source);
-  if (SendsReceipts(ctx_)) WritePayments(ctx_, source);
+  if (ctx_.settings.sendsReceipts) WritePayments(ctx_, source);
 }
 
 void AuditFileBuilder::Save() {

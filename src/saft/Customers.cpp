@@ -12,7 +12,6 @@
 #include "base/Utf8.h"
 #include "saft/Addresses.h"
 #include "saft/Countries.h"
-#include "saft/OfficeSettings.h"
 #include "saft/SourceDocuments.h"
 #include "saft/ValueFormat.h"
 
@@ -92,10 +91,10 @@ std::string DocumentCustomerId(RunContext& ctx, CustomerRule rule, const Records
   if (codcliente.IsNull()) return kDesconhecido;
   const std::string codigo = codcliente.Text();
   if (rule == CustomerRule::kCustomerNif) {
-    if (codigo == ctx.clienteIndiferenciado) return kDesconhecido;
+    if (codigo == ctx.settings.clienteIndiferenciado) return kDesconhecido;
     return CustomerIdForNif(ctx, codigo, NifOfCustomer(ctx, codigo).Text());
   }
-  if (codigo == ctx.clienteIndiferenciado) return ctx.clienteIndiferenciado;
+  if (codigo == ctx.settings.clienteIndiferenciado) return ctx.settings.clienteIndiferenciado;
   return CustomerIdForNif(ctx, codigo, document.Text("NContribuinteCliente"));
 }
 
@@ -172,7 +171,7 @@ void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::
   // found by.
   std::string porNifDoDocumento;
   for (const documentos::SectionKind* kind : {&kSalesInvoices, &kWorkingDocuments, &kPayments}) {
-    if (kind == &kPayments && !SendsReceipts(ctx)) continue;
+    if (kind == &kPayments && !ctx.settings.sendsReceipts) continue;
     const std::string n = std::to_string(static_cast<int>(kind->section));
     seccoes += (seccoes.empty() ? "" : " union all ") + std::string("select ") + n +
                " as saft_seccao, CodCliente, NContribuinteCliente, Data, tipodoc, numero from (" +
@@ -188,8 +187,8 @@ void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::
       seccoes +
       ") d left join clientes c on c.CodCliente=d.CodCliente where c.CodCliente is null or "
       "binary c.CodCliente<>binary d.CodCliente or binary d.CodCliente='" +
-      ctx.db.Escape(ctx.clienteIndiferenciado) + "' or (d.saft_seccao in (" + porNifDoDocumento +
-      ") and binary " + nif + "<>binary " + nifDoDocumento +
+      ctx.db.Escape(ctx.settings.clienteIndiferenciado) + "' or (d.saft_seccao in (" +
+      porNifDoDocumento + ") and binary " + nif + "<>binary " + nifDoDocumento +
       ") order by d.saft_seccao, d.Data, d.tipodoc, d.numero");
 
   struct Extra {

@@ -63,10 +63,24 @@ void SectionTotals::Add(LineSide lado, double montante) {
   (lado == LineSide::kCredit ? credit_ : debit_) += centimos;
 }
 
-void AddSectionControl(XmlNode section, long long entries, double debit, double credit) {
-  AddElement(section, "NumberOfEntries", FormatNumber(static_cast<double>(entries), 0));
-  AddElement(section, "TotalDebit", FormatNumber(debit, 2));
-  AddElement(section, "TotalCredit", FormatNumber(credit, 2));
+SectionTotals SumSectionLines(SectionReader& reader) {
+  SectionTotals totais;
+  reader.ForEachLine([&totais](const Recordset& linha) {
+    if (linha.Field("saft_anulado").Boolean("Anulado")) return;
+    const DocumentKind* kind = FindDocumentKind(linha.Text("saft_tipodoc"));
+    if (!kind) return;
+    double liquido = Amount(linha, "ValorLiquido");
+    totais.Add(SideOfLine(*kind, liquido), liquido);
+  });
+  return totais;
+}
+
+SectionSummary AddSectionControl(const OpenedSection& section, const SectionTotals& totals) {
+  AddElement(section.element, "NumberOfEntries",
+             FormatNumber(static_cast<double>(section.entries), 0));
+  AddElement(section.element, "TotalDebit", FormatNumber(totals.Debit(), 2));
+  AddElement(section.element, "TotalCredit", FormatNumber(totals.Credit(), 2));
+  return {section.entries, totals.Credit(), totals.Debit()};
 }
 
 std::string SectionSql(const RunContext& ctx, const SectionKind& kind) {
@@ -133,15 +147,17 @@ void AddDocumentTotals(XmlNode parent, const Recordset& rs, bool grossWithRetenc
   AddElement(totais, "GrossTotal", FormatNumber(std::fabs(bruto), 2));
 }
 
-void AddRetencoes(XmlNode parent, double irc, double irs) {
+void AddRetencoes(XmlNode parent, SectionReader& reader, const Recordset& document) {
+  const auto somas = reader.Retencoes(document);
+  if (!somas) return;
   auto escreve = [&](const char* tipo, double valor) {
     if (valor <= 0) return;
     XmlNode retencao = parent.NewChild("WithholdingTax", "");
     AddElement(retencao, "WithholdingTaxType", tipo);
     AddElement(retencao, "WithholdingTaxAmount", FormatNumber(valor, 2));
   };
-  escreve("IRC", irc);
-  escreve("IRS", irs);
+  escreve("IRC", somas->first);
+  escreve("IRS", somas->second);
 }
 
 std::string LineColumns(SchemaVersion schema) {

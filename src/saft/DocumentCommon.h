@@ -10,7 +10,7 @@
 #include "db/Database.h"
 #include "saft/DocumentKinds.h"
 #include "saft/RunContext.h"
-#include "saft/RunReads.h"
+#include "saft/SectionReads.h"
 #include "xml/XmlDocument.h"
 
 namespace saftpt::documentos {
@@ -54,8 +54,9 @@ class SectionTotals {
   long long credit_ = 0;
 };
 
-// A section's "NumberOfEntries", "TotalDebit" and "TotalCredit".
-void AddSectionControl(XmlNode section, long long entries, double debit, double credit);
+// The section's totals from the lines its reader read: cancelled documents
+// are written but left out.
+SectionTotals SumSectionLines(SectionReader& reader);
 
 // What defines a source-document section: its step on the progress bar, its
 // element and its kinds of document.
@@ -77,6 +78,9 @@ struct OpenedSection {
   long long entries = 0;
 };
 OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& kind);
+// Writes the section's "NumberOfEntries", "TotalDebit" and "TotalCredit";
+// returns them for the run's summary.
+SectionSummary AddSectionControl(const OpenedSection& section, const SectionTotals& totals);
 
 // The tags a sales or working document opens with.
 struct DocumentHeadTags {
@@ -101,8 +105,9 @@ void AddHash(XmlNode parent, const Recordset& rs, bool signs);
 // "DocumentTotals". The sales and working documents add the withheld amount
 // back into the gross total; a receipt's gross total is its own total.
 void AddDocumentTotals(XmlNode parent, const Recordset& rs, bool grossWithRetencao);
-// "WithholdingTax" elements, IRC first, from the document's IRC and IRS sums.
-void AddRetencoes(XmlNode parent, double irc, double irs);
+// The document's "WithholdingTax" elements, IRC first, from the IRC and IRS
+// sums its section read.
+void AddRetencoes(XmlNode parent, SectionReader& reader, const Recordset& document);
 
 // The columns of a sales or working document's lines in the section's read.
 std::string LineColumns(SchemaVersion schema);

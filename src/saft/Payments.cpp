@@ -9,8 +9,6 @@
 #include "saft/Customers.h"
 #include "saft/DocumentCommon.h"
 #include "saft/ExemptionCheck.h"
-#include "saft/OfficeSettings.h"
-#include "saft/SectionReads.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt {
@@ -64,19 +62,19 @@ LineSide PaidSide(const std::string& tipodocP) {
 
 // The section's totals from what it read, before any receipt is written: the
 // lines AddPaymentLines writes, a cancelled receipt's left out.
-documentos::SectionTotals SumPaymentLines(RunContext& ctx) {
+documentos::SectionTotals SumPaymentLines(SectionReader& reader) {
   using documentos::Amount;
   struct Paid {
     double pago;
     LineSide side;
   };
   std::unordered_map<long long, Paid> linhas;  // by the receipt line's ID
-  ctx.reads.lines.ForEachRow([&linhas](const Recordset& l) {
+  reader.ForEachLine([&linhas](const Recordset& l) {
     if (l.Field("saft_anulado").Boolean("Anulado")) return;
     linhas[l.Field("ID").Integer("ID")] = {Amount(l, "ValorTotal"), PaidSide(l.Text("TipoDocP"))};
   });
   documentos::SectionTotals totais;
-  ctx.reads.groups.ForEachRow([&](const Recordset& g) {
+  reader.ForEachGroup([&](const Recordset& g) {
     auto it = linhas.find(g.Field(size_t{0}).Integer());
     if (it == linhas.end()) return;
     totais.Add(
@@ -89,9 +87,10 @@ documentos::SectionTotals SumPaymentLines(RunContext& ctx) {
 
 // For every document the receipt settles, one line per VAT rate of that
 // document, scaled by the share of it that was paid.
-void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
+void AddPaymentLines(RunContext& ctx, SectionReader& reader, XmlNode payment,
+                     const Recordset& rsDoc) {
   using documentos::Amount;
-  DocumentRows linhas = TakeLines(ctx, rsDoc);
+  DocumentRows linhas = reader.TakeLines(rsDoc);
 
   long long numeroLinha = 1;
   for (; !linhas.Eof(); linhas.MoveNext()) {
@@ -101,7 +100,7 @@ void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
     double pago = Amount(linhas, "ValorTotal");
     const LineSide side = PaidSide(tipodocP);
 
-    DocumentRows grupos = TakeGroups(ctx, linhas.Field("ID").Integer("ID"));
+    DocumentRows grupos = reader.TakeGroups(linhas.Field("ID").Integer("ID"));
     for (; !grupos.Eof(); grupos.MoveNext(), ++numeroLinha) {
       double totalDocumento = Amount(grupos.Field(kDocumentTotal), "ValorTotal");
 
@@ -157,10 +156,8 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
   read.filter = "documentoslinhas.tipodocp<>''";
   read.retencaoFilter = "round(documentoslinhas.valorretencao,2)<>0";
   read.receipts = true;
-  ReadSection(ctx, section.sql, read);
-  const SectionTotals totais = SumPaymentLines(ctx);
-  AddSectionControl(payments, section.entries, totais.Debit(), totais.Credit());
-  ctx.summary.receipts = {section.entries, totais.Credit(), totais.Debit()};
+  SectionReader reader(ctx, section.sql, read);
+  ctx.summary.receipts = AddSectionControl(section, SumPaymentLines(reader));
 
   long long progresso = 1;
   for (; !rs.Eof(); rs.MoveNext()) {
@@ -171,7 +168,7 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
     AddElement(payment, "ATCUD", ctx.AtcudText(rs.Field("ATCUD"), DocumentNumber(rs)));
     AddElement(payment, "Period", Period(rs));
     AddElement(payment, "TransactionDate", data);
-    AddElement(payment, "PaymentType", SerieIvaCaixa(ctx, rs.Text("serie")) == 1 ? "RC" : "RG");
+    AddElement(payment, "PaymentType", ctx.SerieIvaCaixa(rs.Text("serie")) == 1 ? "RC" : "RG");
     AddDocumentStatus(payment, rs, "PaymentStatus", "PaymentStatusDate", "SourcePayment");
 
     XmlNode metodo = payment.NewChild("PaymentMethod", "");
@@ -181,10 +178,10 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
     AddElement(metodo, "PaymentDate", data);
     AddEntryAndCustomer(payment, rs, DocumentCustomerId(ctx, customerRule, rs));
 
-    if (!ctx.V103()) CheckReceiptReasons(ctx, rs);
-    AddPaymentLines(ctx, payment, rs);
+    if (!ctx.V103()) CheckReceiptReasons(ctx, reader, rs);
+    AddPaymentLines(ctx, reader, payment, rs);
     AddDocumentTotals(payment, rs, false);
-    AddDocumentRetencoes(ctx, payment, rs);
+    AddRetencoes(payment, reader, rs);
   }
   rs.Close();
 }

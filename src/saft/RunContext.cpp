@@ -1,5 +1,5 @@
-// The run's shared state and the pieces of statements and text every section
-// takes from it.
+// The run's shared state, the office's settings it reads once, and the pieces
+// of statements and text every section takes from it.
 #include "saft/RunContext.h"
 
 #include "base/Error.h"
@@ -9,27 +9,63 @@
 
 namespace saftpt {
 
+namespace {
+
+// The cash-basis VAT flag of the rows `sql` selects: the first row's, 0
+// without rows.
+int IvaCaixa(Database& db, const std::string& sql) {
+  Recordset rs = db.Execute(sql);
+  return !rs.Eof() && rs.Field("Ivacaixa").Boolean("IvaCaixa") ? 1 : 0;
+}
+
+RunSettings ReadSettings(Database& db, const ExportOptions& options) {
+  RunSettings s;
+  s.acceptedReasons = options.motivos.Accepted(options.start);
+  s.clienteIndiferenciado =
+      db.ReadValue("ClienteIndiferenciado", "configescritorio", "", Value("")).Text();
+  // Older databases have no "OC1" column: their quotations are not signed.
+  if (db.HasColumn("configescritorio", "OC1"))
+    s.orcamentosAssinados =
+        db.ReadValue("OC1", "configescritorio", "", Value()).Boolean("configescritorio.OC1");
+  s.certified = db.ReadValue("OC", "configescritorio", "", Value("0")).Integer("OC") != 0;
+  // Offices on cash-basis VAT must always send their receipts; older
+  // databases have no such flag.
+  s.sendsReceipts = options.receipts || (db.HasColumn("configescritorio", "IvaCaixa") &&
+                                         IvaCaixa(db, "select IvaCaixa from configescritorio"));
+  return s;
+}
+
+}  // namespace
+
 RunContext::RunContext(Database& db, const ConfiguracaoEscritorio& office,
                        const ExportOptions& options, ProgressSink& progress,
                        ExemptionResolver& resolver)
-    : db(db), office(office), options(options), progress(progress), resolver(resolver) {}
+    : db(db),
+      office(office),
+      options(options),
+      settings(ReadSettings(db, options)),
+      progress(progress),
+      resolver(resolver) {}
 
-void RunContext::ReadOfficeSettings() {
-  acceptedReasons = options.motivos.Accepted(options.start);
-  clienteIndiferenciado =
-      db.ReadValue("ClienteIndiferenciado", "configescritorio", "", Value("")).Text();
-  // Older databases have no "OC1" column: their quotations are not signed.
-  orcamentosAssinados = false;
-  if (db.HasColumn("configescritorio", "OC1"))
-    orcamentosAssinados =
-        db.ReadValue("OC1", "configescritorio", "", Value()).Boolean("configescritorio.OC1");
+int RunContext::SerieIvaCaixa(const std::string& serie) {
+  auto& series = reads.serieIvaCaixa;
+  auto it = series.find(serie);
+  if (it != series.end()) return it->second;
+  // Without the column (or the table) no series is on cash-basis VAT.
+  auto& hasColumn = reads.hasSerieIvaCaixa;
+  if (!hasColumn) hasColumn = db.HasColumn("series", "IvaCaixa");
+  int valor = 0;
+  if (*hasColumn)
+    valor = IvaCaixa(db, "select IvaCaixa from series where serie='" + db.Escape(serie) + "'");
+  series[serie] = valor;
+  return valor;
 }
 
 // The period's last day is taken whole, so that documents stored with a time
 // of day (DATETIME columns) are included.
 std::string RunContext::DocumentsOfPeriod(const std::string& kinds, bool restricted) const {
   std::string restricao =
-      restricted ? WhereRestricoesDocumentos(options.restrictions, "documentos", db) : "";
+      restricted ? RestricoesCondition(options.restrictions, "documentos", db) : "";
   return "select * from documentos where (" + kinds + " AND Serie<>'tmp' and data>='" +
          FormatDate(options.start) + "' and data<='" + FormatDate(options.end) + " 23:59:59') " +
          (restricao.empty() ? restricao : " and " + restricao);

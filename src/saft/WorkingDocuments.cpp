@@ -4,7 +4,6 @@
 #include "saft/Customers.h"
 #include "saft/DocumentCommon.h"
 #include "saft/DocumentLines.h"
-#include "saft/SectionReads.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt {
@@ -24,7 +23,8 @@ void WriteWorkingDocuments(RunContext& ctx, XmlNode sourceDocuments) {
   OpenedSection section = OpenSection(ctx, sourceDocuments, kWorkingDocuments);
   Recordset& rs = section.documents;
 
-  ctx.summary.quotations = ReadAndAddControl(ctx, section, DocumentLinesRead(ctx, "true", ""));
+  SectionReader reader(ctx, section.sql, DocumentLinesRead(ctx, "true", ""));
+  ctx.summary.quotations = AddSectionControl(section, SumSectionLines(reader));
 
   const LineTextWidths widths{60, 200};
   const CustomerRule customerRule = CustomerRuleOf(kWorkingDocuments.section);
@@ -32,10 +32,10 @@ void WriteWorkingDocuments(RunContext& ctx, XmlNode sourceDocuments) {
   for (; !rs.Eof(); rs.MoveNext()) {
     ctx.progress.ShowDetailProgress(++progresso);
     XmlNode work = section.element.NewChild("WorkDocument", "");
-    AddDocumentHead(ctx, work, rs, kWorkTags, true, ctx.orcamentosAssinados);
+    AddDocumentHead(ctx, work, rs, kWorkTags, true, ctx.settings.orcamentosAssinados);
     if (const DocumentKind* kind = KindOf(rs)) AddElement(work, "WorkType", kind->fileType);
     AddEntryAndCustomer(work, rs, DocumentCustomerId(ctx, customerRule, rs));
-    AddCheckedLinesAndTotals(ctx, work, rs, widths);
+    AddCheckedLinesAndTotals(ctx, reader, work, rs, widths);
   }
   rs.Close();
 }

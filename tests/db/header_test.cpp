@@ -11,7 +11,6 @@
 #include "MasterFixture.h"
 #include "base/Error.h"
 #include "saft/AuditFileBuilder.h"
-#include "saft/Countries.h"
 #include "saft/Header.h"
 
 namespace saftpt::test {
@@ -129,10 +128,9 @@ TEST_F(AuditFileTest, SectionsInOrderWithTheVersionsNamespace) {
   EXPECT_EQ(xml.find("<Payments>"), std::string::npos);
   EXPECT_EQ(FilesInFolder(), 1u);
 
-  EXPECT_EQ(builder_->Context().clienteIndiferenciado, "CF9");
-  EXPECT_FALSE(builder_->Context().orcamentosAssinados);
+  EXPECT_EQ(builder_->Context().settings.clienteIndiferenciado, "CF9");
+  EXPECT_FALSE(builder_->Context().settings.orcamentosAssinados);
   EXPECT_EQ(builder_->Summary().nif, "501234567");
-  EXPECT_EQ(CountryRows().size(), 516u);
   EXPECT_EQ(progress_.log.str().rfind(
                 "I 6\nM 1 Header\nM 2 Customers\nID 0\nM 5 \nM 3 TaxTable\nM 4 TaxTableIS\n", 0),
             0u)
@@ -153,11 +151,11 @@ TEST_F(AuditFileTest, OlderVersionNamespaceButNotOnSourceDocuments) {
 TEST_F(AuditFileTest, QuotationsAreSignedOnlyWhenTheOfficeSaysSo) {
   Exec("UPDATE configescritorio SET OC1=1");
   Export();
-  EXPECT_TRUE(builder_->Context().orcamentosAssinados);
+  EXPECT_TRUE(builder_->Context().settings.orcamentosAssinados);
   // Databases from before the switch have no such column.
   Exec("ALTER TABLE configescritorio DROP COLUMN OC1");
   Export();
-  EXPECT_FALSE(builder_->Context().orcamentosAssinados);
+  EXPECT_FALSE(builder_->Context().settings.orcamentosAssinados);
 }
 
 TEST_F(AuditFileTest, PaymentsWhenAskedOrOnCashBasisVat) {

@@ -106,8 +106,8 @@ TEST_F(WorkingDocumentsTest, SignedQuotationsAndVersion103) {
               .codmencao = "'M07'"});
   Insert(Doc{.id = 2, .tipo = "OR", .numero = 2, .extra = ", Assinatura=NULL"});
 
-  std::string xml =
-      Flat(Section(WriteWorkingDocuments, [](RunContext& c) { c.orcamentosAssinados = true; }));
+  Exec("UPDATE configescritorio SET OC1=1");
+  std::string xml = Flat(Working());
   EXPECT_NE(xml.find("<Hash>sig1</Hash><HashControl>1</HashControl>"), std::string::npos);
   EXPECT_NE(xml.find("<Hash>0</Hash><HashControl>0</HashControl>"), std::string::npos);
   EXPECT_NE(xml.find("<TaxExemptionCode>M07</TaxExemptionCode>"), std::string::npos);
@@ -117,6 +117,7 @@ TEST_F(WorkingDocumentsTest, SignedQuotationsAndVersion103) {
             std::string::npos);
 
   options_.schema = SchemaVersion::k1_03_01;
+  Exec("UPDATE configescritorio SET OC1=0");
   xml = Flat(Working());
   EXPECT_EQ(Count(xml, "<Hash>0</Hash><HashControl>0</HashControl>"), 2u);
   EXPECT_NE(xml.find("<ATCUD>ATC-X</ATCUD>"), std::string::npos);  // both versions
