@@ -150,14 +150,14 @@ void AddDocumentTotals(XmlNode parent, const Recordset& rs, bool grossWithRetenc
 void AddRetencoes(XmlNode parent, SectionReader& reader, const Recordset& document) {
   const auto somas = reader.Retencoes(document);
   if (!somas) return;
-  auto escreve = [&](const char* tipo, double valor) {
+  auto add = [&](const char* tipo, double valor) {
     if (valor <= 0) return;
     XmlNode retencao = parent.NewChild("WithholdingTax", "");
     AddElement(retencao, "WithholdingTaxType", tipo);
     AddElement(retencao, "WithholdingTaxAmount", FormatNumber(valor, 2));
   };
-  escreve("IRC", somas->first);
-  escreve("IRS", somas->second);
+  add("IRC", somas->first);
+  add("IRS", somas->second);
 }
 
 std::string LineColumns(SchemaVersion schema) {
@@ -182,6 +182,7 @@ double LineTaxRate(const Value& taxa, const Recordset& documento) {
   try {
     return taxa.Number("documentoslinhas.Iva");
   } catch (const Error& e) {
+    // The same failure goes on, naming the document the user must correct.
     throw Error(e.Number(), "Documento " + DocumentNumber(documento) + ": " + e.Description());
   }
 }

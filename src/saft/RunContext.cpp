@@ -2,6 +2,8 @@
 // of statements and text every section takes from it.
 #include "saft/RunContext.h"
 
+#include <set>
+
 #include "base/Error.h"
 #include "base/Utf8.h"
 #include "saft/DocumentKinds.h"
@@ -20,17 +22,21 @@ int IvaCaixa(Database& db, const std::string& sql) {
 
 RunSettings ReadSettings(Database& db, const ExportOptions& options) {
   RunSettings s;
+  const std::set<std::string> columns = db.ColumnNames();
+  auto has = [&columns](const char* column) { return columns.count(column) > 0; };
+  s.hasTipoRetencao = has("documentoslinhas.tiporetencao");
+  s.hasSerieIvaCaixa = has("series.ivacaixa");
   s.acceptedReasons = options.motivos.Accepted(options.start);
   s.clienteIndiferenciado =
       db.ReadValue("ClienteIndiferenciado", "configescritorio", "", Value("")).Text();
   // Older databases have no "OC1" column: their quotations are not signed.
-  if (db.HasColumn("configescritorio", "OC1"))
+  if (has("configescritorio.oc1"))
     s.orcamentosAssinados =
         db.ReadValue("OC1", "configescritorio", "", Value()).Boolean("configescritorio.OC1");
   s.certified = db.ReadValue("OC", "configescritorio", "", Value("0")).Integer("OC") != 0;
   // Offices on cash-basis VAT must always send their receipts; older
   // databases have no such flag.
-  s.sendsReceipts = options.receipts || (db.HasColumn("configescritorio", "IvaCaixa") &&
+  s.sendsReceipts = options.receipts || (has("configescritorio.ivacaixa") &&
                                          IvaCaixa(db, "select IvaCaixa from configescritorio"));
   return s;
 }
@@ -51,11 +57,8 @@ int RunContext::SerieIvaCaixa(const std::string& serie) {
   auto& series = reads.serieIvaCaixa;
   auto it = series.find(serie);
   if (it != series.end()) return it->second;
-  // Without the column (or the table) no series is on cash-basis VAT.
-  auto& hasColumn = reads.hasSerieIvaCaixa;
-  if (!hasColumn) hasColumn = db.HasColumn("series", "IvaCaixa");
   int valor = 0;
-  if (*hasColumn)
+  if (settings.hasSerieIvaCaixa)
     valor = IvaCaixa(db, "select IvaCaixa from series where serie='" + db.Escape(serie) + "'");
   series[serie] = valor;
   return valor;

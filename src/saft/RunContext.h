@@ -61,6 +61,10 @@ struct RunSettings {
   bool certified = false;             // sales documents carry their signature
   bool sendsReceipts = false;         // the file carries the receipts
   std::vector<std::string> acceptedReasons;
+  // Columns older databases lack: without TipoRetencao everything withheld
+  // is IRS; without series.IvaCaixa no series is on cash-basis VAT.
+  bool hasTipoRetencao = false;
+  bool hasSerieIvaCaixa = false;
 };
 
 // A fee type as the lines look it up by reference.
@@ -72,8 +76,6 @@ struct Honorario {
 // Look-ups read once per run: they cannot change during an export (the
 // exemption dialog only rewrites the reasons of document lines).
 struct RunReads {
-  std::optional<bool> hasTipoRetencao;
-  std::optional<bool> hasSerieIvaCaixa;
   std::map<std::string, int> serieIvaCaixa;
   std::map<std::string, std::string> codMencao;
   std::optional<std::map<std::string, Honorario>> honorarios;

@@ -121,14 +121,12 @@ void SectionReader::ReadFrom(Database& db, const std::string& documentsSql) {
 
   retencoes_.reset();
   if (!read_.retencaoFilter.empty()) {
-    // Without the TipoRetencao column everything withheld is IRS.
-    auto& hasTipo = ctx_.reads.hasTipoRetencao;
-    if (!hasTipo) hasTipo = db.HasColumn("documentoslinhas", "TipoRetencao");
-    const std::string soma = *hasTipo ? "round(sum(if(documentoslinhas.TipoRetencao='IRC',"
-                                        "documentoslinhas.ValorRetencao,null)),2), "
-                                        "round(sum(if(documentoslinhas.TipoRetencao='IRS',"
-                                        "documentoslinhas.ValorRetencao,null)),2)"
-                                      : "null, round(sum(documentoslinhas.ValorRetencao),2)";
+    const std::string soma = ctx_.settings.hasTipoRetencao
+                                 ? "round(sum(if(documentoslinhas.TipoRetencao='IRC',"
+                                   "documentoslinhas.ValorRetencao,null)),2), "
+                                   "round(sum(if(documentoslinhas.TipoRetencao='IRS',"
+                                   "documentoslinhas.ValorRetencao,null)),2)"
+                                 : "null, round(sum(documentoslinhas.ValorRetencao),2)";
     auto& somas = retencoes_.emplace();
     rs = db.Execute("select documentos.IDDoc, " + soma + origem + "inner join documentoslinhas on" +
                     LineOfDocument("documentoslinhas") + "where " + read_.retencaoFilter +
