@@ -62,10 +62,9 @@ ExportResult ExportRun::Run(const ExportRequest& request) {
   ExportResult result;
   const ExportOptions& options = request.options;
   try {
-    if (std::string problem =
-            CheckBeforeExport(db_, request.seriesSelected, options.start, options.end);
-        !problem.empty()) {
-      dialogs_.Warn(problem);
+    if (std::optional<std::string> problem =
+            CheckBeforeExport(db_, request.seriesSelected, options.start, options.end)) {
+      dialogs_.Warn(*problem);
       return result;
     }
     // No file chosen: the user cancelled the save dialog.

@@ -8,6 +8,7 @@
 
 #include "audit/SaftFileReader.h"
 #include "audit/SignatureCheck.h"
+#include "base/Error.h"
 #include "base/Utf8.h"
 #include "base/Utf8Path.h"
 #include "config/IniFile.h"
@@ -155,7 +156,7 @@ size_t AuditReport::avisos() const {
   return findings.size() - erros();
 }
 
-bool AddPublicKey(AuditOptions& options, const std::string& texto, std::string& erro) {
+void AddPublicKey(AuditOptions& options, const std::string& texto) {
   std::string versao;
   std::string ficheiro = Trim(texto);
   size_t igual = ficheiro.find('=');
@@ -163,22 +164,17 @@ bool AddPublicKey(AuditOptions& options, const std::string& texto, std::string& 
     versao = Trim(ficheiro.substr(0, igual));
     ficheiro = Trim(ficheiro.substr(igual + 1));
   }
-  if (ficheiro.empty()) {
-    erro = "Chave pública sem ficheiro: «" + texto + "»";
-    return false;
-  }
-  if (!options.chavesPublicas.emplace(versao, ficheiro).second) {
-    erro = versao.empty() ? "Só pode haver uma chave pública sem versão"
-                          : "A versão " + versao + " tem mais de uma chave pública";
-    return false;
-  }
-  return true;
+  if (ficheiro.empty())
+    throw Error(Error::kSettings, "Chave pública sem ficheiro: «" + texto + "»");
+  if (!options.chavesPublicas.emplace(versao, ficheiro).second)
+    throw Error(Error::kSettings, versao.empty()
+                                      ? "Só pode haver uma chave pública sem versão"
+                                      : "A versão " + versao + " tem mais de uma chave pública");
 }
 
-bool ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& options,
-                                std::string& erro) {
+void ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& options) {
   std::string valor;
-  if (!ReadIni(iniPath, "saft", "chave_publica", valor)) return true;
+  if (!ReadIni(iniPath, "saft", "chave_publica", valor)) return;
   AuditOptions lidas;
   size_t inicio = 0;
   while (inicio <= valor.size()) {
@@ -186,17 +182,15 @@ bool ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& option
     if (fim == std::string::npos) fim = valor.size();
     std::string parte = Trim(valor.substr(inicio, fim - inicio));
     inicio = fim + 1;
-    if (!parte.empty() && !AddPublicKey(lidas, parte, erro)) return false;
+    if (!parte.empty()) AddPublicKey(lidas, parte);
   }
   // A relative file is beside the settings file.
   std::filesystem::path pasta = Utf8Path(iniPath).parent_path();
   for (auto& [versao, ficheiro] : lidas.chavesPublicas) {
     std::filesystem::path p = Utf8Path(ficheiro);
     if (p.is_relative() && !pasta.empty()) ficheiro = (pasta / p).string();
-    if (!AddPublicKey(options, versao.empty() ? ficheiro : versao + "=" + ficheiro, erro))
-      return false;
+    AddPublicKey(options, versao.empty() ? ficheiro : versao + "=" + ficheiro);
   }
-  return true;
 }
 
 AuditReport AuditSaftFile(const std::string& path, const AuditOptions& options) {

@@ -48,7 +48,7 @@ class CheckCommand : public Command {
     DateTime end = period.fim;
     if (!from_.empty()) start = ReadDateOption(from_, "--from", ExitStatus::kFailed);
     if (!to_.empty()) end = ReadDateOption(to_, "--to", ExitStatus::kFailed);
-    if (std::string problem = CheckPeriod(start, end); !problem.empty()) Fail(problem);
+    if (std::optional<std::string> problem = CheckPeriod(start, end)) Fail(*problem);
 
     Database db;
     Connect(db, SettingsFile());

@@ -31,11 +31,13 @@ ExitStatus Command::RunAndReport() {
   try {
     return Run();
   } catch (const CommandFailure& f) {
-    std::cerr << f.message << std::endl;
-    return f.status;
+    std::cerr << f.Description() << std::endl;
+    return f.Status();
   } catch (const Error& e) {
     std::cerr << e.Description() << std::endl;
   } catch (const std::exception& e) {
+    // Not swallowed: what a library throws outside the family (no memory, a
+    // file system error) ends the verb as a failure, its text shown.
     std::cerr << e.what() << std::endl;
   }
   return failure_;
@@ -66,12 +68,11 @@ ExemptionTable Command::ReadExemptionTable() const {
 }
 
 void Command::Connect(Database& db, const std::string& settingsFile) const {
-  std::string problem;
-  if (!AbreLigacaoIni(db, settingsFile, problem)) Fail(problem);
+  OpenConnectionFromFile(db, settingsFile);
 }
 
 void Command::Fail(const std::string& message) const {
-  throw CommandFailure{message, failure_};
+  throw CommandFailure(message, failure_);
 }
 
 }  // namespace saftpt::cli

@@ -31,6 +31,7 @@
 #include "app/SeriesLists.h"
 #include "app/Version.h"
 #include "audit/ExportCheck.h"
+#include "base/Error.h"
 #include "config/IniFile.h"
 #include "config/Settings.h"
 #include "config/SettingsLocation.h"
@@ -193,7 +194,11 @@ ExportWindow::ExportWindow(const StartOptions& options, GuiDialogs& dialogs, She
   exemptionDialog_ = new ExemptionDialog(dialogs_, this);
 
   connect(recibosCheck_, &QCheckBox::clicked, this, [this](bool ticked) {
-    WriteIni(options_.settingsPath, "bd", "saftrecibos", ticked ? "1" : "0", &SettingsWarning);
+    try {
+      WriteIni(options_.settingsPath, "bd", "saftrecibos", ticked ? "1" : "0");
+    } catch (const Error& e) {  // told: the switch stays as clicked for this export
+      SettingsWarning(e.Description());
+    }
   });
   connect(exportButton_, &QPushButton::clicked, this, [this] { Export(); });
   connect(restrictionsButton_, &QPushButton::clicked, this, [this] { ShowRestrictions(); });
@@ -210,9 +215,8 @@ bool ExportWindow::Load() {
 
     // No settings file, or one that does not connect: the user types the
     // connection, until it works or the dialog is cancelled.
-    std::string problem;
-    while (!AbreLigacaoIni(db_, options_.settingsPath, problem)) {
-      if (!AskForConnection(problem)) return false;
+    while (std::optional<std::string> problem = TryConnection(db_)) {
+      if (!AskForConnection(*problem)) return false;
     }
 
     std::string recibos;
@@ -245,6 +249,15 @@ bool ExportWindow::Load() {
   }
 }
 
+std::optional<std::string> ExportWindow::TryConnection(Database& db) const {
+  try {
+    OpenConnectionFromFile(db, options_.settingsPath);
+    return std::nullopt;
+  } catch (const Error& e) {  // not swallowed: the dialog shows it and asks again
+    return e.Description();
+  }
+}
+
 bool ExportWindow::AskForConnection(const std::string& problem) {
   ConnectionDialog dialog(options_.settingsPath, problem, dialogs_, this);
   return dialog.exec() == QDialog::Accepted;
@@ -258,15 +271,16 @@ void ExportWindow::LoadOffice() {
 
 void ExportWindow::ChangeConnection() {
   // The window keeps its connection until the new settings are known to work.
-  std::string problem;
+  std::optional<std::string> problem;
   for (;;) {
-    if (!AskForConnection(problem)) return;
+    if (!AskForConnection(problem.value_or(""))) return;
     Database trial;
-    if (AbreLigacaoIni(trial, options_.settingsPath, problem)) break;
+    problem = TryConnection(trial);
+    if (!problem) break;
   }
   try {
-    if (!AbreLigacaoIni(db_, options_.settingsPath, problem)) {
-      dialogs_.Warn(problem);
+    if ((problem = TryConnection(db_))) {
+      dialogs_.Warn(*problem);
       return;
     }
     restricoes_.clear();
@@ -342,10 +356,9 @@ void ExportWindow::Export() {
   ExemptionTable motivos;
   try {
     motivos = ExemptionTable::Read(FindExemptionTable(options_.settingsPath));
-    std::string problem =
-        CheckBeforeExport(db_, !seriesList_->selectedItems().isEmpty(), start, end);
-    if (!problem.empty()) {
-      dialogs_.Warn(problem);
+    if (std::optional<std::string> problem =
+            CheckBeforeExport(db_, !seriesList_->selectedItems().isEmpty(), start, end)) {
+      dialogs_.Warn(*problem);
       return;
     }
   } catch (const std::exception& e) {
@@ -390,7 +403,11 @@ void ExportWindow::Export() {
   exporting_ = false;
 
   if (result.written) {
-    RememberExportFolder(options_.settingsPath, path, &SettingsWarning);
+    try {
+      RememberExportFolder(options_.settingsPath, path);
+    } catch (const Error& e) {  // told: the file is written, only the folder is not kept
+      SettingsWarning(e.Description());
+    }
     vatSummary_->Show(path);
   }
   if (result.written && validateCheck_->isChecked()) CheckWrittenFile(path, request.options.versao);
@@ -402,11 +419,7 @@ void ExportWindow::CheckWrittenFile(const std::string& path, int versao) {
   try {
     // The signatures are checked with the keys the settings file names.
     AuditOptions audit;
-    std::string keysProblem;
-    if (!ReadPublicKeysFromSettings(options_.settingsPath, audit, keysProblem)) {
-      dialogs_.ShowError(keysProblem);
-      return;
-    }
+    ReadPublicKeysFromSettings(options_.settingsPath, audit);
     VerificacaoDoFicheiro check = CheckExportedFile(path, versao, options_.schemaPath, audit);
     if (check.cumpre() || !check.verificado)
       dialogs_.Inform(check.Texto(), kTituloAplicacao);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../TestDoubles.h"
 #include "../TestKeys.h"
 #include "audit/FileAudit.h"
 #include "audit/SignatureCheck.h"
@@ -225,29 +226,28 @@ TEST_F(FileAuditTest, OneKeyPerHashControlVersion) {
   std::string file = Write(File(Invoices(docs)));
 
   AuditOptions options;
-  std::string erro;
-  ASSERT_TRUE(AddPublicKey(options, "1=" + pem1, erro)) << erro;
+  AddPublicKey(options, "1=" + pem1);
   EXPECT_EQ(Messages(AuditSaftFile(file, options)),
             std::vector<std::string>{"W Sem chave pública para a versão 2 (HashControl): as "
                                      "assinaturas dessa versão não são verificadas"});
-  ASSERT_TRUE(AddPublicKey(options, " 2 = " + pem2, erro)) << erro;
+  AddPublicKey(options, " 2 = " + pem2);
   EXPECT_EQ(Messages(AuditSaftFile(file, options)), std::vector<std::string>{});
   // A key without version is used for the versions without their own.
   options.chavesPublicas.erase("2");
-  ASSERT_TRUE(AddPublicKey(options, pem1, erro));
+  AddPublicKey(options, pem1);
   EXPECT_EQ(Messages(AuditSaftFile(file, options)),
             std::vector<std::string>{"E Assinatura inválida: F A/3"});
 
-  EXPECT_FALSE(AddPublicKey(options, "1=other.pem", erro));
+  std::string erro = ErrorOf([&] { AddPublicKey(options, "1=other.pem"); });
   EXPECT_NE(erro.find("versão 1"), std::string::npos) << erro;
-  EXPECT_FALSE(AddPublicKey(options, "3=", erro));
+  EXPECT_THROW(AddPublicKey(options, "3="), Error);
   options.chavesPublicas = {{"", Write("not a key", "bad.pem")}};
   EXPECT_THROW(AuditSaftFile(file, options), Error);
 
   // The settings file's entry; a relative file is beside it.
   std::string ini = Write("[saft]\r\nchave_publica=1=k1.pem; 2=" + pem2 + "\r\n", "lexora.ini");
   AuditOptions lidas;
-  ASSERT_TRUE(ReadPublicKeysFromSettings(ini, lidas, erro)) << erro;
+  ReadPublicKeysFromSettings(ini, lidas);
   std::string folder = ::testing::TempDir();
   if (folder.back() == '/') folder.pop_back();
   EXPECT_EQ(lidas.chavesPublicas,
