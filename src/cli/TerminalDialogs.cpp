@@ -142,9 +142,9 @@ bool TerminalExemptionResolver::Resolve(const ExemptionCase& c, ExemptionFixer& 
         fixer.UpdateAll(SeparaMotivo(entrada));
       }
       return true;
-    } catch (const Error& e) {
-      t_.err << "Não foi possível atualizar: " << e.Description() << "\n";
     } catch (const std::exception& e) {
+      // Not hidden: the update wrote nothing (one statement); the user reads
+      // why and chooses again or cancels, which ends the export.
       t_.err << "Não foi possível atualizar: " << e.what() << "\n";
     }
   }

@@ -243,7 +243,7 @@ bool ExportWindow::Load() {
     // Start away from "Exercício:", whose every exit resets the period.
     seriesList_->setFocus();
     return true;
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown; no exception may reach Qt's event loop
     dialogs_.ShowError(e.what());
     return false;
   }
@@ -285,7 +285,7 @@ void ExportWindow::ChangeConnection() {
     }
     restricoes_.clear();
     LoadOffice();
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown; no exception may reach Qt's event loop
     dialogs_.ShowError(e.what());
   }
 }
@@ -361,7 +361,7 @@ void ExportWindow::Export() {
       dialogs_.Warn(*problem);
       return;
     }
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown; no exception may reach Qt's event loop
     dialogs_.ShowError(e.what());
     return;
   }
@@ -395,7 +395,7 @@ void ExportWindow::Export() {
     ExportDialogs exportDialogs(dialogs_, summaryText_);
     ExportRun run(db_, office_, exportDialogs, shell_, *progress_, *exemptionDialog_);
     result = run.Run(request);
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown; no exception may reach Qt's event loop
     dialogs_.ShowError(e.what());
     result = ExportResult{};
   }
@@ -425,7 +425,7 @@ void ExportWindow::CheckWrittenFile(const std::string& path, int versao) {
       dialogs_.Inform(check.Texto(), kTituloAplicacao);
     else
       dialogs_.ShowProblems(check);
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown; no exception may reach Qt's event loop
     dialogs_.ShowError(e.what());
   }
 }
@@ -451,7 +451,7 @@ void ExportWindow::ShowConsistencyReport() {
     dialogs_.Warn(report.faturas);
     dialogs_.Warn(report.numeracao);
     if (!report.aviso.empty()) dialogs_.Warn(report.aviso);
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown; no exception may reach Qt's event loop
     dialogs_.ShowError(e.what());
   }
 }
