@@ -72,7 +72,7 @@ class Auditoria {
         std::vector<DocumentoDaSerie> sequencia;
         sequencia.reserve(docs.size());
         for (const Guardado& g : docs) sequencia.push_back({g.numero, g.data, g.entrada});
-        VerificaSequencia(prefixo, sequencia, -1, report_.findings);
+        CheckSequence(prefixo, sequencia, -1, report_.findings);
       }
       for (size_t i = 0; i < docs.size(); ++i) VerificaDocumento(prefixo, docs, i);
     }
@@ -84,9 +84,8 @@ class Auditoria {
     const Guardado& g = docs[i];
     std::string nome = prefixo + std::to_string(g.numero);
     if (options_.numeracao && versao104_) {
-      std::string motivo = MotivoAtcudInvalido(g.atcud, nome, zeroAceite_);
-      if (!motivo.empty())
-        report_.findings.push_back({Gravidade::kErro, nome, MensagemAtcudInvalido(nome, motivo)});
+      if (std::optional<std::string> motivo = MotivoAtcudInvalido(g.atcud, nome, zeroAceite_))
+        report_.findings.push_back({Gravidade::kErro, nome, MensagemAtcudInvalido(nome, *motivo)});
     }
     if (g.hash.empty() || g.hash == "0") return;
     if (!FormaDeAssinatura(g.hash)) {
@@ -146,14 +145,14 @@ class Auditoria {
 
 }  // namespace
 
-size_t AuditReport::erros() const {
+size_t AuditReport::ErrorCount() const {
   return static_cast<size_t>(std::count_if(findings.begin(), findings.end(), [](const auto& f) {
     return f.gravidade == Gravidade::kErro;
   }));
 }
 
-size_t AuditReport::avisos() const {
-  return findings.size() - erros();
+size_t AuditReport::WarningCount() const {
+  return findings.size() - ErrorCount();
 }
 
 void AddPublicKey(AuditOptions& options, const std::string& texto) {

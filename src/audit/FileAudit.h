@@ -23,9 +23,9 @@ struct AuditOptions {
 
 struct AuditReport {
   std::vector<AuditFinding> findings;  // in the order of the series and numbers
-  size_t erros() const;
-  size_t avisos() const;
-  bool valid() const { return erros() == 0; }
+  size_t ErrorCount() const;
+  size_t WarningCount() const;
+  bool Valid() const { return ErrorCount() == 0; }
 };
 
 // Adds one key given as "FILE" or "VERSION=FILE" (`--public-key`). Throws

@@ -57,7 +57,7 @@ class CheckCommand : public Command {
               << ForTerminal(report.faturas) << "\n\n"
               << ForTerminal(report.numeracao) << std::endl;
     if (!report.aviso.empty()) std::cerr << report.aviso << std::endl;
-    return report.encontrouErros() ? ExitStatus::kProblemsFound : ExitStatus::kOk;
+    return report.FoundErrors() ? ExitStatus::kProblemsFound : ExitStatus::kOk;
   }
 
   std::string from_;

@@ -106,7 +106,7 @@ class ExportCommand : public Command {
     request.decimalSeparator = DecimalSeparator();
     ExportRun run(db, office, dialogs, shell, progress, resolver);
     ExportResult result = run.Run(request);
-    progress.Limpa();
+    progress.Clear();
     if (!result.written) return ExitStatus::kNotWritten;
     if (!result.warning.empty()) std::cerr << result.warning << std::endl;
     if (noValidate_) return ExitStatus::kOk;
@@ -157,7 +157,7 @@ class ExportCommand : public Command {
   // The written file checked as `saftpt validate` does.
   ExitStatus CheckWrittenFile(int versao, const AuditOptions& audit) const {
     VerificacaoDoFicheiro check = CheckExportedFile(output_, versao, xsd_, audit);
-    if (check.cumpre() || !check.verificado) {
+    if (check.Passes() || !check.verificado) {
       std::cout << check.Texto() << std::endl;
       return ExitStatus::kOk;
     }

@@ -13,8 +13,8 @@ namespace saftpt::cli {
 
 namespace {
 
-void Limpa(Terminal& t) {
-  if (t.progress) t.progress->Limpa();
+void ClearProgress(Terminal& t) {
+  if (t.progress) t.progress->Clear();
 }
 
 // One answer line, trimmed; nothing at the end of the input.
@@ -59,23 +59,23 @@ bool PerguntaSimNao(Terminal& t, const std::string& question) {
 }
 
 void TerminalDialogs::Inform(const std::string& text, const std::string&) {
-  Limpa(t_);
+  ClearProgress(t_);
   t_.out << SemCR(text) << std::endl;
 }
 
 void TerminalDialogs::Warn(const std::string& text) {
-  Limpa(t_);
+  ClearProgress(t_);
   t_.err << SemCR(text) << std::endl;
 }
 
 void TerminalDialogs::ShowError(const std::string& text) {
-  Limpa(t_);
+  ClearProgress(t_);
   t_.err << SemCR(text) << std::endl;
 }
 
 bool TerminalDialogs::Confirm(const std::string& question) {
   if (assumeYes_) return true;
-  Limpa(t_);
+  ClearProgress(t_);
   if (!t_.interactive) {
     t_.err << semResposta_ << std::endl;
     return false;
@@ -84,12 +84,12 @@ bool TerminalDialogs::Confirm(const std::string& question) {
 }
 
 void TerminalDialogs::ShowSummary(const std::string& summary) {
-  Limpa(t_);
+  ClearProgress(t_);
   t_.out << SemCR(summary) << std::endl;
 }
 
 bool TerminalExemptionResolver::Resolve(const ExemptionCase& c, ExemptionFixer& fixer) {
-  Limpa(t_);
+  ClearProgress(t_);
   if (!t_.interactive) {
     t_.err << "Motivo de isenção inválido no documento " << c.tipodoc << " " << c.serie << "/"
            << c.numero << ": «" << c.currentReason << "»" << std::endl;

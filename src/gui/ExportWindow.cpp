@@ -368,7 +368,7 @@ void ExportWindow::Export() {
 
   std::string path = dialogs_.AskSaveFile(
       {"Gravar Ficheiro SAFT", ExportFolder(),
-       ProposedSaftFileName(office_.NumContribuinte, start, end), "Xml (*.xml)", "xml"});
+       ProposedSaftFileName(office_.numContribuinte, start, end), "Xml (*.xml)", "xml"});
   if (path.empty() || path == "*.xml") return;
 
   ExportRequest request;
@@ -421,7 +421,7 @@ void ExportWindow::CheckWrittenFile(const std::string& path, int versao) {
     AuditOptions audit;
     ReadPublicKeysFromSettings(options_.settingsPath, audit);
     VerificacaoDoFicheiro check = CheckExportedFile(path, versao, options_.schemaPath, audit);
-    if (check.cumpre() || !check.verificado)
+    if (check.Passes() || !check.verificado)
       dialogs_.Inform(check.Texto(), kTituloAplicacao);
     else
       dialogs_.ShowProblems(check);

@@ -97,9 +97,9 @@ TEST_F(FileAuditTest, NumberingGapsRepeatsAndDatesGoingBack) {
                              "E F A/15 tem data de gravação anterior a F A/14",
                              "W Faltam os documentos F B/21 a F B/24",
                          }));
-  EXPECT_EQ(r.erros(), 3u);
-  EXPECT_EQ(r.avisos(), 2u);
-  EXPECT_FALSE(r.valid());
+  EXPECT_EQ(r.ErrorCount(), 3u);
+  EXPECT_EQ(r.WarningCount(), 2u);
+  EXPECT_FALSE(r.Valid());
   EXPECT_EQ(r.findings[0].documento, "F A/12");
 
   // Quotations and receipts are numbered on their own; a gap alone is no error.
@@ -140,7 +140,7 @@ TEST_F(FileAuditTest, AtcudRule) {
       {"", false, "CÓDIGO-NÚMERO"},
   };
   for (const Case& c : cases) {
-    std::string reason = MotivoAtcudInvalido(c.atcud, "F A/12", c.zeroAceite);
+    std::string reason = MotivoAtcudInvalido(c.atcud, "F A/12", c.zeroAceite).value_or("");
     if (*c.reason == '\0')
       EXPECT_EQ(reason, "") << c.atcud;
     else
@@ -191,7 +191,7 @@ TEST_F(FileAuditTest, SignatureChainVerifiesAndNamesTheAlteredDocument) {
             std::vector<std::string>{"E Assinatura inválida: F A/3"});
   // The wrong key: every one.
   options.chavesPublicas[""] = otherPem;
-  EXPECT_EQ(AuditSaftFile(Write(File(Invoices(docs))), options).erros(), 4u);
+  EXPECT_EQ(AuditSaftFile(Write(File(Invoices(docs))), options).ErrorCount(), 4u);
 
   // A file starting after number 1: its first cannot be checked.
   options.chavesPublicas[""] = pem;
