@@ -63,7 +63,7 @@ std::vector<AuditFinding> NumeracaoDaBase(Database& db, const DateTime& start,
     std::string atcud = Trim(rs.Text("ATCUD"));
     if (d.data >= kInicioAtcudObrigatorio && (atcud.empty() || atcud == "0")) {
       std::string nome = documentos::DocumentNumber(rs);
-      semAtcud.push_back({Gravidade::kErro, nome, MensagemSemAtcud(nome)});
+      semAtcud.push_back({Gravidade::kErro, nome, MissingAtcudMessage(nome)});
     }
   }
   rs.Close();

@@ -74,18 +74,18 @@ class Auditoria {
         for (const Guardado& g : docs) sequencia.push_back({g.numero, g.data, g.entrada});
         CheckSequence(prefixo, sequencia, -1, report_.findings);
       }
-      for (size_t i = 0; i < docs.size(); ++i) VerificaDocumento(prefixo, docs, i);
+      for (size_t i = 0; i < docs.size(); ++i) CheckDocument(prefixo, docs, i);
     }
     return std::move(report_);
   }
 
  private:
-  void VerificaDocumento(const std::string& prefixo, const std::vector<Guardado>& docs, size_t i) {
+  void CheckDocument(const std::string& prefixo, const std::vector<Guardado>& docs, size_t i) {
     const Guardado& g = docs[i];
     std::string nome = prefixo + std::to_string(g.numero);
     if (options_.numeracao && versao104_) {
-      if (std::optional<std::string> motivo = MotivoAtcudInvalido(g.atcud, nome, zeroAceite_))
-        report_.findings.push_back({Gravidade::kErro, nome, MensagemAtcudInvalido(nome, *motivo)});
+      if (std::optional<std::string> motivo = FindAtcudProblem(g.atcud, nome, zeroAceite_))
+        report_.findings.push_back({Gravidade::kErro, nome, InvalidAtcudMessage(nome, *motivo)});
     }
     if (g.hash.empty() || g.hash == "0") return;
     if (!FormaDeAssinatura(g.hash)) {
@@ -194,7 +194,7 @@ void ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& option
 
 AuditReport AuditSaftFile(const std::string& path, const AuditOptions& options) {
   Auditoria auditoria(options);
-  LeDocumentosSaft(path, false, [&](const CabecalhoLido& c, const DocumentoLido& d) {
+  ReadSaftDocuments(path, false, [&](const CabecalhoLido& c, const DocumentoLido& d) {
     auditoria.Documento(c, d);
   });
   return auditoria.Conclui();

@@ -43,8 +43,8 @@ void CheckSequence(const std::string& prefixo, const std::vector<DocumentoDaSeri
   }
 }
 
-std::optional<std::string> MotivoAtcudInvalido(const std::string& atcud,
-                                               const std::string& documento, bool zeroAceite) {
+std::optional<std::string> FindAtcudProblem(const std::string& atcud, const std::string& documento,
+                                            bool zeroAceite) {
   if (atcud == "0") {
     if (zeroAceite) return std::nullopt;
     return std::string("«0» só é aceite em ficheiros criados antes de ") + kInicioAtcudObrigatorio;
@@ -66,11 +66,11 @@ std::optional<std::string> MotivoAtcudInvalido(const std::string& atcud,
   return std::nullopt;
 }
 
-std::string MensagemAtcudInvalido(const std::string& documento, const std::string& motivo) {
+std::string InvalidAtcudMessage(const std::string& documento, const std::string& motivo) {
   return "ATCUD inválido em " + documento + ": " + motivo;
 }
 
-std::string MensagemSemAtcud(const std::string& documento) {
+std::string MissingAtcudMessage(const std::string& documento) {
   return documento + " sem ATCUD";
 }
 

@@ -38,15 +38,15 @@ void CheckSequence(const std::string& prefixo, const std::vector<DocumentoDaSeri
 // The ATCUD rule: "CODE-N", CODE at least 8 capital letters and digits and N
 // the document's own number (the text after the last "/" of `documento`);
 // "0" only when `zeroAceite`. Nothing when it holds, otherwise the reason.
-std::optional<std::string> MotivoAtcudInvalido(const std::string& atcud,
-                                               const std::string& documento, bool zeroAceite);
+std::optional<std::string> FindAtcudProblem(const std::string& atcud, const std::string& documento,
+                                            bool zeroAceite);
 
 // The first day on which every document must carry its ATCUD.
 inline constexpr const char* kInicioAtcudObrigatorio = "2023-02-01";
 
 // Messages.
-std::string MensagemAtcudInvalido(const std::string& documento, const std::string& motivo);
-std::string MensagemSemAtcud(const std::string& documento);
+std::string InvalidAtcudMessage(const std::string& documento, const std::string& motivo);
+std::string MissingAtcudMessage(const std::string& documento);
 
 }  // namespace saftpt
 

@@ -85,7 +85,7 @@ std::string* Campo(DocumentoLido& d, const std::vector<std::string>& path, size_
 
 }  // namespace
 
-void LeDocumentosSaft(
+void ReadSaftDocuments(
     const std::string& path, bool comLinhas,
     const std::function<void(const CabecalhoLido&, const DocumentoLido&)>& documento) {
   InitXmlLibrary();

@@ -265,14 +265,14 @@ class Totais {
   }
 
   void Fim() {
-    if (seccao_ != nullptr) Compara();
-    Limpa();
+    if (seccao_ != nullptr) Compare();
+    Clear();
   }
 
-  ~Totais() { Limpa(); }
+  ~Totais() { Clear(); }
 
  private:
-  void Limpa() {
+  void Clear() {
     seccao_ = nullptr;
     count_ = 0;
     debit_ = credit_ = 0;
@@ -299,7 +299,7 @@ class Totais {
     });
   }
 
-  void Compara() {
+  void Compare() {
     std::string prefix = std::string(seccao_->name) + ": ";
     xmlNode* entries = declarados_[0].second;
     if (auto n = Number(entries); n && *n != static_cast<double>(count_))

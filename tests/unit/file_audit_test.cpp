@@ -140,7 +140,7 @@ TEST_F(FileAuditTest, AtcudRule) {
       {"", false, "CÓDIGO-NÚMERO"},
   };
   for (const Case& c : cases) {
-    std::string reason = MotivoAtcudInvalido(c.atcud, "F A/12", c.zeroAceite).value_or("");
+    std::string reason = FindAtcudProblem(c.atcud, "F A/12", c.zeroAceite).value_or("");
     if (*c.reason == '\0')
       EXPECT_EQ(reason, "") << c.atcud;
     else
