@@ -33,11 +33,10 @@ ExitStatus Command::RunAndReport() {
   } catch (const CommandFailure& f) {
     std::cerr << f.Description() << std::endl;
     return f.Status();
-  } catch (const Error& e) {
-    std::cerr << e.Description() << std::endl;
   } catch (const std::exception& e) {
-    // Not swallowed: what a library throws outside the family (no memory, a
-    // file system error) ends the verb as a failure, its text shown.
+    // Not swallowed: every other Error (its what() is its Description()), and
+    // what a library throws outside the family (no memory, a file system
+    // error), ends the verb with its failure status, the text shown.
     std::cerr << e.what() << std::endl;
   }
   return failure_;

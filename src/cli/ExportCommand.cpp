@@ -143,7 +143,7 @@ class ExportCommand : public Command {
     for (const std::string& r : restrictions_) {
       try {
         o.restrictions.push_back(ParseRestricao(r));
-      } catch (const Error& e) {
+      } catch (const Error& e) {  // not swallowed: a bad argument, saying why
         BadArgument("Restrição \"" + r + "\" inválida: " + e.Description());
       }
     }
