@@ -59,8 +59,8 @@ class Silent : public saftpt::UserDialogs, public saftpt::Shell {
 int RunExport(const std::string& settings, const std::string& output, int versao, int year) {
   auto start = Clock::now();
   saftpt::Database db;
-  std::string erro;
-  if (!saftpt::AbreLigacaoIni(db, settings, erro)) {
+  if (std::string erro = saftpt::ErrorOf([&] { saftpt::OpenConnectionFromFile(db, settings); });
+      !erro.empty()) {
     std::cerr << erro << "\n";
     return 1;
   }

@@ -35,10 +35,10 @@ class HeaderTest : public MasterTest {
 
   HeaderTest() {
     office_.nome = std::string(58, 'N') + "çã Advogados";  // 70 characters
-    office_.NumContribuinte = " 501 234 567 ";
+    office_.numContribuinte = " 501 234 567 ";
     office_.morada = "Avenida da Liberdade, 100 - 3.º Esq.";
-    office_.Localidade = "Lisboa";
-    office_.Codpostal = "1250-146 Lisboa";
+    office_.localidade = "Lisboa";
+    office_.codPostal = "1250-146 Lisboa";
   }
 };
 
@@ -61,8 +61,8 @@ TEST_F(HeaderTest, OlderVersionWithoutComment) {
   options_.end = DateTime::Date(2017, 3, 31);
   options_.today = DateTime{2017, 4, 5, 23, 59, 59};
   office_.morada = "";
-  office_.Localidade = "";
-  office_.Codpostal = "";
+  office_.localidade = "";
+  office_.codPostal = "";
   ExpectGolden(SemConstantes(Section(WriteHeader)), "header_v3.xml");
 }
 
