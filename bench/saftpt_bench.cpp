@@ -56,7 +56,7 @@ class Silent : public saftpt::UserDialogs, public saftpt::Shell {
 
 // The file version a child is given: "1.03_01", else 1.04_01.
 saftpt::SchemaVersion Schema(const std::string& text) {
-  return text == "1.03_01" ? saftpt::SchemaVersion::k1_03_01 : saftpt::SchemaVersion::k1_04_01;
+  return text == "1.03_01" ? saftpt::SchemaVersion::kV103 : saftpt::SchemaVersion::kV104;
 }
 
 // The child: one export, as the command line runs it, reporting its own
@@ -65,8 +65,8 @@ int RunExport(const std::string& settings, const std::string& output, saftpt::Sc
               int year) {
   auto start = Clock::now();
   saftpt::Database db;
-  std::string erro;
-  if (!saftpt::AbreLigacaoIni(db, settings, erro)) {
+  if (std::string erro = saftpt::ErrorOf([&] { saftpt::OpenConnectionFromFile(db, settings); });
+      !erro.empty()) {
     std::cerr << erro << "\n";
     return 1;
   }

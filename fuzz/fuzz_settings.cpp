@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string value;
   for (const char* key : {"servidor", "porta", "basedados", "username", "password", "saftrecibos"})
     saftpt::ReadIni(path, "bd", key, value);
-  saftpt::WriteIni(path, "bd", "saftrecibos", "1", nullptr);
+  saftpt::WriteIni(path, "bd", "saftrecibos", "1");
   value.clear();
   // What was just written must read back.
   if (!saftpt::ReadIni(path, "bd", "saftrecibos", value) || value != "1") __builtin_trap();

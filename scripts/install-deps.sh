@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config clang clang-format clang-tidy libclang-rt-14-dev
   libmariadb-dev mariadb-server mariadb-client
   libxml2-dev libxml2-utils libssl-dev openssl
   googletest libgtest-dev libgmock-dev

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is missing, builds, starts a private
-# MariaDB, runs every test with ctest; then the command line built for Windows
-# and checked under Wine (tests/windows/wine_test.sh); then the same tests built with
+# MariaDB, runs every test with ctest, checks the names with clang-tidy; then
+# the command line built for Windows and checked under Wine
+# (tests/windows/wine_test.sh); then the same tests built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/); then each
 # libFuzzer target for a bounded time (scripts/fuzz.sh). The server is stopped
 # at the end, also when a test fails. Exits non-zero on any failure.
 #
 #   scripts/test.sh           everything (CI)
-#   scripts/test.sh --quick   the normal build and tests only (also SAFTPT_TEST_QUICK=1)
+#   scripts/test.sh --quick   the normal build, tests and names only (also SAFTPT_TEST_QUICK=1)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,6 +33,13 @@ trap 'scripts/test-db.sh stop "$SAFTPT_TEST_DB_DIR"' EXIT
 
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)"
+
+# The README's naming rule (.clang-tidy) over every source file of the
+# program, with the build's compile_commands.json: after the build, as the
+# window's files include Qt's generated headers. Any finding fails the run.
+echo "== clang-tidy: names ==" >&2
+find src -name '*.cpp' -print0 |
+  xargs -0 -P"$(nproc)" -n8 clang-tidy -p "$BUILD" --quiet --warnings-as-errors='*'
 [ "$QUICK" = 1 ] && exit 0
 
 # The command line cross-built for Windows (scripts/windows.sh, its libraries

@@ -1,10 +1,11 @@
 // Front-end ports for runs that nobody watches or answers: the tests' and the
-// benchmark's exports.
+// benchmark's exports; and the message a failing call throws.
 #ifndef SAFTPT_TESTS_TESTDOUBLES_H_
 #define SAFTPT_TESTS_TESTDOUBLES_H_
 
 #include <string>
 
+#include "base/Error.h"
 #include "saft/ExemptionReasons.h"
 #include "saft/ProgressSink.h"
 
@@ -24,6 +25,17 @@ class CancelingResolver : public ExemptionResolver {
  public:
   bool Resolve(const ExemptionCase&, ExemptionFixer&) override { return false; }
 };
+
+// The message of the Error that `call` throws, or "" when it throws none.
+template <typename Call>
+std::string ErrorOf(Call call) {
+  try {
+    call();
+  } catch (const Error& e) {
+    return e.Description();
+  }
+  return "";
+}
 
 }  // namespace saftpt
 

@@ -1,4 +1,4 @@
-// Opening the database connection, with the failure kept as a message.
+// Opening the database connection.
 #include "app/Connection.h"
 
 #include <errmsg.h>
@@ -10,60 +10,48 @@
 
 namespace saftpt {
 
-bool AbreLigacao(Database& db, const ConnectionSettings& settings, std::string& ErroLigacao) {
+void OpenConnection(Database& db, const ConnectionSettings& settings) {
   ConnectionSettings s = settings;
   if (s.port.empty()) s.port = "3306";
   try {
     db.Open(s);
   } catch (const Error& e) {
-    ErroLigacao = e.Description();
     // A server whose TLS the connector no longer takes (TLS 1.0, a weak key)
     // was reached in clear text before the choice existed; "preferir" keeps
-    // reaching it so.
-    if (s.tls != TlsMode::kPrefer || e.Number() != CR_SSL_CONNECTION_ERROR) return false;
+    // reaching it so. Any other failure goes on as it is.
+    if (s.tls != TlsMode::kPrefer || e.Number() != CR_SSL_CONNECTION_ERROR) throw;
     s.tls = TlsMode::kNever;
-    return AbreLigacao(db, s, ErroLigacao);
+    OpenConnection(db, s);
   }
-  ErroLigacao.clear();
-  return true;
 }
 
-bool TestaLigacao(const ConnectionSettings& settings, std::string& resposta) {
+std::string TestConnection(const ConnectionSettings& settings) {
   Database db;
-  if (!AbreLigacao(db, settings, resposta)) return false;
-  try {
-    Recordset rs = db.Execute("SELECT VERSION()");
-    std::string tls = db.TlsVersion();
-    resposta = "Ligação estabelecida: servidor " + rs.Field(size_t{0}).Text() + ".\n" +
-               (tls.empty() ? "Ligação não cifrada." : "Ligação cifrada: " + tls);
-  } catch (const Error& e) {
-    resposta = e.Description();
-    return false;
-  }
-  return true;
+  OpenConnection(db, settings);
+  Recordset rs = db.Execute("SELECT VERSION()");
+  std::string tls = db.TlsVersion();
+  return "Ligação estabelecida: servidor " + rs.Field(size_t{0}).Text() + ".\n" +
+         (tls.empty() ? "Ligação não cifrada." : "Ligação cifrada: " + tls);
 }
 
-bool AbreLigacaoIni(Database& db, const std::string& path, std::string& ErroLigacao) {
+void OpenConnectionFromFile(Database& db, const std::string& path) {
   // A settings file that cannot be read would otherwise show up as the
   // driver's message about a local socket, which says nothing of the cause.
-  if (!std::ifstream(path)) {
-    ErroLigacao = "O ficheiro de configuração " + path + " não existe ou não pode ser lido.";
-    return false;
-  }
-  ConnectionSettings s;
+  if (!std::ifstream(path))
+    throw Error(Error::kSettings,
+                "O ficheiro de configuração " + path + " não existe ou não pode ser lido.");
+  ConnectionSettings s = ReadConnectionSettings(path);
   try {
-    s = LeLigacaoIni(path);
-  } catch (const Error& e) {  // scrambled credentials that give no character
-    ErroLigacao = e.Description();
-    return false;
+    OpenConnection(db, s);
+  } catch (const Error& e) {
+    // Not swallowed: the same failure, with where to look when the file
+    // names no server or database.
+    if (!s.server.empty() && !s.database.empty()) throw;
+    throw Error(e.Number(), e.Description() +
+                                "\nVerifique o servidor e a base de dados na secção [bd] do "
+                                "ficheiro de configuração " +
+                                path + ".");
   }
-  if (AbreLigacao(db, s, ErroLigacao)) return true;
-  if (s.server.empty() || s.database.empty())
-    ErroLigacao +=
-        "\nVerifique o servidor e a base de dados na secção [bd] do ficheiro de "
-        "configuração " +
-        path + ".";
-  return false;
 }
 
 }  // namespace saftpt

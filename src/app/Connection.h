@@ -8,16 +8,18 @@
 
 namespace saftpt {
 
-// Opens `db`; on failure sets `ErroLigacao` to the server's or client's own
-// message and returns false.
-bool AbreLigacao(Database& db, const ConnectionSettings& settings, std::string& ErroLigacao);
-// Tries the settings on a connection of its own, closed again. True when it
-// opens; `resposta` is then "Ligação estabelecida: " and the server's version,
-// and on a line of its own "Ligação cifrada: " and the TLS protocol (or
-// "Ligação não cifrada."), else the server's or client's message.
-bool TestaLigacao(const ConnectionSettings& settings, std::string& resposta);
-// Reads the connection settings from the settings file, then AbreLigacao.
-bool AbreLigacaoIni(Database& db, const std::string& path, std::string& ErroLigacao);
+// Opens `db` (an empty port is 3306). Throws Error with the server's or
+// client's own message when it does not open.
+void OpenConnection(Database& db, const ConnectionSettings& settings);
+// Tries the settings on a connection of its own, closed again, and returns
+// "Ligação estabelecida: " and the server's version and, on a line of its
+// own, "Ligação cifrada: " and the TLS protocol (or "Ligação não cifrada.").
+// Throws Error with the server's or client's message when it does not open.
+std::string TestConnection(const ConnectionSettings& settings);
+// Reads the connection settings from the settings file, then OpenConnection.
+// Throws Error when the file cannot be read or the connection does not open
+// (then saying to check the server and database when either is missing).
+void OpenConnectionFromFile(Database& db, const std::string& path);
 
 }  // namespace saftpt
 

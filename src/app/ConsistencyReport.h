@@ -18,7 +18,7 @@ struct RelatorioConsistencia {
   bool errosFaturas = false;
   bool errosNumeracao = false;
   std::string aviso;  // "" or why the lists may not be one view of the office
-  bool encontrouErros() const { return errosRecibos || errosFaturas || errosNumeracao; }
+  bool FoundErrors() const { return errosRecibos || errosFaturas || errosNumeracao; }
 };
 
 // Check 1: receipt lines whose net value is not the paid share of the paid

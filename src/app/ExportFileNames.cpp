@@ -44,11 +44,10 @@ std::string LastExportFolder(const std::string& iniPath) {
   return pasta;
 }
 
-void RememberExportFolder(const std::string& iniPath, const std::string& savedFile,
-                          void (*warn)(const std::string&)) {
+void RememberExportFolder(const std::string& iniPath, const std::string& savedFile) {
   std::string pasta = Utf8Text(Utf8Path(savedFile).parent_path());
   if (pasta.empty() || pasta == LastExportFolder(iniPath)) return;
-  WriteIni(iniPath, kSeccao, kPastaExportacao, pasta, warn);
+  WriteIni(iniPath, kSeccao, kPastaExportacao, pasta);
 }
 
 }  // namespace saftpt

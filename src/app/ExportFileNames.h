@@ -25,10 +25,9 @@ std::string ResumoIvaCsvPath(const std::string& saftPath);
 // The folder of the last export (key "pasta_exportacao" of section "saft"),
 // empty when none is kept.
 std::string LastExportFolder(const std::string& iniPath);
-// Keeps the folder of `savedFile` for the next export; a failure to write is
-// told to `warn`, as WriteIni does.
-void RememberExportFolder(const std::string& iniPath, const std::string& savedFile,
-                          void (*warn)(const std::string&));
+// Keeps the folder of `savedFile` for the next export; a failure to write
+// throws Error, as WriteIni does.
+void RememberExportFolder(const std::string& iniPath, const std::string& savedFile);
 
 }  // namespace saftpt
 

@@ -2,26 +2,27 @@
 
 namespace saftpt {
 
-std::string CheckDatabaseUpdated(Database& db) {
-  if (db.HasColumn("tipoisencaoiva", "CodMencao")) return "";
+std::optional<std::string> CheckDatabaseUpdated(Database& db) {
+  if (db.HasColumn("tipoisencaoiva", "CodMencao")) return std::nullopt;
   return "Deve correr o utilitário ZAZorezed para atualizar a Base de Dados.";
 }
 
-std::string CheckSeriesSelected(bool seriesSelected) {
-  return seriesSelected ? "" : "Seleccione uma série, p.f.";
+std::optional<std::string> CheckSeriesSelected(bool seriesSelected) {
+  if (seriesSelected) return std::nullopt;
+  return "Seleccione uma série, p.f.";
 }
 
-std::string CheckPeriod(const DateTime& start, const DateTime& end) {
-  if (start.DateOnly() <= end.DateOnly()) return "";
+std::optional<std::string> CheckPeriod(const DateTime& start, const DateTime& end) {
+  if (start.DateOnly() <= end.DateOnly()) return std::nullopt;
   // The wording is the one users know, although the check is the reverse.
   return "A data Inicial não pode ser inferior à data final";
 }
 
-std::string CheckBeforeExport(Database& db, bool seriesSelected, const DateTime& start,
-                              const DateTime& end) {
-  std::string problem = CheckDatabaseUpdated(db);
-  if (problem.empty()) problem = CheckSeriesSelected(seriesSelected);
-  if (problem.empty()) problem = CheckPeriod(start, end);
+std::optional<std::string> CheckBeforeExport(Database& db, bool seriesSelected,
+                                             const DateTime& start, const DateTime& end) {
+  std::optional<std::string> problem = CheckDatabaseUpdated(db);
+  if (!problem) problem = CheckSeriesSelected(seriesSelected);
+  if (!problem) problem = CheckPeriod(start, end);
   return problem;
 }
 

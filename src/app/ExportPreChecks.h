@@ -5,6 +5,7 @@
 #ifndef SAFTPT_APP_EXPORTPRECHECKS_H_
 #define SAFTPT_APP_EXPORTPRECHECKS_H_
 
+#include <optional>
 #include <string>
 
 #include "base/DateTime.h"
@@ -12,18 +13,18 @@
 
 namespace saftpt {
 
-// Each returns the message to show, or an empty text when the check passes.
+// Each returns the message to show, or nothing when the check passes.
 
 // A database without tipoisencaoiva.CodMencao has not been updated.
-std::string CheckDatabaseUpdated(Database& db);
+std::optional<std::string> CheckDatabaseUpdated(Database& db);
 // The window's series list must have a selection.
-std::string CheckSeriesSelected(bool seriesSelected);
+std::optional<std::string> CheckSeriesSelected(bool seriesSelected);
 // The period must not end before it starts (days only).
-std::string CheckPeriod(const DateTime& start, const DateTime& end);
+std::optional<std::string> CheckPeriod(const DateTime& start, const DateTime& end);
 
-// The three, in that order: the first problem's message, or empty.
-std::string CheckBeforeExport(Database& db, bool seriesSelected, const DateTime& start,
-                              const DateTime& end);
+// The three, in that order: the first problem's message, or nothing.
+std::optional<std::string> CheckBeforeExport(Database& db, bool seriesSelected,
+                                             const DateTime& start, const DateTime& end);
 
 }  // namespace saftpt
 

@@ -62,10 +62,9 @@ ExportResult ExportRun::Run(const ExportRequest& request) {
   ExportResult result;
   const ExportOptions& options = request.options;
   try {
-    if (std::string problem =
-            CheckBeforeExport(db_, request.seriesSelected, options.start, options.end);
-        !problem.empty()) {
-      dialogs_.Warn(problem);
+    if (std::optional<std::string> problem =
+            CheckBeforeExport(db_, request.seriesSelected, options.start, options.end)) {
+      dialogs_.Warn(*problem);
       return result;
     }
     // No file chosen: the user cancelled the save dialog.
@@ -86,24 +85,19 @@ ExportResult ExportRun::Run(const ExportRequest& request) {
     result.viewStatements = view.StatementCount();
     result.summary = Resumo(builder.Summary(), request.decimalSeparator);
     if (!result.warning.empty()) result.summary += "\r\n" + result.warning;
-  } catch (const Error& e) {
-    dialogs_.ShowError(e.Description());
-    return result;
   } catch (const std::exception& e) {
+    // Not hidden: whatever stops the run (an Error of the program, or a
+    // library's own failure) is shown, and nothing is reported written.
     dialogs_.ShowError(e.what());
     return result;
   }
 
   dialogs_.ShowSummary(result.summary);
   dialogs_.Inform(kExportado, kTituloExportado);
-  // The file is saved by now: a desktop that cannot open the folder or the
-  // portal does not make the export fail.
-  try {
-    std::string pasta = FolderOf(options.outputPath);
-    shell_.OpenFolder(pasta.empty() ? "./" : pasta);
-    if (request.openPortal) shell_.OpenUrl(PortalAddress());
-  } catch (const std::exception&) {
-  }
+  // The file is saved by now; the shell never fails the export.
+  std::string pasta = FolderOf(options.outputPath);
+  shell_.OpenFolder(pasta.empty() ? "./" : pasta);
+  if (request.openPortal) shell_.OpenUrl(PortalAddress());
   return result;
 }
 

@@ -37,8 +37,7 @@ std::vector<AuditFinding> NumeracaoDaBase(Database& db, const DateTime& start,
   auto fechaSerie = [&] {
     if (docs.empty()) return;
     auto it = ultimos.find({tipo, serie});
-    VerificaSequencia(tipo + " " + serie + "/", docs, it == ultimos.end() ? 0 : it->second,
-                      findings);
+    CheckSequence(tipo + " " + serie + "/", docs, it == ultimos.end() ? 0 : it->second, findings);
     findings.insert(findings.end(), semAtcud.begin(), semAtcud.end());
     docs.clear();
     semAtcud.clear();
@@ -64,7 +63,7 @@ std::vector<AuditFinding> NumeracaoDaBase(Database& db, const DateTime& start,
     std::string atcud = Trim(rs.Text("ATCUD"));
     if (d.data >= kInicioAtcudObrigatorio && (atcud.empty() || atcud == "0")) {
       std::string nome = documentos::DocumentNumber(rs);
-      semAtcud.push_back({Gravidade::kErro, nome, MensagemSemAtcud(nome)});
+      semAtcud.push_back({Gravidade::kErro, nome, MissingAtcudMessage(nome)});
     }
   }
   rs.Close();

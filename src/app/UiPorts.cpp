@@ -22,13 +22,13 @@ namespace {
 
 #ifdef _WIN32
 
-void AbreDestacado(const std::string& alvo) {
+void OpenDetached(const std::string& alvo) {
   ::ShellExecuteW(nullptr, L"open", WidePath(alvo).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 #else
 
-void AbreDestacado(const std::string& alvo) {
+void OpenDetached(const std::string& alvo) {
   // The argument vector is built before fork: the children only call
   // async-signal-safe functions and exec.
   std::string programa = "xdg-open";
@@ -61,10 +61,10 @@ void AbreDestacado(const std::string& alvo) {
 }  // namespace
 
 void DesktopShell::OpenFolder(const std::string& path) {
-  AbreDestacado(path);
+  OpenDetached(path);
 }
 void DesktopShell::OpenUrl(const std::string& url) {
-  AbreDestacado(url);
+  OpenDetached(url);
 }
 
 }  // namespace saftpt

@@ -21,6 +21,8 @@ class UserDialogs {
   virtual void ShowSummary(const std::string& /*summary*/) {}
 };
 
+// The desktop's "open", after the file is written: it never throws, as a
+// desktop that cannot open the folder or the portal does not fail the export.
 class Shell {
  public:
   virtual ~Shell() = default;

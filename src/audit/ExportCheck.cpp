@@ -100,7 +100,7 @@ std::string VerificacaoDoFicheiro::Texto() const {
 VerificacaoDoFicheiro CheckExportedFile(const std::string& file, SchemaVersion schema,
                                         const std::string& xsdPath, const AuditOptions& auditoria) {
   VerificacaoDoFicheiro v;
-  if (schema != SchemaVersion::k1_04_01) return v;
+  if (schema != SchemaVersion::kV104) return v;
   ValidationReport r = ValidateSaftFile(file, xsdPath.empty() ? DefaultSchemaPath() : xsdPath);
   v.verificado = true;
   // The AT rejects a file whose totals do not add up: here they count too.

@@ -32,7 +32,7 @@ struct VerificacaoDoFicheiro {
   // schema, assertions, totals, numbering, ATCUD, signatures
   std::vector<ProblemaDoFicheiro> problemas;
   std::vector<std::string> avisos;  // what may be right (a gap left by a restriction...)
-  bool cumpre() const { return verificado && problemas.empty(); }
+  bool Passes() const { return verificado && problemas.empty(); }
   // kFicheiroCumpre, the note on an unchecked file, or the problems one a
   // line; then the warnings, each after "Aviso: ".
   std::string Texto() const;

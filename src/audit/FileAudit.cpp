@@ -8,6 +8,7 @@
 
 #include "audit/SaftFileReader.h"
 #include "audit/SignatureCheck.h"
+#include "base/Error.h"
 #include "base/Utf8.h"
 #include "base/Utf8Path.h"
 #include "config/IniFile.h"
@@ -71,21 +72,20 @@ class Auditoria {
         std::vector<DocumentoDaSerie> sequencia;
         sequencia.reserve(docs.size());
         for (const Guardado& g : docs) sequencia.push_back({g.numero, g.data, g.entrada});
-        VerificaSequencia(prefixo, sequencia, -1, report_.findings);
+        CheckSequence(prefixo, sequencia, -1, report_.findings);
       }
-      for (size_t i = 0; i < docs.size(); ++i) VerificaDocumento(prefixo, docs, i);
+      for (size_t i = 0; i < docs.size(); ++i) CheckDocument(prefixo, docs, i);
     }
     return std::move(report_);
   }
 
  private:
-  void VerificaDocumento(const std::string& prefixo, const std::vector<Guardado>& docs, size_t i) {
+  void CheckDocument(const std::string& prefixo, const std::vector<Guardado>& docs, size_t i) {
     const Guardado& g = docs[i];
     std::string nome = prefixo + std::to_string(g.numero);
     if (options_.numeracao && versao104_) {
-      std::string motivo = MotivoAtcudInvalido(g.atcud, nome, zeroAceite_);
-      if (!motivo.empty())
-        report_.findings.push_back({Gravidade::kErro, nome, MensagemAtcudInvalido(nome, motivo)});
+      if (std::optional<std::string> motivo = FindAtcudProblem(g.atcud, nome, zeroAceite_))
+        report_.findings.push_back({Gravidade::kErro, nome, InvalidAtcudMessage(nome, *motivo)});
     }
     if (g.hash.empty() || g.hash == "0") return;
     if (!FormaDeAssinatura(g.hash)) {
@@ -145,17 +145,17 @@ class Auditoria {
 
 }  // namespace
 
-size_t AuditReport::erros() const {
+size_t AuditReport::ErrorCount() const {
   return static_cast<size_t>(std::count_if(findings.begin(), findings.end(), [](const auto& f) {
     return f.gravidade == Gravidade::kErro;
   }));
 }
 
-size_t AuditReport::avisos() const {
-  return findings.size() - erros();
+size_t AuditReport::WarningCount() const {
+  return findings.size() - ErrorCount();
 }
 
-bool AddPublicKey(AuditOptions& options, const std::string& texto, std::string& erro) {
+void AddPublicKey(AuditOptions& options, const std::string& texto) {
   std::string versao;
   std::string ficheiro = Trim(texto);
   size_t igual = ficheiro.find('=');
@@ -163,22 +163,17 @@ bool AddPublicKey(AuditOptions& options, const std::string& texto, std::string& 
     versao = Trim(ficheiro.substr(0, igual));
     ficheiro = Trim(ficheiro.substr(igual + 1));
   }
-  if (ficheiro.empty()) {
-    erro = "Chave pública sem ficheiro: «" + texto + "»";
-    return false;
-  }
-  if (!options.chavesPublicas.emplace(versao, ficheiro).second) {
-    erro = versao.empty() ? "Só pode haver uma chave pública sem versão"
-                          : "A versão " + versao + " tem mais de uma chave pública";
-    return false;
-  }
-  return true;
+  if (ficheiro.empty())
+    throw Error(Error::kSettings, "Chave pública sem ficheiro: «" + texto + "»");
+  if (!options.chavesPublicas.emplace(versao, ficheiro).second)
+    throw Error(Error::kSettings, versao.empty()
+                                      ? "Só pode haver uma chave pública sem versão"
+                                      : "A versão " + versao + " tem mais de uma chave pública");
 }
 
-bool ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& options,
-                                std::string& erro) {
+void ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& options) {
   std::string valor;
-  if (!ReadIni(iniPath, "saft", "chave_publica", valor)) return true;
+  if (!ReadIni(iniPath, "saft", "chave_publica", valor)) return;
   AuditOptions lidas;
   size_t inicio = 0;
   while (inicio <= valor.size()) {
@@ -186,22 +181,20 @@ bool ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& option
     if (fim == std::string::npos) fim = valor.size();
     std::string parte = Trim(valor.substr(inicio, fim - inicio));
     inicio = fim + 1;
-    if (!parte.empty() && !AddPublicKey(lidas, parte, erro)) return false;
+    if (!parte.empty()) AddPublicKey(lidas, parte);
   }
   // A relative file is beside the settings file.
   std::filesystem::path pasta = Utf8Path(iniPath).parent_path();
   for (auto& [versao, ficheiro] : lidas.chavesPublicas) {
     std::filesystem::path p = Utf8Path(ficheiro);
     if (p.is_relative() && !pasta.empty()) ficheiro = (pasta / p).string();
-    if (!AddPublicKey(options, versao.empty() ? ficheiro : versao + "=" + ficheiro, erro))
-      return false;
+    AddPublicKey(options, versao.empty() ? ficheiro : versao + "=" + ficheiro);
   }
-  return true;
 }
 
 AuditReport AuditSaftFile(const std::string& path, const AuditOptions& options) {
   Auditoria auditoria(options);
-  LeDocumentosSaft(path, false, [&](const CabecalhoLido& c, const DocumentoLido& d) {
+  ReadSaftDocuments(path, false, [&](const CabecalhoLido& c, const DocumentoLido& d) {
     auditoria.Documento(c, d);
   });
   return auditoria.Conclui();

@@ -23,20 +23,21 @@ struct AuditOptions {
 
 struct AuditReport {
   std::vector<AuditFinding> findings;  // in the order of the series and numbers
-  size_t erros() const;
-  size_t avisos() const;
-  bool valid() const { return erros() == 0; }
+  size_t ErrorCount() const;
+  size_t WarningCount() const;
+  bool Valid() const { return ErrorCount() == 0; }
 };
 
-// Adds one key given as "FILE" or "VERSION=FILE" (`--public-key`). False,
-// with the reason in `erro`, when the text is empty or names a version twice.
-bool AddPublicKey(AuditOptions& options, const std::string& texto, std::string& erro);
+// Adds one key given as "FILE" or "VERSION=FILE" (`--public-key`). Throws
+// Error (kSettings), with the reason, when the text is empty or names a
+// version twice.
+void AddPublicKey(AuditOptions& options, const std::string& texto);
 
 // The keys of the settings file: key "chave_publica" of section "saft", one or
 // more "FILE" or "VERSION=FILE" separated by ";". A relative file is looked
-// for beside the settings file. False, with the reason, when the entry is bad.
-bool ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& options,
-                                std::string& erro);
+// for beside the settings file. Throws Error, as AddPublicKey, when the entry
+// is bad.
+void ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& options);
 
 // Checks `path`. Throws Error when the file cannot be read or is not
 // well-formed XML, or a key cannot be read.

@@ -15,8 +15,8 @@ void Falta(const std::string& prefixo, long long de, long long ate,
 
 }  // namespace
 
-void VerificaSequencia(const std::string& prefixo, const std::vector<DocumentoDaSerie>& docs,
-                       long long anterior, std::vector<AuditFinding>& out) {
+void CheckSequence(const std::string& prefixo, const std::vector<DocumentoDaSerie>& docs,
+                   long long anterior, std::vector<AuditFinding>& out) {
   if (docs.empty()) return;
   long long esperado = anterior >= 0 ? anterior + 1 : docs.front().numero;
   const DocumentoDaSerie* antes = nullptr;  // the last document of the number before
@@ -43,12 +43,12 @@ void VerificaSequencia(const std::string& prefixo, const std::vector<DocumentoDa
   }
 }
 
-std::string MotivoAtcudInvalido(const std::string& atcud, const std::string& documento,
-                                bool zeroAceite) {
-  if (atcud == "0")
-    return zeroAceite ? ""
-                      : std::string("«0» só é aceite em ficheiros criados antes de ") +
-                            kInicioAtcudObrigatorio;
+std::optional<std::string> FindAtcudProblem(const std::string& atcud, const std::string& documento,
+                                            bool zeroAceite) {
+  if (atcud == "0") {
+    if (zeroAceite) return std::nullopt;
+    return std::string("«0» só é aceite em ficheiros criados antes de ") + kInicioAtcudObrigatorio;
+  }
   size_t hifen = atcud.rfind('-');
   if (hifen == std::string::npos) return "«" + atcud + "» não tem a forma CÓDIGO-NÚMERO";
   std::string codigo = atcud.substr(0, hifen);
@@ -63,14 +63,14 @@ std::string MotivoAtcudInvalido(const std::string& atcud, const std::string& doc
   std::string numero = barra == std::string::npos ? documento : documento.substr(barra + 1);
   if (atcud.substr(hifen + 1) != numero)
     return "«" + atcud + "»: o número depois do hífen tem de ser " + numero;
-  return "";
+  return std::nullopt;
 }
 
-std::string MensagemAtcudInvalido(const std::string& documento, const std::string& motivo) {
+std::string InvalidAtcudMessage(const std::string& documento, const std::string& motivo) {
   return "ATCUD inválido em " + documento + ": " + motivo;
 }
 
-std::string MensagemSemAtcud(const std::string& documento) {
+std::string MissingAtcudMessage(const std::string& documento) {
   return documento + " sem ATCUD";
 }
 

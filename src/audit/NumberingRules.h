@@ -4,6 +4,7 @@
 #ifndef SAFTPT_AUDIT_NUMBERINGRULES_H_
 #define SAFTPT_AUDIT_NUMBERINGRULES_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,18 +34,18 @@ struct DocumentoDaSerie {
 // Missing numbers are looked for after `anterior`, the last number before
 // them (-1: only between the first and the last of `docs`); they are warnings,
 // repeated numbers and dates going back errors.
-void VerificaSequencia(const std::string& prefixo, const std::vector<DocumentoDaSerie>& docs,
-                       long long anterior, std::vector<AuditFinding>& out);
+void CheckSequence(const std::string& prefixo, const std::vector<DocumentoDaSerie>& docs,
+                   long long anterior, std::vector<AuditFinding>& out);
 
 // The ATCUD rule: "CODE-N", CODE at least 8 capital letters and digits and N
 // the document's own number (the text after the last "/" of `documento`);
-// "0" only when `zeroAceite`. Empty when it holds, otherwise the reason.
-std::string MotivoAtcudInvalido(const std::string& atcud, const std::string& documento,
-                                bool zeroAceite);
+// "0" only when `zeroAceite`. Nothing when it holds, otherwise the reason.
+std::optional<std::string> FindAtcudProblem(const std::string& atcud, const std::string& documento,
+                                            bool zeroAceite);
 
 // Messages.
-std::string MensagemAtcudInvalido(const std::string& documento, const std::string& motivo);
-std::string MensagemSemAtcud(const std::string& documento);
+std::string InvalidAtcudMessage(const std::string& documento, const std::string& motivo);
+std::string MissingAtcudMessage(const std::string& documento);
 
 }  // namespace saftpt
 

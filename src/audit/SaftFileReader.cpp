@@ -27,7 +27,7 @@ struct PrimeiroErro {
   }
 };
 
-constexpr auto OnError = &ForwardXmlError<PrimeiroErro, &PrimeiroErro::Guarda>;
+constexpr auto kOnError = &ForwardXmlError<PrimeiroErro, &PrimeiroErro::Guarda>;
 
 std::string_view Texto(const xmlChar* s) {
   return s ? std::string_view(reinterpret_cast<const char*>(s)) : std::string_view();
@@ -85,7 +85,7 @@ std::string* Campo(DocumentoLido& d, const std::vector<std::string>& path, size_
 
 }  // namespace
 
-void LeDocumentosSaft(
+void ReadSaftDocuments(
     const std::string& path, bool comLinhas,
     const std::function<void(const CabecalhoLido&, const DocumentoLido&)>& documento) {
   InitXmlLibrary();
@@ -95,7 +95,7 @@ void LeDocumentosSaft(
                                        XML_PARSE_HUGE | XML_PARSE_BIG_LINES | XML_PARSE_NONET));
   if (!reader) throw Error(Error::kValidation, "Não foi possível ler o ficheiro " + path + ".");
   PrimeiroErro erro;
-  xmlTextReaderSetStructuredErrorHandler(reader.get(), OnError, &erro);
+  xmlTextReaderSetStructuredErrorHandler(reader.get(), kOnError, &erro);
 
   CabecalhoLido cabecalho;
   DocumentoLido doc;

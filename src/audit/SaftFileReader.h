@@ -41,7 +41,7 @@ struct CabecalhoLido {
 // Calls `documento` once per document, at its end tag, with the header read
 // so far. `comLinhas` also collects the lines. Throws Error (kValidation) when
 // the file cannot be opened or is not well-formed XML.
-void LeDocumentosSaft(
+void ReadSaftDocuments(
     const std::string& path, bool comLinhas,
     const std::function<void(const CabecalhoLido&, const DocumentoLido&)>& documento);
 

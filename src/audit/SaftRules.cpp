@@ -265,14 +265,14 @@ class Totais {
   }
 
   void Fim() {
-    if (seccao_ != nullptr) Compara();
-    Limpa();
+    if (seccao_ != nullptr) Compare();
+    Clear();
   }
 
-  ~Totais() { Limpa(); }
+  ~Totais() { Clear(); }
 
  private:
-  void Limpa() {
+  void Clear() {
     seccao_ = nullptr;
     count_ = 0;
     debit_ = credit_ = 0;
@@ -299,7 +299,7 @@ class Totais {
     });
   }
 
-  void Compara() {
+  void Compare() {
     std::string prefix = std::string(seccao_->name) + ": ";
     xmlNode* entries = declarados_[0].second;
     if (auto n = Number(entries); n && *n != static_cast<double>(count_))
@@ -434,23 +434,24 @@ class Chaves {
 
 }  // namespace
 
+// The rules' state behind RegrasSaft; a plain holder, its fields public.
 class RegrasSaft::Impl {
  public:
-  Impl(const std::string& ns, bool assertions, std::vector<Restricao> restricoes, RelatoRegra erro,
-       RelatoRegra aviso)
-      : ns_(ns),
-        erro_(std::move(erro)),
-        aviso_(std::move(aviso)),
-        assercoes_(ns_, assertions, erro_),
-        totais_(ns_, aviso_),
-        chaves_(ns_, std::move(restricoes), erro_) {}
+  Impl(const std::string& nsUri, bool assertions, std::vector<Restricao> restricoes,
+       RelatoRegra relatoErro, RelatoRegra relatoAviso)
+      : ns(nsUri),
+        erro(std::move(relatoErro)),
+        aviso(std::move(relatoAviso)),
+        assercoes(ns, assertions, erro),
+        totais(ns, aviso),
+        chaves(ns, std::move(restricoes), erro) {}
 
-  std::string ns_;
-  RelatoRegra erro_;
-  RelatoRegra aviso_;
-  Assercoes assercoes_;
-  Totais totais_;
-  Chaves chaves_;
+  std::string ns;
+  RelatoRegra erro;
+  RelatoRegra aviso;
+  Assercoes assercoes;
+  Totais totais;
+  Chaves chaves;
 };
 
 RegrasSaft::RegrasSaft(const std::string& ns, bool assertions, std::vector<Restricao> restricoes,
@@ -461,14 +462,14 @@ RegrasSaft::RegrasSaft(const std::string& ns, bool assertions, std::vector<Restr
 RegrasSaft::~RegrasSaft() = default;
 
 void RegrasSaft::Parte(xmlNode* part) {
-  impl_->assercoes_.Parte(part);
-  impl_->totais_.Parte(part);
-  impl_->chaves_.Parte(part);
+  impl_->assercoes.Parte(part);
+  impl_->totais.Parte(part);
+  impl_->chaves.Parte(part);
 }
 
 void RegrasSaft::Fim() {
-  impl_->totais_.Fim();
-  impl_->chaves_.Fim();
+  impl_->totais.Fim();
+  impl_->chaves.Fim();
 }
 
 bool RegrasSaft::Contentor(const xmlNode* n) {

@@ -206,14 +206,14 @@ class Recolha {
   std::string targetNs_;
 };
 
-constexpr auto OnError = &ForwardXmlError<Recolha, &Recolha::FromLibxml>;
+constexpr auto kOnError = &ForwardXmlError<Recolha, &Recolha::FromLibxml>;
 
 // Routes libxml2's parser messages to a collector instead of standard error.
 class ErrorsTo {
  public:
   explicit ErrorsTo(Recolha* r)
       : handler_(xmlStructuredError), context_(xmlStructuredErrorContext) {
-    xmlSetStructuredErrorFunc(r, OnError);
+    xmlSetStructuredErrorFunc(r, kOnError);
   }
   ~ErrorsTo() { xmlSetStructuredErrorFunc(context_, handler_); }
   ErrorsTo(const ErrorsTo&) = delete;
@@ -361,7 +361,7 @@ std::unique_ptr<Esquema> LoadSchema(const std::string& path) {
 
   XmlSchemaParserPtr parser(xmlSchemaNewDocParserCtxt(e->doc.get()));
   if (!parser) throw Error(Error::kValidation, "Não foi possível carregar o esquema " + path + ".");
-  xmlSchemaSetParserStructuredErrors(parser.get(), OnError, &problems);
+  xmlSchemaSetParserStructuredErrors(parser.get(), kOnError, &problems);
   {
     ErrorsTo to(&problems);
     e->schema.reset(xmlSchemaParse(parser.get()));
@@ -632,7 +632,7 @@ ValidationReport ValidateSaftFile(const std::string& file, const std::string& xs
                                          XML_PARSE_HUGE | XML_PARSE_BIG_LINES | XML_PARSE_NONET));
     if (!reader || !validator)
       throw Error(Error::kValidation, "Sem memória para ler " + file + ".");
-    xmlSchemaSetValidStructuredErrors(validator.get(), OnError, &errors);
+    xmlSchemaSetValidStructuredErrors(validator.get(), kOnError, &errors);
     if (xmlTextReaderSchemaValidateCtxt(reader.get(), validator.get(), 0) != 0)
       throw Error(Error::kValidation, "Não foi possível validar " + file + ".");
 

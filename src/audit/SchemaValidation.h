@@ -31,7 +31,7 @@ struct ValidationReport {
   std::vector<ValidationProblem> errors;    // schema and assertion failures
   std::vector<ValidationProblem> warnings;  // totals rules
   size_t omitted = 0;                       // errors beyond the ones kept
-  bool valid() const { return errors.empty(); }
+  bool Valid() const { return errors.empty(); }
   // The first error in the old program's form: the reason, "Line: " + line,
   // "XML: " + the offending text, on three lines. Empty when valid.
   std::string Erro1006() const;

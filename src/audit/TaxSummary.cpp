@@ -56,13 +56,13 @@ long long Montante(const std::string& texto) {
 }
 
 // num / den rounded half away from zero (den > 0).
-long long DivideArredonda(__int128 num, __int128 den) {
+long long DivideRounded(__int128 num, __int128 den) {
   __int128 q = ((num < 0 ? -num : num) * 2 + den) / (den * 2);
   return static_cast<long long>(num < 0 ? -q : q);
 }
 
 long long Centimos(long long milionesimos) {
-  return DivideArredonda(milionesimos, kMilionesimos / 100);
+  return DivideRounded(milionesimos, kMilionesimos / 100);
 }
 
 // Cents with a dot and two places.
@@ -199,12 +199,12 @@ long long TotaisIva::ImpostoCentimos(const Imposto& imposto) const {
   auto it = bases.find(imposto);
   if (it == bases.end()) return 0;
   // millionths x hundredths of a percent -> cents
-  return DivideArredonda(static_cast<__int128>(it->second) * taxa, 100000000);
+  return DivideRounded(static_cast<__int128>(it->second) * taxa, 100000000);
 }
 
 ResumoIva ComputeResumoIva(const std::string& path) {
   ResumoIva r;
-  LeDocumentosSaft(path, true, [&](const CabecalhoLido&, const DocumentoLido& d) {
+  ReadSaftDocuments(path, true, [&](const CabecalhoLido&, const DocumentoLido& d) {
     if (d.seccao != Seccao::kSalesInvoices || d.estado == "A") return;
     ++r.documentos;
     Soma(r.total, d);

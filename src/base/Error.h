@@ -1,8 +1,12 @@
-// The one error type of the program: a number and a description.
+// The one way a failure stops a run: an exception of this family, carrying a
+// number and the user's message. Findings that do not stop a run (problems of
+// a file, of the billing data) are report objects instead.
 //
 // 9000 is the builder's own number ("Exportação do ficheiro cancelada.", an
 // unknown country...); database failures carry the server's or client's error
-// number; 1006 is a schema validation failure. Front ends show Description().
+// number; 1006 is a schema validation failure. Front ends show Description();
+// the command line maps the family to its exit statuses in one place
+// (cli/Command.cpp), a derived type carrying the status a verb chose.
 #ifndef SAFTPT_BASE_ERROR_H_
 #define SAFTPT_BASE_ERROR_H_
 
@@ -20,6 +24,7 @@ class Error : public std::runtime_error {
   static constexpr int kSettings = 9100;    // settings file unreadable or invalid
   static constexpr int kFile = 9200;        // output file could not be written
   static constexpr int kData = 9300;        // a stored value that cannot be used
+  static constexpr int kCommand = 9400;     // a verb's own failure (bad arguments...)
 
   Error(int number, std::string description)
       : std::runtime_error(description), number_(number), description_(std::move(description)) {}

@@ -8,15 +8,18 @@ DateTime ReadDateOption(const std::string& text, const std::string& option, Exit
   std::optional<DateTime> date;
   if (text.size() == 10) date = DateTime::Parse(text);
   if (!date)
-    throw CommandFailure{
-        "Data inválida em " + option + ": \"" + text + "\" (use o formato AAAA-MM-DD).", status};
+    throw CommandFailure(
+        "Data inválida em " + option + ": \"" + text + "\" (use o formato AAAA-MM-DD).", status);
   return *date;
 }
 
 void AddPublicKeys(AuditOptions& audit, const std::vector<std::string>& keys, ExitStatus status) {
   for (const std::string& key : keys) {
-    std::string problem;
-    if (!AddPublicKey(audit, key, problem)) throw CommandFailure{problem, status};
+    try {
+      AddPublicKey(audit, key);
+    } catch (const Error& e) {  // not swallowed: the same message, with the verb's status
+      throw CommandFailure(e.Description(), status);
+    }
   }
 }
 

@@ -48,7 +48,7 @@ class CheckCommand : public Command {
     DateTime end = period.fim;
     if (!from_.empty()) start = ReadDateOption(from_, "--from", ExitStatus::kFailed);
     if (!to_.empty()) end = ReadDateOption(to_, "--to", ExitStatus::kFailed);
-    if (std::string problem = CheckPeriod(start, end); !problem.empty()) Fail(problem);
+    if (std::optional<std::string> problem = CheckPeriod(start, end)) Fail(*problem);
 
     Database db;
     Connect(db, SettingsFile());
@@ -57,7 +57,7 @@ class CheckCommand : public Command {
               << ForTerminal(report.faturas) << "\n\n"
               << ForTerminal(report.numeracao) << std::endl;
     if (!report.aviso.empty()) std::cerr << report.aviso << std::endl;
-    return report.encontrouErros() ? ExitStatus::kProblemsFound : ExitStatus::kOk;
+    return report.FoundErrors() ? ExitStatus::kProblemsFound : ExitStatus::kOk;
   }
 
   std::string from_;

@@ -31,11 +31,12 @@ ExitStatus Command::RunAndReport() {
   try {
     return Run();
   } catch (const CommandFailure& f) {
-    std::cerr << f.message << std::endl;
-    return f.status;
-  } catch (const Error& e) {
-    std::cerr << e.Description() << std::endl;
+    std::cerr << f.Description() << std::endl;
+    return f.Status();
   } catch (const std::exception& e) {
+    // Not swallowed: every other Error (its what() is its Description()), and
+    // what a library throws outside the family (no memory, a file system
+    // error), ends the verb with its failure status, the text shown.
     std::cerr << e.what() << std::endl;
   }
   return failure_;
@@ -66,12 +67,11 @@ ExemptionTable Command::ReadExemptionTable() const {
 }
 
 void Command::Connect(Database& db, const std::string& settingsFile) const {
-  std::string problem;
-  if (!AbreLigacaoIni(db, settingsFile, problem)) Fail(problem);
+  OpenConnectionFromFile(db, settingsFile);
 }
 
 void Command::Fail(const std::string& message) const {
-  throw CommandFailure{message, failure_};
+  throw CommandFailure(message, failure_);
 }
 
 }  // namespace saftpt::cli

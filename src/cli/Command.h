@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "base/Error.h"
 #include "db/Database.h"
 #include "saft/ExemptionTable.h"
 
@@ -23,11 +24,18 @@ enum class ExitStatus : int {
   kRejected = 3,       // export: written, but the AT's rules reject it
 };
 
-// Thrown to end a verb: `message` goes to standard error, `status` is the
-// program's exit status.
-struct CommandFailure {
-  std::string message;
-  ExitStatus status;
+// The failure that ends a verb with a status of its own choosing (bad
+// arguments...): its message goes to standard error, `Status()` is the
+// program's exit status. Any other Error ends a verb with the verb's failure
+// status.
+class CommandFailure : public Error {
+ public:
+  CommandFailure(std::string message, ExitStatus status)
+      : Error(Error::kCommand, std::move(message)), status_(status) {}
+  ExitStatus Status() const { return status_; }
+
+ private:
+  ExitStatus status_;
 };
 
 class Command {

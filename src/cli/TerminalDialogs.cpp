@@ -13,12 +13,12 @@ namespace saftpt::cli {
 
 namespace {
 
-void Limpa(Terminal& t) {
-  if (t.progress) t.progress->Limpa();
+void ClearProgress(Terminal& t) {
+  if (t.progress) t.progress->Clear();
 }
 
 // One answer line, trimmed; nothing at the end of the input.
-std::optional<std::string> LeResposta(Terminal& t, const std::string& prompt) {
+std::optional<std::string> ReadAnswer(Terminal& t, const std::string& prompt) {
   t.err << prompt << std::flush;
   std::string linha;
   if (!std::getline(t.in, linha)) {
@@ -47,9 +47,9 @@ std::string SemCR(const std::string& texto) {
 
 }  // namespace
 
-bool PerguntaSimNao(Terminal& t, const std::string& question) {
+bool AskYesNo(Terminal& t, const std::string& question) {
   for (;;) {
-    auto resposta = LeResposta(t, question + " [s/N] ");
+    auto resposta = ReadAnswer(t, question + " [s/N] ");
     if (!resposta) return false;
     std::string r = Utf8Upper(*resposta);
     if (r == "S" || r == "SIM") return true;
@@ -59,37 +59,37 @@ bool PerguntaSimNao(Terminal& t, const std::string& question) {
 }
 
 void TerminalDialogs::Inform(const std::string& text, const std::string&) {
-  Limpa(t_);
+  ClearProgress(t_);
   t_.out << SemCR(text) << std::endl;
 }
 
 void TerminalDialogs::Warn(const std::string& text) {
-  Limpa(t_);
+  ClearProgress(t_);
   t_.err << SemCR(text) << std::endl;
 }
 
 void TerminalDialogs::ShowError(const std::string& text) {
-  Limpa(t_);
+  ClearProgress(t_);
   t_.err << SemCR(text) << std::endl;
 }
 
 bool TerminalDialogs::Confirm(const std::string& question) {
   if (assumeYes_) return true;
-  Limpa(t_);
+  ClearProgress(t_);
   if (!t_.interactive) {
     t_.err << semResposta_ << std::endl;
     return false;
   }
-  return PerguntaSimNao(t_, question);
+  return AskYesNo(t_, question);
 }
 
 void TerminalDialogs::ShowSummary(const std::string& summary) {
-  Limpa(t_);
+  ClearProgress(t_);
   t_.out << SemCR(summary) << std::endl;
 }
 
 bool TerminalExemptionResolver::Resolve(const ExemptionCase& c, ExemptionFixer& fixer) {
-  Limpa(t_);
+  ClearProgress(t_);
   if (!t_.interactive) {
     t_.err << "Motivo de isenção inválido no documento " << c.tipodoc << " " << c.serie << "/"
            << c.numero << ": «" << c.currentReason << "»" << std::endl;
@@ -115,7 +115,7 @@ bool TerminalExemptionResolver::Resolve(const ExemptionCase& c, ExemptionFixer& 
 
     std::optional<int> opcao;
     while (!opcao) {
-      auto r = LeResposta(t_, todos ? "Opção [1/2/0]: " : "Opção [1/0]: ");
+      auto r = ReadAnswer(t_, todos ? "Opção [1/2/0]: " : "Opção [1/0]: ");
       if (!r) return false;
       opcao = Numero(*r, 0, todos ? 2 : 1);
       if (!opcao) t_.err << "Opção inválida.\n";
@@ -124,14 +124,14 @@ bool TerminalExemptionResolver::Resolve(const ExemptionCase& c, ExemptionFixer& 
 
     std::optional<int> escolhido;
     while (!escolhido) {
-      auto r = LeResposta(t_, "Motivo (1-" + std::to_string(motivos.size()) + "): ");
+      auto r = ReadAnswer(t_, "Motivo (1-" + std::to_string(motivos.size()) + "): ");
       if (!r) return false;
       escolhido = Numero(*r, 1, static_cast<int>(motivos.size()));
       if (!escolhido) t_.err << "Tem de indicar um motivo de isenção válido.\n";
     }
     const std::string& entrada = motivos[static_cast<size_t>(*escolhido - 1)];
     t_.err << "Motivo escolhido: " << entrada << "\n";
-    if (!PerguntaSimNao(t_, "Confirma a atualização?")) {
+    if (!AskYesNo(t_, "Confirma a atualização?")) {
       if (!t_.in) return false;
       continue;
     }
@@ -142,9 +142,9 @@ bool TerminalExemptionResolver::Resolve(const ExemptionCase& c, ExemptionFixer& 
         fixer.UpdateAll(SeparaMotivo(entrada));
       }
       return true;
-    } catch (const Error& e) {
-      t_.err << "Não foi possível atualizar: " << e.Description() << "\n";
     } catch (const std::exception& e) {
+      // Not hidden: the update wrote nothing (one statement); the user reads
+      // why and chooses again or cancels, which ends the export.
       t_.err << "Não foi possível atualizar: " << e.what() << "\n";
     }
   }

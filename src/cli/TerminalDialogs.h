@@ -25,7 +25,7 @@ struct Terminal {
 
 // Reads a yes/no answer ("s"/"sim" or "n"/"não"; an empty answer is No).
 // Returns false at the end of the input.
-bool PerguntaSimNao(Terminal& t, const std::string& question);
+bool AskYesNo(Terminal& t, const std::string& question);
 
 class TerminalDialogs : public UserDialogs {
  public:

@@ -21,14 +21,14 @@ std::string Barra(long long posicao, long long total) {
   return "[" + std::string(cheios, '#') + std::string(kLarguraBarra - cheios, '.') + "]";
 }
 
-void Escreve(int fd, const std::string& texto) {
+void WriteText(int fd, const std::string& texto) {
   WriteAll(fd, texto.data(), texto.size());
 }
 
 }  // namespace
 
-std::string LinhaProgresso(long long posicao, long long total, const std::string& mensagem,
-                           long long detalhe, long long totalDetalhe, size_t width) {
+std::string ProgressLine(long long posicao, long long total, const std::string& mensagem,
+                         long long detalhe, long long totalDetalhe, size_t width) {
   std::string linha = Barra(posicao, total) + " " + std::to_string(posicao) + "/" +
                       std::to_string(total) + " " + mensagem;
   if (totalDetalhe > 0) {
@@ -41,7 +41,7 @@ std::string LinhaProgresso(long long posicao, long long total, const std::string
 TerminalProgress::TerminalProgress(int fd) : fd_(fd), ativo_(IsTerminal(fd)) {}
 
 TerminalProgress::~TerminalProgress() {
-  Limpa();
+  Clear();
 }
 
 void TerminalProgress::StartProgress(long long n) {
@@ -59,30 +59,30 @@ void TerminalProgress::ShowProgress(long long n, const std::string& mensagem) {
   mensagem_ = mensagem;
   totalDetalhe_ = 0;
   detalhe_ = 0;
-  Desenha(true);
+  Draw(true);
 }
 
 void TerminalProgress::ShowDetailProgress(long long n) {
   detalhe_ = n;
-  Desenha(false);
+  Draw(false);
 }
 
-void TerminalProgress::Limpa() {
+void TerminalProgress::Clear() {
   if (!ativo_ || !visivel_) return;
-  Escreve(fd_, "\r\x1b[K");
+  WriteText(fd_, "\r\x1b[K");
   visivel_ = false;
 }
 
-void TerminalProgress::Desenha(bool sempre) {
+void TerminalProgress::Draw(bool sempre) {
   if (!ativo_) return;
   auto agora = std::chrono::steady_clock::now();
   if (!sempre && visivel_ && agora - ultimo_ < kIntervalo) return;
   ultimo_ = agora;
   size_t largura = TerminalWidth(fd_);
   // One column short of the width, so the cursor never wraps to a new line.
-  std::string linha = LinhaProgresso(posicao_, total_, mensagem_, detalhe_, totalDetalhe_,
-                                     largura > 1 ? largura - 1 : largura);
-  Escreve(fd_, "\r" + linha + "\x1b[K");
+  std::string linha = ProgressLine(posicao_, total_, mensagem_, detalhe_, totalDetalhe_,
+                                   largura > 1 ? largura - 1 : largura);
+  WriteText(fd_, "\r" + linha + "\x1b[K");
   visivel_ = true;
 }
 

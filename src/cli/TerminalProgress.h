@@ -12,8 +12,8 @@ namespace saftpt::cli {
 
 // One progress line, cut to `width` characters. A position beyond its total
 // fills the bar; a total of 0 leaves it empty.
-std::string LinhaProgresso(long long posicao, long long total, const std::string& mensagem,
-                           long long detalhe, long long totalDetalhe, size_t width);
+std::string ProgressLine(long long posicao, long long total, const std::string& mensagem,
+                         long long detalhe, long long totalDetalhe, size_t width);
 
 class TerminalProgress : public ProgressSink {
  public:
@@ -30,10 +30,10 @@ class TerminalProgress : public ProgressSink {
 
   // Clears the line, so that a message or a question can be written; the
   // next step draws it again.
-  void Limpa();
+  void Clear();
 
  private:
-  void Desenha(bool sempre);
+  void Draw(bool sempre);
 
   int fd_;
   bool ativo_;

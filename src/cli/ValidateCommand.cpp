@@ -53,9 +53,9 @@ class ValidateCommand : public Command {
     ValidationReport r = ValidateSaftFile(file_, xsd);
     AuditReport found;
     // A file that is not XML has its one error already.
-    if (r.valid() || !r.errors.empty()) found = AuditSaftFile(file_, audit);
+    if (r.Valid() || !r.errors.empty()) found = AuditSaftFile(file_, audit);
 
-    if (!r.valid()) {
+    if (!r.Valid()) {
       std::cout << r.Erro1006() << "\n\n";
       std::cout << "Erros (" << r.errors.size() + r.omitted << "):\n";
       for (const ValidationProblem& p : r.errors) Show(std::cout, p);
@@ -66,13 +66,13 @@ class ValidateCommand : public Command {
       for (const ValidationProblem& p : r.warnings) Show(std::cout, p);
     }
     if (!found.findings.empty()) {
-      std::cout << "Numeração, ATCUD e assinaturas (" << found.erros() << " erros, "
-                << found.avisos() << " avisos):\n";
+      std::cout << "Numeração, ATCUD e assinaturas (" << found.ErrorCount() << " erros, "
+                << found.WarningCount() << " avisos):\n";
       for (const AuditFinding& f : found.findings)
         std::cout << "  " << (f.gravidade == Gravidade::kErro ? "Erro: " : "Aviso: ") << f.message
                   << "\n";
     }
-    if (r.valid() && found.valid()) {
+    if (r.Valid() && found.Valid()) {
       std::cout << "Ficheiro válido." << std::endl;
       return ExitStatus::kOk;
     }

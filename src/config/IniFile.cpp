@@ -156,13 +156,6 @@ bool FindSection(const std::vector<Line>& lines, const std::string& section, siz
   return false;
 }
 
-void Warn(void (*warn)(const std::string&), const std::string& text) {
-  if (warn)
-    warn(text);
-  else
-    std::fprintf(stderr, "%s\n", text.c_str());
-}
-
 // Replaces the file's content through a file beside it, so a failure never
 // leaves half a settings file; the file keeps its permissions.
 bool ReplaceContent(const std::string& path, const std::string& content) {
@@ -209,7 +202,7 @@ bool ReadIni(const std::string& path, const std::string& section, const std::str
 }
 
 void WriteIni(const std::string& path, const std::string& section, const std::string& key,
-              const std::string& value, void (*warn)(const std::string&)) {
+              const std::string& value) {
   const std::string prefix = "Ficheiro " + path + " não existe ou inválido";
   try {
     // Names the file format cannot hold, and a value that would split into
@@ -270,14 +263,13 @@ void WriteIni(const std::string& path, const std::string& section, const std::st
       for (const Line& l : lines) out += l.text + l.end;
       if (ReplaceContent(path, out)) return;
     }
-    Warn(warn, prefix + "\nActualização abortada\nEntrada: [" + Trim(section) + "] " + Trim(key));
   } catch (const std::exception& e) {
-    Warn(warn, prefix + "\nActualização\nErro: " + e.what());
+    // Not swallowed: a failure of the file system's calls (a path that does
+    // not resolve, no memory) is the same failure, told with the old texts.
+    throw Error(Error::kSettings, prefix + "\nActualização\nErro: " + e.what());
   }
-}
-
-std::string PastaDoPrograma() {
-  return ProgramFolder();
+  throw Error(Error::kSettings,
+              prefix + "\nActualização abortada\nEntrada: [" + Trim(section) + "] " + Trim(key));
 }
 
 }  // namespace saftpt

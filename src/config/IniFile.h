@@ -18,13 +18,11 @@ bool ReadIni(const std::string& path, const std::string& section, const std::str
              std::string& value);
 
 // Writes one key, creating the file, the section or the key as needed and
-// keeping every other line as it was. Failures are reported to `warn` with the
-// old program's texts ("Ficheiro ... não existe ou inválido"...), not thrown.
+// keeping every other line as it was. A key that cannot be written throws
+// Error (kSettings) with the old program's texts ("Ficheiro ... não existe ou
+// inválido"...); whether that stops anything is the caller's choice.
 void WriteIni(const std::string& path, const std::string& section, const std::string& key,
-              const std::string& value, void (*warn)(const std::string&) = nullptr);
-
-// The folder of the running program (no trailing slash).
-std::string PastaDoPrograma();
+              const std::string& value);
 
 }  // namespace saftpt
 

@@ -70,14 +70,14 @@ void LoadOfficeConfig(Database& db, ConfiguracaoEscritorio& config) {
   ConfiguracaoEscritorio c = config;
   ReadText(rs, "nome", c.nome);
   ReadText(rs, "morada", c.morada);
-  ReadText(rs, "Localidade", c.Localidade);
-  ReadText(rs, "Codpostal", c.Codpostal);
-  ReadText(rs, "NumContribuinte", c.NumContribuinte);
-  ReadText(rs, "EspacoFiscal", c.espacofiscal);
-  c.Iva = Column(rs, "Iva").Number("Iva");
+  ReadText(rs, "Localidade", c.localidade);
+  ReadText(rs, "Codpostal", c.codPostal);
+  ReadText(rs, "NumContribuinte", c.numContribuinte);
+  ReadText(rs, "EspacoFiscal", c.espacoFiscal);
+  c.iva = Column(rs, "Iva").Number("Iva");
   for (const char* name : kOtherColumns) Column(rs, name);
   // Converted with no test: a Null fails, it is not taken as false.
-  c.OC = Column(rs, "OC").Number("OC") != 0;
+  c.oc = Column(rs, "OC").Number("OC") != 0;
   config = std::move(c);
 }
 

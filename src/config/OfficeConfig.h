@@ -11,12 +11,12 @@ namespace saftpt {
 struct ConfiguracaoEscritorio {
   std::string nome;
   std::string morada;
-  std::string Localidade;
-  std::string Codpostal;
-  std::string NumContribuinte;
-  std::string espacofiscal;
-  double Iva = 0;
-  bool OC = false;
+  std::string localidade;
+  std::string codPostal;
+  std::string numContribuinte;
+  std::string espacoFiscal;
+  double iva = 0;
+  bool oc = false;
 };
 
 // Runs "Select * from configescritorio Where ID=1 limit 1" and fills `config`.

@@ -84,7 +84,7 @@ std::string Scramble(const std::string& texto) {
   return out;
 }
 
-ConnectionSettings LeLigacaoIni(const std::string& path) {
+ConnectionSettings ReadConnectionSettings(const std::string& path) {
   ConnectionSettings s;
   std::string password, user;
   ReadIni(path, "bd", "servidor", s.server);
@@ -107,35 +107,25 @@ ConnectionSettings LeLigacaoIni(const std::string& path) {
   return s;
 }
 
-bool PortaValida(const std::string& porta) {
+bool IsValidPort(const std::string& porta) {
   unsigned int n = 0;
   auto res = std::from_chars(porta.data(), porta.data() + porta.size(), n);
   return res.ec == std::errc() && res.ptr == porta.data() + porta.size() && n >= 1 && n <= 65535;
 }
 
-namespace {
-
-// WriteIni reports through a plain function; GravaLigacao collects here.
-thread_local std::vector<std::string>* avisosDaGravacao = nullptr;
-
-void GuardaAviso(const std::string& texto) {
-  if (avisosDaGravacao) avisosDaGravacao->push_back(texto);
-}
-
-}  // namespace
-
-std::string ProblemaNaLigacao(const std::string& path, const ConnectionSettings& s) {
-  if (!PortaValida(s.port)) return "Porta inválida: \"" + s.port + "\" (um número de 1 a 65535).";
+std::optional<std::string> FindConnectionProblem(const std::string& path,
+                                                 const ConnectionSettings& s) {
+  if (!IsValidPort(s.port)) return "Porta inválida: \"" + s.port + "\" (um número de 1 a 65535).";
   for (const std::string* valor : {&s.server, &s.database, &s.tlsCa, &path}) {
     if (valor->find_first_of("\r\n") != std::string::npos)
       return "Os valores não podem ter mudanças de linha.";
   }
-  return "";
+  return std::nullopt;
 }
 
-void GravaLigacao(const std::string& path, const ConnectionSettings& s) {
-  if (std::string problema = ProblemaNaLigacao(path, s); !problema.empty())
-    throw Error(Error::kSettings, problema);
+void SaveConnectionSettings(const std::string& path, const ConnectionSettings& s) {
+  if (std::optional<std::string> problema = FindConnectionProblem(path, s))
+    throw Error(Error::kSettings, *problema);
   std::string utilizador = Scramble(s.user);
   std::string palavraPasse = Scramble(s.password);
   // The file holds the credentials: its folder and the file itself are its
@@ -143,23 +133,24 @@ void GravaLigacao(const std::string& path, const ConnectionSettings& s) {
   if (!CreatePrivateFoldersOf(path) || !MakePrivateFile(path))
     throw Error(Error::kSettings,
                 "Não foi possível criar o ficheiro de configuração " + path + ".");
-  std::vector<std::string> avisos;
-  avisosDaGravacao = &avisos;
-  WriteIni(path, "bd", "servidor", s.server, &GuardaAviso);
-  WriteIni(path, "bd", "porta", s.port, &GuardaAviso);
-  WriteIni(path, "bd", "basedados", s.database, &GuardaAviso);
-  WriteIni(path, "bd", "username", utilizador, &GuardaAviso);
-  WriteIni(path, "bd", "password", palavraPasse, &GuardaAviso);
-  WriteIni(path, "bd", "tls", TlsModeText(s.tls), &GuardaAviso);
+  // Every key is tried, and the failure names each one not written.
+  std::string falhas;
+  auto write = [&path, &falhas](const char* key, const std::string& value) {
+    try {
+      WriteIni(path, "bd", key, value);
+    } catch (const Error& e) {  // not swallowed: thrown below with the others
+      falhas += (falhas.empty() ? "" : "\n") + e.Description();
+    }
+  };
+  write("servidor", s.server);
+  write("porta", s.port);
+  write("basedados", s.database);
+  write("username", utilizador);
+  write("password", palavraPasse);
+  write("tls", TlsModeText(s.tls));
   std::string caNoFicheiro;
-  if (!s.tlsCa.empty() || ReadIni(path, "bd", "tls_ca", caNoFicheiro))
-    WriteIni(path, "bd", "tls_ca", s.tlsCa, &GuardaAviso);
-  avisosDaGravacao = nullptr;
-  if (!avisos.empty()) {
-    std::string texto;
-    for (const std::string& aviso : avisos) texto += (texto.empty() ? "" : "\n") + aviso;
-    throw Error(Error::kSettings, texto);
-  }
+  if (!s.tlsCa.empty() || ReadIni(path, "bd", "tls_ca", caNoFicheiro)) write("tls_ca", s.tlsCa);
+  if (!falhas.empty()) throw Error(Error::kSettings, falhas);
 }
 
 }  // namespace saftpt

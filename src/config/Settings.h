@@ -3,6 +3,7 @@
 #ifndef SAFTPT_CONFIG_SETTINGS_H_
 #define SAFTPT_CONFIG_SETTINGS_H_
 
+#include <optional>
 #include <string>
 
 #include "db/Database.h"
@@ -23,23 +24,25 @@ std::string Scramble(const std::string& texto);
 // becomes "3306"; no "tls" is "preferir", as before the key existed; a
 // relative CA file is beside the settings file). A "tls" other than 0, 1 or
 // preferir throws Error (kSettings).
-ConnectionSettings LeLigacaoIni(const std::string& path);
+ConnectionSettings ReadConnectionSettings(const std::string& path);
 
 // A TCP port: a whole number from 1 to 65535, nothing else.
-bool PortaValida(const std::string& porta);
+bool IsValidPort(const std::string& porta);
 
-// What keeps GravaLigacao from writing these settings (a bad port, a line
-// break in the server, the database, the CA file or the path), or "" when
-// nothing does.
-std::string ProblemaNaLigacao(const std::string& path, const ConnectionSettings& settings);
+// What keeps SaveConnectionSettings from writing these settings (a bad port, a
+// line break in the server, the database, the CA file or the path), or
+// nothing when nothing does.
+std::optional<std::string> FindConnectionProblem(const std::string& path,
+                                                 const ConnectionSettings& settings);
 
 // Writes the connection keys of section "bd" (servidor, porta, basedados, the
 // scrambled username and password, tls, and tls_ca when there is one or the
 // file had it) as `saftpt settings` and the window's
 // connection dialog do: the file's folder is created when missing (readable
 // by its owner only) and the file is left with mode 0600, also when it
-// existed. Throws Error (kSettings) with what went wrong.
-void GravaLigacao(const std::string& path, const ConnectionSettings& settings);
+// existed. Throws Error (kSettings) with what went wrong: each key that could
+// not be written, one after the other.
+void SaveConnectionSettings(const std::string& path, const ConnectionSettings& settings);
 
 }  // namespace saftpt
 

@@ -15,6 +15,7 @@
 #include <unistd.h>
 #endif
 
+#include "base/PrivateFiles.h"
 #include "base/Utf8Path.h"
 #include "config/IniFile.h"
 
@@ -24,7 +25,7 @@ namespace saftpt {
 
 std::string FindSettingsFile(const std::string& chosen) {
   if (!chosen.empty()) return chosen;
-  std::string beside = PastaDoPrograma() + "\\" + kSettingsFileName;
+  std::string beside = ProgramFolder() + "\\" + kSettingsFileName;
   std::error_code ec;
   if (std::filesystem::exists(WidePath(beside), ec)) return beside;
   // The user's roaming application data, %APPDATA%.
@@ -63,7 +64,7 @@ std::string FindSettingsFile(const std::string& chosen, const std::string& progr
 }
 
 std::string FindSettingsFile(const std::string& chosen) {
-  return FindSettingsFile(chosen, PastaDoPrograma(), std::getenv("XDG_CONFIG_HOME"),
+  return FindSettingsFile(chosen, ProgramFolder(), std::getenv("XDG_CONFIG_HOME"),
                           std::getenv("HOME"));
 }
 
@@ -77,7 +78,7 @@ bool IsReadableFile(const std::string& path) {
 }
 
 std::string FindDataFile(const std::string& name) {
-  const std::string pasta = PastaDoPrograma();
+  const std::string pasta = ProgramFolder();
   for (const std::string& caminho :
        {pasta + "/" + name, pasta + "/../share/saftpt/" + name, "/usr/share/saftpt/" + name}) {
     if (IsReadableFile(caminho)) return Utf8Text(Utf8Path(caminho).lexically_normal());

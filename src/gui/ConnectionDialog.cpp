@@ -55,14 +55,15 @@ ConnectionDialog::ConnectionDialog(const std::string& settingsPath, const std::s
   if (std::ifstream(settingsPath)) {
     ConnectionSettings s;
     try {
-      s = LeLigacaoIni(settingsPath);
+      s = ReadConnectionSettings(settingsPath);
       serverEdit_->setText(Q(s.server));
       portEdit_->setText(Q(s.port));
       databaseEdit_->setText(Q(s.database));
       userEdit_->setText(Q(s.user));
       passwordEdit_->setText(Q(s.password));
     } catch (const Error&) {
-      // Credentials that do not unscramble are typed again.
+      // Not hidden: credentials that do not unscramble (or a bad tls) are
+      // what the window asks this dialog for; the user types them again.
     }
     tlsCheck_->setChecked(s.tls == TlsMode::kVerify);
     if (s.tls != TlsMode::kVerify) untickedTls_ = s.tls;
@@ -141,11 +142,15 @@ ConnectionSettings ConnectionDialog::Ligacao() const {
 void ConnectionDialog::TestConnection() {
   ConnectionSettings s = Ligacao();
   std::string resposta;
-  if (!PortaValida(s.port)) {
-    resposta = ProblemaNaLigacao(settingsPath_, s);
+  if (!IsValidPort(s.port)) {
+    resposta = FindConnectionProblem(settingsPath_, s).value_or("");
   } else {
     setCursor(Qt::WaitCursor);
-    TestaLigacao(s, resposta);
+    try {
+      resposta = saftpt::TestConnection(s);
+    } catch (const Error& e) {  // the server's answer is what the button shows
+      resposta = e.Description();
+    }
     unsetCursor();
   }
   answerLabel_->setText(Q(resposta));
@@ -153,7 +158,7 @@ void ConnectionDialog::TestConnection() {
 
 void ConnectionDialog::Save() {
   try {
-    GravaLigacao(settingsPath_, Ligacao());
+    SaveConnectionSettings(settingsPath_, Ligacao());
     accept();
   } catch (const Error& e) {
     dialogs_.ShowError(e.Description());

@@ -115,7 +115,7 @@ void ExemptionDialog::Update(bool todos) {
       fixer_->UpdateAll(escolhido);
     else
       fixer_->UpdateDocument(escolhido);
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown; the dialog stays open
     dialogs_.ShowError(e.what());
     return;
   }

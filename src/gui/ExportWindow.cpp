@@ -31,6 +31,7 @@
 #include "app/SeriesLists.h"
 #include "app/Version.h"
 #include "audit/ExportCheck.h"
+#include "base/Error.h"
 #include "config/IniFile.h"
 #include "config/Settings.h"
 #include "config/SettingsLocation.h"
@@ -193,7 +194,11 @@ ExportWindow::ExportWindow(const StartOptions& options, GuiDialogs& dialogs, She
   exemptionDialog_ = new ExemptionDialog(dialogs_, this);
 
   connect(recibosCheck_, &QCheckBox::clicked, this, [this](bool ticked) {
-    WriteIni(options_.settingsPath, "bd", "saftrecibos", ticked ? "1" : "0", &SettingsWarning);
+    try {
+      WriteIni(options_.settingsPath, "bd", "saftrecibos", ticked ? "1" : "0");
+    } catch (const Error& e) {  // told: the switch stays as clicked for this export
+      SettingsWarning(e.Description());
+    }
   });
   connect(exportButton_, &QPushButton::clicked, this, [this] { Export(); });
   connect(restrictionsButton_, &QPushButton::clicked, this, [this] { ShowRestrictions(); });
@@ -210,9 +215,8 @@ bool ExportWindow::Load() {
 
     // No settings file, or one that does not connect: the user types the
     // connection, until it works or the dialog is cancelled.
-    std::string problem;
-    while (!AbreLigacaoIni(db_, options_.settingsPath, problem)) {
-      if (!AskForConnection(problem)) return false;
+    while (std::optional<std::string> problem = TryConnection(db_)) {
+      if (!AskForConnection(*problem)) return false;
     }
 
     std::string recibos;
@@ -239,9 +243,18 @@ bool ExportWindow::Load() {
     // Start away from "Exercício:", whose every exit resets the period.
     seriesList_->setFocus();
     return true;
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown; no exception may reach Qt's event loop
     dialogs_.ShowError(e.what());
     return false;
+  }
+}
+
+std::optional<std::string> ExportWindow::TryConnection(Database& db) const {
+  try {
+    OpenConnectionFromFile(db, options_.settingsPath);
+    return std::nullopt;
+  } catch (const Error& e) {  // not swallowed: the dialog shows it and asks again
+    return e.Description();
   }
 }
 
@@ -258,20 +271,21 @@ void ExportWindow::LoadOffice() {
 
 void ExportWindow::ChangeConnection() {
   // The window keeps its connection until the new settings are known to work.
-  std::string problem;
+  std::optional<std::string> problem;
   for (;;) {
-    if (!AskForConnection(problem)) return;
+    if (!AskForConnection(problem.value_or(""))) return;
     Database trial;
-    if (AbreLigacaoIni(trial, options_.settingsPath, problem)) break;
+    problem = TryConnection(trial);
+    if (!problem) break;
   }
   try {
-    if (!AbreLigacaoIni(db_, options_.settingsPath, problem)) {
-      dialogs_.Warn(problem);
+    if ((problem = TryConnection(db_))) {
+      dialogs_.Warn(*problem);
       return;
     }
     restricoes_.clear();
     LoadOffice();
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown; no exception may reach Qt's event loop
     dialogs_.ShowError(e.what());
   }
 }
@@ -342,20 +356,19 @@ void ExportWindow::Export() {
   ExemptionTable motivos;
   try {
     motivos = ExemptionTable::Read(FindExemptionTable(options_.settingsPath));
-    std::string problem =
-        CheckBeforeExport(db_, !seriesList_->selectedItems().isEmpty(), start, end);
-    if (!problem.empty()) {
-      dialogs_.Warn(problem);
+    if (std::optional<std::string> problem =
+            CheckBeforeExport(db_, !seriesList_->selectedItems().isEmpty(), start, end)) {
+      dialogs_.Warn(*problem);
       return;
     }
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown; no exception may reach Qt's event loop
     dialogs_.ShowError(e.what());
     return;
   }
 
   std::string path = dialogs_.AskSaveFile(
       {"Gravar Ficheiro SAFT", ExportFolder(),
-       ProposedSaftFileName(office_.NumContribuinte, start, end), "Xml (*.xml)", "xml"});
+       ProposedSaftFileName(office_.numContribuinte, start, end), "Xml (*.xml)", "xml"});
   if (path.empty() || path == "*.xml") return;
 
   ExportRequest request;
@@ -363,7 +376,7 @@ void ExportWindow::Export() {
   request.options.start = start;
   request.options.end = end;
   request.options.schema =
-      versionBox_->currentIndex() == 0 ? SchemaVersion::k1_03_01 : SchemaVersion::k1_04_01;
+      versionBox_->currentIndex() == 0 ? SchemaVersion::kV103 : SchemaVersion::kV104;
   request.options.comment = commentEdit_->text().toStdString();
   request.options.receipts = recibosCheck_->isChecked();
   request.options.restrictions = restricoes_;
@@ -383,7 +396,7 @@ void ExportWindow::Export() {
     ExportDialogs exportDialogs(dialogs_, summaryText_);
     ExportRun run(db_, office_, exportDialogs, shell_, *progress_, *exemptionDialog_);
     result = run.Run(request);
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown; no exception may reach Qt's event loop
     dialogs_.ShowError(e.what());
     result = ExportResult{};
   }
@@ -391,7 +404,11 @@ void ExportWindow::Export() {
   exporting_ = false;
 
   if (result.written) {
-    RememberExportFolder(options_.settingsPath, path, &SettingsWarning);
+    try {
+      RememberExportFolder(options_.settingsPath, path);
+    } catch (const Error& e) {  // told: the file is written, only the folder is not kept
+      SettingsWarning(e.Description());
+    }
     vatSummary_->Show(path);
   }
   if (result.written && validateCheck_->isChecked()) CheckWrittenFile(path, request.options.schema);
@@ -403,17 +420,13 @@ void ExportWindow::CheckWrittenFile(const std::string& path, SchemaVersion schem
   try {
     // The signatures are checked with the keys the settings file names.
     AuditOptions audit;
-    std::string keysProblem;
-    if (!ReadPublicKeysFromSettings(options_.settingsPath, audit, keysProblem)) {
-      dialogs_.ShowError(keysProblem);
-      return;
-    }
+    ReadPublicKeysFromSettings(options_.settingsPath, audit);
     VerificacaoDoFicheiro check = CheckExportedFile(path, schema, options_.schemaPath, audit);
-    if (check.cumpre() || !check.verificado)
+    if (check.Passes() || !check.verificado)
       dialogs_.Inform(check.Texto(), kTituloAplicacao);
     else
       dialogs_.ShowProblems(check);
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown; no exception may reach Qt's event loop
     dialogs_.ShowError(e.what());
   }
 }
@@ -439,7 +452,7 @@ void ExportWindow::ShowConsistencyReport() {
     dialogs_.Warn(report.faturas);
     dialogs_.Warn(report.numeracao);
     if (!report.aviso.empty()) dialogs_.Warn(report.aviso);
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown; no exception may reach Qt's event loop
     dialogs_.ShowError(e.what());
   }
 }

@@ -75,6 +75,8 @@ class ExportWindow : public QWidget {
  private:
   // The connection dialog with the reason it is shown; true when saved.
   bool AskForConnection(const std::string& problem);
+  // Opens `db` from the settings file: nothing when it opens, else why not.
+  std::optional<std::string> TryConnection(Database& db) const;
   // The office's configuration, its name in the caption, and the series.
   void LoadOffice();
   void LoadSeries();

@@ -18,7 +18,7 @@ class ProblemsDialog : public QDialog {
  public:
   ProblemsDialog(const VerificacaoDoFicheiro& check, QWidget* parent = nullptr);
 
-  const QStandardItemModel& model() const { return *model_; }
+  const QStandardItemModel& Model() const { return *model_; }
 
  private:
   QStandardItemModel* model_;

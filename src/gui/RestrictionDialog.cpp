@@ -74,7 +74,7 @@ void RestrictionDialog::Fill(QComboBox* box, Read read) {
   box->clear();
   try {
     for (const std::string& value : read()) box->addItem(Q(value));
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown; the list stays as far as it was read
     dialogs_.ShowError(e.what());
   }
   if (box->count() > 0) box->setCurrentIndex(0);

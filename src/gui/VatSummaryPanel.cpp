@@ -77,7 +77,7 @@ void VatSummaryPanel::Show(const std::string& path) {
         monthsModel_->appendRow(Row(linha, {Cell(std::to_string(mes))}));
     }
     read = true;
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown in the caption, the buttons off
     caption_->setText(Q(e.what()));
   }
   // As `saftpt summary`: no monthly part without documents.
@@ -116,7 +116,7 @@ void VatSummaryPanel::SaveCsv() {
   if (path.empty()) return;
   try {
     SaveResumoIvaCsv(resumo_, path);
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown; the panel is as it was
     dialogs_.ShowError(e.what());
   }
 }

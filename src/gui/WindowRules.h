@@ -4,6 +4,7 @@
 #ifndef SAFTPT_GUI_WINDOWRULES_H_
 #define SAFTPT_GUI_WINDOWRULES_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,9 @@ bool ReadInt32(const std::string& text, long long& value);
 
 // What the program's command line asks for.
 struct ArgumentosGui {
-  std::string settingsPath;  // --settings FILE; empty: lexora.ini beside the program
-  bool restricao = false;    // the rest of the line is exactly "/restricao"
-  std::string erro;          // not empty when the line cannot be used
+  std::string settingsPath;         // --settings FILE; empty: lexora.ini beside the program
+  bool restricao = false;           // the rest of the line is exactly "/restricao"
+  std::optional<std::string> erro;  // why the line cannot be used, when it cannot
 };
 // `args` are the arguments after the program's name.
 ArgumentosGui ReadArguments(const std::vector<std::string>& args);

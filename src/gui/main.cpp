@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
 
   saftpt::gui::QtDialogs dialogs;
   saftpt::gui::ArgumentosGui lidos = saftpt::gui::ReadArguments(args);
-  if (!lidos.erro.empty()) {
-    dialogs.ShowError(lidos.erro);
+  if (lidos.erro) {
+    dialogs.ShowError(*lidos.erro);
     return 2;
   }
 
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   opcoes.showRestrictions = lidos.restricao;
   try {
     opcoes.settingsPath = saftpt::FindSettingsFile(lidos.settingsPath);
-  } catch (const std::exception& e) {
+  } catch (const std::exception& e) {  // shown, and the program ends as failed
     dialogs.ShowError(e.what());
     return 1;
   }

@@ -546,13 +546,13 @@ constexpr Pais kPaisesEn[] = {
 
 // Upper-cased name to code; the first row of a name wins.
 const std::unordered_map<std::string, std::string>& CodesByName() {
-  static const auto* const mapa = [] {
+  static const auto* const kCodes = [] {
     auto* m = new std::unordered_map<std::string, std::string>();
     for (const Pais& p : kPaisesPt) m->emplace(Utf8Upper(p.nome), std::string(p.codigo));
     for (const Pais& p : kPaisesEn) m->emplace(Utf8Upper(p.nome), std::string(p.codigo));
     return m;
   }();
-  return *mapa;
+  return *kCodes;
 }
 
 }  // namespace

@@ -167,7 +167,7 @@ std::string LineColumns(SchemaVersion schema) {
              "documentoslinhas.ValorLiquido, substring(documentoslinhas.Descricao,1,60) as "
              "Descricao, documentoslinhas.Iva, documentoslinhas.IsencaoIva, "
              "documentoslinhas.CodigoSelo, documentoslinhas.ValorSelo") +
-         (schema == SchemaVersion::k1_03_01 ? "" : ", documentoslinhas.CodMencao");
+         (schema == SchemaVersion::kV103 ? "" : ", documentoslinhas.CodMencao");
 }
 
 void AddLineVat(XmlNode line, const RunContext& ctx, double iva) {

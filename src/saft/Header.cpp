@@ -14,14 +14,14 @@ void WriteHeader(RunContext& ctx, XmlNode auditFile) {
   const ConfiguracaoEscritorio& office = ctx.office;
   XmlNode header = auditFile.NewChild("Header", "");
   header.AddAttribute("xmlns", AuditFileNamespace(options.schema));
-  const std::string contribuinte = RemoveSpaces(office.NumContribuinte);
+  const std::string contribuinte = RemoveSpaces(office.numContribuinte);
   AddElement(header, "AuditFileVersion", AuditFileVersion(options.schema));
   AddElement(header, "CompanyID", contribuinte);
   AddElement(header, "TaxRegistrationNumber", contribuinte);
   AddElement(header, "TaxAccountingBasis", "F");
   AddElement(header, "CompanyName", Utf8Left(office.nome, 60));
-  AddCompanyAddress(header, "CompanyAddress", "", "", office.morada, office.Localidade,
-                    office.Codpostal, "", "PT");
+  AddCompanyAddress(header, "CompanyAddress", "", "", office.morada, office.localidade,
+                    office.codPostal, "", "PT");
   ctx.summary.nif = contribuinte;
   AddElement(header, "FiscalYear", options.fiscalYear);
   AddElement(header, "StartDate", FormatDate(options.start));

@@ -28,7 +28,7 @@ struct ExportOptions {
   std::string fiscalYear;  // written as it stands into "FiscalYear"
   DateTime start;          // first day of the period (inclusive)
   DateTime end;            // last day of the period (inclusive)
-  SchemaVersion schema = SchemaVersion::k1_04_01;
+  SchemaVersion schema = SchemaVersion::kV104;
   std::string comment;      // "HeaderComment" when not empty
   bool receipts = false;    // "Enviar recibos"
   Restricoes restrictions;  // document restrictions, in the order added
@@ -88,7 +88,7 @@ struct RunContext {
   RunContext(Database& db, const ConfiguracaoEscritorio& office, const ExportOptions& options,
              ProgressSink& progress, ExemptionResolver& resolver);
 
-  bool V103() const { return options.schema == SchemaVersion::k1_03_01; }
+  bool V103() const { return options.schema == SchemaVersion::kV103; }
   // 1 when the series is on cash-basis VAT, 0 otherwise; read once per
   // series.
   int SerieIvaCaixa(const std::string& serie);

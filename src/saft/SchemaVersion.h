@@ -5,17 +5,17 @@
 
 namespace saftpt {
 
-enum class SchemaVersion { k1_03_01, k1_04_01 };
+enum class SchemaVersion { kV103, kV104 };
 
 // "AuditFileVersion".
 constexpr const char* AuditFileVersion(SchemaVersion v) {
-  return v == SchemaVersion::k1_03_01 ? "1.03_01" : "1.04_01";
+  return v == SchemaVersion::kV103 ? "1.03_01" : "1.04_01";
 }
 
 // The file's namespace.
 constexpr const char* AuditFileNamespace(SchemaVersion v) {
-  return v == SchemaVersion::k1_03_01 ? "urn:OECD:StandardAuditFile-Tax:PT_1.03_01"
-                                      : "urn:OECD:StandardAuditFile-Tax:PT_1.04_01";
+  return v == SchemaVersion::kV103 ? "urn:OECD:StandardAuditFile-Tax:PT_1.03_01"
+                                   : "urn:OECD:StandardAuditFile-Tax:PT_1.04_01";
 }
 
 }  // namespace saftpt

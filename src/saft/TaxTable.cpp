@@ -23,8 +23,8 @@ double IntermediateRate(const std::string& regiao) {
 
 // The exact stored words: "açores" or "Acores" are the mainland.
 std::string FiscalRegion(const ConfiguracaoEscritorio& office) {
-  if (office.espacofiscal == "Açores") return "PT-AC";
-  if (office.espacofiscal == "Madeira") return "PT-MA";
+  if (office.espacoFiscal == "Açores") return "PT-AC";
+  if (office.espacoFiscal == "Madeira") return "PT-MA";
   return "PT";
 }
 
@@ -36,7 +36,7 @@ std::string TaxRegion(const RunContext& ctx, double iva) {
 // counts as reduced.
 std::string TaxCode(const RunContext& ctx, double iva) {
   if (iva == 0) return "ISE";
-  if (iva == ctx.office.Iva || iva == kIvaNormalAcores) return "NOR";
+  if (iva == ctx.office.iva || iva == kIvaNormalAcores) return "NOR";
   if (iva == IntermediateRate(TaxRegion(ctx, iva))) return "INT";
   return "RED";
 }

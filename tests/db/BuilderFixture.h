@@ -80,8 +80,8 @@ class BuilderTest : public DbTest {
  protected:
   BuilderTest() {
     office_.nome = "Sociedade de Advogados Teste";
-    office_.NumContribuinte = "501234567";
-    office_.Iva = 23;
+    office_.numContribuinte = "501234567";
+    office_.iva = 23;
     options_.fiscalYear = "2024";
     options_.start = DateTime::Date(2024, 1, 1);
     options_.end = DateTime::Date(2024, 1, 31);

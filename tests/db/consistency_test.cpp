@@ -61,7 +61,7 @@ TEST_F(ConsistencyTest, PeriodWithoutReceiptsGivesBothCleanTexts) {
     RelatorioConsistencia r = CheckConsistency(db_, kInicio, kFim, ',');
     EXPECT_EQ(r.recibos, "Não foram detetados erros em recibos");
     EXPECT_EQ(r.faturas, "Não foram detetados erros em Faturas");
-    EXPECT_FALSE(r.encontrouErros());
+    EXPECT_FALSE(r.FoundErrors());
   }
 }
 
@@ -185,7 +185,7 @@ TEST_F(ConsistencyTest, NumberingOfEachTypeAndSeries) {
               "F A/12 tem data de gravação anterior a F A/11\r\nF A/12 sem ATCUD\r\n"
               "Faltam os documentos NC A/1 a NC A/2\r\nR B/1 sem ATCUD");
     EXPECT_TRUE(r.errosNumeracao);
-    EXPECT_TRUE(r.encontrouErros());
+    EXPECT_TRUE(r.FoundErrors());
     EXPECT_FALSE(r.errosRecibos || r.errosFaturas);
 
     std::vector<AuditFinding> f =

@@ -127,7 +127,7 @@ TEST_F(CustomersTest, EveryIdADocumentNamesHasItsCustomer) {
 }
 
 TEST_F(CustomersTest, NameIsCutTo60InTheOlderVersion) {
-  options_.schema = SchemaVersion::k1_03_01;
+  options_.schema = SchemaVersion::kV103;
   Exec("INSERT INTO clientes (CodCliente, Nome) VALUES ('C1','" + std::string(59, 'a') + "çãé');" +
        Doc("C1", "F", "A", "2024-01-05"));
   const std::string xml = Flat(Section(WriteCustomers));

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../TestDoubles.h"
 #include "TestDatabase.h"
 #include "app/Connection.h"
 #include "base/Error.h"
@@ -247,22 +248,19 @@ TEST_F(DatabaseTest, OpensFromTheSettingsFile) {
   ASSERT_NE(::mkdtemp(folder), nullptr);
   std::string path = WriteSettingsFile(folder);
   Database other;
-  std::string erro = "antigo";
-  EXPECT_TRUE(AbreLigacaoIni(other, path, erro)) << erro;
-  EXPECT_EQ(erro, "");
+  EXPECT_EQ(ErrorOf([&] { OpenConnectionFromFile(other, path); }), "");
   EXPECT_EQ(other.CountRows("count(*)", "series", ""), 0);
 
-  // A wrong password: false, with the server's own message.
+  // A wrong password: an Error with the server's own message.
   WriteIni(path, "bd", "password", Scramble("errada"));
   Database denied;
-  EXPECT_FALSE(AbreLigacaoIni(denied, path, erro));
+  std::string erro = ErrorOf([&] { OpenConnectionFromFile(denied, path); });
   EXPECT_NE(erro.find("Access denied"), std::string::npos) << erro;
   EXPECT_FALSE(denied.IsOpen());
 
-  // Scrambled credentials that give no character: false, not a crash.
+  // Scrambled credentials that give no character: an Error, not a crash.
   WriteIni(path, "bd", "username", "99999999");
-  EXPECT_FALSE(AbreLigacaoIni(denied, path, erro));
-  EXPECT_FALSE(erro.empty());
+  EXPECT_NE(ErrorOf([&] { OpenConnectionFromFile(denied, path); }), "");
 
   std::filesystem::remove_all(folder);
 }
@@ -303,8 +301,7 @@ TEST_F(DatabaseTest, SettingsCommandWritesAWorkingFile) {
   EXPECT_EQ(recibos, "1");
 
   Database other;
-  std::string erro;
-  EXPECT_TRUE(AbreLigacaoIni(other, ini, erro)) << erro;
+  EXPECT_EQ(ErrorOf([&] { OpenConnectionFromFile(other, ini); }), "");
 
   // No password line at all: nothing is written.
   const std::string again = std::string(SAFTPT_CLI) + " settings --settings " + ini +

@@ -420,7 +420,7 @@ TEST_P(DemoDataTest, ExportsEveryYearAndVersionAndValidates) {
                 db_.CountRows("count(*)", "documentos", period + " and tipodoc='R'"));
       if (year == 2025 && versao == 4) {
         ValidationReport report = ValidateSaftFile(options.outputPath, DefaultSchemaPath());
-        EXPECT_TRUE(report.valid()) << report.Erro1006();
+        EXPECT_TRUE(report.Valid()) << report.Erro1006();
         EXPECT_TRUE(report.warnings.empty()) << report.warnings.front().message;
       }
       if (versao == 4) {

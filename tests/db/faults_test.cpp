@@ -13,6 +13,7 @@
 #include <fstream>
 
 #include "../ShippedTable.h"
+#include "../TestDoubles.h"
 #include "ExportFixture.h"
 #include "app/Connection.h"
 #include "app/ExportRun.h"
@@ -224,13 +225,12 @@ TEST_F(FaultsTest, BrokenSettingsFiles) {
 // message about a local socket; one without the [bd] keys says where to look.
 TEST_F(FaultsTest, MissingOrEmptySettingsFileIsNamed) {
   Database other;
-  std::string erro;
   std::string dir = ::testing::TempDir();
-  EXPECT_FALSE(AbreLigacaoIni(other, dir + "/nao-existe.ini", erro));
+  std::string erro = ErrorOf([&] { OpenConnectionFromFile(other, dir + "/nao-existe.ini"); });
   EXPECT_NE(erro.find("nao-existe.ini não existe"), std::string::npos) << erro;
   std::string vazio = dir + "/vazio.ini";
   std::ofstream(vazio).close();
-  EXPECT_FALSE(AbreLigacaoIni(other, vazio, erro));
+  erro = ErrorOf([&] { OpenConnectionFromFile(other, vazio); });
   EXPECT_NE(erro.find("secção [bd]"), std::string::npos) << erro;
   EXPECT_NE(erro.find("vazio.ini"), std::string::npos) << erro;
 }

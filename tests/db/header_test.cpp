@@ -34,10 +34,10 @@ class HeaderTest : public MasterTest {
 
   HeaderTest() {
     office_.nome = std::string(58, 'N') + "çã Advogados";  // 70 characters
-    office_.NumContribuinte = " 501 234 567 ";
+    office_.numContribuinte = " 501 234 567 ";
     office_.morada = "Avenida da Liberdade, 100 - 3.º Esq.";
-    office_.Localidade = "Lisboa";
-    office_.Codpostal = "1250-146 Lisboa";
+    office_.localidade = "Lisboa";
+    office_.codPostal = "1250-146 Lisboa";
   }
 };
 
@@ -54,14 +54,14 @@ TEST_F(HeaderTest, CurrentVersionWithComment) {
 }
 
 TEST_F(HeaderTest, OlderVersionWithoutComment) {
-  options_.schema = SchemaVersion::k1_03_01;
+  options_.schema = SchemaVersion::kV103;
   options_.fiscalYear = "2017";
   options_.start = DateTime::Date(2017, 3, 1);
   options_.end = DateTime::Date(2017, 3, 31);
   options_.today = DateTime{2017, 4, 5, 23, 59, 59};
   office_.morada = "";
-  office_.Localidade = "";
-  office_.Codpostal = "";
+  office_.localidade = "";
+  office_.codPostal = "";
   ExpectGolden(SemConstantes(Section(WriteHeader)), "header_v3.xml");
 }
 
@@ -138,7 +138,7 @@ TEST_F(AuditFileTest, SectionsInOrderWithTheVersionsNamespace) {
 }
 
 TEST_F(AuditFileTest, OlderVersionNamespaceButNotOnSourceDocuments) {
-  options_.schema = SchemaVersion::k1_03_01;
+  options_.schema = SchemaVersion::kV103;
   const std::string xml = Flat(Export());
   const std::string ns = "urn:OECD:StandardAuditFile-Tax:PT_1.03_01";
   EXPECT_NE(xml.find("<AuditFile xmlns=\"" + ns + "\""), std::string::npos);

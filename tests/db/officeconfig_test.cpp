@@ -32,12 +32,12 @@ TEST_F(OfficeConfigTest, LoadsTheOfficeRow) {
   LoadOfficeConfig(db_, c);
   EXPECT_EQ(c.nome, "Sociedade de Advogados Conce\u00e7\u00e3o");
   EXPECT_EQ(c.morada, "Rua do Ouro, 12");
-  EXPECT_EQ(c.Localidade, "Lisboa");
-  EXPECT_EQ(c.Codpostal, "1100-060");
-  EXPECT_EQ(c.NumContribuinte, " 501 234 567 ");  // the spaces go only when written
-  EXPECT_EQ(c.espacofiscal, "PT");
-  EXPECT_DOUBLE_EQ(c.Iva, 23);
-  EXPECT_TRUE(c.OC);
+  EXPECT_EQ(c.localidade, "Lisboa");
+  EXPECT_EQ(c.codPostal, "1100-060");
+  EXPECT_EQ(c.numContribuinte, " 501 234 567 ");  // the spaces go only when written
+  EXPECT_EQ(c.espacoFiscal, "PT");
+  EXPECT_DOUBLE_EQ(c.iva, 23);
+  EXPECT_TRUE(c.oc);
 }
 
 TEST_F(OfficeConfigTest, EmptyOrNullTextsKeepThePreviousValue) {
@@ -48,9 +48,9 @@ TEST_F(OfficeConfigTest, EmptyOrNullTextsKeepThePreviousValue) {
   LoadOfficeConfig(db_, c);
   EXPECT_EQ(c.nome, "");
   EXPECT_EQ(c.morada, "");
-  EXPECT_EQ(c.Localidade, "Porto");
-  EXPECT_DOUBLE_EQ(c.Iva, 13.5);
-  EXPECT_FALSE(c.OC);
+  EXPECT_EQ(c.localidade, "Porto");
+  EXPECT_DOUBLE_EQ(c.iva, 13.5);
+  EXPECT_FALSE(c.oc);
   c.nome = "Anterior";
   c.morada = "Antiga";
   LoadOfficeConfig(db_, c);

@@ -37,7 +37,7 @@ TEST_F(ProductsTest, CatchAllIsAddedLastWhenMissing) {
 }
 
 TEST_F(ProductsTest, OlderVersionCutsCodesAndDescriptionsShorter) {
-  options_.schema = SchemaVersion::k1_03_01;
+  options_.schema = SchemaVersion::kV103;
   Exec(Honorarios());
   ExpectGolden(Section(WriteProducts), "products_v3.xml");
 }

@@ -26,8 +26,8 @@ TEST_F(TaxTableTest, MainlandOffice) {
 }
 
 TEST_F(TaxTableTest, MadeiraOfficeKeepsTheAzoresRateInTheAzores) {
-  office_.espacofiscal = "Madeira";
-  office_.Iva = 22;
+  office_.espacoFiscal = "Madeira";
+  office_.iva = 22;
   Exec(kTaxas);
   const std::string xml = Section(WriteTaxTable);
   using V = std::vector<std::string>;
@@ -39,8 +39,8 @@ TEST_F(TaxTableTest, MadeiraOfficeKeepsTheAzoresRateInTheAzores) {
 }
 
 TEST_F(TaxTableTest, AzoresOfficeWritesItsRegionEverywhere) {
-  office_.espacofiscal = "Açores";
-  office_.Iva = 16;
+  office_.espacoFiscal = "Açores";
+  office_.iva = 16;
   Exec(
       "INSERT INTO iva (nome) VALUES ('16'),('9'),('4');"
       "INSERT INTO impostoselo (Codigo, Nome, Tipo, Valor) VALUES ('1','Selo','Valor',1);");
@@ -79,11 +79,11 @@ TEST_F(TaxTableTest, TaxCodes) {
   EXPECT_EQ(TaxCode(*ctx, 6), "RED");
   EXPECT_EQ(TaxCode(*ctx, 0), "ISE");
   EXPECT_EQ(TaxCode(*ctx, 22.999), "RED");
-  office_.Iva = 22;
+  office_.iva = 22;
   auto madeira = Context();
   EXPECT_EQ(TaxCode(*madeira, 22), "NOR");
   EXPECT_EQ(TaxCode(*madeira, 23), "RED");
-  office_.espacofiscal = "Madeira";
+  office_.espacoFiscal = "Madeira";
   madeira = Context();
   EXPECT_EQ(TaxCode(*madeira, 12), "INT");
   EXPECT_EQ(TaxCode(*madeira, 13), "RED");

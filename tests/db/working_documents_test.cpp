@@ -64,7 +64,7 @@ TEST_F(WorkingDocumentsTest, StampDutyLinesCarryOneTax) {
               .taxa = 0,
               .isencao = "'Isento Artigo 9.º do CIVA'",
               .extra = ", CodigoSelo='IS4', ValorSelo=2"});
-  for (SchemaVersion schema : {SchemaVersion::k1_04_01, SchemaVersion::k1_03_01}) {
+  for (SchemaVersion schema : {SchemaVersion::kV104, SchemaVersion::kV103}) {
     options_.schema = schema;
     std::string xml = Flat(Working());
     EXPECT_EQ(Count(xml, "<Tax>"), 2u) << AuditFileVersion(schema);
@@ -116,7 +116,7 @@ TEST_F(WorkingDocumentsTest, SignedQuotationsAndVersion103) {
                      "<ProductDescription>Longa</ProductDescription>"),
             std::string::npos);
 
-  options_.schema = SchemaVersion::k1_03_01;
+  options_.schema = SchemaVersion::kV103;
   Exec("UPDATE configescritorio SET OC1=0");
   xml = Flat(Working());
   EXPECT_EQ(Count(xml, "<Hash>0</Hash><HashControl>0</HashControl>"), 2u);

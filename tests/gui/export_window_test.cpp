@@ -103,7 +103,7 @@ TEST_F(WindowTest, ReceiptsSwitchIsReadAtLoadAndWrittenAtEveryClick) {
   box->click();
   EXPECT_EQ(stored(), "0");
   // The connection keys are kept as they were.
-  EXPECT_EQ(LeLigacaoIni(settings_).database, Settings().database);
+  EXPECT_EQ(ReadConnectionSettings(settings_).database, Settings().database);
 
   // A settings file that cannot be written is told, and the box still follows
   // the click.
@@ -237,7 +237,7 @@ TEST_F(WindowTest, FirstRunAsksForTheConnectionUntilItWorks) {
   std::string user;
   ASSERT_TRUE(ReadIni(settings_, "bd", "username", user));
   EXPECT_EQ(user, Scramble(good.user));
-  EXPECT_EQ(LeLigacaoIni(settings_).password, good.password);
+  EXPECT_EQ(ReadConnectionSettings(settings_).password, good.password);
   EXPECT_EQ(Child<QListWidget>("seriesList")->count(), 2);
   EXPECT_NE(window_->windowTitle().toStdString().find("Sociedade de Advogados Teste"),
             std::string::npos);
@@ -260,8 +260,8 @@ TEST_F(WindowTest, ConnectionDialogSaysTheConnectionIsEncrypted) {
   const std::string resposta = LabelText(&d, "answerLabel");
   EXPECT_NE(resposta.find("\nLigação cifrada: TLSv1."), std::string::npos) << resposta;
   Press(&d, "saveButton");
-  EXPECT_EQ(LeLigacaoIni(folder_ + "/tls.ini").tls, TlsMode::kVerify);
-  EXPECT_EQ(LeLigacaoIni(folder_ + "/tls.ini").tlsCa, server.Ca());
+  EXPECT_EQ(ReadConnectionSettings(folder_ + "/tls.ini").tls, TlsMode::kVerify);
+  EXPECT_EQ(ReadConnectionSettings(folder_ + "/tls.ini").tlsCa, server.Ca());
 }
 
 // "Ligação…": saved settings that connect are taken; ones that do not are

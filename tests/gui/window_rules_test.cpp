@@ -105,7 +105,7 @@ TEST(CommandLine, OnlyExactlyRestricaoShowsTheButton) {
   EXPECT_EQ(a.settingsPath, "/tmp/a.ini");
   EXPECT_TRUE(a.restricao);
   EXPECT_EQ(ReadArguments({"--settings=/x/lexora.ini"}).settingsPath, "/x/lexora.ini");
-  EXPECT_FALSE(ReadArguments({"--settings"}).erro.empty());
+  EXPECT_TRUE(ReadArguments({"--settings"}).erro.has_value());
 }
 
 TEST(ProgressWidth, ShareOfTheTotalClipped) {

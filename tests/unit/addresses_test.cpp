@@ -75,12 +75,12 @@ TEST(ExtractPostalCode, NothingUsableGivesZeros) {
 
 TEST_F(AddressesTest, FiscalSpaceIsMatchedExactly) {
   EXPECT_EQ(FiscalRegion(office_), "PT");
-  office_.espacofiscal = "Açores";
+  office_.espacoFiscal = "Açores";
   EXPECT_EQ(FiscalRegion(office_), "PT-AC");
-  office_.espacofiscal = "Madeira";
+  office_.espacoFiscal = "Madeira";
   EXPECT_EQ(FiscalRegion(office_), "PT-MA");
   for (const char* other : {"açores", "Acores", "AÇORES", "madeira", "Madeira ", "Continente"}) {
-    office_.espacofiscal = other;
+    office_.espacoFiscal = other;
     EXPECT_EQ(FiscalRegion(office_), "PT") << other;
   }
 }

@@ -150,7 +150,7 @@ TEST_F(HostileSettings, AnyFileReadsAndTakesTheReceiptsSwitch) {
     std::string v;
     for (const char* key : {"servidor", "porta", "basedados", "username", "password"})
       ReadIni(path_, "bd", key, v);
-    WriteIni(path_, "bd", "saftrecibos", "1", nullptr);
+    WriteIni(path_, "bd", "saftrecibos", "1");
     v.clear();
     EXPECT_TRUE(ReadIni(path_, "bd", "saftrecibos", v));
     EXPECT_EQ(v, "1") << c.substr(0, 40);

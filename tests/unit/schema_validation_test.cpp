@@ -59,7 +59,7 @@ ValidationReport Validate(const std::string& name, const std::string& text,
 TEST(SchemaValidation, ValidFilePassesBothSchemas) {
   for (const std::string& xsd : {kXsd11, kXsd10}) {
     ValidationReport r = ValidateSaftFile(kValid, xsd);
-    EXPECT_TRUE(r.valid()) << xsd << ": " << r.Erro1006();
+    EXPECT_TRUE(r.Valid()) << xsd << ": " << r.Erro1006();
     EXPECT_TRUE(r.errors.empty());
     EXPECT_TRUE(r.warnings.empty()) << r.warnings[0].message;
     EXPECT_EQ(r.Erro1006(), "");
@@ -123,7 +123,7 @@ TEST(SchemaValidation, EachBrokenCopyNamesElementAndLine) {
   for (const BrokenCase& c : cases) {
     SCOPED_TRACE(c.name);
     ValidationReport r = Validate(c.name, Broken(c.edits));
-    ASSERT_FALSE(r.valid());
+    ASSERT_FALSE(r.Valid());
     EXPECT_EQ(r.errors.size(), c.errors) << r.Erro1006();
     EXPECT_EQ(r.errors[0].element, c.element);
     EXPECT_EQ(r.errors[0].line, c.line);
@@ -176,7 +176,7 @@ TEST(SchemaValidation, TotalsRulesGiveWarningsOnly) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ValidationReport r = Validate(c.name, Broken(c.edits));
-    EXPECT_TRUE(r.valid()) << r.Erro1006();
+    EXPECT_TRUE(r.Valid()) << r.Erro1006();
     ASSERT_EQ(r.warnings.size(), 1u);
     EXPECT_EQ(r.warnings[0].element, c.element);
     EXPECT_EQ(r.warnings[0].line, c.line);
@@ -186,7 +186,7 @@ TEST(SchemaValidation, TotalsRulesGiveWarningsOnly) {
       Validate("cancelled_zero",
                Broken({{"<InvoiceStatus>N</InvoiceStatus>", "<InvoiceStatus>A</InvoiceStatus>"},
                        {"<TotalCredit>100.00</TotalCredit>", "<TotalCredit>0.00</TotalCredit>"}}));
-  EXPECT_TRUE(cancelled.valid());
+  EXPECT_TRUE(cancelled.Valid());
   EXPECT_TRUE(cancelled.warnings.empty()) << cancelled.warnings[0].message;
 }
 
@@ -198,12 +198,12 @@ TEST(SchemaValidation, Xsd10SchemaIsUsedAsItIs) {
                "<TaxPercentage>0</TaxPercentage>\n          </Tax>\n"
                "          <TaxExemptionReason>Isento artigo 9 do CIVA</TaxExemptionReason>\n"}}),
       kXsd10);
-  EXPECT_TRUE(lax.valid()) << lax.Erro1006();
+  EXPECT_TRUE(lax.Valid()) << lax.Erro1006();
   ValidationReport keys = Validate("xsd10_customer",
                                    Broken({{"<CustomerID>C1</CustomerID>\n        <Line>",
                                             "<CustomerID>C9</CustomerID>\n        <Line>"}}),
                                    kXsd10);
-  ASSERT_FALSE(keys.valid());
+  ASSERT_FALSE(keys.Valid());
   EXPECT_EQ(keys.errors[0].line, 81);
 }
 
@@ -337,19 +337,18 @@ TEST(SchemaValidation, ExportCheckSaysWhatToFix) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     VerificacaoDoFicheiro v =
-        CheckExportedFile(WriteTemp(c.name, Broken(c.edits)), SchemaVersion::k1_04_01);
+        CheckExportedFile(WriteTemp(c.name, Broken(c.edits)), SchemaVersion::kV104);
     EXPECT_TRUE(v.verificado);
-    EXPECT_FALSE(v.cumpre());
+    EXPECT_FALSE(v.Passes());
     EXPECT_EQ(v.Texto(), c.problem);
   }
-  VerificacaoDoFicheiro valid = CheckExportedFile(kValid, SchemaVersion::k1_04_01);
-  EXPECT_TRUE(valid.cumpre());
+  VerificacaoDoFicheiro valid = CheckExportedFile(kValid, SchemaVersion::kV104);
+  EXPECT_TRUE(valid.Passes());
   EXPECT_EQ(valid.Texto(), "O ficheiro cumpre as regras da AT.");
   // No schema for the older version: not checked, and said so.
-  VerificacaoDoFicheiro older =
-      CheckExportedFile(WriteTemp("older", "nada"), SchemaVersion::k1_03_01);
+  VerificacaoDoFicheiro older = CheckExportedFile(WriteTemp("older", "nada"), SchemaVersion::kV103);
   EXPECT_FALSE(older.verificado);
-  EXPECT_FALSE(older.cumpre());
+  EXPECT_FALSE(older.Passes());
   EXPECT_NE(older.Texto().find("1.03_01"), std::string::npos);
 }
 
