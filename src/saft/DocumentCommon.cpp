@@ -46,10 +46,6 @@ std::string DocumentDate(const Recordset& rs) {
   return FormatDate(rs.Field("Data").Date("Data"));
 }
 
-const DocumentKind* KindOf(const Recordset& rs) {
-  return FindDocumentKind(rs.Text("tipodoc"));
-}
-
 void AddLineAmount(XmlNode line, LineSide side, double amount) {
   if (side != LineSide::kNone)
     AddElement(line, side == LineSide::kCredit ? "CreditAmount" : "DebitAmount",
@@ -95,7 +91,7 @@ OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& ki
   ctx.progress.StartDetailProgress(static_cast<long long>(s.documents.RecordCount()));
   s.element = parent.NewChild(kind.element, "");
   for (; !s.documents.Eof(); s.documents.MoveNext())
-    if (KindOf(s.documents)) ++s.entries;
+    if (FindDocumentKind(s.documents.Text("tipodoc"))) ++s.entries;
   s.documents.MoveFirst();
   return s;
 }

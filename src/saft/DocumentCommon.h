@@ -34,9 +34,6 @@ std::string SystemEntryDate(const Recordset& rs);
 // Data as "yyyy-mm-dd".
 std::string DocumentDate(const Recordset& rs);
 
-// The document's kind; nullptr for a stored type the table knows only in
-// another case (the statements compare types without regard to case).
-const DocumentKind* KindOf(const Recordset& rs);
 // Writes the line's "CreditAmount" or "DebitAmount" (|amount| with two
 // decimals); nothing on kNone.
 void AddLineAmount(XmlNode line, LineSide side, double amount);
@@ -70,7 +67,8 @@ std::string SectionSql(const RunContext& ctx, const SectionKind& kind);
 
 // The opening every source-document section shares: its step, its documents
 // in the order they are written, its element and its number of entries
-// (its documents of a kind the table knows).
+// (its documents of a kind the table knows: the statement compares types
+// without regard to case, the table does not).
 struct OpenedSection {
   std::string sql;      // SectionSql
   Recordset documents;  // on its first row

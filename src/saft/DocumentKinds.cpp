@@ -22,17 +22,6 @@ constexpr DocumentKind kKinds[] = {
     {"R", kPayments, "", kNone, kCredit, kCustomerNif},
 };
 
-std::string Condition(bool all, SourceSection section) {
-  std::string tipos;
-  bool needsCustomer = true;
-  for (const DocumentKind& k : kKinds) {
-    if (!all && k.section != section) continue;
-    tipos += (tipos.empty() ? "'" : ",'") + std::string(k.tipodoc) + "'";
-    needsCustomer = needsCustomer && k.customer == kCustomerNif;
-  }
-  return "tipodoc IN (" + tipos + ")" + (needsCustomer ? " and CodCliente<>''" : "");
-}
-
 }  // namespace
 
 std::span<const DocumentKind> DocumentKinds() {
@@ -62,12 +51,15 @@ LineSide SideOfLine(const DocumentKind& kind, double liquido) {
   return kind.lines;
 }
 
-std::string KindsCondition(SourceSection section) {
-  return Condition(false, section);
-}
-
-std::string KindsCondition() {
-  return Condition(true, kSalesInvoices);
+std::string KindsCondition(std::optional<SourceSection> section) {
+  std::string tipos;
+  bool needsCustomer = true;
+  for (const DocumentKind& k : kKinds) {
+    if (section && k.section != *section) continue;
+    tipos += (tipos.empty() ? "'" : ",'") + std::string(k.tipodoc) + "'";
+    needsCustomer = needsCustomer && k.customer == kCustomerNif;
+  }
+  return "tipodoc IN (" + tipos + ")" + (needsCustomer ? " and CodCliente<>''" : "");
 }
 
 }  // namespace saftpt

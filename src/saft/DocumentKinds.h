@@ -6,6 +6,7 @@
 #ifndef SAFTPT_SAFT_DOCUMENTKINDS_H_
 #define SAFTPT_SAFT_DOCUMENTKINDS_H_
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,9 +47,9 @@ CustomerRule CustomerRuleOf(SourceSection section);
 // The side of its section's totals a line's net value goes to.
 LineSide SideOfLine(const DocumentKind& kind, double liquido);
 // "tipodoc IN ('F','FA',...)" for the kinds of a section, or of all
-// sections; a section of documents that need a customer code adds that.
-std::string KindsCondition(SourceSection section);
-std::string KindsCondition();
+// sections without one; a section of documents that need a customer code
+// adds that.
+std::string KindsCondition(std::optional<SourceSection> section = std::nullopt);
 
 // The first day on which every document must carry its ATCUD ("YYYY-MM-DD");
 // files made before it may write "0".

@@ -26,7 +26,7 @@ void AddCheckedLinesAndTotals(RunContext& ctx, SectionReader& reader, XmlNode do
                               const Recordset& rsDoc, const LineTextWidths& widths) {
   using namespace documentos;
   const bool v103 = ctx.V103();
-  const DocumentKind* kind = KindOf(rsDoc);
+  const DocumentKind* kind = FindDocumentKind(rsDoc.Text("tipodoc"));
   CheckDocumentReasons(ctx, reader, rsDoc);
   DocumentRows rs = reader.TakeLines(rsDoc);
   const std::string dataDocumento = DocumentDate(rsDoc);

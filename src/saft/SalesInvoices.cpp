@@ -39,7 +39,8 @@ void WriteSalesInvoices(RunContext& ctx, XmlNode sourceDocuments) {
     ctx.progress.ShowDetailProgress(++progresso);
     XmlNode invoice = section.element.NewChild("Invoice", "");
     AddDocumentHead(ctx, invoice, rs, kInvoiceTags, !ctx.V103(), ctx.settings.certified);
-    if (const DocumentKind* kind = KindOf(rs)) AddElement(invoice, "InvoiceType", kind->fileType);
+    if (const DocumentKind* kind = FindDocumentKind(rs.Text("tipodoc")))
+      AddElement(invoice, "InvoiceType", kind->fileType);
     XmlNode regimes = invoice.NewChild("SpecialRegimes", "");
     AddElement(regimes, "SelfBillingIndicator", "0");
     AddElement(regimes, "CashVATSchemeIndicator",

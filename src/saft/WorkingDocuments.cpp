@@ -33,7 +33,8 @@ void WriteWorkingDocuments(RunContext& ctx, XmlNode sourceDocuments) {
     ctx.progress.ShowDetailProgress(++progresso);
     XmlNode work = section.element.NewChild("WorkDocument", "");
     AddDocumentHead(ctx, work, rs, kWorkTags, true, ctx.settings.orcamentosAssinados);
-    if (const DocumentKind* kind = KindOf(rs)) AddElement(work, "WorkType", kind->fileType);
+    if (const DocumentKind* kind = FindDocumentKind(rs.Text("tipodoc")))
+      AddElement(work, "WorkType", kind->fileType);
     AddEntryAndCustomer(work, rs, DocumentCustomerId(ctx, customerRule, rs));
     AddCheckedLinesAndTotals(ctx, reader, work, rs, widths);
   }
