@@ -3,7 +3,6 @@
 #include "saft/SourceDocuments.h"
 
 #include <cmath>
-#include <unordered_map>
 
 #include "base/Utf8.h"
 #include "saft/Customers.h"
@@ -64,23 +63,13 @@ LineSide PaidSide(const std::string& tipodocP) {
 // lines AddPaymentLines writes, a cancelled receipt's left out.
 documentos::SectionTotals SumPaymentLines(SectionReader& reader) {
   using documentos::Amount;
-  struct Paid {
-    double pago;
-    LineSide side;
-  };
-  std::unordered_map<long long, Paid> linhas;  // by the receipt line's ID
-  reader.ForEachLine([&linhas](const Recordset& l) {
-    if (l.Field("saft_anulado").Boolean("Anulado")) return;
-    linhas[l.Field("ID").Integer("ID")] = {Amount(l, "ValorTotal"), PaidSide(l.Text("TipoDocP"))};
-  });
   documentos::SectionTotals totais;
-  reader.ForEachGroup([&](const Recordset& g) {
-    auto it = linhas.find(g.Field(size_t{0}).Integer());
-    if (it == linhas.end()) return;
-    totais.Add(
-        it->second.side,
-        GroupAmount(it->second.pago, Amount(g.Field(kGroupFirst + kGroupLiquido), "ValorLiquido"),
-                    Amount(g.Field(kGroupFirst + kDocumentTotal), "ValorTotal")));
+  reader.ForEachGroup([&totais](const Recordset& g) {
+    if (g.Field("saft_anulado").Boolean("Anulado")) return;
+    totais.Add(PaidSide(g.Text("saft_tipodocp")),
+               GroupAmount(Amount(g, "saft_pago"),
+                           Amount(g.Field(kGroupFirst + kGroupLiquido), "ValorLiquido"),
+                           Amount(g.Field(kGroupFirst + kDocumentTotal), "ValorTotal")));
   });
   return totais;
 }

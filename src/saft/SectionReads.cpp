@@ -147,13 +147,16 @@ void SectionReader::ReadReceiptGroups(Database& db, const std::string& origem) {
   const std::string ordem = std::string(kDocumentOrder) + ",pl.ID";
 
   // One row per VAT rate of each settled document, as the receipt's lines
-  // are written; a line settling nothing still has its row.
+  // are written; a line settling nothing still has its row. The receipt's
+  // status and the line's amount and paid type come along for the section's
+  // totals.
   groups_ = RowsByDocument(
       db.Execute("select pl.ID as saft_linha, max(l.ID) as saft_marca, l.iva, "
                  "Sum(l.ValorIva) as ValorIva, sum(l.ValorLiquido) as ValorLiquido, "
                  "sum(l.ValorTotal) as ValorTotal, sum(l.ValorDesconto) as ValorDesconto, "
                  "sum(l.ValorRetencao) as ValorRetencao, d.data, d.ValorTotal, l.IsencaoIva, "
-                 "l.codmencao" +
+                 "l.codmencao, max(documentos.Anulado) as saft_anulado, max(pl.ValorTotal) as "
+                 "saft_pago, max(pl.TipoDocP) as saft_tipodocp" +
                  origem + recibo +
                  "and pl.tipodocp<>'' left join (documentoslinhas l inner join documentos d "
                  "on l.IDDoc = d.IDDoc) on" +
