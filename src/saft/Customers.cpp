@@ -160,36 +160,26 @@ void AddCustomer(RunContext& ctx, XmlNode node, const std::string& id,
   AddElement(cliente, "SelfBillingIndicator", "0");
 }
 
-// A document's CustomerID differs from its customer's when the tax number
-// stored on it is not the customer's current one, when its code is no longer
-// in clientes, or when it names the final consumer. Only such documents are
-// read, in the order the file lists them: the first that names an ID decides
-// how its customer is written.
+// A document's CustomerID may differ from its customer's (a tax number stored
+// on it that is not the customer's current one, a code no longer in clientes,
+// the final consumer). The documents are read in the order the file lists
+// them, each with its customer's row: the first that names an ID not written
+// yet decides how its customer is written.
 void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::string>& escritos) {
   std::string seccoes;
-  // The sections whose documents carry the tax number their CustomerID is
-  // found by.
-  std::string porNifDoDocumento;
   for (const documentos::SectionKind* kind : {&kSalesInvoices, &kWorkingDocuments, &kPayments}) {
     if (kind == &kPayments && !ctx.settings.sendsReceipts) continue;
     const std::string n = std::to_string(static_cast<int>(kind->section));
     seccoes += (seccoes.empty() ? "" : " union all ") + std::string("select ") + n +
                " as saft_seccao, CodCliente, NContribuinteCliente, Data, tipodoc, numero from (" +
                SectionSql(ctx, *kind) + ") documentos";
-    if (CustomerRuleOf(kind->section) == CustomerRule::kDocumentNif)
-      porNifDoDocumento += (porNifDoDocumento.empty() ? "" : ",") + n;
   }
-  const std::string nif = "replace(coalesce(c.NContribuinte,''),' ','')";
-  const std::string nifDoDocumento = "replace(coalesce(d.NContribuinteCliente,''),' ','')";
   Recordset rs = ctx.db.Execute(
       "select d.saft_seccao, d.CodCliente, d.NContribuinteCliente, c.CodCliente as saft_cliente, "
       "c.Nome, c.Morada, c.CodPostal, c.Pais, c.Telefone, c.Fax from (" +
       seccoes +
-      ") d left join clientes c on c.CodCliente=d.CodCliente where c.CodCliente is null or "
-      "binary c.CodCliente<>binary d.CodCliente or binary d.CodCliente='" +
-      ctx.db.Escape(ctx.settings.clienteIndiferenciado) + "' or (d.saft_seccao in (" +
-      porNifDoDocumento + ") and binary " + nif + "<>binary " + nifDoDocumento +
-      ") order by d.saft_seccao, d.Data, d.tipodoc, d.numero");
+      ") d left join clientes c on c.CodCliente=d.CodCliente order by d.saft_seccao, d.Data, "
+      "d.tipodoc, d.numero");
 
   struct Extra {
     std::string contribuinte;  // stored on the document
