@@ -54,9 +54,15 @@ class Silent : public saftpt::UserDialogs, public saftpt::Shell {
   void OpenUrl(const std::string&) override {}
 };
 
+// The file version a child is given: "1.03_01", else 1.04_01.
+saftpt::SchemaVersion Schema(const std::string& text) {
+  return text == "1.03_01" ? saftpt::SchemaVersion::kV103 : saftpt::SchemaVersion::kV104;
+}
+
 // The child: one export, as the command line runs it, reporting its own
 // statement count and time on standard output.
-int RunExport(const std::string& settings, const std::string& output, int versao, int year) {
+int RunExport(const std::string& settings, const std::string& output, saftpt::SchemaVersion schema,
+              int year) {
   auto start = Clock::now();
   saftpt::Database db;
   if (std::string erro = saftpt::ErrorOf([&] { saftpt::OpenConnectionFromFile(db, settings); });
@@ -74,7 +80,7 @@ int RunExport(const std::string& settings, const std::string& output, int versao
   request.options.fiscalYear = std::to_string(year);
   request.options.start = saftpt::DateTime::Date(year, 1, 1);
   request.options.end = saftpt::DateTime::Date(year, 12, 31);
-  request.options.versao = versao;
+  request.options.schema = schema;
   request.options.receipts = true;
   request.options.today = saftpt::DateTime::Date(year + 1, 1, 15);
   request.options.outputPath = output;
@@ -92,9 +98,9 @@ int RunExport(const std::string& settings, const std::string& output, int versao
 
 // The child that checks: the export's check of its file, the number of
 // problems on standard output.
-int RunCheck(const std::string& file, int versao) {
+int RunCheck(const std::string& file, saftpt::SchemaVersion schema) {
   auto start = Clock::now();
-  saftpt::VerificacaoDoFicheiro v = saftpt::CheckExportedFile(file, versao);
+  saftpt::VerificacaoDoFicheiro v = saftpt::CheckExportedFile(file, schema);
   std::cout << "problems " << v.problemas.size() << "\n"
             << "seconds " << Seconds(start) << "\n";
   for (size_t i = 0; i < v.problemas.size() && i < 5; ++i)
@@ -189,7 +195,7 @@ void LoadDatabase(const saftpt::ConnectionSettings& server, const std::string& n
 int main(int argc, char** argv) {
   if (argc >= 6 && std::strcmp(argv[1], "--run-export") == 0) {
     try {
-      return RunExport(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
+      return RunExport(argv[2], argv[3], Schema(argv[4]), std::atoi(argv[5]));
     } catch (const saftpt::Error& e) {
       std::cerr << e.Description() << "\n";
       return 1;
@@ -197,7 +203,7 @@ int main(int argc, char** argv) {
   }
   if (argc >= 4 && std::strcmp(argv[1], "--run-check") == 0) {
     try {
-      return RunCheck(argv[2], std::atoi(argv[3]));
+      return RunCheck(argv[2], Schema(argv[3]));
     } catch (const saftpt::Error& e) {
       std::cerr << e.Description() << "\n";
       return 1;
@@ -205,7 +211,7 @@ int main(int argc, char** argv) {
   }
 
   BenchSize size;
-  int versao = 4;
+  std::string versao = "1.04_01";
   bool keep = false;
   std::string output = "bench-export.xml";
   for (int i = 1; i < argc; ++i) {
@@ -216,7 +222,7 @@ int main(int argc, char** argv) {
     } else if (a == "--seed") {
       size.seed = static_cast<uint32_t>(std::strtoul(next().c_str(), nullptr, 10));
     } else if (a == "--schema") {
-      versao = next() == "1.03_01" ? 3 : 4;
+      versao = next();
     } else if (a == "--output") {
       output = next();
     } else if (a == "--keep") {
@@ -261,8 +267,8 @@ int main(int argc, char** argv) {
   }
 
   // The export runs in a child of its own, so its peak memory is its own.
-  Filho exporta = RunChild(argv[0], {"--run-export", settings, output, std::to_string(versao),
-                                     std::to_string(size.year)});
+  Filho exporta =
+      RunChild(argv[0], {"--run-export", settings, output, versao, std::to_string(size.year)});
   if (!exporta.ok) {
     std::cerr << "export failed\n";
     return 1;
@@ -271,7 +277,7 @@ int main(int argc, char** argv) {
   long long statements = Figure(exporta.out, "statements");
   long long viewStatements = Figure(exporta.out, "view");
   // The export's check of its file, in a child of its own too.
-  Filho verifica = RunChild(argv[0], {"--run-check", output, std::to_string(versao)});
+  Filho verifica = RunChild(argv[0], {"--run-check", output, versao});
   if (!verifica.ok) std::cerr << "check failed\n";
   std::ifstream f(output, std::ios::binary | std::ios::ate);
   long long bytes = static_cast<long long>(f.tellg());

@@ -97,10 +97,10 @@ std::string VerificacaoDoFicheiro::Texto() const {
   return text;
 }
 
-VerificacaoDoFicheiro CheckExportedFile(const std::string& file, int versao,
+VerificacaoDoFicheiro CheckExportedFile(const std::string& file, SchemaVersion schema,
                                         const std::string& xsdPath, const AuditOptions& auditoria) {
   VerificacaoDoFicheiro v;
-  if (versao != 4) return v;
+  if (schema != SchemaVersion::kV104) return v;
   ValidationReport r = ValidateSaftFile(file, xsdPath.empty() ? DefaultSchemaPath() : xsdPath);
   v.verificado = true;
   // The AT rejects a file whose totals do not add up: here they count too.

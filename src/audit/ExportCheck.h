@@ -9,6 +9,7 @@
 
 #include "audit/FileAudit.h"
 #include "audit/SchemaValidation.h"
+#include "saft/SchemaVersion.h"
 
 namespace saftpt {
 
@@ -37,11 +38,11 @@ struct VerificacaoDoFicheiro {
   std::string Texto() const;
 };
 
-// Checks the file an export wrote in version `versao` (3: 1.03_01, not
-// checked; 4: 1.04_01) against `xsdPath`, by default the schema beside the
+// Checks the file an export wrote in version `schema` (1.03_01 is not
+// checked) against `xsdPath`, by default the schema beside the
 // program, then its numbering and ATCUD and, when `auditoria` has keys, its
 // signatures. Throws Error when the schema, the file or a key cannot be read.
-VerificacaoDoFicheiro CheckExportedFile(const std::string& file, int versao,
+VerificacaoDoFicheiro CheckExportedFile(const std::string& file, SchemaVersion schema,
                                         const std::string& xsdPath = "",
                                         const AuditOptions& auditoria = {});
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "saft/DocumentKinds.h"  // kInicioAtcudObrigatorio
+
 namespace saftpt {
 
 enum class Gravidade { kErro, kAviso };
@@ -40,9 +42,6 @@ void CheckSequence(const std::string& prefixo, const std::vector<DocumentoDaSeri
 // "0" only when `zeroAceite`. Nothing when it holds, otherwise the reason.
 std::optional<std::string> FindAtcudProblem(const std::string& atcud, const std::string& documento,
                                             bool zeroAceite);
-
-// The first day on which every document must carry its ATCUD.
-inline constexpr const char* kInicioAtcudObrigatorio = "2023-02-01";
 
 // Messages.
 std::string InvalidAtcudMessage(const std::string& documento, const std::string& motivo);

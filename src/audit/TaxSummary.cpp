@@ -11,6 +11,7 @@
 #include "base/Error.h"
 #include "base/FileReplace.h"
 #include "base/Utf8.h"
+#include "saft/DocumentKinds.h"
 
 namespace saftpt {
 
@@ -76,7 +77,9 @@ std::string Taxa(long long centesimas) {
 }
 
 void Soma(TotaisIva& t, const DocumentoLido& d) {
-  int sinal = d.tipo == "NC" ? -1 : 1;
+  // Documents whose every line debits (credit notes) take their sums off.
+  const DocumentKind* kind = FindFileType(d.tipo);
+  int sinal = kind && kind->lines == LineSide::kDebit ? -1 : 1;
   for (const LinhaLida& l : d.linhas) {
     long long base = Montante(l.creditAmount) - Montante(l.debitAmount);
     long long taxa = l.taxAmount.empty() ? Decimal(l.taxPercentage, 2).value_or(0) : -1;

@@ -110,7 +110,7 @@ class ExportCommand : public Command {
     if (!result.written) return ExitStatus::kNotWritten;
     if (!result.warning.empty()) std::cerr << result.warning << std::endl;
     if (noValidate_) return ExitStatus::kOk;
-    return CheckWrittenFile(options.versao, audit);
+    return CheckWrittenFile(options.schema, audit);
   }
 
   // The options of the run from the arguments; a bad one ends the verb.
@@ -132,9 +132,9 @@ class ExportCommand : public Command {
     o.fiscalYear = year_.empty() ? std::to_string(o.start.year) : year_;
 
     if (schema_ == "1.03_01") {
-      o.versao = 3;
+      o.schema = SchemaVersion::kV103;
     } else if (schema_ == "1.04_01") {
-      o.versao = 4;
+      o.schema = SchemaVersion::kV104;
     } else {
       BadArgument("Versão do ficheiro inválida: \"" + schema_ + "\" (use 1.03_01 ou 1.04_01).");
     }
@@ -155,8 +155,8 @@ class ExportCommand : public Command {
   }
 
   // The written file checked as `saftpt validate` does.
-  ExitStatus CheckWrittenFile(int versao, const AuditOptions& audit) const {
-    VerificacaoDoFicheiro check = CheckExportedFile(output_, versao, xsd_, audit);
+  ExitStatus CheckWrittenFile(SchemaVersion schema, const AuditOptions& audit) const {
+    VerificacaoDoFicheiro check = CheckExportedFile(output_, schema, xsd_, audit);
     if (check.Passes() || !check.verificado) {
       std::cout << check.Texto() << std::endl;
       return ExitStatus::kOk;

@@ -398,18 +398,20 @@ std::string Database::Number(std::string_view text) const {
 
 // ---- Single-value queries --------------------------------------------------
 
-bool Database::HasColumn(std::string_view table, std::string_view column) {
+std::set<std::string> Database::ColumnNames() {
   // The catalogue is compared here, not in the statement: the collation of its
   // names differs between servers and their case settings.
   Recordset rs = Execute(
       "select table_name, column_name from information_schema.columns "
       "where table_schema=database()");
-  std::string t = AsciiLower(table);
-  std::string c = AsciiLower(column);
+  std::set<std::string> names;
   for (; !rs.Eof(); rs.MoveNext())
-    if (AsciiLower(rs.Field(size_t{0}).Text()) == t && AsciiLower(rs.Field(1).Text()) == c)
-      return true;
-  return false;
+    names.insert(AsciiLower(rs.Field(size_t{0}).Text()) + "." + AsciiLower(rs.Field(1).Text()));
+  return names;
+}
+
+bool Database::HasColumn(std::string_view table, std::string_view column) {
+  return ColumnNames().count(AsciiLower(table) + "." + AsciiLower(column)) > 0;
 }
 
 Value Database::SingleValue(std::string_view expression, std::string_view table,

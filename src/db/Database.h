@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -146,9 +147,14 @@ class Database {
   // Statements sent on this connection so far.
   uint64_t StatementCount() const { return statements_; }
 
+  // Every column of the database's tables as "table.column", in lower case,
+  // from one read of the catalogue.
+  std::set<std::string> ColumnNames();
+  // Whether the table has the column (a read of the catalogue).
+  bool HasColumn(std::string_view table, std::string_view column);
+
   // Single-value queries. They run "select " + expression + " as total from "
   // + table, with " where " + condition when the condition is not empty.
-  bool HasColumn(std::string_view table, std::string_view column);
   long long CountRows(std::string_view expression, std::string_view table,
                       std::string_view condition);
   // The column "total" of the first row, or `fallback` when there is no row

@@ -375,7 +375,8 @@ void ExportWindow::Export() {
   request.options.fiscalYear = fiscalYearEdit_->text().toStdString();
   request.options.start = start;
   request.options.end = end;
-  request.options.versao = versionBox_->currentIndex() == 0 ? 3 : 4;
+  request.options.schema =
+      versionBox_->currentIndex() == 0 ? SchemaVersion::kV103 : SchemaVersion::kV104;
   request.options.comment = commentEdit_->text().toStdString();
   request.options.receipts = recibosCheck_->isChecked();
   request.options.restrictions = restricoes_;
@@ -410,17 +411,17 @@ void ExportWindow::Export() {
     }
     vatSummary_->Show(path);
   }
-  if (result.written && validateCheck_->isChecked()) CheckWrittenFile(path, request.options.versao);
+  if (result.written && validateCheck_->isChecked()) CheckWrittenFile(path, request.options.schema);
 }
 
 // After the summary: the file passes, is not checked (1.03_01), or the list
 // of what to fix in the billing data.
-void ExportWindow::CheckWrittenFile(const std::string& path, int versao) {
+void ExportWindow::CheckWrittenFile(const std::string& path, SchemaVersion schema) {
   try {
     // The signatures are checked with the keys the settings file names.
     AuditOptions audit;
     ReadPublicKeysFromSettings(options_.settingsPath, audit);
-    VerificacaoDoFicheiro check = CheckExportedFile(path, versao, options_.schemaPath, audit);
+    VerificacaoDoFicheiro check = CheckExportedFile(path, schema, options_.schemaPath, audit);
     if (check.Passes() || !check.verificado)
       dialogs_.Inform(check.Texto(), kTituloAplicacao);
     else

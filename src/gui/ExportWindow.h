@@ -81,7 +81,7 @@ class ExportWindow : public QWidget {
   void LoadOffice();
   void LoadSeries();
   void EnableControls(bool enabled);
-  void CheckWrittenFile(const std::string& path, int versao);
+  void CheckWrittenFile(const std::string& path, SchemaVersion schema);
   // Where the save dialog opens: the last export's folder, else the user's
   // documents (else the home folder, never the one the program started in).
   std::string ExportFolder() const;

@@ -55,16 +55,16 @@ RestrictionDialog::RestrictionDialog(Database& db, Restricoes& restricoes, UserD
   connect(removeButton, &QPushButton::clicked, this, [this] { RemoveSelected(); });
 }
 
-std::string RestrictionDialog::RowText(const clsRestricaoDocumento& r) {
-  return r.tipodoc + " " + r.Serie + " de " + std::to_string(r.NumeroInicial) + " até " +
-         std::to_string(r.NumeroFinal);
+std::string RestrictionDialog::RowText(const RestricaoDocumento& r) {
+  return r.tipodoc + " " + r.serie + " de " + std::to_string(r.numeroInicial) + " até " +
+         std::to_string(r.numeroFinal);
 }
 
 void RestrictionDialog::Load() {
   LoadTiposDoc();
   LoadSeries();
   restrictionList_->clear();
-  for (const clsRestricaoDocumento& r : restricoes_) restrictionList_->addItem(Q(RowText(r)));
+  for (const RestricaoDocumento& r : restricoes_) restrictionList_->addItem(Q(RowText(r)));
   ShowItemCount();
 }
 
@@ -94,14 +94,14 @@ void RestrictionDialog::ShowItemCount() {
 }
 
 void RestrictionDialog::AddRestriction() {
-  clsRestricaoDocumento r;
-  if (!ReadInt32(numeroInicialEdit_->text().toStdString(), r.NumeroInicial)) {
+  RestricaoDocumento r;
+  if (!ReadInt32(numeroInicialEdit_->text().toStdString(), r.numeroInicial)) {
     dialogs_.Warn("Número Inicial Inválido");
-  } else if (!ReadInt32(numeroFinalEdit_->text().toStdString(), r.NumeroFinal)) {
+  } else if (!ReadInt32(numeroFinalEdit_->text().toStdString(), r.numeroFinal)) {
     dialogs_.Warn("Número Final Inválido");
   } else {
     r.tipodoc = tipoDocBox_->currentText().toStdString();
-    r.Serie = serieBox_->currentText().toStdString();
+    r.serie = serieBox_->currentText().toStdString();
     restrictionList_->addItem(Q(RowText(r)));
     restricoes_.push_back(r);
   }

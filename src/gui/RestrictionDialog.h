@@ -34,7 +34,7 @@ class RestrictionDialog : public QDialog {
   void RemoveSelected();
 
   // The text of a row of the list.
-  static std::string RowText(const clsRestricaoDocumento& r);
+  static std::string RowText(const RestricaoDocumento& r);
 
  private:
   void LoadTiposDoc();

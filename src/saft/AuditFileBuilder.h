@@ -1,7 +1,6 @@
 // The builder of one audit file: Build writes the whole element tree section
-// by section (header, master files, source documents) and Save corrects the
-// payments totals and saves it. The summary's counts and totals stay readable
-// afterwards.
+// by section (header, master files, source documents) and Save saves it. The
+// summary's counts and totals stay readable afterwards.
 #ifndef SAFTPT_SAFT_AUDITFILEBUILDER_H_
 #define SAFTPT_SAFT_AUDITFILEBUILDER_H_
 
@@ -22,8 +21,7 @@ class AuditFileBuilder {
   // Writes the file's elements, streaming them to options.outputPath when
   // one is set.
   void Build();
-  // Puts the payments lines' sums in the section's totals and saves the file
-  // at options.outputPath.
+  // Saves the file at options.outputPath.
   void Save();
 
   const ExportSummary& Summary() const { return ctx_.summary; }
@@ -32,7 +30,6 @@ class AuditFileBuilder {
  private:
   RunContext ctx_;
   XmlDocument doc_;
-  XmlNode root_;
 };
 
 }  // namespace saftpt

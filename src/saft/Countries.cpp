@@ -546,33 +546,16 @@ constexpr Pais kPaisesEn[] = {
 
 // Upper-cased name to code; the first row of a name wins.
 const std::unordered_map<std::string, std::string>& CodesByName() {
-  static const auto* const mapa = [] {
+  static const auto* const kCodes = [] {
     auto* m = new std::unordered_map<std::string, std::string>();
     for (const Pais& p : kPaisesPt) m->emplace(Utf8Upper(p.nome), std::string(p.codigo));
     for (const Pais& p : kPaisesEn) m->emplace(Utf8Upper(p.nome), std::string(p.codigo));
     return m;
   }();
-  return *mapa;
+  return *kCodes;
 }
 
 }  // namespace
-
-const std::vector<std::string>& CountryRows() {
-  static const auto* const rows = [] {
-    auto* r = new std::vector<std::string>();
-    r->reserve(std::size(kPaisesPt) + std::size(kPaisesEn));
-    auto add = [r](const auto& bloco) {
-      int numero = 0;
-      for (const Pais& p : bloco)
-        r->push_back(std::to_string(++numero) + ";" + std::string(p.nome) + ";" +
-                     std::string(p.codigo));
-    };
-    add(kPaisesPt);
-    add(kPaisesEn);
-    return r;
-  }();
-  return *rows;
-}
 
 // The whole name, ignoring case (accented letters too) but not blanks. An
 // empty result means unknown: the Sovereign Base Areas, which have no code,

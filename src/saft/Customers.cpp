@@ -12,7 +12,6 @@
 #include "base/Utf8.h"
 #include "saft/Addresses.h"
 #include "saft/Countries.h"
-#include "saft/OfficeSettings.h"
 #include "saft/SourceDocuments.h"
 #include "saft/ValueFormat.h"
 
@@ -84,17 +83,19 @@ std::string CustomerIdForNif(RunContext& ctx, const std::string& codcliente,
   return codcliente;
 }
 
-// A sales or working document's customer: unknown without a code, the
-// walk-in customer's code as stored, otherwise by the document's tax number.
-std::string DocumentCustomerId(RunContext& ctx, const Value& codcliente, const std::string& nif) {
+// By the document's tax number: unknown without a code, the walk-in
+// customer's code as stored. By the customer's own: unknown for the walk-in
+// customer too.
+std::string DocumentCustomerId(RunContext& ctx, CustomerRule rule, const Recordset& document) {
+  const Value codcliente = document.Field("CodCliente");
   if (codcliente.IsNull()) return kDesconhecido;
-  if (codcliente.Text() == ctx.clienteIndiferenciado) return ctx.clienteIndiferenciado;
-  return CustomerIdForNif(ctx, codcliente.Text(), nif);
-}
-
-std::string ReceiptCustomerId(RunContext& ctx, const Value& codcliente) {
-  if (codcliente.IsNull() || codcliente.Text() == ctx.clienteIndiferenciado) return kDesconhecido;
-  return CustomerIdForNif(ctx, codcliente.Text(), NifOfCustomer(ctx, codcliente.Text()).Text());
+  const std::string codigo = codcliente.Text();
+  if (rule == CustomerRule::kCustomerNif) {
+    if (codigo == ctx.settings.clienteIndiferenciado) return kDesconhecido;
+    return CustomerIdForNif(ctx, codigo, NifOfCustomer(ctx, codigo).Text());
+  }
+  if (codigo == ctx.settings.clienteIndiferenciado) return ctx.settings.clienteIndiferenciado;
+  return CustomerIdForNif(ctx, codigo, document.Text("NContribuinteCliente"));
 }
 
 namespace {
@@ -159,29 +160,26 @@ void AddCustomer(RunContext& ctx, XmlNode node, const std::string& id,
   AddElement(cliente, "SelfBillingIndicator", "0");
 }
 
-// A document's CustomerID differs from its customer's when the tax number
-// stored on it is not the customer's current one, when its code is no longer
-// in clientes, or when it names the final consumer. Only such documents are
-// read, in the order the file lists them: the first that names an ID decides
-// how its customer is written.
+// A document's CustomerID may differ from its customer's (a tax number stored
+// on it that is not the customer's current one, a code no longer in clientes,
+// the final consumer). The documents are read in the order the file lists
+// them, each with its customer's row: the first that names an ID not written
+// yet decides how its customer is written.
 void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::string>& escritos) {
-  auto seccao = [&ctx](int n, const documentos::SectionKind& kind) {
-    return "select " + std::to_string(n) +
-           " as saft_seccao, CodCliente, NContribuinteCliente, Data, tipodoc, numero from (" +
-           SectionSql(ctx, kind) + ") documentos";
-  };
-  std::string seccoes = seccao(1, kSalesInvoices) + " union all " + seccao(2, kWorkingDocuments);
-  if (SendsReceipts(ctx)) seccoes += " union all " + seccao(3, kPayments);
-  const std::string nif = "replace(coalesce(c.NContribuinte,''),' ','')";
-  const std::string nifDoDocumento = "replace(coalesce(d.NContribuinteCliente,''),' ','')";
+  std::string seccoes;
+  for (const documentos::SectionKind* kind : {&kSalesInvoices, &kWorkingDocuments, &kPayments}) {
+    if (kind == &kPayments && !ctx.settings.sendsReceipts) continue;
+    const std::string n = std::to_string(static_cast<int>(kind->section));
+    seccoes += (seccoes.empty() ? "" : " union all ") + std::string("select ") + n +
+               " as saft_seccao, CodCliente, NContribuinteCliente, Data, tipodoc, numero from (" +
+               SectionSql(ctx, *kind) + ") documentos";
+  }
   Recordset rs = ctx.db.Execute(
       "select d.saft_seccao, d.CodCliente, d.NContribuinteCliente, c.CodCliente as saft_cliente, "
       "c.Nome, c.Morada, c.CodPostal, c.Pais, c.Telefone, c.Fax from (" +
       seccoes +
-      ") d left join clientes c on c.CodCliente=d.CodCliente where c.CodCliente is null or "
-      "binary c.CodCliente<>binary d.CodCliente or binary d.CodCliente='" +
-      ctx.db.Escape(ctx.clienteIndiferenciado) + "' or (d.saft_seccao<>3 and binary " + nif +
-      "<>binary " + nifDoDocumento + ") order by d.saft_seccao, d.Data, d.tipodoc, d.numero");
+      ") d left join clientes c on c.CodCliente=d.CodCliente order by d.saft_seccao, d.Data, "
+      "d.tipodoc, d.numero");
 
   struct Extra {
     std::string contribuinte;  // stored on the document
@@ -189,11 +187,9 @@ void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::
   };
   std::map<std::string, Extra> extras;
   for (; !rs.Eof(); rs.MoveNext()) {
-    const Value codigo = rs.Field("CodCliente");
     const std::string contribuinte = rs.Text("NContribuinteCliente");
-    const std::string id = rs.Field("saft_seccao").Integer() == 3
-                               ? ReceiptCustomerId(ctx, codigo)
-                               : DocumentCustomerId(ctx, codigo, contribuinte);
+    const auto seccao = static_cast<SourceSection>(rs.Field("saft_seccao").Integer());
+    const std::string id = DocumentCustomerId(ctx, CustomerRuleOf(seccao), rs);
     if (escritos.count(id) || extras.count(id)) continue;
     Extra& e = extras[id];
     e.contribuinte = contribuinte;
@@ -213,16 +209,11 @@ void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::
 
 void WriteCustomers(RunContext& ctx, XmlNode masterFiles) {
   ctx.ShowStep(kCustomersStep);
-  const std::string inicio = ctx.PeriodStart();
-  const std::string fim = ctx.PeriodEnd();
-  // Temporary series are never exported, but a customer counts whether or
-  // not its document passes the restrictions.
-  Recordset rs = ctx.db.Execute(
-      "select distinct clientes.* from clientes inner join documentos on "
-      "clientes.codcliente=documentos.codcliente where (tipodoc = 'F' or tipodoc = 'FR' or "
-      "tipodoc = 'FA' or tipodoc = 'FS' or tipodoc='NC' or tipodoc='ND' or tipodoc='R' or "
-      "tipodoc='OR')  AND Serie<>'tmp' and data>='" +
-      inicio + "' and data<='" + fim + "'");
+  // A customer counts whether or not its document passes the restrictions,
+  // and whether or not the receipts are sent.
+  Recordset rs = ctx.db.Execute("select distinct clientes.* from clientes inner join (" +
+                                ctx.DocumentsOfPeriod(KindsCondition(), false) +
+                                ") documentos on clientes.codcliente=documentos.codcliente");
   ctx.progress.StartDetailProgress(static_cast<long long>(rs.RecordCount()));
 
   std::unordered_set<std::string> escritos;

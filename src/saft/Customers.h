@@ -6,6 +6,7 @@
 #include <string>
 
 #include "db/Database.h"
+#include "saft/DocumentKinds.h"
 #include "saft/RunContext.h"
 #include "xml/XmlDocument.h"
 
@@ -17,11 +18,9 @@ void WriteCustomers(RunContext& ctx, XmlNode masterFiles);
 // odd number, final consumer, number shared by several customers) its code.
 std::string CustomerIdForNif(RunContext& ctx, const std::string& codcliente,
                              const std::string& nif);
-// A sales or working document's CustomerID, from its CodCliente and the tax
-// number stored on it.
-std::string DocumentCustomerId(RunContext& ctx, const Value& codcliente, const std::string& nif);
-// A receipt's CustomerID, by its customer's own tax number.
-std::string ReceiptCustomerId(RunContext& ctx, const Value& codcliente);
+// A document's CustomerID by its section's rule, from its CodCliente and
+// NContribuinteCliente.
+std::string DocumentCustomerId(RunContext& ctx, CustomerRule rule, const Recordset& document);
 
 }  // namespace saftpt
 

@@ -46,20 +46,10 @@ std::string DocumentDate(const Recordset& rs) {
   return FormatDate(rs.Field("Data").Date("Data"));
 }
 
-LineSide SideOfLine(std::string_view tipodoc, double liquido) {
-  if (tipodoc == "NC") return LineSide::kDebit;
-  if (tipodoc == "F" || tipodoc == "FA" || tipodoc == "FR" || tipodoc == "FS" || tipodoc == "ND" ||
-      tipodoc == "OR")
-    return liquido >= 0 ? LineSide::kCredit : LineSide::kDebit;
-  return LineSide::kNone;
-}
-
-LineSide AddLineAmount(XmlNode line, std::string_view tipodoc, double liquido) {
-  LineSide lado = SideOfLine(tipodoc, liquido);
-  if (lado != LineSide::kNone)
-    AddElement(line, lado == LineSide::kCredit ? "CreditAmount" : "DebitAmount",
-               FormatNumber(std::fabs(liquido), 2));
-  return lado;
+void AddLineAmount(XmlNode line, LineSide side, double amount) {
+  if (side != LineSide::kNone)
+    AddElement(line, side == LineSide::kCredit ? "CreditAmount" : "DebitAmount",
+               FormatNumber(std::fabs(amount), 2));
 }
 
 void SectionTotals::Add(LineSide lado, double montante) {
@@ -69,16 +59,28 @@ void SectionTotals::Add(LineSide lado, double montante) {
   (lado == LineSide::kCredit ? credit_ : debit_) += centimos;
 }
 
-void AddSectionControl(XmlNode section, long long entries, double debit, double credit) {
-  AddElement(section, "NumberOfEntries", FormatNumber(static_cast<double>(entries), 0));
-  AddElement(section, "TotalDebit", FormatNumber(debit, 2));
-  AddElement(section, "TotalCredit", FormatNumber(credit, 2));
+SectionTotals SumSectionLines(SectionReader& reader) {
+  SectionTotals totais;
+  reader.ForEachLine([&totais](const Recordset& linha) {
+    if (linha.Field("saft_anulado").Boolean("Anulado")) return;
+    const DocumentKind* kind = FindDocumentKind(linha.Text("saft_tipodoc"));
+    if (!kind) return;
+    double liquido = Amount(linha, "ValorLiquido");
+    totais.Add(SideOfLine(*kind, liquido), liquido);
+  });
+  return totais;
+}
+
+SectionSummary AddSectionControl(const OpenedSection& section, const SectionTotals& totals) {
+  AddElement(section.element, "NumberOfEntries",
+             FormatNumber(static_cast<double>(section.entries), 0));
+  AddElement(section.element, "TotalDebit", FormatNumber(totals.Debit(), 2));
+  AddElement(section.element, "TotalCredit", FormatNumber(totals.Credit(), 2));
+  return {section.entries, totals.Credit(), totals.Debit()};
 }
 
 std::string SectionSql(const RunContext& ctx, const SectionKind& kind) {
-  return std::string("select * from documentos where (") + kind.documents +
-         " AND Serie<>'tmp' and data>='" + ctx.PeriodStart() + "' and data<='" + ctx.PeriodEnd() +
-         "') " + ctx.DocumentRestriction();
+  return ctx.DocumentsOfPeriod(KindsCondition(kind.section), true);
 }
 
 OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& kind) {
@@ -89,7 +91,7 @@ OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& ki
   ctx.progress.StartDetailProgress(static_cast<long long>(s.documents.RecordCount()));
   s.element = parent.NewChild(kind.element, "");
   for (; !s.documents.Eof(); s.documents.MoveNext())
-    if (kind.isEntry(s.documents.Text("tipodoc"))) ++s.entries;
+    if (FindDocumentKind(s.documents.Text("tipodoc"))) ++s.entries;
   s.documents.MoveFirst();
   return s;
 }
@@ -141,25 +143,27 @@ void AddDocumentTotals(XmlNode parent, const Recordset& rs, bool grossWithRetenc
   AddElement(totais, "GrossTotal", FormatNumber(std::fabs(bruto), 2));
 }
 
-void AddRetencoes(XmlNode parent, double irc, double irs) {
-  auto escreve = [&](const char* tipo, double valor) {
+void AddRetencoes(XmlNode parent, SectionReader& reader, const Recordset& document) {
+  const auto somas = reader.Retencoes(document);
+  if (!somas) return;
+  auto add = [&](const char* tipo, double valor) {
     if (valor <= 0) return;
     XmlNode retencao = parent.NewChild("WithholdingTax", "");
     AddElement(retencao, "WithholdingTaxType", tipo);
     AddElement(retencao, "WithholdingTaxAmount", FormatNumber(valor, 2));
   };
-  escreve("IRC", irc);
-  escreve("IRS", irs);
+  add("IRC", somas->first);
+  add("IRS", somas->second);
 }
 
-std::string LineColumns(int versao) {
+std::string LineColumns(SchemaVersion schema) {
   return std::string(
              "documentoslinhas.ID, documentoslinhas.Referencia, documentoslinhas.Quant, "
              "documentoslinhas.Preco, documentoslinhas.ValorDesconto, "
              "documentoslinhas.ValorLiquido, substring(documentoslinhas.Descricao,1,60) as "
              "Descricao, documentoslinhas.Iva, documentoslinhas.IsencaoIva, "
              "documentoslinhas.CodigoSelo, documentoslinhas.ValorSelo") +
-         (versao == 3 ? "" : ", documentoslinhas.CodMencao");
+         (schema == SchemaVersion::kV103 ? "" : ", documentoslinhas.CodMencao");
 }
 
 void AddLineVat(XmlNode line, const RunContext& ctx, double iva) {
@@ -174,6 +178,7 @@ double LineTaxRate(const Value& taxa, const Recordset& documento) {
   try {
     return taxa.Number("documentoslinhas.Iva");
   } catch (const Error& e) {
+    // The same failure goes on, naming the document the user must correct.
     throw Error(e.Number(), "Documento " + DocumentNumber(documento) + ": " + e.Description());
   }
 }

@@ -8,8 +8,9 @@
 #include <string_view>
 
 #include "db/Database.h"
+#include "saft/DocumentKinds.h"
 #include "saft/RunContext.h"
-#include "saft/RunReads.h"
+#include "saft/SectionReads.h"
 #include "xml/XmlDocument.h"
 
 namespace saftpt::documentos {
@@ -33,14 +34,9 @@ std::string SystemEntryDate(const Recordset& rs);
 // Data as "yyyy-mm-dd".
 std::string DocumentDate(const Recordset& rs);
 
-// The side of its section's totals a line's net value goes to. Sales
-// documents and quotations credit their lines and debit the negative ones (a
-// discount line); credit notes debit every line.
-enum class LineSide { kNone, kCredit, kDebit };
-LineSide SideOfLine(std::string_view tipodoc, double liquido);
-// Writes the line's "CreditAmount" or "DebitAmount", |liquido| in cents, and
-// returns the side.
-LineSide AddLineAmount(XmlNode line, std::string_view tipodoc, double liquido);
+// Writes the line's "CreditAmount" or "DebitAmount" (|amount| with two
+// decimals); nothing on kNone.
+void AddLineAmount(XmlNode line, LineSide side, double amount);
 
 // A section's "TotalDebit" and "TotalCredit": the sums of the amounts its
 // lines write, in whole cents so that a year of lines adds up exactly.
@@ -55,23 +51,24 @@ class SectionTotals {
   long long credit_ = 0;
 };
 
-// A section's "NumberOfEntries", "TotalDebit" and "TotalCredit".
-void AddSectionControl(XmlNode section, long long entries, double debit, double credit);
+// The section's totals from the lines its reader read: cancelled documents
+// are written but left out.
+SectionTotals SumSectionLines(SectionReader& reader);
 
 // What defines a source-document section: its step on the progress bar, its
-// element, the documents of the period it writes (drafts and the
-// restrictions' documents left out) and those it counts as entries.
+// element and its kinds of document.
 struct SectionKind {
   ProgressStep step;
   const char* element;
-  const char* documents;  // the condition on documentos
-  bool (*isEntry)(std::string_view tipodoc);
+  SourceSection section;
 };
 // The section's documents statement, without its order.
 std::string SectionSql(const RunContext& ctx, const SectionKind& kind);
 
 // The opening every source-document section shares: its step, its documents
-// in the order they are written, its element and its number of entries.
+// in the order they are written, its element and its number of entries
+// (its documents of a kind the table knows: the statement compares types
+// without regard to case, the table does not).
 struct OpenedSection {
   std::string sql;      // SectionSql
   Recordset documents;  // on its first row
@@ -79,6 +76,9 @@ struct OpenedSection {
   long long entries = 0;
 };
 OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& kind);
+// Writes the section's "NumberOfEntries", "TotalDebit" and "TotalCredit";
+// returns them for the run's summary.
+SectionSummary AddSectionControl(const OpenedSection& section, const SectionTotals& totals);
 
 // The tags a sales or working document opens with.
 struct DocumentHeadTags {
@@ -103,11 +103,12 @@ void AddHash(XmlNode parent, const Recordset& rs, bool signs);
 // "DocumentTotals". The sales and working documents add the withheld amount
 // back into the gross total; a receipt's gross total is its own total.
 void AddDocumentTotals(XmlNode parent, const Recordset& rs, bool grossWithRetencao);
-// "WithholdingTax" elements, IRC first, from the document's IRC and IRS sums.
-void AddRetencoes(XmlNode parent, double irc, double irs);
+// The document's "WithholdingTax" elements, IRC first, from the IRC and IRS
+// sums its section read.
+void AddRetencoes(XmlNode parent, SectionReader& reader, const Recordset& document);
 
 // The columns of a sales or working document's lines in the section's read.
-std::string LineColumns(int versao);
+std::string LineColumns(SchemaVersion schema);
 
 // The line's VAT "Tax" element.
 void AddLineVat(XmlNode line, const RunContext& ctx, double iva);

@@ -8,7 +8,6 @@
 #include "saft/DocumentCommon.h"
 #include "saft/ExemptionCheck.h"
 #include "saft/Products.h"
-#include "saft/SectionReads.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt {
@@ -16,27 +15,20 @@ namespace saftpt {
 SectionRead DocumentLinesRead(const RunContext& ctx, const std::string& filter,
                               const std::string& retencaoFilter) {
   SectionRead read;
-  read.columns = documentos::LineColumns(ctx.options.versao);
+  read.columns = documentos::LineColumns(ctx.options.schema);
   read.filter = filter;
   read.retencaoFilter = retencaoFilter;
   read.reasons = true;
   return read;
 }
 
-SectionSummary ReadAndAddControl(RunContext& ctx, const documentos::OpenedSection& section,
-                                 const SectionRead& read) {
-  ReadSection(ctx, section.sql, read);
-  documentos::SectionTotals totais = SumSectionLines(ctx);
-  documentos::AddSectionControl(section.element, section.entries, totais.Debit(), totais.Credit());
-  return {section.entries, totais.Credit(), totais.Debit()};
-}
-
-void AddDocumentLines(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
-                      const LineTextWidths& widths) {
+void AddCheckedLinesAndTotals(RunContext& ctx, SectionReader& reader, XmlNode document,
+                              const Recordset& rsDoc, const LineTextWidths& widths) {
   using namespace documentos;
   const bool v103 = ctx.V103();
-  const std::string tipodoc = rsDoc.Text("tipodoc");
-  DocumentRows rs = TakeLines(ctx, rsDoc);
+  const DocumentKind* kind = FindDocumentKind(rsDoc.Text("tipodoc"));
+  CheckDocumentReasons(ctx, reader, rsDoc);
+  DocumentRows rs = reader.TakeLines(rsDoc);
   const std::string dataDocumento = DocumentDate(rsDoc);
 
   long long numeroLinha = 1;
@@ -44,8 +36,7 @@ void AddDocumentLines(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
     XmlNode line = document.NewChild("Line", "");
     AddElement(line, "LineNumber", std::to_string(numeroLinha));
     std::string produto = ProductCode(ctx, rs.Field("Referencia"));
-    // Cut as the product table cuts it, so the line points at its product.
-    AddElement(line, "ProductCode", Utf8Left(produto, v103 ? 30 : 60));
+    AddElement(line, "ProductCode", ProductCodeText(ctx, produto));
     AddElement(line, "ProductDescription",
                produto == "DIVERSOS"
                    ? produto
@@ -63,7 +54,8 @@ void AddDocumentLines(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
     AddElement(
         line, "Description",
         descricao.IsNull() ? "DESCONHECIDO" : Utf8Left(descricao.Text(), widths.description));
-    AddLineAmount(line, tipodoc, Amount(rs, "ValorLiquido"));
+    const double liquido = Amount(rs, "ValorLiquido");
+    AddLineAmount(line, kind ? SideOfLine(*kind, liquido) : LineSide::kNone, liquido);
 
     // The schema allows one tax per line: the VAT. A line's stamp duty is
     // part of the document's TaxPayable.
@@ -72,13 +64,7 @@ void AddDocumentLines(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
     AddIsencaoIva(ctx, line, iva, rs.Text("IsencaoIva"), v103 ? "" : rs.Text("CodMencao"));
     AddElement(line, "SettlementAmount", FormatNumber(std::fabs(desconto), 2));
   }
-}
-
-void AddCheckedLinesAndTotals(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
-                              const LineTextWidths& widths) {
-  CheckDocumentReasons(ctx, rsDoc);
-  AddDocumentLines(ctx, document, rsDoc, widths);
-  documentos::AddDocumentTotals(document, rsDoc, true);
+  AddDocumentTotals(document, rsDoc, true);
 }
 
 }  // namespace saftpt

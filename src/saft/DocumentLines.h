@@ -22,18 +22,12 @@ struct LineTextWidths {
 // `retencaoFilter` keeps ("" reads none).
 SectionRead DocumentLinesRead(const RunContext& ctx, const std::string& filter,
                               const std::string& retencaoFilter);
-// Reads the section and writes its control totals, summed from the lines
-// read; returns them for the run's summary.
-SectionSummary ReadAndAddControl(RunContext& ctx, const documentos::OpenedSection& section,
-                                 const SectionRead& read);
 
-// Writes the document's lines, as the section read them, under `document`.
-void AddDocumentLines(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
-                      const LineTextWidths& widths);
 // Checks the reasons of the document's lines first, so that they are read
-// with any correction made, then writes the lines and "DocumentTotals".
-void AddCheckedLinesAndTotals(RunContext& ctx, XmlNode document, const Recordset& rsDoc,
-                              const LineTextWidths& widths);
+// with any correction made, then writes the lines, as the section's reader
+// read them, and "DocumentTotals".
+void AddCheckedLinesAndTotals(RunContext& ctx, SectionReader& reader, XmlNode document,
+                              const Recordset& rsDoc, const LineTextWidths& widths);
 
 }  // namespace saftpt
 

@@ -3,7 +3,6 @@
 
 #include "base/Error.h"
 #include "base/Utf8.h"
-#include "saft/SectionReads.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt {
@@ -19,8 +18,8 @@ namespace {
 
 // Asks the resolver about one case, with the period's entries of the table;
 // throws "Exportação do ficheiro cancelada." when it does not correct it.
-void AskCorrection(RunContext& ctx, const std::string& tipodoc, const std::string& serie,
-                   const std::string& numero, const std::string& reason) {
+void AskCorrection(RunContext& ctx, SectionReader& reader, const std::string& tipodoc,
+                   const std::string& serie, const std::string& numero, const std::string& reason) {
   const ExemptionCase c{tipodoc,
                         serie,
                         numero,
@@ -31,52 +30,41 @@ void AskCorrection(RunContext& ctx, const std::string& tipodoc, const std::strin
   if (!ctx.resolver.Resolve(c, fixer))
     throw Error(Error::kBuilder, "Exportação do ficheiro cancelada.");
   // The reasons of document lines were rewritten: what was read ahead is stale.
-  ++ctx.reads.corrections;
+  ctx.corrected = true;
+  reader.Invalidate();
 }
 
 }  // namespace
 
-void CheckDocumentReasons(RunContext& ctx, const Recordset& rsDoc) {
+void CheckDocumentReasons(RunContext& ctx, SectionReader& reader, const Recordset& rsDoc) {
   std::string tipodoc = rsDoc.Text("tipodoc");
   std::string serie = rsDoc.Text("serie");
   std::string numero = rsDoc.Text("numero");
   // The section's reasons, read again for this document after a correction.
-  RereadDocument(ctx, rsDoc);
-  const RunReads& l = ctx.reads;
-  std::vector<LineReason> motivos;
-  if (l.reasons) {
-    auto it = l.reasons->find(rsDoc.Field("IDDoc").Integer("IDDoc"));
-    if (it != l.reasons->end()) motivos = it->second;
-  }
+  const std::vector<LineReason> motivos = reader.Reasons(rsDoc);
   // The rows already read are gone through even after a correction: the
   // lines are read afresh when they are written.
   for (const LineReason& m : motivos) {
     // An accepted text is still refused with a code the table withdrew for
     // the period (M03, M08, M17 and M18 after 2023-01-01).
     bool recusado = m.checkText &&
-                    (!IsAcceptedReason(m.texto, ctx.acceptedReasons) ||
+                    (!IsAcceptedReason(m.texto, ctx.settings.acceptedReasons) ||
                      (!m.codMencao.IsNull() &&
                       ctx.options.motivos.IsWithdrawnCode(m.codMencao.Text(), ctx.options.start)));
     // A zero-rated line is written with its reason and code: without them the
     // authority rejects the file.
     if (!recusado && m.zeroRate)
-      recusado = m.texto.empty() || (ctx.options.versao >= 4 && Trim(m.codMencao.Text()).empty() &&
+      recusado = m.texto.empty() || (!ctx.V103() && Trim(m.codMencao.Text()).empty() &&
                                      CodMencaoFor(ctx, m.texto).empty());
-    if (recusado) AskCorrection(ctx, tipodoc, serie, numero, m.texto);
+    if (recusado) AskCorrection(ctx, reader, tipodoc, serie, numero, m.texto);
   }
 }
 
-void CheckReceiptReasons(RunContext& ctx, const Recordset& rsDoc) {
+void CheckReceiptReasons(RunContext& ctx, SectionReader& reader, const Recordset& rsDoc) {
   // Zero-rated lines of the documents this receipt pays that carry no code,
   // whatever their text; a Null code is as missing as an empty one.
-  RereadDocument(ctx, rsDoc);
-  const RunReads& l = ctx.reads;
-  if (!l.uncoded) return;
-  auto it = l.uncoded->find(rsDoc.Field("IDDoc").Integer("IDDoc"));
-  if (it == l.uncoded->end()) return;
-  // Copied: a correction may not leave the read-ahead rows in place.
-  const auto casos = it->second;
-  for (const auto& c : casos) AskCorrection(ctx, c[0], c[1], c[2], c[3]);
+  for (const UncodedLine& c : reader.Uncoded(rsDoc))
+    AskCorrection(ctx, reader, c.tipodoc, c.serie, c.numero, c.isencao);
 }
 
 // Read once per distinct text: the table cannot change during an export.

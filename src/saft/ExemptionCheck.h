@@ -8,16 +8,17 @@
 
 #include "db/Database.h"
 #include "saft/RunContext.h"
+#include "saft/SectionReads.h"
 #include "xml/XmlDocument.h"
 
 namespace saftpt {
 
 // Asks the resolver about every unacceptable reason of a sales or working
 // document's lines; throws "Exportação do ficheiro cancelada." when one is
-// not corrected.
-void CheckDocumentReasons(RunContext& ctx, const Recordset& document);
+// not corrected. A correction makes what `reader` read ahead stale.
+void CheckDocumentReasons(RunContext& ctx, SectionReader& reader, const Recordset& document);
 // The same for the uncoded zero-rated lines of the documents a receipt pays.
-void CheckReceiptReasons(RunContext& ctx, const Recordset& receipt);
+void CheckReceiptReasons(RunContext& ctx, SectionReader& reader, const Recordset& receipt);
 // Whether the reason is in the list, ignoring case and surrounding blanks.
 bool IsAcceptedReason(const std::string& texto, const std::vector<std::string>& accepted);
 // The code tipoisencaoiva gives a reason's text; "" when it has none.

@@ -8,23 +8,14 @@
 
 namespace saftpt {
 
-std::string AuditFileNamespace(int versao) {
-  return versao == 3 ? "urn:OECD:StandardAuditFile-Tax:PT_1.03_01"
-                     : "urn:OECD:StandardAuditFile-Tax:PT_1.04_01";
-}
-
-std::string AuditFileVersion(int versao) {
-  return versao == 3 ? "1.03_01" : "1.04_01";
-}
-
 void WriteHeader(RunContext& ctx, XmlNode auditFile) {
   ctx.ShowStep(kHeaderStep);
   const ExportOptions& options = ctx.options;
   const ConfiguracaoEscritorio& office = ctx.office;
   XmlNode header = auditFile.NewChild("Header", "");
-  header.AddAttribute("xmlns", AuditFileNamespace(options.versao));
+  header.AddAttribute("xmlns", AuditFileNamespace(options.schema));
   const std::string contribuinte = RemoveSpaces(office.numContribuinte);
-  AddElement(header, "AuditFileVersion", AuditFileVersion(options.versao));
+  AddElement(header, "AuditFileVersion", AuditFileVersion(options.schema));
   AddElement(header, "CompanyID", contribuinte);
   AddElement(header, "TaxRegistrationNumber", contribuinte);
   AddElement(header, "TaxAccountingBasis", "F");

@@ -9,10 +9,6 @@
 
 namespace saftpt {
 
-// The namespace and "AuditFileVersion" of a file version (3 or 4).
-std::string AuditFileNamespace(int versao);
-std::string AuditFileVersion(int versao);
-
 // Writes the header and takes the office's tax number into the summary.
 void WriteHeader(RunContext& ctx, XmlNode auditFile);
 

@@ -8,8 +8,6 @@
 #include "saft/Customers.h"
 #include "saft/DocumentCommon.h"
 #include "saft/ExemptionCheck.h"
-#include "saft/OfficeSettings.h"
-#include "saft/SectionReads.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt {
@@ -34,6 +32,9 @@ constexpr size_t kGroupData = 6;
 constexpr size_t kDocumentTotal = 7;
 constexpr size_t kGroupIsencao = 8;
 constexpr size_t kGroupCodMencao = 9;
+// Where the groups' columns start in the statement's rows (the receipt
+// line's ID and a marker come first).
+constexpr size_t kGroupFirst = 2;
 
 // Share of the settled document that the receipt line pays. Nearly all of it
 // (rounding of the amounts paid) counts as all of it.
@@ -46,14 +47,39 @@ double PaidShare(double pago, double totalDocumento) {
   return parte;
 }
 
+// The amount of a line of the receipt: the share paid of one rate group of
+// the settled document.
+double GroupAmount(double pago, double liquidoGrupo, double totalDocumento) {
+  return std::fabs(std::fabs(liquidoGrupo) * PaidShare(pago, totalDocumento));
+}
+
+// The side a receipt's line takes, by the kind of the document it settles.
+LineSide PaidSide(const std::string& tipodocP) {
+  const DocumentKind* kind = FindDocumentKind(tipodocP);
+  return kind ? kind->whenPaid : LineSide::kCredit;
+}
+
+// The section's totals from what it read, before any receipt is written: the
+// lines AddPaymentLines writes, a cancelled receipt's left out.
+documentos::SectionTotals SumPaymentLines(SectionReader& reader) {
+  using documentos::Amount;
+  documentos::SectionTotals totais;
+  reader.ForEachGroup([&totais](const Recordset& g) {
+    if (g.Field("saft_anulado").Boolean("Anulado")) return;
+    totais.Add(PaidSide(g.Text("saft_tipodocp")),
+               GroupAmount(Amount(g, "saft_pago"),
+                           Amount(g.Field(kGroupFirst + kGroupLiquido), "ValorLiquido"),
+                           Amount(g.Field(kGroupFirst + kDocumentTotal), "ValorTotal")));
+  });
+  return totais;
+}
+
 // For every document the receipt settles, one line per VAT rate of that
 // document, scaled by the share of it that was paid.
-void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
+void AddPaymentLines(RunContext& ctx, SectionReader& reader, XmlNode payment,
+                     const Recordset& rsDoc) {
   using documentos::Amount;
-  DocumentRows linhas = TakeLines(ctx, rsDoc);
-  // A cancelled receipt is written but its lines do not count in the totals
-  // that Save puts in the section.
-  bool somaTotais = !documentos::IsCancelled(rsDoc);
+  DocumentRows linhas = reader.TakeLines(rsDoc);
 
   long long numeroLinha = 1;
   for (; !linhas.Eof(); linhas.MoveNext()) {
@@ -61,11 +87,11 @@ void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
     std::string serieP = linhas.Text("SerieP");
     std::string numeroP = linhas.Text("NumeroP");
     double pago = Amount(linhas, "ValorTotal");
-    bool debito = tipodocP == "FA" || tipodocP == "NC";
+    const LineSide side = PaidSide(tipodocP);
 
-    DocumentRows grupos = TakeGroups(ctx, linhas.Field("ID").Integer("ID"));
+    DocumentRows grupos = reader.TakeGroups(linhas.Field("ID").Integer("ID"));
     for (; !grupos.Eof(); grupos.MoveNext(), ++numeroLinha) {
-      double parte = PaidShare(pago, Amount(grupos.Field(kDocumentTotal), "ValorTotal"));
+      double totalDocumento = Amount(grupos.Field(kDocumentTotal), "ValorTotal");
 
       XmlNode line = payment.NewChild("Line", "");
       AddElement(line, "LineNumber", std::to_string(numeroLinha));
@@ -74,15 +100,13 @@ void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
       AddElement(origem, "InvoiceDate", FormatDate(grupos.Field(kGroupData).Date("data")));
 
       double desconto = Amount(grupos.Field(kGroupDesconto), "ValorDesconto");
-      AddElement(line, "SettlementAmount",
-                 FormatNumber(std::fabs(RoundHalfEven(desconto * parte, 2)), 0));
+      AddElement(
+          line, "SettlementAmount",
+          FormatNumber(std::fabs(RoundHalfEven(desconto * PaidShare(pago, totalDocumento), 2)), 0));
 
-      double valor =
-          std::fabs(std::fabs(Amount(grupos.Field(kGroupLiquido), "ValorLiquido")) * parte);
-      AddElement(line, debito ? "DebitAmount" : "CreditAmount", FormatNumber(valor, 2));
-      if (somaTotais)
-        (debito ? ctx.paymentTotals.linesDebit : ctx.paymentTotals.linesCredit) +=
-            RoundHalfAway(valor, 2);
+      documentos::AddLineAmount(
+          line, side,
+          GroupAmount(pago, Amount(grupos.Field(kGroupLiquido), "ValorLiquido"), totalDocumento));
 
       double iva = grupos.Field(kGroupIva).Number("iva");
       documentos::AddLineVat(line, ctx, iva);
@@ -90,7 +114,7 @@ void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
       if (!codigo.empty()) {
         std::string isencao = grupos.Field(kGroupIsencao).Text();
         AddElement(line, "TaxExemptionReason", Utf8Left(isencao, 60));
-        if (ctx.options.versao >= 4) {
+        if (!ctx.V103()) {
           if (Trim(codigo).empty()) codigo = CodMencaoFor(ctx, isencao);
           AddElement(line, "TaxExemptionCode", codigo);
         }
@@ -101,54 +125,14 @@ void AddPaymentLines(RunContext& ctx, XmlNode payment, const Recordset& rsDoc) {
 
 }  // namespace
 
-const documentos::SectionKind kPayments{
-    kPaymentsStep, "Payments", "tipodoc = 'R' and CodCliente<>''",
-    [](std::string_view tipodoc) { return tipodoc == "R" || tipodoc == "RC"; }};
+const documentos::SectionKind kPayments{kPaymentsStep, "Payments", SourceSection::kPayments};
 
 void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
   using namespace documentos;
-  const std::string restricao = ctx.DocumentRestriction();
-  const std::string inicio = ctx.PeriodStart();
-  const std::string fim = ctx.PeriodEnd();
   OpenedSection section = OpenSection(ctx, sourceDocuments, kPayments);
   Recordset& rs = section.documents;
   XmlNode payments = section.element;
-  // Save rewrites the totals once the lines are summed.
-  payments.Retain();
-
-  // Totals in double precision: a year of receipts must add up to the cent.
-  double credito = 0;
-  Recordset soma = ctx.db.Execute(
-      "select "
-      "Sum(Round(documentoslinhas.ValorLiquido,2)-Round(documentoslinhas.ValorDesconto,2)) as "
-      "Total from documentoslinhas inner join documentos ON  "
-      "(documentos.numero=documentoslinhas.numero AND documentos.tipodoc=documentoslinhas.tipodoc "
-      "AND documentos.serie=documentoslinhas.serie)  where documentos.tipodoc IN ('R') and "
-      "documentoslinhas.TipoDocP<>'NC'  AND documentoslinhas.Serie<>'tmp' and data>='" +
-      inicio + "' and data<='" + fim + "'");
-  if (!soma.Eof() && soma.Field("Total").IsNumeric()) credito = soma.Field("Total").Number("Total");
-  soma.Close();
-
-  // Credit notes deducted in receipts.
-  double debito = 0;
-  Recordset notas = ctx.db.Execute(
-      "select "
-      "SUM(Round(ABS(documentoslinhas.ValorLiquido),2)-Round(ABS(documentoslinhas.ValorDesconto),"
-      "2)) from documentos INNER JOIN documentoslinhas ON "
-      "(documentos.IDDoc=documentoslinhas.IDDoc) where documentoslinhas.tipodoc IN ('R') AND "
-      "documentoslinhas.TipoDocP='NC' AND documentoslinhas.Serie<>'tmp'  and CodCliente<>'' and "
-      "Ncontribuintecliente<>'' and data>='" +
-      inicio + "' and data<='" + fim + "' " + restricao);
-  for (; !notas.Eof(); notas.MoveNext()) {
-    Value v = notas.Field(size_t{0});
-    if (!v.IsNull()) debito = std::fabs(v.Number("TotalDebit"));
-  }
-  notas.Close();
-
-  ctx.paymentTotals.writtenCredit = RoundHalfAway(credito, 2);
-  ctx.paymentTotals.writtenDebit = RoundHalfAway(debito, 2);
-  AddSectionControl(payments, section.entries, debito, credito);
-  ctx.summary.receipts = {section.entries, credito, debito};
+  const CustomerRule customerRule = CustomerRuleOf(kPayments.section);
 
   SectionRead read;
   read.columns =
@@ -161,7 +145,9 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
   read.filter = "documentoslinhas.tipodocp<>''";
   read.retencaoFilter = "round(documentoslinhas.valorretencao,2)<>0";
   read.receipts = true;
-  ReadSection(ctx, section.sql, read);
+  SectionReader reader(ctx, section.sql, read);
+  ctx.summary.receipts = AddSectionControl(section, SumPaymentLines(reader));
+
   long long progresso = 1;
   for (; !rs.Eof(); rs.MoveNext()) {
     ctx.progress.ShowDetailProgress(++progresso);
@@ -171,7 +157,7 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
     AddElement(payment, "ATCUD", ctx.AtcudText(rs.Field("ATCUD"), DocumentNumber(rs)));
     AddElement(payment, "Period", Period(rs));
     AddElement(payment, "TransactionDate", data);
-    AddElement(payment, "PaymentType", SerieIvaCaixa(ctx, rs.Text("serie")) == 1 ? "RC" : "RG");
+    AddElement(payment, "PaymentType", ctx.SerieIvaCaixa(rs.Text("serie")) == 1 ? "RC" : "RG");
     AddDocumentStatus(payment, rs, "PaymentStatus", "PaymentStatusDate", "SourcePayment");
 
     XmlNode metodo = payment.NewChild("PaymentMethod", "");
@@ -179,12 +165,12 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
     double total = Amount(rs, "ValorTotal");
     AddElement(metodo, "PaymentAmount", FormatNumber(total > 0 ? total : 0, 2));
     AddElement(metodo, "PaymentDate", data);
-    AddEntryAndCustomer(payment, rs, ReceiptCustomerId(ctx, rs.Field("CodCliente")));
+    AddEntryAndCustomer(payment, rs, DocumentCustomerId(ctx, customerRule, rs));
 
-    if (ctx.options.versao >= 4) CheckReceiptReasons(ctx, rs);
-    AddPaymentLines(ctx, payment, rs);
+    if (!ctx.V103()) CheckReceiptReasons(ctx, reader, rs);
+    AddPaymentLines(ctx, reader, payment, rs);
     AddDocumentTotals(payment, rs, false);
-    AddDocumentRetencoes(ctx, payment, rs);
+    AddRetencoes(payment, reader, rs);
   }
   rs.Close();
 }

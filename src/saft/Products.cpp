@@ -1,7 +1,6 @@
 // The fee types as products, and their look-ups read once per run.
 #include "saft/Products.h"
 
-#include <exception>
 #include <map>
 
 #include "base/Utf8.h"
@@ -23,16 +22,19 @@ std::string ProductType(const std::string& categoria) {
 
 }  // namespace
 
-// Never fails: a reference without a category, or a failed look-up, is a
-// service.
+// A reference without a category is a service.
 std::string ProductCategory(RunContext& ctx, const std::string& productCode) {
-  try {
-    Value categoria = ctx.db.ReadValue(
-        "Categoria", "honorarios", "referencia='" + ctx.db.Escape(productCode) + "'", Value(""));
-    if (!categoria.Text().empty()) return categoria.Text();
-  } catch (const std::exception&) {
-  }
-  return "S";
+  Value categoria = ctx.db.ReadValue("Categoria", "honorarios",
+                                     "referencia='" + ctx.db.Escape(productCode) + "'", Value(""));
+  return categoria.Text().empty() ? "S" : categoria.Text();
+}
+
+std::string ProductCodeText(const RunContext& ctx, const std::string& productCode) {
+  return Utf8Left(productCode, ctx.V103() ? 30 : 60);
+}
+
+std::string DescriptionOrCode(const std::string& descricao, const std::string& productCode) {
+  return Trim(descricao).empty() ? productCode : descricao;
 }
 
 namespace {
@@ -44,17 +46,13 @@ Honorario FindHonorario(RunContext& ctx, const std::string& referencia) {
   auto& lidos = ctx.reads.honorarios;
   if (!lidos) {
     lidos.emplace();
-    try {
-      Recordset rs = ctx.db.Execute(
-          "select r.ref, (select h.Referencia from honorarios h where h.Referencia=r.ref limit 1), "
-          "(select h.Descricao from honorarios h where h.Referencia=r.ref limit 1) from (select "
-          "Referencia as ref from documentoslinhas where Referencia<>'' group by "
-          "cast(Referencia as binary)) r");
-      for (; !rs.Eof(); rs.MoveNext())
-        (*lidos)[rs.Field(size_t{0}).Text()] = Honorario{rs.Field(1).Text(), rs.Field(2).Text()};
-    } catch (const std::exception&) {
-      // Looked up one by one, with their own errors.
-    }
+    Recordset rs = ctx.db.Execute(
+        "select r.ref, (select h.Referencia from honorarios h where h.Referencia=r.ref limit 1), "
+        "(select h.Descricao from honorarios h where h.Referencia=r.ref limit 1) from (select "
+        "Referencia as ref from documentoslinhas where Referencia<>'' group by "
+        "cast(Referencia as binary)) r");
+    for (; !rs.Eof(); rs.MoveNext())
+      (*lidos)[rs.Field(size_t{0}).Text()] = Honorario{rs.Field(1).Text(), rs.Field(2).Text()};
   }
   auto it = lidos->find(referencia);
   if (it != lidos->end()) return it->second;
@@ -69,9 +67,7 @@ Honorario FindHonorario(RunContext& ctx, const std::string& referencia) {
 }  // namespace
 
 std::string ProductDescription(RunContext& ctx, const std::string& productCode) {
-  std::string descricao = FindHonorario(ctx, productCode).descricao;
-  if (Trim(descricao).empty()) return productCode;
-  return descricao;
+  return DescriptionOrCode(FindHonorario(ctx, productCode).descricao, productCode);
 }
 
 std::string ProductCode(RunContext& ctx, const Value& referencia) {
@@ -90,28 +86,22 @@ void WriteProducts(RunContext& ctx, XmlNode masterFiles) {
   // The categories of all references in one statement, matched by the server
   // as each reference's own look-up would; any other is looked up alone.
   std::map<std::string, std::string> categorias;
-  try {
-    Recordset c = ctx.db.Execute(
-        "select r.ref, (select h.Categoria from honorarios h where h.referencia=r.ref limit 1) "
-        "from (select referencia as ref from honorarios where not referencia is null and "
-        "referencia<>'' group by cast(referencia as binary)) r");
-    for (; !c.Eof(); c.MoveNext()) categorias[c.Field(size_t{0}).Text()] = c.Field(1).Text();
-  } catch (const std::exception&) {
-    categorias.clear();
-  }
+  Recordset c = ctx.db.Execute(
+      "select r.ref, (select h.Categoria from honorarios h where h.referencia=r.ref limit 1) "
+      "from (select referencia as ref from honorarios where not referencia is null and "
+      "referencia<>'' group by cast(referencia as binary)) r");
+  for (; !c.Eof(); c.MoveNext()) categorias[c.Field(size_t{0}).Text()] = c.Field(1).Text();
   for (; !rs.Eof(); rs.MoveNext()) {
     const std::string referencia = rs.Text("Referencia");
-    // The schema wants a description: a fee type without one is described by
-    // its reference, as the document lines do.
-    std::string descricao = rs.Text("Descricao");
-    if (Trim(descricao).empty()) descricao = referencia;
+    // The schema wants a description.
+    const std::string descricao = DescriptionOrCode(rs.Text("Descricao"), referencia);
 
     XmlNode produto = masterFiles.NewChild("Product", "");
     auto categoria = categorias.find(referencia);
     AddElement(produto, "ProductType",
                ProductType(categoria == categorias.end() ? ProductCategory(ctx, referencia)
                                                          : categoria->second));
-    AddElement(produto, "ProductCode", Utf8Left(referencia, v103 ? 30 : 60));
+    AddElement(produto, "ProductCode", ProductCodeText(ctx, referencia));
     AddElement(produto, "ProductDescription", Utf8Left(descricao, v103 ? 60 : 200));
     AddElement(produto, "ProductNumberCode", Utf8Left(referencia, v103 ? 50 : 60));
     if (referencia == kProdutoDiversos) temDiversos = true;

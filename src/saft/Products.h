@@ -19,8 +19,13 @@ void WriteProducts(RunContext& ctx, XmlNode masterFiles);
 std::string ProductCode(RunContext& ctx, const Value& referencia);
 // The fee type's description; a reference without one is described by itself.
 std::string ProductDescription(RunContext& ctx, const std::string& productCode);
-// The stored category; "S" (a service) without one or when the look-up fails.
+// The stored category; "S" (a service) without one.
 std::string ProductCategory(RunContext& ctx, const std::string& productCode);
+// The "ProductCode" as the file writes it, cut to the version's width: the
+// products and the lines that point at them alike.
+std::string ProductCodeText(const RunContext& ctx, const std::string& productCode);
+// A fee type's description; a blank one is described by its reference.
+std::string DescriptionOrCode(const std::string& descricao, const std::string& productCode);
 
 }  // namespace saftpt
 

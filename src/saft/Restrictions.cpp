@@ -10,18 +10,18 @@
 
 namespace saftpt {
 
-std::string WhereRestricoesDocumentos(const Restricoes& restricoes, const std::string& tabela,
-                                      const Database& db) {
+std::string RestricoesCondition(const Restricoes& restricoes, const std::string& tabela,
+                                const Database& db) {
   if (restricoes.empty()) return "";
   std::string prefixo = tabela.empty() ? "" : tabela + ".";
   std::string condicao;
-  for (const clsRestricaoDocumento& r : restricoes) {
+  for (const RestricaoDocumento& r : restricoes) {
     if (!condicao.empty()) condicao += " or ";
     // Type and series are typed by the user: escaped so a quote stays text.
     condicao += " ( " + prefixo + "Tipodoc='" + db.Escape(r.tipodoc) + "' and " + prefixo +
-                "Serie='" + db.Escape(r.Serie) + "' and " + prefixo +
-                "Numero>=" + std::to_string(r.NumeroInicial) + " and " + prefixo +
-                "Numero<=" + std::to_string(r.NumeroFinal) + " ) ";
+                "Serie='" + db.Escape(r.serie) + "' and " + prefixo +
+                "Numero>=" + std::to_string(r.numeroInicial) + " and " + prefixo +
+                "Numero<=" + std::to_string(r.numeroFinal) + " ) ";
   }
   return " ( " + condicao + " ) ";
 }
@@ -29,7 +29,7 @@ std::string WhereRestricoesDocumentos(const Restricoes& restricoes, const std::s
 namespace {
 
 // A whole number as typed: blanks around it and a sign allowed, nothing else.
-bool LeNumero(std::string_view text, long long& out) {
+bool ReadNumber(std::string_view text, long long& out) {
   std::string t = Trim(text);
   if (t.empty()) return false;
   const char* first = t.data();
@@ -41,14 +41,14 @@ bool LeNumero(std::string_view text, long long& out) {
 
 }  // namespace
 
-clsRestricaoDocumento ParseRestricao(const std::string& text) {
+RestricaoDocumento ParseRestricao(const std::string& text) {
   size_t c1 = text.find(':');
   size_t c2 = text.rfind(':');
   if (c1 == std::string::npos || c2 == c1)
     throw Error(Error::kBuilder, "Restrição inválida (use TIPO:SÉRIE:INICIAL-FINAL): " + text);
-  clsRestricaoDocumento r;
+  RestricaoDocumento r;
   r.tipodoc = text.substr(0, c1);
-  r.Serie = text.substr(c1 + 1, c2 - c1 - 1);
+  r.serie = text.substr(c1 + 1, c2 - c1 - 1);
   std::string intervalo = text.substr(c2 + 1);
   // The hyphen between the numbers; a leading one is the first number's sign.
   size_t hifen = intervalo.find('-', intervalo.find_first_not_of(" -+") == std::string::npos
@@ -56,8 +56,9 @@ clsRestricaoDocumento ParseRestricao(const std::string& text) {
                                          : intervalo.find_first_not_of(" -+"));
   std::string inicial = intervalo.substr(0, hifen);
   std::string final = hifen == std::string::npos ? "" : intervalo.substr(hifen + 1);
-  if (!LeNumero(inicial, r.NumeroInicial)) throw Error(Error::kBuilder, "Número Inicial Inválido");
-  if (!LeNumero(final, r.NumeroFinal)) throw Error(Error::kBuilder, "Número Final Inválido");
+  if (!ReadNumber(inicial, r.numeroInicial))
+    throw Error(Error::kBuilder, "Número Inicial Inválido");
+  if (!ReadNumber(final, r.numeroFinal)) throw Error(Error::kBuilder, "Número Final Inválido");
   return r;
 }
 

@@ -10,25 +10,25 @@ namespace saftpt {
 
 class Database;
 
-struct clsRestricaoDocumento {
+struct RestricaoDocumento {
   std::string tipodoc;
-  std::string Serie;
-  long long NumeroInicial = 0;
-  long long NumeroFinal = 0;
+  std::string serie;
+  long long numeroInicial = 0;
+  long long numeroFinal = 0;
 };
 
-using Restricoes = std::vector<clsRestricaoDocumento>;
+using Restricoes = std::vector<RestricaoDocumento>;
 
 // " (  ( documentos.Tipodoc='F' and documentos.Serie='A' and
 // documentos.Numero>=1 and documentos.Numero<=99999 )  ) " for one
 // restriction; "" for none. Type and series are escaped with the
 // connection's escaping.
-std::string WhereRestricoesDocumentos(const Restricoes& restricoes, const std::string& tabela,
-                                      const Database& db);
+std::string RestricoesCondition(const Restricoes& restricoes, const std::string& tabela,
+                                const Database& db);
 
 // Parses "TYPE:SERIES:FIRST-LAST" (the command line's --restrict). Throws
 // Error with "Número Inicial Inválido" or "Número Final Inválido".
-clsRestricaoDocumento ParseRestricao(const std::string& text);
+RestricaoDocumento ParseRestricao(const std::string& text);
 
 }  // namespace saftpt
 

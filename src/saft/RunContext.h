@@ -1,9 +1,11 @@
 // The state of one export that every section writer shares: where it reads,
-// what it was asked, where it reports progress and exemption cases, what it
-// reads once for the whole run, and the counts and totals it has written.
+// what it was asked and what the office's settings say (both fixed for the
+// run), where it reports progress and exemption cases, the look-ups it reads
+// once for the whole run, and the summary of what it has written.
 #ifndef SAFTPT_SAFT_RUNCONTEXT_H_
 #define SAFTPT_SAFT_RUNCONTEXT_H_
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,16 +19,16 @@
 #include "saft/ProgressSink.h"
 #include "saft/ProgressSteps.h"
 #include "saft/Restrictions.h"
-#include "saft/RunReads.h"
+#include "saft/SchemaVersion.h"
 
 namespace saftpt {
 
 // Everything an export takes from its front end.
 struct ExportOptions {
-  std::string fiscalYear;   // written as it stands into "FiscalYear"
-  DateTime start;           // first day of the period (inclusive)
-  DateTime end;             // last day of the period (inclusive)
-  int versao = 4;           // 3 writes "1.03_01", anything else "1.04_01"
+  std::string fiscalYear;  // written as it stands into "FiscalYear"
+  DateTime start;          // first day of the period (inclusive)
+  DateTime end;            // last day of the period (inclusive)
+  SchemaVersion schema = SchemaVersion::kV104;
   std::string comment;      // "HeaderComment" when not empty
   bool receipts = false;    // "Enviar recibos"
   Restricoes restrictions;  // document restrictions, in the order added
@@ -50,35 +52,55 @@ struct ExportSummary {
   SectionSummary receipts;
 };
 
-// The payments section's totals: those written before its lines, and the
-// sums of the line amounts written, which Save puts in their place.
-struct PaymentTotals {
-  double writtenCredit = 0;
-  double writtenDebit = 0;
-  double linesCredit = 0;
-  double linesDebit = 0;
+// What the office's settings say for the whole run, read before the first
+// section. Columns older databases lack are looked for in the catalogue: a
+// failing read stops the export, it never becomes a default in the file.
+struct RunSettings {
+  std::string clienteIndiferenciado;  // the walk-in customer's code
+  bool orcamentosAssinados = false;   // quotations carry their signature
+  bool certified = false;             // sales documents carry their signature
+  bool sendsReceipts = false;         // the file carries the receipts
+  std::vector<std::string> acceptedReasons;
+  // Columns older databases lack: without TipoRetencao everything withheld
+  // is IRS; without series.IvaCaixa no series is on cash-basis VAT.
+  bool hasTipoRetencao = false;
+  bool hasSerieIvaCaixa = false;
+};
+
+// A fee type as the lines look it up by reference.
+struct Honorario {
+  std::string referencia;  // "" when the reference is not in the catalogue
+  std::string descricao;
+};
+
+// Look-ups read once per run: they cannot change during an export (the
+// exemption dialog only rewrites the reasons of document lines).
+struct RunReads {
+  std::map<std::string, int> serieIvaCaixa;
+  std::map<std::string, std::string> codMencao;
+  std::optional<std::map<std::string, Honorario>> honorarios;
+  std::optional<std::map<std::string, long long>> customersByNif;
+  std::optional<std::map<std::string, Value>> nifByCustomer;
 };
 
 struct RunContext {
+  // Reads the office's settings for the run (RunSettings).
   RunContext(Database& db, const ConfiguracaoEscritorio& office, const ExportOptions& options,
              ProgressSink& progress, ExemptionResolver& resolver);
 
-  // Reads what the sections need of the office's settings before they start:
-  // the walk-in customer, whether quotations are signed, the accepted reasons.
-  void ReadOfficeSettings();
-
-  bool V103() const { return options.versao == 3; }
-  // The period's first day, and its last one as the statements' upper bound:
-  // the whole day, so that documents stored with a time of day (DATETIME
-  // columns) are included.
-  std::string PeriodStart() const;
-  std::string PeriodEnd() const;
-  // The restrictions' clause after " and ", or nothing without restrictions.
-  std::string DocumentRestriction() const;
-  // The "ATCUD" element's text: "0" before 1 February 2023 (the run's date).
+  bool V103() const { return options.schema == SchemaVersion::kV103; }
+  // 1 when the series is on cash-basis VAT, 0 otherwise; read once per
+  // series.
+  int SerieIvaCaixa(const std::string& serie);
+  // The statement of the period's documents of the kinds `kinds` (a
+  // KindsCondition), without its order: temporary series never and, when
+  // `restricted`, only the restrictions' documents.
+  std::string DocumentsOfPeriod(const std::string& kinds, bool restricted) const;
+  // The "ATCUD" element's text: "0" before the ATCUD became compulsory (the
+  // run's date).
   std::string AtcudText(const Value& atcud, const std::string& documentNumber) const;
   // Where the exemption dialog's corrections are written and read back: the
-  // view's (config/ReadView.h), or db without one.
+  // view's (db/ReadView.h), or db without one.
   Database& Corrections() { return view ? view->Corrections() : db; }
   // Whether that is another connection than the one the run reads through.
   bool CorrectsElsewhere() const { return view && view->GetKind() == ReadView::Kind::kSnapshot; }
@@ -88,18 +110,14 @@ struct RunContext {
   Database& db;
   const ConfiguracaoEscritorio& office;
   const ExportOptions options;
+  const RunSettings settings;
   ProgressSink& progress;
   ExemptionResolver& resolver;
   ReadView* view = nullptr;  // the run's consistent view, when it has one
-
-  std::string clienteIndiferenciado;  // the walk-in customer's code
-  bool orcamentosAssinados = false;   // quotations carry their signature
-  std::vector<std::string> acceptedReasons;
-  std::optional<bool> sendsReceipts;
+  bool corrected = false;    // the exemption dialog has written a correction
   RunReads reads;
 
   ExportSummary summary;
-  PaymentTotals paymentTotals;
 };
 
 }  // namespace saftpt

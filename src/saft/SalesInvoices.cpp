@@ -4,28 +4,11 @@
 #include "saft/Customers.h"
 #include "saft/DocumentCommon.h"
 #include "saft/DocumentLines.h"
-#include "saft/OfficeSettings.h"
-#include "saft/SectionReads.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt {
 
 namespace {
-
-bool IsEntry(std::string_view tipodoc) {
-  return tipodoc == "F" || tipodoc == "FA" || tipodoc == "FR" || tipodoc == "FS" ||
-         tipodoc == "ND" || tipodoc == "NC";
-}
-
-// The file's invoice type; "FA" documents are reported as invoice-receipts.
-const char* InvoiceType(const std::string& tipodoc) {
-  if (tipodoc == "F") return "FT";
-  if (tipodoc == "FR" || tipodoc == "FA") return "FR";
-  if (tipodoc == "FS") return "FS";
-  if (tipodoc == "ND") return "ND";
-  if (tipodoc == "NC") return "NC";
-  return nullptr;
-}
 
 constexpr documentos::DocumentHeadTags kInvoiceTags{"InvoiceNo", "InvoiceStatus",
                                                     "InvoiceStatusDate", "InvoiceDate"};
@@ -33,41 +16,39 @@ constexpr documentos::DocumentHeadTags kInvoiceTags{"InvoiceNo", "InvoiceStatus"
 }  // namespace
 
 const documentos::SectionKind kSalesInvoices{kSalesInvoicesStep, "SalesInvoices",
-                                             "tipodoc IN ('F','FA','FR','FS','ND','NC')", IsEntry};
+                                             SourceSection::kSalesInvoices};
 
 void WriteSalesInvoices(RunContext& ctx, XmlNode sourceDocuments) {
   using namespace documentos;
   OpenedSection section = OpenSection(ctx, sourceDocuments, kSalesInvoices);
   Recordset& rs = section.documents;
 
-  // Cannot change during a run.
-  const bool certificada = IsCertified(ctx);
+  const CustomerRule customerRule = CustomerRuleOf(kSalesInvoices.section);
   // 1.04_01 also wants the zero-amount lines that carry a VAT rate.
   const std::string linhas = ctx.V103() ? "documentoslinhas.valorliquido<>0"
                                         : "documentoslinhas.valorliquido<>0 or "
                                           "(documentoslinhas.valorliquido=0 and "
                                           "documentoslinhas.iva<>0)";
-  ctx.summary.invoices = ReadAndAddControl(
-      ctx, section, DocumentLinesRead(ctx, linhas, "documentoslinhas.valorretencao>0"));
+  SectionReader reader(ctx, section.sql,
+                       DocumentLinesRead(ctx, linhas, "documentoslinhas.valorretencao>0"));
+  ctx.summary.invoices = AddSectionControl(section, SumSectionLines(reader));
 
   const LineTextWidths widths{ctx.V103() ? size_t{60} : size_t{200}, 60};
   long long progresso = 1;
   for (; !rs.Eof(); rs.MoveNext()) {
     ctx.progress.ShowDetailProgress(++progresso);
     XmlNode invoice = section.element.NewChild("Invoice", "");
-    AddDocumentHead(ctx, invoice, rs, kInvoiceTags, ctx.options.versao >= 4, certificada);
-    if (const char* tipo = InvoiceType(rs.Text("tipodoc")))
-      AddElement(invoice, "InvoiceType", tipo);
+    AddDocumentHead(ctx, invoice, rs, kInvoiceTags, !ctx.V103(), ctx.settings.certified);
+    if (const DocumentKind* kind = FindDocumentKind(rs.Text("tipodoc")))
+      AddElement(invoice, "InvoiceType", kind->fileType);
     XmlNode regimes = invoice.NewChild("SpecialRegimes", "");
     AddElement(regimes, "SelfBillingIndicator", "0");
     AddElement(regimes, "CashVATSchemeIndicator",
-               std::to_string(SerieIvaCaixa(ctx, rs.Text("serie"))));
+               std::to_string(ctx.SerieIvaCaixa(rs.Text("serie"))));
     AddElement(regimes, "ThirdPartiesBillingIndicator", "0");
-    AddEntryAndCustomer(
-        invoice, rs,
-        DocumentCustomerId(ctx, rs.Field("CodCliente"), rs.Text("NContribuinteCliente")));
-    AddCheckedLinesAndTotals(ctx, invoice, rs, widths);
-    AddDocumentRetencoes(ctx, invoice, rs);
+    AddEntryAndCustomer(invoice, rs, DocumentCustomerId(ctx, customerRule, rs));
+    AddCheckedLinesAndTotals(ctx, reader, invoice, rs, widths);
+    AddRetencoes(invoice, reader, rs);
   }
   rs.Close();
 }

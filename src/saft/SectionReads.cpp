@@ -1,17 +1,33 @@
 // The statements of a section's reads and the handing out of their rows.
 #include "saft/SectionReads.h"
 
-#include <optional>
+#include "base/Error.h"
 
 namespace saftpt {
 
 namespace {
 
-// Lines are tied to their document by type, series and number, as the
-// per-document statements select them.
-constexpr const char* kLineOfDocument =
-    " documentoslinhas.tipodoc=documentos.tipodoc and documentoslinhas.Serie=documentos.serie "
-    "and documentoslinhas.numero=documentos.numero";
+std::shared_ptr<const std::vector<std::string>> Names(const Recordset& rs, size_t from) {
+  auto names = std::make_shared<std::vector<std::string>>();
+  for (size_t i = from; i < rs.FieldCount(); ++i) names->push_back(AsciiLower(rs.FieldName(i)));
+  return names;
+}
+
+// A line belongs to the document of its type, series and number, as the
+// billing program ties them (a number used twice ties the lines of both).
+std::string LineOf(const std::string& linha, const std::string& tipodoc, const std::string& serie,
+                   const std::string& numero) {
+  return " " + linha + ".tipodoc=" + tipodoc + " and " + linha + ".Serie=" + serie + " and " +
+         linha + ".numero=" + numero + " ";
+}
+
+std::string LineOfDocument(const std::string& linha) {
+  return LineOf(linha, "documentos.tipodoc", "documentos.serie", "documentos.numero");
+}
+
+// The order the documents are written in.
+constexpr const char* kDocumentOrder =
+    "documentos.Data,documentos.tipodoc,documentos.numero,documentos.IDDoc";
 
 // Lines with a net value whose reason is looked at: a line without VAT naming
 // a reason (its text must be one the authority accepts), and every zero-rated
@@ -24,151 +40,179 @@ constexpr const char* kReasonFilter =
     "documentoslinhas.valorliquido<>0 and ((documentoslinhas.valoriva = 0 and "
     "length(trim(documentoslinhas.isencaoiva))>0) or documentoslinhas.iva = 0)";
 
-// A receipt's rate groups of the documents it pays and their uncoded
-// zero-rated lines; `origem` is the section's documents and `recibo` joins
-// their lines.
-void ReadReceiptGroups(RunContext& ctx, Database& db, const std::string& origem,
-                       const std::string& recibo) {
-  RunReads& l = ctx.reads;
-  l.groups = RowsByDocument();
-  l.uncoded.reset();
-  const std::string ordem =
-      "documentos.Data,documentos.tipodoc,documentos.numero,documentos.IDDoc,pl.ID";
+}  // namespace
 
-  // One row per VAT rate of each settled document, as the receipt's lines
-  // are written; a line settling nothing still has its row.
-  l.groups = RowsByDocument(
-      db.Execute("select pl.ID as saft_linha, max(l.ID) as saft_marca, l.iva, "
-                 "Sum(l.ValorIva) as ValorIva, sum(l.ValorLiquido) as ValorLiquido, "
-                 "sum(l.ValorTotal) as ValorTotal, sum(l.ValorDesconto) as ValorDesconto, "
-                 "sum(l.ValorRetencao) as ValorRetencao, d.data, d.ValorTotal, l.IsencaoIva, "
-                 "l.codmencao" +
-                 origem + recibo +
-                 "and pl.tipodocp<>'' left join (documentoslinhas l inner join documentos d "
-                 "on l.IDDoc = d.IDDoc) on l.tipodoc=pl.TipoDocP and l.serie=pl.SerieP and "
-                 "l.numero=pl.NumeroP and l.valorliquido<>0 group by " +
-                 ordem + ",l.Iva order by " + ordem + ",l.Iva"),
-      2);
-
-  if (ctx.options.versao < 4) return;
-  auto& uncoded = l.uncoded.emplace();
-  Recordset rs = db.Execute(
-      "select distinct documentos.IDDoc, l.ID, l.tipodoc, l.serie, l.numero, l.isencaoiva" +
-      origem + recibo +
-      "inner join documentoslinhas l on l.iddoc=pl.iddocp where (l.codmencao is null or "
-      "length(l.codmencao)=0) and l.valorliquido>0 and l.iva=0 order by documentos.IDDoc, l.ID");
-  for (; !rs.Eof(); rs.MoveNext())
-    uncoded[rs.Field(size_t{0}).Integer()].push_back(
-        {rs.Field(2).Text(), rs.Field(3).Text(), rs.Field(4).Text(), rs.Field(5).Text()});
+Value DocumentRows::Field(std::string_view name) const {
+  std::string lower = AsciiLower(name);
+  for (size_t i = 0; i < names_->size(); ++i)
+    if ((*names_)[i] == lower) return rows_[pos_][i];
+  throw Error(Error::kData, "Coluna desconhecida: " + std::string(name));
 }
 
-// The section's reads through `db`.
-void ReadSectionFrom(RunContext& ctx, Database& db, const std::string& documentsSql,
-                     const SectionRead& read) {
-  RunReads& l = ctx.reads;
-  l.section = read;
-  l.correctionsAtRead = l.corrections;
-  l.onlyDocument.reset();
-  l.lines = RowsByDocument();
-  l.reasons.reset();
-  l.retencoes.reset();
+RowsByDocument::RowsByDocument(Recordset rs, size_t first)
+    : rs_(std::move(rs)), names_(Names(rs_, first)), first_(first), open_(true) {}
+
+std::vector<Value> RowsByDocument::ReadRow() const {
+  std::vector<Value> row;
+  row.reserve(names_->size());
+  for (size_t i = first_; i < rs_.FieldCount(); ++i) row.push_back(rs_.Field(i));
+  return row;
+}
+
+void RowsByDocument::ForEachRow(const std::function<void(const Recordset&)>& visit) {
+  if (!open_) return;
+  for (rs_.MoveFirst(); !rs_.Eof(); rs_.MoveNext())
+    if (!rs_.Field(size_t{1}).IsNull()) visit(rs_);
+  rs_.MoveFirst();
+}
+
+DocumentRows RowsByDocument::Take(long long iddoc) {
+  DocumentRows l;
+  if (!open_) return l;
+  l.names_ = names_;
+  auto it = pending_.find(iddoc);
+  if (it != pending_.end()) {
+    l.rows_ = std::move(it->second);
+    pending_.erase(it);
+    return l;
+  }
+  bool found = false;
+  for (; !rs_.Eof(); rs_.MoveNext()) {
+    long long id = rs_.Field(size_t{0}).Integer();
+    if (found && id != iddoc) break;
+    auto& target = id == iddoc ? l.rows_ : pending_[id];
+    if (id == iddoc) found = true;
+    if (!rs_.Field(size_t{1}).IsNull()) target.push_back(ReadRow());
+  }
+  return l;
+}
+
+SectionReader::SectionReader(RunContext& ctx, const std::string& documentsSql,
+                             const SectionRead& read)
+    : ctx_(ctx), read_(read) {
+  ReadFrom(ctx.db, documentsSql);
+  // Corrections written on another connection are not in what the run reads:
+  // each document is then read again, alone, through that connection.
+  stale_ = ctx.corrected && ctx.CorrectsElsewhere();
+}
+
+void SectionReader::ReadFrom(Database& db, const std::string& documentsSql) {
   const std::string origem = " from (" + documentsSql + ") documentos ";
 
   // In the order the documents are written, so the lines pair with them as
   // they are read. The document's type and status come along for the
   // section's totals.
-  l.lines = RowsByDocument(db.Execute(
-      "select documentos.IDDoc as saft_doc, " + read.columns +
-      ", documentos.tipodoc as saft_tipodoc, documentos.Anulado as saft_anulado" + origem +
-      "left join documentoslinhas on" + kLineOfDocument + " and (" + read.filter +
-      ") order by documentos.Data,documentos.tipodoc,documentos.numero,documentos.IDDoc,"
-      "documentoslinhas.ID"));
+  lines_ = RowsByDocument(
+      db.Execute("select documentos.IDDoc as saft_doc, " + read_.columns +
+                 ", documentos.tipodoc as saft_tipodoc, documentos.Anulado as saft_anulado" +
+                 origem + "left join documentoslinhas on" + LineOfDocument("documentoslinhas") +
+                 "and (" + read_.filter + ") order by " + kDocumentOrder + ",documentoslinhas.ID"));
 
+  reasons_.clear();
   Recordset rs;
-  if (read.reasons) {
-    auto& lidos = l.reasons.emplace();
+  if (read_.reasons) {
     rs = db.Execute("select distinct documentos.IDDoc, " + std::string(kReasonColumns) + origem +
-                    "inner join documentoslinhas on" + kLineOfDocument + " where " + kReasonFilter);
+                    "inner join documentoslinhas on" + LineOfDocument("documentoslinhas") +
+                    "where " + kReasonFilter);
     for (; !rs.Eof(); rs.MoveNext())
-      lidos[rs.Field(size_t{0}).Integer()].push_back(
+      reasons_[rs.Field(size_t{0}).Integer()].push_back(
           {rs.Field(1).Text(), rs.Field(2), rs.Field(3).Boolean(), rs.Field(4).Boolean()});
   }
 
-  if (!read.retencaoFilter.empty()) {
-    // Without the TipoRetencao column everything withheld is IRS.
-    if (!l.hasTipoRetencao) l.hasTipoRetencao = db.HasColumn("documentoslinhas", "TipoRetencao");
-    const std::string soma = *l.hasTipoRetencao
+  retencoes_.reset();
+  if (!read_.retencaoFilter.empty()) {
+    const std::string soma = ctx_.settings.hasTipoRetencao
                                  ? "round(sum(if(documentoslinhas.TipoRetencao='IRC',"
                                    "documentoslinhas.ValorRetencao,null)),2), "
                                    "round(sum(if(documentoslinhas.TipoRetencao='IRS',"
                                    "documentoslinhas.ValorRetencao,null)),2)"
                                  : "null, round(sum(documentoslinhas.ValorRetencao),2)";
-    auto& somas = l.retencoes.emplace();
+    auto& somas = retencoes_.emplace();
     rs = db.Execute("select documentos.IDDoc, " + soma + origem + "inner join documentoslinhas on" +
-                    kLineOfDocument + " where " + read.retencaoFilter +
+                    LineOfDocument("documentoslinhas") + "where " + read_.retencaoFilter +
                     " group by documentos.IDDoc");
     auto valor = [](const Value& v) { return v.IsNull() ? 0 : v.Number("ValorRetencao"); };
     for (; !rs.Eof(); rs.MoveNext())
       somas[rs.Field(size_t{0}).Integer()] = {valor(rs.Field(1)), valor(rs.Field(2))};
   }
 
-  if (read.receipts)
-    ReadReceiptGroups(ctx, db, origem,
-                      "inner join documentoslinhas pl on pl.tipodoc=documentos.tipodoc and "
-                      "pl.Serie=documentos.serie and pl.numero=documentos.numero ");
+  if (read_.receipts) ReadReceiptGroups(db, origem);
 }
 
-}  // namespace
+// A receipt's rate groups of the documents it pays and their uncoded
+// zero-rated lines.
+void SectionReader::ReadReceiptGroups(Database& db, const std::string& origem) {
+  const std::string recibo = "inner join documentoslinhas pl on" + LineOfDocument("pl");
+  const std::string pago = LineOf("l", "pl.TipoDocP", "pl.SerieP", "pl.NumeroP");
+  const std::string ordem = std::string(kDocumentOrder) + ",pl.ID";
 
-void ReadSection(RunContext& ctx, const std::string& documentsSql, const SectionRead& read) {
-  ReadSectionFrom(ctx, ctx.db, documentsSql, read);
-  // Corrections written on another connection are not in what the run reads:
-  // each document is then read again, alone, through that connection.
-  if (ctx.reads.corrections > 0 && ctx.CorrectsElsewhere()) ctx.reads.correctionsAtRead = -1;
+  // One row per VAT rate of each settled document, as the receipt's lines
+  // are written; a line settling nothing still has its row. The receipt's
+  // status and the line's amount and paid type come along for the section's
+  // totals.
+  groups_ = RowsByDocument(
+      db.Execute("select pl.ID as saft_linha, max(l.ID) as saft_marca, l.iva, "
+                 "Sum(l.ValorIva) as ValorIva, sum(l.ValorLiquido) as ValorLiquido, "
+                 "sum(l.ValorTotal) as ValorTotal, sum(l.ValorDesconto) as ValorDesconto, "
+                 "sum(l.ValorRetencao) as ValorRetencao, d.data, d.ValorTotal, l.IsencaoIva, "
+                 "l.codmencao, max(documentos.Anulado) as saft_anulado, max(pl.ValorTotal) as "
+                 "saft_pago, max(pl.TipoDocP) as saft_tipodocp" +
+                 origem + recibo +
+                 "and pl.tipodocp<>'' left join (documentoslinhas l inner join documentos d "
+                 "on l.IDDoc = d.IDDoc) on" +
+                 pago + "and l.valorliquido<>0 group by " + ordem + ",l.Iva order by " + ordem +
+                 ",l.Iva"),
+      2);
+
+  uncoded_.clear();
+  if (ctx_.V103()) return;
+  Recordset rs = db.Execute(
+      "select distinct documentos.IDDoc, l.ID, l.tipodoc, l.serie, l.numero, l.isencaoiva" +
+      origem + recibo + "inner join documentoslinhas l on" + pago +
+      "where (l.codmencao is null or length(l.codmencao)=0) and l.valorliquido>0 and l.iva=0 "
+      "order by documentos.IDDoc, l.ID");
+  for (; !rs.Eof(); rs.MoveNext())
+    uncoded_[rs.Field(size_t{0}).Integer()].push_back(
+        {rs.Field(2).Text(), rs.Field(3).Text(), rs.Field(4).Text(), rs.Field(5).Text()});
 }
 
-void RereadDocument(RunContext& ctx, const Recordset& document) {
-  RunReads& l = ctx.reads;
+void SectionReader::Reread(const Recordset& document) {
   const long long id = document.Field("IDDoc").Integer("IDDoc");
-  if (l.correctionsAtRead == l.corrections && (!l.onlyDocument || *l.onlyDocument == id)) return;
-  const SectionRead read = l.section;
+  if (!stale_ && (!onlyDocument_ || *onlyDocument_ == id)) return;
   // A document, once saved, changes only by these corrections (and by its
   // cancellation, which its section's totals read before): read through
   // their connection, it is the run's view of it plus the user's choices.
-  ReadSectionFrom(ctx, ctx.Corrections(),
-                  "select * from documentos where IDDoc=" + std::to_string(id), read);
-  l.onlyDocument = id;
+  ReadFrom(ctx_.Corrections(), "select * from documentos where IDDoc=" + std::to_string(id));
+  stale_ = false;
+  onlyDocument_ = id;
 }
 
-documentos::SectionTotals SumSectionLines(RunContext& ctx) {
-  using namespace documentos;
-  SectionTotals totais;
-  // Cancelled documents are written but left out of the totals.
-  ctx.reads.lines.ForEachRow([&totais](const Recordset& linha) {
-    if (linha.Field("saft_anulado").Boolean("Anulado")) return;
-    double liquido = Amount(linha, "ValorLiquido");
-    totais.Add(SideOfLine(linha.Text("saft_tipodoc"), liquido), liquido);
-  });
-  return totais;
+DocumentRows SectionReader::TakeLines(const Recordset& document) {
+  Reread(document);
+  return lines_.Take(document.Field("IDDoc").Integer("IDDoc"));
 }
 
-DocumentRows TakeLines(RunContext& ctx, const Recordset& document) {
-  RereadDocument(ctx, document);
-  std::optional<DocumentRows> linhas =
-      ctx.reads.lines.Take(document.Field("IDDoc").Integer("IDDoc"));
-  return linhas ? *linhas : DocumentRows();
+DocumentRows SectionReader::TakeGroups(long long receiptLineId) {
+  return groups_.Take(receiptLineId);
 }
 
-DocumentRows TakeGroups(RunContext& ctx, long long receiptLineId) {
-  std::optional<DocumentRows> grupos = ctx.reads.groups.Take(receiptLineId);
-  return grupos ? *grupos : DocumentRows();
+std::optional<std::pair<double, double>> SectionReader::Retencoes(const Recordset& document) {
+  if (!retencoes_) return std::nullopt;
+  auto it = retencoes_->find(document.Field("IDDoc").Integer("IDDoc"));
+  if (it == retencoes_->end()) return std::nullopt;
+  return it->second;
 }
 
-void AddDocumentRetencoes(RunContext& ctx, XmlNode parent, const Recordset& document) {
-  const auto& somas = ctx.reads.retencoes;
-  if (!somas) return;
-  auto it = somas->find(document.Field("IDDoc").Integer("IDDoc"));
-  if (it != somas->end()) documentos::AddRetencoes(parent, it->second.first, it->second.second);
+std::vector<LineReason> SectionReader::Reasons(const Recordset& document) {
+  Reread(document);
+  auto it = reasons_.find(document.Field("IDDoc").Integer("IDDoc"));
+  return it == reasons_.end() ? std::vector<LineReason>() : it->second;
+}
+
+std::vector<UncodedLine> SectionReader::Uncoded(const Recordset& receipt) {
+  Reread(receipt);
+  auto it = uncoded_.find(receipt.Field("IDDoc").Integer("IDDoc"));
+  return it == uncoded_.end() ? std::vector<UncodedLine>() : it->second;
 }
 
 }  // namespace saftpt

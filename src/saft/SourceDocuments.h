@@ -1,9 +1,9 @@
 // The three source-document sections, each written by its own file:
 // "SalesInvoices" (invoices, invoice-receipts, simplified invoices, debit
 // and credit notes), "WorkingDocuments" (the fee quotations) and "Payments"
-// (the receipts). Each writer takes its counts and totals into the run's
-// summary; the payments writer also sums the line amounts it writes into
-// ctx.paymentTotals for the builder's Save.
+// (the receipts). Each writer sums its control totals from the lines it has
+// read ahead, writes them before its documents and takes them into the run's
+// summary.
 #ifndef SAFTPT_SAFT_SOURCEDOCUMENTS_H_
 #define SAFTPT_SAFT_SOURCEDOCUMENTS_H_
 

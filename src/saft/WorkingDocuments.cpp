@@ -4,7 +4,6 @@
 #include "saft/Customers.h"
 #include "saft/DocumentCommon.h"
 #include "saft/DocumentLines.h"
-#include "saft/SectionReads.h"
 #include "saft/ValueFormat.h"
 
 namespace saftpt {
@@ -16,27 +15,28 @@ constexpr documentos::DocumentHeadTags kWorkTags{"DocumentNumber", "WorkStatus",
 
 }  // namespace
 
-const documentos::SectionKind kWorkingDocuments{
-    kWorkingDocumentsStep, "WorkingDocuments", "tipodoc = 'OR'",
-    [](std::string_view tipodoc) { return tipodoc == "OR"; }};
+const documentos::SectionKind kWorkingDocuments{kWorkingDocumentsStep, "WorkingDocuments",
+                                                SourceSection::kWorkingDocuments};
 
 void WriteWorkingDocuments(RunContext& ctx, XmlNode sourceDocuments) {
   using namespace documentos;
   OpenedSection section = OpenSection(ctx, sourceDocuments, kWorkingDocuments);
   Recordset& rs = section.documents;
 
-  ctx.summary.quotations = ReadAndAddControl(ctx, section, DocumentLinesRead(ctx, "true", ""));
+  SectionReader reader(ctx, section.sql, DocumentLinesRead(ctx, "true", ""));
+  ctx.summary.quotations = AddSectionControl(section, SumSectionLines(reader));
 
   const LineTextWidths widths{60, 200};
+  const CustomerRule customerRule = CustomerRuleOf(kWorkingDocuments.section);
   long long progresso = 1;
   for (; !rs.Eof(); rs.MoveNext()) {
     ctx.progress.ShowDetailProgress(++progresso);
     XmlNode work = section.element.NewChild("WorkDocument", "");
-    AddDocumentHead(ctx, work, rs, kWorkTags, true, ctx.orcamentosAssinados);
-    if (rs.Text("tipodoc") == "OR") AddElement(work, "WorkType", "OR");
-    AddEntryAndCustomer(
-        work, rs, DocumentCustomerId(ctx, rs.Field("CodCliente"), rs.Text("NContribuinteCliente")));
-    AddCheckedLinesAndTotals(ctx, work, rs, widths);
+    AddDocumentHead(ctx, work, rs, kWorkTags, true, ctx.settings.orcamentosAssinados);
+    if (const DocumentKind* kind = FindDocumentKind(rs.Text("tipodoc")))
+      AddElement(work, "WorkType", kind->fileType);
+    AddEntryAndCustomer(work, rs, DocumentCustomerId(ctx, customerRule, rs));
+    AddCheckedLinesAndTotals(ctx, reader, work, rs, widths);
   }
   rs.Close();
 }

@@ -49,12 +49,9 @@ struct XmlDocument::Impl {
     bool live = false;
     bool closed = false;        // complete: it takes no more children
     bool startWritten = false;  // its start tag is in the output already
-    bool retained = false;
-    bool retainedBelow = false;  // it or one of its descendants is retained
     std::string tag;
     std::string attributes;  // encoded, each as ` name="value"`
     std::string text;        // encoded
-    std::string compact;     // children of a completed kept element, as text
   };
 
   std::vector<Node> nodes;
@@ -112,7 +109,7 @@ struct XmlDocument::Impl {
     Node& n = nodes[index];
     n.live = true;
     n.parent = n.firstChild = n.lastChild = n.next = kNone;
-    n.closed = n.startWritten = n.retained = n.retainedBelow = false;
+    n.closed = n.startWritten = false;
     return index;
   }
 
@@ -127,7 +124,7 @@ struct XmlDocument::Impl {
     Node& n = nodes[index];
     n.live = false;
     ++n.generation;
-    for (std::string* s : {&n.tag, &n.attributes, &n.text, &n.compact}) {
+    for (std::string* s : {&n.tag, &n.attributes, &n.text}) {
       if (s->capacity() > 4096) {
         std::string().swap(*s);
       } else {
@@ -155,7 +152,7 @@ struct XmlDocument::Impl {
   // its children still in memory, its end tag.
   void Serialize(uint32_t index, std::string& s, bool flush) {
     const Node& n = nodes[index];
-    const bool container = n.startWritten || !n.compact.empty() || n.firstChild != kNone;
+    const bool container = n.startWritten || n.firstChild != kNone;
     if (!n.startWritten) {
       if (!container) {
         Indent(s, n.depth);
@@ -175,7 +172,6 @@ struct XmlDocument::Impl {
       }
       AppendStartTag(s, n);
     }
-    s += n.compact;
     for (uint32_t c = n.firstChild; c != kNone; c = nodes[c].next) {
       Serialize(c, s, flush);
       if (flush) FlushIfFull();
@@ -203,46 +199,20 @@ struct XmlDocument::Impl {
     nodes[index].startWritten = true;
   }
 
-  // A completed child of `parent` can go to the output only when nothing
-  // before it is still held in memory and no one wants it kept.
-  bool CanWriteChildOf(uint32_t parent) const {
-    uint32_t child = nodes[parent].lastChild;
-    for (uint32_t i = parent; i != kNone; child = i, i = nodes[i].parent) {
-      const Node& n = nodes[i];
-      if (n.retained || n.firstChild != child) return false;
-    }
-    return true;
-  }
-
   // The element gets no more children: its open descendants are completed
-  // first, then it is written out or, when it must stay, compacted.
+  // first, then it goes to the output. Everything before it is written
+  // already, since elements are only ever appended.
   void Complete(uint32_t index) {
     uint32_t last = nodes[index].lastChild;
     if (last != kNone && !nodes[last].closed) Complete(last);
-    Node& n = nodes[index];
-    n.closed = true;
-    const uint32_t parent = n.parent;
-    if (n.retainedBelow) return;  // its children must stay addressable
-    if (CanWriteChildOf(parent)) {
-      EnsureStartTags(parent);
-      Serialize(index, out, true);
-      Node& p = nodes[parent];
-      p.firstChild = p.lastChild = kNone;
-      Free(index);
-      FlushIfFull();
-      return;
-    }
-    if (n.firstChild != kNone) {
-      std::string compact;
-      for (uint32_t c = n.firstChild; c != kNone; c = nodes[c].next) Serialize(c, compact, false);
-      nodes[index].compact += compact;
-      for (uint32_t c = nodes[index].firstChild; c != kNone;) {
-        uint32_t next = nodes[c].next;
-        Free(c);
-        c = next;
-      }
-      nodes[index].firstChild = nodes[index].lastChild = kNone;
-    }
+    nodes[index].closed = true;
+    const uint32_t parent = nodes[index].parent;
+    EnsureStartTags(parent);
+    Serialize(index, out, true);
+    Node& p = nodes[parent];
+    p.firstChild = p.lastChild = kNone;
+    Free(index);
+    FlushIfFull();
   }
 
   uint32_t NewChild(uint32_t parent, std::string_view tag, std::string_view text) {
@@ -266,12 +236,6 @@ struct XmlDocument::Impl {
     }
     p.lastChild = index;
     return index;
-  }
-
-  uint32_t FindChild(uint32_t parent, std::string_view tag) const {
-    for (uint32_t c = nodes[parent].firstChild; c != kNone; c = nodes[c].next)
-      if (nodes[c].tag == tag) return c;
-    return kNone;
   }
 
   void FlushIfFull() {
@@ -372,47 +336,6 @@ XmlNode XmlNode::NewChild(std::string_view tag, std::string_view text) {
   return XmlNode(doc_, index, d.nodes[index].generation);
 }
 
-bool XmlNode::MoveToChild(std::string_view tag) {
-  XmlDocument::Impl& d = *Document().impl_;
-  d.Get(*this);
-  uint32_t child = d.FindChild(index_, tag);
-  if (child == kNone) return false;
-  index_ = child;
-  generation_ = d.nodes[child].generation;
-  return true;
-}
-
-void XmlNode::MoveToRoot() {
-  XmlDocument& doc = Document();
-  index_ = 0;
-  generation_ = doc.impl_->nodes[0].generation;
-}
-
-void XmlNode::UpdateChildContent(std::string_view tag, std::string_view text) {
-  XmlDocument::Impl& d = *Document().impl_;
-  XmlDocument::Impl::Node& n = d.Writable(*this);
-  uint32_t child = d.FindChild(index_, tag);
-  if (child == kNone) {
-    // Its children went to the file already: the one asked for may be there.
-    if (n.startWritten)
-      BuilderError("O elemento XML <" + std::string(tag) +
-                   "> já foi escrito no ficheiro e não pode ser alterado.");
-    return;
-  }
-  XmlDocument::Impl::Node& c = d.nodes[child];
-  if (c.startWritten)
-    BuilderError("O elemento XML <" + c.tag +
-                 "> já foi escrito no ficheiro e não pode ser alterado.");
-  c.text.clear();
-  AppendXmlText(c.text, text);
-}
-
-void XmlNode::Retain() {
-  XmlDocument::Impl& d = *Document().impl_;
-  d.Get(*this).retained = true;
-  for (uint32_t i = index_; i != kNone; i = d.nodes[i].parent) d.nodes[i].retainedBelow = true;
-}
-
 XmlDocument::XmlDocument() : impl_(std::make_unique<Impl>()) {}
 
 XmlDocument::~XmlDocument() = default;
@@ -449,6 +372,8 @@ void XmlDocument::SaveToFile(const std::string& path) {
       d.Finish();
       d.Flush();
     } catch (...) {
+      // Whatever stopped the writing, no half file stays beside the target;
+      // the failure itself goes on to the caller.
       d.Discard();
       throw;
     }
@@ -473,10 +398,6 @@ std::string XmlDocument::ToString() {
   if (!d.declarationWritten) s += kDeclaration;
   d.Serialize(0, s, false);
   return s;
-}
-
-size_t XmlDocument::NodesInMemory() const {
-  return impl_->nodes.size() - impl_->freeList.size();
 }
 
 }  // namespace saftpt

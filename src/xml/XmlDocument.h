@@ -3,10 +3,9 @@
 // The builders only ever append, depth first: once an element gets a later
 // sibling (or one of its ancestors does), it is complete. The document writes
 // every complete element to the output at once and keeps only the open path
-// in memory, so the size of the file does not matter. An element marked with
-// Retain() keeps its children in memory until the document is saved, so that
-// their texts can still be changed (the payments totals are corrected after
-// the lines are summed).
+// in memory, so the size of the file does not matter. Nothing written can be
+// changed: what a section states about its contents (totals) is known before
+// it is written.
 //
 // The output goes to a temporary file beside the target, which SaveToFile()
 // renames over the target only when everything is written: a failed run never
@@ -34,15 +33,6 @@ class XmlNode {
   void AddAttribute(std::string_view name, std::string_view value);
   // Appends a child after the existing ones; "" gives an empty element.
   XmlNode NewChild(std::string_view tag, std::string_view text);
-  // Moves this handle to its first child with that tag; when there is none the
-  // handle stays where it is and the result is false.
-  bool MoveToChild(std::string_view tag);
-  // Moves this handle back to the root element.
-  void MoveToRoot();
-  // Replaces the text of the first child with that tag (no-op when none).
-  void UpdateChildContent(std::string_view tag, std::string_view text);
-  // Keeps this element's children in memory until the document is saved.
-  void Retain();
 
  private:
   friend class XmlDocument;
@@ -78,8 +68,6 @@ class XmlDocument {
 
   // The whole text, for tests (only when not streaming and not yet saved).
   std::string ToString();
-  // Elements held in memory now (the open path and retained ones), for tests.
-  size_t NodesInMemory() const;
 
  private:
   friend class XmlNode;

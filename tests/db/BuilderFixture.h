@@ -89,20 +89,15 @@ class BuilderTest : public DbTest {
     options_.motivos = ShippedMotivos();
   }
 
-  // A run over db_ with the fixture's office and options, as Build prepares
-  // it before the sections.
+  // A run over db_ with the fixture's office and options.
   std::unique_ptr<RunContext> Context() {
-    auto ctx = std::make_unique<RunContext>(db_, office_, options_, progress_, resolver_);
-    ctx->ReadOfficeSettings();
-    return ctx;
+    return std::make_unique<RunContext>(db_, office_, options_, progress_, resolver_);
   }
 
   // Runs one section writer under a `rootTag` root and returns the bytes
-  // written; ctx_ keeps the run. `prepare` may change the run first.
-  std::string Write(const std::string& rootTag, const SectionWriter& writer,
-                    const std::function<void(RunContext&)>& prepare = nullptr) {
+  // written; ctx_ keeps the run.
+  std::string Write(const std::string& rootTag, const SectionWriter& writer) {
     ctx_ = Context();
-    if (prepare) prepare(*ctx_);
     XmlDocument doc;
     doc.SetEncoding("Windows-1252");
     XmlNode root = doc.Root();

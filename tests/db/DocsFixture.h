@@ -124,10 +124,9 @@ class DocsTest : public BuilderTest {
   }
 
   // Runs one section writer and returns the text in UTF-8 (the bytes as
-  // written stay in raw_). `prepare` may change the run first.
-  std::string Section(const SectionWriter& writer,
-                      const std::function<void(RunContext&)>& prepare = nullptr) {
-    raw_ = Write("SourceDocuments", writer, prepare);
+  // written stay in raw_).
+  std::string Section(const SectionWriter& writer) {
+    raw_ = Write("SourceDocuments", writer);
     std::string utf8;
     for (unsigned char c : raw_) AppendUtf8(utf8, Windows1252CodePoint(c));
     return utf8;

@@ -35,7 +35,7 @@ ExportOptions YearOptions(int year, int versao, const std::string& outputPath) {
   options.fiscalYear = std::to_string(year);
   options.start = DateTime::Date(year, 1, 1);
   options.end = DateTime::Date(year, 12, 31);
-  options.versao = versao;
+  options.schema = versao == 3 ? SchemaVersion::kV103 : SchemaVersion::kV104;
   options.receipts = true;
   options.today = DateTime::Date(2026, 12, 15);
   options.outputPath = outputPath;

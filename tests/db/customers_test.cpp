@@ -98,9 +98,9 @@ TEST_F(CustomersTest, EveryIdADocumentNamesHasItsCustomer) {
        Doc("GONE", "F", "A", "2024-01-20", "'67890'") +       // invoices come first
        Doc("C02", "R", "A", "2024-01-03", "'0'") +            // receipts: the customer's own
        Doc("0", "R", "A", "2024-01-12", "'999999990'") +      // the walk-in customer's receipt
-       "INSERT INTO documentos (tipodoc, serie, numero, Data) VALUES ('FS','A',90,'2024-01-13');");
-  const std::string xml = Flat(
-      Write("AuditFile", WriteCustomers, [](RunContext& c) { c.clienteIndiferenciado = "0"; }));
+       "INSERT INTO documentos (tipodoc, serie, numero, Data) VALUES ('FS','A',90,'2024-01-13');"
+       "INSERT INTO configescritorio (ID, ClienteIndiferenciado) VALUES (1, '0');");
+  const std::string xml = Flat(Write("AuditFile", WriteCustomers));
   using V = std::vector<std::string>;
   EXPECT_EQ(Texts(xml, "CustomerID"), V({"123456789", "C02", "500100200", "DESCONHECIDO", "GONE"}));
   EXPECT_NE(xml.find("<CustomerID>500100200</CustomerID><AccountID>Desconhecido</AccountID>"
@@ -127,7 +127,7 @@ TEST_F(CustomersTest, EveryIdADocumentNamesHasItsCustomer) {
 }
 
 TEST_F(CustomersTest, NameIsCutTo60InTheOlderVersion) {
-  options_.versao = 3;
+  options_.schema = SchemaVersion::kV103;
   Exec("INSERT INTO clientes (CodCliente, Nome) VALUES ('C1','" + std::string(59, 'a') + "çãé');" +
        Doc("C1", "F", "A", "2024-01-05"));
   const std::string xml = Flat(Section(WriteCustomers));

@@ -115,7 +115,7 @@ TEST_F(ExemptionTest, ZeroRatedLinesNeedAReasonAndACode) {
   EXPECT_EQ(resolver_.cases[1].currentReason, "Regime particular do tabaco");
 
   // 1.03_01 files carry no code.
-  options_.versao = 3;
+  options_.schema = SchemaVersion::kV103;
   EXPECT_NE(Working(), "");
   EXPECT_EQ(resolver_.cases.size(), 2u);
 }
@@ -361,7 +361,7 @@ TEST_F(PaymentsExemptionTest, LinesWithoutCodeOfPaidDocumentsAreAlwaysAsked) {
   EXPECT_EQ(resolver_.cases[0].numero, "5");  // the paid document, not the receipt
 
   // 1.03_01 never asks.
-  options_.versao = 3;
+  options_.schema = SchemaVersion::kV103;
   resolver_.cases.clear();
   error_ = 0;
   EXPECT_NE(PaymentsOrCancel(), "");

@@ -230,7 +230,7 @@ TEST_F(InvoicesTest, LineRules) {
   EXPECT_NE(xml.find("<ATCUD>ATC-F1</ATCUD>"), std::string::npos);
 
   // 1.03_01: no ATCUD, no codes, no zero-amount lines, shorter codes.
-  options_.versao = 3;
+  options_.schema = SchemaVersion::kV103;
   xml = Flat(Invoices());
   EXPECT_EQ(Count(xml, "<Line>"), 6u);
   EXPECT_EQ(Count(xml, "<ATCUD>"), 0u);

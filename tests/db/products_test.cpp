@@ -37,7 +37,7 @@ TEST_F(ProductsTest, CatchAllIsAddedLastWhenMissing) {
 }
 
 TEST_F(ProductsTest, OlderVersionCutsCodesAndDescriptionsShorter) {
-  options_.versao = 3;
+  options_.schema = SchemaVersion::kV103;
   Exec(Honorarios());
   ExpectGolden(Section(WriteProducts), "products_v3.xml");
 }
@@ -81,11 +81,11 @@ TEST_F(ProductsTest, LookupsByReference) {
   EXPECT_EQ(ProductCategory(*ctx, "Barra\\"), "S");
 }
 
-TEST_F(ProductsTest, CategoryFallsBackToServiceOnErrors) {
+// A failing database is never written as a default.
+TEST_F(ProductsTest, LookupsDoNotHideAFailingDatabase) {
   Exec("DROP TABLE honorarios");
   auto ctx = Context();
-  EXPECT_EQ(ProductCategory(*ctx, "A1"), "S");
-  // The description look-up does not hide a failing database.
+  EXPECT_THROW(ProductCategory(*ctx, "A1"), Error);
   EXPECT_THROW(ProductDescription(*ctx, "A1"), Error);
 }
 

@@ -64,11 +64,11 @@ TEST_F(WorkingDocumentsTest, StampDutyLinesCarryOneTax) {
               .taxa = 0,
               .isencao = "'Isento Artigo 9.º do CIVA'",
               .extra = ", CodigoSelo='IS4', ValorSelo=2"});
-  for (int versao : {4, 3}) {
-    options_.versao = versao;
+  for (SchemaVersion schema : {SchemaVersion::kV104, SchemaVersion::kV103}) {
+    options_.schema = schema;
     std::string xml = Flat(Working());
-    EXPECT_EQ(Count(xml, "<Tax>"), 2u) << versao;
-    EXPECT_EQ(Count(xml, "<TaxType>IS</TaxType>"), 0u) << versao;
+    EXPECT_EQ(Count(xml, "<Tax>"), 2u) << AuditFileVersion(schema);
+    EXPECT_EQ(Count(xml, "<TaxType>IS</TaxType>"), 0u) << AuditFileVersion(schema);
     EXPECT_NE(xml.find("</Tax><SettlementAmount>0.00</SettlementAmount></Line>"),
               std::string::npos);
     EXPECT_EQ(Element(xml, "TaxPayable"), "28.00");
@@ -106,8 +106,8 @@ TEST_F(WorkingDocumentsTest, SignedQuotationsAndVersion103) {
               .codmencao = "'M07'"});
   Insert(Doc{.id = 2, .tipo = "OR", .numero = 2, .extra = ", Assinatura=NULL"});
 
-  std::string xml =
-      Flat(Section(WriteWorkingDocuments, [](RunContext& c) { c.orcamentosAssinados = true; }));
+  Exec("UPDATE configescritorio SET OC1=1");
+  std::string xml = Flat(Working());
   EXPECT_NE(xml.find("<Hash>sig1</Hash><HashControl>1</HashControl>"), std::string::npos);
   EXPECT_NE(xml.find("<Hash>0</Hash><HashControl>0</HashControl>"), std::string::npos);
   EXPECT_NE(xml.find("<TaxExemptionCode>M07</TaxExemptionCode>"), std::string::npos);
@@ -116,7 +116,8 @@ TEST_F(WorkingDocumentsTest, SignedQuotationsAndVersion103) {
                      "<ProductDescription>Longa</ProductDescription>"),
             std::string::npos);
 
-  options_.versao = 3;
+  options_.schema = SchemaVersion::kV103;
+  Exec("UPDATE configescritorio SET OC1=0");
   xml = Flat(Working());
   EXPECT_EQ(Count(xml, "<Hash>0</Hash><HashControl>0</HashControl>"), 2u);
   EXPECT_NE(xml.find("<ATCUD>ATC-X</ATCUD>"), std::string::npos);  // both versions

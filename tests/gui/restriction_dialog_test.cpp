@@ -93,8 +93,8 @@ TEST_F(RestrictionDialogTest, AddAndRemoveKeepListAndRowsInStep) {
   EXPECT_EQ(Count(), "Items: 3");
   ASSERT_EQ(list_.size(), 3u);
   EXPECT_EQ(list_[2].tipodoc, "R");
-  EXPECT_EQ(list_[2].NumeroInicial, 7);
-  EXPECT_EQ(list_[2].NumeroFinal, -2);
+  EXPECT_EQ(list_[2].numeroInicial, 7);
+  EXPECT_EQ(list_[2].numeroFinal, -2);
 
   // Nothing selected: nothing removed.
   Child<QListWidget>("restrictionList")->clearSelection();
@@ -152,7 +152,7 @@ TEST_F(WindowTest, RestrictionsAreKeptForTheProgramsLife) {
   Child<QPushButton>("restrictionsButton")->click();
   EXPECT_EQ(rows, (Log{"F A de 1 até 99999", "FR B de 2 até 99999"}));
   EXPECT_EQ(count, "Items: 2");
-  EXPECT_EQ(w.restricoes()[1].Serie, "B");
+  EXPECT_EQ(w.restricoes()[1].serie, "B");
 }
 
 }  // namespace

@@ -336,16 +336,17 @@ TEST(SchemaValidation, ExportCheckSaysWhatToFix) {
   // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    VerificacaoDoFicheiro v = CheckExportedFile(WriteTemp(c.name, Broken(c.edits)), 4);
+    VerificacaoDoFicheiro v =
+        CheckExportedFile(WriteTemp(c.name, Broken(c.edits)), SchemaVersion::kV104);
     EXPECT_TRUE(v.verificado);
     EXPECT_FALSE(v.Passes());
     EXPECT_EQ(v.Texto(), c.problem);
   }
-  VerificacaoDoFicheiro valid = CheckExportedFile(kValid, 4);
+  VerificacaoDoFicheiro valid = CheckExportedFile(kValid, SchemaVersion::kV104);
   EXPECT_TRUE(valid.Passes());
   EXPECT_EQ(valid.Texto(), "O ficheiro cumpre as regras da AT.");
   // No schema for the older version: not checked, and said so.
-  VerificacaoDoFicheiro older = CheckExportedFile(WriteTemp("older", "nada"), 3);
+  VerificacaoDoFicheiro older = CheckExportedFile(WriteTemp("older", "nada"), SchemaVersion::kV103);
   EXPECT_FALSE(older.verificado);
   EXPECT_FALSE(older.Passes());
   EXPECT_NE(older.Texto().find("1.03_01"), std::string::npos);
