@@ -32,6 +32,10 @@ std::vector<std::string> NonTransactional(Database& db, const std::vector<std::s
   return found;
 }
 
+// How long the locking session waits for its locks before the run lets go of
+// its tables and tries again.
+constexpr int kLockWaitSeconds = 2;
+
 bool IsAccessDenied(const Error& e) {
   return e.Number() == ER_DBACCESS_DENIED_ERROR || e.Number() == ER_TABLEACCESS_DENIED_ERROR ||
          e.Number() == ER_SPECIFIC_ACCESS_DENIED_ERROR;
@@ -65,13 +69,27 @@ ReadView::ReadView(Database& db, const std::vector<std::string>& tables) : db_(d
     from += (from.empty() ? "" : ", ") + t;
     lock += (lock.empty() ? "" : ", ") + t + " READ";
   }
-  Send("START TRANSACTION");
-  Send("SELECT 1 FROM " + from + " LIMIT 0");
   kind_ = Kind::kLocked;
   locks_ = std::make_unique<Database>();
   try {
     locks_->Open(db_.Settings());
-    locks_->ExecuteUpdate("LOCK TABLES " + lock);
+    // A writer that comes between the two waits for the tables the run holds
+    // open, and the locks wait behind that writer: a wait the server cannot
+    // see as a deadlock, as the run holds them while it waits for the locks.
+    // So the locks wait a moment only; then the run lets go, the writer goes
+    // through, and the run tries again.
+    locks_->ExecuteUpdate("SET SESSION lock_wait_timeout=" + std::to_string(kLockWaitSeconds));
+    for (;;) {
+      Send("START TRANSACTION");
+      Send("SELECT 1 FROM " + from + " LIMIT 0");
+      try {
+        locks_->ExecuteUpdate("LOCK TABLES " + lock);
+        break;
+      } catch (const Error& e) {
+        if (e.Number() != ER_LOCK_WAIT_TIMEOUT) throw;
+        Send("COMMIT");
+      }
+    }
   } catch (const Error& e) {
     if (!IsAccessDenied(e)) throw;
     GiveUpLocks();
