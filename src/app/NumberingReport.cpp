@@ -61,7 +61,7 @@ std::vector<AuditFinding> NumeracaoDaBase(Database& db, const DateTime& start,
     d.entrada = documentos::SystemEntryDate(rs);
     docs.push_back(d);
     std::string atcud = Trim(rs.Text("ATCUD"));
-    if (d.data >= kInicioAtcudObrigatorio && (atcud.empty() || atcud == "0")) {
+    if (d.data >= kAtcudRequiredFrom && (atcud.empty() || atcud == "0")) {
       std::string nome = documentos::DocumentNumber(rs);
       semAtcud.push_back({Gravidade::kErro, nome, MissingAtcudMessage(nome)});
     }

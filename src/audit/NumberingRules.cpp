@@ -47,7 +47,7 @@ std::optional<std::string> FindAtcudProblem(const std::string& atcud, const std:
                                             bool zeroAceite) {
   if (atcud == "0") {
     if (zeroAceite) return std::nullopt;
-    return std::string("«0» só é aceite em ficheiros criados antes de ") + kInicioAtcudObrigatorio;
+    return std::string("«0» só é aceite em ficheiros criados antes de ") + kAtcudRequiredFrom;
   }
   size_t hifen = atcud.rfind('-');
   if (hifen == std::string::npos) return "«" + atcud + "» não tem a forma CÓDIGO-NÚMERO";

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "saft/DocumentKinds.h"  // kInicioAtcudObrigatorio
+#include "saft/DocumentKinds.h"  // kAtcudRequiredFrom
 
 namespace saftpt {
 

@@ -53,7 +53,7 @@ std::string KindsCondition(std::optional<SourceSection> section = std::nullopt);
 
 // The first day on which every document must carry its ATCUD ("YYYY-MM-DD");
 // files made before it may write "0".
-inline constexpr const char* kInicioAtcudObrigatorio = "2023-02-01";
+inline constexpr const char* kAtcudRequiredFrom = "2023-02-01";
 
 }  // namespace saftpt
 

@@ -77,7 +77,7 @@ std::string RunContext::DocumentsOfPeriod(const std::string& kinds, bool restric
 // A document without its ATCUD in a file that needs one would be rejected by
 // the tax authority: stop rather than write an empty code.
 std::string RunContext::AtcudText(const Value& atcud, const std::string& documentNumber) const {
-  if (FormatDate(options.today) < kInicioAtcudObrigatorio) return "0";
+  if (FormatDate(options.today) < kAtcudRequiredFrom) return "0";
   if (atcud.IsNull() || Trim(atcud.Text()).empty())
     throw Error(Error::kData, "ATCUD em falta no documento " + documentNumber);
   return atcud.Text();
