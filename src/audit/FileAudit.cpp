@@ -40,8 +40,8 @@ class Auditoria {
 
   void Documento(const CabecalhoLido& cabecalho, const DocumentoLido& d) {
     versao104_ = cabecalho.auditFileVersion.rfind("1.04", 0) == 0;
-    zeroAceite_ = !cabecalho.dateCreated.empty() &&
-                  cabecalho.dateCreated < std::string(kAtcudRequiredFrom);
+    zeroAceite_ =
+        !cabecalho.dateCreated.empty() && cabecalho.dateCreated < std::string(kAtcudRequiredFrom);
     size_t barra = d.numero.rfind('/');
     std::string numero = barra == std::string::npos ? "" : d.numero.substr(barra + 1);
     if (!SoAlgarismos(numero)) {
