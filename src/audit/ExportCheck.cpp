@@ -10,7 +10,7 @@ const char* const kNaoVerificado =
     "O ficheiro não foi verificado: não há aqui esquema da AT para a versão 1.03_01.";
 
 // The sections as the billing program names them.
-std::string Seccao(const std::string& section) {
+std::string SectionName(const std::string& section) {
   if (section == "SalesInvoices") return "Faturas";
   if (section == "WorkingDocuments") return "Orçamentos";
   if (section == "Payments") return "Recibos";
@@ -18,7 +18,7 @@ std::string Seccao(const std::string& section) {
 }
 
 // What the message says after `lead`, up to `end`.
-std::string Entre(const std::string& m, const std::string& lead, const std::string& end) {
+std::string Between(const std::string& m, const std::string& lead, const std::string& end) {
   size_t p = m.find(lead);
   if (p == std::string::npos) return "";
   p += lead.size();
@@ -27,7 +27,7 @@ std::string Entre(const std::string& m, const std::string& lead, const std::stri
 }
 
 // The rule's own "Documento F A/12, linha 3: " or "Conta 11: " is said once.
-std::string SemLocal(const std::string& m, const std::string& document) {
+std::string WithoutPlace(const std::string& m, const std::string& document) {
   if (document.empty()) return m;
   if (m.rfind("Documento " + document, 0) == 0 || m.rfind(document, 0) == 0) {
     size_t p = m.find(": ");
@@ -55,16 +55,16 @@ std::string WhatToFix(const ValidationProblem& p) {
   const std::string& m = p.message;
   switch (p.rule) {
     case Regra::kClienteInexistente:
-      return "o cliente " + Entre(m, "key-sequence ['", "'") +
+      return "o cliente " + Between(m, "key-sequence ['", "'") +
              " não está na lista de clientes do ficheiro";
     case Regra::kProdutoInexistente:
-      return "o honorário " + Entre(m, "key-sequence ['", "'") +
+      return "o honorário " + Between(m, "key-sequence ['", "'") +
              " não está na lista de produtos do ficheiro";
     case Regra::kTaxaForaDaTabela:
-      return "a taxa " + Entre(m, "imposto ", " não consta") +
+      return "a taxa " + Between(m, "imposto ", " não consta") +
              " não está na tabela de IVA (acrescente-a à tabela iva)";
     default:
-      return SemLocal(m, p.document);
+      return WithoutPlace(m, p.document);
   }
 }
 
@@ -74,8 +74,8 @@ ProblemaDoFicheiro DescribeProblem(const ValidationProblem& p) {
   ProblemaDoFicheiro d;
   const std::string& m = p.message;
   if (p.rule == Regra::kTotalDaSeccao) {
-    d.documento = Seccao(p.document);
-    d.problema = SemLocal(m, p.document);
+    d.documento = SectionName(p.document);
+    d.problema = WithoutPlace(m, p.document);
   } else {
     d.documento = p.document;
     d.linha = p.lineNumber;
@@ -112,7 +112,7 @@ VerificacaoDoFicheiro CheckExportedFile(const std::string& file, SchemaVersion s
   }
   for (const AuditFinding& f : AuditSaftFile(file, auditoria).findings) {
     if (f.gravidade == Gravidade::kErro)
-      v.problemas.push_back({f.documento, "", SemLocal(f.message, f.documento), f.message});
+      v.problemas.push_back({f.documento, "", WithoutPlace(f.message, f.documento), f.message});
     else
       v.avisos.push_back(f.message);
   }

@@ -24,7 +24,7 @@ struct Guardado {
 };
 
 // A document kind's type and series: the section and "F A/".
-using Serie = std::pair<Seccao, std::string>;
+using Serie = std::pair<SourceSection, std::string>;
 
 bool SoAlgarismos(const std::string& s) {
   return !s.empty() && s.size() <= 18 &&
@@ -55,12 +55,12 @@ class Auditoria {
     g.data = d.data;
     g.entrada = d.entrada;
     g.atcud = d.atcud;
-    if (d.seccao != Seccao::kPayments) {
+    if (d.section != SourceSection::kPayments) {
       g.hash = d.hash;
       g.hashControl = d.hashControl;
       g.grossTotal = d.grossTotal;
     }
-    series_[{d.seccao, d.numero.substr(0, barra + 1)}].push_back(std::move(g));
+    series_[{d.section, d.numero.substr(0, barra + 1)}].push_back(std::move(g));
   }
 
   AuditReport Conclui() {

@@ -110,9 +110,9 @@ void ReadSaftDocuments(
         if (nivelDoc == 0 && caminho.size() == 3 && caminho[1] == "SourceDocuments" &&
             (nome == "Invoice" || nome == "WorkDocument" || nome == "Payment")) {
           doc = DocumentoLido();
-          doc.seccao = nome == "Invoice"        ? Seccao::kSalesInvoices
-                       : nome == "WorkDocument" ? Seccao::kWorkingDocuments
-                                                : Seccao::kPayments;
+          doc.section = nome == "Invoice"        ? SourceSection::kSalesInvoices
+                        : nome == "WorkDocument" ? SourceSection::kWorkingDocuments
+                                                 : SourceSection::kPayments;
           nivelDoc = caminho.size();
         } else if (nivelDoc > 0 && caminho.size() == nivelDoc + 1) {
           if (nome == "Line" && comLinhas) doc.linhas.emplace_back();

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-namespace saftpt {
+#include "saft/DocumentKinds.h"
 
-enum class Seccao { kSalesInvoices, kWorkingDocuments, kPayments };
+namespace saftpt {
 
 // A document line's amounts and its tax, as written.
 struct LinhaLida {
@@ -22,7 +22,7 @@ struct LinhaLida {
 
 // One Invoice, WorkDocument or Payment; every field as written (UTF-8).
 struct DocumentoLido {
-  Seccao seccao = Seccao::kSalesInvoices;
+  SourceSection section = SourceSection::kSalesInvoices;
   int line = 0;        // line of the document's number in the file
   std::string numero;  // InvoiceNo, DocumentNumber or PaymentRefNo: "F A/12"
   std::string atcud, hash, hashControl, period, tipo, estado;

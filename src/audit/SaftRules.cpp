@@ -220,7 +220,7 @@ class Assercoes {
   std::vector<std::string> taxas_;  // "IVA/PT/NOR"...
 };
 
-struct Seccao {
+struct SectionShape {
   const char* name;
   const char* document;
   const char* status;
@@ -247,13 +247,13 @@ class Totais {
 
   void Parte(xmlNode* n) {
     xmlNode* section = n->parent;
-    const Seccao* s = nullptr;
-    for (const Seccao& candidate : kSeccoes)
+    const SectionShape* s = nullptr;
+    for (const SectionShape& candidate : kSections)
       if (t_.Is(section, candidate.name) && t_.Is(section->parent, "SourceDocuments"))
         s = &candidate;
-    if (s != nullptr && s != seccao_) Fim();
+    if (s != nullptr && s != section_) Fim();
     if (s == nullptr) return;
-    seccao_ = s;
+    section_ = s;
     if (t_.Is(n, s->document)) {
       Documento(n);
       return;
@@ -265,7 +265,7 @@ class Totais {
   }
 
   void Fim() {
-    if (seccao_ != nullptr) Compare();
+    if (section_ != nullptr) Compare();
     Clear();
   }
 
@@ -273,7 +273,7 @@ class Totais {
 
  private:
   void Clear() {
-    seccao_ = nullptr;
+    section_ = nullptr;
     count_ = 0;
     debit_ = credit_ = 0;
     for (auto& declared : declarados_) {
@@ -282,7 +282,7 @@ class Totais {
     }
   }
 
-  static constexpr Seccao kSeccoes[] = {
+  static constexpr SectionShape kSections[] = {
       {"SalesInvoices", "Invoice", "InvoiceStatus", true},
       {"WorkingDocuments", "WorkDocument", "WorkStatus", true},
       {"Payments", "Payment", "PaymentStatus", false},
@@ -290,9 +290,9 @@ class Totais {
 
   void Documento(xmlNode* doc) {
     ++count_;
-    std::string status = Trimmed(t_.Child(t_.Child(doc, "DocumentStatus"), seccao_->status));
+    std::string status = Trimmed(t_.Child(t_.Child(doc, "DocumentStatus"), section_->status));
     // Cancelled (and already billed) documents count but add nothing.
-    if (status == "A" || (seccao_->excludesBilled && status == "F")) return;
+    if (status == "A" || (section_->excludesBilled && status == "F")) return;
     t_.ForEach(doc, "Line", [&](xmlNode* line) {
       if (auto v = Number(t_.Child(line, "DebitAmount"))) debit_ += *v;
       if (auto v = Number(t_.Child(line, "CreditAmount"))) credit_ += *v;
@@ -300,7 +300,7 @@ class Totais {
   }
 
   void Compare() {
-    std::string prefix = std::string(seccao_->name) + ": ";
+    std::string prefix = std::string(section_->name) + ": ";
     xmlNode* entries = declarados_[0].second;
     if (auto n = Number(entries); n && *n != static_cast<double>(count_))
       aviso_(entries,
@@ -326,7 +326,7 @@ class Totais {
 
   Arvore t_;
   const RelatoRegra& aviso_;
-  const Seccao* seccao_ = nullptr;
+  const SectionShape* section_ = nullptr;
   long long count_ = 0;
   long double debit_ = 0, credit_ = 0;
   std::pair<const char*, xmlNode*> declarados_[3] = {

@@ -205,7 +205,7 @@ long long TotaisIva::ImpostoCentimos(const Imposto& imposto) const {
 ResumoIva ComputeResumoIva(const std::string& path) {
   ResumoIva r;
   ReadSaftDocuments(path, true, [&](const CabecalhoLido&, const DocumentoLido& d) {
-    if (d.seccao != Seccao::kSalesInvoices || d.estado == "A") return;
+    if (d.section != SourceSection::kSalesInvoices || d.estado == "A") return;
     ++r.documentos;
     Soma(r.total, d);
     Soma(r.meses[std::atoi(d.period.c_str())], d);
