@@ -172,11 +172,15 @@ std::string Capture(const std::string& command) {
   return out;
 }
 
+std::string DropStatement(const std::string& name) {
+  return "DROP DATABASE IF EXISTS `" + name + "`";
+}
+
 void LoadDatabase(const saftpt::ConnectionSettings& server, const std::string& name,
                   const BenchSize& size, saftpt::bench::BenchCounts& counts) {
   saftpt::Database admin;
   admin.Open(server);
-  admin.ExecuteUpdate("DROP DATABASE IF EXISTS `" + name + "`");
+  admin.ExecuteUpdate(DropStatement(name));
   admin.ExecuteUpdate("CREATE DATABASE `" + name + "` CHARACTER SET latin1");
   admin.ExecuteUpdate("USE `" + name + "`");
   std::ifstream in(std::string(SAFTPT_SOURCE_DIR) + "/db/schema.sql");
@@ -199,7 +203,7 @@ void LoadDatabase(const saftpt::ConnectionSettings& server, const std::string& n
 void DropDatabase(const saftpt::ConnectionSettings& server, const std::string& name) {
   saftpt::Database admin;
   admin.Open(server);
-  admin.ExecuteUpdate("DROP DATABASE IF EXISTS `" + name + "`");
+  admin.ExecuteUpdate(DropStatement(name));
 }
 
 // The floor: the plain client reading the same rows, plus writing a file of
