@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -233,6 +234,23 @@ double MeasureFloor(const saftpt::ConnectionSettings& server, const std::string&
   return Seconds(start);
 }
 
+// The settings file of a size's runs and the floor's file live here; gone
+// with the size, also when a run fails.
+struct TemporaryFolder {
+  std::string path;
+  TemporaryFolder() {
+    char name[] = "/tmp/saftpt-bench.XXXXXX";
+    if (!mkdtemp(name)) throw saftpt::Error(saftpt::Error::kFile, "no temporary folder");
+    path = name;
+  }
+  ~TemporaryFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+  TemporaryFolder(const TemporaryFolder&) = delete;
+  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+};
+
 struct BenchOptions {
   std::vector<int> sizes;
   uint32_t seed = 42;
@@ -259,9 +277,9 @@ SizeRow MeasureSize(const char* self, const saftpt::ConnectionSettings& server,
   std::printf("\n%lld documents, %lld lines (generated in %.1f s)\n", counts.documents,
               counts.lines, Seconds(loadStart));
 
-  char dir[] = "/tmp/saftpt-bench.XXXXXX";
-  if (!mkdtemp(dir)) throw saftpt::Error(saftpt::Error::kFile, "no temporary folder");
-  std::string settings = std::string(dir) + "/lexora.ini";
+  TemporaryFolder folder;
+  const std::string& dir = folder.path;
+  std::string settings = dir + "/lexora.ini";
   {
     std::ofstream ini(settings);
     ini << "[bd]\nservidor=" << server.server << "\nporta=" << server.port << "\nbasedados=" << name
@@ -305,8 +323,6 @@ SizeRow MeasureSize(const char* self, const saftpt::ConnectionSettings& server,
         f.ratio);
     std::fflush(stdout);
   }
-  unlink(settings.c_str());
-  rmdir(dir);
   if (!options.keep) DropDatabase(server, name);
 
   if (std::count(hashes.begin(), hashes.end(), hashes.front()) != kRuns) {
