@@ -1,27 +1,31 @@
-// The export benchmark: generates a consistent billing database of a chosen
-// size into the test MariaDB, exports a year of it in a child process and
-// prints the figures (time, statements, memory, the floor and the ratio);
-// then checks the file in another child, as the export does, and prints its
-// time and memory beside the export's.
+// The export benchmark: for each chosen size, generates a consistent billing
+// database into the test MariaDB once, then three times exports a year of it
+// in a child process (time, statements, memory), checks the file in another
+// child as the export does (time, memory) and measures the floor; prints each
+// run's figures, then a Markdown table of the medians, one row per size.
 //
-//   eval "$(scripts/test-db.sh start)"; build/bench/saftpt_bench [--size N]
+//   eval "$(scripts/test-db.sh start)"; build/bench/saftpt_bench [--sizes N,N...]
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "../tests/TestDoubles.h"
 #include "BenchData.h"
+#include "BenchTable.h"
 #include "app/Connection.h"
 #include "app/ExportRun.h"
 #include "audit/ExportCheck.h"
@@ -34,6 +38,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using saftpt::bench::BenchSize;
+using saftpt::bench::RunFigures;
+using saftpt::bench::SizeRow;
 
 double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
@@ -145,14 +151,15 @@ Filho RunChild(const char* self, const std::vector<std::string>& args) {
   return f;
 }
 
-long long Figure(const std::string& out, const std::string& name) {
+// A figure a child printed as "name value"; none when it did not print it.
+std::optional<long long> Figure(const std::string& out, const std::string& name) {
   std::istringstream in(out);
   for (std::string key; in >> key;) {
     std::string value;
     in >> value;
     if (key == name) return std::atoll(value.c_str());
   }
-  return 0;
+  return std::nullopt;
 }
 
 std::string Capture(const std::string& command) {
@@ -166,11 +173,15 @@ std::string Capture(const std::string& command) {
   return out;
 }
 
+std::string DropStatement(const std::string& name) {
+  return "DROP DATABASE IF EXISTS `" + name + "`";
+}
+
 void LoadDatabase(const saftpt::ConnectionSettings& server, const std::string& name,
                   const BenchSize& size, saftpt::bench::BenchCounts& counts) {
   saftpt::Database admin;
   admin.Open(server);
-  admin.ExecuteUpdate("DROP DATABASE IF EXISTS `" + name + "`");
+  admin.ExecuteUpdate(DropStatement(name));
   admin.ExecuteUpdate("CREATE DATABASE `" + name + "` CHARACTER SET latin1");
   admin.ExecuteUpdate("USE `" + name + "`");
   std::ifstream in(std::string(SAFTPT_SOURCE_DIR) + "/db/schema.sql");
@@ -188,6 +199,151 @@ void LoadDatabase(const saftpt::ConnectionSettings& server, const std::string& n
   }
   counts = saftpt::bench::GenerateBenchData(
       size, [&admin](const std::string& sql) { admin.ExecuteUpdate(sql); });
+}
+
+void DropDatabase(const saftpt::ConnectionSettings& server, const std::string& name) {
+  saftpt::Database admin;
+  admin.Open(server);
+  admin.ExecuteUpdate(DropStatement(name));
+}
+
+// The floor: the plain client reading the same rows, plus writing a file of
+// the same size; no export can go below it on this machine.
+double MeasureFloor(const saftpt::ConnectionSettings& server, const std::string& name, int year,
+                    long long bytes, const std::string& dir) {
+  const std::string y = std::to_string(year);
+  std::string period = "'" + y + "-01-01' and '" + y + "-12-31'";
+  std::string client = "mariadb --no-defaults -h" + server.server + " -P" + server.port + " -u" +
+                       server.user + " -p'" + server.password + "' " + name + " -e \"" +
+                       "select * from documentos where data between " + period +
+                       "; select l.* from documentoslinhas l join documentos d on "
+                       "d.IDDoc=l.IDDoc where d.data between " +
+                       period + "; select * from clientes\" > /dev/null";
+  auto start = Clock::now();
+  if (std::system(client.c_str()) != 0)
+    throw saftpt::Error(saftpt::Error::kCommand, "floor query failed");
+  std::string path = dir + "/floor.bin";
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  std::vector<char> block(1 << 20, 'x');
+  for (long long left = bytes; left > 0; left -= static_cast<long long>(block.size()))
+    if (write(fd, block.data(), static_cast<size_t>(std::min<long long>(left, block.size()))) < 0)
+      break;
+  fsync(fd);
+  close(fd);
+  unlink(path.c_str());
+  return Seconds(start);
+}
+
+// The settings file of a size's runs and the floor's file live here; gone
+// with the size, also when a run fails.
+struct TemporaryFolder {
+  std::string path;
+  TemporaryFolder() {
+    char name[] = "/tmp/saftpt-bench.XXXXXX";
+    if (!mkdtemp(name)) throw saftpt::Error(saftpt::Error::kFile, "no temporary folder");
+    path = name;
+  }
+  ~TemporaryFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+  TemporaryFolder(const TemporaryFolder&) = delete;
+  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+};
+
+struct BenchOptions {
+  std::vector<int> sizes;
+  uint32_t seed = 42;
+  std::string versao = "1.04_01";
+  std::string output = "bench-export.xml";
+  bool keep = false;
+};
+
+// Each size is measured this many times, and the table shows the medians.
+constexpr int kRuns = 3;
+
+// One size: its database generated once, then exported, checked and floored
+// kRuns times; the file must come out the same each time.
+SizeRow MeasureSize(const char* self, const saftpt::ConnectionSettings& server,
+                    const BenchOptions& options, int documents) {
+  BenchSize size;
+  size.documents = documents;
+  size.customers = std::max(10, documents / 10);
+  size.seed = options.seed;
+  const std::string name = "saftpt_bench_" + std::to_string(documents);
+  saftpt::bench::BenchCounts counts;
+  auto loadStart = Clock::now();
+  LoadDatabase(server, name, size, counts);
+  std::printf("\n%lld documents, %lld lines (generated in %.1f s)\n", counts.documents,
+              counts.lines, Seconds(loadStart));
+
+  TemporaryFolder folder;
+  const std::string& dir = folder.path;
+  std::string settings = dir + "/lexora.ini";
+  {
+    std::ofstream ini(settings);
+    ini << "[bd]\nservidor=" << server.server << "\nporta=" << server.port << "\nbasedados=" << name
+        << "\nusername=" << saftpt::Scramble(server.user)
+        << "\npassword=" << saftpt::Scramble(server.password) << "\n";
+  }
+  std::vector<RunFigures> runs;
+  std::vector<std::string> hashes;
+  long long viewStatements = 0;
+  for (int run = 1; run <= kRuns; ++run) {
+    // The export and its check each run in a child of their own, so that
+    // their peak memory is their own.
+    Filho exporta = RunChild(self, {"--run-export", settings, options.output, options.versao,
+                                    std::to_string(size.year)});
+    if (!exporta.ok) throw saftpt::Error(saftpt::Error::kCommand, "export failed");
+    Filho verifica = RunChild(self, {"--run-check", options.output, options.versao});
+    if (!verifica.ok) throw saftpt::Error(saftpt::Error::kCommand, "check failed");
+    std::ifstream file(options.output, std::ios::binary | std::ios::ate);
+    long long bytes = static_cast<long long>(file.tellg());
+    std::string sha = Capture("sha256sum '" + options.output + "'");
+    hashes.push_back(sha.substr(0, sha.find(' ')));
+    if (hashes.back().empty()) throw saftpt::Error(saftpt::Error::kFile, "sha256sum failed");
+
+    RunFigures f;
+    f.exportSeconds = exporta.wall;
+    f.floorSeconds = MeasureFloor(server, name, size.year, bytes, dir);
+    f.ratio = f.floorSeconds > 0 ? f.exportSeconds / f.floorSeconds : 0.0;
+    f.statements = Figure(exporta.out, "statements").value_or(0);
+    f.exportPeakMb = exporta.peakMb;
+    f.checkSeconds = verifica.wall;
+    f.checkPeakMb = verifica.peakMb;
+    f.setsBytes = Figure(exporta.out, "sets_bytes");
+    viewStatements = Figure(exporta.out, "view").value_or(0);
+    runs.push_back(f);
+    std::printf(
+        "run %d: export %.3f s, %lld statements, peak %.1f MB%s; file %lld bytes; "
+        "check %.3f s, peak %.1f MB, %lld problems; floor %.3f s; export/floor %.2f\n",
+        run, f.exportSeconds, f.statements, f.exportPeakMb,
+        f.setsBytes ? (", sets " + std::to_string(*f.setsBytes) + " bytes").c_str() : "", bytes,
+        f.checkSeconds, f.checkPeakMb, Figure(verifica.out, "problems").value_or(0), f.floorSeconds,
+        f.ratio);
+    std::fflush(stdout);
+  }
+  if (!options.keep) DropDatabase(server, name);
+
+  if (std::count(hashes.begin(), hashes.end(), hashes.front()) != kRuns) {
+    std::string all;
+    for (const std::string& sha : hashes) all += (all.empty() ? "" : ", ") + sha;
+    throw saftpt::Error(saftpt::Error::kFile, "the runs of " + std::to_string(documents) +
+                                                  " documents wrote different files (sha256 " +
+                                                  all + ")");
+  }
+  std::printf("sha256: %s (the same in the %d runs)\n", hashes.front().c_str(), kRuns);
+  std::printf(
+      "consistent view statements: %lld (engines of the tables read; snapshot: "
+      "isolation level, START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY, COMMIT)\n",
+      viewStatements);
+  return {documents, Median(runs)};
+}
+
+int Usage() {
+  std::cerr << "uso: saftpt_bench [--sizes DOCUMENTOS,DOCUMENTOS...] [--size DOCUMENTOS]..."
+               " [--seed N] [--schema 1.03_01|1.04_01] [--output FICHEIRO] [--keep]\n";
+  return 2;
 }
 
 }  // namespace
@@ -210,31 +366,31 @@ int main(int argc, char** argv) {
     }
   }
 
-  BenchSize size;
-  std::string versao = "1.04_01";
-  bool keep = false;
-  std::string output = "bench-export.xml";
+  BenchOptions options;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
     if (a == "--size") {
-      size.documents = std::atoi(next().c_str());
+      options.sizes.push_back(std::atoi(next().c_str()));
+    } else if (a == "--sizes") {
+      std::istringstream list(next());
+      for (std::string n; std::getline(list, n, ',');)
+        options.sizes.push_back(std::atoi(n.c_str()));
     } else if (a == "--seed") {
-      size.seed = static_cast<uint32_t>(std::strtoul(next().c_str(), nullptr, 10));
+      options.seed = static_cast<uint32_t>(std::strtoul(next().c_str(), nullptr, 10));
     } else if (a == "--schema") {
-      versao = next();
+      options.versao = next();
     } else if (a == "--output") {
-      output = next();
+      options.output = next();
     } else if (a == "--keep") {
-      keep = true;
+      options.keep = true;
     } else {
-      std::cerr << "uso: saftpt_bench [--size DOCUMENTOS] [--seed N] [--schema 1.03_01|1.04_01]"
-                   " [--output FICHEIRO] [--keep]\n";
-      return 2;
+      return Usage();
     }
   }
-  if (size.documents <= 0) return 2;
-  size.customers = std::max(10, size.documents / 10);
+  if (options.sizes.empty()) options.sizes = {20000, 100000};
+  for (int documents : options.sizes)
+    if (documents <= 0) return Usage();
 
   saftpt::ConnectionSettings server;
   server.server = Env("SAFTPT_TEST_DB_HOST");
@@ -245,95 +401,14 @@ int main(int argc, char** argv) {
     std::cerr << "no test database: eval \"$(scripts/test-db.sh start)\"\n";
     return 1;
   }
-  const std::string name = "saftpt_bench";
-  saftpt::bench::BenchCounts counts;
   try {
-    auto t = Clock::now();
-    LoadDatabase(server, name, size, counts);
-    std::cerr << "loaded in " << Seconds(t) << " s\n";
+    std::vector<SizeRow> rows;
+    for (int documents : options.sizes)
+      rows.push_back(MeasureSize(argv[0], server, options, documents));
+    std::printf("\nmedians of %d runs:\n\n%s", kRuns, saftpt::bench::MarkdownTable(rows).c_str());
   } catch (const saftpt::Error& e) {
     std::cerr << e.Description() << "\n";
     return 1;
-  }
-
-  char dir[] = "/tmp/saftpt-bench.XXXXXX";
-  if (!mkdtemp(dir)) return 1;
-  std::string settings = std::string(dir) + "/lexora.ini";
-  {
-    std::ofstream ini(settings);
-    ini << "[bd]\nservidor=" << server.server << "\nporta=" << server.port << "\nbasedados=" << name
-        << "\nusername=" << saftpt::Scramble(server.user)
-        << "\npassword=" << saftpt::Scramble(server.password) << "\n";
-  }
-
-  // The export runs in a child of its own, so its peak memory is its own.
-  Filho exporta =
-      RunChild(argv[0], {"--run-export", settings, output, versao, std::to_string(size.year)});
-  if (!exporta.ok) {
-    std::cerr << "export failed\n";
-    return 1;
-  }
-  double wall = exporta.wall;
-  long long statements = Figure(exporta.out, "statements");
-  long long viewStatements = Figure(exporta.out, "view");
-  // The export's check of its file, in a child of its own too.
-  Filho verifica = RunChild(argv[0], {"--run-check", output, versao});
-  if (!verifica.ok) std::cerr << "check failed\n";
-  std::ifstream f(output, std::ios::binary | std::ios::ate);
-  long long bytes = static_cast<long long>(f.tellg());
-
-  // The floor: the plain client reading the same rows, plus writing a file of
-  // the same size.
-  std::string period =
-      "'" + std::to_string(size.year) + "-01-01' and '" + std::to_string(size.year) + "-12-31'";
-  std::string client = "mariadb --no-defaults -h" + server.server + " -P" + server.port + " -u" +
-                       server.user + " -p'" + server.password + "' " + name + " -e \"" +
-                       "select * from documentos where data between " + period +
-                       "; select l.* from documentoslinhas l join documentos d on "
-                       "d.IDDoc=l.IDDoc where d.data between " +
-                       period + "; select * from clientes\" > /dev/null";
-  auto floorStart = Clock::now();
-  if (std::system(client.c_str()) != 0) std::cerr << "floor query failed\n";
-  {
-    std::string path = std::string(dir) + "/floor.bin";
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<char> block(1 << 20, 'x');
-    for (long long left = bytes; left > 0; left -= static_cast<long long>(block.size()))
-      if (write(fd, block.data(), static_cast<size_t>(std::min<long long>(left, block.size()))) < 0)
-        break;
-    fsync(fd);
-    close(fd);
-    unlink(path.c_str());
-  }
-  double floor = Seconds(floorStart);
-  std::string sha = Capture("sha256sum '" + output + "'");
-  sha = sha.substr(0, sha.find(' '));
-
-  std::printf("documents: %lld\n", counts.documents);
-  std::printf("lines: %lld\n", counts.lines);
-  std::printf("wall time: %.3f s\n", wall);
-  std::printf("statements: %lld\n", statements);
-  std::printf(
-      "consistent view statements: %lld (engines of the tables read; snapshot: "
-      "isolation level, START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY, COMMIT)\n",
-      viewStatements);
-  std::printf("peak resident memory: %.1f MB\n", exporta.peakMb);
-  std::printf("file size: %lld bytes\n", bytes);
-  std::printf("floor: %.3f s\n", floor);
-  std::printf("ratio export/floor: %.2f\n", floor > 0 ? wall / floor : 0.0);
-  std::printf("projected over a 1 ms link: %.3f s\n", wall + statements * 0.001);
-  std::printf("sha256: %s\n", sha.c_str());
-  std::printf("check wall time: %.3f s\n", verifica.wall);
-  std::printf("check peak resident memory: %.1f MB\n", verifica.peakMb);
-  std::printf("check problems: %lld\n", Figure(verifica.out, "problems"));
-  std::printf("ratio check/export: %.2f\n", wall > 0 ? verifica.wall / wall : 0.0);
-
-  unlink(settings.c_str());
-  rmdir(dir);
-  if (!keep) {
-    saftpt::Database admin;
-    admin.Open(server);
-    admin.ExecuteUpdate("DROP DATABASE IF EXISTS `" + name + "`");
   }
   return 0;
 }
