@@ -45,6 +45,10 @@ class Arvore {
 
 std::string Text(const xmlNode* n) {
   if (n == nullptr) return "";
+  // Most elements hold one text node: it is read in place.
+  const xmlNode* only = n->children;
+  if (only != nullptr && only == n->last && only->type == XML_TEXT_NODE)
+    return only->content ? reinterpret_cast<const char*>(only->content) : "";
   xmlChar* content = xmlNodeGetContent(n);
   std::string text = content ? reinterpret_cast<const char*>(content) : "";
   xmlFree(content);

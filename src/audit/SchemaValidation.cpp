@@ -532,10 +532,11 @@ class Lugares {
 
   void Parte(xmlNode* part) {
     long first = xmlGetLineNo(part);
-    long last = LastLine(part);
+    long last = -1;  // looked for only when a problem waits
     std::string label = Rotulo(part);
     std::string name = Str(part->name);
     Pendentes([&](Achado& a) {
+      if (last < 0) last = LastLine(part);
       long line = a.problem.line;
       if (line < first) {
         // Past the previous part's last element (its end tag): still its own.
