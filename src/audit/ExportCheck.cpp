@@ -101,7 +101,9 @@ VerificacaoDoFicheiro CheckExportedFile(const std::string& file, SchemaVersion s
                                         const std::string& xsdPath, const AuditOptions& auditoria) {
   VerificacaoDoFicheiro v;
   if (schema != SchemaVersion::kV104) return v;
-  ValidationReport r = ValidateSaftFile(file, xsdPath.empty() ? DefaultSchemaPath() : xsdPath);
+  FileAudit audit(auditoria);
+  ValidationReport r =
+      ValidateSaftFile(file, xsdPath.empty() ? DefaultSchemaPath() : xsdPath, audit.Taker());
   v.verificado = true;
   // The AT rejects a file whose totals do not add up: here they count too.
   for (const ValidationProblem& p : r.errors) v.problemas.push_back(DescribeProblem(p));
@@ -110,7 +112,7 @@ VerificacaoDoFicheiro CheckExportedFile(const std::string& file, SchemaVersion s
     std::string more = "... e mais " + std::to_string(r.omitted) + " problemas.";
     v.problemas.push_back({"", "", more, more});
   }
-  for (const AuditFinding& f : AuditSaftFile(file, auditoria).findings) {
+  for (const AuditFinding& f : audit.Finish().findings) {
     if (f.gravidade == Gravidade::kErro)
       v.problemas.push_back({f.documento, "", WithoutPlace(f.message, f.documento), f.message});
     else

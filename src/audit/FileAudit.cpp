@@ -31,14 +31,21 @@ bool SoAlgarismos(const std::string& s) {
          std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-class Auditoria {
+}  // namespace
+
+class FileAudit::Impl {
  public:
-  explicit Auditoria(const AuditOptions& options) : options_(options) {
-    for (const auto& [versao, ficheiro] : options.chavesPublicas)
+  explicit Impl(const AuditOptions& options) : options_(options) {}
+
+  void ReadKeys() {
+    if (keysRead_) return;
+    keysRead_ = true;
+    for (const auto& [versao, ficheiro] : options_.chavesPublicas)
       if (!chaves_.count(ficheiro)) chaves_[ficheiro] = std::make_unique<ChavePublica>(ficheiro);
   }
 
   void Documento(const CabecalhoLido& cabecalho, const DocumentoLido& d) {
+    ReadKeys();
     versao104_ = cabecalho.auditFileVersion.rfind("1.04", 0) == 0;
     zeroAceite_ =
         !cabecalho.dateCreated.empty() && cabecalho.dateCreated < std::string(kAtcudRequiredFrom);
@@ -64,6 +71,7 @@ class Auditoria {
   }
 
   AuditReport Conclui() {
+    ReadKeys();
     for (auto& [serie, docs] : series_) {
       std::stable_sort(docs.begin(), docs.end(),
                        [](const Guardado& a, const Guardado& b) { return a.numero < b.numero; });
@@ -135,6 +143,7 @@ class Auditoria {
   }
 
   const AuditOptions& options_;
+  bool keysRead_ = false;
   std::map<std::string, std::unique_ptr<ChavePublica>> chaves_;  // by file
   std::map<Serie, std::vector<Guardado>> series_;
   std::set<std::string> semChave_;
@@ -143,7 +152,21 @@ class Auditoria {
   AuditReport report_;
 };
 
-}  // namespace
+FileAudit::FileAudit(const AuditOptions& options) : impl_(std::make_unique<Impl>(options)) {}
+
+FileAudit::~FileAudit() = default;
+
+void FileAudit::TakeDocument(const CabecalhoLido& cabecalho, const DocumentoLido& d) {
+  impl_->Documento(cabecalho, d);
+}
+
+DocumentCallback FileAudit::Taker() {
+  return [this](const CabecalhoLido& c, const DocumentoLido& d) { TakeDocument(c, d); };
+}
+
+AuditReport FileAudit::Finish() {
+  return impl_->Conclui();
+}
 
 size_t AuditReport::ErrorCount() const {
   return static_cast<size_t>(std::count_if(findings.begin(), findings.end(), [](const auto& f) {
@@ -193,11 +216,9 @@ void ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& option
 }
 
 AuditReport AuditSaftFile(const std::string& path, const AuditOptions& options) {
-  Auditoria auditoria(options);
-  ReadSaftDocuments(path, false, [&](const CabecalhoLido& c, const DocumentoLido& d) {
-    auditoria.Documento(c, d);
-  });
-  return auditoria.Conclui();
+  FileAudit audit(options);
+  ReadSaftDocuments(path, false, audit.Taker());
+  return audit.Finish();
 }
 
 }  // namespace saftpt

@@ -1,15 +1,16 @@
 // The audit checks of an audit file before it goes to the tax authority:
 // the numbering of each type and series, the ATCUD and, with the public keys,
-// the chain of signatures. One streaming pass over the file; what is kept is
-// a few short fields per document.
+// the chain of signatures. What is kept is a few short fields per document.
 #ifndef SAFTPT_AUDIT_FILEAUDIT_H_
 #define SAFTPT_AUDIT_FILEAUDIT_H_
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "audit/NumberingRules.h"
+#include "audit/SaftFileReader.h"
 
 namespace saftpt {
 
@@ -38,6 +39,30 @@ void AddPublicKey(AuditOptions& options, const std::string& texto);
 // for beside the settings file. Throws Error, as AddPublicKey, when the entry
 // is bad.
 void ReadPublicKeysFromSettings(const std::string& iniPath, AuditOptions& options);
+
+// The checks fed one document at a time, by ReadSaftDocuments or by the
+// schema check's pass (ValidateSaftFile), which then reads the file once for
+// both.
+class FileAudit {
+ public:
+  explicit FileAudit(const AuditOptions& options);
+  ~FileAudit();
+  FileAudit(const FileAudit&) = delete;
+  FileAudit& operator=(const FileAudit&) = delete;
+
+  // The keys are read with the first document, once the file and its schema
+  // have been opened: those are said first when they cannot be read. Throws
+  // Error when a key cannot be read.
+  void TakeDocument(const CabecalhoLido& cabecalho, const DocumentoLido& d);
+  // For ValidateSaftFile and ReadSaftDocuments.
+  DocumentCallback Taker();
+  // The findings, after the last document. Throws Error as TakeDocument.
+  AuditReport Finish();
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
 
 // Checks `path`. Throws Error when the file cannot be read or is not
 // well-formed XML, or a key cannot be read.

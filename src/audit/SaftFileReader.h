@@ -1,8 +1,13 @@
 // Reads the documents of an audit file one at a time, in a single streaming
 // pass (libxml2's xmlTextReader): a year's file may be gigabytes, and only the
-// document being read is held in memory.
+// part being read is held in memory. The schema check's pass takes the
+// documents from the same parts, so that an export's check reads its file once.
 #ifndef SAFTPT_AUDIT_SAFTFILEREADER_H_
 #define SAFTPT_AUDIT_SAFTFILEREADER_H_
+
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlreader.h>
 
 #include <functional>
 #include <string>
@@ -38,12 +43,48 @@ struct CabecalhoLido {
   std::string dateCreated;
 };
 
-// Calls `documento` once per document, at its end tag, with the header read
-// so far. `comLinhas` also collects the lines. Throws Error (kValidation) when
-// the file cannot be opened or is not well-formed XML.
-void ReadSaftDocuments(
-    const std::string& path, bool comLinhas,
-    const std::function<void(const CabecalhoLido&, const DocumentoLido&)>& documento);
+// Receives each document, with the header read so far.
+using DocumentCallback = std::function<void(const CabecalhoLido&, const DocumentoLido&)>;
+
+// Goes through the parts of the file `reader` reads, expanding each whole
+// and giving it to `part` (see RegrasSaft::Parte: an element directly under
+// AuditFile, MasterFiles or GeneralLedgerAccounts, or one of a
+// SourceDocuments section); the reader lets each go before the next. Returns
+// the reader's last result: 0 at the end of the file, -1 when it could not go
+// on. `read` tells whether the file had any node at all.
+int ReadParts(xmlTextReader* reader, const std::function<void(xmlNode*)>& part, bool& read);
+
+// Takes the documents and the header out of the parts ReadParts gives: the
+// one way their fields are read, by ReadSaftDocuments and by the schema
+// check's pass alike.
+class DocumentParts {
+ public:
+  // `comLinhas` also collects the lines.
+  DocumentParts(bool comLinhas, DocumentCallback documento);
+  void TakePart(const xmlNode* part);
+
+ private:
+  void TakeDocument(const xmlNode* element);
+
+  bool comLinhas_;
+  DocumentCallback documento_;
+  CabecalhoLido cabecalho_;
+};
+
+// The first error libxml2 gives about a file's XML.
+struct PrimeiroErro {
+  std::string message;
+  int line = 0;
+  void Guarda(const xmlError& e);
+};
+
+// Throws Error (kValidation): `path` is not well-formed XML, as `erro` says.
+[[noreturn]] void ThrowNotWellFormed(const std::string& path, const PrimeiroErro& erro);
+
+// Calls `documento` once per document, with the header read so far.
+// `comLinhas` also collects the lines. Throws Error (kValidation) when the
+// file cannot be opened or is not well-formed XML.
+void ReadSaftDocuments(const std::string& path, bool comLinhas, const DocumentCallback& documento);
 
 }  // namespace saftpt
 

@@ -19,9 +19,10 @@ class Arvore {
  public:
   explicit Arvore(const std::string& ns) : ns_(ns) {}
 
+  // The name first: it tells most elements apart at its first letter.
   bool Is(const xmlNode* n, const char* name) const {
-    return n != nullptr && n->type == XML_ELEMENT_NODE && n->ns != nullptr &&
-           ns_ == reinterpret_cast<const char*>(n->ns->href) && xmlStrEqual(n->name, BAD_CAST name);
+    return n != nullptr && n->type == XML_ELEMENT_NODE && xmlStrEqual(n->name, BAD_CAST name) &&
+           n->ns != nullptr && ns_ == reinterpret_cast<const char*>(n->ns->href);
   }
 
   xmlNode* Child(const xmlNode* parent, const char* name) const {
@@ -44,6 +45,10 @@ class Arvore {
 
 std::string Text(const xmlNode* n) {
   if (n == nullptr) return "";
+  // Most elements hold one text node: it is read in place.
+  const xmlNode* only = n->children;
+  if (only != nullptr && only == n->last && only->type == XML_TEXT_NODE)
+    return only->content ? reinterpret_cast<const char*>(only->content) : "";
   xmlChar* content = xmlNodeGetContent(n);
   std::string text = content ? reinterpret_cast<const char*>(content) : "";
   xmlFree(content);

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "audit/LibraryHandles.h"
+#include "audit/SaftFileReader.h"
 #include "audit/SaftRules.h"
 #include "base/Error.h"
 #include "base/Utf8Path.h"
@@ -120,6 +121,7 @@ class Recolha {
   explicit Recolha(const std::string& targetNs) : targetNs_(targetNs) {}
 
   void FromLibxml(const xmlError& e) {
+    if (e.domain != XML_FROM_SCHEMASV && e.domain != XML_FROM_SCHEMASP) xml.Guarda(e);
     if (e.level < XML_ERR_ERROR) return;
     Achado a;
     a.problem.message = Clean(Str(BAD_CAST e.message));
@@ -190,6 +192,7 @@ class Recolha {
 
   std::vector<Achado> items;
   size_t omitted = 0;
+  PrimeiroErro xml;  // the first error of the XML itself, not of its schema
 
  private:
   // The validator names elements as {namespace}name; the audit file's own
@@ -529,10 +532,11 @@ class Lugares {
 
   void Parte(xmlNode* part) {
     long first = xmlGetLineNo(part);
-    long last = LastLine(part);
+    long last = -1;  // looked for only when a problem waits
     std::string label = Rotulo(part);
     std::string name = Str(part->name);
     Pendentes([&](Achado& a) {
+      if (last < 0) last = LastLine(part);
       long line = a.problem.line;
       if (line < first) {
         // Past the previous part's last element (its end tag): still its own.
@@ -613,7 +617,8 @@ std::string DefaultSchemaPath() {
   return FindDataFile("SAFTPT1.04_01.xsd");
 }
 
-ValidationReport ValidateSaftFile(const std::string& file, const std::string& xsdPath) {
+ValidationReport ValidateSaftFile(const std::string& file, const std::string& xsdPath,
+                                  const DocumentCallback& documento) {
   InitXmlLibrary();
   if (!IsReadableFile(file))
     throw Error(Error::kValidation, "Não foi possível ler o ficheiro " + file + ".");
@@ -641,23 +646,16 @@ ValidationReport ValidateSaftFile(const std::string& file, const std::string& xs
         [&errors](xmlNode* n, const std::string& m, Regra r) { errors.FromRule(n, m, r); },
         [&warnings](xmlNode* n, const std::string& m, Regra r) { warnings.FromRule(n, m, r); });
     Lugares lugares(errors);
+    DocumentParts documents(false, documento);
     bool read = false;
-    int rc = xmlTextReaderRead(reader.get());
-    while (rc == 1) {
-      read = true;
-      xmlNode* n = xmlTextReaderCurrentNode(reader.get());
-      // Each part is read whole, checked, and let go before the next.
-      if (xmlTextReaderNodeType(reader.get()) == XML_READER_TYPE_ELEMENT &&
-          xmlTextReaderDepth(reader.get()) > 0 && !RegrasSaft::Contentor(n)) {
-        xmlNode* part = xmlTextReaderExpand(reader.get());
-        if (part == nullptr) break;
-        lugares.Parte(part);
-        rules.Parte(part);
-        rc = xmlTextReaderNext(reader.get());
-        continue;
-      }
-      rc = xmlTextReaderRead(reader.get());
-    }
+    int rc = ReadParts(
+        reader.get(),
+        [&](xmlNode* part) {
+          lugares.Parte(part);
+          rules.Parte(part);
+          if (documento) documents.TakePart(part);
+        },
+        read);
     if (rc == 0) rules.Fim();
     if (!read && errors.items.empty() && errors.omitted == 0)
       errors.FromRule(nullptr, "O ficheiro não é um documento XML.", Regra::kOutra);
@@ -665,6 +663,7 @@ ValidationReport ValidateSaftFile(const std::string& file, const std::string& xs
              errors.omitted == 0)
       errors.FromRule(nullptr, "O validador de esquemas falhou sem indicar o erro.", Regra::kOutra);
     lugares.Fim();
+    if (documento && (rc != 0 || !errors.xml.message.empty())) ThrowNotWellFormed(file, errors.xml);
   }
 
   SortByLine(errors.items);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "audit/SaftFileReader.h"
 #include "audit/SaftRules.h"
 
 namespace saftpt {
@@ -43,8 +44,12 @@ struct ValidationReport {
 std::string DefaultSchemaPath();
 
 // Validates `file` against `xsdPath`. Throws Error when the schema or the file
-// cannot be read at all.
-ValidationReport ValidateSaftFile(const std::string& file, const std::string& xsdPath);
+// cannot be read at all. Each document read goes to `documento` too, as
+// ReadSaftDocuments gives it (the file is read once for both); with
+// `documento`, a file that is not well-formed XML throws Error as
+// ReadSaftDocuments does.
+ValidationReport ValidateSaftFile(const std::string& file, const std::string& xsdPath,
+                                  const DocumentCallback& documento = {});
 
 }  // namespace saftpt
 

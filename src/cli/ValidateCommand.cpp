@@ -50,10 +50,9 @@ class ValidateCommand : public Command {
     std::string xsd = xsd_.empty() ? DefaultSchemaPath() : xsd_;
     AuditOptions audit;
     AddPublicKeys(audit, publicKeys_, ExitStatus::kFailed);
-    ValidationReport r = ValidateSaftFile(file_, xsd);
-    AuditReport found;
-    // A file that is not XML has its one error already.
-    if (r.Valid() || !r.errors.empty()) found = AuditSaftFile(file_, audit);
+    FileAudit numbering(audit);
+    ValidationReport r = ValidateSaftFile(file_, xsd, numbering.Taker());
+    AuditReport found = numbering.Finish();
 
     if (!r.Valid()) {
       std::cout << r.Erro1006() << "\n\n";

@@ -4,9 +4,9 @@
 
 namespace saftpt {
 
-// Initialises the parser. A libxml2 built without iconv (as the Windows
-// build's is) knows no Windows-1252, the audit file's encoding: it is taught
-// it here from the program's own table.
+// Initialises the parser and teaches it Windows-1252, the audit file's
+// encoding, from the program's own table: a libxml2 built without iconv (as
+// the Windows build's is) knows none, and iconv's is slow.
 void InitXmlLibrary();
 
 }  // namespace saftpt
