@@ -10,6 +10,7 @@
 
 #include "base/Error.h"
 #include "db/ConnectionTls.h"
+#include "db/RowFile.h"
 
 namespace saftpt {
 
@@ -73,6 +74,16 @@ std::string_view NumberBody(std::string_view s) {
 
 }  // namespace
 
+bool IsLowerOf(std::string_view lower, std::string_view text) {
+  if (lower.size() != text.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
+
 std::string AsciiLower(std::string_view text) {
   std::string out(text);
   for (char& c : out)
@@ -126,6 +137,8 @@ DateTime Value::Date(std::string_view what) const {
 
 // ---- Recordset -------------------------------------------------------------
 
+Recordset::Recordset() = default;
+
 Recordset::Recordset(Recordset&& other) noexcept {
   *this = std::move(other);
 }
@@ -134,6 +147,8 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
   if (this != &other) {
     Close();
     res_ = other.res_;
+    file_ = std::move(other.file_);
+    fileRows_ = other.fileRows_;
     names_ = std::move(other.names_);
     lowerNames_ = std::move(other.lowerNames_);
     bits_ = std::move(other.bits_);
@@ -157,11 +172,17 @@ Recordset::~Recordset() {
 void Recordset::Close() {
   if (res_) mysql_free_result(res_);
   res_ = nullptr;
+  file_.reset();
+  fileRows_ = 0;
   row_ = nullptr;
   lengths_ = nullptr;
 }
 
 void Recordset::Fetch() {
+  if (file_) {
+    if (!file_->Next(row_, lengths_)) row_ = nullptr;
+    return;
+  }
   row_ = res_ ? mysql_fetch_row(res_) : nullptr;
   lengths_ = row_ ? mysql_fetch_lengths(res_) : nullptr;
 }
@@ -175,12 +196,18 @@ void Recordset::MoveNext() {
 }
 
 void Recordset::MoveFirst() {
-  if (!res_) return;
-  mysql_data_seek(res_, 0);
+  if (file_) {
+    file_->Rewind();
+  } else if (res_) {
+    mysql_data_seek(res_, 0);
+  } else {
+    return;
+  }
   Fetch();
 }
 
 uint64_t Recordset::RecordCount() const {
+  if (file_) return fileRows_;
   return res_ ? mysql_num_rows(res_) : 0;
 }
 
@@ -195,16 +222,14 @@ const std::string& Recordset::FieldName(size_t index) const {
 }
 
 bool Recordset::HasField(std::string_view name) const {
-  std::string lower = AsciiLower(name);
   for (const std::string& n : lowerNames_)
-    if (n == lower) return true;
+    if (IsLowerOf(n, name)) return true;
   return false;
 }
 
 size_t Recordset::IndexOf(std::string_view name) const {
-  std::string lower = AsciiLower(name);
   for (size_t i = 0; i < lowerNames_.size(); ++i)
-    if (lowerNames_[i] == lower) return i;
+    if (IsLowerOf(lowerNames_[i], name)) return i;
   throw Error(Error::kData,
               "A coluna \"" + std::string(name) + "\" não existe no resultado da consulta.");
 }
@@ -306,25 +331,49 @@ namespace {
 
 }  // namespace
 
-Recordset Database::Execute(const std::string& sql) {
+Recordset Database::Execute(const std::string& sql, RowStore store) {
   if (!conn_) NotOpen();
   ++statements_;
   if (mysql_real_query(conn_, sql.data(), sql.size()) != 0) Fail(sql);
   Recordset rs;
   rs.statement_ = sql;
-  rs.res_ = mysql_store_result(conn_);
-  if (!rs.res_) {
+  MYSQL_RES* res = store == RowStore::kMemory ? mysql_store_result(conn_) : mysql_use_result(conn_);
+  if (!res) {
     if (mysql_field_count(conn_) != 0) Fail(sql);
     return rs;  // a statement without rows
   }
-  unsigned int count = mysql_num_fields(rs.res_);
-  MYSQL_FIELD* fields = mysql_fetch_fields(rs.res_);
+  unsigned int count = mysql_num_fields(res);
+  MYSQL_FIELD* fields = mysql_fetch_fields(res);
   rs.names_.reserve(count);
   rs.lowerNames_.reserve(count);
   for (unsigned int i = 0; i < count; ++i) {
     rs.names_.emplace_back(fields[i].name, fields[i].name_length);
     rs.lowerNames_.push_back(AsciiLower(rs.names_.back()));
     rs.bits_.push_back(fields[i].type == MYSQL_TYPE_BIT);
+  }
+  if (store == RowStore::kMemory) {
+    rs.res_ = res;
+  } else {
+    // Every row is read before the statement returns: the connection is free
+    // for the next statement while these rows are gone through.
+    auto file = std::make_unique<RowFile>(count);
+    try {
+      while (MYSQL_ROW row = mysql_fetch_row(res)) file->Append(row, mysql_fetch_lengths(res));
+    } catch (...) {
+      // The rest of the rows are read off the connection when it is freed.
+      mysql_free_result(res);
+      throw;
+    }
+    const bool failed = mysql_errno(conn_) != 0;
+    if (failed) {
+      Error e(static_cast<int>(mysql_errno(conn_)), mysql_error(conn_));
+      mysql_free_result(res);
+      throw e;
+    }
+    mysql_free_result(res);
+    rs.fileRows_ = file->RowCount();
+    file->Rewind();
+    rs.file_ = std::move(file);
   }
   rs.Fetch();
   return rs;

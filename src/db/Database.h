@@ -50,11 +50,19 @@ class Value {
   bool null_ = true;
 };
 
-// Rows of one statement, positioned on the first row. The rows are held on the
-// client side, so the result can be rewound with MoveFirst().
+class RowFile;
+
+// Where a statement's rows are held on the client side, so that they can be
+// rewound: in memory, or, for rows that grow with the office (a section's
+// documents and lines), in a scratch file, read as they stream from the
+// server, so that memory stays the same whatever the office's size.
+enum class RowStore { kMemory, kTempFile };
+
+// Rows of one statement, positioned on the first row. The result can be
+// rewound with MoveFirst().
 class Recordset {
  public:
-  Recordset() = default;
+  Recordset();
   Recordset(Recordset&&) noexcept;
   Recordset& operator=(Recordset&&) noexcept;
   ~Recordset();
@@ -87,7 +95,9 @@ class Recordset {
   size_t IndexOf(std::string_view name) const;
   void Fetch();
 
-  st_mysql_res* res_ = nullptr;
+  st_mysql_res* res_ = nullptr;    // RowStore::kMemory
+  std::unique_ptr<RowFile> file_;  // RowStore::kTempFile
+  uint64_t fileRows_ = 0;
   std::vector<std::string> names_;
   std::vector<std::string> lowerNames_;
   std::vector<bool> bits_;  // BIT columns: the server sends their raw bytes
@@ -132,7 +142,7 @@ class Database {
   const ConnectionSettings& Settings() const { return settings_; }
 
   // Runs a statement that returns rows.
-  Recordset Execute(const std::string& sql);
+  Recordset Execute(const std::string& sql, RowStore store = RowStore::kMemory);
   // Runs a statement that changes rows; returns the number of rows changed.
   uint64_t ExecuteUpdate(const std::string& sql);
 
@@ -175,6 +185,8 @@ class Database {
 
 // Lower-case of an ASCII text (names of tables and columns).
 std::string AsciiLower(std::string_view text);
+// Whether `lower` is AsciiLower(text), without building it.
+bool IsLowerOf(std::string_view lower, std::string_view text);
 
 }  // namespace saftpt
 

@@ -177,9 +177,10 @@ void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::
   Recordset rs = ctx.db.Execute(
       "select d.saft_seccao, d.CodCliente, d.NContribuinteCliente, c.CodCliente as saft_cliente, "
       "c.Nome, c.Morada, c.CodPostal, c.Pais, c.Telefone, c.Fax from (" +
-      seccoes +
-      ") d left join clientes c on c.CodCliente=d.CodCliente order by d.saft_seccao, d.Data, "
-      "d.tipodoc, d.numero");
+          seccoes +
+          ") d left join clientes c on c.CodCliente=d.CodCliente order by d.saft_seccao, d.Data, "
+          "d.tipodoc, d.numero",
+      RowStore::kTempFile);
 
   struct Extra {
     std::string contribuinte;  // stored on the document
@@ -212,8 +213,9 @@ void WriteCustomers(RunContext& ctx, XmlNode masterFiles) {
   // A customer counts whether or not its document passes the restrictions,
   // and whether or not the receipts are sent.
   Recordset rs = ctx.db.Execute("select distinct clientes.* from clientes inner join (" +
-                                ctx.DocumentsOfPeriod(KindsCondition(), false) +
-                                ") documentos on clientes.codcliente=documentos.codcliente");
+                                    ctx.DocumentsOfPeriod(KindsCondition(), false) +
+                                    ") documentos on clientes.codcliente=documentos.codcliente",
+                                RowStore::kTempFile);
   ctx.progress.StartDetailProgress(static_cast<long long>(rs.RecordCount()));
 
   std::unordered_set<std::string> escritos;

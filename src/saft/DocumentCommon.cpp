@@ -87,7 +87,7 @@ OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& ki
   ctx.ShowStep(kind.step);
   OpenedSection s;
   s.sql = SectionSql(ctx, kind);
-  s.documents = ctx.db.Execute(s.sql + " order by Data,tipodoc,numero");
+  s.documents = ctx.db.Execute(s.sql + " order by Data,tipodoc,numero", RowStore::kTempFile);
   ctx.progress.StartDetailProgress(static_cast<long long>(s.documents.RecordCount()));
   s.element = parent.NewChild(kind.element, "");
   for (; !s.documents.Eof(); s.documents.MoveNext())

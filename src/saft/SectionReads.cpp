@@ -43,9 +43,8 @@ constexpr const char* kReasonFilter =
 }  // namespace
 
 Value DocumentRows::Field(std::string_view name) const {
-  std::string lower = AsciiLower(name);
   for (size_t i = 0; i < names_->size(); ++i)
-    if ((*names_)[i] == lower) return rows_[pos_][i];
+    if (IsLowerOf((*names_)[i], name)) return rows_[pos_][i];
   throw Error(Error::kData, "Coluna desconhecida: " + std::string(name));
 }
 
@@ -102,11 +101,12 @@ void SectionReader::ReadFrom(Database& db, const std::string& documentsSql) {
   // In the order the documents are written, so the lines pair with them as
   // they are read. The document's type and status come along for the
   // section's totals.
-  lines_ = RowsByDocument(
-      db.Execute("select documentos.IDDoc as saft_doc, " + read_.columns +
-                 ", documentos.tipodoc as saft_tipodoc, documentos.Anulado as saft_anulado" +
-                 origem + "left join documentoslinhas on" + LineOfDocument("documentoslinhas") +
-                 "and (" + read_.filter + ") order by " + kDocumentOrder + ",documentoslinhas.ID"));
+  lines_ = RowsByDocument(db.Execute(
+      "select documentos.IDDoc as saft_doc, " + read_.columns +
+          ", documentos.tipodoc as saft_tipodoc, documentos.Anulado as saft_anulado" + origem +
+          "left join documentoslinhas on" + LineOfDocument("documentoslinhas") + "and (" +
+          read_.filter + ") order by " + kDocumentOrder + ",documentoslinhas.ID",
+      RowStore::kTempFile));
 
   reasons_.clear();
   Recordset rs;
@@ -157,11 +157,12 @@ void SectionReader::ReadReceiptGroups(Database& db, const std::string& origem) {
                  "sum(l.ValorRetencao) as ValorRetencao, d.data, d.ValorTotal, l.IsencaoIva, "
                  "l.codmencao, max(documentos.Anulado) as saft_anulado, max(pl.ValorTotal) as "
                  "saft_pago, max(pl.TipoDocP) as saft_tipodocp" +
-                 origem + recibo +
-                 "and pl.tipodocp<>'' left join (documentoslinhas l inner join documentos d "
-                 "on l.IDDoc = d.IDDoc) on" +
-                 pago + "and l.valorliquido<>0 group by " + ordem + ",l.Iva order by " + ordem +
-                 ",l.Iva"),
+                     origem + recibo +
+                     "and pl.tipodocp<>'' left join (documentoslinhas l inner join documentos d "
+                     "on l.IDDoc = d.IDDoc) on" +
+                     pago + "and l.valorliquido<>0 group by " + ordem + ",l.Iva order by " + ordem +
+                     ",l.Iva",
+                 RowStore::kTempFile),
       2);
 
   uncoded_.clear();
