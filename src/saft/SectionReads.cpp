@@ -108,18 +108,20 @@ void SectionReader::ReadFrom(Database& db, const std::string& documentsSql) {
           read_.filter + ") order by " + kDocumentOrder + ",documentoslinhas.ID",
       RowStore::kTempFile));
 
-  reasons_.clear();
-  Recordset rs;
-  if (read_.reasons) {
-    rs = db.Execute("select distinct documentos.IDDoc, " + std::string(kReasonColumns) + origem +
-                    "inner join documentoslinhas on" + LineOfDocument("documentoslinhas") +
-                    "where " + kReasonFilter);
-    for (; !rs.Eof(); rs.MoveNext())
-      reasons_[rs.Field(size_t{0}).Integer()].push_back(
-          {rs.Field(1).Text(), rs.Field(2), rs.Field(3).Boolean(), rs.Field(4).Boolean()});
-  }
+  // The reasons and the withholding sums come in the documents' order too,
+  // one row without a mark for a document without any.
+  reasons_ = RowsByDocument();
+  if (read_.reasons)
+    reasons_ = RowsByDocument(
+        db.Execute("select documentos.IDDoc, max(documentoslinhas.tipodoc) as saft_marca, " +
+                       std::string(kReasonColumns) + origem + "left join documentoslinhas on" +
+                       LineOfDocument("documentoslinhas") + "and " + kReasonFilter +
+                       " group by documentos.IDDoc, " + kReasonColumns + " order by " +
+                       kDocumentOrder + ", min(documentoslinhas.ID)",
+                   RowStore::kTempFile),
+        2);
 
-  retencoes_.reset();
+  retencoes_ = RowsByDocument();
   if (!read_.retencaoFilter.empty()) {
     const std::string soma = ctx_.settings.hasTipoRetencao
                                  ? "round(sum(if(documentoslinhas.TipoRetencao='IRC',"
@@ -127,13 +129,13 @@ void SectionReader::ReadFrom(Database& db, const std::string& documentsSql) {
                                    "round(sum(if(documentoslinhas.TipoRetencao='IRS',"
                                    "documentoslinhas.ValorRetencao,null)),2)"
                                  : "null, round(sum(documentoslinhas.ValorRetencao),2)";
-    auto& somas = retencoes_.emplace();
-    rs = db.Execute("select documentos.IDDoc, " + soma + origem + "inner join documentoslinhas on" +
-                    LineOfDocument("documentoslinhas") + "where " + read_.retencaoFilter +
-                    " group by documentos.IDDoc");
-    auto valor = [](const Value& v) { return v.IsNull() ? 0 : v.Number("ValorRetencao"); };
-    for (; !rs.Eof(); rs.MoveNext())
-      somas[rs.Field(size_t{0}).Integer()] = {valor(rs.Field(1)), valor(rs.Field(2))};
+    retencoes_ = RowsByDocument(
+        db.Execute("select documentos.IDDoc, max(documentoslinhas.tipodoc) as saft_marca, " +
+                       soma + origem + "left join documentoslinhas on" +
+                       LineOfDocument("documentoslinhas") + "and " + read_.retencaoFilter +
+                       " group by documentos.IDDoc order by " + kDocumentOrder,
+                   RowStore::kTempFile),
+        2);
   }
 
   if (read_.receipts) ReadReceiptGroups(db, origem);
@@ -198,16 +200,20 @@ DocumentRows SectionReader::TakeGroups(long long receiptLineId) {
 }
 
 std::optional<std::pair<double, double>> SectionReader::Retencoes(const Recordset& document) {
-  if (!retencoes_) return std::nullopt;
-  auto it = retencoes_->find(document.Field("IDDoc").Integer("IDDoc"));
-  if (it == retencoes_->end()) return std::nullopt;
-  return it->second;
+  DocumentRows somas = retencoes_.Take(document.Field("IDDoc").Integer("IDDoc"));
+  if (somas.Eof()) return std::nullopt;
+  auto valor = [](const Value& v) { return v.IsNull() ? 0 : v.Number("ValorRetencao"); };
+  return std::make_pair(valor(somas.Field(size_t{0})), valor(somas.Field(1)));
 }
 
 std::vector<LineReason> SectionReader::Reasons(const Recordset& document) {
   Reread(document);
-  auto it = reasons_.find(document.Field("IDDoc").Integer("IDDoc"));
-  return it == reasons_.end() ? std::vector<LineReason>() : it->second;
+  std::vector<LineReason> motivos;
+  for (DocumentRows rs = reasons_.Take(document.Field("IDDoc").Integer("IDDoc")); !rs.Eof();
+       rs.MoveNext())
+    motivos.push_back({rs.Field(size_t{0}).Text(), rs.Field(1), rs.Field(2).Boolean(),
+                       rs.Field(3).Boolean()});
+  return motivos;
 }
 
 std::vector<UncodedLine> SectionReader::Uncoded(const Recordset& receipt) {

@@ -128,8 +128,8 @@ class SectionReader {
   RunContext& ctx_;
   const SectionRead read_;
   RowsByDocument lines_;
-  std::unordered_map<long long, std::vector<LineReason>> reasons_;
-  std::optional<std::unordered_map<long long, std::pair<double, double>>> retencoes_;  // IRC, IRS
+  RowsByDocument reasons_;
+  RowsByDocument retencoes_;  // IRC, IRS
   // Receipts: the rate groups of each settled document, by the receipt
   // line's ID, and the uncoded zero-rated lines of the documents paid.
   RowsByDocument groups_;
