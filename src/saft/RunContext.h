@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/CompactTextSet.h"
 #include "base/DateTime.h"
 #include "config/OfficeConfig.h"
 #include "db/Database.h"
@@ -79,8 +80,14 @@ struct RunReads {
   std::map<std::string, int> serieIvaCaixa;
   std::map<std::string, std::string> codMencao;
   std::optional<std::map<std::string, Honorario>> honorarios;
+  // The tax numbers of more than one customer, with how many (the others
+  // have one or none), and those of a text looked up alone.
   std::optional<std::map<std::string, long long>> customersByNif;
-  std::optional<std::map<std::string, Value>> nifByCustomer;
+  // Every customer's tax number, by code; the codes looked up alone.
+  std::optional<CompactTextSet> nifByCustomer;
+  std::map<std::string, Value> nifOfCodeLookedUp;
+  // The most memory the sets of every customer held at once, in bytes.
+  size_t customerSetsBytes = 0;
 };
 
 struct RunContext {

@@ -130,8 +130,8 @@ void SectionReader::ReadFrom(Database& db, const std::string& documentsSql) {
                                    "documentoslinhas.ValorRetencao,null)),2)"
                                  : "null, round(sum(documentoslinhas.ValorRetencao),2)";
     retencoes_ = RowsByDocument(
-        db.Execute("select documentos.IDDoc, max(documentoslinhas.tipodoc) as saft_marca, " +
-                       soma + origem + "left join documentoslinhas on" +
+        db.Execute("select documentos.IDDoc, max(documentoslinhas.tipodoc) as saft_marca, " + soma +
+                       origem + "left join documentoslinhas on" +
                        LineOfDocument("documentoslinhas") + "and " + read_.retencaoFilter +
                        " group by documentos.IDDoc order by " + kDocumentOrder,
                    RowStore::kTempFile),
@@ -211,8 +211,8 @@ std::vector<LineReason> SectionReader::Reasons(const Recordset& document) {
   std::vector<LineReason> motivos;
   for (DocumentRows rs = reasons_.Take(document.Field("IDDoc").Integer("IDDoc")); !rs.Eof();
        rs.MoveNext())
-    motivos.push_back({rs.Field(size_t{0}).Text(), rs.Field(1), rs.Field(2).Boolean(),
-                       rs.Field(3).Boolean()});
+    motivos.push_back(
+        {rs.Field(size_t{0}).Text(), rs.Field(1), rs.Field(2).Boolean(), rs.Field(3).Boolean()});
   return motivos;
 }
 
