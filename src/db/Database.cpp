@@ -152,6 +152,7 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
     names_ = std::move(other.names_);
     lowerNames_ = std::move(other.lowerNames_);
     bits_ = std::move(other.bits_);
+    exact_ = std::move(other.exact_);
     row_ = other.row_;
     lengths_ = other.lengths_;
     statement_ = std::move(other.statement_);
@@ -161,6 +162,7 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
     other.names_.clear();
     other.lowerNames_.clear();
     other.bits_.clear();
+    other.exact_.clear();
   }
   return *this;
 }
@@ -253,6 +255,10 @@ Value Recordset::Field(size_t index) const {
   return Value(std::string(row_[index], lengths_[index]));
 }
 
+bool Recordset::HoldsExactNumbers(size_t index) const {
+  return index < exact_.size() && exact_[index];
+}
+
 std::string Recordset::Text(std::string_view name) const {
   return Field(name).Text();
 }
@@ -325,6 +331,21 @@ void Database::Fail(const std::string& /*sql*/) const {
 
 namespace {
 
+bool IsExactType(enum_field_types type) {
+  switch (type) {
+    case MYSQL_TYPE_DECIMAL:
+    case MYSQL_TYPE_NEWDECIMAL:
+    case MYSQL_TYPE_TINY:
+    case MYSQL_TYPE_SHORT:
+    case MYSQL_TYPE_INT24:
+    case MYSQL_TYPE_LONG:
+    case MYSQL_TYPE_LONGLONG:
+      return true;
+    default:
+      return false;
+  }
+}
+
 [[noreturn]] void NotOpen() {
   throw Error(CR_SERVER_GONE_ERROR, "A ligação à base de dados não está aberta.");
 }
@@ -350,6 +371,7 @@ Recordset Database::Execute(const std::string& sql, RowStore store) {
     rs.names_.emplace_back(fields[i].name, fields[i].name_length);
     rs.lowerNames_.push_back(AsciiLower(rs.names_.back()));
     rs.bits_.push_back(fields[i].type == MYSQL_TYPE_BIT);
+    rs.exact_.push_back(IsExactType(fields[i].type));
   }
   if (store == RowStore::kMemory) {
     rs.res_ = res;

@@ -84,6 +84,9 @@ class Recordset {
   Value operator[](std::string_view name) const { return Field(name); }
   Value Field(std::string_view name) const;
   Value Field(size_t index) const;
+  // Whether the column holds exact numbers (DECIMAL or an integer type),
+  // which the server adds exactly.
+  bool HoldsExactNumbers(size_t index) const;
   // Shortcuts: Field(name).Text() and Field(name).IsNull().
   std::string Text(std::string_view name) const;
   bool IsNull(std::string_view name) const;
@@ -100,7 +103,8 @@ class Recordset {
   uint64_t fileRows_ = 0;
   std::vector<std::string> names_;
   std::vector<std::string> lowerNames_;
-  std::vector<bool> bits_;  // BIT columns: the server sends their raw bytes
+  std::vector<bool> bits_;   // BIT columns: the server sends their raw bytes
+  std::vector<bool> exact_;  // DECIMAL and integer columns
   char** row_ = nullptr;
   unsigned long* lengths_ = nullptr;
   std::string statement_;  // for messages

@@ -1,7 +1,11 @@
 // The statements of a section's reads and the handing out of their rows.
 #include "saft/SectionReads.h"
 
+#include <set>
+
 #include "base/Error.h"
+#include "base/Utf8.h"
+#include "db/RoundedSum.h"
 
 namespace saftpt {
 
@@ -31,14 +35,23 @@ constexpr const char* kDocumentOrder =
 
 // Lines with a net value whose reason is looked at: a line without VAT naming
 // a reason (its text must be one the authority accepts), and every zero-rated
-// line (it must have a reason and, in 1.04_01, a code).
+// line (it must have a reason and, in 1.04_01, a code). These lines are among
+// those every section writes.
 constexpr const char* kReasonColumns =
-    "trim(documentoslinhas.isencaoiva), documentoslinhas.CodMencao, "
-    "(documentoslinhas.valoriva = 0 and length(trim(documentoslinhas.isencaoiva))>0), "
-    "documentoslinhas.iva = 0";
-constexpr const char* kReasonFilter =
-    "documentoslinhas.valorliquido<>0 and ((documentoslinhas.valoriva = 0 and "
-    "length(trim(documentoslinhas.isencaoiva))>0) or documentoslinhas.iva = 0)";
+    ", trim(documentoslinhas.isencaoiva) as saft_isencao, documentoslinhas.CodMencao as "
+    "saft_codmencao, (documentoslinhas.valoriva = 0 and length(trim(documentoslinhas.isencaoiva))"
+    ">0) as saft_verificado, documentoslinhas.iva = 0 as saft_taxazero, "
+    "(documentoslinhas.valorliquido<>0 and ((documentoslinhas.valoriva = 0 and "
+    "length(trim(documentoslinhas.isencaoiva))>0) or documentoslinhas.iva = 0)) as saft_motivo";
+
+// The same reason twice in a document is looked at once: texts compared as
+// the tables compare them, without regard to case.
+std::string ReasonKey(const LineReason& m) {
+  std::string codigo = m.codMencao.Text();
+  while (!codigo.empty() && codigo.back() == ' ') codigo.pop_back();
+  return Utf8Upper(m.texto) + '\n' + (m.codMencao.IsNull() ? "\x01" : Utf8Upper(codigo)) + '\n' +
+         (m.checkText ? '1' : '0') + (m.zeroRate ? '1' : '0');
+}
 
 }  // namespace
 
@@ -46,6 +59,19 @@ Value DocumentRows::Field(std::string_view name) const {
   for (size_t i = 0; i < names_->size(); ++i)
     if (IsLowerOf((*names_)[i], name)) return rows_[pos_][i];
   throw Error(Error::kData, "Coluna desconhecida: " + std::string(name));
+}
+
+DocumentRows DocumentRows::Where(std::string_view flag) const {
+  DocumentRows kept;
+  kept.names_ = names_;
+  size_t column = names_->size();
+  for (size_t i = 0; i < names_->size(); ++i)
+    if (IsLowerOf((*names_)[i], flag)) column = i;
+  if (column == names_->size())
+    throw Error(Error::kData, "Coluna desconhecida: " + std::string(flag));
+  for (const std::vector<Value>& row : rows_)
+    if (row[column].Boolean(flag)) kept.rows_.push_back(row);
+  return kept;
 }
 
 RowsByDocument::RowsByDocument(Recordset rs, size_t first)
@@ -97,46 +123,36 @@ SectionReader::SectionReader(RunContext& ctx, const std::string& documentsSql,
 
 void SectionReader::ReadFrom(Database& db, const std::string& documentsSql) {
   const std::string origem = " from (" + documentsSql + ") documentos ";
+  current_ = CurrentDocument();
 
   // In the order the documents are written, so the lines pair with them as
   // they are read. The document's type and status come along for the
-  // section's totals.
-  lines_ = RowsByDocument(db.Execute(
-      "select documentos.IDDoc as saft_doc, " + read_.columns +
-          ", documentos.tipodoc as saft_tipodoc, documentos.Anulado as saft_anulado" + origem +
-          "left join documentoslinhas on" + LineOfDocument("documentoslinhas") + "and (" +
-          read_.filter + ") order by " + kDocumentOrder + ",documentoslinhas.ID",
-      RowStore::kTempFile));
-
-  // The reasons and the withholding sums come in the documents' order too,
-  // one row without a mark for a document without any.
-  reasons_ = RowsByDocument();
-  if (read_.reasons)
-    reasons_ = RowsByDocument(
-        db.Execute("select documentos.IDDoc, max(documentoslinhas.tipodoc) as saft_marca, " +
-                       std::string(kReasonColumns) + origem + "left join documentoslinhas on" +
-                       LineOfDocument("documentoslinhas") + "and " + kReasonFilter +
-                       " group by documentos.IDDoc, " + kReasonColumns + " order by " +
-                       kDocumentOrder + ", min(documentoslinhas.ID)",
-                   RowStore::kTempFile),
-        2);
-
-  retencoes_ = RowsByDocument();
+  // section's totals; what the exemption check and the withholding read of
+  // the lines comes along too, and the withholding lines that are not
+  // written.
+  std::string colunas =
+      ", documentos.tipodoc as saft_tipodoc, documentos.Anulado as saft_anulado, (" + read_.filter +
+      ") as saft_escrita";
+  std::string juncao = "(" + read_.filter + ")";
+  if (read_.reasons) colunas += kReasonColumns;
   if (!read_.retencaoFilter.empty()) {
-    const std::string soma = ctx_.settings.hasTipoRetencao
-                                 ? "round(sum(if(documentoslinhas.TipoRetencao='IRC',"
-                                   "documentoslinhas.ValorRetencao,null)),2), "
-                                   "round(sum(if(documentoslinhas.TipoRetencao='IRS',"
-                                   "documentoslinhas.ValorRetencao,null)),2)"
-                                 : "null, round(sum(documentoslinhas.ValorRetencao),2)";
-    retencoes_ = RowsByDocument(
-        db.Execute("select documentos.IDDoc, max(documentoslinhas.tipodoc) as saft_marca, " + soma +
-                       origem + "left join documentoslinhas on" +
-                       LineOfDocument("documentoslinhas") + "and " + read_.retencaoFilter +
-                       " group by documentos.IDDoc order by " + kDocumentOrder,
-                   RowStore::kTempFile),
-        2);
+    colunas += ", (" + read_.retencaoFilter +
+               ") as saft_retida, documentoslinhas.ValorRetencao as saft_valorretencao";
+    if (ctx_.settings.hasTipoRetencao)
+      colunas +=
+          ", documentoslinhas.TipoRetencao='IRC' as saft_irc, documentoslinhas.TipoRetencao='IRS' "
+          "as saft_irs";
+    juncao = "(" + juncao + " or (" + read_.retencaoFilter + "))";
   }
+  Recordset linhas =
+      db.Execute("select documentos.IDDoc as saft_doc, " + read_.columns + colunas + origem +
+                     "left join documentoslinhas on" + LineOfDocument("documentoslinhas") + "and " +
+                     juncao + " order by " + kDocumentOrder + ",documentoslinhas.ID",
+                 RowStore::kTempFile);
+  if (!read_.retencaoFilter.empty())
+    for (size_t i = 0; i < linhas.FieldCount(); ++i)
+      if (linhas.FieldName(i) == "saft_valorretencao") retencaoExact_ = linhas.HoldsExactNumbers(i);
+  lines_ = RowsByDocument(std::move(linhas));
 
   if (read_.receipts) ReadReceiptGroups(db, origem);
 }
@@ -190,29 +206,58 @@ void SectionReader::Reread(const Recordset& document) {
   onlyDocument_ = id;
 }
 
-DocumentRows SectionReader::TakeLines(const Recordset& document) {
+void SectionReader::ForEachLine(const std::function<void(const Recordset&)>& visit) {
+  lines_.ForEachRow([&visit](const Recordset& linha) {
+    if (linha.Field("saft_escrita").Boolean("saft_escrita")) visit(linha);
+  });
+}
+
+const DocumentRows& SectionReader::RowsOf(const Recordset& document) {
   Reread(document);
-  return lines_.Take(document.Field("IDDoc").Integer("IDDoc"));
+  const long long id = document.Field("IDDoc").Integer("IDDoc");
+  if (current_.iddoc != id) {
+    current_.rows = lines_.Take(id);
+    current_.iddoc = id;
+  }
+  return current_.rows;
+}
+
+DocumentRows SectionReader::TakeLines(const Recordset& document) {
+  return RowsOf(document).Where("saft_escrita");
 }
 
 DocumentRows SectionReader::TakeGroups(long long receiptLineId) {
   return groups_.Take(receiptLineId);
 }
 
+// As the sums of the document's withholding lines, IRC and IRS apart,
+// rounded to cents by the server.
 std::optional<std::pair<double, double>> SectionReader::Retencoes(const Recordset& document) {
-  DocumentRows somas = retencoes_.Take(document.Field("IDDoc").Integer("IDDoc"));
-  if (somas.Eof()) return std::nullopt;
-  auto valor = [](const Value& v) { return v.IsNull() ? 0 : v.Number("ValorRetencao"); };
-  return std::make_pair(valor(somas.Field(size_t{0})), valor(somas.Field(1)));
+  if (read_.retencaoFilter.empty()) return std::nullopt;
+  DocumentRows linhas = RowsOf(document).Where("saft_retida");
+  if (linhas.Eof()) return std::nullopt;
+  RoundedSum irc(retencaoExact_), irs(retencaoExact_);
+  for (; !linhas.Eof(); linhas.MoveNext()) {
+    const Value valor = linhas.Field("saft_valorretencao");
+    if (!ctx_.settings.hasTipoRetencao)
+      irs.Add(valor, "ValorRetencao");
+    else if (linhas.Field("saft_irc").Boolean())
+      irc.Add(valor, "ValorRetencao");
+    else if (linhas.Field("saft_irs").Boolean())
+      irs.Add(valor, "ValorRetencao");
+  }
+  return std::make_pair(irc.Result().value_or(0), irs.Result().value_or(0));
 }
 
 std::vector<LineReason> SectionReader::Reasons(const Recordset& document) {
-  Reread(document);
   std::vector<LineReason> motivos;
-  for (DocumentRows rs = reasons_.Take(document.Field("IDDoc").Integer("IDDoc")); !rs.Eof();
-       rs.MoveNext())
-    motivos.push_back(
-        {rs.Field(size_t{0}).Text(), rs.Field(1), rs.Field(2).Boolean(), rs.Field(3).Boolean()});
+  if (!read_.reasons) return motivos;
+  std::set<std::string> vistos;
+  for (DocumentRows rs = RowsOf(document).Where("saft_motivo"); !rs.Eof(); rs.MoveNext()) {
+    LineReason m{rs.Text("saft_isencao"), rs.Field("saft_codmencao"),
+                 rs.Field("saft_verificado").Boolean(), rs.Field("saft_taxazero").Boolean()};
+    if (vistos.insert(ReasonKey(m)).second) motivos.push_back(std::move(m));
+  }
   return motivos;
 }
 
