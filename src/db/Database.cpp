@@ -10,6 +10,7 @@
 
 #include "base/Error.h"
 #include "db/ConnectionTls.h"
+#include "db/ReadAhead.h"
 #include "db/RowFile.h"
 
 namespace saftpt {
@@ -276,6 +277,7 @@ Database::~Database() {
 }
 
 void Database::Close() {
+  readAhead_.reset();
   if (conn_) mysql_close(conn_);
   conn_ = nullptr;
 }
@@ -352,8 +354,47 @@ bool IsExactType(enum_field_types type) {
 
 }  // namespace
 
+// The connection for one of the run's own statements, ahead of those read
+// ahead.
+class Database::Turn {
+ public:
+  explicit Turn(Database& db) : db_(db) {
+    ++db_.waiting_;
+    held_ = std::unique_lock<std::mutex>(db_.connection_);
+    --db_.waiting_;
+  }
+  ~Turn() {
+    held_.unlock();
+    db_.turn_.notify_all();
+  }
+  Turn(const Turn&) = delete;
+  Turn& operator=(const Turn&) = delete;
+
+ private:
+  Database& db_;
+  std::unique_lock<std::mutex> held_;
+};
+
 Recordset Database::Execute(const std::string& sql, RowStore store) {
   if (!conn_) NotOpen();
+  if (readAhead_ && store == RowStore::kTempFile)
+    if (std::optional<Recordset> ahead = readAhead_->Take(sql)) return std::move(*ahead);
+  Turn turn(*this);
+  return ExecuteHeld(sql, store);
+}
+
+void Database::QueueAhead(const std::string& sql) {
+  if (!conn_) NotOpen();
+  if (!readAhead_)
+    readAhead_ = std::make_unique<ReadAhead>([this](const std::string& statement) {
+      std::unique_lock<std::mutex> held(connection_);
+      turn_.wait(held, [this] { return waiting_ == 0; });
+      return ExecuteHeld(statement, RowStore::kTempFile);
+    });
+  readAhead_->Queue(sql);
+}
+
+Recordset Database::ExecuteHeld(const std::string& sql, RowStore store) {
   ++statements_;
   if (mysql_real_query(conn_, sql.data(), sql.size()) != 0) Fail(sql);
   Recordset rs;
@@ -403,6 +444,12 @@ Recordset Database::Execute(const std::string& sql, RowStore store) {
 
 uint64_t Database::ExecuteUpdate(const std::string& sql) {
   if (!conn_) NotOpen();
+  if (readAhead_) readAhead_->Discard();
+  Turn turn(*this);
+  return ExecuteUpdateHeld(sql);
+}
+
+uint64_t Database::ExecuteUpdateHeld(const std::string& sql) {
   ++statements_;
   if (mysql_real_query(conn_, sql.data(), sql.size()) != 0) Fail(sql);
   MYSQL_RES* res = mysql_store_result(conn_);

@@ -7,8 +7,11 @@
 #ifndef SAFTPT_DB_DATABASE_H_
 #define SAFTPT_DB_DATABASE_H_
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -50,6 +53,7 @@ class Value {
   bool null_ = true;
 };
 
+class ReadAhead;
 class RowFile;
 
 // Where a statement's rows are held on the client side, so that they can be
@@ -145,9 +149,14 @@ class Database {
   // database.
   const ConnectionSettings& Settings() const { return settings_; }
 
-  // Runs a statement that returns rows.
+  // Runs a statement that returns rows. One queued with QueueAhead, and not
+  // taken yet, gives the rows it read (RowStore::kTempFile).
   Recordset Execute(const std::string& sql, RowStore store = RowStore::kMemory);
+  // Has the server answer `sql` ahead of its Execute (db/ReadAhead.h), while
+  // the run goes on; statements the run sends meanwhile wait their turn.
+  void QueueAhead(const std::string& sql);
   // Runs a statement that changes rows; returns the number of rows changed.
+  // What was read ahead and not taken yet is dropped: it may be stale.
   uint64_t ExecuteUpdate(const std::string& sql);
 
   // The text escaped for use between single quotes in a statement, with the
@@ -182,8 +191,19 @@ class Database {
   Value SingleValue(std::string_view expression, std::string_view table,
                     std::string_view condition);
 
+  class Turn;
+  // Execute and ExecuteUpdate, with the connection held.
+  Recordset ExecuteHeld(const std::string& sql, RowStore store);
+  uint64_t ExecuteUpdateHeld(const std::string& sql);
+
   st_mysql* conn_ = nullptr;
-  uint64_t statements_ = 0;
+  std::mutex connection_;  // held by whichever thread is using conn_
+  // The run's own statements go before those read ahead: the statements
+  // waiting for the connection, and the turn they give back.
+  std::atomic<int> waiting_ = 0;
+  std::condition_variable_any turn_;
+  std::unique_ptr<ReadAhead> readAhead_;
+  std::atomic<uint64_t> statements_ = 0;
   ConnectionSettings settings_;
 };
 
