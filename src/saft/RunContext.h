@@ -77,7 +77,7 @@ struct Honorario {
 // Look-ups read once per run: they cannot change during an export (the
 // exemption dialog only rewrites the reasons of document lines).
 struct RunReads {
-  std::map<std::string, int> serieIvaCaixa;
+  std::optional<std::map<std::string, int>> serieIvaCaixa;
   std::map<std::string, std::string> codMencao;
   std::optional<std::map<std::string, Honorario>> honorarios;
   // The tax numbers of more than one customer, with how many (the others
@@ -96,9 +96,11 @@ struct RunContext {
              ProgressSink& progress, ExemptionResolver& resolver);
 
   bool V103() const { return options.schema == SchemaVersion::kV103; }
-  // 1 when the series is on cash-basis VAT, 0 otherwise; read once per
-  // series.
+  // 1 when the series is on cash-basis VAT, 0 otherwise.
   int SerieIvaCaixa(const std::string& serie);
+  // Reads every series' flag in one statement; a series whose code is not
+  // one of them as stored is looked up alone, with the table's comparison.
+  void ReadSeries();
   // The statement of the period's documents of the kinds `kinds` (a
   // KindsCondition), without its order: temporary series never and, when
   // `restricted`, only the restrictions' documents.

@@ -121,9 +121,19 @@ SectionReader::SectionReader(RunContext& ctx, const std::string& documentsSql,
   stale_ = ctx.corrected && ctx.CorrectsElsewhere();
 }
 
-void SectionReader::ReadFrom(Database& db, const std::string& documentsSql) {
+namespace {
+
+// The statements of a section's reads of the documents `documentsSql` selects.
+struct SectionStatements {
+  std::string lines;
+  std::string groups;   // "" when not read
+  std::string uncoded;  // "" when not read
+};
+
+SectionStatements StatementsOf(const RunContext& ctx, const std::string& documentsSql,
+                               const SectionRead& read) {
+  SectionStatements s;
   const std::string origem = " from (" + documentsSql + ") documentos ";
-  current_ = CurrentDocument();
 
   // In the order the documents are written, so the lines pair with them as
   // they are read. The document's type and status come along for the
@@ -131,66 +141,74 @@ void SectionReader::ReadFrom(Database& db, const std::string& documentsSql) {
   // the lines comes along too, and the withholding lines that are not
   // written.
   std::string colunas =
-      ", documentos.tipodoc as saft_tipodoc, documentos.Anulado as saft_anulado, (" + read_.filter +
+      ", documentos.tipodoc as saft_tipodoc, documentos.Anulado as saft_anulado, (" + read.filter +
       ") as saft_escrita";
-  std::string juncao = "(" + read_.filter + ")";
-  if (read_.reasons) colunas += kReasonColumns;
-  if (!read_.retencaoFilter.empty()) {
-    colunas += ", (" + read_.retencaoFilter +
+  std::string juncao = "(" + read.filter + ")";
+  if (read.reasons) colunas += kReasonColumns;
+  if (!read.retencaoFilter.empty()) {
+    colunas += ", (" + read.retencaoFilter +
                ") as saft_retida, documentoslinhas.ValorRetencao as saft_valorretencao";
-    if (ctx_.settings.hasTipoRetencao)
+    if (ctx.settings.hasTipoRetencao)
       colunas +=
           ", documentoslinhas.TipoRetencao='IRC' as saft_irc, documentoslinhas.TipoRetencao='IRS' "
           "as saft_irs";
-    juncao = "(" + juncao + " or (" + read_.retencaoFilter + "))";
+    juncao = "(" + juncao + " or (" + read.retencaoFilter + "))";
   }
-  Recordset linhas =
-      db.Execute("select documentos.IDDoc as saft_doc, " + read_.columns + colunas + origem +
-                     "left join documentoslinhas on" + LineOfDocument("documentoslinhas") + "and " +
-                     juncao + " order by " + kDocumentOrder + ",documentoslinhas.ID",
-                 RowStore::kTempFile);
+  s.lines = "select documentos.IDDoc as saft_doc, " + read.columns + colunas + origem +
+            "left join documentoslinhas on" + LineOfDocument("documentoslinhas") + "and " + juncao +
+            " order by " + kDocumentOrder + ",documentoslinhas.ID";
+  if (!read.receipts) return s;
+
+  const std::string recibo = "inner join documentoslinhas pl on" + LineOfDocument("pl");
+  const std::string pago = LineOf("l", "pl.TipoDocP", "pl.SerieP", "pl.NumeroP");
+  const std::string ordem = std::string(kDocumentOrder) + ",pl.ID";
+  // One row per VAT rate of each settled document, as the receipt's lines
+  // are written; a line settling nothing still has its row. The receipt's
+  // status and the line's amount and paid type come along for the section's
+  // totals.
+  s.groups =
+      "select pl.ID as saft_linha, max(l.ID) as saft_marca, l.iva, "
+      "Sum(l.ValorIva) as ValorIva, sum(l.ValorLiquido) as ValorLiquido, "
+      "sum(l.ValorTotal) as ValorTotal, sum(l.ValorDesconto) as ValorDesconto, "
+      "sum(l.ValorRetencao) as ValorRetencao, d.data, d.ValorTotal, l.IsencaoIva, "
+      "l.codmencao, max(documentos.Anulado) as saft_anulado, max(pl.ValorTotal) as "
+      "saft_pago, max(pl.TipoDocP) as saft_tipodocp" +
+      origem + recibo +
+      "and pl.tipodocp<>'' left join (documentoslinhas l inner join documentos d "
+      "on l.IDDoc = d.IDDoc) on" +
+      pago + "and l.valorliquido<>0 group by " + ordem + ",l.Iva order by " + ordem + ",l.Iva";
+  // The uncoded zero-rated lines of the documents the receipts pay.
+  if (!ctx.V103())
+    s.uncoded =
+        "select distinct documentos.IDDoc, l.ID, l.tipodoc, l.serie, l.numero, l.isencaoiva" +
+        origem + recibo + "inner join documentoslinhas l on" + pago +
+        "where (l.codmencao is null or length(l.codmencao)=0) and l.valorliquido>0 and l.iva=0 "
+        "order by documentos.IDDoc, l.ID";
+  return s;
+}
+
+}  // namespace
+
+void QueueSectionReads(RunContext& ctx, const std::string& documentsSql, const SectionRead& read) {
+  const SectionStatements s = StatementsOf(ctx, documentsSql, read);
+  for (const std::string* sql : {&s.lines, &s.groups, &s.uncoded})
+    if (!sql->empty()) ctx.db.QueueAhead(*sql);
+}
+
+void SectionReader::ReadFrom(Database& db, const std::string& documentsSql) {
+  const SectionStatements s = StatementsOf(ctx_, documentsSql, read_);
+  current_ = CurrentDocument();
+  Recordset linhas = db.Execute(s.lines, RowStore::kTempFile);
   if (!read_.retencaoFilter.empty())
     for (size_t i = 0; i < linhas.FieldCount(); ++i)
       if (linhas.FieldName(i) == "saft_valorretencao") retencaoExact_ = linhas.HoldsExactNumbers(i);
   lines_ = RowsByDocument(std::move(linhas));
 
-  if (read_.receipts) ReadReceiptGroups(db, origem);
-}
-
-// A receipt's rate groups of the documents it pays and their uncoded
-// zero-rated lines.
-void SectionReader::ReadReceiptGroups(Database& db, const std::string& origem) {
-  const std::string recibo = "inner join documentoslinhas pl on" + LineOfDocument("pl");
-  const std::string pago = LineOf("l", "pl.TipoDocP", "pl.SerieP", "pl.NumeroP");
-  const std::string ordem = std::string(kDocumentOrder) + ",pl.ID";
-
-  // One row per VAT rate of each settled document, as the receipt's lines
-  // are written; a line settling nothing still has its row. The receipt's
-  // status and the line's amount and paid type come along for the section's
-  // totals.
-  groups_ = RowsByDocument(
-      db.Execute("select pl.ID as saft_linha, max(l.ID) as saft_marca, l.iva, "
-                 "Sum(l.ValorIva) as ValorIva, sum(l.ValorLiquido) as ValorLiquido, "
-                 "sum(l.ValorTotal) as ValorTotal, sum(l.ValorDesconto) as ValorDesconto, "
-                 "sum(l.ValorRetencao) as ValorRetencao, d.data, d.ValorTotal, l.IsencaoIva, "
-                 "l.codmencao, max(documentos.Anulado) as saft_anulado, max(pl.ValorTotal) as "
-                 "saft_pago, max(pl.TipoDocP) as saft_tipodocp" +
-                     origem + recibo +
-                     "and pl.tipodocp<>'' left join (documentoslinhas l inner join documentos d "
-                     "on l.IDDoc = d.IDDoc) on" +
-                     pago + "and l.valorliquido<>0 group by " + ordem + ",l.Iva order by " + ordem +
-                     ",l.Iva",
-                 RowStore::kTempFile),
-      2);
-
+  groups_ = RowsByDocument();
+  if (!s.groups.empty()) groups_ = RowsByDocument(db.Execute(s.groups, RowStore::kTempFile), 2);
   uncoded_.clear();
-  if (ctx_.V103()) return;
-  Recordset rs = db.Execute(
-      "select distinct documentos.IDDoc, l.ID, l.tipodoc, l.serie, l.numero, l.isencaoiva" +
-      origem + recibo + "inner join documentoslinhas l on" + pago +
-      "where (l.codmencao is null or length(l.codmencao)=0) and l.valorliquido>0 and l.iva=0 "
-      "order by documentos.IDDoc, l.ID");
-  for (; !rs.Eof(); rs.MoveNext())
+  if (s.uncoded.empty()) return;
+  for (Recordset rs = db.Execute(s.uncoded, RowStore::kTempFile); !rs.Eof(); rs.MoveNext())
     uncoded_[rs.Field(size_t{0}).Integer()].push_back(
         {rs.Field(2).Text(), rs.Field(3).Text(), rs.Field(4).Text(), rs.Field(5).Text()});
 }

@@ -91,6 +91,10 @@ struct SectionRead {
   bool receipts = false;       // a receipt's rate groups and uncoded lines
 };
 
+// Has the server answer the reads of the section whose documents
+// `documentsSql` selects ahead of the SectionReader that takes them.
+void QueueSectionReads(RunContext& ctx, const std::string& documentsSql, const SectionRead& read);
+
 // The reads of one section. A correction of the exemption dialog makes the
 // reasons read ahead stale: from then on each document of the section is read
 // again, alone, through the same definition and the connection the
@@ -125,7 +129,6 @@ class SectionReader {
 
  private:
   void ReadFrom(Database& db, const std::string& documentsSql);
-  void ReadReceiptGroups(Database& db, const std::string& origem);
   // After a correction, the document's reads taken again, alone.
   void Reread(const Recordset& document);
 
