@@ -83,6 +83,7 @@ ExportResult ExportRun::Run(const ExportRequest& request) {
     result.written = true;
     result.warning = view.Warning();
     result.viewStatements = view.StatementCount();
+    result.customerSetsBytes = builder.Context().reads.customerSetsBytes;
     result.summary = Resumo(builder.Summary(), request.decimalSeparator);
     if (!result.warning.empty()) result.summary += "\r\n" + result.warning;
   } catch (const std::exception& e) {

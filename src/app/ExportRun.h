@@ -27,10 +27,11 @@ struct ExportRequest {
 };
 
 struct ExportResult {
-  bool written = false;         // the file was saved
-  std::string summary;          // the ten lines, "\r\n" between them, and the warning
-  std::string warning;          // "" or why the file may not be one view of the office
-  uint64_t viewStatements = 0;  // those of the consistent view (config/ReadView.h)
+  bool written = false;          // the file was saved
+  std::string summary;           // the ten lines, "\r\n" between them, and the warning
+  std::string warning;           // "" or why the file may not be one view of the office
+  uint64_t viewStatements = 0;   // those of the consistent view (db/ReadView.h)
+  size_t customerSetsBytes = 0;  // the memory of the sets kept of every customer
 };
 
 class ExportRun {

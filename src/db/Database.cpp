@@ -10,6 +10,8 @@
 
 #include "base/Error.h"
 #include "db/ConnectionTls.h"
+#include "db/ReadAhead.h"
+#include "db/RowFile.h"
 
 namespace saftpt {
 
@@ -73,6 +75,16 @@ std::string_view NumberBody(std::string_view s) {
 
 }  // namespace
 
+bool IsLowerOf(std::string_view lower, std::string_view text) {
+  if (lower.size() != text.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
+
 std::string AsciiLower(std::string_view text) {
   std::string out(text);
   for (char& c : out)
@@ -126,6 +138,8 @@ DateTime Value::Date(std::string_view what) const {
 
 // ---- Recordset -------------------------------------------------------------
 
+Recordset::Recordset() = default;
+
 Recordset::Recordset(Recordset&& other) noexcept {
   *this = std::move(other);
 }
@@ -134,9 +148,12 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
   if (this != &other) {
     Close();
     res_ = other.res_;
+    file_ = std::move(other.file_);
+    fileRows_ = other.fileRows_;
     names_ = std::move(other.names_);
     lowerNames_ = std::move(other.lowerNames_);
     bits_ = std::move(other.bits_);
+    exact_ = std::move(other.exact_);
     row_ = other.row_;
     lengths_ = other.lengths_;
     statement_ = std::move(other.statement_);
@@ -146,6 +163,7 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
     other.names_.clear();
     other.lowerNames_.clear();
     other.bits_.clear();
+    other.exact_.clear();
   }
   return *this;
 }
@@ -157,11 +175,17 @@ Recordset::~Recordset() {
 void Recordset::Close() {
   if (res_) mysql_free_result(res_);
   res_ = nullptr;
+  file_.reset();
+  fileRows_ = 0;
   row_ = nullptr;
   lengths_ = nullptr;
 }
 
 void Recordset::Fetch() {
+  if (file_) {
+    if (!file_->Next(row_, lengths_)) row_ = nullptr;
+    return;
+  }
   row_ = res_ ? mysql_fetch_row(res_) : nullptr;
   lengths_ = row_ ? mysql_fetch_lengths(res_) : nullptr;
 }
@@ -175,12 +199,18 @@ void Recordset::MoveNext() {
 }
 
 void Recordset::MoveFirst() {
-  if (!res_) return;
-  mysql_data_seek(res_, 0);
+  if (file_) {
+    file_->Rewind();
+  } else if (res_) {
+    mysql_data_seek(res_, 0);
+  } else {
+    return;
+  }
   Fetch();
 }
 
 uint64_t Recordset::RecordCount() const {
+  if (file_) return fileRows_;
   return res_ ? mysql_num_rows(res_) : 0;
 }
 
@@ -195,16 +225,14 @@ const std::string& Recordset::FieldName(size_t index) const {
 }
 
 bool Recordset::HasField(std::string_view name) const {
-  std::string lower = AsciiLower(name);
   for (const std::string& n : lowerNames_)
-    if (n == lower) return true;
+    if (IsLowerOf(n, name)) return true;
   return false;
 }
 
 size_t Recordset::IndexOf(std::string_view name) const {
-  std::string lower = AsciiLower(name);
   for (size_t i = 0; i < lowerNames_.size(); ++i)
-    if (lowerNames_[i] == lower) return i;
+    if (IsLowerOf(lowerNames_[i], name)) return i;
   throw Error(Error::kData,
               "A coluna \"" + std::string(name) + "\" não existe no resultado da consulta.");
 }
@@ -228,6 +256,10 @@ Value Recordset::Field(size_t index) const {
   return Value(std::string(row_[index], lengths_[index]));
 }
 
+bool Recordset::HoldsExactNumbers(size_t index) const {
+  return index < exact_.size() && exact_[index];
+}
+
 std::string Recordset::Text(std::string_view name) const {
   return Field(name).Text();
 }
@@ -245,6 +277,7 @@ Database::~Database() {
 }
 
 void Database::Close() {
+  readAhead_.reset();
   if (conn_) mysql_close(conn_);
   conn_ = nullptr;
 }
@@ -300,31 +333,110 @@ void Database::Fail(const std::string& /*sql*/) const {
 
 namespace {
 
+bool IsExactType(enum_field_types type) {
+  switch (type) {
+    case MYSQL_TYPE_DECIMAL:
+    case MYSQL_TYPE_NEWDECIMAL:
+    case MYSQL_TYPE_TINY:
+    case MYSQL_TYPE_SHORT:
+    case MYSQL_TYPE_INT24:
+    case MYSQL_TYPE_LONG:
+    case MYSQL_TYPE_LONGLONG:
+      return true;
+    default:
+      return false;
+  }
+}
+
 [[noreturn]] void NotOpen() {
   throw Error(CR_SERVER_GONE_ERROR, "A ligação à base de dados não está aberta.");
 }
 
 }  // namespace
 
-Recordset Database::Execute(const std::string& sql) {
+// The connection for one of the run's own statements, ahead of those read
+// ahead.
+class Database::Turn {
+ public:
+  explicit Turn(Database& db) : db_(db) {
+    ++db_.waiting_;
+    held_ = std::unique_lock<std::mutex>(db_.connection_);
+    --db_.waiting_;
+  }
+  ~Turn() {
+    held_.unlock();
+    db_.turn_.notify_all();
+  }
+  Turn(const Turn&) = delete;
+  Turn& operator=(const Turn&) = delete;
+
+ private:
+  Database& db_;
+  std::unique_lock<std::mutex> held_;
+};
+
+Recordset Database::Execute(const std::string& sql, RowStore store) {
   if (!conn_) NotOpen();
+  if (readAhead_ && store == RowStore::kTempFile)
+    if (std::optional<Recordset> ahead = readAhead_->Take(sql)) return std::move(*ahead);
+  Turn turn(*this);
+  return ExecuteHeld(sql, store);
+}
+
+void Database::QueueAhead(const std::string& sql) {
+  if (!conn_) NotOpen();
+  if (!readAhead_)
+    readAhead_ = std::make_unique<ReadAhead>([this](const std::string& statement) {
+      std::unique_lock<std::mutex> held(connection_);
+      turn_.wait(held, [this] { return waiting_ == 0; });
+      return ExecuteHeld(statement, RowStore::kTempFile);
+    });
+  readAhead_->Queue(sql);
+}
+
+Recordset Database::ExecuteHeld(const std::string& sql, RowStore store) {
   ++statements_;
   if (mysql_real_query(conn_, sql.data(), sql.size()) != 0) Fail(sql);
   Recordset rs;
   rs.statement_ = sql;
-  rs.res_ = mysql_store_result(conn_);
-  if (!rs.res_) {
+  MYSQL_RES* res = store == RowStore::kMemory ? mysql_store_result(conn_) : mysql_use_result(conn_);
+  if (!res) {
     if (mysql_field_count(conn_) != 0) Fail(sql);
     return rs;  // a statement without rows
   }
-  unsigned int count = mysql_num_fields(rs.res_);
-  MYSQL_FIELD* fields = mysql_fetch_fields(rs.res_);
+  unsigned int count = mysql_num_fields(res);
+  MYSQL_FIELD* fields = mysql_fetch_fields(res);
   rs.names_.reserve(count);
   rs.lowerNames_.reserve(count);
   for (unsigned int i = 0; i < count; ++i) {
     rs.names_.emplace_back(fields[i].name, fields[i].name_length);
     rs.lowerNames_.push_back(AsciiLower(rs.names_.back()));
     rs.bits_.push_back(fields[i].type == MYSQL_TYPE_BIT);
+    rs.exact_.push_back(IsExactType(fields[i].type));
+  }
+  if (store == RowStore::kMemory) {
+    rs.res_ = res;
+  } else {
+    // Every row is read before the statement returns: the connection is free
+    // for the next statement while these rows are gone through.
+    auto file = std::make_unique<RowFile>(count);
+    try {
+      while (MYSQL_ROW row = mysql_fetch_row(res)) file->Append(row, mysql_fetch_lengths(res));
+    } catch (...) {
+      // The rest of the rows are read off the connection when it is freed.
+      mysql_free_result(res);
+      throw;
+    }
+    const bool failed = mysql_errno(conn_) != 0;
+    if (failed) {
+      Error e(static_cast<int>(mysql_errno(conn_)), mysql_error(conn_));
+      mysql_free_result(res);
+      throw e;
+    }
+    mysql_free_result(res);
+    rs.fileRows_ = file->RowCount();
+    file->Rewind();
+    rs.file_ = std::move(file);
   }
   rs.Fetch();
   return rs;
@@ -332,6 +444,12 @@ Recordset Database::Execute(const std::string& sql) {
 
 uint64_t Database::ExecuteUpdate(const std::string& sql) {
   if (!conn_) NotOpen();
+  if (readAhead_) readAhead_->Discard();
+  Turn turn(*this);
+  return ExecuteUpdateHeld(sql);
+}
+
+uint64_t Database::ExecuteUpdateHeld(const std::string& sql) {
   ++statements_;
   if (mysql_real_query(conn_, sql.data(), sql.size()) != 0) Fail(sql);
   MYSQL_RES* res = mysql_store_result(conn_);

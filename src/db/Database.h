@@ -7,8 +7,11 @@
 #ifndef SAFTPT_DB_DATABASE_H_
 #define SAFTPT_DB_DATABASE_H_
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -50,11 +53,20 @@ class Value {
   bool null_ = true;
 };
 
-// Rows of one statement, positioned on the first row. The rows are held on the
-// client side, so the result can be rewound with MoveFirst().
+class ReadAhead;
+class RowFile;
+
+// Where a statement's rows are held on the client side, so that they can be
+// rewound: in memory, or, for rows that grow with the office (a section's
+// documents and lines), in a scratch file, read as they stream from the
+// server, so that memory stays the same whatever the office's size.
+enum class RowStore { kMemory, kTempFile };
+
+// Rows of one statement, positioned on the first row. The result can be
+// rewound with MoveFirst().
 class Recordset {
  public:
-  Recordset() = default;
+  Recordset();
   Recordset(Recordset&&) noexcept;
   Recordset& operator=(Recordset&&) noexcept;
   ~Recordset();
@@ -76,6 +88,9 @@ class Recordset {
   Value operator[](std::string_view name) const { return Field(name); }
   Value Field(std::string_view name) const;
   Value Field(size_t index) const;
+  // Whether the column holds exact numbers (DECIMAL or an integer type),
+  // which the server adds exactly.
+  bool HoldsExactNumbers(size_t index) const;
   // Shortcuts: Field(name).Text() and Field(name).IsNull().
   std::string Text(std::string_view name) const;
   bool IsNull(std::string_view name) const;
@@ -87,10 +102,13 @@ class Recordset {
   size_t IndexOf(std::string_view name) const;
   void Fetch();
 
-  st_mysql_res* res_ = nullptr;
+  st_mysql_res* res_ = nullptr;    // RowStore::kMemory
+  std::unique_ptr<RowFile> file_;  // RowStore::kTempFile
+  uint64_t fileRows_ = 0;
   std::vector<std::string> names_;
   std::vector<std::string> lowerNames_;
-  std::vector<bool> bits_;  // BIT columns: the server sends their raw bytes
+  std::vector<bool> bits_;   // BIT columns: the server sends their raw bytes
+  std::vector<bool> exact_;  // DECIMAL and integer columns
   char** row_ = nullptr;
   unsigned long* lengths_ = nullptr;
   std::string statement_;  // for messages
@@ -131,9 +149,14 @@ class Database {
   // database.
   const ConnectionSettings& Settings() const { return settings_; }
 
-  // Runs a statement that returns rows.
-  Recordset Execute(const std::string& sql);
+  // Runs a statement that returns rows. One queued with QueueAhead, and not
+  // taken yet, gives the rows it read (RowStore::kTempFile).
+  Recordset Execute(const std::string& sql, RowStore store = RowStore::kMemory);
+  // Has the server answer `sql` ahead of its Execute (db/ReadAhead.h), while
+  // the run goes on; statements the run sends meanwhile wait their turn.
+  void QueueAhead(const std::string& sql);
   // Runs a statement that changes rows; returns the number of rows changed.
+  // What was read ahead and not taken yet is dropped: it may be stale.
   uint64_t ExecuteUpdate(const std::string& sql);
 
   // The text escaped for use between single quotes in a statement, with the
@@ -168,13 +191,26 @@ class Database {
   Value SingleValue(std::string_view expression, std::string_view table,
                     std::string_view condition);
 
+  class Turn;
+  // Execute and ExecuteUpdate, with the connection held.
+  Recordset ExecuteHeld(const std::string& sql, RowStore store);
+  uint64_t ExecuteUpdateHeld(const std::string& sql);
+
   st_mysql* conn_ = nullptr;
-  uint64_t statements_ = 0;
+  std::mutex connection_;  // held by whichever thread is using conn_
+  // The run's own statements go before those read ahead: the statements
+  // waiting for the connection, and the turn they give back.
+  std::atomic<int> waiting_ = 0;
+  std::condition_variable_any turn_;
+  std::unique_ptr<ReadAhead> readAhead_;
+  std::atomic<uint64_t> statements_ = 0;
   ConnectionSettings settings_;
 };
 
 // Lower-case of an ASCII text (names of tables and columns).
 std::string AsciiLower(std::string_view text);
+// Whether `lower` is AsciiLower(text), without building it.
+bool IsLowerOf(std::string_view lower, std::string_view text);
 
 }  // namespace saftpt
 

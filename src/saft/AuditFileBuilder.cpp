@@ -40,6 +40,15 @@ void AuditFileBuilder::Build() {
   WriteProducts(ctx_, master);
   WriteTaxTable(ctx_, master);
 
+  // The look-ups the sections make are read first; then the sections'
+  // statements are answered by the server while the first sections are
+  // written.
+  ctx_.ReadSeries();
+  ReadHonorarios(ctx_);
+  QueueSection(ctx_, kSalesInvoices);
+  QueueSection(ctx_, kWorkingDocuments);
+  if (ctx_.settings.sendsReceipts) QueueSection(ctx_, kPayments);
+
   XmlNode source = root.NewChild("SourceDocuments", "");
   WriteSalesInvoices(ctx_, source);
   WriteWorkingDocuments(ctx_, source);

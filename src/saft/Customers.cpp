@@ -4,9 +4,7 @@
 
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
-#include <unordered_set>
 
 #include "base/Error.h"
 #include "base/Utf8.h"
@@ -32,9 +30,10 @@ bool IsAllDigits(const std::string& s) {
 }
 
 // The customers sharing each tax number, counted once per run in one grouped
-// statement. The grouping compares as the table does; only numbers of plain
-// digits are taken from it (no other text compares equal to them), any other
-// text is counted alone.
+// statement; only the numbers of more than one customer are kept. The
+// grouping compares as the table does; only numbers of plain digits are taken
+// from it (no other text compares equal to them), any other text is counted
+// alone.
 long long CustomersWithNif(RunContext& ctx, const std::string& nif) {
   auto& contagens = ctx.reads.customersByNif;
   if (!contagens) {
@@ -44,12 +43,15 @@ long long CustomersWithNif(RunContext& ctx, const std::string& nif) {
         "replace(ncontribuinte,' ','')");
     for (; !rs.Eof(); rs.MoveNext()) {
       std::string texto = rs.Text("nif");
-      if (IsAllDigits(texto)) (*contagens)["#" + texto] = rs.Field("n").Integer("n");
+      long long n = rs.Field("n").Integer("n");
+      if (n > 1 && IsAllDigits(texto)) (*contagens)["#" + texto] = n;
     }
   }
-  auto it = contagens->find("#" + nif);
-  if (IsAllDigits(nif) && it != contagens->end()) return it->second;
-  it = contagens->find(nif);
+  if (IsAllDigits(nif)) {
+    auto it = contagens->find("#" + nif);
+    return it != contagens->end() ? it->second : 1;
+  }
+  auto it = contagens->find(nif);
   if (it != contagens->end()) return it->second;
   return (*contagens)[nif] = ctx.db.CountRows(
              "count(*)", "clientes", "replace(ncontribuinte,' ','')='" + ctx.db.Escape(nif) + "'");
@@ -61,13 +63,16 @@ Value NifOfCustomer(RunContext& ctx, const std::string& codigo) {
   auto& lidos = ctx.reads.nifByCustomer;
   if (!lidos) {
     lidos.emplace();
-    Recordset rs = ctx.db.Execute("select CodCliente, NContribuinte from clientes");
-    for (; !rs.Eof(); rs.MoveNext())
-      lidos->emplace(rs.Field(size_t{0}).Text(), rs.Field(1).IsNull() ? Value("") : rs.Field(1));
+    Recordset rs =
+        ctx.db.Execute("select CodCliente, NContribuinte from clientes", RowStore::kTempFile);
+    for (; !rs.Eof(); rs.MoveNext()) lidos->Add(rs.Field(size_t{0}).Text(), rs.Field(1).Text());
+    lidos->Seal();
   }
-  auto it = lidos->find(codigo);
-  if (it != lidos->end()) return it->second;
-  return (*lidos)[codigo] =
+  if (auto at = lidos->Find(codigo)) return Value(std::string(lidos->ValueAt(*at)));
+  auto& sos = ctx.reads.nifOfCodeLookedUp;
+  auto it = sos.find(codigo);
+  if (it != sos.end()) return it->second;
+  return sos[codigo] =
              ctx.db.ReadValue("NContribuinte", "clientes",
                               "CodCliente='" + ctx.db.Escape(codigo) + "'", Value(std::string()));
 }
@@ -165,7 +170,7 @@ void AddCustomer(RunContext& ctx, XmlNode node, const std::string& id,
 // the final consumer). The documents are read in the order the file lists
 // them, each with its customer's row: the first that names an ID not written
 // yet decides how its customer is written.
-void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::string>& escritos) {
+void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const CompactTextSet& escritos) {
   std::string seccoes;
   for (const documentos::SectionKind* kind : {&kSalesInvoices, &kWorkingDocuments, &kPayments}) {
     if (kind == &kPayments && !ctx.settings.sendsReceipts) continue;
@@ -177,9 +182,10 @@ void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::
   Recordset rs = ctx.db.Execute(
       "select d.saft_seccao, d.CodCliente, d.NContribuinteCliente, c.CodCliente as saft_cliente, "
       "c.Nome, c.Morada, c.CodPostal, c.Pais, c.Telefone, c.Fax from (" +
-      seccoes +
-      ") d left join clientes c on c.CodCliente=d.CodCliente order by d.saft_seccao, d.Data, "
-      "d.tipodoc, d.numero");
+          seccoes +
+          ") d left join clientes c on c.CodCliente=d.CodCliente order by d.saft_seccao, d.Data, "
+          "d.tipodoc, d.numero",
+      RowStore::kTempFile);
 
   struct Extra {
     std::string contribuinte;  // stored on the document
@@ -190,7 +196,7 @@ void AddCustomersOfDocuments(RunContext& ctx, XmlNode node, const std::set<std::
     const std::string contribuinte = rs.Text("NContribuinteCliente");
     const auto seccao = static_cast<SourceSection>(rs.Field("saft_seccao").Integer());
     const std::string id = DocumentCustomerId(ctx, CustomerRuleOf(seccao), rs);
-    if (escritos.count(id) || extras.count(id)) continue;
+    if (escritos.Contains(id) || extras.count(id)) continue;
     Extra& e = extras[id];
     e.contribuinte = contribuinte;
     if (!rs.IsNull("saft_cliente")) e.dados = ReadCustomerRow(rs, "saft_cliente");
@@ -212,25 +218,34 @@ void WriteCustomers(RunContext& ctx, XmlNode masterFiles) {
   // A customer counts whether or not its document passes the restrictions,
   // and whether or not the receipts are sent.
   Recordset rs = ctx.db.Execute("select distinct clientes.* from clientes inner join (" +
-                                ctx.DocumentsOfPeriod(KindsCondition(), false) +
-                                ") documentos on clientes.codcliente=documentos.codcliente");
+                                    ctx.DocumentsOfPeriod(KindsCondition(), false) +
+                                    ") documentos on clientes.codcliente=documentos.codcliente",
+                                RowStore::kTempFile);
   ctx.progress.StartDetailProgress(static_cast<long long>(rs.RecordCount()));
 
-  std::unordered_set<std::string> escritos;
-  std::set<std::string> ids;
+  // A code that comes twice is written the first time.
+  CompactTextSet codigos;
+  for (; !rs.Eof(); rs.MoveNext()) codigos.Add(rs.Text("CodCliente"));
+  codigos.Seal();
+
+  CompactTextSet ids;
   long long contador = 1;
-  for (; !rs.Eof(); rs.MoveNext()) {
+  size_t linha = 0;
+  for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext(), ++linha) {
     const std::string codigo = rs.Text("CodCliente");
-    if (!escritos.insert(codigo).second) continue;
+    if (codigos.Find(codigo) != linha) continue;
     ctx.progress.ShowDetailProgress(++contador);
     const std::string contribuinte = rs.Text("NContribuinte");
     const CustomerRow dados = ReadCustomerRow(rs, "CodCliente");
     const std::string id = CustomerIdForNif(ctx, codigo, contribuinte);
     AddCustomer(ctx, masterFiles, id, contribuinte, &dados, "");
-    ids.insert(id);
+    ids.Add(id);
   }
   rs.Close();
+  ids.Seal();
   AddCustomersOfDocuments(ctx, masterFiles, ids);
+  ctx.reads.customerSetsBytes = codigos.Bytes() + ids.Bytes() +
+                                (ctx.reads.nifByCustomer ? ctx.reads.nifByCustomer->Bytes() : 0);
 }
 
 }  // namespace saftpt

@@ -79,15 +79,28 @@ SectionSummary AddSectionControl(const OpenedSection& section, const SectionTota
   return {section.entries, totals.Credit(), totals.Debit()};
 }
 
+namespace {
+
+// The order the documents of a section are written in.
+constexpr const char* kSectionOrder = " order by Data,tipodoc,numero";
+
+}  // namespace
+
 std::string SectionSql(const RunContext& ctx, const SectionKind& kind) {
   return ctx.DocumentsOfPeriod(KindsCondition(kind.section), true);
+}
+
+void QueueSection(RunContext& ctx, const SectionKind& kind) {
+  const std::string sql = SectionSql(ctx, kind);
+  ctx.db.QueueAhead(sql + kSectionOrder);
+  QueueSectionReads(ctx, sql, kind.read(ctx));
 }
 
 OpenedSection OpenSection(RunContext& ctx, XmlNode parent, const SectionKind& kind) {
   ctx.ShowStep(kind.step);
   OpenedSection s;
   s.sql = SectionSql(ctx, kind);
-  s.documents = ctx.db.Execute(s.sql + " order by Data,tipodoc,numero");
+  s.documents = ctx.db.Execute(s.sql + kSectionOrder, RowStore::kTempFile);
   ctx.progress.StartDetailProgress(static_cast<long long>(s.documents.RecordCount()));
   s.element = parent.NewChild(kind.element, "");
   for (; !s.documents.Eof(); s.documents.MoveNext())

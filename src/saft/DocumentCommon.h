@@ -56,14 +56,18 @@ class SectionTotals {
 SectionTotals SumSectionLines(SectionReader& reader);
 
 // What defines a source-document section: its step on the progress bar, its
-// element and its kinds of document.
+// element, its kinds of document and what it reads of their lines.
 struct SectionKind {
   ProgressStep step;
   const char* element;
   SourceSection section;
+  SectionRead (*read)(const RunContext& ctx);
 };
 // The section's documents statement, without its order.
 std::string SectionSql(const RunContext& ctx, const SectionKind& kind);
+// Has the server answer the section's statements ahead of its writer
+// (db/ReadAhead.h).
+void QueueSection(RunContext& ctx, const SectionKind& kind);
 
 // The opening every source-document section shares: its step, its documents
 // in the order they are written, its element and its number of entries

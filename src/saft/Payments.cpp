@@ -123,17 +123,9 @@ void AddPaymentLines(RunContext& ctx, SectionReader& reader, XmlNode payment,
   }
 }
 
-}  // namespace
-
-const documentos::SectionKind kPayments{kPaymentsStep, "Payments", SourceSection::kPayments};
-
-void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
-  using namespace documentos;
-  OpenedSection section = OpenSection(ctx, sourceDocuments, kPayments);
-  Recordset& rs = section.documents;
-  XmlNode payments = section.element;
-  const CustomerRule customerRule = CustomerRuleOf(kPayments.section);
-
+// A receipt's lines are those that pay a document; their rate groups and
+// uncoded lines come along.
+SectionRead PaymentsRead(const RunContext&) {
   SectionRead read;
   read.columns =
       "documentoslinhas.ID, documentoslinhas.Referencia, documentoslinhas.Quant, "
@@ -145,7 +137,22 @@ void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
   read.filter = "documentoslinhas.tipodocp<>''";
   read.retencaoFilter = "round(documentoslinhas.valorretencao,2)<>0";
   read.receipts = true;
-  SectionReader reader(ctx, section.sql, read);
+  return read;
+}
+
+}  // namespace
+
+const documentos::SectionKind kPayments{kPaymentsStep, "Payments", SourceSection::kPayments,
+                                        &PaymentsRead};
+
+void WritePayments(RunContext& ctx, XmlNode sourceDocuments) {
+  using namespace documentos;
+  OpenedSection section = OpenSection(ctx, sourceDocuments, kPayments);
+  Recordset& rs = section.documents;
+  XmlNode payments = section.element;
+  const CustomerRule customerRule = CustomerRuleOf(kPayments.section);
+
+  SectionReader reader(ctx, section.sql, kPayments.read(ctx));
   ctx.summary.receipts = AddSectionControl(section, SumPaymentLines(reader));
 
   long long progresso = 1;

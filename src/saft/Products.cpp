@@ -39,32 +39,34 @@ std::string DescriptionOrCode(const std::string& descricao, const std::string& p
 
 namespace {
 
-// The fee types of every reference the lines carry, read once per run: the
-// server matches them with the catalogue's own comparison (its collation).
-// A reference not read then is looked up alone.
+// A reference not read by ReadHonorarios is looked up alone.
 Honorario FindHonorario(RunContext& ctx, const std::string& referencia) {
-  auto& lidos = ctx.reads.honorarios;
-  if (!lidos) {
-    lidos.emplace();
-    Recordset rs = ctx.db.Execute(
-        "select r.ref, (select h.Referencia from honorarios h where h.Referencia=r.ref limit 1), "
-        "(select h.Descricao from honorarios h where h.Referencia=r.ref limit 1) from (select "
-        "Referencia as ref from documentoslinhas where Referencia<>'' group by "
-        "cast(Referencia as binary)) r");
-    for (; !rs.Eof(); rs.MoveNext())
-      (*lidos)[rs.Field(size_t{0}).Text()] = Honorario{rs.Field(1).Text(), rs.Field(2).Text()};
-  }
-  auto it = lidos->find(referencia);
-  if (it != lidos->end()) return it->second;
+  ReadHonorarios(ctx);
+  auto& lidos = *ctx.reads.honorarios;
+  auto it = lidos.find(referencia);
+  if (it != lidos.end()) return it->second;
   Honorario h;
   const std::string condicao = "Referencia='" + ctx.db.Escape(referencia) + "'";
   h.referencia =
       ctx.db.ReadValue("Referencia", "honorarios", condicao, Value(std::string())).Text();
   h.descricao = ctx.db.ReadValue("Descricao", "honorarios", condicao, Value("")).Text();
-  return (*lidos)[referencia] = h;
+  return lidos[referencia] = h;
 }
 
 }  // namespace
+
+void ReadHonorarios(RunContext& ctx) {
+  auto& lidos = ctx.reads.honorarios;
+  if (lidos) return;
+  lidos.emplace();
+  Recordset rs = ctx.db.Execute(
+      "select r.ref, (select h.Referencia from honorarios h where h.Referencia=r.ref limit 1), "
+      "(select h.Descricao from honorarios h where h.Referencia=r.ref limit 1) from (select "
+      "Referencia as ref from documentoslinhas where Referencia<>'' group by "
+      "cast(Referencia as binary)) r");
+  for (; !rs.Eof(); rs.MoveNext())
+    (*lidos)[rs.Field(size_t{0}).Text()] = Honorario{rs.Field(1).Text(), rs.Field(2).Text()};
+}
 
 std::string ProductDescription(RunContext& ctx, const std::string& productCode) {
   return DescriptionOrCode(FindHonorario(ctx, productCode).descricao, productCode);

@@ -17,6 +17,9 @@ void WriteProducts(RunContext& ctx, XmlNode masterFiles);
 // A line's product code: its reference when it is a fee type, otherwise
 // "DIVERSOS".
 std::string ProductCode(RunContext& ctx, const Value& referencia);
+// The fee types of every reference the lines carry, read once per run, each
+// matched by the server with the catalogue's own comparison (its collation).
+void ReadHonorarios(RunContext& ctx);
 // The fee type's description; a reference without one is described by itself.
 std::string ProductDescription(RunContext& ctx, const std::string& productCode);
 // The stored category; "S" (a service) without one.

@@ -53,8 +53,18 @@ RunContext::RunContext(Database& db, const ConfiguracaoEscritorio& office,
       progress(progress),
       resolver(resolver) {}
 
+void RunContext::ReadSeries() {
+  if (reads.serieIvaCaixa) return;
+  reads.serieIvaCaixa.emplace();
+  if (!settings.hasSerieIvaCaixa) return;
+  for (Recordset rs = db.Execute("select serie, IvaCaixa from series"); !rs.Eof(); rs.MoveNext())
+    reads.serieIvaCaixa->emplace(rs.Field(size_t{0}).Text(),
+                                 rs.Field(1).Boolean("IvaCaixa") ? 1 : 0);
+}
+
 int RunContext::SerieIvaCaixa(const std::string& serie) {
-  auto& series = reads.serieIvaCaixa;
+  ReadSeries();
+  auto& series = *reads.serieIvaCaixa;
   auto it = series.find(serie);
   if (it != series.end()) return it->second;
   int valor = 0;

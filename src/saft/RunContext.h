@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/CompactTextSet.h"
 #include "base/DateTime.h"
 #include "config/OfficeConfig.h"
 #include "db/Database.h"
@@ -76,11 +77,17 @@ struct Honorario {
 // Look-ups read once per run: they cannot change during an export (the
 // exemption dialog only rewrites the reasons of document lines).
 struct RunReads {
-  std::map<std::string, int> serieIvaCaixa;
+  std::optional<std::map<std::string, int>> serieIvaCaixa;
   std::map<std::string, std::string> codMencao;
   std::optional<std::map<std::string, Honorario>> honorarios;
+  // The tax numbers of more than one customer, with how many (the others
+  // have one or none), and those of a text looked up alone.
   std::optional<std::map<std::string, long long>> customersByNif;
-  std::optional<std::map<std::string, Value>> nifByCustomer;
+  // Every customer's tax number, by code; the codes looked up alone.
+  std::optional<CompactTextSet> nifByCustomer;
+  std::map<std::string, Value> nifOfCodeLookedUp;
+  // The most memory the sets of every customer held at once, in bytes.
+  size_t customerSetsBytes = 0;
 };
 
 struct RunContext {
@@ -89,9 +96,11 @@ struct RunContext {
              ProgressSink& progress, ExemptionResolver& resolver);
 
   bool V103() const { return options.schema == SchemaVersion::kV103; }
-  // 1 when the series is on cash-basis VAT, 0 otherwise; read once per
-  // series.
+  // 1 when the series is on cash-basis VAT, 0 otherwise.
   int SerieIvaCaixa(const std::string& serie);
+  // Reads every series' flag in one statement; a series whose code is not
+  // one of them as stored is looked up alone, with the table's comparison.
+  void ReadSeries();
   // The statement of the period's documents of the kinds `kinds` (a
   // KindsCondition), without its order: temporary series never and, when
   // `restricted`, only the restrictions' documents.

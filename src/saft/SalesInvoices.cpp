@@ -13,10 +13,19 @@ namespace {
 constexpr documentos::DocumentHeadTags kInvoiceTags{"InvoiceNo", "InvoiceStatus",
                                                     "InvoiceStatusDate", "InvoiceDate"};
 
+// 1.04_01 also wants the zero-amount lines that carry a VAT rate.
+SectionRead SalesInvoicesRead(const RunContext& ctx) {
+  const std::string linhas = ctx.V103() ? "documentoslinhas.valorliquido<>0"
+                                        : "documentoslinhas.valorliquido<>0 or "
+                                          "(documentoslinhas.valorliquido=0 and "
+                                          "documentoslinhas.iva<>0)";
+  return DocumentLinesRead(ctx, linhas, "documentoslinhas.valorretencao>0");
+}
+
 }  // namespace
 
 const documentos::SectionKind kSalesInvoices{kSalesInvoicesStep, "SalesInvoices",
-                                             SourceSection::kSalesInvoices};
+                                             SourceSection::kSalesInvoices, &SalesInvoicesRead};
 
 void WriteSalesInvoices(RunContext& ctx, XmlNode sourceDocuments) {
   using namespace documentos;
@@ -24,13 +33,7 @@ void WriteSalesInvoices(RunContext& ctx, XmlNode sourceDocuments) {
   Recordset& rs = section.documents;
 
   const CustomerRule customerRule = CustomerRuleOf(kSalesInvoices.section);
-  // 1.04_01 also wants the zero-amount lines that carry a VAT rate.
-  const std::string linhas = ctx.V103() ? "documentoslinhas.valorliquido<>0"
-                                        : "documentoslinhas.valorliquido<>0 or "
-                                          "(documentoslinhas.valorliquido=0 and "
-                                          "documentoslinhas.iva<>0)";
-  SectionReader reader(ctx, section.sql,
-                       DocumentLinesRead(ctx, linhas, "documentoslinhas.valorretencao>0"));
+  SectionReader reader(ctx, section.sql, kSalesInvoices.read(ctx));
   ctx.summary.invoices = AddSectionControl(section, SumSectionLines(reader));
 
   const LineTextWidths widths{ctx.V103() ? size_t{60} : size_t{200}, 60};

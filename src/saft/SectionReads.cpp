@@ -1,7 +1,11 @@
 // The statements of a section's reads and the handing out of their rows.
 #include "saft/SectionReads.h"
 
+#include <set>
+
 #include "base/Error.h"
+#include "base/Utf8.h"
+#include "db/RoundedSum.h"
 
 namespace saftpt {
 
@@ -31,22 +35,43 @@ constexpr const char* kDocumentOrder =
 
 // Lines with a net value whose reason is looked at: a line without VAT naming
 // a reason (its text must be one the authority accepts), and every zero-rated
-// line (it must have a reason and, in 1.04_01, a code).
+// line (it must have a reason and, in 1.04_01, a code). These lines are among
+// those every section writes.
 constexpr const char* kReasonColumns =
-    "trim(documentoslinhas.isencaoiva), documentoslinhas.CodMencao, "
-    "(documentoslinhas.valoriva = 0 and length(trim(documentoslinhas.isencaoiva))>0), "
-    "documentoslinhas.iva = 0";
-constexpr const char* kReasonFilter =
-    "documentoslinhas.valorliquido<>0 and ((documentoslinhas.valoriva = 0 and "
-    "length(trim(documentoslinhas.isencaoiva))>0) or documentoslinhas.iva = 0)";
+    ", trim(documentoslinhas.isencaoiva) as saft_isencao, documentoslinhas.CodMencao as "
+    "saft_codmencao, (documentoslinhas.valoriva = 0 and length(trim(documentoslinhas.isencaoiva))"
+    ">0) as saft_verificado, documentoslinhas.iva = 0 as saft_taxazero, "
+    "(documentoslinhas.valorliquido<>0 and ((documentoslinhas.valoriva = 0 and "
+    "length(trim(documentoslinhas.isencaoiva))>0) or documentoslinhas.iva = 0)) as saft_motivo";
+
+// The same reason twice in a document is looked at once: texts compared as
+// the tables compare them, without regard to case.
+std::string ReasonKey(const LineReason& m) {
+  std::string codigo = m.codMencao.Text();
+  while (!codigo.empty() && codigo.back() == ' ') codigo.pop_back();
+  return Utf8Upper(m.texto) + '\n' + (m.codMencao.IsNull() ? "\x01" : Utf8Upper(codigo)) + '\n' +
+         (m.checkText ? '1' : '0') + (m.zeroRate ? '1' : '0');
+}
 
 }  // namespace
 
 Value DocumentRows::Field(std::string_view name) const {
-  std::string lower = AsciiLower(name);
   for (size_t i = 0; i < names_->size(); ++i)
-    if ((*names_)[i] == lower) return rows_[pos_][i];
+    if (IsLowerOf((*names_)[i], name)) return rows_[pos_][i];
   throw Error(Error::kData, "Coluna desconhecida: " + std::string(name));
+}
+
+DocumentRows DocumentRows::Where(std::string_view flag) const {
+  DocumentRows kept;
+  kept.names_ = names_;
+  size_t column = names_->size();
+  for (size_t i = 0; i < names_->size(); ++i)
+    if (IsLowerOf((*names_)[i], flag)) column = i;
+  if (column == names_->size())
+    throw Error(Error::kData, "Coluna desconhecida: " + std::string(flag));
+  for (const std::vector<Value>& row : rows_)
+    if (row[column].Boolean(flag)) kept.rows_.push_back(row);
+  return kept;
 }
 
 RowsByDocument::RowsByDocument(Recordset rs, size_t first)
@@ -96,82 +121,94 @@ SectionReader::SectionReader(RunContext& ctx, const std::string& documentsSql,
   stale_ = ctx.corrected && ctx.CorrectsElsewhere();
 }
 
-void SectionReader::ReadFrom(Database& db, const std::string& documentsSql) {
+namespace {
+
+// The statements of a section's reads of the documents `documentsSql` selects.
+struct SectionStatements {
+  std::string lines;
+  std::string groups;   // "" when not read
+  std::string uncoded;  // "" when not read
+};
+
+SectionStatements StatementsOf(const RunContext& ctx, const std::string& documentsSql,
+                               const SectionRead& read) {
+  SectionStatements s;
   const std::string origem = " from (" + documentsSql + ") documentos ";
 
   // In the order the documents are written, so the lines pair with them as
   // they are read. The document's type and status come along for the
-  // section's totals.
-  lines_ = RowsByDocument(
-      db.Execute("select documentos.IDDoc as saft_doc, " + read_.columns +
-                 ", documentos.tipodoc as saft_tipodoc, documentos.Anulado as saft_anulado" +
-                 origem + "left join documentoslinhas on" + LineOfDocument("documentoslinhas") +
-                 "and (" + read_.filter + ") order by " + kDocumentOrder + ",documentoslinhas.ID"));
-
-  reasons_.clear();
-  Recordset rs;
-  if (read_.reasons) {
-    rs = db.Execute("select distinct documentos.IDDoc, " + std::string(kReasonColumns) + origem +
-                    "inner join documentoslinhas on" + LineOfDocument("documentoslinhas") +
-                    "where " + kReasonFilter);
-    for (; !rs.Eof(); rs.MoveNext())
-      reasons_[rs.Field(size_t{0}).Integer()].push_back(
-          {rs.Field(1).Text(), rs.Field(2), rs.Field(3).Boolean(), rs.Field(4).Boolean()});
+  // section's totals; what the exemption check and the withholding read of
+  // the lines comes along too, and the withholding lines that are not
+  // written.
+  std::string colunas =
+      ", documentos.tipodoc as saft_tipodoc, documentos.Anulado as saft_anulado, (" + read.filter +
+      ") as saft_escrita";
+  std::string juncao = "(" + read.filter + ")";
+  if (read.reasons) colunas += kReasonColumns;
+  if (!read.retencaoFilter.empty()) {
+    colunas += ", (" + read.retencaoFilter +
+               ") as saft_retida, documentoslinhas.ValorRetencao as saft_valorretencao";
+    if (ctx.settings.hasTipoRetencao)
+      colunas +=
+          ", documentoslinhas.TipoRetencao='IRC' as saft_irc, documentoslinhas.TipoRetencao='IRS' "
+          "as saft_irs";
+    juncao = "(" + juncao + " or (" + read.retencaoFilter + "))";
   }
+  s.lines = "select documentos.IDDoc as saft_doc, " + read.columns + colunas + origem +
+            "left join documentoslinhas on" + LineOfDocument("documentoslinhas") + "and " + juncao +
+            " order by " + kDocumentOrder + ",documentoslinhas.ID";
+  if (!read.receipts) return s;
 
-  retencoes_.reset();
-  if (!read_.retencaoFilter.empty()) {
-    const std::string soma = ctx_.settings.hasTipoRetencao
-                                 ? "round(sum(if(documentoslinhas.TipoRetencao='IRC',"
-                                   "documentoslinhas.ValorRetencao,null)),2), "
-                                   "round(sum(if(documentoslinhas.TipoRetencao='IRS',"
-                                   "documentoslinhas.ValorRetencao,null)),2)"
-                                 : "null, round(sum(documentoslinhas.ValorRetencao),2)";
-    auto& somas = retencoes_.emplace();
-    rs = db.Execute("select documentos.IDDoc, " + soma + origem + "inner join documentoslinhas on" +
-                    LineOfDocument("documentoslinhas") + "where " + read_.retencaoFilter +
-                    " group by documentos.IDDoc");
-    auto valor = [](const Value& v) { return v.IsNull() ? 0 : v.Number("ValorRetencao"); };
-    for (; !rs.Eof(); rs.MoveNext())
-      somas[rs.Field(size_t{0}).Integer()] = {valor(rs.Field(1)), valor(rs.Field(2))};
-  }
-
-  if (read_.receipts) ReadReceiptGroups(db, origem);
-}
-
-// A receipt's rate groups of the documents it pays and their uncoded
-// zero-rated lines.
-void SectionReader::ReadReceiptGroups(Database& db, const std::string& origem) {
   const std::string recibo = "inner join documentoslinhas pl on" + LineOfDocument("pl");
   const std::string pago = LineOf("l", "pl.TipoDocP", "pl.SerieP", "pl.NumeroP");
   const std::string ordem = std::string(kDocumentOrder) + ",pl.ID";
-
   // One row per VAT rate of each settled document, as the receipt's lines
   // are written; a line settling nothing still has its row. The receipt's
   // status and the line's amount and paid type come along for the section's
   // totals.
-  groups_ = RowsByDocument(
-      db.Execute("select pl.ID as saft_linha, max(l.ID) as saft_marca, l.iva, "
-                 "Sum(l.ValorIva) as ValorIva, sum(l.ValorLiquido) as ValorLiquido, "
-                 "sum(l.ValorTotal) as ValorTotal, sum(l.ValorDesconto) as ValorDesconto, "
-                 "sum(l.ValorRetencao) as ValorRetencao, d.data, d.ValorTotal, l.IsencaoIva, "
-                 "l.codmencao, max(documentos.Anulado) as saft_anulado, max(pl.ValorTotal) as "
-                 "saft_pago, max(pl.TipoDocP) as saft_tipodocp" +
-                 origem + recibo +
-                 "and pl.tipodocp<>'' left join (documentoslinhas l inner join documentos d "
-                 "on l.IDDoc = d.IDDoc) on" +
-                 pago + "and l.valorliquido<>0 group by " + ordem + ",l.Iva order by " + ordem +
-                 ",l.Iva"),
-      2);
+  s.groups =
+      "select pl.ID as saft_linha, max(l.ID) as saft_marca, l.iva, "
+      "Sum(l.ValorIva) as ValorIva, sum(l.ValorLiquido) as ValorLiquido, "
+      "sum(l.ValorTotal) as ValorTotal, sum(l.ValorDesconto) as ValorDesconto, "
+      "sum(l.ValorRetencao) as ValorRetencao, d.data, d.ValorTotal, l.IsencaoIva, "
+      "l.codmencao, max(documentos.Anulado) as saft_anulado, max(pl.ValorTotal) as "
+      "saft_pago, max(pl.TipoDocP) as saft_tipodocp" +
+      origem + recibo +
+      "and pl.tipodocp<>'' left join (documentoslinhas l inner join documentos d "
+      "on l.IDDoc = d.IDDoc) on" +
+      pago + "and l.valorliquido<>0 group by " + ordem + ",l.Iva order by " + ordem + ",l.Iva";
+  // The uncoded zero-rated lines of the documents the receipts pay.
+  if (!ctx.V103())
+    s.uncoded =
+        "select distinct documentos.IDDoc, l.ID, l.tipodoc, l.serie, l.numero, l.isencaoiva" +
+        origem + recibo + "inner join documentoslinhas l on" + pago +
+        "where (l.codmencao is null or length(l.codmencao)=0) and l.valorliquido>0 and l.iva=0 "
+        "order by documentos.IDDoc, l.ID";
+  return s;
+}
 
+}  // namespace
+
+void QueueSectionReads(RunContext& ctx, const std::string& documentsSql, const SectionRead& read) {
+  const SectionStatements s = StatementsOf(ctx, documentsSql, read);
+  for (const std::string* sql : {&s.lines, &s.groups, &s.uncoded})
+    if (!sql->empty()) ctx.db.QueueAhead(*sql);
+}
+
+void SectionReader::ReadFrom(Database& db, const std::string& documentsSql) {
+  const SectionStatements s = StatementsOf(ctx_, documentsSql, read_);
+  current_ = CurrentDocument();
+  Recordset linhas = db.Execute(s.lines, RowStore::kTempFile);
+  if (!read_.retencaoFilter.empty())
+    for (size_t i = 0; i < linhas.FieldCount(); ++i)
+      if (linhas.FieldName(i) == "saft_valorretencao") retencaoExact_ = linhas.HoldsExactNumbers(i);
+  lines_ = RowsByDocument(std::move(linhas));
+
+  groups_ = RowsByDocument();
+  if (!s.groups.empty()) groups_ = RowsByDocument(db.Execute(s.groups, RowStore::kTempFile), 2);
   uncoded_.clear();
-  if (ctx_.V103()) return;
-  Recordset rs = db.Execute(
-      "select distinct documentos.IDDoc, l.ID, l.tipodoc, l.serie, l.numero, l.isencaoiva" +
-      origem + recibo + "inner join documentoslinhas l on" + pago +
-      "where (l.codmencao is null or length(l.codmencao)=0) and l.valorliquido>0 and l.iva=0 "
-      "order by documentos.IDDoc, l.ID");
-  for (; !rs.Eof(); rs.MoveNext())
+  if (s.uncoded.empty()) return;
+  for (Recordset rs = db.Execute(s.uncoded, RowStore::kTempFile); !rs.Eof(); rs.MoveNext())
     uncoded_[rs.Field(size_t{0}).Integer()].push_back(
         {rs.Field(2).Text(), rs.Field(3).Text(), rs.Field(4).Text(), rs.Field(5).Text()});
 }
@@ -187,26 +224,59 @@ void SectionReader::Reread(const Recordset& document) {
   onlyDocument_ = id;
 }
 
-DocumentRows SectionReader::TakeLines(const Recordset& document) {
+void SectionReader::ForEachLine(const std::function<void(const Recordset&)>& visit) {
+  lines_.ForEachRow([&visit](const Recordset& linha) {
+    if (linha.Field("saft_escrita").Boolean("saft_escrita")) visit(linha);
+  });
+}
+
+const DocumentRows& SectionReader::RowsOf(const Recordset& document) {
   Reread(document);
-  return lines_.Take(document.Field("IDDoc").Integer("IDDoc"));
+  const long long id = document.Field("IDDoc").Integer("IDDoc");
+  if (current_.iddoc != id) {
+    current_.rows = lines_.Take(id);
+    current_.iddoc = id;
+  }
+  return current_.rows;
+}
+
+DocumentRows SectionReader::TakeLines(const Recordset& document) {
+  return RowsOf(document).Where("saft_escrita");
 }
 
 DocumentRows SectionReader::TakeGroups(long long receiptLineId) {
   return groups_.Take(receiptLineId);
 }
 
+// As the sums of the document's withholding lines, IRC and IRS apart,
+// rounded to cents by the server.
 std::optional<std::pair<double, double>> SectionReader::Retencoes(const Recordset& document) {
-  if (!retencoes_) return std::nullopt;
-  auto it = retencoes_->find(document.Field("IDDoc").Integer("IDDoc"));
-  if (it == retencoes_->end()) return std::nullopt;
-  return it->second;
+  if (read_.retencaoFilter.empty()) return std::nullopt;
+  DocumentRows linhas = RowsOf(document).Where("saft_retida");
+  if (linhas.Eof()) return std::nullopt;
+  RoundedSum irc(retencaoExact_), irs(retencaoExact_);
+  for (; !linhas.Eof(); linhas.MoveNext()) {
+    const Value valor = linhas.Field("saft_valorretencao");
+    if (!ctx_.settings.hasTipoRetencao)
+      irs.Add(valor, "ValorRetencao");
+    else if (linhas.Field("saft_irc").Boolean())
+      irc.Add(valor, "ValorRetencao");
+    else if (linhas.Field("saft_irs").Boolean())
+      irs.Add(valor, "ValorRetencao");
+  }
+  return std::make_pair(irc.Result().value_or(0), irs.Result().value_or(0));
 }
 
 std::vector<LineReason> SectionReader::Reasons(const Recordset& document) {
-  Reread(document);
-  auto it = reasons_.find(document.Field("IDDoc").Integer("IDDoc"));
-  return it == reasons_.end() ? std::vector<LineReason>() : it->second;
+  std::vector<LineReason> motivos;
+  if (!read_.reasons) return motivos;
+  std::set<std::string> vistos;
+  for (DocumentRows rs = RowsOf(document).Where("saft_motivo"); !rs.Eof(); rs.MoveNext()) {
+    LineReason m{rs.Text("saft_isencao"), rs.Field("saft_codmencao"),
+                 rs.Field("saft_verificado").Boolean(), rs.Field("saft_taxazero").Boolean()};
+    if (vistos.insert(ReasonKey(m)).second) motivos.push_back(std::move(m));
+  }
+  return motivos;
 }
 
 std::vector<UncodedLine> SectionReader::Uncoded(const Recordset& receipt) {

@@ -1,7 +1,9 @@
-// The set-based reads of a source-document section: the lines, exemption
-// reasons and withholding sums of all its documents, each in one statement,
-// handed out document by document as the section writes them. The section's
-// reader owns them, and knows when a correction has made them stale.
+// The set-based reads of a source-document section: the lines of all its
+// documents in one statement, with what the exemption check and the
+// withholding take of them, and a receipt's rate groups in another, streamed
+// in the order the documents are written and handed out document by document
+// as the section writes them. The section's reader owns them, and knows when
+// a correction has made them stale.
 #ifndef SAFTPT_SAFT_SECTIONREADS_H_
 #define SAFTPT_SAFT_SECTIONREADS_H_
 
@@ -30,6 +32,8 @@ class DocumentRows {
   Value Field(std::string_view name) const;
   Value Field(size_t index) const { return rows_[pos_][index]; }
   std::string Text(std::string_view name) const { return Field(name).Text(); }
+  // The rows whose column `flag` is true, from the first.
+  DocumentRows Where(std::string_view flag) const;
 
  private:
   friend class RowsByDocument;
@@ -87,6 +91,10 @@ struct SectionRead {
   bool receipts = false;       // a receipt's rate groups and uncoded lines
 };
 
+// Has the server answer the reads of the section whose documents
+// `documentsSql` selects ahead of the SectionReader that takes them.
+void QueueSectionReads(RunContext& ctx, const std::string& documentsSql, const SectionRead& read);
+
 // The reads of one section. A correction of the exemption dialog makes the
 // reasons read ahead stale: from then on each document of the section is read
 // again, alone, through the same definition and the connection the
@@ -98,9 +106,9 @@ class SectionReader {
   // order.
   SectionReader(RunContext& ctx, const std::string& documentsSql, const SectionRead& read);
 
-  // Every line row of the section, and every rate group of its receipts'
+  // Every line row the section writes, and every rate group of its receipts'
   // lines, before any is handed out (for the section's totals).
-  void ForEachLine(const std::function<void(const Recordset&)>& visit) { lines_.ForEachRow(visit); }
+  void ForEachLine(const std::function<void(const Recordset&)>& visit);
   void ForEachGroup(const std::function<void(const Recordset&)>& visit) {
     groups_.ForEachRow(visit);
   }
@@ -121,15 +129,21 @@ class SectionReader {
 
  private:
   void ReadFrom(Database& db, const std::string& documentsSql);
-  void ReadReceiptGroups(Database& db, const std::string& origem);
   // After a correction, the document's reads taken again, alone.
   void Reread(const Recordset& document);
 
   RunContext& ctx_;
   const SectionRead read_;
   RowsByDocument lines_;
-  std::unordered_map<long long, std::vector<LineReason>> reasons_;
-  std::optional<std::unordered_map<long long, std::pair<double, double>>> retencoes_;  // IRC, IRS
+  // The rows of the document being written, taken once for its reasons, its
+  // lines and its withholding.
+  struct CurrentDocument {
+    long long iddoc = -1;
+    DocumentRows rows;
+  };
+  const DocumentRows& RowsOf(const Recordset& document);
+  CurrentDocument current_;
+  bool retencaoExact_ = true;  // ValorRetencao holds exact numbers
   // Receipts: the rate groups of each settled document, by the receipt
   // line's ID, and the uncoded zero-rated lines of the documents paid.
   RowsByDocument groups_;

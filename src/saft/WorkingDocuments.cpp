@@ -13,17 +13,23 @@ namespace {
 constexpr documentos::DocumentHeadTags kWorkTags{"DocumentNumber", "WorkStatus", "WorkStatusDate",
                                                  "WorkDate"};
 
+// Every line of a quotation is written; nothing is withheld.
+SectionRead WorkingDocumentsRead(const RunContext& ctx) {
+  return DocumentLinesRead(ctx, "true", "");
+}
+
 }  // namespace
 
 const documentos::SectionKind kWorkingDocuments{kWorkingDocumentsStep, "WorkingDocuments",
-                                                SourceSection::kWorkingDocuments};
+                                                SourceSection::kWorkingDocuments,
+                                                &WorkingDocumentsRead};
 
 void WriteWorkingDocuments(RunContext& ctx, XmlNode sourceDocuments) {
   using namespace documentos;
   OpenedSection section = OpenSection(ctx, sourceDocuments, kWorkingDocuments);
   Recordset& rs = section.documents;
 
-  SectionReader reader(ctx, section.sql, DocumentLinesRead(ctx, "true", ""));
+  SectionReader reader(ctx, section.sql, kWorkingDocuments.read(ctx));
   ctx.summary.quotations = AddSectionControl(section, SumSectionLines(reader));
 
   const LineTextWidths widths{60, 200};

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "base/Error.h"
+#include "db/RoundedSum.h"
 #include "saft/ValueFormat.h"
 #include "xml/XmlDocument.h"
 
@@ -151,6 +154,30 @@ TEST(RoundHalfEven, RoundsHalvesToEven) {
   EXPECT_EQ(RoundHalfEven(-2.5, 0), -2.0);
   EXPECT_EQ(RoundHalfEven(-0.135, 2), -0.14);
   EXPECT_EQ(RoundHalfEven(9.995, 2), 10.0);
+}
+
+// round(sum(x), 2) as the server gives it: decimals exactly, halves away
+// from zero; doubles added as doubles, then rint() of the cents.
+TEST(RoundedSum, AsTheServerRoundsASum) {
+  struct Case {
+    bool exact;
+    std::vector<const char*> values;
+    std::optional<double> sum;
+  };
+  const Case cases[] = {
+      {true, {"0.125", "0.000"}, 0.13}, {true, {"-1.005"}, -1.01},
+      {true, {"0.1", "0.2"}, 0.3},      {true, {"150.004", "-0.001"}, 150.0},
+      {true, {"12", "0.5"}, 12.5},      {false, {"0.125"}, 0.12},
+      {false, {"1.005"}, 1.0},          {false, {"0.1", "0.2"}, 0.3},
+      {true, {}, std::nullopt},         {false, {"1e2"}, 100.0},
+  };
+  for (const Case& c : cases) {
+    RoundedSum sum(c.exact);
+    sum.Add(Value::Null(), "x");
+    for (const char* v : c.values) sum.Add(Value(v), "x");
+    EXPECT_EQ(sum.Result(), c.sum) << c.exact << " " << (c.values.empty() ? "" : c.values[0]);
+  }
+  EXPECT_THROW(RoundedSum(true).Add(Value("abc"), "x"), Error);
 }
 
 TEST(RemoveCaracteresInvalidos, DropsControlCharactersOnly) {
