@@ -98,6 +98,7 @@ int RunExport(const std::string& settings, const std::string& output, saftpt::Sc
   // the snapshot and its end) are counted apart from the export's reads.
   std::cout << "statements " << db.StatementCount() - result.viewStatements << "\n"
             << "view " << result.viewStatements << "\n"
+            << "sets_bytes " << result.customerSetsBytes << "\n"
             << "seconds " << Seconds(start) << "\n";
   return 0;
 }
