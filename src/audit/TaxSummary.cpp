@@ -185,9 +185,15 @@ std::string EurosPortugues(long long centimos, bool agrupado) {
   std::string texto = Euros(centimos);
   texto[texto.size() - 3] = ',';
   if (!agrupado) return texto;
-  size_t inicio = centimos < 0 ? 1 : 0;
-  for (size_t p = texto.size() - 3; p > inicio + 3; p -= 3) texto.insert(p - 3, " ");
-  return texto;
+  // The whole euros in groups of three, a blank between them.
+  const size_t inicio = centimos < 0 ? 1 : 0;
+  const std::string euros = texto.substr(inicio, texto.size() - 3 - inicio);
+  std::string agrupados;
+  for (size_t i = 0; i < euros.size(); ++i) {
+    if (i > 0 && (euros.size() - i) % 3 == 0) agrupados += ' ';
+    agrupados += euros[i];
+  }
+  return texto.substr(0, inicio) + agrupados + texto.substr(texto.size() - 3);
 }
 
 long long TotaisIva::ImpostoCentimos(const Imposto& imposto) const {

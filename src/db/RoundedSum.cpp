@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <string>
 
 namespace saftpt {
 
@@ -88,16 +87,17 @@ std::optional<double> RoundedSum::Result() const {
   // As the server would write it, and read back as any value is.
   const bool negative = cents < 0;
   unsigned __int128 magnitude = negative ? -static_cast<unsigned __int128>(cents) : cents;
-  std::string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(magnitude % 10)));
+  char text[48];
+  char* const last = text + sizeof text;
+  char* first = last;
+  for (int digits = 0; magnitude > 0 || digits < 3;) {
+    *--first = static_cast<char>('0' + static_cast<int>(magnitude % 10));
     magnitude /= 10;
-  } while (magnitude > 0);
-  while (digits.size() < 3) digits.insert(digits.begin(), '0');
-  digits.insert(digits.size() - 2, ".");
-  if (negative) digits.insert(digits.begin(), '-');
+    if (++digits == 2) *--first = '.';
+  }
+  if (negative) *--first = '-';
   double result = 0;
-  std::from_chars(digits.data(), digits.data() + digits.size(), result);
+  std::from_chars(first, last, result);
   return result;
 }
 

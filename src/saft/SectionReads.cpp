@@ -1,6 +1,7 @@
 // The statements of a section's reads and the handing out of their rows.
 #include "saft/SectionReads.h"
 
+#include <algorithm>
 #include <set>
 
 #include "base/Error.h"
@@ -74,8 +75,12 @@ DocumentRows DocumentRows::Where(std::string_view flag) const {
   return kept;
 }
 
-RowsByDocument::RowsByDocument(Recordset rs, size_t first)
-    : rs_(std::move(rs)), names_(Names(rs_, first)), first_(first), open_(true) {}
+RowsByDocument::RowsByDocument(Recordset rs, size_t first, bool byFirstColumn)
+    : rs_(std::move(rs)),
+      names_(Names(rs_, first)),
+      first_(first),
+      byFirstColumn_(byFirstColumn),
+      open_(true) {}
 
 std::vector<Value> RowsByDocument::ReadRow() const {
   std::vector<Value> row;
@@ -99,16 +104,19 @@ DocumentRows RowsByDocument::Take(long long iddoc) {
   if (it != pending_.end()) {
     l.rows_ = std::move(it->second);
     pending_.erase(it);
-    return l;
+  } else {
+    bool found = false;
+    for (; !rs_.Eof(); rs_.MoveNext()) {
+      long long id = rs_.Field(size_t{0}).Integer();
+      if (found && id != iddoc) break;
+      auto& target = id == iddoc ? l.rows_ : pending_[id];
+      if (id == iddoc) found = true;
+      if (!rs_.Field(size_t{1}).IsNull()) target.push_back(ReadRow());
+    }
   }
-  bool found = false;
-  for (; !rs_.Eof(); rs_.MoveNext()) {
-    long long id = rs_.Field(size_t{0}).Integer();
-    if (found && id != iddoc) break;
-    auto& target = id == iddoc ? l.rows_ : pending_[id];
-    if (id == iddoc) found = true;
-    if (!rs_.Field(size_t{1}).IsNull()) target.push_back(ReadRow());
-  }
+  if (byFirstColumn_)
+    std::stable_sort(l.rows_.begin(), l.rows_.end(),
+                     [](const auto& a, const auto& b) { return a[0].Integer() < b[0].Integer(); });
   return l;
 }
 
@@ -202,7 +210,7 @@ void SectionReader::ReadFrom(Database& db, const std::string& documentsSql) {
   if (!read_.retencaoFilter.empty())
     for (size_t i = 0; i < linhas.FieldCount(); ++i)
       if (linhas.FieldName(i) == "saft_valorretencao") retencaoExact_ = linhas.HoldsExactNumbers(i);
-  lines_ = RowsByDocument(std::move(linhas));
+  lines_ = RowsByDocument(std::move(linhas), 1, true);
 
   groups_ = RowsByDocument();
   if (!s.groups.empty()) groups_ = RowsByDocument(db.Execute(s.groups, RowStore::kTempFile), 2);

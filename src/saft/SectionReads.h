@@ -49,8 +49,11 @@ class DocumentRows {
 class RowsByDocument {
  public:
   RowsByDocument() = default;
-  // The rows' own columns start at `first` (1 or 2).
-  explicit RowsByDocument(Recordset rs, size_t first = 1);
+  // The rows' own columns start at `first` (1 or 2). `byFirstColumn`: the
+  // statement orders the documents only, and each document's rows are put in
+  // the order of their first own column (a line's ID) here, which spares the
+  // server sorting every line.
+  explicit RowsByDocument(Recordset rs, size_t first = 1, bool byFirstColumn = false);
   // The rows of the document, from column `first` on; none when the read
   // did not hold the document.
   DocumentRows Take(long long iddoc);
@@ -63,6 +66,7 @@ class RowsByDocument {
   Recordset rs_;
   std::shared_ptr<const std::vector<std::string>> names_;
   size_t first_ = 1;
+  bool byFirstColumn_ = false;
   std::unordered_map<long long, std::vector<std::vector<Value>>> pending_;
   bool open_ = false;
 };

@@ -1,6 +1,7 @@
 // Dates, amounts and texts as the audit file carries them.
 #include "saft/ValueFormat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -199,7 +200,13 @@ std::string RemoveControlCharacters(std::string_view text) {
 }
 
 void AddElement(XmlNode node, std::string_view tag, std::string_view text) {
-  node.NewChild(tag, RemoveControlCharacters(text));
+  const bool plain = std::none_of(text.begin(), text.end(),
+                                  [](char c) { return static_cast<unsigned char>(c) < 32; });
+  if (plain) {
+    node.AddLeaf(tag, text);
+  } else {
+    node.AddLeaf(tag, RemoveControlCharacters(text));
+  }
 }
 
 }  // namespace saftpt

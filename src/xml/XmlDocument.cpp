@@ -238,6 +238,33 @@ struct XmlDocument::Impl {
     return index;
   }
 
+  // A leaf goes straight to the output: its earlier siblings are complete
+  // and written, and so are its ancestors' start tags.
+  void AddLeaf(uint32_t parent, std::string_view tag, std::string_view text) {
+    CheckName(tag);
+    if (nodes[parent].closed)
+      BuilderError("O elemento XML <" + nodes[parent].tag +
+                   "> já está completo e não pode receber mais elementos.");
+    uint32_t last = nodes[parent].lastChild;
+    if (last != kNone && !nodes[last].closed) Complete(last);
+    EnsureStartTags(parent);
+    Indent(out, nodes[parent].depth + 1);
+    out += '<';
+    out += tag;
+    const size_t start = out.size();
+    out += '>';
+    AppendXmlText(out, text);
+    if (out.size() == start + 1) {
+      out.back() = '/';
+      out += ">\n";
+    } else {
+      out += "</";
+      out += tag;
+      out += ">\n";
+    }
+    FlushIfFull();
+  }
+
   void FlushIfFull() {
     if (fd >= 0 && out.size() >= kBufferSize) Flush();
   }
@@ -334,6 +361,12 @@ XmlNode XmlNode::NewChild(std::string_view tag, std::string_view text) {
   d.Writable(*this);
   uint32_t index = d.NewChild(index_, tag, text);
   return XmlNode(doc_, index, d.nodes[index].generation);
+}
+
+void XmlNode::AddLeaf(std::string_view tag, std::string_view text) {
+  XmlDocument::Impl& d = *Document().impl_;
+  d.Writable(*this);
+  d.AddLeaf(index_, tag, text);
 }
 
 XmlDocument::XmlDocument() : impl_(std::make_unique<Impl>()) {}

@@ -33,6 +33,10 @@ class XmlNode {
   void AddAttribute(std::string_view name, std::string_view value);
   // Appends a child after the existing ones; "" gives an empty element.
   XmlNode NewChild(std::string_view tag, std::string_view text);
+  // Appends a child that takes no children of its own, written out at once
+  // (no handle to it is kept): the same text as NewChild's. Its parent's
+  // start tag is written with it, so the parent takes no more attributes.
+  void AddLeaf(std::string_view tag, std::string_view text);
 
  private:
   friend class XmlDocument;

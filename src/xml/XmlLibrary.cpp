@@ -24,7 +24,7 @@ struct Utf8OfHighByte {
 };
 
 const std::array<Utf8OfHighByte, 128>& HighBytes() {
-  static const std::array<Utf8OfHighByte, 128> table = [] {
+  static const std::array<Utf8OfHighByte, 128> kTable = [] {
     std::array<Utf8OfHighByte, 128> t;
     for (int b = 0x80; b <= 0xFF; ++b) {
       std::string utf8;
@@ -35,7 +35,7 @@ const std::array<Utf8OfHighByte, 128>& HighBytes() {
     }
     return t;
   }();
-  return table;
+  return kTable;
 }
 
 // How many of the first `max` bytes of `in` are ASCII, eight at a time.
