@@ -57,6 +57,7 @@ struct XmlDocument::Impl {
   std::vector<Node> nodes;
   std::vector<uint32_t> freeList;
   std::vector<uint32_t> openPath;  // scratch for EnsureStartTags
+  std::string leafText;            // scratch for AddLeaf
   std::string out;                 // output not yet in the file (all of it in memory)
   bool declarationWritten = false;
   bool finished = false;
@@ -148,6 +149,24 @@ struct XmlDocument::Impl {
     s += '\n';
   }
 
+  // An element without children, its text already encoded.
+  static void AppendLeaf(std::string& s, uint32_t depth, std::string_view tag,
+                         std::string_view attributes, std::string_view text) {
+    Indent(s, depth);
+    s += '<';
+    s += tag;
+    s += attributes;
+    if (text.empty()) {
+      s += "/>\n";
+    } else {
+      s += '>';
+      s += text;
+      s += "</";
+      s += tag;
+      s += ">\n";
+    }
+  }
+
   // Writes what is left of the element: its start tag unless already written,
   // its children still in memory, its end tag.
   void Serialize(uint32_t index, std::string& s, bool flush) {
@@ -155,19 +174,7 @@ struct XmlDocument::Impl {
     const bool container = n.startWritten || n.firstChild != kNone;
     if (!n.startWritten) {
       if (!container) {
-        Indent(s, n.depth);
-        s += '<';
-        s += n.tag;
-        s += n.attributes;
-        if (n.text.empty()) {
-          s += "/>\n";
-        } else {
-          s += '>';
-          s += n.text;
-          s += "</";
-          s += n.tag;
-          s += ">\n";
-        }
+        AppendLeaf(s, n.depth, n.tag, n.attributes, n.text);
         return;
       }
       AppendStartTag(s, n);
@@ -215,13 +222,18 @@ struct XmlDocument::Impl {
     FlushIfFull();
   }
 
-  uint32_t NewChild(uint32_t parent, std::string_view tag, std::string_view text) {
+  // Before a new child: its earlier siblings are complete.
+  void OpenChild(uint32_t parent, std::string_view tag) {
     CheckName(tag);
     if (nodes[parent].closed)
       BuilderError("O elemento XML <" + nodes[parent].tag +
                    "> já está completo e não pode receber mais elementos.");
     uint32_t last = nodes[parent].lastChild;
     if (last != kNone && !nodes[last].closed) Complete(last);
+  }
+
+  uint32_t NewChild(uint32_t parent, std::string_view tag, std::string_view text) {
+    OpenChild(parent, tag);
     uint32_t index = Allocate();
     Node& n = nodes[index];
     Node& p = nodes[parent];
@@ -241,27 +253,11 @@ struct XmlDocument::Impl {
   // A leaf goes straight to the output: its earlier siblings are complete
   // and written, and so are its ancestors' start tags.
   void AddLeaf(uint32_t parent, std::string_view tag, std::string_view text) {
-    CheckName(tag);
-    if (nodes[parent].closed)
-      BuilderError("O elemento XML <" + nodes[parent].tag +
-                   "> já está completo e não pode receber mais elementos.");
-    uint32_t last = nodes[parent].lastChild;
-    if (last != kNone && !nodes[last].closed) Complete(last);
+    OpenChild(parent, tag);
     EnsureStartTags(parent);
-    Indent(out, nodes[parent].depth + 1);
-    out += '<';
-    out += tag;
-    const size_t start = out.size();
-    out += '>';
-    AppendXmlText(out, text);
-    if (out.size() == start + 1) {
-      out.back() = '/';
-      out += ">\n";
-    } else {
-      out += "</";
-      out += tag;
-      out += ">\n";
-    }
+    leafText.clear();
+    AppendXmlText(leafText, text);
+    AppendLeaf(out, nodes[parent].depth + 1, tag, "", leafText);
     FlushIfFull();
   }
 

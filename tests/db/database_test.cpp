@@ -140,6 +140,48 @@ TEST_F(DatabaseTest, StatementsRunWhileRowsAreOpen) {
   EXPECT_EQ(db_.CountRows("count(*)", "series", "descricao = 'x'"), 2);
 }
 
+// Past the buffer, the rows go through a scratch file: read back, twice,
+// they are the rows the client library holds in memory.
+TEST_F(DatabaseTest, RowsInAScratchFileReadAsInMemory) {
+  const std::string sql =
+      "with recursive n(i) as (select 0 union all select i + 1 from n where i < 199) select "
+      "a.i * 150 + b.i as k, repeat('x', b.i % 61), if(b.i % 7 = 0, null, a.i), '' from n a, n b "
+      "where b.i < 150 order by k";
+  Recordset memory = db_.Execute(sql);
+  Recordset file = db_.Execute(sql, RowStore::kTempFile);
+  EXPECT_EQ(file.RecordCount(), 30000u);
+  for (int pass = 0; pass < 2; ++pass) {
+    memory.MoveFirst();
+    file.MoveFirst();
+    size_t rows = 0;
+    for (; !memory.Eof(); memory.MoveNext(), file.MoveNext(), ++rows) {
+      ASSERT_FALSE(file.Eof());
+      for (size_t c = 0; c < 4; ++c) {
+        ASSERT_EQ(file.Field(c).IsNull(), memory.Field(c).IsNull()) << rows;
+        ASSERT_EQ(file.Field(c).Text(), memory.Field(c).Text()) << rows;
+      }
+    }
+    EXPECT_TRUE(file.Eof());
+    EXPECT_EQ(rows, 30000u);
+  }
+}
+
+// What is read ahead is taken as if run then, its failure included; the
+// run's own statements go on meanwhile, and a write drops what it may have
+// made stale.
+TEST_F(DatabaseTest, StatementsReadAheadAreTakenAsIfRunThen) {
+  Exec("INSERT INTO series (serie, descricao) VALUES ('A', 'a')");
+  const std::string sql = "select descricao from series";
+  db_.QueueAhead(sql);
+  db_.QueueAhead("select * from sem_tabela");
+  EXPECT_EQ(db_.CountRows("count(*)", "series", ""), 1);
+  EXPECT_EQ(db_.Execute(sql, RowStore::kTempFile).Text("descricao"), "a");
+  EXPECT_THROW(db_.Execute("select * from sem_tabela", RowStore::kTempFile), Error);
+  db_.QueueAhead(sql);
+  db_.ExecuteUpdate("update series set descricao = 'b'");
+  EXPECT_EQ(db_.Execute(sql, RowStore::kTempFile).Text("descricao"), "b");
+}
+
 TEST_F(DatabaseTest, StatementWithoutRowsGivesAnEmptyRecordset) {
   Recordset rs = db_.Execute("set @a = 1");
   EXPECT_TRUE(rs.Eof());
