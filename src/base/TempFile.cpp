@@ -2,7 +2,6 @@
 #include "base/TempFile.h"
 
 #include <cerrno>
-#include <filesystem>
 #include <string>
 
 #ifdef _WIN32
@@ -11,8 +10,9 @@
 #include "base/WidePath.h"
 #else
 #include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
+
+#include <cstdlib>
 #endif
 
 #include "base/Error.h"
@@ -82,10 +82,20 @@ size_t TempFile::Read(char* data, size_t size) {
 
 #else
 
+namespace {
+
+// TMPDIR when it is set; else /var/tmp, which is on disk where /tmp may be
+// held in memory.
+std::string TempFolder() {
+  const char* chosen = std::getenv("TMPDIR");
+  if (chosen && *chosen) return chosen;
+  return ::access("/var/tmp", W_OK | X_OK) == 0 ? "/var/tmp" : "/tmp";
+}
+
+}  // namespace
+
 TempFile::TempFile() {
-  std::error_code ec;
-  std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
-  std::string name = (ec ? std::string("/tmp") : folder.string()) + "/saftpt-XXXXXX";
+  std::string name = TempFolder() + "/saftpt-XXXXXX";
   fd_ = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd_ < 0) TempFileError(errno);
   ::unlink(name.c_str());

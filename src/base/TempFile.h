@@ -1,4 +1,5 @@
-// A scratch file in the system's temporary folder: read and written by this
+// A scratch file in the system's temporary folder (POSIX: TMPDIR, else
+// /var/tmp, which is on disk where /tmp may be in memory): read and written by this
 // program alone, and gone when it is closed, even when the program is not
 // there to remove it (POSIX: unlinked at once; Windows: deleted on close).
 // POSIX or Windows, chosen when compiling.

@@ -47,6 +47,7 @@ void RowFile::Flush() {
 void RowFile::Rewind() {
   if (file_) {
     Flush();
+    std::string().swap(out_);  // every row is in the file now
     file_->Rewind();
     in_.clear();
   } else {
