@@ -164,7 +164,7 @@ SectionStatements StatementsOf(const RunContext& ctx, const std::string& documen
   }
   s.lines = "select documentos.IDDoc as saft_doc, " + read.columns + colunas + origem +
             "left join documentoslinhas on" + LineOfDocument("documentoslinhas") + "and " + juncao +
-            " order by " + kDocumentOrder + ",documentoslinhas.ID";
+            " order by " + kDocumentOrder;
   if (!read.receipts) return s;
 
   const std::string recibo = "inner join documentoslinhas pl on" + LineOfDocument("pl");
