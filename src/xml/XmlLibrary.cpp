@@ -27,8 +27,11 @@ const std::array<Utf8OfHighByte, 128>& HighBytes() {
   static const std::array<Utf8OfHighByte, 128> kTable = [] {
     std::array<Utf8OfHighByte, 128> t;
     for (int b = 0x80; b <= 0xFF; ++b) {
+      const char32_t cp = Windows1252CodePoint(static_cast<unsigned char>(b));
+      // The five bytes the code page leaves undefined stay size 0: an error.
+      if (cp == static_cast<char32_t>(b) && b <= 0x9F) continue;
       std::string utf8;
-      AppendUtf8(utf8, Windows1252CodePoint(static_cast<unsigned char>(b)));
+      AppendUtf8(utf8, cp);
       Utf8OfHighByte& entry = t[static_cast<size_t>(b - 0x80)];
       entry.size = static_cast<unsigned char>(utf8.size());
       std::memcpy(entry.bytes, utf8.data(), utf8.size());
@@ -64,6 +67,12 @@ int Windows1252ToUtf8(unsigned char* out, int* outlen, const unsigned char* in, 
     written += ascii;
     if (used == *inlen || written == *outlen) break;
     const Utf8OfHighByte& u = high[in[used] - 0x80];
+    if (u.size == 0) {
+      // A byte the code page does not define: the file is not Windows-1252.
+      *inlen = used;
+      *outlen = written;
+      return -2;
+    }
     if (written + u.size > *outlen) break;
     std::memcpy(out + written, u.bytes, u.size);
     written += u.size;
