@@ -45,8 +45,7 @@ constexpr const char* kReasonColumns =
     "(documentoslinhas.valorliquido<>0 and ((documentoslinhas.valoriva = 0 and "
     "length(trim(documentoslinhas.isencaoiva))>0) or documentoslinhas.iva = 0)) as saft_motivo";
 
-// The same reason twice in a document is looked at once: texts compared as
-// the tables compare them, without regard to case.
+// What makes two of a document's reasons the same one.
 std::string ReasonKey(const LineReason& m) {
   std::string codigo = m.codMencao.Text();
   while (!codigo.empty() && codigo.back() == ' ') codigo.pop_back();
@@ -62,7 +61,7 @@ Value DocumentRows::Field(std::string_view name) const {
   throw Error(Error::kData, "Coluna desconhecida: " + std::string(name));
 }
 
-DocumentRows DocumentRows::Where(std::string_view flag) const {
+DocumentRows DocumentRows::TakeWhere(std::string_view flag) {
   DocumentRows kept;
   kept.names_ = names_;
   size_t column = names_->size();
@@ -70,8 +69,10 @@ DocumentRows DocumentRows::Where(std::string_view flag) const {
     if (IsLowerOf((*names_)[i], flag)) column = i;
   if (column == names_->size())
     throw Error(Error::kData, "Coluna desconhecida: " + std::string(flag));
-  for (const std::vector<Value>& row : rows_)
-    if (row[column].Boolean(flag)) kept.rows_.push_back(row);
+  for (std::vector<Value>& row : rows_)
+    if (row[column].Boolean(flag)) kept.rows_.push_back(std::move(row));
+  rows_.clear();
+  pos_ = 0;
   return kept;
 }
 
@@ -238,53 +239,62 @@ void SectionReader::ForEachLine(const std::function<void(const Recordset&)>& vis
   });
 }
 
-const DocumentRows& SectionReader::RowsOf(const Recordset& document) {
+SectionReader::CurrentDocument& SectionReader::Current(const Recordset& document) {
   Reread(document);
   const long long id = document.Field("IDDoc").Integer("IDDoc");
-  if (current_.iddoc != id) {
-    current_.rows = lines_.Take(id);
-    current_.iddoc = id;
+  if (current_.iddoc == id) return current_;
+  current_ = CurrentDocument();
+  current_.iddoc = id;
+  current_.rows = lines_.Take(id);
+  DocumentRows& rows = current_.rows;
+  // The reasons the exemption check looks at, each once: texts compared as
+  // the tables compare them, without regard to case.
+  if (read_.reasons) {
+    std::set<std::string> vistos;
+    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
+      if (!rows.Field("saft_motivo").Boolean("saft_motivo")) continue;
+      LineReason m{rows.Text("saft_isencao"), rows.Field("saft_codmencao"),
+                   rows.Field("saft_verificado").Boolean(), rows.Field("saft_taxazero").Boolean()};
+      if (vistos.insert(ReasonKey(m)).second) current_.reasons.push_back(std::move(m));
+    }
   }
-  return current_.rows;
+  // As the sums of the document's withholding lines, IRC and IRS apart,
+  // rounded to cents by the server.
+  if (!read_.retencaoFilter.empty()) {
+    RoundedSum irc(retencaoExact_), irs(retencaoExact_);
+    bool any = false;
+    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
+      if (!rows.Field("saft_retida").Boolean("saft_retida")) continue;
+      any = true;
+      const Value valor = rows.Field("saft_valorretencao");
+      if (!ctx_.settings.hasTipoRetencao)
+        irs.Add(valor, "ValorRetencao");
+      else if (rows.Field("saft_irc").Boolean())
+        irc.Add(valor, "ValorRetencao");
+      else if (rows.Field("saft_irs").Boolean())
+        irs.Add(valor, "ValorRetencao");
+    }
+    if (any)
+      current_.retencoes = std::make_pair(irc.Result().value_or(0), irs.Result().value_or(0));
+  }
+  rows.MoveFirst();
+  return current_;
 }
 
 DocumentRows SectionReader::TakeLines(const Recordset& document) {
-  return RowsOf(document).Where("saft_escrita");
+  return Current(document).rows.TakeWhere("saft_escrita");
 }
 
 DocumentRows SectionReader::TakeGroups(long long receiptLineId) {
   return groups_.Take(receiptLineId);
 }
 
-// As the sums of the document's withholding lines, IRC and IRS apart,
-// rounded to cents by the server.
 std::optional<std::pair<double, double>> SectionReader::Retencoes(const Recordset& document) {
-  if (read_.retencaoFilter.empty()) return std::nullopt;
-  DocumentRows linhas = RowsOf(document).Where("saft_retida");
-  if (linhas.Eof()) return std::nullopt;
-  RoundedSum irc(retencaoExact_), irs(retencaoExact_);
-  for (; !linhas.Eof(); linhas.MoveNext()) {
-    const Value valor = linhas.Field("saft_valorretencao");
-    if (!ctx_.settings.hasTipoRetencao)
-      irs.Add(valor, "ValorRetencao");
-    else if (linhas.Field("saft_irc").Boolean())
-      irc.Add(valor, "ValorRetencao");
-    else if (linhas.Field("saft_irs").Boolean())
-      irs.Add(valor, "ValorRetencao");
-  }
-  return std::make_pair(irc.Result().value_or(0), irs.Result().value_or(0));
+  return Current(document).retencoes;
 }
 
 std::vector<LineReason> SectionReader::Reasons(const Recordset& document) {
-  std::vector<LineReason> motivos;
-  if (!read_.reasons) return motivos;
-  std::set<std::string> vistos;
-  for (DocumentRows rs = RowsOf(document).Where("saft_motivo"); !rs.Eof(); rs.MoveNext()) {
-    LineReason m{rs.Text("saft_isencao"), rs.Field("saft_codmencao"),
-                 rs.Field("saft_verificado").Boolean(), rs.Field("saft_taxazero").Boolean()};
-    if (vistos.insert(ReasonKey(m)).second) motivos.push_back(std::move(m));
-  }
-  return motivos;
+  return Current(document).reasons;
 }
 
 std::vector<UncodedLine> SectionReader::Uncoded(const Recordset& receipt) {

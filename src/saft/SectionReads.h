@@ -32,8 +32,10 @@ class DocumentRows {
   Value Field(std::string_view name) const;
   Value Field(size_t index) const { return rows_[pos_][index]; }
   std::string Text(std::string_view name) const { return Field(name).Text(); }
-  // The rows whose column `flag` is true, from the first.
-  DocumentRows Where(std::string_view flag) const;
+  void MoveFirst() { pos_ = 0; }
+  // Moves out the rows whose column `flag` is true, from the first; none
+  // stay.
+  DocumentRows TakeWhere(std::string_view flag);
 
  private:
   friend class RowsByDocument;
@@ -117,7 +119,7 @@ class SectionReader {
     groups_.ForEachRow(visit);
   }
 
-  // The document's lines, in their order.
+  // The document's lines, in their order; taken once.
   DocumentRows TakeLines(const Recordset& document);
   // A receipt line's rate groups: one row per VAT rate of the document it pays.
   DocumentRows TakeGroups(long long receiptLineId);
@@ -139,13 +141,15 @@ class SectionReader {
   RunContext& ctx_;
   const SectionRead read_;
   RowsByDocument lines_;
-  // The rows of the document being written, taken once for its reasons, its
-  // lines and its withholding.
+  // The document being written: its rows, taken once, and its reasons and
+  // withholding, found in them.
   struct CurrentDocument {
     long long iddoc = -1;
     DocumentRows rows;
+    std::vector<LineReason> reasons;
+    std::optional<std::pair<double, double>> retencoes;  // IRC, IRS
   };
-  const DocumentRows& RowsOf(const Recordset& document);
+  CurrentDocument& Current(const Recordset& document);
   CurrentDocument current_;
   bool retencaoExact_ = true;  // ValorRetencao holds exact numbers
   // Receipts: the rate groups of each settled document, by the receipt

@@ -24,6 +24,8 @@ void CheckPlaces(int places) {
     throw Error(Error::kBuilder, "Número de casas decimais inválido: " + std::to_string(places));
 }
 
+constexpr double kPowersOfTen[] = {1, 10, 100, 1000, 10000};
+
 void CheckFinite(double v) {
   if (!std::isfinite(v)) throw Error(Error::kData, "O valor não é um número finito.");
 }
@@ -33,6 +35,20 @@ void CheckFinite(double v) {
 Rounded RoundDecimal(double v, int places, bool halfEven) {
   CheckFinite(v);
   CheckPlaces(places);
+  // Most amounts are a whole number of cents, give or take the double's
+  // error: their 15-digit form is that many cents too, far from any half.
+  if (std::fabs(v) < 1e9 && places <= 4) {
+    const double scaled = v * kPowersOfTen[places];
+    const double whole = std::nearbyint(scaled);
+    if (std::fabs(scaled - whole) <= 1e-6) {
+      Rounded r;
+      char buf[24];
+      auto res = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(std::fabs(whole)));
+      r.digits.assign(buf, res.ptr);
+      r.negative = whole != 0 && v < 0;
+      return r;
+    }
+  }
   // std::to_chars ignores the locale (a GUI may set one with a comma).
   char buf[40];
   auto res = std::to_chars(buf, buf + sizeof buf - 1, v, std::chars_format::scientific, 14);
