@@ -111,6 +111,12 @@ double Value::Number(std::string_view what) const {
 }
 
 long long Value::Integer(std::string_view what) const {
+  // Most are plain digits, as IDs are: read at once.
+  if (!null_ && !text_.empty()) {
+    long long plain = 0;
+    auto res = std::from_chars(text_.data(), text_.data() + text_.size(), plain);
+    if (res.ec == std::errc() && res.ptr == text_.data() + text_.size()) return plain;
+  }
   double d = Number(what);
   // Whole numbers are read exactly, beyond the precision of a double.
   std::string_view body = NumberBody(text_);

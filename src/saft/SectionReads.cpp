@@ -115,9 +115,18 @@ DocumentRows RowsByDocument::Take(long long iddoc) {
       if (!rs_.Field(size_t{1}).IsNull()) target.push_back(ReadRow());
     }
   }
-  if (byFirstColumn_)
-    std::stable_sort(l.rows_.begin(), l.rows_.end(),
-                     [](const auto& a, const auto& b) { return a[0].Integer() < b[0].Integer(); });
+  if (byFirstColumn_ && l.rows_.size() > 1) {
+    // Each ID read once; the rows usually come in order already.
+    std::vector<std::pair<long long, size_t>> ids;
+    for (size_t i = 0; i < l.rows_.size(); ++i) ids.emplace_back(l.rows_[i][0].Integer(), i);
+    if (!std::is_sorted(ids.begin(), ids.end())) {
+      std::stable_sort(ids.begin(), ids.end());
+      std::vector<std::vector<Value>> sorted;
+      sorted.reserve(ids.size());
+      for (const auto& id : ids) sorted.push_back(std::move(l.rows_[id.second]));
+      l.rows_ = std::move(sorted);
+    }
+  }
   return l;
 }
 
