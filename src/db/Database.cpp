@@ -364,7 +364,7 @@ bool IsExactType(enum_field_types type) {
 // ahead.
 class Database::Turn {
  public:
-  explicit Turn(Database& db) : db_(db) {
+  explicit Turn(const Database& db) : db_(db) {
     ++db_.waiting_;
     held_ = std::unique_lock<std::mutex>(db_.connection_);
     --db_.waiting_;
@@ -377,7 +377,7 @@ class Database::Turn {
   Turn& operator=(const Turn&) = delete;
 
  private:
-  Database& db_;
+  const Database& db_;
   std::unique_lock<std::mutex> held_;
 };
 
@@ -471,6 +471,9 @@ uint64_t Database::ExecuteUpdateHeld(const std::string& sql) {
 std::string Database::Escape(std::string_view text) const {
   std::string out;
   if (conn_) {
+    // The connection's character set and modes are read while no statement
+    // read ahead changes them.
+    Turn turn(*this);
     out.resize(text.size() * 2 + 1);
     unsigned long n = mysql_real_escape_string(conn_, out.data(), text.data(),
                                                static_cast<unsigned long>(text.size()));

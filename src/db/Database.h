@@ -197,11 +197,11 @@ class Database {
   uint64_t ExecuteUpdateHeld(const std::string& sql);
 
   st_mysql* conn_ = nullptr;
-  std::mutex connection_;  // held by whichever thread is using conn_
+  mutable std::mutex connection_;  // held by whichever thread is using conn_
   // The run's own statements go before those read ahead: the statements
   // waiting for the connection, and the turn they give back.
-  std::atomic<int> waiting_ = 0;
-  std::condition_variable_any turn_;
+  mutable std::atomic<int> waiting_ = 0;
+  mutable std::condition_variable_any turn_;
   std::unique_ptr<ReadAhead> readAhead_;
   std::atomic<uint64_t> statements_ = 0;
   ConnectionSettings settings_;
