@@ -29,7 +29,6 @@ class CompactTextSet {
   bool Contains(std::string_view text) const { return Find(text).has_value(); }
   // The value added with the text at `position`.
   std::string_view ValueAt(size_t position) const;
-  size_t Size() const { return entries_.size(); }
   // The memory it holds, in bytes.
   size_t Bytes() const;
 

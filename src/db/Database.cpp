@@ -155,7 +155,6 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
     Close();
     res_ = other.res_;
     file_ = std::move(other.file_);
-    fileRows_ = other.fileRows_;
     names_ = std::move(other.names_);
     lowerNames_ = std::move(other.lowerNames_);
     bits_ = std::move(other.bits_);
@@ -182,7 +181,6 @@ void Recordset::Close() {
   if (res_) mysql_free_result(res_);
   res_ = nullptr;
   file_.reset();
-  fileRows_ = 0;
   row_ = nullptr;
   lengths_ = nullptr;
 }
@@ -216,7 +214,7 @@ void Recordset::MoveFirst() {
 }
 
 uint64_t Recordset::RecordCount() const {
-  if (file_) return fileRows_;
+  if (file_) return file_->RowCount();
   return res_ ? mysql_num_rows(res_) : 0;
 }
 
@@ -440,7 +438,6 @@ Recordset Database::ExecuteHeld(const std::string& sql, RowStore store) {
       throw e;
     }
     mysql_free_result(res);
-    rs.fileRows_ = file->RowCount();
     file->Rewind();
     rs.file_ = std::move(file);
   }

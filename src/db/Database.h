@@ -104,7 +104,6 @@ class Recordset {
 
   st_mysql_res* res_ = nullptr;    // RowStore::kMemory
   std::unique_ptr<RowFile> file_;  // RowStore::kTempFile
-  uint64_t fileRows_ = 0;
   std::vector<std::string> names_;
   std::vector<std::string> lowerNames_;
   std::vector<bool> bits_;   // BIT columns: the server sends their raw bytes
