@@ -25,30 +25,47 @@ namespace {
 // What the parser saw, in order, for the validator's thread. Names point
 // into the parser's dictionary, which outlives the parse and is only ever
 // added to; texts are copied, the parser's buffer moving on.
+// Kept small: a file has millions of them.
 struct Event {
   enum class Kind : uint8_t { kStart, kEnd, kText, kCdata, kReference, kError, kPart };
   Kind kind = Kind::kText;
+  uint16_t nbDefaulted = 0;  // kStart
   int line = 0;  // the parser's line when it gave the event, as the validator reports it
-  int nbNamespaces = 0, nbAttributes = 0, nbDefaulted = 0;
-  const xmlChar* name = nullptr;
-  const xmlChar* prefix = nullptr;
-  const xmlChar* uri = nullptr;
-  // kText, kCdata, kReference: bytes of Batch::text; kStart: its namespaces
-  // and attributes in Batch::pointers; kError: the index in Batch::errors.
-  size_t first = 0, size = 0;
-  xmlNode* part = nullptr;
+  // kText, kCdata, kReference: bytes of Batch::text; kStart: its prefix,
+  // URI, namespaces and attributes in Batch::pointers; kError: the index in
+  // Batch::errors.
+  uint32_t first = 0;
+  uint32_t size = 0;  // kStart: its attributes
+  uint32_t nbNamespaces = 0;
+  union {
+    const xmlChar* name;  // kStart: the local name
+    xmlNode* part;        // kPart
+  };
 };
+static_assert(sizeof(Event) <= 32);
+
+Event MakeEvent(Event::Kind kind, int line, size_t first = 0, size_t size = 0) {
+  Event e;
+  e.kind = kind;
+  e.line = line;
+  e.first = static_cast<uint32_t>(first);
+  e.size = static_cast<uint32_t>(size);
+  e.part = nullptr;
+  return e;
+}
 
 // Events go to the validator's thread by the batch, not one by one.
 struct Batch {
   std::vector<Event> events;
   std::string text;
-  // A start's namespaces (prefix, URI) then its attributes (name, prefix,
-  // URI, value, end); a value and its end are offsets into `text`.
+  // A start's prefix and URI, its namespaces (prefix, URI) then its
+  // attributes (name, prefix, URI, value, end); a value and its end are
+  // offsets into `text`.
   std::vector<const xmlChar*> pointers;
   std::vector<xmlError> errors;
 
-  bool Full() const { return events.size() >= 16384 || text.size() >= (size_t{1} << 20); }
+  // Small enough to stay in the processor's cache between the threads.
+  bool Full() const { return events.size() >= 4096 || text.size() >= (size_t{1} << 18); }
   void Clear() {
     events.clear();
     text.clear();
@@ -152,19 +169,29 @@ class Replay {
       line_ = e.line;
       switch (e.kind) {
         case Event::Kind::kStart: {
-          const xmlChar** namespaces = const_cast<const xmlChar**>(batch.pointers.data() + e.first);
-          const xmlChar* const* stored = namespaces + 2 * e.nbNamespaces;
-          attributes_.assign(stored, stored + 5 * e.nbAttributes);
-          for (int i = 0; i < e.nbAttributes; ++i)
-            for (int end = 3; end <= 4; ++end)
-              attributes_[5 * i + end] = text + reinterpret_cast<uintptr_t>(stored[5 * i + end]);
-          sax_->startElementNs(data_, e.name, e.prefix, e.uri, e.nbNamespaces, namespaces,
-                               e.nbAttributes, e.nbDefaulted, attributes_.data());
+          const xmlChar** stored = const_cast<const xmlChar**>(batch.pointers.data() + e.first);
+          const xmlChar* prefix = stored[0];
+          const xmlChar* uri = stored[1];
+          const xmlChar** namespaces = stored + 2;
+          const xmlChar* const* attributes = namespaces + 2 * e.nbNamespaces;
+          attributes_.assign(attributes, attributes + 5 * e.size);
+          for (size_t i = 0; i < e.size; ++i)
+            for (size_t end = 3; end <= 4; ++end)
+              attributes_[5 * i + end] =
+                  text + reinterpret_cast<uintptr_t>(attributes[5 * i + end]);
+          open_.push_back({e.name, prefix, uri});
+          sax_->startElementNs(data_, e.name, prefix, uri, static_cast<int>(e.nbNamespaces),
+                               namespaces, static_cast<int>(e.size), e.nbDefaulted,
+                               attributes_.data());
           break;
         }
-        case Event::Kind::kEnd:
-          sax_->endElementNs(data_, e.name, e.prefix, e.uri);
+        case Event::Kind::kEnd: {
+          // The parser ends the elements it started, in order.
+          const Open o = open_.back();
+          open_.pop_back();
+          sax_->endElementNs(data_, o.name, o.prefix, o.uri);
           break;
+        }
         case Event::Kind::kText:
           sax_->characters(data_, text + e.first, static_cast<int>(e.size));
           break;
@@ -194,6 +221,12 @@ class Replay {
   const std::function<void(xmlNode*)>& part_;
   int line_ = 0;
   std::vector<const xmlChar*> attributes_;
+  struct Open {
+    const xmlChar* name;
+    const xmlChar* prefix;
+    const xmlChar* uri;
+  };
+  std::vector<Open> open_;  // the elements started and not yet ended
   std::atomic<size_t> partsDone_{0};
   std::atomic<bool> failed_{false};
   std::exception_ptr failure_;
@@ -223,8 +256,7 @@ class Record {
       xmlError& copy = r.batch_->errors.back();
       copy = xmlError{};
       xmlCopyError(error, &copy);
-      r.Add(Event{Event::Kind::kError, r.Line(), 0, 0, 0, nullptr, nullptr, nullptr,
-                  r.batch_->errors.size() - 1, 0, nullptr});
+      r.Add(MakeEvent(Event::Kind::kError, r.Line(), r.batch_->errors.size() - 1));
     });
   }
 
@@ -250,13 +282,67 @@ class Record {
       while (part->prev != nullptr) {
         xmlNode* before = part->prev;
         xmlUnlinkNode(before);
-        xmlFreeNode(before);
+        Recycle(before);
       }
       xmlUnlinkNode(part);
-      xmlFreeNode(part);
+      Recycle(part);
       parts_.pop_front();
     }
   }
+
+  // Frees an unlinked subtree as libxml2's streaming reader does: element
+  // and text nodes go back to the parser, which builds the next ones from
+  // them instead of allocating.
+  void Recycle(xmlNode* top) {
+    xmlNode* cur = top;
+    for (size_t depth = 0;;) {
+      while (cur->type == XML_ELEMENT_NODE && cur->children != nullptr &&
+             cur->children->parent == cur) {
+        cur = cur->children;
+        ++depth;
+      }
+      xmlNode* next = depth == 0 ? nullptr : cur->next;
+      xmlNode* parent = cur->parent;
+      RecycleOne(cur);
+      if (next != nullptr) {
+        cur = next;
+      } else {
+        if (depth == 0) break;
+        --depth;
+        cur = parent;
+        cur->children = nullptr;
+        cur->last = nullptr;
+      }
+    }
+  }
+
+  // One node whose children are gone.
+  void RecycleOne(xmlNode* n) {
+    auto unowned = [this](const xmlChar* s) {
+      if (s != nullptr && xmlDictOwns(ctxt_->dict, s) == 0) xmlFree(const_cast<xmlChar*>(s));
+    };
+    if (n->type == XML_ELEMENT_NODE) {
+      if (n->properties != nullptr) xmlFreePropList(n->properties);
+      if (n->nsDef != nullptr) xmlFreeNsList(n->nsDef);
+      unowned(n->name);
+    } else if (n->type == XML_TEXT_NODE) {
+      // A short text lives in the node itself.
+      if (n->content != reinterpret_cast<xmlChar*>(&n->properties)) unowned(n->content);
+    } else {
+      xmlFreeNode(n);
+      return;
+    }
+    if (ctxt_->freeElemsNr < kSpareNodes) {
+      n->next = ctxt_->freeElems;
+      ctxt_->freeElems = n;
+      ++ctxt_->freeElemsNr;
+    } else {
+      xmlFree(n);
+    }
+  }
+
+  // Enough for the largest parts: a document's nodes come back for the next.
+  static constexpr int kSpareNodes = 4096;
 
   static Record& Of(void* ctx) {
     return *static_cast<Record*>(static_cast<xmlParserCtxt*>(ctx)->_private);
@@ -307,18 +393,13 @@ class Record {
         here = RegrasSaft::Contentor(r.ctxt_->node) ? Place::kWalked : Place::kPart;
       r.places_.push_back(here);
 
-      Event e{Event::Kind::kStart,
-              r.Line(),
-              nbNamespaces,
-              nbAttributes,
-              nbDefaulted,
-              localname,
-              prefix,
-              uri,
-              r.batch_->pointers.size(),
-              0,
-              nullptr};
       std::vector<const xmlChar*>& p = r.batch_->pointers;
+      Event e = MakeEvent(Event::Kind::kStart, r.Line(), p.size(), nbAttributes);
+      e.name = localname;
+      e.nbNamespaces = static_cast<uint32_t>(nbNamespaces);
+      e.nbDefaulted = static_cast<uint16_t>(nbDefaulted);
+      p.push_back(prefix);
+      p.push_back(uri);
       p.insert(p.end(), namespaces, namespaces + 2 * nbNamespaces);
       for (int i = 0; i < nbAttributes; ++i) {
         const xmlChar* const* a = attributes + 5 * i;
@@ -341,19 +422,19 @@ class Record {
         here = r.places_.back();
         r.places_.pop_back();
       }
-      r.Add(Event{Event::Kind::kEnd, r.Line(), 0, 0, 0, localname, prefix, uri, 0, 0, nullptr});
+      r.Add(MakeEvent(Event::Kind::kEnd, r.Line()));
       if (here == Place::kPart && element != nullptr) {
         r.parts_.push_back(element);
-        r.Add(
-            Event{Event::Kind::kPart, r.Line(), 0, 0, 0, nullptr, nullptr, nullptr, 0, 0, element});
+        Event e = MakeEvent(Event::Kind::kPart, r.Line());
+        e.part = element;
+        r.Add(e);
       }
     });
   }
 
   void AddTextEvent(Event::Kind kind, const xmlChar* ch, int len) {
     size_t at = AddText(ch, len);
-    Add(Event{kind, Line(), 0, 0, 0, nullptr, nullptr, nullptr, at, static_cast<size_t>(len),
-              nullptr});
+    Add(MakeEvent(kind, Line(), at, static_cast<size_t>(len)));
   }
 
   static void Characters(void* ctx, const xmlChar* ch, int len) {
