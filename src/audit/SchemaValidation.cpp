@@ -21,6 +21,7 @@
 #include "audit/LibraryHandles.h"
 #include "audit/SaftFileReader.h"
 #include "audit/SaftRules.h"
+#include "audit/ValidatedParse.h"
 #include "base/Error.h"
 #include "base/Utf8Path.h"
 #include "config/IniFile.h"
@@ -627,19 +628,11 @@ ValidationReport ValidateSaftFile(const std::string& file, const std::string& xs
   Recolha errors(schema->targetNs);
   Recolha warnings(schema->targetNs);
   {
-    // The parser's errors reach `errors` through ErrorsTo, the validator's
-    // through its own handler.
-    ErrorsTo to(&errors);
-    // The reader unplugs the validator when freed: the validator outlives it.
     XmlValidatorPtr validator(xmlSchemaNewValidCtxt(schema->schema.get()));
-    // Audit files of a whole year pass libxml2's default size limits.
-    XmlReaderPtr reader(xmlReaderForFile(file.c_str(), nullptr,
-                                         XML_PARSE_HUGE | XML_PARSE_BIG_LINES | XML_PARSE_NONET));
-    if (!reader || !validator)
-      throw Error(Error::kValidation, "Sem memória para ler " + file + ".");
+    if (!validator) throw Error(Error::kValidation, "Sem memória para ler " + file + ".");
+    // The parser's errors and the validator's reach `errors` in the order
+    // they arise, on the validator's thread, as do the parts.
     xmlSchemaSetValidStructuredErrors(validator.get(), kOnError, &errors);
-    if (xmlTextReaderSchemaValidateCtxt(reader.get(), validator.get(), 0) != 0)
-      throw Error(Error::kValidation, "Não foi possível validar " + file + ".");
 
     RegrasSaft rules(
         schema->targetNs, schema->assertions, schema->restricoes,
@@ -647,23 +640,22 @@ ValidationReport ValidateSaftFile(const std::string& file, const std::string& xs
         [&warnings](xmlNode* n, const std::string& m, Regra r) { warnings.FromRule(n, m, r); });
     Lugares lugares(errors);
     DocumentParts documents(false, documento);
-    bool read = false;
-    int rc = ReadParts(
-        reader.get(),
+    std::optional<ParseOutcome> parse = ParseValidated(
+        file, validator.get(), [&errors](const xmlError& e) { errors.FromLibxml(e); },
         [&](xmlNode* part) {
           lugares.Parte(part);
           rules.Parte(part);
           if (documento) documents.TakePart(part);
-        },
-        read);
-    if (rc == 0) rules.Fim();
-    if (!read && errors.items.empty() && errors.omitted == 0)
+        });
+    if (!parse) throw Error(Error::kValidation, "Não foi possível validar " + file + ".");
+    if (parse->wellFormed) rules.Fim();
+    if (!parse->read && errors.items.empty() && errors.omitted == 0)
       errors.FromRule(nullptr, "O ficheiro não é um documento XML.", Regra::kOutra);
-    else if (rc == 0 && xmlTextReaderIsValid(reader.get()) == 0 && errors.items.empty() &&
-             errors.omitted == 0)
+    else if (parse->wellFormed && !parse->valid && errors.items.empty() && errors.omitted == 0)
       errors.FromRule(nullptr, "O validador de esquemas falhou sem indicar o erro.", Regra::kOutra);
     lugares.Fim();
-    if (documento && (rc != 0 || !errors.xml.message.empty())) ThrowNotWellFormed(file, errors.xml);
+    if (documento && (!parse->wellFormed || !errors.xml.message.empty()))
+      ThrowNotWellFormed(file, errors.xml);
   }
 
   SortByLine(errors.items);

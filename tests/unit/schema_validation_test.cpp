@@ -285,6 +285,15 @@ TEST(SchemaValidation, LineNumbersPastSixtyFiveThousand) {
   EXPECT_EQ(r.errors[0].line, expectedLine);
   EXPECT_EQ(r.errors[0].source, "<Quantity>x</Quantity>");
   EXPECT_TRUE(r.warnings.empty()) << r.warnings[0].message;
+
+  // What a document's reader throws stops the reading there and comes out.
+  int documents = 0;
+  EXPECT_THROW(ValidateSaftFile(WriteTemp("big_stopped", text), kXsd11,
+                                [&documents](const CabecalhoLido&, const DocumentoLido&) {
+                                  if (++documents == 10) throw Error(Error::kValidation, "parou");
+                                }),
+               Error);
+  EXPECT_EQ(documents, 10);
 }
 
 // The export's check: each problem on one line, naming the document as the
