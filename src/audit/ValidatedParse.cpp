@@ -463,20 +463,33 @@ class Record {
   std::exception_ptr failure_;
 };
 
-// The thread's structured error handler while the parser runs.
+void XMLCDECL Unsaid(void* /*context*/, const char* /*message*/, ...) {}
+
+// The thread's error handlers while the parser runs. libxml2 says some of
+// its structured errors again, unstructured ("xmlParseChunk: encoder
+// error"): those are dropped, the structured one being in the report.
 class ErrorsOfThisThread {
  public:
   explicit ErrorsOfThisThread(Record* record)
-      : handler_(xmlStructuredError), context_(xmlStructuredErrorContext) {
+      : handler_(xmlStructuredError),
+        context_(xmlStructuredErrorContext),
+        generic_(xmlGenericError),
+        genericContext_(xmlGenericErrorContext) {
     xmlSetStructuredErrorFunc(record, &Record::Error);
+    xmlSetGenericErrorFunc(nullptr, &Unsaid);
   }
-  ~ErrorsOfThisThread() { xmlSetStructuredErrorFunc(context_, handler_); }
+  ~ErrorsOfThisThread() {
+    xmlSetStructuredErrorFunc(context_, handler_);
+    xmlSetGenericErrorFunc(genericContext_, generic_);
+  }
   ErrorsOfThisThread(const ErrorsOfThisThread&) = delete;
   ErrorsOfThisThread& operator=(const ErrorsOfThisThread&) = delete;
 
  private:
   xmlStructuredErrorFunc handler_;
   void* context_;
+  xmlGenericErrorFunc generic_;
+  void* genericContext_;
 };
 
 using ParserPtr = std::unique_ptr<xmlParserCtxt, FreedBy<xmlFreeParserCtxt>>;

@@ -218,6 +218,14 @@ TEST_F(DatabaseTest, SingleValueQueries) {
       "('F', 'A', 1, 10.25), ('F', 'A', 2, 5.50), ('F', 'A', 3, NULL)");
   EXPECT_EQ(db_.CountRows("ValorTotal", "documentos", "numero = 3"), 0);
   EXPECT_EQ(db_.CountRows("sum(ValorTotal)", "documentos", "numero = 1"), 10);
+
+  // The session groups without ONLY_FULL_GROUP_BY, and in memory up to 64 MB.
+  Recordset session = db_.Execute(
+      "select @@SESSION.sql_mode like '%ONLY_FULL_GROUP_BY%', @@SESSION.tmp_table_size, "
+      "@@SESSION.max_heap_table_size");
+  EXPECT_EQ(session.Field(size_t{0}).Integer(), 0);
+  EXPECT_GE(session.Field(1).Integer(), 64LL << 20);
+  EXPECT_GE(session.Field(2).Integer(), 64LL << 20);
 }
 
 TEST_F(DatabaseTest, ObtemValorFallsBackOnNoRowAndOnNull) {
