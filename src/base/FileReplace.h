@@ -22,6 +22,11 @@ int CreateTempBeside(const std::string& path, std::string& name, int mode);
 // Writes all of `data`; false with errno set.
 bool WriteAll(int fd, const char* data, size_t size);
 
+// Asks the system to start writing what the file has so far to disk, without
+// waiting for it: the flush at the end then has little left to wait for.
+// Nothing where the system has no such call.
+void StartWritingBack(int fd);
+
 // Flushes the file to disk and closes it: 0, or the first errno.
 int FlushAndClose(int fd);
 

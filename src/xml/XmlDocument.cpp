@@ -14,6 +14,8 @@ namespace {
 
 constexpr uint32_t kNone = UINT32_MAX;
 constexpr size_t kBufferSize = 1 << 20;
+// The disk is asked to start writing every so many bytes of the file.
+constexpr size_t kWriteBack = size_t{32} << 20;
 constexpr const char* kDeclaration = "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n";
 
 [[noreturn]] void BuilderError(const std::string& message) {
@@ -63,8 +65,9 @@ struct XmlDocument::Impl {
   bool finished = false;
   int writeError = 0;  // a write failed: the output is incomplete
   int fd = -1;
-  std::string target;  // streaming: the file to replace
-  std::string temp;    // streaming: the file being written
+  size_t unflushed = 0;  // written since the disk was last asked to write back
+  std::string target;    // streaming: the file to replace
+  std::string temp;      // streaming: the file being written
 
   Impl() {
     nodes.emplace_back();
@@ -270,6 +273,13 @@ struct XmlDocument::Impl {
     if (!WriteAll(fd, out.data(), out.size())) {
       writeError = errno;
       WriteError(target, writeError);
+    }
+    // A year's file runs to hundreds of megabytes: the disk gets them as
+    // they come, not all at the final flush.
+    unflushed += out.size();
+    if (unflushed >= kWriteBack) {
+      StartWritingBack(fd);
+      unflushed = 0;
     }
     out.clear();
   }
