@@ -9,7 +9,7 @@ cmake --preset fuzz >/dev/null
 cmake --build build-fuzz -j"$(nproc)"
 work=$(mktemp -d "${TMPDIR:-/tmp}/saftpt-fuzz.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-for t in settings desencripta postalcode formatnumber windows1252; do
+for t in settings desencripta postalcode formatnumber windows1252 validate; do
   mkdir -p "$work/$t"
   echo "fuzz_$t: ${SECONDS_EACH}s" >&2
   build-fuzz/fuzz/fuzz_$t -max_total_time="$SECONDS_EACH" -print_final_stats=0 \
