@@ -3,6 +3,7 @@
 #ifndef SAFTPT_AUDIT_LIBRARYHANDLES_H_
 #define SAFTPT_AUDIT_LIBRARYHANDLES_H_
 
+#include <libxml/globals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlreader.h>
@@ -46,6 +47,40 @@ template <typename Sink, void (Sink::*take)(const xmlError&)>
 void XMLCALL ForwardXmlError(void* data, XmlErrorArg error) {
   (static_cast<Sink*>(data)->*take)(*error);
 }
+
+// A generic (unstructured) error handler that drops the message: libxml2
+// repeats some structured errors that way, and has notes of its own that are
+// not the user's.
+inline void XMLCDECL DropXmlMessage(void* /*context*/, const char* /*message*/, ...) {}
+
+// Sends this thread's libxml2 errors to `handler` with `context` while it
+// lives, then puts back the thread's own handlers. With `quiet`, the
+// unstructured messages are dropped meanwhile.
+class ThreadErrorsTo {
+ public:
+  ThreadErrorsTo(void* context, xmlStructuredErrorFunc handler, bool quiet = false)
+      : handler_(xmlStructuredError),
+        context_(xmlStructuredErrorContext),
+        generic_(xmlGenericError),
+        genericContext_(xmlGenericErrorContext),
+        quiet_(quiet) {
+    xmlSetStructuredErrorFunc(context, handler);
+    if (quiet_) xmlSetGenericErrorFunc(nullptr, &DropXmlMessage);
+  }
+  ~ThreadErrorsTo() {
+    xmlSetStructuredErrorFunc(context_, handler_);
+    if (quiet_) xmlSetGenericErrorFunc(genericContext_, generic_);
+  }
+  ThreadErrorsTo(const ThreadErrorsTo&) = delete;
+  ThreadErrorsTo& operator=(const ThreadErrorsTo&) = delete;
+
+ private:
+  xmlStructuredErrorFunc handler_;
+  void* context_;
+  xmlGenericErrorFunc generic_;
+  void* genericContext_;
+  bool quiet_;
+};
 
 }  // namespace saftpt
 

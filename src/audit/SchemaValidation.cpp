@@ -212,22 +212,6 @@ class Recolha {
 
 constexpr auto kOnError = &ForwardXmlError<Recolha, &Recolha::FromLibxml>;
 
-// Routes libxml2's parser messages to a collector instead of standard error.
-class ErrorsTo {
- public:
-  explicit ErrorsTo(Recolha* r)
-      : handler_(xmlStructuredError), context_(xmlStructuredErrorContext) {
-    xmlSetStructuredErrorFunc(r, kOnError);
-  }
-  ~ErrorsTo() { xmlSetStructuredErrorFunc(context_, handler_); }
-  ErrorsTo(const ErrorsTo&) = delete;
-  ErrorsTo& operator=(const ErrorsTo&) = delete;
-
- private:
-  xmlStructuredErrorFunc handler_;
-  void* context_;
-};
-
 bool IsXsd(const xmlNode* n, const char* name = nullptr) {
   return n->type == XML_ELEMENT_NODE && n->ns != nullptr && Str(n->ns->href) == kXsdNs &&
          (name == nullptr || Str(n->name) == name);
@@ -347,7 +331,7 @@ std::unique_ptr<Esquema> LoadSchema(const std::string& path) {
   auto e = std::make_unique<Esquema>();
   Recolha problems("");
   {
-    ErrorsTo to(&problems);
+    ThreadErrorsTo to(&problems, kOnError);
     e->doc.reset(xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET));
   }
   auto first = [&problems] {
@@ -367,7 +351,7 @@ std::unique_ptr<Esquema> LoadSchema(const std::string& path) {
   if (!parser) throw Error(Error::kValidation, "Não foi possível carregar o esquema " + path + ".");
   xmlSchemaSetParserStructuredErrors(parser.get(), kOnError, &problems);
   {
-    ErrorsTo to(&problems);
+    ThreadErrorsTo to(&problems, kOnError);
     e->schema.reset(xmlSchemaParse(parser.get()));
   }
   if (!e->schema)

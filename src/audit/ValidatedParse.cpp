@@ -22,10 +22,6 @@ namespace saftpt {
 
 namespace {
 
-// libxml2's unstructured messages: dropped, its structured ones being in the
-// report.
-void XMLCDECL Unsaid(void* /*context*/, const char* /*message*/, ...) {}
-
 // What the parser saw, in order, for the validator's thread. Names point
 // into the parser's dictionary, which outlives the parse and is only ever
 // added to; texts are copied, the parser's buffer moving on.
@@ -141,7 +137,7 @@ class Replay {
   void Run(BatchQueue& queue) {
     // The validator's own words on this thread ("Unimplemented block at …"
     // for an entity reference it does not follow) are not the user's.
-    xmlSetGenericErrorFunc(nullptr, &Unsaid);
+    xmlSetGenericErrorFunc(nullptr, &DropXmlMessage);
     while (std::unique_ptr<Batch> batch = queue.Pop()) {
       if (!failure_) {
         try {
@@ -470,33 +466,6 @@ class Record {
   std::exception_ptr failure_;
 };
 
-// The thread's error handlers while the parser runs. libxml2 says some of
-// its structured errors again, unstructured ("xmlParseChunk: encoder
-// error"): those are dropped.
-class ErrorsOfThisThread {
- public:
-  explicit ErrorsOfThisThread(Record* record)
-      : handler_(xmlStructuredError),
-        context_(xmlStructuredErrorContext),
-        generic_(xmlGenericError),
-        genericContext_(xmlGenericErrorContext) {
-    xmlSetStructuredErrorFunc(record, &Record::Error);
-    xmlSetGenericErrorFunc(nullptr, &Unsaid);
-  }
-  ~ErrorsOfThisThread() {
-    xmlSetStructuredErrorFunc(context_, handler_);
-    xmlSetGenericErrorFunc(genericContext_, generic_);
-  }
-  ErrorsOfThisThread(const ErrorsOfThisThread&) = delete;
-  ErrorsOfThisThread& operator=(const ErrorsOfThisThread&) = delete;
-
- private:
-  xmlStructuredErrorFunc handler_;
-  void* context_;
-  xmlGenericErrorFunc generic_;
-  void* genericContext_;
-};
-
 using ParserPtr = std::unique_ptr<xmlParserCtxt, FreedBy<xmlFreeParserCtxt>>;
 using InputPtr = std::unique_ptr<xmlParserInputBuffer, FreedBy<xmlFreeParserInputBuffer>>;
 using PlugPtr = std::unique_ptr<xmlSchemaSAXPlugStruct, FreedBy<xmlSchemaSAXUnplug>>;
@@ -561,7 +530,9 @@ std::optional<ParseOutcome> ParseValidated(const std::string& file, xmlSchemaVal
       }
     } join{queue, worker};
     {
-      ErrorsOfThisThread errors(&record);
+      // The parser's errors go in the stream; libxml2's unstructured
+      // repeats of them ("xmlParseChunk: encoder error") are dropped.
+      ThreadErrorsTo errors(&record, &Record::Error, true);
       bool stopped = false;
       for (int from = head; size > 0 && !stopped; from = 0, size = read()) {
         xmlParseChunk(ctxt.get(), chunk.data() + from, size - from, 0);
