@@ -4,7 +4,6 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
-#include <libxml/xmlreader.h>
 #include <libxml/xmlschemas.h>
 #include <libxml/xmlversion.h>
 
@@ -39,9 +38,9 @@ constexpr size_t kMaxErrors = 1000;
 // Longer source lines (a file written on one line) are shown by their element.
 constexpr size_t kMaxSource = 300;
 
-// One problem found. The validator runs ahead of the reader and names only
-// the element and the line; the document it is in is known once the reader
-// has it whole ("placed").
+// One problem found. The validator reports it before its part is handed on
+// and names only the element and the line; the document it is in is known
+// once the part comes whole ("placed").
 struct Achado {
   ValidationProblem problem;
   int column = 0;
@@ -508,9 +507,9 @@ long LastLine(const xmlNode* part) {
   return last;
 }
 
-// Follows the reader and puts each problem in its document while the
+// Follows the parts and puts each problem in its document while the
 // document is in memory. The validator reports a problem when it reaches it,
-// a little ahead of the reader.
+// before its part is handed on.
 class Lugares {
  public:
   explicit Lugares(Recolha& found) : found_(found) {}
