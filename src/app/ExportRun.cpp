@@ -73,7 +73,7 @@ ExportResult ExportRun::Run(const ExportRequest& request) {
 
     // Every statement of the file reads one view of the office, which keeps
     // invoicing meanwhile; the view ends before the file is saved.
-    ReadView view(db_, BillingTables());
+    ReadView view(db_, BillingTables(), ReadView::Readers::kTwo);
     AuditFileBuilder builder(db_, office_, options, progress_, resolver_);
     builder.Context().view = &view;
     builder.Build();

@@ -394,13 +394,31 @@ Recordset Database::Execute(const std::string& sql, RowStore store) {
 
 void Database::QueueAhead(const std::string& sql) {
   if (!conn_) NotOpen();
-  if (!readAhead_)
-    readAhead_ = std::make_unique<ReadAhead>([this](const std::string& statement) {
-      std::unique_lock<std::mutex> held(connection_);
-      turn_.wait(held, [this] { return waiting_ == 0; });
-      return ExecuteHeld(statement, RowStore::kTempFile);
-    });
+  if (!readAhead_) {
+    if (reader_)
+      readAhead_ = std::make_unique<ReadAhead>([this](const std::string& statement) {
+        ++statements_;
+        return reader_->Execute(statement, RowStore::kTempFile);
+      });
+    else
+      readAhead_ = std::make_unique<ReadAhead>([this](const std::string& statement) {
+        std::unique_lock<std::mutex> held(connection_);
+        turn_.wait(held, [this] { return waiting_ == 0; });
+        return ExecuteHeld(statement, RowStore::kTempFile);
+      });
+    readAhead_->Hold(heldForOwnStatements_ && !reader_);
+  }
   readAhead_->Queue(sql);
+}
+
+void Database::ReadAheadOn(Database* reader) {
+  readAhead_.reset();  // drops what was not taken, once the statement running is done
+  reader_ = reader;
+}
+
+void Database::HoldForOwnStatements(bool held) {
+  heldForOwnStatements_ = held;
+  if (readAhead_) readAhead_->Hold(held && !reader_);
 }
 
 Recordset Database::ExecuteHeld(const std::string& sql, RowStore store) {

@@ -154,6 +154,15 @@ class Database {
   // Has the server answer `sql` ahead of its Execute (db/ReadAhead.h), while
   // the run goes on; statements the run sends meanwhile wait their turn.
   void QueueAhead(const std::string& sql);
+  // Statements queued ahead run on `reader`, a second connection that reads
+  // the same view of the office (db/ReadView.h), so that the server answers
+  // them while this one answers the run's own; null: on this connection
+  // again. What was queued and not taken is dropped first. The reader stays
+  // its owner's.
+  void ReadAheadOn(Database* reader);
+  // While held, statements queued ahead wait (on a reader, they go on): the
+  // run's own statements have this connection (OwnStatementsFirst).
+  void HoldForOwnStatements(bool held);
   // Runs a statement that changes rows; returns the number of rows changed.
   // What was read ahead and not taken yet is dropped: it may be stale.
   uint64_t ExecuteUpdate(const std::string& sql);
@@ -166,7 +175,8 @@ class Database {
   // a statement's meaning.
   std::string Number(std::string_view text) const;
 
-  // Statements sent on this connection so far.
+  // Statements sent on this connection so far, those read ahead on its
+  // reader included.
   uint64_t StatementCount() const { return statements_; }
 
   // Every column of the database's tables as "table.column", in lower case,
@@ -202,8 +212,23 @@ class Database {
   mutable std::atomic<int> waiting_ = 0;
   mutable std::condition_variable_any turn_;
   std::unique_ptr<ReadAhead> readAhead_;
+  Database* reader_ = nullptr;
+  bool heldForOwnStatements_ = false;
   std::atomic<uint64_t> statements_ = 0;
   ConnectionSettings settings_;
+};
+
+// Keeps a connection for the run's own statements while it lives: those
+// queued ahead meanwhile run on its reader, or wait.
+class OwnStatementsFirst {
+ public:
+  explicit OwnStatementsFirst(Database& db) : db_(db) { db_.HoldForOwnStatements(true); }
+  ~OwnStatementsFirst() { db_.HoldForOwnStatements(false); }
+  OwnStatementsFirst(const OwnStatementsFirst&) = delete;
+  OwnStatementsFirst& operator=(const OwnStatementsFirst&) = delete;
+
+ private:
+  Database& db_;
 };
 
 // Lower-case of an ASCII text (names of tables and columns).

@@ -30,8 +30,8 @@ void ReadAhead::Work() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     changed_.wait(lock, [this] {
-      return stopping_ ||
-             std::any_of(jobs_.begin(), jobs_.end(), [](const auto& j) { return !j->done; });
+      return stopping_ || (!held_ && std::any_of(jobs_.begin(), jobs_.end(),
+                                                 [](const auto& j) { return !j->done; }));
     });
     if (stopping_) return;
     std::shared_ptr<Job> job =
@@ -60,6 +60,12 @@ std::optional<Recordset> ReadAhead::Take(const std::string& sql) {
   auto it = std::find_if(jobs_.begin(), jobs_.end(), [&](const auto& j) { return j->sql == sql; });
   if (it == jobs_.end()) return std::nullopt;
   std::shared_ptr<Job> job = *it;
+  if (!job->done && job != running_) {
+    // Not started yet: the run sends it itself, on its own connection, ahead
+    // of the statements still queued.
+    jobs_.erase(it);
+    return std::nullopt;
+  }
   changed_.wait(lock, [&] { return job->done; });
   jobs_.erase(std::find(jobs_.begin(), jobs_.end(), job));
   if (job->failure) std::rethrow_exception(job->failure);
@@ -70,6 +76,14 @@ void ReadAhead::Discard() {
   std::unique_lock<std::mutex> lock(mutex_);
   jobs_.clear();
   changed_.wait(lock, [this] { return running_ == nullptr; });
+}
+
+void ReadAhead::Hold(bool held) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    held_ = held;
+  }
+  changed_.notify_all();
 }
 
 }  // namespace saftpt

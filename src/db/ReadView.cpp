@@ -41,6 +41,13 @@ bool IsAccessDenied(const Error& e) {
          e.Number() == ER_SPECIFIC_ACCESS_DENIED_ERROR;
 }
 
+// "t1 READ, t2 READ...", for LOCK TABLES.
+std::string ReadLocks(const std::vector<std::string>& tables) {
+  std::string lock;
+  for (const std::string& t : tables) lock += (lock.empty() ? "" : ", ") + t + " READ";
+  return lock;
+}
+
 }  // namespace
 
 const std::vector<std::string>& BillingTables() {
@@ -50,25 +57,21 @@ const std::vector<std::string>& BillingTables() {
   return kTables;
 }
 
-ReadView::ReadView(Database& db, const std::vector<std::string>& tables) : db_(db) {
+ReadView::ReadView(Database& db, const std::vector<std::string>& tables, Readers readers)
+    : db_(db) {
   std::vector<std::string> present;
   ++statements_;
   unsafe_ = NonTransactional(db_, tables, present);
   if (unsafe_.empty()) {
-    Send("SET SESSION TRANSACTION ISOLATION LEVEL REPEATABLE READ");
-    Send("START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY");
-    kind_ = Kind::kSnapshot;
+    StartSnapshot(present, readers);
     return;
   }
   // The run's connection opens every table before the locks are taken, in a
   // transaction that keeps them open to it: a billing program's LOCK TABLES
   // … WRITE waiting behind the locks would otherwise keep each of the run's
   // statements waiting in turn, and the run would never end.
-  std::string from, lock;
-  for (const std::string& t : present) {
-    from += (from.empty() ? "" : ", ") + t;
-    lock += (lock.empty() ? "" : ", ") + t + " READ";
-  }
+  std::string from;
+  for (const std::string& t : present) from += (from.empty() ? "" : ", ") + t;
   kind_ = Kind::kLocked;
   locks_ = std::make_unique<Database>();
   try {
@@ -83,7 +86,7 @@ ReadView::ReadView(Database& db, const std::vector<std::string>& tables) : db_(d
       Send("START TRANSACTION");
       Send("SELECT 1 FROM " + from + " LIMIT 0");
       try {
-        locks_->ExecuteUpdate("LOCK TABLES " + lock);
+        locks_->ExecuteUpdate("LOCK TABLES " + ReadLocks(present));
         break;
       } catch (const Error& e) {
         if (e.Number() != ER_LOCK_WAIT_TIMEOUT) throw;
@@ -96,7 +99,53 @@ ReadView::ReadView(Database& db, const std::vector<std::string>& tables) : db_(d
   }
 }
 
+void ReadView::StartSnapshot(const std::vector<std::string>& present, Readers readers) {
+  std::unique_ptr<Database> locks;
+  if (readers == Readers::kTwo && !present.empty()) {
+    try {
+      locks = std::make_unique<Database>();
+      locks->Open(db_.Settings());
+      locks->ExecuteUpdate("SET SESSION lock_wait_timeout=1");
+      locks->ExecuteUpdate("LOCK TABLES " + ReadLocks(present));
+      reader_ = std::make_unique<Database>();
+      reader_->Open(db_.Settings());
+    } catch (const Error&) {
+      // The second connection only makes the run faster: a user who may not
+      // lock tables, a writer holding them longer than a moment, or a server
+      // with no connection to spare leaves the run reading on its own.
+      reader_.reset();
+      locks.reset();
+    }
+  }
+  // While the locks are held no write to the tables can end, so both
+  // snapshots see the office at one moment.
+  Send("SET SESSION TRANSACTION ISOLATION LEVEL REPEATABLE READ");
+  Send("START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY");
+  kind_ = Kind::kSnapshot;
+  if (!reader_) return;
+  try {
+    reader_->ExecuteUpdate("SET SESSION TRANSACTION ISOLATION LEVEL REPEATABLE READ");
+    reader_->ExecuteUpdate("START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY");
+    locks->ExecuteUpdate("UNLOCK TABLES");
+  } catch (const Error&) {
+    // As above: the run reads on its own connection, in its snapshot; the
+    // locks go with their session.
+    reader_.reset();
+    return;
+  }
+  db_.ReadAheadOn(reader_.get());
+}
+
+void ReadView::EndReader() {
+  if (!reader_) return;
+  // Waits for the statements the reader is answering; its read-only
+  // transaction ends with its connection.
+  db_.ReadAheadOn(nullptr);
+  reader_.reset();
+}
+
 ReadView::~ReadView() {
+  EndReader();
   if (ended_ || kind_ == Kind::kNone) return;
   locks_.reset();  // the session's end releases its locks
   try {
@@ -110,6 +159,7 @@ ReadView::~ReadView() {
 void ReadView::End() {
   if (ended_) return;
   ended_ = true;
+  EndReader();
   if (locks_) locks_->ExecuteUpdate("UNLOCK TABLES");
   locks_.reset();
   if (kind_ != Kind::kNone) Send("COMMIT");

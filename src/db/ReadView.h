@@ -2,7 +2,13 @@
 // run (an export, the consistency report), while the office keeps invoicing.
 //
 // Transactional tables are read in one read-only transaction with a
-// consistent snapshot. When any table read is not transactional (MyISAM), a
+// consistent snapshot. A run that reads ahead has a second connection start
+// its snapshot at the same moment, while a third session holds READ locks on
+// the tables for that moment only: the statements queued ahead then run on
+// the second (Database::ReadAheadOn), the run's own on the first. A user who
+// may not lock tables reads on one connection, in the same snapshot.
+//
+// When any table read is not transactional (MyISAM), a
 // second session holds READ locks on the tables for the run's duration, so
 // the billing program's writes wait and then go through; the statements
 // themselves run unlocked on the run's connection, as LOCK TABLES would refuse
@@ -26,10 +32,12 @@ const std::vector<std::string>& BillingTables();
 class ReadView {
  public:
   enum class Kind { kSnapshot, kLocked, kNone };
+  // Whether the statements queued ahead get a second connection in a snapshot.
+  enum class Readers { kOne, kTwo };
 
   // Starts the view on `db` for statements that read `tables`. Throws Error
   // when the database fails (a lost connection...).
-  ReadView(Database& db, const std::vector<std::string>& tables);
+  ReadView(Database& db, const std::vector<std::string>& tables, Readers readers = Readers::kOne);
   // A view not ended by End() ends here: the transaction is rolled back and
   // the locking session closed, which releases its locks.
   ~ReadView();
@@ -44,6 +52,8 @@ class ReadView {
   const std::string& Warning() const { return warning_; }
   // Statements the view itself sent on the run's connection.
   uint64_t StatementCount() const { return statements_; }
+  // Whether statements queued ahead run on a second connection.
+  bool HasReader() const { return reader_ != nullptr; }
 
   // The connection that the exemption dialog's corrections are written and
   // read back through: a snapshot does not see them, so a second connection
@@ -56,6 +66,10 @@ class ReadView {
  private:
   // Runs a statement of the view on the run's connection.
   void Send(const std::string& sql);
+  // Starts the snapshot, with the reader's at the same moment when it can.
+  void StartSnapshot(const std::vector<std::string>& present, Readers readers);
+  // The reader's transaction ends and its connection closes.
+  void EndReader();
   void SetWarning(const std::vector<std::string>& tables);
   // Reads on without locks, and says so.
   void GiveUpLocks();
@@ -67,6 +81,7 @@ class ReadView {
   std::string warning_;
   std::vector<std::string> unsafe_;  // the tables read that are not transactional
   std::unique_ptr<Database> locks_;
+  std::unique_ptr<Database> reader_;
   std::unique_ptr<Database> corrections_;
 };
 

@@ -32,22 +32,26 @@ void AuditFileBuilder::Build() {
   root.AddAttribute("xmlns", ns);
   root.AddAttribute("xmlns:xsi", kXsiNamespace);
 
-  WriteHeader(ctx_, root);
+  {
+    // The sections' statements are queued first. The run's own statements
+    // have its connection until the sections begin; a second connection of
+    // the view, when there is one, answers the sections' statements already,
+    // while the master files are written. The look-ups the sections make are
+    // read with the master files.
+    OwnStatementsFirst ownFirst(ctx_.db);
+    QueueSection(ctx_, kSalesInvoices);
+    QueueSection(ctx_, kWorkingDocuments);
+    if (ctx_.settings.sendsReceipts) QueueSection(ctx_, kPayments);
 
-  XmlNode master = root.NewChild("MasterFiles", "");
-  master.AddAttribute("xmlns", ns);
-  WriteCustomers(ctx_, master);
-  WriteProducts(ctx_, master);
-  WriteTaxTable(ctx_, master);
-
-  // The look-ups the sections make are read first; then the sections'
-  // statements are answered by the server while the first sections are
-  // written.
-  ctx_.ReadSeries();
-  ReadHonorarios(ctx_);
-  QueueSection(ctx_, kSalesInvoices);
-  QueueSection(ctx_, kWorkingDocuments);
-  if (ctx_.settings.sendsReceipts) QueueSection(ctx_, kPayments);
+    WriteHeader(ctx_, root);
+    XmlNode master = root.NewChild("MasterFiles", "");
+    master.AddAttribute("xmlns", ns);
+    WriteCustomers(ctx_, master);
+    WriteProducts(ctx_, master);
+    WriteTaxTable(ctx_, master);
+    ctx_.ReadSeries();
+    ReadHonorarios(ctx_);
+  }
 
   XmlNode source = root.NewChild("SourceDocuments", "");
   WriteSalesInvoices(ctx_, source);

@@ -693,6 +693,9 @@ struct EnquantoFatura {
   const char* name;
   bool myisam;
   bool mayLock;  // the user may lock tables
+  // Without locks a MyISAM office is read as it changes: the export warns,
+  // and the test writes nothing meanwhile.
+  bool Warns() const { return myisam && !mayLock; }
 };
 
 class ConsistentExportTest : public ExportTest,
@@ -723,12 +726,12 @@ TEST_P(ConsistentExportTest, WriterDuringTheExportLeavesTheFileWhole) {
   std::atomic<bool> parar{false};
   std::atomic<int> gravadas{0};
   std::thread escritor([&] {
-    for (int n = 1; n <= 400 && !parar && caso.mayLock; gravadas = n++) {
+    for (int n = 1; n <= 400 && !parar && !caso.Warns(); gravadas = n++) {
       Exec(UnidadeDoEscritorio(n, "2025-12-31", caso.myisam));
       std::this_thread::sleep_for(std::chrono::milliseconds(3));
     }
   });
-  while (caso.mayLock && gravadas < 5) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  while (!caso.Warns() && gravadas < 5) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   const int antes = gravadas;
   CliResult r = Saftpt({"export", "--settings", ini_, "-o", xml_, "--year", "2025", "--receipts"});
   std::cout << "[ writer   ] " << caso.name << ": " << gravadas - antes
@@ -738,11 +741,11 @@ TEST_P(ConsistentExportTest, WriterDuringTheExportLeavesTheFileWhole) {
   // The program's own check: every customer named is in MasterFiles, the
   // totals are the lines', no document lacks its lines.
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(Contem(r.err, "Aviso: as tabelas configescritorio, clientes, series, "), !caso.mayLock);
+  EXPECT_EQ(Contem(r.err, "Aviso: as tabelas configescritorio, clientes, series, "), caso.Warns());
   EXPECT_EQ(Contem(r.out,
                    " não permitem uma leitura consistente; exporte quando ninguém estiver a "
                    "faturar.\n"),
-            !caso.mayLock)
+            caso.Warns())
       << r.out;
   // Each unit wholly in or out: as many of its invoices as of its receipts.
   const std::string ficheiro = FileText(xml_);
@@ -759,6 +762,7 @@ TEST_P(ConsistentExportTest, WriterDuringTheExportLeavesTheFileWhole) {
 
 INSTANTIATE_TEST_SUITE_P(Engines, ConsistentExportTest,
                          ::testing::Values(EnquantoFatura{"innodb", false, true},
+                                           EnquantoFatura{"innodb_sem_lock", false, false},
                                            EnquantoFatura{"myisam", true, true},
                                            EnquantoFatura{"myisam_sem_lock", true, false}),
                          [](const auto& info) { return std::string(info.param.name); });

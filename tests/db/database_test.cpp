@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "../TestDoubles.h"
 #include "TestDatabase.h"
@@ -16,6 +18,7 @@
 #include "base/Error.h"
 #include "config/IniFile.h"
 #include "config/Settings.h"
+#include "db/ReadView.h"
 
 namespace saftpt::test {
 namespace {
@@ -180,6 +183,55 @@ TEST_F(DatabaseTest, StatementsReadAheadAreTakenAsIfRunThen) {
   db_.QueueAhead(sql);
   db_.ExecuteUpdate("update series set descricao = 'b'");
   EXPECT_EQ(db_.Execute(sql, RowStore::kTempFile).Text("descricao"), "b");
+}
+
+// A view that reads ahead starts a second connection in the same snapshot:
+// what the office saves after the view began is in neither, the statements
+// queued ahead run there and the run's own here. A user who may not lock
+// tables reads on one connection.
+TEST_F(DatabaseTest, ViewReadsAheadOnASecondConnectionOfTheSameSnapshot) {
+  Exec("INSERT INTO series (serie, descricao) VALUES ('A', 'a')");
+  const std::string sql = "select count(*) as n, connection_id() as id from series";
+  const long long own = db_.Execute(sql).Field("id").Integer();
+  {
+    ReadView view(db_, BillingTables(), ReadView::Readers::kTwo);
+    ASSERT_TRUE(view.HasReader());
+    Exec("INSERT INTO series (serie, descricao) VALUES ('B', 'b')");
+    // A statement not started when taken runs here: the reader is given a
+    // moment to start it.
+    long long id = own;
+    for (int i = 0; i < 50 && id == own; ++i) {
+      db_.QueueAhead(sql);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      Recordset ahead = db_.Execute(sql, RowStore::kTempFile);
+      EXPECT_EQ(ahead.Field("n").Integer(), 1);
+      id = ahead.Field("id").Integer();
+    }
+    EXPECT_NE(id, own);
+    EXPECT_EQ(db_.Execute(sql).Field("n").Integer(), 1);
+    EXPECT_EQ(db_.Execute(sql).Field("id").Integer(), own);
+    view.End();
+  }
+  db_.QueueAhead(sql);
+  Recordset after = db_.Execute(sql, RowStore::kTempFile);
+  EXPECT_EQ(after.Field("n").Integer(), 2);
+  EXPECT_EQ(after.Field("id").Integer(), own);
+
+  Exec(
+      "CREATE OR REPLACE USER saftpt_sem_lock@localhost IDENTIFIED BY 'x';"
+      "GRANT SELECT ON `" +
+      name_ + "`.* TO saftpt_sem_lock@localhost");
+  ConnectionSettings semLock = Settings();
+  semLock.user = "saftpt_sem_lock";
+  semLock.password = "x";
+  Database other;
+  other.Open(semLock);
+  ReadView view(other, BillingTables(), ReadView::Readers::kTwo);
+  EXPECT_FALSE(view.HasReader());
+  EXPECT_EQ(view.GetKind(), ReadView::Kind::kSnapshot);
+  EXPECT_EQ(view.Warning(), "");
+  view.End();
+  Exec("DROP USER saftpt_sem_lock@localhost");
 }
 
 TEST_F(DatabaseTest, StatementWithoutRowsGivesAnEmptyRecordset) {
