@@ -44,16 +44,6 @@ struct Event {
 };
 static_assert(sizeof(Event) <= 32);
 
-Event MakeEvent(Event::Kind kind, int line, size_t first = 0, size_t size = 0) {
-  Event e;
-  e.kind = kind;
-  e.line = line;
-  e.first = static_cast<uint32_t>(first);
-  e.size = static_cast<uint32_t>(size);
-  e.part = nullptr;
-  return e;
-}
-
 // Events go to the validator's thread by the batch, not one by one.
 struct Batch {
   std::vector<Event> events;
@@ -259,7 +249,8 @@ class Record {
       xmlError& copy = r.batch_->errors.back();
       copy = xmlError{};
       xmlCopyError(error, &copy);
-      r.Add(MakeEvent(Event::Kind::kError, r.Line(), r.batch_->errors.size() - 1));
+      r.Put(Event::Kind::kError, r.batch_->errors.size() - 1);
+      r.Sent();
     });
   }
 
@@ -275,13 +266,12 @@ class Record {
   enum class Place : uint8_t { kWalked, kPart, kInside };
 
   // The parts the validator's thread is done with, and what comes before
-  // them. A part that is its parent's last child stays until something
-  // follows it: the parser's tree builder may still add text to the last
-  // child, and the tree's end is freed with it anyway.
+  // them. A part that is its parent's last child stays while the parser is
+  // still in that parent, whose end the tree builder may yet add to.
   void FreeDoneParts() {
     for (size_t done = replay_.PartsDone(); freed_ < done && !parts_.empty(); ++freed_) {
       xmlNode* part = parts_.front();
-      if (part->next == nullptr) break;
+      if (part->next == nullptr && part->parent == ctxt_->node) break;
       while (part->prev != nullptr) {
         xmlNode* before = part->prev;
         xmlUnlinkNode(before);
@@ -366,8 +356,19 @@ class Record {
     }
   }
 
-  void Add(const Event& e) {
-    batch_->events.push_back(e);
+  // The next event, built in place in the batch; Sent() once it is whole.
+  Event& Put(Event::Kind kind, size_t first = 0, size_t size = 0) {
+    Event& e = batch_->events.emplace_back();
+    e.kind = kind;
+    e.line = Line();
+    e.first = static_cast<uint32_t>(first);
+    e.size = static_cast<uint32_t>(size);
+    e.part = nullptr;
+    return e;
+  }
+
+  // A full batch goes to the validator's thread.
+  void Sent() {
     if (batch_->Full()) {
       queue_.Push(std::move(batch_));
       batch_ = queue_.Spare();
@@ -382,9 +383,39 @@ class Record {
     return at;
   }
 
+  // Blanks after an element's end (the file's indentation, mostly) reach
+  // neither the tree nor the validator: the schema ignores blanks among
+  // elements and no rule reads them. Only an element of a text type that
+  // wrongly holds elements, already reported, loses them from its value.
+  // Other blanks reach the validator as they come, and the tree when text or
+  // the element's end follows them (an element holding only blanks), not an
+  // element's start.
+  static bool IsBlank(const xmlChar* ch, int len) {
+    for (int i = 0; i < len; ++i)
+      if (ch[i] != ' ' && ch[i] != '\n' && ch[i] != '\t' && ch[i] != '\r') return false;
+    return true;
+  }
+
+  void SendBlanks() {
+    if (blanks_.empty()) return;
+    const std::string held = std::move(blanks_);
+    blanks_.clear();
+    afterEnd_ = false;
+    xmlSAX2Characters(ctxt_, reinterpret_cast<const xmlChar*>(held.data()),
+                      static_cast<int>(held.size()));
+  }
+
+  void SendText(const xmlChar* ch, int len) {
+    afterEnd_ = false;
+    xmlSAX2Characters(ctxt_, ch, len);
+    Guarded([&](Record& r) { r.AddTextEvent(Event::Kind::kText, ch, len); });
+  }
+
   static void StartElement(void* ctx, const xmlChar* localname, const xmlChar* prefix,
                            const xmlChar* uri, int nbNamespaces, const xmlChar** namespaces,
                            int nbAttributes, int nbDefaulted, const xmlChar** attributes) {
+    Of(ctx).blanks_.clear();
+    Of(ctx).afterEnd_ = false;
     xmlSAX2StartElementNs(ctx, localname, prefix, uri, nbNamespaces, namespaces, nbAttributes,
                           nbDefaulted, attributes);
     Of(ctx).Guarded([&](Record& r) {
@@ -397,7 +428,7 @@ class Record {
       r.places_.push_back(here);
 
       std::vector<const xmlChar*>& p = r.batch_->pointers;
-      Event e = MakeEvent(Event::Kind::kStart, r.Line(), p.size(), nbAttributes);
+      Event& e = r.Put(Event::Kind::kStart, p.size(), static_cast<size_t>(nbAttributes));
       e.name = localname;
       e.nbNamespaces = static_cast<uint32_t>(nbNamespaces);
       e.nbDefaulted = static_cast<uint16_t>(nbDefaulted);
@@ -411,12 +442,14 @@ class Record {
         p.insert(p.end(), {a[0], a[1], a[2], reinterpret_cast<const xmlChar*>(value),
                            reinterpret_cast<const xmlChar*>(end)});
       }
-      r.Add(e);
+      r.Sent();
     });
   }
 
   static void EndElement(void* ctx, const xmlChar* localname, const xmlChar* prefix,
                          const xmlChar* uri) {
+    Of(ctx).SendBlanks();
+    Of(ctx).afterEnd_ = true;
     xmlNode* element = static_cast<xmlParserCtxt*>(ctx)->node;
     xmlSAX2EndElementNs(ctx, localname, prefix, uri);
     Of(ctx).Guarded([&](Record& r) {
@@ -425,32 +458,43 @@ class Record {
         here = r.places_.back();
         r.places_.pop_back();
       }
-      r.Add(MakeEvent(Event::Kind::kEnd, r.Line()));
+      r.Put(Event::Kind::kEnd);
       if (here == Place::kPart && element != nullptr) {
         r.parts_.push_back(element);
-        Event e = MakeEvent(Event::Kind::kPart, r.Line());
-        e.part = element;
-        r.Add(e);
+        r.Put(Event::Kind::kPart).part = element;
       }
+      r.Sent();
     });
   }
 
   void AddTextEvent(Event::Kind kind, const xmlChar* ch, int len) {
     size_t at = AddText(ch, len);
-    Add(MakeEvent(kind, Line(), at, static_cast<size_t>(len)));
+    Put(kind, at, static_cast<size_t>(len));
+    Sent();
   }
 
   static void Characters(void* ctx, const xmlChar* ch, int len) {
-    xmlSAX2Characters(ctx, ch, len);
-    Of(ctx).Guarded([&](Record& r) { r.AddTextEvent(Event::Kind::kText, ch, len); });
+    Record& r = Of(ctx);
+    if (IsBlank(ch, len)) {
+      if (r.afterEnd_) return;
+      r.blanks_.append(reinterpret_cast<const char*>(ch), static_cast<size_t>(len));
+      r.Guarded([&](Record& rr) { rr.AddTextEvent(Event::Kind::kText, ch, len); });
+      return;
+    }
+    r.SendBlanks();
+    r.SendText(ch, len);
   }
 
   static void Cdata(void* ctx, const xmlChar* value, int len) {
+    Of(ctx).SendBlanks();
+    Of(ctx).afterEnd_ = false;
     xmlSAX2CDataBlock(ctx, value, len);
     Of(ctx).Guarded([&](Record& r) { r.AddTextEvent(Event::Kind::kCdata, value, len); });
   }
 
   static void Reference(void* ctx, const xmlChar* name) {
+    Of(ctx).SendBlanks();
+    Of(ctx).afterEnd_ = false;
     xmlSAX2Reference(ctx, name);
     Of(ctx).Guarded(
         [&](Record& r) { r.AddTextEvent(Event::Kind::kReference, name, xmlStrlen(name)); });
@@ -461,6 +505,8 @@ class Record {
   const Replay& replay_;
   std::unique_ptr<Batch> batch_;
   std::vector<Place> places_;
+  std::string blanks_;          // for the tree, if text or an end follows (IsBlank)
+  bool afterEnd_ = false;       // the last event was an element's end
   std::deque<xmlNode*> parts_;  // given to the validator's thread, not yet freed
   size_t freed_ = 0;
   std::exception_ptr failure_;

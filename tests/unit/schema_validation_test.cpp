@@ -118,6 +118,11 @@ TEST(SchemaValidation, EachBrokenCopyNamesElementAndLine) {
         {kReceiptTax, receiptWithoutTax}},
        2, "PaymentType", 114, "RC", "<PaymentType>RC</PaymentType>"},
       {"not_well_formed", {{"</Invoice>", "</Invoce>"}}, 1, "", 104, "mismatch", "</Invoce>"},
+      // Blanks between elements are not checked; an element's own blanks are.
+      {"blank_basis", {{"<TaxAccountingBasis>F<", "<TaxAccountingBasis>  <"}},
+       1, "TaxAccountingBasis", 7, "value '  '", "<TaxAccountingBasis>  </TaxAccountingBasis>"},
+      {"element_in_text", {{"<City>Lisboa</City>", "<City>  <b/>  </City>"}},
+       1, "City", 11, "Element content is not allowed", "<City>  <b/>  </City>"},
   };
   // clang-format on
   for (const BrokenCase& c : cases) {
