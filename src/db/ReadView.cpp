@@ -35,11 +35,18 @@ std::vector<std::string> NonTransactional(Database& db, const std::vector<std::s
 // How long the locking session waits for its locks before the run lets go of
 // its tables and tries again.
 constexpr int kLockWaitSeconds = 2;
+// How long the snapshots' alignment waits for a writer before the run reads
+// on one connection: meanwhile the office's next writes wait behind it.
+constexpr int kAlignWaitSeconds = 1;
 
 bool IsAccessDenied(const Error& e) {
   return e.Number() == ER_DBACCESS_DENIED_ERROR || e.Number() == ER_TABLEACCESS_DENIED_ERROR ||
          e.Number() == ER_SPECIFIC_ACCESS_DENIED_ERROR;
 }
+
+// How a snapshot starts, on the run's connection and on its reader.
+constexpr const char* kIsolation = "SET SESSION TRANSACTION ISOLATION LEVEL REPEATABLE READ";
+constexpr const char* kSnapshot = "START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY";
 
 // "t1 READ, t2 READ...", for LOCK TABLES.
 std::string ReadLocks(const std::vector<std::string>& tables) {
@@ -105,7 +112,7 @@ void ReadView::StartSnapshot(const std::vector<std::string>& present, Readers re
     try {
       locks = std::make_unique<Database>();
       locks->Open(db_.Settings());
-      locks->ExecuteUpdate("SET SESSION lock_wait_timeout=1");
+      locks->ExecuteUpdate("SET SESSION lock_wait_timeout=" + std::to_string(kAlignWaitSeconds));
       locks->ExecuteUpdate("LOCK TABLES " + ReadLocks(present));
       reader_ = std::make_unique<Database>();
       reader_->Open(db_.Settings());
@@ -119,13 +126,13 @@ void ReadView::StartSnapshot(const std::vector<std::string>& present, Readers re
   }
   // While the locks are held no write to the tables can end, so both
   // snapshots see the office at one moment.
-  Send("SET SESSION TRANSACTION ISOLATION LEVEL REPEATABLE READ");
-  Send("START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY");
+  Send(kIsolation);
+  Send(kSnapshot);
   kind_ = Kind::kSnapshot;
   if (!reader_) return;
   try {
-    reader_->ExecuteUpdate("SET SESSION TRANSACTION ISOLATION LEVEL REPEATABLE READ");
-    reader_->ExecuteUpdate("START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY");
+    reader_->ExecuteUpdate(kIsolation);
+    reader_->ExecuteUpdate(kSnapshot);
     locks->ExecuteUpdate("UNLOCK TABLES");
   } catch (const Error&) {
     // As above: the run reads on its own connection, in its snapshot; the
