@@ -82,6 +82,20 @@ std::string Trimmed(const xmlNode* n) {
   return t.substr(b, t.find_last_not_of(" \t\r\n") - b + 1);
 }
 
+// Trimmed(n) added to `out`; the one text of an element is read in place.
+void AppendTrimmed(std::string& out, const xmlNode* n) {
+  const xmlNode* only = n != nullptr ? n->children : nullptr;
+  if (only == nullptr || only != n->last || only->type != XML_TEXT_NODE ||
+      only->content == nullptr) {
+    out += Trimmed(n);
+    return;
+  }
+  std::string_view v(reinterpret_cast<const char*>(only->content));
+  size_t b = v.find_first_not_of(" \t\r\n");
+  if (b == std::string_view::npos) return;
+  out.append(v.substr(b, v.find_last_not_of(" \t\r\n") - b + 1));
+}
+
 class Assercoes {
  public:
   Assercoes(const std::string& ns, bool assertions, const RelatoRegra& erro)
@@ -143,14 +157,24 @@ class Assercoes {
     Linhas(payment, label, kRecibo, type == "RC");
   }
 
+  // Where a line's problem is ("Documento F A/1, linha 2: "), said only
+  // when there is one.
+  struct Onde {
+    const Arvore& t;
+    const std::string& label;
+    xmlNode* line;
+    std::string operator+(const std::string& what) const {
+      return label + ", linha " + Trimmed(t.Child(line, "LineNumber")) + ": " + what;
+    }
+  };
+
   void Linhas(xmlNode* doc, const std::string& label, Conjunto rules, bool cashVat = false) {
     t_.ForEach(doc, "Line", [&](xmlNode* line) {
-      std::string where = label + ", linha " + Trimmed(t_.Child(line, "LineNumber")) + ": ";
-      Linha(line, where, rules, cashVat);
+      Linha(line, Onde{t_, label, line}, rules, cashVat);
     });
   }
 
-  void Linha(xmlNode* line, const std::string& where, Conjunto rules, bool cashVat) {
+  void Linha(xmlNode* line, const Onde& where, Conjunto rules, bool cashVat) {
     xmlNode* tax = t_.Child(line, "Tax");
     NaTabela(tax, where);
     if (!assertions_) return;
@@ -181,33 +205,43 @@ class Assercoes {
       erro_(line, where + "linha de recibo RC sem Tax.", Regra::kOutra);
   }
 
-  void ZeroExige(xmlNode* value, const char* name, xmlNode* reason, const std::string& where) {
+  void ZeroExige(xmlNode* value, const char* name, xmlNode* reason, const Onde& where) {
     std::optional<double> v = Number(value);
     if (!v) return;
     if (*v != 0 && reason != nullptr)
-      erro_(reason, where + name + " diferente de 0 não admite TaxExemptionReason.", Regra::kOutra);
+      erro_(reason, where + (name + std::string(" diferente de 0 não admite TaxExemptionReason.")),
+            Regra::kOutra);
     if (*v == 0 && reason == nullptr)
-      erro_(value, where + name + " 0 exige TaxExemptionReason.", Regra::kTaxaZeroSemMotivo);
+      erro_(value, where + (name + std::string(" 0 exige TaxExemptionReason.")),
+            Regra::kTaxaZeroSemMotivo);
   }
 
   // The rates of the TaxTable, by type, region and code.
   void Tabela(xmlNode* table) {
     temTabela_ = true;
-    t_.ForEach(table, "TaxTableEntry", [&](xmlNode* e) { taxas_.push_back(Chave(e)); });
+    t_.ForEach(table, "TaxTableEntry", [&](xmlNode* e) {
+      Chave(e, chave_);
+      taxas_.push_back(chave_);
+    });
   }
 
-  std::string Chave(xmlNode* tax) const {
-    return Trimmed(t_.Child(tax, "TaxType")) + "/" + Trimmed(t_.Child(tax, "TaxCountryRegion")) +
-           "/" + Trimmed(t_.Child(tax, "TaxCode"));
+  // "IVA/PT/NOR": the tax's type, region and code, into `out`.
+  void Chave(xmlNode* tax, std::string& out) const {
+    out.clear();
+    AppendTrimmed(out, t_.Child(tax, "TaxType"));
+    out += '/';
+    AppendTrimmed(out, t_.Child(tax, "TaxCountryRegion"));
+    out += '/';
+    AppendTrimmed(out, t_.Child(tax, "TaxCode"));
   }
 
   // A line's tax must be one of the TaxTable's: same type, region and code.
-  void NaTabela(xmlNode* tax, const std::string& where) {
+  void NaTabela(xmlNode* tax, const Onde& where) {
     if (tax == nullptr || !temTabela_) return;
-    std::string chave = Chave(tax);
+    Chave(tax, chave_);
     for (const std::string& known : taxas_)
-      if (known == chave) return;
-    std::string what = chave;
+      if (known == chave_) return;
+    std::string what = chave_;
     if (xmlNode* percentage = t_.Child(tax, "TaxPercentage"))
       what += " (" + Trimmed(percentage) + " %)";
     erro_(tax, where + "imposto " + what + " não consta da TaxTable.", Regra::kTaxaForaDaTabela);
@@ -223,6 +257,7 @@ class Assercoes {
   const RelatoRegra& erro_;
   bool temTabela_ = false;
   std::vector<std::string> taxas_;  // "IVA/PT/NOR"...
+  std::string chave_;               // the line's, kept for the next
 };
 
 struct SectionShape {

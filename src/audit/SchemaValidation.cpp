@@ -10,10 +10,12 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string_view>
 
@@ -145,6 +147,11 @@ class Recolha {
   }
 
   void FromRule(xmlNode* n, const std::string& message, Regra rule) {
+    Add(OfRule(n, message, rule));
+  }
+
+  // A rule's finding at element n, placed while n is in memory, to be added.
+  static Achado OfRule(xmlNode* n, const std::string& message, Regra rule) {
     Achado a;
     a.problem.message = message;
     a.problem.rule = rule;
@@ -152,7 +159,7 @@ class Recolha {
     // The totals of a section are named by the section.
     if (rule == Regra::kTotalDaSeccao) a.problem.document = message.substr(0, message.find(':'));
     a.placed = true;
-    Add(std::move(a));
+    return a;
   }
 
   // The problem is at element n, still in memory.
@@ -617,21 +624,55 @@ ValidationReport ValidateSaftFile(const std::string& file, const std::string& xs
     // they arise, on the validator's thread, as do the parts.
     xmlSchemaSetValidStructuredErrors(validator.get(), kOnError, &errors);
 
-    RegrasSaft rules(
-        schema->targetNs, schema->assertions, schema->restricoes,
-        [&errors](xmlNode* n, const std::string& m, Regra r) { errors.FromRule(n, m, r); },
-        [&warnings](xmlNode* n, const std::string& m, Regra r) { warnings.FromRule(n, m, r); });
+    // The rules read each part on the parser's thread, where its tree was
+    // just built, and place what they find there; it is added on the
+    // validator's thread, in the order of old: after the part's schema
+    // messages, before the file's own reading of the part.
+    struct DaRegra {
+      bool aviso;
+      Achado achado;
+    };
+    std::vector<DaRegra> achados;  // the part's, or the end's
+    std::mutex passagem;
+    std::deque<std::vector<DaRegra>> porParte;  // handed on, a part each
+    auto junta = [&achados](bool aviso) {
+      return [&achados, aviso](xmlNode* n, const std::string& m, Regra r) {
+        achados.push_back({aviso, Recolha::OfRule(n, m, r)});
+      };
+    };
+    auto diz = [&errors, &warnings](std::vector<DaRegra>& found) {
+      for (DaRegra& a : found) (a.aviso ? warnings : errors).Add(std::move(a.achado));
+      found.clear();
+    };
+    RegrasSaft rules(schema->targetNs, schema->assertions, schema->restricoes, junta(false),
+                     junta(true));
     Lugares lugares(errors);
     DocumentParts documents(false, documento);
     std::optional<ParseOutcome> parse = ParseValidated(
-        file, validator.get(), [&errors](const xmlError& e) { errors.FromLibxml(e); },
+        file, validator.get(),
+        [&](xmlNode* part) {
+          rules.Parte(part);
+          std::lock_guard<std::mutex> lock(passagem);
+          porParte.push_back(std::move(achados));
+          achados.clear();
+        },
+        [&errors](const xmlError& e) { errors.FromLibxml(e); },
         [&](xmlNode* part) {
           lugares.Parte(part);
-          rules.Parte(part);
+          std::vector<DaRegra> daParte;
+          {
+            std::lock_guard<std::mutex> lock(passagem);
+            daParte = std::move(porParte.front());
+            porParte.pop_front();
+          }
+          diz(daParte);
           if (documento) documents.TakePart(part);
         });
     if (!parse) throw Error(Error::kValidation, "Não foi possível validar " + file + ".");
-    if (parse->wellFormed) rules.Fim();
+    if (parse->wellFormed) {
+      rules.Fim();
+      diz(achados);
+    }
     if (!parse->read && errors.items.empty() && errors.omitted == 0)
       errors.FromRule(nullptr, "O ficheiro não é um documento XML.", Regra::kOutra);
     else if (parse->wellFormed && !parse->valid && errors.items.empty() && errors.omitted == 0)

@@ -230,8 +230,9 @@ class Replay {
 // is done with them.
 class Record {
  public:
-  Record(xmlParserCtxt* ctxt, BatchQueue& queue, const Replay& replay)
-      : ctxt_(ctxt), queue_(queue), replay_(replay), batch_(queue.Spare()) {
+  Record(xmlParserCtxt* ctxt, BatchQueue& queue, const Replay& replay,
+         const std::function<void(xmlNode*)>& built)
+      : ctxt_(ctxt), queue_(queue), replay_(replay), built_(built), batch_(queue.Spare()) {
     xmlSAXHandler* sax = ctxt->sax;
     sax->startElementNs = &Record::StartElement;
     sax->endElementNs = &Record::EndElement;
@@ -460,6 +461,7 @@ class Record {
       }
       r.Put(Event::Kind::kEnd);
       if (here == Place::kPart && element != nullptr) {
+        r.built_(element);
         r.parts_.push_back(element);
         r.Put(Event::Kind::kPart).part = element;
       }
@@ -503,6 +505,7 @@ class Record {
   xmlParserCtxt* ctxt_;
   BatchQueue& queue_;
   const Replay& replay_;
+  const std::function<void(xmlNode*)>& built_;
   std::unique_ptr<Batch> batch_;
   std::vector<Place> places_;
   std::string blanks_;          // for the tree, if text or an end follows (IsBlank)
@@ -531,6 +534,7 @@ constexpr int kChunk = 1 << 16;
 }  // namespace
 
 std::optional<ParseOutcome> ParseValidated(const std::string& file, xmlSchemaValidCtxt* validator,
+                                           const std::function<void(xmlNode*)>& built,
                                            const std::function<void(const xmlError&)>& problem,
                                            const std::function<void(xmlNode*)>& part) {
   // libxml2's own input reads the file as its streaming reader does (a path
@@ -563,7 +567,7 @@ std::optional<ParseOutcome> ParseValidated(const std::string& file, xmlSchemaVal
 
   BatchQueue queue;
   Replay replay(validator, sax, data, file, problem, part);
-  Record record(ctxt.get(), queue, replay);
+  Record record(ctxt.get(), queue, replay, built);
   {
     std::thread worker([&queue, &replay] { replay.Run(queue); });
     // The thread is joined however this block is left.

@@ -23,14 +23,18 @@ struct ParseOutcome {
   bool valid = false;       // the validator found nothing wrong
 };
 
-// Parses `file` with `validator` checking it. `problem` receives the
-// parser's errors and `part` each part, on the validator's thread and in the
-// order they arise: a part comes after every message up to its end tag. The
-// validator's own messages go to its structured handler, on that thread too,
-// in the same order. A part is freed after `part` returns; what `part` or
-// `problem` throws stops the parse and is thrown here. Nothing when the file
-// cannot be opened or the validator not plugged in.
+// Parses `file` with `validator` checking it. `built` receives each part on
+// the parser's thread as soon as its tree is whole, while it is still in the
+// processor's cache; it must not report anything itself. `problem` receives
+// the parser's errors and `part` each part again, on the validator's thread
+// and in the order they arise: a part comes after every message up to its
+// end tag. The validator's own messages go to its structured handler, on
+// that thread too, in the same order. A part is freed after `part` returns;
+// what `built`, `part` or `problem` throws stops the parse and is thrown
+// here. Nothing when the file cannot be opened or the validator not plugged
+// in.
 std::optional<ParseOutcome> ParseValidated(const std::string& file, xmlSchemaValidCtxt* validator,
+                                           const std::function<void(xmlNode*)>& built,
                                            const std::function<void(const xmlError&)>& problem,
                                            const std::function<void(xmlNode*)>& part);
 
