@@ -156,7 +156,7 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
     res_ = other.res_;
     file_ = std::move(other.file_);
     names_ = std::move(other.names_);
-    lowerNames_ = std::move(other.lowerNames_);
+    columns_ = std::move(other.columns_);
     bits_ = std::move(other.bits_);
     exact_ = std::move(other.exact_);
     row_ = other.row_;
@@ -166,7 +166,7 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept {
     other.row_ = nullptr;
     other.lengths_ = nullptr;
     other.names_.clear();
-    other.lowerNames_.clear();
+    other.columns_ = ColumnNames();
     other.bits_.clear();
     other.exact_.clear();
   }
@@ -229,14 +229,11 @@ const std::string& Recordset::FieldName(size_t index) const {
 }
 
 bool Recordset::HasField(std::string_view name) const {
-  for (const std::string& n : lowerNames_)
-    if (IsLowerOf(n, name)) return true;
-  return false;
+  return columns_.Find(name).has_value();
 }
 
 size_t Recordset::IndexOf(std::string_view name) const {
-  for (size_t i = 0; i < lowerNames_.size(); ++i)
-    if (IsLowerOf(lowerNames_[i], name)) return i;
+  if (std::optional<size_t> i = columns_.Find(name)) return *i;
   throw Error(Error::kData,
               "A coluna \"" + std::string(name) + "\" não existe no resultado da consulta.");
 }
@@ -434,10 +431,9 @@ Recordset Database::ExecuteHeld(const std::string& sql, RowStore store) {
   unsigned int count = mysql_num_fields(res);
   MYSQL_FIELD* fields = mysql_fetch_fields(res);
   rs.names_.reserve(count);
-  rs.lowerNames_.reserve(count);
   for (unsigned int i = 0; i < count; ++i) {
     rs.names_.emplace_back(fields[i].name, fields[i].name_length);
-    rs.lowerNames_.push_back(AsciiLower(rs.names_.back()));
+    rs.columns_.Add(rs.names_.back());
     rs.bits_.push_back(fields[i].type == MYSQL_TYPE_BIT);
     rs.exact_.push_back(IsExactType(fields[i].type));
   }

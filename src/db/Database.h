@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/DateTime.h"
+#include "db/ColumnNames.h"
 
 struct st_mysql;
 struct st_mysql_res;
@@ -105,7 +106,7 @@ class Recordset {
   st_mysql_res* res_ = nullptr;    // RowStore::kMemory
   std::unique_ptr<RowFile> file_;  // RowStore::kTempFile
   std::vector<std::string> names_;
-  std::vector<std::string> lowerNames_;
+  ColumnNames columns_;
   std::vector<bool> bits_;   // BIT columns: the server sends their raw bytes
   std::vector<bool> exact_;  // DECIMAL and integer columns
   char** row_ = nullptr;

@@ -34,6 +34,13 @@ void AskCorrection(RunContext& ctx, SectionReader& reader, const std::string& ti
   reader.Invalidate();
 }
 
+// IsAcceptedReason, asked once a run for each text.
+bool IsAcceptedInRun(RunContext& ctx, const std::string& texto) {
+  auto [it, novo] = ctx.reads.reasonAccepted.try_emplace(texto, false);
+  if (novo) it->second = IsAcceptedReason(texto, ctx.settings.acceptedReasons);
+  return it->second;
+}
+
 }  // namespace
 
 void CheckDocumentReasons(RunContext& ctx, SectionReader& reader, const Recordset& rsDoc) {
@@ -48,7 +55,7 @@ void CheckDocumentReasons(RunContext& ctx, SectionReader& reader, const Recordse
     // An accepted text is still refused with a code the table withdrew for
     // the period (M03, M08, M17 and M18 after 2023-01-01).
     bool recusado = m.checkText &&
-                    (!IsAcceptedReason(m.texto, ctx.settings.acceptedReasons) ||
+                    (!IsAcceptedInRun(ctx, m.texto) ||
                      (!m.codMencao.IsNull() &&
                       ctx.options.motivos.IsWithdrawnCode(m.codMencao.Text(), ctx.options.start)));
     // A zero-rated line is written with its reason and code: without them the

@@ -161,8 +161,9 @@ std::vector<std::string> ExemptionTable::Offered(const DateTime& start) const {
 }
 
 bool ExemptionTable::IsWithdrawnCode(const std::string& codMencao, const DateTime& start) const {
-  for (const MotivoEntry& e : InForce(start))
-    if (e.Withdrawn() && e.codigo == codMencao) return true;
+  const DateTime day = start.DateOnly();
+  for (const MotivoEntry& e : rows_)
+    if (e.Withdrawn() && e.codigo == codMencao && InForceOn(e, day)) return true;
   return false;
 }
 

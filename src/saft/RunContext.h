@@ -79,6 +79,8 @@ struct Honorario {
 struct RunReads {
   std::optional<std::map<std::string, int>> serieIvaCaixa;
   std::map<std::string, std::string> codMencao;
+  // Whether a reason's text is accepted (IsAcceptedReason), by text.
+  std::map<std::string, bool> reasonAccepted;
   std::optional<std::map<std::string, Honorario>> honorarios;
   // The tax numbers of more than one customer, with how many (the others
   // have one or none), and those of a text looked up alone.

@@ -12,9 +12,9 @@ namespace saftpt {
 
 namespace {
 
-std::shared_ptr<const std::vector<std::string>> Names(const Recordset& rs, size_t from) {
-  auto names = std::make_shared<std::vector<std::string>>();
-  for (size_t i = from; i < rs.FieldCount(); ++i) names->push_back(AsciiLower(rs.FieldName(i)));
+std::shared_ptr<const ColumnNames> Names(const Recordset& rs, size_t from) {
+  auto names = std::make_shared<ColumnNames>();
+  for (size_t i = from; i < rs.FieldCount(); ++i) names->Add(rs.FieldName(i));
   return names;
 }
 
@@ -56,18 +56,17 @@ std::string ReasonKey(const LineReason& m) {
 }  // namespace
 
 Value DocumentRows::Field(std::string_view name) const {
-  for (size_t i = 0; i < names_->size(); ++i)
-    if (IsLowerOf((*names_)[i], name)) return rows_[pos_][i];
+  if (std::optional<size_t> i = names_->Find(name)) return rows_[pos_][*i];
   throw Error(Error::kData, "Coluna desconhecida: " + std::string(name));
 }
 
 DocumentRows DocumentRows::TakeWhere(std::string_view flag) {
   DocumentRows kept;
   kept.names_ = names_;
-  size_t column = names_->size();
-  for (size_t i = 0; i < names_->size(); ++i)
-    if (IsLowerOf((*names_)[i], flag)) column = i;
-  if (column == names_->size())
+  size_t column = names_->Count();
+  for (size_t i = 0; i < names_->Count(); ++i)
+    if (IsLowerOf(names_->Lower(i), flag)) column = i;
+  if (column == names_->Count())
     throw Error(Error::kData, "Coluna desconhecida: " + std::string(flag));
   for (std::vector<Value>& row : rows_)
     if (row[column].Boolean(flag)) kept.rows_.push_back(std::move(row));
@@ -85,7 +84,7 @@ RowsByDocument::RowsByDocument(Recordset rs, size_t first, bool byFirstColumn)
 
 std::vector<Value> RowsByDocument::ReadRow() const {
   std::vector<Value> row;
-  row.reserve(names_->size());
+  row.reserve(names_->Count());
   for (size_t i = first_; i < rs_.FieldCount(); ++i) row.push_back(rs_.Field(i));
   return row;
 }

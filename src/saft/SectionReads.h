@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "db/ColumnNames.h"
 #include "db/Database.h"
 #include "saft/RunContext.h"
 
@@ -39,7 +40,7 @@ class DocumentRows {
 
  private:
   friend class RowsByDocument;
-  std::shared_ptr<const std::vector<std::string>> names_;  // lower case
+  std::shared_ptr<const ColumnNames> names_;
   std::vector<std::vector<Value>> rows_;
   size_t pos_ = 0;
 };
@@ -66,7 +67,7 @@ class RowsByDocument {
  private:
   std::vector<Value> ReadRow() const;
   Recordset rs_;
-  std::shared_ptr<const std::vector<std::string>> names_;
+  std::shared_ptr<const ColumnNames> names_;
   size_t first_ = 1;
   bool byFirstColumn_ = false;
   std::unordered_map<long long, std::vector<std::vector<Value>>> pending_;

@@ -107,6 +107,15 @@ TEST_F(DatabaseTest, RecordsetReadsFieldsByNameInAnyCaseAndByPosition) {
   rs.MoveFirst();
   ASSERT_FALSE(rs.Eof());
   EXPECT_EQ(rs.Text("serie"), "A");
+  // A name is found by its text, whatever the address it was found at before.
+  std::string nome = "serie";
+  EXPECT_EQ(rs.Text(nome), "A");
+  nome.replace(0, nome.size(), "SERIE");
+  EXPECT_EQ(rs.Text(nome), "A");
+  nome.replace(0, nome.size(), "seriX");
+  EXPECT_FALSE(rs.HasField(nome));
+  nome.replace(0, nome.size(), "descricao");
+  EXPECT_EQ(rs.Text(nome), "Geral");
 }
 
 TEST_F(DatabaseTest, FirstColumnOfARepeatedNameWinsAndUnknownNamesThrow) {
