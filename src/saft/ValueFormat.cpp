@@ -164,16 +164,31 @@ bool WholeNumberText(std::string_view text, std::string& out) {
   return true;
 }
 
+// `value` in `width` digits at `at`, when it fits them.
+bool PutDigits(char* at, int value, int width) {
+  if (value < 0) return false;
+  for (int i = width - 1; i >= 0; --i, value /= 10) at[i] = static_cast<char>('0' + value % 10);
+  return value == 0;
+}
+
 }  // namespace
 
+// Written digit by digit: a file has a few of them for every document. A
+// field out of its usual width goes through printf, as it always has.
 std::string FormatDate(const DateTime& d) {
-  char buf[32];
+  char buf[32] = "0000-00-00";
+  if (PutDigits(buf, d.year, 4) && PutDigits(buf + 5, d.month, 2) && PutDigits(buf + 8, d.day, 2))
+    return std::string(buf, 10);
   std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year, d.month, d.day);
   return buf;
 }
 
 std::string FormatDateTime(const DateTime& d) {
-  char buf[48];
+  char buf[48] = "0000-00-00T00:00:00";
+  if (PutDigits(buf, d.year, 4) && PutDigits(buf + 5, d.month, 2) && PutDigits(buf + 8, d.day, 2) &&
+      PutDigits(buf + 11, d.hour, 2) && PutDigits(buf + 14, d.minute, 2) &&
+      PutDigits(buf + 17, d.second, 2))
+    return std::string(buf, 19);
   std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", d.year, d.month, d.day, d.hour,
                 d.minute, d.second);
   return buf;

@@ -29,6 +29,10 @@ TEST(FormatDate, WritesIsoDatesAndTimes) {
   EXPECT_EQ(FormatDateTime(DateTime{2017, 3, 5, 14, 7, 9}), "2017-03-05T14:07:09");
   EXPECT_EQ(FormatDateTime(DateTime::Date(2017, 3, 5)), "2017-03-05T00:00:00");
   EXPECT_EQ(FormatDate(DateTime::Date(999, 1, 2)), "0999-01-02");
+  // Out of the usual widths, as printf writes them.
+  EXPECT_EQ(FormatDate(DateTime::Date(12025, 1, 2)), "12025-01-02");
+  EXPECT_EQ(FormatDateTime(DateTime{-1, 1, 2, 0, 0, 0}), "-001-01-02T00:00:00");
+  EXPECT_EQ(FormatDateTime(DateTime{2025, 1, 2, 123, 0, 5}), "2025-01-02T123:00:05");
 }
 
 TEST(FormatNumber, TwoPlacesAlwaysWithAPointAndBothDecimals) {
