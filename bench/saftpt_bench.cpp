@@ -276,11 +276,18 @@ struct TemporaryFolder {
   TemporaryFolder& operator=(const TemporaryFolder&) = delete;
 };
 
+// Where the last export is left, as scripts/bench.sh leaves it: never in
+// the folder the benchmark is run from, a checkout's most of the time.
+std::string DefaultOutput() {
+  const char* tmp = std::getenv("TMPDIR");
+  return std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/saftpt-bench.xml";
+}
+
 struct BenchOptions {
   std::vector<int> sizes;
   uint32_t seed = 42;
   std::string versao = "1.04_01";
-  std::string output = "bench-export.xml";
+  std::string output = DefaultOutput();
   bool keep = false;
 };
 
