@@ -55,18 +55,19 @@ std::string Text(const xmlNode* n) {
   return text;
 }
 
+// Without the blanks XML allows around a value.
+std::string_view WithoutBlanks(std::string_view v) {
+  size_t b = v.find_first_not_of(" \t\r\n");
+  if (b == std::string_view::npos) return {};
+  return v.substr(b, v.find_last_not_of(" \t\r\n") - b + 1);
+}
+
 // Numbers are read as the schema's decimal type: blanks around allowed, no
 // exponent. Nothing when the text is no number (the schema reports it).
 std::optional<double> Number(const xmlNode* n) {
   if (n == nullptr) return std::nullopt;
   std::string text = Text(n);
-  std::string_view v(text);
-  while (!v.empty() &&
-         (v.front() == ' ' || v.front() == '\t' || v.front() == '\n' || v.front() == '\r'))
-    v.remove_prefix(1);
-  while (!v.empty() &&
-         (v.back() == ' ' || v.back() == '\t' || v.back() == '\n' || v.back() == '\r'))
-    v.remove_suffix(1);
+  std::string_view v = WithoutBlanks(text);
   if (!v.empty() && v.front() == '+') v.remove_prefix(1);
   if (v.empty()) return std::nullopt;
   double value = 0;
@@ -76,10 +77,7 @@ std::optional<double> Number(const xmlNode* n) {
 }
 
 std::string Trimmed(const xmlNode* n) {
-  std::string t = Text(n);
-  size_t b = t.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return "";
-  return t.substr(b, t.find_last_not_of(" \t\r\n") - b + 1);
+  return std::string(WithoutBlanks(Text(n)));
 }
 
 // Trimmed(n) added to `out`; the one text of an element is read in place.
@@ -90,10 +88,7 @@ void AppendTrimmed(std::string& out, const xmlNode* n) {
     out += Trimmed(n);
     return;
   }
-  std::string_view v(reinterpret_cast<const char*>(only->content));
-  size_t b = v.find_first_not_of(" \t\r\n");
-  if (b == std::string_view::npos) return;
-  out.append(v.substr(b, v.find_last_not_of(" \t\r\n") - b + 1));
+  out.append(WithoutBlanks(reinterpret_cast<const char*>(only->content)));
 }
 
 class Assercoes {

@@ -48,6 +48,14 @@ bool IsAccessDenied(const Error& e) {
 constexpr const char* kIsolation = "SET SESSION TRANSACTION ISOLATION LEVEL REPEATABLE READ";
 constexpr const char* kSnapshot = "START TRANSACTION WITH CONSISTENT SNAPSHOT, READ ONLY";
 
+// A session of its own for LOCK TABLES, waiting at most `seconds` for them.
+std::unique_ptr<Database> LockingSession(const ConnectionSettings& settings, int seconds) {
+  auto session = std::make_unique<Database>();
+  session->Open(settings);
+  session->ExecuteUpdate("SET SESSION lock_wait_timeout=" + std::to_string(seconds));
+  return session;
+}
+
 // "t1 READ, t2 READ...", for LOCK TABLES.
 std::string ReadLocks(const std::vector<std::string>& tables) {
   std::string lock;
@@ -80,15 +88,13 @@ ReadView::ReadView(Database& db, const std::vector<std::string>& tables, Readers
   std::string from;
   for (const std::string& t : present) from += (from.empty() ? "" : ", ") + t;
   kind_ = Kind::kLocked;
-  locks_ = std::make_unique<Database>();
   try {
-    locks_->Open(db_.Settings());
     // A writer that comes between the two waits for the tables the run holds
     // open, and the locks wait behind that writer: a wait the server cannot
     // see as a deadlock, as the run holds them while it waits for the locks.
     // So the locks wait a moment only; then the run lets go, the writer goes
     // through, and the run tries again.
-    locks_->ExecuteUpdate("SET SESSION lock_wait_timeout=" + std::to_string(kLockWaitSeconds));
+    locks_ = LockingSession(db_.Settings(), kLockWaitSeconds);
     for (;;) {
       Send("START TRANSACTION");
       Send("SELECT 1 FROM " + from + " LIMIT 0");
@@ -110,9 +116,7 @@ void ReadView::StartSnapshot(const std::vector<std::string>& present, Readers re
   std::unique_ptr<Database> locks;
   if (readers == Readers::kTwo && !present.empty()) {
     try {
-      locks = std::make_unique<Database>();
-      locks->Open(db_.Settings());
-      locks->ExecuteUpdate("SET SESSION lock_wait_timeout=" + std::to_string(kAlignWaitSeconds));
+      locks = LockingSession(db_.Settings(), kAlignWaitSeconds);
       locks->ExecuteUpdate("LOCK TABLES " + ReadLocks(present));
       reader_ = std::make_unique<Database>();
       reader_->Open(db_.Settings());
